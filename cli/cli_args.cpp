@@ -1,0 +1,79 @@
+#include "cli_args.h"
+
+#include <cstdio>
+
+namespace zemlo::cli {
+
+namespace {
+std::vector<Command> &command_list() {
+    static std::vector<Command> list;
+    return list;
+}
+}  // namespace
+
+std::optional<std::string> ParsedArgs::value(const std::string &name) const {
+    auto it = values.find(name);
+    if (it == values.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+std::optional<ParsedArgs> parse_args(const std::vector<std::string> &args,
+                                     const std::set<std::string> &valued,
+                                     const std::set<std::string> &flags, std::string *error) {
+    ParsedArgs out;
+    bool options_done = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &a = args[i];
+        if (options_done || a.size() < 2 || a.compare(0, 2, "--") != 0) {
+            out.positional.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            options_done = true;
+            continue;
+        }
+        std::string name = a;
+        std::optional<std::string> inline_value;
+        if (auto eq = a.find('='); eq != std::string::npos) {
+            name = a.substr(0, eq);
+            inline_value = a.substr(eq + 1);
+        }
+        if (valued.count(name) != 0) {
+            if (inline_value) {
+                out.values[name] = *inline_value;
+            } else if (i + 1 < args.size()) {
+                out.values[name] = args[++i];
+            } else {
+                *error = name + " needs a value";
+                return std::nullopt;
+            }
+        } else if (flags.count(name) != 0 && !inline_value) {
+            out.flags.insert(name);
+        } else {
+            *error = "unknown option " + a;
+            return std::nullopt;
+        }
+    }
+    return out;
+}
+
+CommandRegistration::CommandRegistration(const Command &command) {
+    command_list().push_back(command);
+}
+
+const std::vector<Command> &registered_commands() { return command_list(); }
+
+int fail(const std::string &message) {
+    std::fprintf(stderr, "zemlo-cli: %s\n", message.c_str());
+    return kExitFailure;
+}
+
+int usage_error(const Command &command, const std::string &message) {
+    std::fprintf(stderr, "zemlo-cli: %s\nusage: zemlo-cli %s %s\n", message.c_str(), command.name,
+                 command.usage);
+    return kExitUsage;
+}
+
+}  // namespace zemlo::cli

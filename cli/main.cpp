@@ -1,0 +1,56 @@
+// zemlo-cli: the handset and the media conversions from the command line.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli_args.h"
+
+namespace {
+
+void print_usage(FILE *out) {
+    std::fprintf(out, "usage: zemlo-cli COMMAND [ARGS...]\n\ncommands:\n");
+    for (const auto &c : zemlo::cli::registered_commands()) {
+        std::fprintf(out, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    using namespace zemlo::cli;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        print_usage(stderr);
+        return kExitUsage;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        print_usage(stdout);
+        return kExitOk;
+    }
+    // A two-word command ("convert picture") wins over a one-word one.
+    for (size_t words : {2u, 1u}) {
+        if (args.size() < words) {
+            continue;
+        }
+        std::string name = args[0];
+        if (words == 2) {
+            name += " " + args[1];
+        }
+        for (const auto &c : registered_commands()) {
+            if (name == c.name) {
+                std::vector<std::string> rest(args.begin() + static_cast<long>(words), args.end());
+                for (const auto &a : rest) {
+                    if (a == "--help" || a == "-h") {
+                        std::printf("usage: zemlo-cli %s %s\n%s\n", c.name, c.usage, c.summary);
+                        return kExitOk;
+                    }
+                }
+                return c.run(rest);
+            }
+        }
+    }
+    std::fprintf(stderr, "zemlo-cli: unknown command '%s'\n", args[0].c_str());
+    print_usage(stderr);
+    return kExitUsage;
+}

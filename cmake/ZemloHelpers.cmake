@@ -1,0 +1,62 @@
+# Shared build rules: warnings, sanitizers, tests and fuzz targets.
+
+if(ZEMLO_SANITIZE STREQUAL "address")
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+elseif(ZEMLO_SANITIZE STREQUAL "thread")
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+elseif(NOT ZEMLO_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "ZEMLO_SANITIZE must be address, thread or empty")
+endif()
+
+# Warnings are errors for the project's own code.
+function(zemlo_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -Wno-missing-field-initializers)
+endfunction()
+
+# zemlo_add_gtest(NAME n SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [RUN_SERIAL])
+# Builds one GoogleTest program into build/bin and registers its tests with CTest.
+function(zemlo_add_gtest)
+    cmake_parse_arguments(T "RUN_SERIAL" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+    find_package(GTest REQUIRED)
+    include(GoogleTest)
+    add_executable(${T_NAME} ${T_SOURCES})
+    zemlo_warnings(${T_NAME})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main
+                          Threads::Threads)
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 120)
+    endif()
+    set(props TIMEOUT ${T_TIMEOUT})
+    if(T_LABELS)
+        list(APPEND props LABELS "${T_LABELS}")
+    endif()
+    if(T_RUN_SERIAL)
+        list(APPEND props RUN_SERIAL TRUE)
+    endif()
+    gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST
+                         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+                         PROPERTIES ${props})
+endfunction()
+
+# zemlo_fuzz_target(NAME n SOURCES ... [LIBS ...])
+# With ZEMLO_FUZZ (clang) it is a libFuzzer program. Otherwise the same entry point is linked
+# with a small driver and runs, as a regular test, over the seed corpus and every input that
+# once crashed it (fuzz/corpus/<n>, fuzz/regressions/<n>).
+function(zemlo_fuzz_target)
+    cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
+    add_executable(fuzz_${F_NAME} ${F_SOURCES})
+    zemlo_warnings(fuzz_${F_NAME})
+    target_link_libraries(fuzz_${F_NAME} PRIVATE ${F_LIBS} Threads::Threads)
+    if(ZEMLO_FUZZ)
+        target_compile_options(fuzz_${F_NAME} PRIVATE -fsanitize=fuzzer)
+        target_link_options(fuzz_${F_NAME} PRIVATE -fsanitize=fuzzer)
+    else()
+        target_sources(fuzz_${F_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz/standalone_main.cpp)
+        add_test(NAME fuzz_regression_${F_NAME}
+                 COMMAND fuzz_${F_NAME} ${CMAKE_SOURCE_DIR}/fuzz/corpus/${F_NAME}
+                         ${CMAKE_SOURCE_DIR}/fuzz/regressions/${F_NAME})
+        set_tests_properties(fuzz_regression_${F_NAME} PROPERTIES TIMEOUT 300 LABELS fuzz)
+    endif()
+endfunction()

@@ -1,0 +1,74 @@
+#include "frame_codec.h"
+
+namespace handlink {
+
+uint8_t frame_checksum(const uint8_t *payload, size_t count) {
+    uint8_t sum = kStx ^ static_cast<uint8_t>(count);
+    for (size_t i = 0; i < count; ++i) {
+        sum ^= payload[i];
+    }
+    return sum;
+}
+
+size_t encode_frame(const uint8_t *payload, size_t count, uint8_t *out) {
+    if (count == 0 || count > kMaxFramePayload) {
+        return 0;
+    }
+    out[0] = kStx;
+    out[1] = static_cast<uint8_t>(count);
+    for (size_t i = 0; i < count; ++i) {
+        out[2 + i] = payload[i];
+    }
+    out[2 + count] = frame_checksum(payload, count);
+    out[3 + count] = kEtx;
+    return count + kFrameOverhead;
+}
+
+void FrameReceiver::reset() {
+    state_ = State::Idle;
+    checksum_ = 0;
+    remaining_ = 0;
+    size_ = 0;
+}
+
+FrameReceiver::Event FrameReceiver::push(uint8_t byte) {
+    switch (state_) {
+        case State::Idle:
+            if (byte == kStx) {
+                checksum_ = kStx;
+                size_ = 0;
+                state_ = State::Length;
+            } else if (byte == kAck) {
+                return Event::Ack;
+            } else if (byte == kNak) {
+                return Event::Nak;
+            }
+            return Event::None;
+        case State::Length:
+            // The length is a count from 1: a length byte of 0 announces 256 payload bytes.
+            remaining_ = byte == 0 ? kMaxReceivedPayload : byte;
+            checksum_ ^= byte;
+            state_ = State::Payload;
+            return Event::None;
+        case State::Payload:
+            payload_[size_++] = byte;
+            checksum_ ^= byte;
+            if (--remaining_ == 0) {
+                state_ = State::Checksum;
+            }
+            return Event::None;
+        case State::Checksum:
+            if (byte != checksum_) {
+                state_ = State::Idle;
+                return Event::BadChecksum;
+            }
+            state_ = State::End;
+            return Event::None;
+        case State::End:
+            state_ = State::Idle;
+            return byte == kEtx ? Event::Frame : Event::MissingEtx;
+    }
+    return Event::None;
+}
+
+}  // namespace handlink

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and running Zemlo need.
+# Idempotent: it asks apt only for what is missing, and prints nothing when all is there.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake g++ make pkg-config git
+    qt6-base-dev qt6-svg-dev qt6-serialport-dev
+    libfluidsynth-dev libemf2svg-dev libwmf-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    # fuzzing and sanitizer builds
+    clang libclang-rt-14-dev
+    # run
+    timgm6mb-soundfont fonts-wqy-microhei
+    # tests and screenshots
+    xvfb xauth python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

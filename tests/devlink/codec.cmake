@@ -1,0 +1,3 @@
+zemlo_add_gtest(NAME devlink_codec_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/frame_codec_test.cpp
+    LIBS handlink_core)
