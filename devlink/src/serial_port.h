@@ -1,0 +1,79 @@
+// The one serial line to the handset: a termios device opened raw at 8N1, held exclusively, with a
+// reader thread that hands every received byte, in order, to the frame layer's byte handler.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace handlink {
+
+inline constexpr int32_t kSerialOk = 0;
+inline constexpr int32_t kSerialBadPort = 34;
+inline constexpr int32_t kSerialBadBaud = 36;
+inline constexpr int32_t kSerialNotOpened = 37;
+
+// The reader's longest sleep between two looks at the line; it wakes at once when bytes arrive.
+inline constexpr int kPollIntervalMs = 40;
+// The pause at the end of every close, which lets the handset notice the dropped line.
+inline constexpr int kCloseSettleMs = 200;
+// The most bytes handed to the byte handler per read.
+inline constexpr size_t kReadChunkBytes = 1024;
+
+// The baud rates the link accepts.
+bool is_supported_baud(uint32_t baud);
+
+// Why the last open of a device failed, so that the user can be told more than a status number.
+struct OpenFailure {
+    int error_number = 0;      // errno of the failed step, 0 when no open has failed
+    std::string device;        // the device path that was tried
+    bool configuring = false;  // true when the device opened but its line settings were refused
+    // A sentence for the user: "permission denied on /dev/ttyUSB0 (...)", "/dev/ttyUSB0 is busy
+    // (another program holds it)", "no such device /dev/ttyUSB0", ...; empty when nothing failed.
+    std::string describe() const;
+};
+
+class SerialPort {
+  public:
+    using ByteHandler = void (*)(void *context, uint8_t byte);
+
+    SerialPort() = default;
+    ~SerialPort();
+    SerialPort(const SerialPort &) = delete;
+    SerialPort &operator=(const SerialPort &) = delete;
+
+    // Validates the port number (34) and the baud rate (36) before touching anything, then opens
+    // the device COM port_number maps to (37 when that fails) and starts the reader.
+    int32_t open(uint32_t port_number, uint32_t baud, ByteHandler handler, void *context);
+    // Joins the reader, drops DTR, closes the device and sleeps 200 ms (also when never opened).
+    void close();
+    // One complete write of count bytes; false when the line refused it or the port is closed.
+    bool write(const uint8_t *bytes, size_t count);
+    bool write_byte(uint8_t b);
+    bool is_open() const { return open_.load(std::memory_order_acquire); }
+    // The reason of the last failed open (status 37); error_number 0 when the last open succeeded.
+    OpenFailure last_open_failure() const;
+    // The device path of the last open attempt.
+    std::string device() const;
+
+  private:
+    int32_t open_device(const std::string &path, uint32_t baud);
+    void record_failure(int error_number, const std::string &path, bool configuring);
+    void reader_loop();
+
+    int fd_ = -1;
+    int wake_fd_ = -1;  // eventfd that ends the reader's wait at close
+    std::atomic<bool> open_{false};
+    std::atomic<bool> running_{false};
+    std::thread reader_;
+    ByteHandler handler_ = nullptr;
+    void *context_ = nullptr;
+    mutable std::mutex failure_mutex_;
+    OpenFailure failure_;
+    std::string device_;
+};
+
+}  // namespace handlink
