@@ -29,14 +29,20 @@ void FrameReceiver::reset() {
     checksum_ = 0;
     remaining_ = 0;
     size_ = 0;
+    frame_size_ = 0;
 }
 
 FrameReceiver::Event FrameReceiver::push(uint8_t byte) {
+    if (state_ != State::Idle) {
+        frame_[frame_size_++] = byte;
+    }
     switch (state_) {
         case State::Idle:
             if (byte == kStx) {
                 checksum_ = kStx;
                 size_ = 0;
+                frame_[0] = byte;
+                frame_size_ = 1;
                 state_ = State::Length;
             } else if (byte == kAck) {
                 return Event::Ack;

@@ -19,9 +19,9 @@ inline constexpr uint8_t kSegmentLongHeader = 0xD4;
 inline constexpr uint8_t kSegmentCommand = 0xD5;
 inline constexpr uint8_t kLastSequence = 0xFF;
 
-inline constexpr size_t kMaxFramePayload = 255;  // what a sender puts in LEN
+inline constexpr size_t kMaxFramePayload = 255;     // what a sender puts in LEN
 inline constexpr size_t kMaxReceivedPayload = 256;  // a received LEN of 0 counts 256 bytes
-inline constexpr size_t kFrameOverhead = 4;      // STX, LEN, CHK, ETX
+inline constexpr size_t kFrameOverhead = 4;         // STX, LEN, CHK, ETX
 
 // XOR checksum of a frame: STX's value, then LEN, then every payload byte.
 uint8_t frame_checksum(const uint8_t *payload, size_t count);
@@ -33,7 +33,7 @@ size_t encode_frame(const uint8_t *payload, size_t count, uint8_t *out);
 // The receive state machine. Feed it every byte from the line; it tells what the byte completed.
 // ACK and NAK are recognised only between frames; inside a frame they are payload.
 class FrameReceiver {
-public:
+  public:
     enum class Event {
         None,         // byte consumed, nothing complete
         Ack,          // an ACK byte between frames
@@ -49,8 +49,11 @@ public:
     // The payload of the frame last reported as Event::Frame.
     const uint8_t *payload() const { return payload_; }
     size_t payload_size() const { return size_; }
+    // The raw bytes of the frame last reported (Frame, BadChecksum, MissingEtx), from STX on.
+    const uint8_t *frame() const { return frame_; }
+    size_t frame_size() const { return frame_size_; }
 
-private:
+  private:
     enum class State { Idle, Length, Payload, Checksum, End };
 
     State state_ = State::Idle;
@@ -58,6 +61,8 @@ private:
     size_t remaining_ = 0;
     size_t size_ = 0;
     uint8_t payload_[kMaxReceivedPayload] = {};
+    size_t frame_size_ = 0;
+    uint8_t frame_[kMaxReceivedPayload + kFrameOverhead] = {};
 };
 
 }  // namespace handlink
