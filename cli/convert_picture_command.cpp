@@ -1,0 +1,93 @@
+// zemlo-cli convert picture IN OUT [--effect fit|stretch] [--preview PNG]
+// Draws the picture as the handset panel does, converts the capture through libpicmill.so and
+// writes the handset picture file; the preview is that file decoded back to colours.
+#include <QImage>
+#include <QString>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cli_args.h"
+#include "handset_picture.h"
+#include "picture_preview.h"
+#include "picture_runtime.h"
+#include "picture_selection.h"
+
+namespace {
+
+using namespace zemlo::cli;
+using namespace zemlo::media;
+
+int run(const std::vector<std::string> &args);
+
+const Command kCommand{"convert picture", "IN OUT [--effect fit|stretch] [--preview PNG]",
+                       "write the handset picture file for a bmp, gif, jpg, ico, emf or wmf "
+                       "picture; --preview also writes a PNG of what the handset will show",
+                       &run};
+const CommandRegistration kRegistration{kCommand};
+
+bool write_preview(const std::string &picture_path, const std::string &png_path,
+                   std::string *error) {
+    std::ifstream in(picture_path, std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
+    const QImage image = handset_picture_image(bytes);
+    if (image.isNull()) {
+        *error = picture_path + " is not a whole handset picture";
+        return false;
+    }
+    if (!image.save(QString::fromStdString(png_path), "PNG")) {
+        *error = "cannot write " + png_path;
+        return false;
+    }
+    return true;
+}
+
+int run(const std::vector<std::string> &args) {
+    std::string error;
+    const auto parsed = parse_args(args, {"--effect", "--preview"}, {}, &error);
+    if (!parsed) {
+        return usage_error(kCommand, error);
+    }
+    if (parsed->positional.size() != 2) {
+        return usage_error(kCommand, "expected an input picture and an output file");
+    }
+    DisplayEffect effect = DisplayEffect::Fit;
+    if (const auto name = parsed->value("--effect")) {
+        if (*name == "stretch") {
+            effect = DisplayEffect::Stretch;
+        } else if (*name != "fit") {
+            return usage_error(kCommand, "--effect must be fit or stretch");
+        }
+    }
+    const std::string &input = parsed->positional[0];
+    const std::string &output = parsed->positional[1];
+
+    ensure_picture_runtime();
+    const PictureFolders folders = default_picture_folders(&error);
+    if (folders.work_dir.empty()) {
+        return fail(error);
+    }
+    PictureSelection selection(folders);
+    selection.set_effect(effect);
+    if (!selection.show_picture(QString::fromStdString(input))) {
+        return fail(input + ": " + selection.last_error());
+    }
+    selection.draw();
+    if (!selection.last_error().empty()) {
+        return fail(selection.last_error());
+    }
+    const ConversionOutcome outcome = selection.convert_selection(output, input);
+    if (!outcome.ok) {
+        return fail(outcome.error);
+    }
+    if (const auto png = parsed->value("--preview")) {
+        if (!write_preview(output, *png, &error)) {
+            return fail(error);
+        }
+    }
+    return kExitOk;
+}
+
+}  // namespace

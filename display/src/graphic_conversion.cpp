@@ -1,0 +1,64 @@
+#include "graphic_conversion.h"
+
+#include "rgb565.h"
+#include "zemlo/byte_order.h"
+
+namespace zemlo::display {
+
+namespace {
+
+constexpr uint32_t kMaxImageBytes = 0xFFFF;
+constexpr size_t kBgrBytes = 3;
+
+uint16_t palette_colour(const BitmapView &bitmap, uint32_t index) {
+    if (index >= bitmap.palette_entries) {
+        return 0;
+    }
+    const uint8_t *entry = bitmap.palette + static_cast<size_t>(index) * kPaletteEntryBytes;
+    return rgb565::pack(entry[2], entry[1], entry[0]);
+}
+
+uint16_t pixel(const BitmapView &bitmap, const uint8_t *row, uint32_t x) {
+    const uint16_t bits = bitmap.bits_per_pixel;
+    if (bits == 24) {
+        const uint8_t *p = row + static_cast<size_t>(x) * kBgrBytes;
+        return rgb565::pack(p[2], p[1], p[0]);
+    }
+    // Palette indices are packed from the most significant bits of each byte.
+    const uint32_t bit = x * bits;
+    const uint32_t shift = 8 - bits - (bit % 8);
+    const uint32_t mask = (1u << bits) - 1;
+    return palette_colour(bitmap, (row[bit / 8] >> shift) & mask);
+}
+
+}  // namespace
+
+uint32_t graphic_bytes(const BitmapView &bitmap) {
+    if (bitmap.width > kMaxGraphicSide || bitmap.height > kMaxGraphicSide) {
+        return 0;
+    }
+    return static_cast<uint32_t>(kGraphicHeaderBytes +
+                                 bitmap.width * bitmap.height * kBytesPerPixel);
+}
+
+bool convert(const BitmapView &bitmap, uint8_t *graphic) {
+    const uint32_t total = graphic_bytes(bitmap);
+    if (total == 0 || total - kGraphicHeaderBytes > kMaxImageBytes) {
+        return false;
+    }
+    graphic[0] = static_cast<uint8_t>(bitmap.width);
+    graphic[1] = static_cast<uint8_t>(bitmap.height);
+    write_le16(graphic + 2, static_cast<uint16_t>(total - kGraphicHeaderBytes));
+    graphic[4] = kGraphicPixelOffset;
+    uint8_t *out = graphic + kGraphicHeaderBytes;
+    for (uint32_t y = 0; y < bitmap.height; ++y) {
+        const uint8_t *row = bitmap.row(y);
+        for (uint32_t x = 0; x < bitmap.width; ++x) {
+            write_le16(out, pixel(bitmap, row, x));
+            out += kBytesPerPixel;
+        }
+    }
+    return true;
+}
+
+}  // namespace zemlo::display

@@ -1,0 +1,29 @@
+# The picture side of media preparation: decoding, the fitted drawing, the capture, the
+# conversion through libpicmill.so and the handset picture file. No widgets: the panel reuses it.
+find_package(Qt6 REQUIRED COMPONENTS Gui Svg)
+pkg_check_modules(ZEMLO_WMF REQUIRED IMPORTED_TARGET libwmf)
+find_library(ZEMLO_EMF2SVG_LIBRARY emf2svg REQUIRED)
+
+add_library(zemlo_media_picture STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/picture_geometry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/metafile_svg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture_decoder.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture_drawing.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture_capture.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/handset_picture.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture_preview.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture_conversion.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture_selection.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture_runtime.cpp)
+target_include_directories(zemlo_media_picture PUBLIC ${CMAKE_CURRENT_LIST_DIR}
+    # The converter's export and the 16-bit pixel format, both headers only.
+    ${CMAKE_SOURCE_DIR}/picconv/include ${CMAKE_SOURCE_DIR}/display/include)
+target_link_libraries(zemlo_media_picture PUBLIC zemlo_common Qt6::Gui Qt6::Svg
+    PRIVATE PkgConfig::ZEMLO_WMF ${ZEMLO_EMF2SVG_LIBRARY} ${CMAKE_DL_LIBS})
+zemlo_warnings(zemlo_media_picture)
+# The converter libraries are loaded at run time from the program's folder.
+foreach(lib picmill display)
+    if(TARGET ${lib})
+        add_dependencies(zemlo_media_picture ${lib})
+    endif()
+endforeach()

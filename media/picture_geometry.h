@@ -1,0 +1,39 @@
+// Where the picture goes in the handset's drawing area: 122 x 126 pixels inside a 3-pixel
+// border, with the "fit" effect (own size centred when it fits 120 x 124, otherwise shrunk to
+// one limiting side) or the "stretch" effect (the whole area).
+#pragma once
+
+#include <cstdint>
+
+namespace zemlo::media {
+
+enum class DisplayEffect { Fit = 0, Stretch = 1 };
+
+inline constexpr int kAreaInset = 3;
+inline constexpr int kAreaWidth = 122;
+inline constexpr int kAreaHeight = 126;
+inline constexpr int kFitWidth = 120;
+inline constexpr int kFitHeight = 124;
+inline constexpr int kHimetricPerInch = 2540;  // HIMETRIC units are 0.01 mm
+inline constexpr int kLogicalDpi = 96;
+
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const PixelRect &) const = default;
+};
+
+// a * b / c rounded to the nearest integer, halves away from zero; 0 when c is 0.
+int mul_div(int a, int b, int c);
+
+// The drawing area in the picture control's client coordinates: (3, 3) 122 x 126.
+PixelRect drawing_area();
+
+// The rectangle, in the same coordinates, that the whole picture is drawn into. The natural
+// size is in HIMETRIC; dpi converts it to pixels. Natural sizes must be positive.
+PixelRect picture_rect(DisplayEffect effect, int natural_width, int natural_height,
+                       int dpi = kLogicalDpi);
+
+}  // namespace zemlo::media

@@ -1,0 +1,47 @@
+#include "picture_selection.h"
+
+#include "picture_capture.h"
+#include "picture_drawing.h"
+
+namespace zemlo::media {
+
+bool PictureSelection::show_picture(const QString &path) {
+    captured_ = false;
+    picture_.reset();
+    DecodeResult result = decode_picture(path);
+    error_ = result.error;
+    picture_ = std::move(result.picture);
+    return picture_.has_value();
+}
+
+void PictureSelection::set_effect(DisplayEffect effect) {
+    effect_ = effect;
+    captured_ = false;
+}
+
+QImage PictureSelection::draw() {
+    if (!picture_) {
+        QImage empty(kAreaWidth, kAreaHeight, QImage::Format_RGB32);
+        empty.fill(Qt::black);
+        return empty;
+    }
+    QImage area = draw_picture_area(*picture_, effect_);
+    if (!captured_) {
+        std::string error;
+        if (folders_.work_dir.empty()) {
+            error_ = "no work folder for the capture";
+        } else if (!write_capture(area, capture_path(folders_), &error)) {
+            error_ = error;
+        }
+        // As on screen, a failed write is not retried at every paint.
+        captured_ = true;
+    }
+    return area;
+}
+
+ConversionOutcome PictureSelection::convert_selection(const std::string &output_path,
+                                                      const std::string & /*source_path*/) {
+    return convert_capture(output_path, folders_);
+}
+
+}  // namespace zemlo::media

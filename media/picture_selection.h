@@ -1,0 +1,51 @@
+// The picture the user selected, as the picture panel keeps it: the decoded picture, the display
+// effect and whether "tmp.bmp" holds the capture of what is shown. Loading or changing the
+// effect clears the capture; the next drawing writes it again; a conversion always uses the
+// capture of the last drawing.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <optional>
+#include <string>
+
+#include "picture_conversion.h"
+#include "picture_decoder.h"
+#include "picture_geometry.h"
+
+namespace zemlo::media {
+
+class PictureSelection {
+  public:
+    explicit PictureSelection(PictureFolders folders) : folders_(std::move(folders)) {}
+
+    // Loads the picture; false (and no picture) when it cannot be decoded, with the reason in
+    // last_error().
+    bool show_picture(const QString &path);
+    void set_effect(DisplayEffect effect);
+
+    DisplayEffect effect() const { return effect_; }
+    bool has_picture() const { return picture_.has_value(); }
+    bool captured() const { return captured_; }
+    const std::optional<DecodedPicture> &picture() const { return picture_; }
+    const std::string &last_error() const { return error_; }
+    const PictureFolders &folders() const { return folders_; }
+
+    // Draws the drawing area (all black without a picture) and, when the capture is stale,
+    // writes "tmp.bmp". A failed write leaves the old capture and is reported in last_error().
+    QImage draw();
+
+    // Writes the handset picture file for the last capture. The source path is not used: the
+    // picture side converts what it last drew.
+    ConversionOutcome convert_selection(const std::string &output_path,
+                                        const std::string &source_path = {});
+
+  private:
+    PictureFolders folders_;
+    std::optional<DecodedPicture> picture_;
+    DisplayEffect effect_ = DisplayEffect::Fit;
+    bool captured_ = false;
+    std::string error_;
+};
+
+}  // namespace zemlo::media

@@ -1,0 +1,76 @@
+#include "graphic_text.h"
+
+#include <cstdio>
+
+#include "zemlo/byte_order.h"
+
+namespace zemlo::picmill {
+
+namespace {
+
+constexpr size_t kPixelsOffset = 5;
+constexpr size_t kBytesPerPixel = 2;
+constexpr size_t kSizeField = 2;
+constexpr size_t kByteTextChars = 7;  // "0x%.2x, "
+constexpr size_t kLineBufferChars = 32;
+
+void append_byte(std::string &out, uint8_t value) {
+    char text[kLineBufferChars];
+    std::snprintf(text, sizeof text, "0x%.2x, ", value);
+    out += text;
+}
+
+void append_number_line(std::string &out, int value, const char *comment) {
+    char text[kLineBufferChars * 2];
+    std::snprintf(text, sizeof text, "       %d, /* %s */\n", value, comment);
+    out += text;
+}
+
+}  // namespace
+
+std::optional<std::string> graphic_text(const uint8_t *buffer, size_t size,
+                                        const std::string &symbol) {
+    if (buffer == nullptr || size < kPixelsOffset) {
+        return std::nullopt;
+    }
+    const unsigned width = buffer[0];
+    const unsigned height = buffer[1];
+    const unsigned image_size = read_le16(buffer + kSizeField);
+    const size_t row_bytes = width * kBytesPerPixel;
+    if (row_bytes * height > size - kPixelsOffset) {
+        return std::nullopt;
+    }
+    const std::string &s = symbol;
+    std::string out;
+    out.reserve(row_bytes * height * kByteTextChars + height * 6 + 1024);
+    out += "#define AG_" + s + "_DATUM ag_" + s + " /* AG_FORMAT_GRAPHIC */\n\n";
+    out += "typedef struct Ag_" + s + "_Tag\n";
+    out += "{\n  Int8     bmWidth;\n  Int8     bmHeight; \n";
+    out += "  Int16    bmSizeImage;\n  Int8     bmOffset; \n";
+    out += "  Int8     bmImage[" + std::to_string(image_size) + "];\n";
+    out += "} Ag_" + s + ";\n\n";
+    out += "#if defined AG_DECLARATION_ONLY\n";
+    out += "extern AG_ELEMENT_CONST Ag_" + s + " ag_" + s + ";\n";
+    out += "#else\n";
+    out += "AG_ELEMENT_CONST Ag_" + s + " ag_" + s + " =\n";
+    out += "{\n";
+    append_number_line(out, static_cast<int>(width), "bmWidth    ");
+    append_number_line(out, static_cast<int>(height), "bmHeight   ");
+    append_number_line(out, static_cast<int>(image_size), "bmSizeImage");
+    out += "  offsetof (Ag_" + s + ", bmImage[0]), /* bmOffset    */\n";
+    out += "  {\n";
+    const uint8_t *pixels = buffer + kPixelsOffset;
+    for (unsigned y = 0; y < height; ++y) {
+        out += "    ";
+        for (size_t i = 0; i < row_bytes; ++i) {
+            append_byte(out, pixels[y * row_bytes + i]);
+        }
+        out += "\n";
+    }
+    out += "  }\n";
+    out += "};\n";
+    out += "#endif\n";
+    return out;
+}
+
+}  // namespace zemlo::picmill
