@@ -10,6 +10,12 @@ elseif(NOT ZEMLO_SANITIZE STREQUAL "")
     message(FATAL_ERROR "ZEMLO_SANITIZE must be address, thread or empty")
 endif()
 
+# In a fuzzing build every library is instrumented for coverage, not only the fuzz programs, so
+# that libFuzzer sees the edges of the parsers it drives.
+if(ZEMLO_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # Warnings are errors for the project's own code.
 function(zemlo_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -Wno-missing-field-initializers)
