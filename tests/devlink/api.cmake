@@ -2,3 +2,18 @@
 zemlo_add_gtest(NAME devlink_api_unit_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/api_name_tables_test.cpp
     LIBS handlink_core)
+
+# The library through dlopen, against a scripted handset on a pseudo-terminal.
+add_library(devlink_api_handset STATIC ${CMAKE_CURRENT_LIST_DIR}/api_handset.cpp)
+target_include_directories(devlink_api_handset PUBLIC ${CMAKE_CURRENT_LIST_DIR}
+                                                      ${PROJECT_SOURCE_DIR}/devlink/include)
+target_link_libraries(devlink_api_handset PUBLIC devlink_test_peer handlink_core Threads::Threads)
+zemlo_warnings(devlink_api_handset)
+
+zemlo_add_gtest(NAME devlink_api_wire_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/api_wire_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/api_family_test.cpp
+    LIBS devlink_api_handset ${CMAKE_DL_LIBS}
+    TIMEOUT 60
+    LABELS e2e)
+add_dependencies(devlink_api_wire_tests handlink)

@@ -1,0 +1,73 @@
+#include "exchange.h"
+
+#include <array>
+#include <optional>
+
+#include "handlink.h"
+#include "library.h"
+#include "request_record.h"
+
+namespace handlink {
+namespace {
+
+struct Awaited {
+    uint16_t confirmation;
+    uint8_t *reply;
+    std::optional<int32_t> result;
+};
+
+bool examine(void *context, const uint8_t *record, size_t size) {
+    auto *awaited = static_cast<Awaited *>(context);
+    awaited->result =
+        match_confirmation(record, size, awaited->confirmation, awaited->reply, kMaxReplyBytes);
+    return awaited->result.has_value();
+}
+
+}  // namespace
+
+int32_t exchange(Library &lib, const ExchangeRequest &request, const uint8_t *body,
+                 uint8_t *reply) {
+    DeviceWorker &worker = lib.worker();
+    if (!worker.running() || worker.on_worker_thread()) {
+        return HL_NO_WORKER;
+    }
+    if (request.body_length > kMaxRequestBody) {
+        return HL_BODY_TOO_LONG;
+    }
+    // The record lives on the caller's stack for the length of the call.
+    std::array<uint8_t, kRequestRecordBytes> record;
+    const size_t size = build_signal_record(request.sender, request.receiver, request.signal, body,
+                                            request.body_length, record.data());
+
+    if (request.confirmation == 0) {
+        return worker.send(record.data(), size).has_value() ? 0 : HL_NO_WORKER;
+    }
+
+    uint64_t seen = worker.begin_wait();
+    if (!worker.send(record.data(), size).has_value()) {
+        worker.end_wait(seen);
+        return HL_NO_WORKER;
+    }
+    Awaited awaited{request.confirmation, reply, std::nullopt};
+    int32_t result = HL_TIMEOUT;
+    for (;;) {
+        // Every unrelated arrival starts a fresh full timeout.
+        const auto timeout = std::chrono::milliseconds(lib.timeout_ms());
+        const auto outcome = worker.wait_next(seen, timeout, examine, &awaited);
+        if (outcome == DeviceWorker::WaitResult::Timeout) {
+            break;
+        }
+        if (outcome == DeviceWorker::WaitResult::Stopped) {
+            result = HL_NO_WORKER;
+            break;
+        }
+        if (awaited.result.has_value()) {
+            result = *awaited.result;
+            break;
+        }
+    }
+    worker.end_wait(seen);
+    return result;
+}
+
+}  // namespace handlink

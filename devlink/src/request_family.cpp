@@ -1,0 +1,66 @@
+#include "request_family.h"
+
+#include "exchange.h"
+#include "handlink.h"
+#include "library.h"
+#include "zemlo/byte_order.h"
+
+namespace handlink {
+namespace {
+
+constexpr RequestSpec kSpecs[] = {
+#define HANDLINK_REQUEST_SPEC(name, sender, receiver, request, confirmation, length, flags) \
+    {#name, sender, receiver, request, confirmation, length, flags},
+    HANDLINK_REQUESTS(HANDLINK_REQUEST_SPEC)
+#undef HANDLINK_REQUEST_SPEC
+};
+
+constexpr size_t kReplyTaskByte = 6;
+constexpr const char *kReplyTaskName = "EMMI_LOW_PRI_TASK_ID";
+
+}  // namespace
+
+std::span<const RequestSpec> request_specs() {
+    return kSpecs;
+}
+
+const RequestSpec &request_spec(RequestId id) {
+    return kSpecs[static_cast<size_t>(id)];
+}
+
+size_t request_body_length(const RequestSpec &spec, const uint8_t *body) {
+    if (spec.length.offset == kFixedLength) {
+        return spec.length.constant;
+    }
+    return size_t{zemlo::read_le16(body + spec.length.offset)} + spec.length.constant;
+}
+
+int32_t run_request(RequestId id, uint8_t *body, uint8_t *reply) {
+    const RequestSpec &spec = request_spec(id);
+    if (body == nullptr || (spec.confirmation != nullptr && reply == nullptr)) {
+        return HL_NULL_BUFFER;
+    }
+    Library &lib = library();
+    if (spec.flags & kStampReplyTaskAt6) {
+        body[kReplyTaskByte] = lib.task_id(kReplyTaskName);
+    }
+    ExchangeRequest request;
+    request.sender = lib.task_id(spec.sender);
+    request.receiver = lib.task_id(spec.receiver);
+    request.body_length = request_body_length(spec, body);
+    request.signal = lib.signal_id(spec.request);
+    request.confirmation = spec.confirmation != nullptr ? lib.signal_id(spec.confirmation) : 0;
+    return exchange(lib, request, body, reply);
+}
+
+}  // namespace handlink
+
+// The exports, one per row of the table.
+extern "C" {
+#define HANDLINK_REQUEST_EXPORT(name, ...)                                    \
+    HL_EXPORT int32_t name(uint8_t *body, uint8_t *reply) {                   \
+        return handlink::run_request(handlink::RequestId::name, body, reply); \
+    }
+HANDLINK_REQUESTS(HANDLINK_REQUEST_EXPORT)
+#undef HANDLINK_REQUEST_EXPORT
+}
