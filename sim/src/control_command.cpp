@@ -1,0 +1,144 @@
+#include "control_command.h"
+
+#include <charconv>
+#include <vector>
+
+namespace handsim {
+
+namespace {
+constexpr uint32_t kMaxCount = 1000000;
+constexpr uint32_t kMaxDelayMs = 60000;
+constexpr uint32_t kMaxCode = 0xFFFF;
+constexpr int kHexBase = 16;
+constexpr int kDecimalBase = 10;
+
+std::vector<std::string_view> words(std::string_view line) {
+    std::vector<std::string_view> out;
+    size_t pos = 0;
+    while (pos < line.size()) {
+        while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t' || line[pos] == '\r')) {
+            ++pos;
+        }
+        const size_t start = pos;
+        while (pos < line.size() && line[pos] != ' ' && line[pos] != '\t' && line[pos] != '\r') {
+            ++pos;
+        }
+        if (pos > start) {
+            out.push_back(line.substr(start, pos - start));
+        }
+    }
+    return out;
+}
+
+bool fail(std::string *error, std::string text) {
+    if (error != nullptr) {
+        *error = std::move(text);
+    }
+    return false;
+}
+}  // namespace
+
+std::optional<uint32_t> parse_number(std::string_view text, uint32_t max) {
+    int base = kDecimalBase;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = kHexBase;
+    }
+    uint64_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value > max) {
+        return std::nullopt;
+    }
+    return static_cast<uint32_t>(value);
+}
+
+std::optional<ControlCommand> parse_control(std::string_view line, std::string *error) {
+    const auto w = words(line);
+    if (w.empty()) {
+        fail(error, "empty command");
+        return std::nullopt;
+    }
+    ControlCommand c;
+    const std::string_view verb = w[0];
+    auto number_arg = [&](uint32_t max) -> bool {
+        if (w.size() != 2) {
+            return fail(error, std::string(verb) + " takes one number");
+        }
+        const auto n = parse_number(w[1], max);
+        if (!n) {
+            return fail(error, "bad number for " + std::string(verb) + ": " + std::string(w[1]));
+        }
+        c.number = *n;
+        return true;
+    };
+    bool ok = true;
+    if (verb == "event") {
+        c.kind = ControlCommand::Kind::Event;
+        if (w.size() != 2 && !(w.size() == 4 && w[2] == "after")) {
+            return fail(error, "usage: event CODE [after N]"), std::nullopt;
+        }
+        const auto code = parse_number(w[1], kMaxCode);
+        const auto after =
+            w.size() == 4 ? parse_number(w[3], kMaxCode) : std::optional<uint32_t>(0);
+        if (!code || !after) {
+            return fail(error, "bad number in event command"), std::nullopt;
+        }
+        c.number = *code;
+        c.after = static_cast<uint16_t>(*after);
+    } else if (verb == "nak-every") {
+        c.kind = ControlCommand::Kind::NakEvery;
+        ok = number_arg(kMaxCount);
+    } else if (verb == "drop-ack") {
+        c.kind = ControlCommand::Kind::DropAck;
+        ok = number_arg(kMaxCount);
+    } else if (verb == "bad-checksum") {
+        c.kind = ControlCommand::Kind::BadChecksum;
+        ok = number_arg(kMaxCount);
+    } else if (verb == "delay") {
+        c.kind = ControlCommand::Kind::Delay;
+        ok = number_arg(kMaxDelayMs);
+    } else if (verb == "hangup-after") {
+        c.kind = ControlCommand::Kind::HangUpAfter;
+        ok = number_arg(kMaxCode);
+    } else if (verb == "silent" || verb == "answer") {
+        c.kind = verb == "silent" ? ControlCommand::Kind::Silent : ControlCommand::Kind::Answer;
+        const auto command = w.size() == 2 ? command_from_name(w[1]) : std::nullopt;
+        if (!command) {
+            return fail(error, std::string(verb) + " takes a command name"), std::nullopt;
+        }
+        c.command = *command;
+    } else if (verb == "in-use" || verb == "release") {
+        c.kind = verb == "in-use" ? ControlCommand::Kind::InUse : ControlCommand::Kind::Release;
+        if (w.size() != 2) {
+            return fail(error, std::string(verb) + " takes a file name"), std::nullopt;
+        }
+        c.name = std::string(w[1]);
+    } else if (verb == "format") {
+        c.kind = ControlCommand::Kind::Format;
+        if (w.size() == 2 && w[1] == "ok") {
+            c.format = FormatFault::None;
+        } else if (w.size() == 2 && w[1] == "refuse") {
+            c.format = FormatFault::Refuse;
+        } else if (w.size() == 2 && w[1] == "block") {
+            c.format = FormatFault::Block;
+        } else {
+            return fail(error, "usage: format ok|refuse|block"), std::nullopt;
+        }
+    } else if (verb == "noise") {
+        c.kind = ControlCommand::Kind::Noise;
+        if (w.size() != 2 || (w[1] != "on" && w[1] != "off")) {
+            return fail(error, "usage: noise on|off"), std::nullopt;
+        }
+        c.on = w[1] == "on";
+    } else if (verb == "clear" && w.size() == 1) {
+        c.kind = ControlCommand::Kind::Clear;
+    } else {
+        return fail(error, "unknown command: " + std::string(line)), std::nullopt;
+    }
+    if (!ok) {
+        return std::nullopt;
+    }
+    return c;
+}
+
+}  // namespace handsim

@@ -1,0 +1,40 @@
+// The emulator's protocol trace: the same line format as the link library's, written from the
+// handset's side (what it receives is PC>HS, what it sends HS>PC), plus its own notes.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "name_tables.h"
+#include "segment_codec.h"
+
+namespace handsim {
+
+class TraceLog {
+  public:
+    TraceLog() = default;
+    ~TraceLog();
+    TraceLog(const TraceLog &) = delete;
+    TraceLog &operator=(const TraceLog &) = delete;
+
+    bool open(const std::string &path, std::string *error);
+    bool enabled() const { return out_ != nullptr; }
+
+    void frame(bool from_pc, const uint8_t *bytes, size_t count, bool good);
+    void ack(bool from_pc);
+    void nak(bool from_pc);
+    void received(const PcMessage &message);
+    void sent(const Bytes &long_header_message);
+    void note(const std::string &text);
+
+  private:
+    void record(bool from_pc, uint32_t kind, const Bytes &message);
+
+    std::mutex mutex_;
+    std::FILE *out_ = nullptr;
+    handlink::NameTables names_;
+};
+
+}  // namespace handsim
