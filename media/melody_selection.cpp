@@ -1,0 +1,39 @@
+#include "melody_selection.h"
+
+namespace zemlo::media {
+
+int MelodySelection::SetMelodySource(const std::string &path) {
+    std::lock_guard lock(mutex_);
+    source_ = path;
+    return path.empty() ? 1 : 0;
+}
+
+int MelodySelection::ConvertSelection(const std::string &output, const std::string &source) {
+    {
+        std::lock_guard lock(mutex_);
+        source_ = source;
+        output_ = output;
+    }
+    MelodyConversion result = convert_melody_file(source, output);
+    const bool written = result.written;
+    std::lock_guard lock(mutex_);
+    last_ = std::move(result);
+    return written ? 1 : 0;
+}
+
+std::string MelodySelection::source() const {
+    std::lock_guard lock(mutex_);
+    return source_;
+}
+
+std::string MelodySelection::output() const {
+    std::lock_guard lock(mutex_);
+    return output_;
+}
+
+MelodyConversion MelodySelection::last_conversion() const {
+    std::lock_guard lock(mutex_);
+    return last_;
+}
+
+}  // namespace zemlo::media

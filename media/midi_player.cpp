@@ -1,0 +1,418 @@
+#include "midi_player.h"
+
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <array>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "midi_reader.h"
+#include "midi_schedule.h"
+#include "wav_writer.h"
+
+namespace zemlo::media {
+
+namespace {
+
+constexpr const char *kSystemSoundFonts[] = {"/usr/share/sounds/sf2/TimGM6mb.sf2",
+                                             "/usr/share/sounds/sf2/default-GM.sf2"};
+constexpr size_t kMaxMidiFileBytes = 16u << 20;
+constexpr uint32_t kSampleRate = 44100;
+constexpr uint16_t kChannels = 2;
+constexpr double kSynthGain = 0.6;
+constexpr uint64_t kMicrosPerSecond = 1000000;
+constexpr uint64_t kMillisPerSecond = 1000;
+constexpr int kWavBlockFrames = 512;
+constexpr uint64_t kMaxWavSeconds = 3600;
+constexpr int kMaxOutputBuffers = 16;
+constexpr int kAllChannels = -1;
+constexpr int kPitchBendLowBits = 7;
+constexpr uint8_t kChannelMask = 0x0F;
+constexpr uint8_t kKindMask = 0xF0;
+
+// The synthesizer reports through a process-wide log hook; its last error completes our texts.
+std::mutex g_log_mutex;
+std::string g_last_synth_error;
+
+void capture_log(int, const char *message, void *) {
+    std::lock_guard lock(g_log_mutex);
+    g_last_synth_error = message != nullptr ? message : "";
+}
+
+void quiet_log(int, const char *, void *) {}
+
+void install_log_hooks() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        fluid_set_log_function(FLUID_PANIC, capture_log, nullptr);
+        fluid_set_log_function(FLUID_ERR, capture_log, nullptr);
+        fluid_set_log_function(FLUID_WARN, quiet_log, nullptr);
+        fluid_set_log_function(FLUID_INFO, quiet_log, nullptr);
+        fluid_set_log_function(FLUID_DBG, quiet_log, nullptr);
+    });
+}
+
+std::string take_synth_error() {
+    std::lock_guard lock(g_log_mutex);
+    std::string text = g_last_synth_error;
+    g_last_synth_error.clear();
+    return text.empty() ? std::string() : " (" + text + ")";
+}
+
+std::string find_soundfont(const std::string &chosen) {
+    if (!chosen.empty()) {
+        return chosen;
+    }
+    if (const char *env = std::getenv(kSoundFontVariable); env != nullptr && *env != '\0') {
+        return env;
+    }
+    std::error_code ec;
+    for (const char *path : kSystemSoundFonts) {
+        if (std::filesystem::exists(path, ec)) {
+            return path;
+        }
+    }
+    return kSystemSoundFonts[0];
+}
+
+std::optional<std::vector<uint8_t>> read_file(const std::string &path, std::string *error) {
+    std::FILE *f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        *error = "cannot open " + path;
+        return std::nullopt;
+    }
+    std::vector<uint8_t> bytes(kMaxMidiFileBytes + 1);
+    const size_t n = std::fread(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    if (n > kMaxMidiFileBytes) {
+        *error = path + " is too large for a MIDI file";
+        return std::nullopt;
+    }
+    bytes.resize(n);
+    return bytes;
+}
+
+uint64_t frames_at(uint64_t micros) {
+    return micros * kSampleRate / kMicrosPerSecond;
+}
+
+}  // namespace
+
+MidiPlayerOptions MidiPlayerOptions::from_environment() {
+    MidiPlayerOptions o;
+    if (const char *wav = std::getenv(kAudioWavVariable); wav != nullptr) {
+        o.wav_output = wav;
+    }
+    if (const char *sf = std::getenv(kSoundFontVariable); sf != nullptr) {
+        o.soundfont = sf;
+    }
+    return o;
+}
+
+// The synthesizer, the opened melody and where playback stands. The audio output's thread and
+// the caller meet under the mutex.
+struct MidiPlayer::Engine {
+    fluid_settings_t *settings = nullptr;
+    fluid_synth_t *synth = nullptr;
+    fluid_audio_driver_t *driver = nullptr;
+
+    mutable std::mutex mutex;
+    std::condition_variable stopped;
+    MidiSchedule schedule;
+    uint64_t length_frames = 0;
+    uint64_t frame = 0;  // frames played from the start
+    size_t cursor = 0;   // next message to send
+    bool is_playing = false;
+
+    ~Engine() {
+        // The audio thread takes the mutex; it is stopped before anything it uses goes away.
+        if (driver != nullptr) {
+            delete_fluid_audio_driver(driver);
+        }
+        if (synth != nullptr) {
+            delete_fluid_synth(synth);
+        }
+        if (settings != nullptr) {
+            delete_fluid_settings(settings);
+        }
+    }
+
+    void send(const TimedMidiMessage &m) {
+        const int chan = m.status & kChannelMask;
+        switch (m.status & kKindMask) {
+            case 0x80:
+                fluid_synth_noteoff(synth, chan, m.data1);
+                break;
+            case 0x90:
+                if (m.data2 == 0) {
+                    fluid_synth_noteoff(synth, chan, m.data1);
+                } else {
+                    fluid_synth_noteon(synth, chan, m.data1, m.data2);
+                }
+                break;
+            case 0xA0:
+                fluid_synth_key_pressure(synth, chan, m.data1, m.data2);
+                break;
+            case 0xB0:
+                fluid_synth_cc(synth, chan, m.data1, m.data2);
+                break;
+            case 0xC0:
+                fluid_synth_program_change(synth, chan, m.data1);
+                break;
+            case 0xD0:
+                fluid_synth_channel_pressure(synth, chan, m.data1);
+                break;
+            case 0xE0:
+                fluid_synth_pitch_bend(synth, chan, m.data1 | (m.data2 << kPitchBendLowBits));
+                break;
+            default:
+                break;
+        }
+    }
+
+    // Renders up to frames frames, sending each message at its frame; sink(offset, count)
+    // renders count frames into the output at offset. Returns the frames rendered. Caller holds
+    // the mutex.
+    template <typename Sink>
+    uint64_t render(uint64_t frames, Sink &&sink) {
+        uint64_t done = 0;
+        while (done < frames && is_playing) {
+            while (cursor < schedule.messages.size() &&
+                   frames_at(schedule.messages[cursor].micros) <= frame) {
+                send(schedule.messages[cursor++]);
+            }
+            if (frame >= length_frames) {
+                finish();
+                break;
+            }
+            uint64_t next = length_frames;
+            if (cursor < schedule.messages.size()) {
+                next = std::min(next, frames_at(schedule.messages[cursor].micros));
+            }
+            const uint64_t count = std::min(frames - done, next - frame);
+            if (!sink(done, count)) {
+                break;
+            }
+            frame += count;
+            done += count;
+        }
+        return done;
+    }
+
+    void finish() {
+        is_playing = false;
+        fluid_synth_all_sounds_off(synth, kAllChannels);
+        stopped.notify_all();
+    }
+
+    static int audio_callback(void *data, int len, int nfx, float *fx[], int nout, float *out[]) {
+        auto *self = static_cast<Engine *>(data);
+        std::lock_guard lock(self->mutex);
+        if (!self->is_playing || len <= 0) {
+            return FLUID_OK;  // the driver's buffers are already silent
+        }
+        const int outs = std::min(nout, kMaxOutputBuffers);
+        const int fxs = std::min(nfx, kMaxOutputBuffers);
+        int status = FLUID_OK;
+        self->render(static_cast<uint64_t>(len), [&](uint64_t offset, uint64_t count) {
+            std::array<float *, kMaxOutputBuffers> o{};
+            std::array<float *, kMaxOutputBuffers * 2> f{};
+            for (int i = 0; i < outs; ++i) {
+                o[static_cast<size_t>(i)] = out[i] + offset;
+            }
+            int nf = fxs;
+            if (fxs == 0) {
+                // No separate effect buffers: mix the effects into the dry ones.
+                nf = outs * 2;
+                for (int i = 0; i < nf; ++i) {
+                    f[static_cast<size_t>(i)] = o[static_cast<size_t>(i % outs)];
+                }
+            } else {
+                for (int i = 0; i < fxs; ++i) {
+                    f[static_cast<size_t>(i)] = fx[i] + offset;
+                }
+            }
+            status = fluid_synth_process(self->synth, static_cast<int>(count), nf, f.data(), outs,
+                                         o.data());
+            return status == FLUID_OK;
+        });
+        return status;
+    }
+};
+
+MidiPlayer::MidiPlayer(MidiPlayerOptions options) : options_(std::move(options)) {}
+
+MidiPlayer::~MidiPlayer() {
+    close();
+}
+
+bool MidiPlayer::fail(const std::string &text) {
+    last_error_ = text;
+    return false;
+}
+
+bool MidiPlayer::open(const std::string &path) {
+    close();
+    install_log_hooks();
+    std::string error;
+    auto bytes = read_file(path, &error);
+    if (!bytes) {
+        return fail(error);
+    }
+    auto file = read_midi(*bytes, &error);
+    if (!file) {
+        return fail(path + " cannot be played: " + error);
+    }
+    auto engine = std::make_unique<Engine>();
+    engine->schedule = make_midi_schedule(*file);
+    engine->length_frames = frames_at(engine->schedule.length_micros);
+
+    engine->settings = new_fluid_settings();
+    if (engine->settings == nullptr) {
+        return fail("the synthesizer cannot be set up" + take_synth_error());
+    }
+    fluid_settings_setnum(engine->settings, "synth.sample-rate", kSampleRate);
+    fluid_settings_setnum(engine->settings, "synth.gain", kSynthGain);
+    if (!options_.audio_driver.empty() &&
+        fluid_settings_setstr(engine->settings, "audio.driver", options_.audio_driver.c_str()) !=
+            FLUID_OK) {
+        return fail("no audio output could be opened: unknown audio driver " +
+                    options_.audio_driver);
+    }
+    engine->synth = new_fluid_synth(engine->settings);
+    if (engine->synth == nullptr) {
+        return fail("the synthesizer cannot be started" + take_synth_error());
+    }
+    const std::string soundfont = find_soundfont(options_.soundfont);
+    if (fluid_synth_sfload(engine->synth, soundfont.c_str(), 1) == FLUID_FAILED) {
+        return fail("cannot load the SoundFont " + soundfont + take_synth_error());
+    }
+    if (options_.wav_output.empty()) {
+        engine->driver =
+            new_fluid_audio_driver2(engine->settings, &Engine::audio_callback, engine.get());
+        if (engine->driver == nullptr) {
+            return fail("no audio output could be opened" + take_synth_error());
+        }
+    }
+    engine_ = std::move(engine);
+    last_error_.clear();
+    return true;
+}
+
+void MidiPlayer::close() {
+    engine_.reset();
+}
+
+bool MidiPlayer::is_open() const {
+    return engine_ != nullptr;
+}
+
+uint32_t MidiPlayer::length_ms() const {
+    if (!engine_) {
+        return 0;
+    }
+    const uint64_t ms = engine_->schedule.length_micros / kMillisPerSecond;
+    return static_cast<uint32_t>(std::min<uint64_t>(ms, UINT32_MAX));
+}
+
+uint32_t MidiPlayer::position_ms() const {
+    if (!engine_) {
+        return 0;
+    }
+    std::lock_guard lock(engine_->mutex);
+    if (engine_->frame >= engine_->length_frames) {
+        return length_ms();  // the end is the length exactly, whatever the frame rounding
+    }
+    const uint64_t ms = engine_->frame * kMillisPerSecond / kSampleRate;
+    return static_cast<uint32_t>(std::min<uint64_t>(ms, UINT32_MAX));
+}
+
+bool MidiPlayer::play() {
+    if (!engine_) {
+        return fail("no melody is open");
+    }
+    Engine &e = *engine_;
+    std::unique_lock lock(e.mutex);
+    e.is_playing = true;
+    if (options_.wav_output.empty()) {
+        return true;  // the audio output's thread plays it from here
+    }
+    if (e.length_frames - std::min(e.frame, e.length_frames) > kMaxWavSeconds * kSampleRate) {
+        e.is_playing = false;
+        return fail("the melody is too long to render to a WAV file");
+    }
+    WavWriter wav;
+    std::string error;
+    if (!wav.open(options_.wav_output, kSampleRate, kChannels, &error)) {
+        e.is_playing = false;
+        return fail(error);
+    }
+    std::vector<int16_t> block(static_cast<size_t>(kWavBlockFrames) * kChannels);
+    bool written = true;
+    while (e.is_playing && written) {
+        e.render(kWavBlockFrames, [&](uint64_t, uint64_t count) {
+            const int n = static_cast<int>(count);
+            written = fluid_synth_write_s16(e.synth, n, block.data(), 0, kChannels, block.data(), 1,
+                                            kChannels) == FLUID_OK &&
+                      wav.write(block.data(), count * kChannels);
+            return written;
+        });
+    }
+    if (!written) {
+        e.finish();
+    }
+    if (!wav.finish(&error) || !written) {
+        return fail(error.empty() ? "cannot write " + options_.wav_output : error);
+    }
+    return true;
+}
+
+bool MidiPlayer::stop() {
+    if (!engine_) {
+        return fail("no melody is open");
+    }
+    std::lock_guard lock(engine_->mutex);
+    engine_->is_playing = false;
+    fluid_synth_all_sounds_off(engine_->synth, kAllChannels);
+    engine_->stopped.notify_all();
+    return true;
+}
+
+bool MidiPlayer::seek_to_start() {
+    if (!engine_) {
+        return fail("no melody is open");
+    }
+    std::lock_guard lock(engine_->mutex);
+    engine_->frame = 0;
+    engine_->cursor = 0;
+    fluid_synth_system_reset(engine_->synth);
+    return true;
+}
+
+bool MidiPlayer::playing() const {
+    if (!engine_) {
+        return false;
+    }
+    std::lock_guard lock(engine_->mutex);
+    return engine_->is_playing;
+}
+
+bool MidiPlayer::wait_until_stopped(std::chrono::milliseconds timeout) {
+    if (!engine_) {
+        return true;
+    }
+    std::unique_lock lock(engine_->mutex);
+    return engine_->stopped.wait_for(lock, timeout, [this] { return !engine_->is_playing; });
+}
+
+std::string MidiPlayer::last_error() const {
+    return last_error_;
+}
+
+}  // namespace zemlo::media

@@ -1,0 +1,61 @@
+// MidiPlayer: plays a MIDI file on the PC with a General MIDI SoundFont, with its length and
+// position in milliseconds, for the melody panel and the command line. Either the audio output
+// plays it in real time, or (when a WAV path is set) play() renders the rest of the melody into
+// that WAV file at once, which is how tests and machines without sound play.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace zemlo::media {
+
+inline constexpr const char *kAudioWavVariable = "ZEMLO_AUDIO_WAV";
+inline constexpr const char *kSoundFontVariable = "ZEMLO_SOUNDFONT";
+
+struct MidiPlayerOptions {
+    std::string soundfont;     // empty: $ZEMLO_SOUNDFONT, else the system's General MIDI SoundFont
+    std::string wav_output;    // non-empty: render into this file instead of the audio output
+    std::string audio_driver;  // empty: the synthesizer's default audio driver
+
+    // wav_output from $ZEMLO_AUDIO_WAV, soundfont from $ZEMLO_SOUNDFONT.
+    static MidiPlayerOptions from_environment();
+};
+
+class MidiPlayer {
+  public:
+    explicit MidiPlayer(MidiPlayerOptions options = MidiPlayerOptions::from_environment());
+    ~MidiPlayer();
+    MidiPlayer(const MidiPlayer &) = delete;
+    MidiPlayer &operator=(const MidiPlayer &) = delete;
+
+    // Opens a MIDI file at its start. False, with last_error(), for a file that cannot be read,
+    // is not MIDI, a SoundFont that cannot be loaded or an audio output that cannot be opened.
+    bool open(const std::string &path);
+    void close();
+    bool is_open() const;
+
+    uint32_t length_ms() const;
+    uint32_t position_ms() const;
+
+    // Plays from the current position to the end.
+    bool play();
+    bool stop();
+    bool seek_to_start();
+    bool playing() const;
+    // Waits until the melody has played to its end or was stopped; false on timeout.
+    bool wait_until_stopped(std::chrono::milliseconds timeout);
+
+    std::string last_error() const;
+
+  private:
+    struct Engine;
+    bool fail(const std::string &text);
+
+    MidiPlayerOptions options_;
+    std::unique_ptr<Engine> engine_;
+    std::string last_error_;
+};
+
+}  // namespace zemlo::media

@@ -1,0 +1,95 @@
+#include "wav_writer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "zemlo/byte_order.h"
+
+namespace zemlo::media {
+
+namespace {
+constexpr uint32_t kFmtChunkBytes = 16;
+constexpr uint16_t kPcmFormat = 1;
+constexpr uint16_t kBitsPerSample = 16;
+constexpr uint16_t kBytesPerSample = kBitsPerSample / 8;
+constexpr uint32_t kRiffSizeBias = kWavHeaderBytes - 8;
+constexpr uint64_t kMaxDataBytes = UINT32_MAX - kRiffSizeBias;
+}  // namespace
+
+std::array<uint8_t, kWavHeaderBytes> wav_header(uint32_t sample_rate, uint16_t channels,
+                                                uint32_t data_bytes) {
+    std::array<uint8_t, kWavHeaderBytes> h{};
+    uint8_t *p = h.data();
+    std::memcpy(p, "RIFF", 4);
+    write_le32(p + 4, data_bytes + kRiffSizeBias);
+    std::memcpy(p + 8, "WAVEfmt ", 8);
+    write_le32(p + 16, kFmtChunkBytes);
+    write_le16(p + 20, kPcmFormat);
+    write_le16(p + 22, channels);
+    write_le32(p + 24, sample_rate);
+    write_le32(p + 28, sample_rate * channels * kBytesPerSample);
+    write_le16(p + 32, static_cast<uint16_t>(channels * kBytesPerSample));
+    write_le16(p + 34, kBitsPerSample);
+    std::memcpy(p + 36, "data", 4);
+    write_le32(p + 40, data_bytes);
+    return h;
+}
+
+WavWriter::~WavWriter() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+}
+
+bool WavWriter::open(const std::string &path, uint32_t sample_rate, uint16_t channels,
+                     std::string *error) {
+    file_ = std::fopen(path.c_str(), "wb");
+    if (file_ == nullptr) {
+        *error = "cannot create " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    path_ = path;
+    sample_rate_ = sample_rate;
+    channels_ = channels;
+    data_bytes_ = 0;
+    failed_ = false;
+    const auto header = wav_header(sample_rate, channels, 0);
+    failed_ = std::fwrite(header.data(), 1, header.size(), file_) != header.size();
+    return !failed_;
+}
+
+bool WavWriter::write(const int16_t *samples, size_t count) {
+    if (file_ == nullptr || failed_) {
+        return false;
+    }
+    if (data_bytes_ + count * kBytesPerSample > kMaxDataBytes) {
+        failed_ = true;
+        return false;
+    }
+    std::vector<uint8_t> bytes(count * kBytesPerSample);
+    for (size_t i = 0; i < count; ++i) {
+        write_le16(bytes.data() + i * kBytesPerSample, static_cast<uint16_t>(samples[i]));
+    }
+    failed_ = std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size();
+    data_bytes_ += bytes.size();
+    return !failed_;
+}
+
+bool WavWriter::finish(std::string *error) {
+    if (file_ == nullptr) {
+        *error = "no WAV file open";
+        return false;
+    }
+    const auto header = wav_header(sample_rate_, channels_, static_cast<uint32_t>(data_bytes_));
+    bool ok = !failed_ && std::fseek(file_, 0, SEEK_SET) == 0 &&
+              std::fwrite(header.data(), 1, header.size(), file_) == header.size();
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    if (!ok) {
+        *error = "cannot write " + path_;
+    }
+    return ok;
+}
+
+}  // namespace zemlo::media

@@ -1,0 +1,12 @@
+# Tests of the melody side of media preparation.
+zemlo_add_gtest(NAME media_melody_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/melody_merger_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/melody_roundtrip_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/melody_conversion_test.cpp
+    LIBS zemlo_media_melody)
+target_include_directories(media_melody_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+
+zemlo_add_gtest(NAME media_player_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/melody_player_test.cpp
+    LIBS zemlo_media_player)
+target_include_directories(media_player_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
