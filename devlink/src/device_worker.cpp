@@ -239,6 +239,7 @@ void DeviceWorker::fetch_one(std::unique_lock<std::mutex> &lock) {
     const size_t size = link_.fetch_record(staging_.data(), staging_.size());
     lock.lock();
     if (size == 0) {
+        caller_wake_.notify_all();  // the ring is drained: a new exchange need not wait longer
         return;
     }
     arrival_pending_ = true;  // there may be more

@@ -17,3 +17,15 @@ zemlo_add_gtest(NAME devlink_api_wire_tests
     TIMEOUT 60
     LABELS e2e)
 add_dependencies(devlink_api_wire_tests handlink)
+
+# The examples for test-tool authors, run as programs.
+zemlo_add_gtest(NAME devlink_api_example_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/api_example_test.cpp
+    LIBS devlink_api_handset
+    TIMEOUT 60
+    LABELS e2e)
+target_compile_definitions(devlink_api_example_tests PRIVATE
+    HANDLINK_EXAMPLE_C="$<TARGET_FILE:handlink_example>"
+    HANDLINK_EXAMPLE_PY="${PROJECT_SOURCE_DIR}/devlink/examples/handlink_example.py"
+    HANDLINK_LIBRARY="$<TARGET_FILE:handlink>")
+add_dependencies(devlink_api_example_tests handlink handlink_example)
