@@ -1,0 +1,8 @@
+zemlo_add_gtest(NAME sim_e2e_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/handlink_e2e_test.cpp
+    LIBS handsim_core handsim_pc
+    TIMEOUT 120
+    LABELS e2e)
+if(TARGET handlink)
+    add_dependencies(sim_e2e_tests handlink)
+endif()
