@@ -152,17 +152,22 @@ bool convert_text_file(const std::string &text_path, const std::string &output_p
         *error = "cannot open " + text_path;
         return false;
     }
-    std::string text(kMaxConverterTextBytes + 1, '\0');
-    const size_t got = std::fread(text.data(), 1, text.size(), in.get());
-    if (std::ferror(in.get()) != 0) {
+    // The length is bounded before anything is allocated for it.
+    if (std::fseek(in.get(), 0, SEEK_END) != 0) {
         *error = "cannot read " + text_path;
         return false;
     }
-    if (got > kMaxConverterTextBytes) {
+    const long length = std::ftell(in.get());
+    if (length < 0 || static_cast<unsigned long>(length) > kMaxConverterTextBytes) {
         *error = text_path + " is too large for a converter text";
         return false;
     }
-    text.resize(got);
+    std::rewind(in.get());
+    std::string text(static_cast<size_t>(length), '\0');
+    if (std::fread(text.data(), 1, text.size(), in.get()) != text.size()) {
+        *error = "cannot read " + text_path;
+        return false;
+    }
     const auto picture = handset_picture_from_text(text, error);
     if (!picture) {
         return false;

@@ -24,8 +24,14 @@ constexpr double kMaxDpi = 10000.0;
 constexpr int kMaxIcoImages = 256;
 constexpr qint64 kMaxMetafileBytes = 64LL << 20;
 
+// Files that state dots per inch reach us in whole dots per metre, which loses up to 0.0254 dpi;
+// a value that close to a whole dpi is taken as that dpi.
+constexpr double kDpmRoundingLoss = 0.0254;
+
 double dpi_of(int dots_per_metre) {
-    return dots_per_metre * kCentimetresPerInch / kCentimetresPerMetre;
+    const double dpi = dots_per_metre * kCentimetresPerInch / kCentimetresPerMetre;
+    const double whole = std::round(dpi);
+    return std::abs(dpi - whole) <= kDpmRoundingLoss ? whole : dpi;
 }
 
 // Qt gives every image a resolution; one equal to the default of a fresh image means the file

@@ -1,5 +1,6 @@
 #include "picture_geometry.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace zemlo::media {
@@ -12,6 +13,9 @@ int mul_div(int a, int b, int c) {
     const int64_t half = std::llabs(c) / 2;
     const bool negative = (product < 0) != (c < 0);
     const int64_t magnitude = (std::llabs(product) + half) / std::llabs(c);
+    if (magnitude > INT32_MAX) {
+        return -1;
+    }
     return static_cast<int>(negative ? -magnitude : magnitude);
 }
 

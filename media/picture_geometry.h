@@ -25,7 +25,8 @@ struct PixelRect {
     bool operator==(const PixelRect &) const = default;
 };
 
-// a * b / c rounded to the nearest integer, halves away from zero; 0 when c is 0.
+// a * b / c rounded to the nearest integer, halves away from zero; 0 when c is 0 and -1 when
+// the result does not fit an int.
 int mul_div(int a, int b, int c);
 
 // The drawing area in the picture control's client coordinates: (3, 3) 122 x 126.

@@ -41,15 +41,23 @@ bool BMPData::load_bitmap(std::string *diagnostics) {
         note(diagnostics, "Error: cannot open " + path + "\n");
         return false;
     }
-    // One byte past the limit is enough to know the file is too long.
-    std::vector<uint8_t> bytes(kMaxBitmapBytes + 1);
-    const size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (std::ferror(file.get()) != 0) {
+    // The length is bounded before anything is allocated for it.
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
         note(diagnostics, "Error: cannot read " + path + "\n");
         return false;
     }
-    bytes.resize(got);
-    bytes.shrink_to_fit();
+    const long length = std::ftell(file.get());
+    if (length < 0 || static_cast<unsigned long>(length) > kMaxBitmapBytes) {
+        note(diagnostics, "Error: BMP file " + path + " is larger than " +
+                              std::to_string(kMaxBitmapBytes) + " bytes\n");
+        return false;
+    }
+    std::rewind(file.get());
+    std::vector<uint8_t> bytes(static_cast<size_t>(length));
+    if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+        note(diagnostics, "Error: cannot read " + path + "\n");
+        return false;
+    }
     return load_image(std::move(bytes), path, diagnostics);
 }
 

@@ -11,13 +11,17 @@ namespace {
 constexpr size_t kPixelsOffset = 5;
 constexpr size_t kBytesPerPixel = 2;
 constexpr size_t kSizeField = 2;
-constexpr size_t kByteTextChars = 7;  // "0x%.2x, "
+constexpr size_t kByteTextChars = 6;  // "0x%.2x, "
 constexpr size_t kLineBufferChars = 32;
 
+// "0x%.2x, " without a formatted print per byte: a 122 x 126 graphic has 30744 of them.
 void append_byte(std::string &out, uint8_t value) {
-    char text[kLineBufferChars];
-    std::snprintf(text, sizeof text, "0x%.2x, ", value);
-    out += text;
+    static constexpr char kDigits[] = "0123456789abcdef";
+    constexpr int kNibbleBits = 4;
+    constexpr uint8_t kNibbleMask = 0x0F;
+    const char text[] = {'0', 'x', kDigits[value >> kNibbleBits], kDigits[value & kNibbleMask],
+                         ',', ' '};
+    out.append(text, sizeof text);
 }
 
 void append_number_line(std::string &out, int value, const char *comment) {
