@@ -1,0 +1,18 @@
+#include "animation_frames.h"
+
+namespace zemlo::shell {
+
+QString frameResourcePath(int position) {
+    return QStringLiteral(":/frames/%1_%2.png")
+        .arg(kFrameTable.at(static_cast<std::size_t>(position)))
+        .arg(position, 2, 10, QLatin1Char('0'));
+}
+
+FrameTick advanceFrame(int index) {
+    if (index < 0 || index >= kFrameCount) {
+        index = 0;
+    }
+    return {index, index + 1};
+}
+
+}  // namespace zemlo::shell

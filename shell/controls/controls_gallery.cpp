@@ -1,0 +1,218 @@
+// Renders every control in a few states into PNG sheets, so that anyone can look at them.
+// Usage: controls-gallery <output folder>   (run with QT_QPA_PLATFORM=offscreen)
+
+#include "control_tool_tip.h"
+#include "frame_animation_static.h"
+#include "icon_button.h"
+#include "link_state_icon.h"
+#include "shaded_slider.h"
+#include "space_gauge.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+
+#include <atomic>
+#include <cstdio>
+#include <vector>
+
+using namespace zemlo::shell;
+
+namespace {
+
+constexpr int kMargin = 8;
+constexpr int kLabelWidth = 150;
+constexpr int kZoom = 3;
+const QColor kSheetColour(212, 208, 200);
+
+// The sizes the main window and the melody panel give these controls at 9 pt.
+const QSize kCommandButton(112, 32);
+const QSize kPanelButton(40, 36);
+const QSize kSlider(145, 32);
+const QSize kGauge(554, 18);
+const QSize kLinkState(110, 20);
+
+struct Row {
+    QString label;
+    std::vector<QPixmap> shots;
+};
+
+QPixmap sheet(const std::vector<Row> &rows, int zoom = 1) {
+    int width = 0;
+    int height = kMargin;
+    for (const Row &row : rows) {
+        int w = kLabelWidth;
+        int h = QFontMetrics(QApplication::font()).height();
+        for (const QPixmap &shot : row.shots) {
+            w += shot.width() * zoom + kMargin;
+            h = std::max(h, shot.height() * zoom);
+        }
+        width = std::max(width, w + kMargin);
+        height += h + kMargin;
+    }
+    QPixmap out(width, height);
+    out.fill(kSheetColour);
+    QPainter p(&out);
+    int y = kMargin;
+    for (const Row &row : rows) {
+        int h = QFontMetrics(QApplication::font()).height();
+        for (const QPixmap &shot : row.shots) {
+            h = std::max(h, shot.height() * zoom);
+        }
+        p.setPen(Qt::black);
+        p.drawText(QRect(kMargin, y, kLabelWidth - kMargin, h), Qt::AlignVCenter, row.label);
+        int x = kLabelWidth;
+        for (const QPixmap &shot : row.shots) {
+            p.drawPixmap(QRect(x, y, shot.width() * zoom, shot.height() * zoom), shot);
+            x += shot.width() * zoom + kMargin;
+        }
+        y += h + kMargin;
+    }
+    return out;
+}
+
+bool save(const QPixmap &pixmap, const QString &folder, const QString &name) {
+    const QString path = folder + QLatin1Char('/') + name;
+    if (!pixmap.save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+void hover(QWidget *w) {
+    const QPointF at(w->width() / 2.0, w->height() / 2.0);
+    QEnterEvent enter(at, w->mapToGlobal(at), w->mapToGlobal(at));
+    QApplication::sendEvent(w, &enter);
+}
+
+enum class Look { Normal, Over, Pressed, Disabled };
+
+QPixmap buttonShot(const QString &caption, int icon, QSize size, Look look) {
+    QWidget host;
+    host.resize(size);
+    IconButton button(caption, &host);
+    button.resize(size);
+    button.setIcons(icon, 0, 32, 32);
+    host.show();
+    if (look == Look::Over) {
+        hover(&button);
+    } else if (look == Look::Pressed) {
+        hover(&button);
+        button.setDown(true);
+    } else if (look == Look::Disabled) {
+        button.setEnabled(false);
+    }
+    return button.grab();
+}
+
+std::vector<QPixmap> buttonLooks(const QString &caption, int icon, QSize size) {
+    return {buttonShot(caption, icon, size, Look::Normal),
+            buttonShot(caption, icon, size, Look::Over),
+            buttonShot(caption, icon, size, Look::Pressed),
+            buttonShot(caption, icon, size, Look::Disabled)};
+}
+
+QPixmap sliderShot(const QColor &face, int value, bool pressed, bool enabled) {
+    ShadedSlider slider;
+    slider.resize(kSlider);
+    slider.setRange(0, 100);
+    slider.setValue(value);
+    slider.setChannelColour(QColor(196, 196, 255));
+    slider.setSelectionColour(QColor(64, 64, 255));
+    if (face.isValid()) {
+        slider.setFaceColour(face);
+    }
+    slider.setSliderDown(pressed);
+    slider.setEnabled(enabled);
+    return slider.grab();
+}
+
+QPixmap gaugeShot(bool shown, int total, int free) {
+    SpaceGauge gauge;
+    gauge.setText(QStringLiteral("45%"));
+    gauge.resize(kGauge);
+    if (shown) {
+        gauge.setSpace(true, total, free);
+    }
+    return gauge.grab();
+}
+
+QPixmap tipShot(const QString &text) {
+    QWidget control;
+    control.resize(kGauge);
+    ControlToolTip tip(&control, text);
+    return tip.grab();
+}
+
+QPixmap linkShot(bool connected) {
+    std::atomic<bool> flag{connected};
+    LinkStateIcon icon;
+    icon.setText(connected ? QStringLiteral("   COM3已连接") : QStringLiteral("   COM3未连接"));
+    icon.setConnectedFlag(&flag);
+    icon.resize(kLinkState);
+    return icon.grab();
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(folder);
+
+    std::vector<Row> buttons = {
+        {QStringLiteral("normal / over / pressed / disabled"), {}},
+        {QStringLiteral("197 连接"), buttonLooks(QStringLiteral("连接"), 197, kCommandButton)},
+        {QStringLiteral("199 下载"), buttonLooks(QStringLiteral("下载"), 199, kCommandButton)},
+        {QStringLiteral("198 重命名"), buttonLooks(QStringLiteral("重命名"), 198, kCommandButton)},
+        {QStringLiteral("200 删除"), buttonLooks(QStringLiteral("删除"), 200, kCommandButton)},
+        {QStringLiteral("238 断开"), buttonLooks(QStringLiteral("断开"), 238, kCommandButton)},
+        {QStringLiteral("136 (no caption)"), buttonLooks({}, 136, kPanelButton)},
+        {QStringLiteral("137 (no caption)"), buttonLooks({}, 137, kPanelButton)},
+    };
+    std::vector<Row> sliders = {
+        {QStringLiteral("default face, 0/40/100"),
+         {sliderShot({}, 0, false, true), sliderShot({}, 40, false, true),
+          sliderShot({}, 100, false, true)}},
+        {QStringLiteral("pressed / disabled"),
+         {sliderShot({}, 40, true, true), sliderShot({}, 40, false, false)}},
+        {QStringLiteral("faces 220,40,128"),
+         {sliderShot(QColor(220, 220, 220), 60, false, true),
+          sliderShot(QColor(40, 40, 40), 60, false, true),
+          sliderShot(QColor(128, 160, 220), 60, false, true)}},
+    };
+    std::vector<Row> gauges = {
+        {QStringLiteral("before any update"), {gaugeShot(false, 0, 0)}},
+        {QStringLiteral("not connected"), {gaugeShot(true, 0, 0)}},
+        {QStringLiteral("1000 / 250 free"), {gaugeShot(true, 1000, 250)}},
+        {QStringLiteral("1000 / 900 free"), {gaugeShot(true, 1000, 900)}},
+        {QStringLiteral("full"), {gaugeShot(true, 1000, 0)}},
+        {QStringLiteral("tooltip"),
+         {tipShot(QStringLiteral("已用空间:750字节,剩余空间:250字节")),
+          tipShot(QStringLiteral("(未连接)")),
+          tipShot(QStringLiteral("two lines\n第二行 longer"))}},
+        {QStringLiteral("link state"), {linkShot(false), linkShot(true)}},
+    };
+
+    FrameAnimationStatic animation;
+    animation.resize(360, 44);
+    std::vector<Row> frames;
+    for (int i = 0; i < 20; ++i) {
+        animation.tick();
+        frames.push_back({QStringLiteral("tick %1").arg(i + 1), {animation.grab()}});
+    }
+
+    bool ok = save(sheet(buttons), folder, QStringLiteral("icon_buttons.png")) &&
+              save(sheet(buttons, kZoom), folder, QStringLiteral("icon_buttons_x3.png")) &&
+              save(sheet(sliders), folder, QStringLiteral("shaded_slider.png")) &&
+              save(sheet(sliders, kZoom), folder, QStringLiteral("shaded_slider_x3.png")) &&
+              save(sheet(gauges), folder, QStringLiteral("status_indicators.png")) &&
+              save(sheet(frames), folder, QStringLiteral("wait_animation.png"));
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,28 @@
+#include "edge_rect.h"
+
+#include <cstdlib>
+
+namespace zemlo::shell {
+
+namespace {
+
+int stepToward(int from, int to) {
+    return from < to ? 1 : (from > to ? -1 : 0);
+}
+
+}  // namespace
+
+std::vector<QPoint> polylinePixels(const std::vector<QPoint> &points) {
+    std::vector<QPoint> pixels;
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        QPoint p = points[i - 1];
+        const QPoint end = points[i];
+        while (p != end) {
+            pixels.push_back(p);
+            p += QPoint(stepToward(p.x(), end.x()), stepToward(p.y(), end.y()));
+        }
+    }
+    return pixels;
+}
+
+}  // namespace zemlo::shell

@@ -1,0 +1,43 @@
+#include "frame_animation_static.h"
+
+#include "animation_frames.h"
+#include "zemlo_resources.h"
+
+#include <QPainter>
+
+namespace zemlo::shell {
+
+FrameAnimationStatic::FrameAnimationStatic(QWidget *parent) : QWidget(parent) {
+    zemlo::resources::ensureLoaded();
+    connect(&timer_, &QTimer::timeout, this, &FrameAnimationStatic::tick);
+}
+
+void FrameAnimationStatic::start() {
+    timer_.start(kFramePeriodMs);
+}
+
+void FrameAnimationStatic::stop() {
+    index_ = 0;
+    hasFrame_ = false;
+    timer_.stop();
+    frame_ = QPixmap();
+    update();
+}
+
+void FrameAnimationStatic::tick() {
+    const FrameTick step = advanceFrame(index_);
+    frame_ = QPixmap(frameResourcePath(step.shown));
+    index_ = step.next;
+    hasFrame_ = true;
+    repaint();
+}
+
+void FrameAnimationStatic::paintEvent(QPaintEvent *) {
+    if (!hasFrame_ || frame_.isNull()) {
+        return;
+    }
+    QPainter p(this);
+    p.drawPixmap(0, 0, frame_);
+}
+
+}  // namespace zemlo::shell

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "button_hover.h"
+
+#include <QColor>
+#include <QIcon>
+#include <QPushButton>
+#include <QSize>
+
+namespace zemlo::shell {
+
+// A flat push button with an icon and its caption that raises a thin frame while the pointer is
+// over it and sinks it while pressed. It paints itself completely, without a focus rectangle.
+class IconButton : public QPushButton {
+    Q_OBJECT
+  public:
+    explicit IconButton(const QString &caption = {}, QWidget *parent = nullptr);
+
+    // Icons by resource number: one for the over-or-pressed look and one for the normal look
+    // (0: the same one), drawn at width x height. Repaints at once.
+    void setIcons(int overIconId, int normalIconId, int width, int height);
+    // The same with icons already loaded (a null normal icon: the same as the over icon).
+    void setIconImages(const QIcon &over, const QIcon &normal, QSize size);
+
+    bool mouseOver() const { return hover_.over(); }
+
+  protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+  private:
+    void apply(const HoverEffects &fx);
+    void paintInto(QPainter &p);
+
+    HoverTracker hover_;
+    QIcon overIcon_;
+    QIcon normalIcon_;
+    QSize iconSize_;
+    // Taken from the platform when the button is made; not updated on a scheme change.
+    QColor inactiveBackground_;
+    QColor activeBackground_;
+    QColor inactiveText_;
+    QColor activeText_;
+};
+
+}  // namespace zemlo::shell

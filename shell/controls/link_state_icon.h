@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QLabel>
+#include <QPixmap>
+
+#include <atomic>
+#include <functional>
+
+namespace zemlo::shell {
+
+// The connection state as one of two icons at the label's top-left corner. The label's text
+// (set by the window, "   COM3已连接") stays its text but is not drawn; the icon is chosen from
+// the program-wide connected flag each time the label paints.
+class LinkStateIcon : public QLabel {
+    Q_OBJECT
+  public:
+    static constexpr int kDisconnectedIcon = 208;
+    static constexpr int kConnectedIcon = 209;
+
+    explicit LinkStateIcon(QWidget *parent = nullptr);
+
+    void setConnectedSource(std::function<bool()> connected);
+    // Reads the flag the core keeps; the flag must outlive the label.
+    void setConnectedFlag(const std::atomic<bool> *flag);
+
+  protected:
+    void paintEvent(QPaintEvent *event) override;
+
+  private:
+    std::function<bool()> connected_;
+    QPixmap disconnectedIcon_;
+    QPixmap connectedIcon_;
+};
+
+}  // namespace zemlo::shell

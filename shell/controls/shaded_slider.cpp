@@ -1,0 +1,212 @@
+#include "shaded_slider.h"
+
+#include "slider_geometry.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+namespace zemlo::shell {
+
+namespace {
+
+// The grip is drawn only on a thumb wide enough to show it, and a second set of ridges on a
+// wider one.
+constexpr int kGripMinWidth = 5;
+constexpr int kWideGripMinWidth = 9;
+constexpr int kGripTopInset = 5;
+constexpr int kGripDotInset = 4;
+constexpr int kLightRidgeBottomInset = 5;
+constexpr int kDarkRidgeBottomInset = 4;
+constexpr int kNarrowChannelWidth = 3;
+
+void pixel(QPainter &p, int x, int y, const QColor &c) {
+    p.fillRect(x, y, 1, 1, c);
+}
+
+void polyline(QPainter &p, const std::vector<QPoint> &points, const QColor &c) {
+    for (const QPoint &px : polylinePixels(points)) {
+        pixel(p, px.x(), px.y(), c);
+    }
+}
+
+void verticalLine(QPainter &p, int x, int fromY, int toY, const QColor &c) {
+    polyline(p, {{x, fromY}, {x, toY}}, c);
+}
+
+// A rectangle with 2 x 2 rounded corners: the outline in the pen colour without its four corner
+// pixels, the inside in the brush colour.
+void roundedBox(QPainter &p, const EdgeRect &r, const QColor &pen, const QColor &brush) {
+    if (r.width() <= 0 || r.height() <= 0) {
+        return;
+    }
+    if (r.width() > 2 && r.height() > 2) {
+        p.fillRect(r.left + 1, r.top + 1, r.width() - 2, r.height() - 2, brush);
+    }
+    polyline(p, {{r.left + 1, r.top}, {r.right - 1, r.top}}, pen);
+    polyline(p, {{r.left + 1, r.bottom - 1}, {r.right - 1, r.bottom - 1}}, pen);
+    polyline(p, {{r.left, r.top + 1}, {r.left, r.bottom - 1}}, pen);
+    polyline(p, {{r.right - 1, r.top + 1}, {r.right - 1, r.bottom - 1}}, pen);
+}
+
+// A one-pixel 3-D frame: top and left edges in one colour, right and bottom in the other.
+void frame3d(QPainter &p, const EdgeRect &r, const QColor &topLeft, const QColor &bottomRight) {
+    const int w = r.width();
+    const int h = r.height();
+    p.fillRect(r.left, r.top, w - 1, 1, topLeft);
+    p.fillRect(r.left, r.top, 1, h - 1, topLeft);
+    p.fillRect(r.right - 1, r.top, 1, h, bottomRight);
+    p.fillRect(r.left, r.bottom - 1, w, 1, bottomRight);
+}
+
+}  // namespace
+
+ShadedSlider::ShadedSlider(QWidget *parent) : QSlider(Qt::Horizontal, parent) {
+    const SystemColours system = SystemColours::from(palette());
+    face_ = system.buttonFace;
+    channel_ = system.window;
+    selection_ = system.highlight;
+    recompute();
+}
+
+void ShadedSlider::recompute() {
+    shades_ = SliderShades::compute(face_, SystemColours::from(palette()));
+}
+
+void ShadedSlider::setChannelColour(const QColor &c) {
+    channel_ = c;
+    recompute();
+}
+
+void ShadedSlider::setSelectionColour(const QColor &c) {
+    selection_ = c;
+    recompute();
+    update();
+}
+
+void ShadedSlider::setFaceColour(const QColor &c) {
+    face_ = c;
+    recompute();
+    update();
+}
+
+void ShadedSlider::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::Window));
+    const SliderGeometry g = sliderGeometry(size(), minimum(), maximum(), sliderPosition());
+    p.save();
+    drawChannel(p, g.channel);
+    p.restore();
+    p.save();
+    drawThumb(p, g.thumb);
+    p.restore();
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+    }
+}
+
+void ShadedSlider::drawThumb(QPainter &p, const EdgeRect &t) const {
+    const SystemColours system = SystemColours::from(palette());
+    // A pressed thumb is one shade darker for this drawing only.
+    const SliderShades s = isSliderDown() ? SliderShades::compute(darken(face_), system) : shades_;
+    const int w = t.width();
+
+    roundedBox(p, t, system.windowFrame, s.face);
+    const EdgeRect in = t.shrunk(1);
+    frame3d(p, in, s.light1, s.dark1);
+    pixel(p, in.left, in.top, s.light2);
+    pixel(p, in.right - 1, in.top, s.face);
+    pixel(p, in.right - 1, in.bottom - 1, s.dark2);
+    pixel(p, in.left, in.bottom - 1, s.face);
+
+    if (!isEnabled() || w <= kGripMinWidth) {
+        return;
+    }
+    const int gripTop = in.top + kGripTopInset;
+    const int lightEnd = in.bottom - kLightRidgeBottomInset;
+    const int darkEnd = in.bottom - kDarkRidgeBottomInset;
+    std::vector<int> lightRidges = {1, 3};
+    std::vector<int> darkRidges = {2, 4};
+    if (w > kWideGripMinWidth) {
+        lightRidges.insert(lightRidges.end(), {5, 7});
+        darkRidges.push_back(6);
+    }
+    for (int dx : lightRidges) {
+        verticalLine(p, in.left + dx, gripTop, lightEnd, s.light1);
+    }
+    for (int dx : darkRidges) {
+        verticalLine(p, in.left + dx, gripTop, darkEnd, s.dark2);
+    }
+    for (int dx : lightRidges) {
+        pixel(p, in.left + dx, in.top + kGripDotInset, s.light2);
+    }
+}
+
+void ShadedSlider::drawChannel(QPainter &p, EdgeRect k) const {
+    const SystemColours system = SystemColours::from(palette());
+    const QColor channel = isEnabled() ? channel_ : system.buttonFace;
+    if (minimum() != 0 || maximum() != 0) {
+        k.top += 2;
+        k.bottom -= 2;
+    }
+    if (k.width() > kNarrowChannelWidth) {
+        roundedBox(p, k, shades_.deepShadow, channel);
+    }
+    k.left -= 1;
+    k.top -= 1;
+    k.right += 1;
+    polyline(
+        p, {{k.left, k.bottom - 2}, {k.left, k.top + 2}, {k.left + 2, k.top}, {k.right - 2, k.top}},
+        shades_.midShadow);
+    polyline(p,
+             {{k.left + 1, k.bottom - 1},
+              {k.left + 2, k.bottom},
+              {k.right - 2, k.bottom},
+              {k.right - 2, k.bottom - 1},
+              {k.right - 1, k.bottom - 1},
+              {k.right - 1, k.top + 2},
+              {k.right - 3, k.top}},
+             shades_.highlight);
+}
+
+void ShadedSlider::mousePressEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    const int x = event->position().toPoint().x();
+    const SliderGeometry g = sliderGeometry(size(), minimum(), maximum(), sliderPosition());
+    if (g.thumb.toRect().contains(event->position().toPoint())) {
+        dragOffset_ = x - (g.thumb.left + kThumbWidth / 2);
+        setSliderDown(true);
+    } else {
+        triggerAction(x < g.thumb.left ? SliderPageStepSub : SliderPageStepAdd);
+    }
+    update();
+    event->accept();
+}
+
+void ShadedSlider::mouseMoveEvent(QMouseEvent *event) {
+    if (!isSliderDown()) {
+        event->ignore();
+        return;
+    }
+    setSliderPosition(
+        sliderValueAt(size(), minimum(), maximum(), event->position().toPoint().x() - dragOffset_));
+    event->accept();
+}
+
+void ShadedSlider::mouseReleaseEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton || !isSliderDown()) {
+        event->ignore();
+        return;
+    }
+    setSliderDown(false);
+    update();
+    event->accept();
+}
+
+}  // namespace zemlo::shell

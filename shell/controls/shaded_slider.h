@@ -1,0 +1,45 @@
+#pragma once
+
+#include "edge_rect.h"
+#include "shade_math.h"
+
+#include <QColor>
+#include <QSlider>
+
+namespace zemlo::shell {
+
+// A horizontal slider whose thumb and channel are drawn in shades of one face colour.
+class ShadedSlider : public QSlider {
+    Q_OBJECT
+  public:
+    explicit ShadedSlider(QWidget *parent = nullptr);
+
+    // Each setter recomputes every shade from the platform colours of the moment. The face and
+    // selection colours show at once; the channel colour shows at the next repaint.
+    void setChannelColour(const QColor &c);
+    void setSelectionColour(const QColor &c);
+    void setFaceColour(const QColor &c);
+
+    QColor channelColour() const { return channel_; }
+    QColor selectionColour() const { return selection_; }
+    const SliderShades &shades() const { return shades_; }
+
+  protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+  private:
+    void recompute();
+    void drawThumb(QPainter &p, const EdgeRect &t) const;
+    void drawChannel(QPainter &p, EdgeRect k) const;
+
+    QColor face_;
+    QColor channel_;
+    QColor selection_;  // kept for completeness: nothing sets a selection range
+    SliderShades shades_;
+    int dragOffset_ = 0;
+};
+
+}  // namespace zemlo::shell

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "control_tool_tip.h"
+
+#include <QLabel>
+
+#include <cstdint>
+#include <memory>
+
+namespace zemlo::shell {
+
+// The handset's media store as a bar: used part red, free part blue, the used share in white.
+// Until the first space update it is an ordinary sunken text label.
+class SpaceGauge : public QLabel {
+    Q_OBJECT
+  public:
+    static constexpr int kDefaultFontHeight = 12;
+
+    explicit SpaceGauge(QWidget *parent = nullptr);
+    ~SpaceGauge() override;
+
+    // Character height of the percentage in pixels.
+    void setFontHeight(int pixels);
+    // Creates or destroys the tooltip with the byte counts.
+    void enableToolTip(bool on);
+    // Stores the counts (total = free = 0: not connected) and repaints.
+    void setSpace(bool shown, std::int32_t total, std::int32_t free);
+
+    ControlToolTip *toolTip() const { return tip_.get(); }
+    QString toolTipText() const { return tipText_; }
+
+  protected:
+    void paintEvent(QPaintEvent *event) override;
+
+  private:
+    bool shown_ = false;
+    std::int32_t total_ = 0;
+    std::int32_t free_ = 0;
+    QString tipText_;
+    std::unique_ptr<ControlToolTip> tip_;
+};
+
+}  // namespace zemlo::shell

@@ -1,0 +1,43 @@
+#include "space_gauge_figures.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zemlo::shell {
+
+namespace {
+
+constexpr double kPercent = 100.0;
+constexpr std::size_t kPercentTextSize = 16;
+
+}  // namespace
+
+GaugeFigures gaugeFigures(int width, std::int32_t total, std::int32_t free) {
+    GaugeFigures g;
+    if (total <= 0) {
+        return g;
+    }
+    g.hasData = true;
+    const std::int64_t used =
+        std::clamp<std::int64_t>(static_cast<std::int64_t>(total) - free, 0, total);
+    const double share = static_cast<double>(used) / static_cast<double>(total);
+    g.usedWidth = static_cast<int>(static_cast<double>(width) * share);
+    char text[kPercentTextSize];
+    std::snprintf(text, sizeof text, "%.0f%%", share * kPercent);
+    g.percent = QString::fromLatin1(text);
+    return g;
+}
+
+int gaugeTextX(int left, int width, int textWidth) {
+    return left + (width - textWidth) / 2;
+}
+
+QString spaceTipText(std::int32_t total, std::int32_t free) {
+    if (total == 0 && free == 0) {
+        return QStringLiteral("(未连接)");
+    }
+    const std::int64_t used = static_cast<std::int64_t>(total) - free;
+    return QStringLiteral("已用空间:%1字节,剩余空间:%2字节").arg(used).arg(free);
+}
+
+}  // namespace zemlo::shell
