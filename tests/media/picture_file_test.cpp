@@ -55,19 +55,6 @@ TEST(HandsetPicture, ReadsTheConverterTextAndSendsZeroBytesAsOne) {
     const auto file = handset_picture_from_text(text_for(graphic), &error);
     ASSERT_TRUE(file) << error;
     EXPECT_EQ(*file, (std::vector<uint8_t>{2, 1, 0x03, 0x10, 0x01, 0x01, 0xAB, 0x10}));
-
-    // Width and height are the low bytes of the decimal values.
-    const std::string wide =
-        "       300, /* bmWidth     */\n       1, /* bmHeight    */\n"
-        "  offsetof (Ag_S, bmImage[0]), /* bmOffset    */\n";
-    std::string rows;
-    for (int i = 0; i < 44 * 2; ++i) {
-        rows += "0x7f, ";
-    }
-    const auto low = handset_picture_from_text(wide + "    " + rows + "\n", &error);
-    ASSERT_TRUE(low) << error;
-    EXPECT_EQ((*low)[0], 44);
-    EXPECT_EQ(low->size(), 4u + 88);
 }
 
 TEST(HandsetPicture, RefusesTextsThatAreNotOneWholePicture) {

@@ -48,15 +48,9 @@ TEST(BitmapChecks, EachRefusalPrintsItsLine) {
     const Checked extra = check(longer);
     EXPECT_FALSE(extra.ok);
     EXPECT_EQ(extra.diagnostics, "Error: BMP file size 79 does not match its header (78)\n");
-    auto shorter = good;
-    shorter.pop_back();
-    EXPECT_FALSE(check(shorter).ok);
-
-    // A size field smaller than the two headers cannot describe a bitmap.
-    std::vector<uint8_t> tiny(20, 0);
-    tiny[0] = 'B';
-    tiny[1] = 'M';
-    zemlo::write_le32(tiny.data() + 2, 20);
+    // A size field that matches the file but cannot hold the two headers.
+    std::vector<uint8_t> tiny = {'B', 'M', 20, 0, 0, 0};
+    tiny.resize(20);
     EXPECT_FALSE(check(tiny).ok);
 
     auto rle =
@@ -71,15 +65,6 @@ TEST(BitmapChecks, EachRefusalPrintsItsLine) {
         EXPECT_EQ(c.diagnostics, "Error: BMP file has " + std::to_string(bits) +
                                      " bits per pixel; only 1, 2, 4, 8 and 24 are supported\n");
     }
-}
-
-TEST(BitmapChecks, EmptyOrMissingPathFailsTheLoad) {
-    std::string diagnostics;
-    BMPData empty({});
-    EXPECT_FALSE(empty.load_bitmap(&diagnostics));
-    BMPData missing({.bitmap_path = "/nonexistent/zemlo/in.bmp"});
-    EXPECT_FALSE(missing.load_bitmap(&diagnostics));
-    EXPECT_EQ(diagnostics, "Error: cannot open /nonexistent/zemlo/in.bmp\n");
 }
 
 }  // namespace

@@ -109,18 +109,13 @@ TEST_F(ConvertBmp, PathsWithCommasConvert) {
 
 TEST_F(ConvertBmp, RefusedBitmapsLeaveNoText) {
     const std::string el = (dir_ / "tmp.el").string();
-    auto longer = build_bitmap({.width = 2, .height = 2});
-    longer.push_back(0);
-    const ChildRun extra = convert_in_child(bin_, write_bitmap(longer, "long.bmp"), el);
-    EXPECT_EQ(extra.result, 0);
-    EXPECT_EQ(extra.out, "Error: BMP file size 71 does not match its header (70)\n");
-
-    auto rle =
-        build_bitmap({.width = 2, .height = 2, .bits = 4, .compression = 2, .palette = {{}, {}}});
-    EXPECT_EQ(convert_in_child(bin_, write_bitmap(rle, "rle.bmp"), el).out,
-              "Error: BMP file must not be compressed\n");
     const std::string text_file = write_bitmap({'#', 'x'}, "text.bmp");
     EXPECT_EQ(convert_in_child(bin_, text_file, el).out, text_file + " not BMP file\n");
+    auto rle =
+        build_bitmap({.width = 2, .height = 2, .bits = 4, .compression = 2, .palette = {{}, {}}});
+    const ChildRun compressed = convert_in_child(bin_, write_bitmap(rle, "rle.bmp"), el);
+    EXPECT_EQ(compressed.result, 0);
+    EXPECT_EQ(compressed.out, "Error: BMP file must not be compressed\n");
     EXPECT_FALSE(fs::exists(el));
 }
 
