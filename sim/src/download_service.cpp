@@ -322,8 +322,12 @@ void DownloadService::on_packet(const Bytes &body, ServiceOutput &out) {
             return;
         }
         const uint16_t blocks = rec::pc_start_blocks(*p);
-        if (p->checksum != rec::kFramingChecksum || blocks > kMaxDownloadBlocks) {
+        if (p->checksum != rec::kFramingChecksum) {
             ack(out, kAckBadChecksum);
+            return;
+        }
+        if (blocks > kMaxDownloadBlocks) {
+            ack(out, kAckNoRoom);
             return;
         }
         // The smallest file of that many blocks must fit; the exact size is checked on keeping.

@@ -6,3 +6,9 @@ zemlo_add_gtest(NAME sim_e2e_tests
 if(TARGET handlink)
     add_dependencies(sim_e2e_tests handlink)
 endif()
+
+zemlo_add_gtest(NAME sim_wire_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/pty_wire_test.cpp
+    LIBS handsim_core
+    TIMEOUT 60
+    LABELS e2e)
