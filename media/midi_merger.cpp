@@ -165,14 +165,17 @@ void MidiMerger::read_wait(Track &track) {
 }
 
 int MidiMerger::pick_track() const {
-    int picked = -1;
+    // The smallest wait, the lowest track on ties: one key holds both, so the choice is a plain
+    // minimum without data-dependent branches.
+    constexpr uint64_t kNone = UINT64_MAX;
+    constexpr int kIndexBits = 8;
+    uint64_t best = kNone;
     for (size_t i = 0; i < track_count_; ++i) {
         const Track &t = tracks_[i];
-        if (!t.finished && (picked < 0 || t.wait < tracks_[static_cast<size_t>(picked)].wait)) {
-            picked = static_cast<int>(i);
-        }
+        const uint64_t key = t.finished ? kNone : (static_cast<uint64_t>(t.wait) << kIndexBits) | i;
+        best = std::min(best, key);
     }
-    return picked;
+    return best == kNone ? -1 : static_cast<int>(best & ((1u << kIndexBits) - 1));
 }
 
 bool MidiMerger::another_unfinished(size_t picked) const {

@@ -285,6 +285,11 @@ bool MidiPlayer::open(const std::string &path) {
         return fail("no audio output could be opened: unknown audio driver " +
                     options_.audio_driver);
     }
+    for (const auto &[name, value] : options_.audio_settings) {
+        if (fluid_settings_setstr(engine->settings, name.c_str(), value.c_str()) != FLUID_OK) {
+            return fail("unknown synthesizer setting " + name);
+        }
+    }
     engine->synth = new_fluid_synth(engine->settings);
     if (engine->synth == nullptr) {
         return fail("the synthesizer cannot be started" + take_synth_error());

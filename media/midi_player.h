@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace zemlo::media {
 
@@ -18,6 +20,8 @@ struct MidiPlayerOptions {
     std::string soundfont;     // empty: $ZEMLO_SOUNDFONT, else the system's General MIDI SoundFont
     std::string wav_output;    // non-empty: render into this file instead of the audio output
     std::string audio_driver;  // empty: the synthesizer's default audio driver
+    // Further string settings of the synthesizer, e.g. {"audio.alsa.device", "null"}.
+    std::vector<std::pair<std::string, std::string>> audio_settings;
 
     // wav_output from $ZEMLO_AUDIO_WAV, soundfont from $ZEMLO_SOUNDFONT.
     static MidiPlayerOptions from_environment();

@@ -117,6 +117,24 @@ TEST_F(MidiPlayerTest, AnAudioOutputThatCannotBeOpenedFailsTheOpen) {
         << player.last_error();
 }
 
+// The live path without a sound card: ALSA's null device takes the audio as fast as it comes,
+// so the melody runs through the output callback to its end at once.
+TEST_F(MidiPlayerTest, PlaysThroughAnAudioOutputToTheEnd) {
+    MidiPlayerOptions live;
+    live.audio_driver = "alsa";
+    live.audio_settings = {{"audio.alsa.device", "null"}};
+    MidiPlayer player(live);
+    if (!player.open(write("song.mid", one_and_a_half_seconds()))) {
+        GTEST_SKIP() << player.last_error();
+    }
+    ASSERT_TRUE(player.play());
+    ASSERT_TRUE(player.wait_until_stopped(std::chrono::seconds(20)));
+    EXPECT_EQ(player.position_ms(), 1500u);
+    EXPECT_TRUE(player.seek_to_start());
+    EXPECT_EQ(player.position_ms(), 0u);
+    EXPECT_FALSE(player.playing());
+}
+
 TEST(MidiTempoMap, TempoChangesOfAnyTrackAndTimeCodeDivisions) {
     std::string error;
     auto file = read_midi(one_and_a_half_seconds(), &error);
