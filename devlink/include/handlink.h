@@ -124,7 +124,8 @@ HL_EXPORT void CloseComm(void);
 /* Registers the message sink and message id for handset-initiated messages (a long-header
  * SIG_DOWNLOAD_DATA_IND or SIG_DLW_REMOTE_CMD_IND from QNDLW_TASK_ID or TASK_FL_ID). NULL stops
  * forwarding. Takes effect with the next received message; when it returns, no call of the
- * previous sink is in progress, so the host may then destroy it. */
+ * previous sink is in progress, so the host may then destroy it. Because it waits for such a
+ * call, do not call it while holding a lock that the sink's post takes. */
 HL_EXPORT void SetMobileDataHandler(HlWindow *window, uint32_t message);
 
 /* Builds the task and signal name tables from the built-in data (until then every name resolves

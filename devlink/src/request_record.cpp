@@ -60,6 +60,9 @@ size_t build_command_record(const uint8_t *bytes, size_t count, uint8_t *out, si
 
 std::optional<int32_t> match_confirmation(const uint8_t *record, size_t size, uint16_t confirmation,
                                           uint8_t *reply, size_t reply_capacity) {
+    if (size < kRecordHeadBytes) {
+        return std::nullopt;
+    }
     const size_t held = held_message_bytes(record, size);
     const uint8_t *message = record + kRecordHeadBytes;
     const bool signal_form = read_le32(record + kRecordKindOffset) == kKindSignal;

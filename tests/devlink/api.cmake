@@ -1,6 +1,7 @@
 # The library's name tables and trace format, called directly.
 zemlo_add_gtest(NAME devlink_api_unit_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/api_name_tables_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/api_request_record_test.cpp
     LIBS handlink_core)
 
 # The library through dlopen, against a scripted handset on a pseudo-terminal.
@@ -27,5 +28,6 @@ zemlo_add_gtest(NAME devlink_api_example_tests
 target_compile_definitions(devlink_api_example_tests PRIVATE
     HANDLINK_EXAMPLE_C="$<TARGET_FILE:handlink_example>"
     HANDLINK_EXAMPLE_PY="${PROJECT_SOURCE_DIR}/devlink/examples/handlink_example.py"
-    HANDLINK_LIBRARY="$<TARGET_FILE:handlink>")
+    HANDLINK_LIBRARY="$<TARGET_FILE:handlink>"
+    HANDLINK_SANITIZED=$<BOOL:${ZEMLO_SANITIZE}>)
 add_dependencies(devlink_api_example_tests handlink handlink_example)

@@ -60,6 +60,9 @@ TEST(Examples, CProgramOpensSetsUpAsksAndCloses) {
 }
 
 TEST(Examples, PythonProgramPrintsForwardedMessages) {
+    if (HANDLINK_SANITIZED) {
+        GTEST_SKIP() << "a sanitizer build of the library cannot be loaded into python3";
+    }
     if (run("python3 -c 'import ctypes'").status != 0) {
         GTEST_SKIP() << "python3 with ctypes is not available";
     }

@@ -275,6 +275,8 @@ TEST_F(ApiWire, HandsetInitiatedMessagesReachTheSinkAsCopies) {
     ASSERT_EQ(sink.wait(2), 2u);
     std::this_thread::sleep_for(50ms);
 
+    // Unregistering waits for a call of the sink in progress, so it is done without its lock.
+    api.SetMobileDataHandler(nullptr, 0);
     std::lock_guard<std::mutex> lock(sink.mutex);
     ASSERT_EQ(sink.messages.size(), 2u);
     EXPECT_EQ(sink.messages[0].first, 3026u);
@@ -284,7 +286,6 @@ TEST_F(ApiWire, HandsetInitiatedMessagesReachTheSinkAsCopies) {
     EXPECT_EQ(sink.messages[1].second.size(), 10u + 16u + 600u);
     EXPECT_EQ(sink.messages[1].second.back(), 0x42);
     EXPECT_EQ(sink.lparams, (std::vector<intptr_t>{0, 0}));
-    api.SetMobileDataHandler(nullptr, 0);
 }
 
 TEST_F(ApiWire, TraceWritesOneLinePerFrameAckAndRecord) {
