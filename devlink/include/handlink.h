@@ -36,7 +36,9 @@
  *                            not reported: a member without confirmation cannot report failure)
  *               9            HL_TIMEOUT: no confirmation arrived within the timeout
  *               HL_NO_WORKER (20): no device worker runs (no OpenComm, or after CloseComm), or
- *                            the request was made from inside the message sink; nothing sent
+ *                            the request was made from inside the message sink: nothing sent;
+ *                            also when another thread's CloseComm ends the worker while the
+ *                            request waits for its confirmation
  *               HL_BODY_TOO_LONG (21): the body length computed from the caller's body exceeds
  *                            HL_MAX_REQUEST_BODY; nothing sent
  *               HL_NULL_BUFFER (22): body is NULL, or reply is NULL for a request that awaits a

@@ -94,6 +94,37 @@ TEST(ApiWithoutHandset, StatusesOfOpenRequestsAndTextsWithoutALink) {
     api.SetPortDevice(kTestPort, nullptr);
 }
 
+bool library_mapped() {
+    std::ifstream maps("/proc/self/maps");
+    for (std::string line; std::getline(maps, line);) {
+        if (line.find("libhandlink.so") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(ApiLifetime, UnloadingWithThePortOpenReleasesItAndReloadingStartsAfresh) {
+    ScriptedHandset handset;
+    ASSERT_TRUE(handset.ok());
+    uint8_t body[4] = {};
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        {
+            HandlinkApi api;
+            ASSERT_TRUE(api.ok()) << HandlinkApi::error();
+            api.SetPortDevice(kTestPort, handset.device().c_str());
+            ASSERT_EQ(api.OpenComm(kTestPort, kTestBaud), HL_OPEN_OK);
+            // A second open while the port is open keeps it and starts no second worker.
+            ASSERT_EQ(api.OpenComm(kTestPort, kTestBaud), HL_OPEN_OK);
+            EXPECT_EQ(api.request("phiPowerUpSig")(body, nullptr), 0);
+            EXPECT_EQ(handset.wait_records(1).size(), 1u);
+            handset.clear();
+        }  // unloaded without CloseComm
+        EXPECT_FALSE(library_mapped());
+    }
+}
+
 using ApiWire = ApiSession;
 
 TEST_F(ApiWire, SetupSendsTheFilterMatrixAndCommandAndFillsTheTables) {
