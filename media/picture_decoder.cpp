@@ -46,7 +46,7 @@ double resolution(int dots_per_metre) {
 }
 
 int himetric(int pixels, double dpi) {
-    return static_cast<int>(std::lround(pixels * kHimetricPerInch / dpi));
+    return std::max(1, static_cast<int>(std::lround(pixels * kHimetricPerInch / dpi)));
 }
 
 // The size a large JPEG is decoded at: reduced, with its proportions, to the smallest size that
@@ -128,6 +128,9 @@ DecodeResult decode_metafile(const QByteArray &bytes, MetafileKind kind) {
     const MetafileSvg svg = kind == MetafileKind::Emf ? emf_to_svg(bytes) : wmf_to_svg(bytes);
     if (!svg.error.empty()) {
         return {std::nullopt, svg.error};
+    }
+    if (svg.width <= 0 || svg.height <= 0) {
+        return {std::nullopt, "metafile has no size"};
     }
     auto renderer = std::make_shared<QSvgRenderer>(svg.svg);
     if (!renderer->isValid()) {

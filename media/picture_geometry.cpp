@@ -30,6 +30,9 @@ PixelRect picture_rect(DisplayEffect effect, int natural_width, int natural_heig
     if (effect == DisplayEffect::Stretch) {
         return area;
     }
+    if (natural_width <= 0 || natural_height <= 0) {
+        return {area.left, area.top, 0, 0};  // nothing to draw
+    }
     int w = mul_div(natural_width, dpi, kHimetricPerInch);
     int h = mul_div(natural_height, dpi, kHimetricPerInch);
     const auto centre_x = [&](int width) { return area_right - (area.width - width) / 2 - width; };

@@ -33,7 +33,8 @@ int mul_div(int a, int b, int c);
 PixelRect drawing_area();
 
 // The rectangle, in the same coordinates, that the whole picture is drawn into. The natural
-// size is in HIMETRIC; dpi converts it to pixels. Natural sizes must be positive.
+// size is in HIMETRIC; dpi converts it to pixels. A picture without a positive natural size
+// gets an empty rectangle when fitted.
 PixelRect picture_rect(DisplayEffect effect, int natural_width, int natural_height,
                        int dpi = kLogicalDpi);
 
