@@ -78,8 +78,8 @@ void ControlToolTip::placeAndShow() {
         return;
     }
     move(control_->mapToGlobal(QPoint(0, 0)));
+    // A tool-tip window comes up above every other window when shown.
     show();
-    raise();
     repaint();
 }
 

@@ -1,6 +1,7 @@
 // Renders every control in a few states into PNG sheets, so that anyone can look at them.
 // Usage: controls-gallery <output folder>   (run with QT_QPA_PLATFORM=offscreen)
 
+#include "artwork.h"
 #include "control_tool_tip.h"
 #include "frame_animation_static.h"
 #include "icon_button.h"
@@ -166,8 +167,8 @@ int main(int argc, char **argv) {
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(folder);
 
+    // Each button row: normal, pointer over, pressed, disabled.
     std::vector<Row> buttons = {
-        {QStringLiteral("normal / over / pressed / disabled"), {}},
         {QStringLiteral("197 连接"), buttonLooks(QStringLiteral("连接"), 197, kCommandButton)},
         {QStringLiteral("199 下载"), buttonLooks(QStringLiteral("下载"), 199, kCommandButton)},
         {QStringLiteral("198 重命名"), buttonLooks(QStringLiteral("重命名"), 198, kCommandButton)},
@@ -200,6 +201,14 @@ int main(int argc, char **argv) {
         {QStringLiteral("link state"), {linkShot(false), linkShot(true)}},
     };
 
+    std::vector<Row> icons;
+    for (int id : {128, 197, 198, 199, 200, 238, 136, 137, 171, 172, 173, 175, 208, 209}) {
+        const QSize natural = iconNaturalSize(id);
+        const QIcon icon = loadIcon(id);
+        icons.push_back(
+            {QStringLiteral("icon %1").arg(id), {icon.pixmap(natural), icon.pixmap(natural * 2)}});
+    }
+
     FrameAnimationStatic animation;
     animation.resize(360, 44);
     std::vector<Row> frames;
@@ -213,6 +222,7 @@ int main(int argc, char **argv) {
               save(sheet(sliders), folder, QStringLiteral("shaded_slider.png")) &&
               save(sheet(sliders, kZoom), folder, QStringLiteral("shaded_slider_x3.png")) &&
               save(sheet(gauges), folder, QStringLiteral("status_indicators.png")) &&
+              save(sheet(icons), folder, QStringLiteral("icons.png")) &&
               save(sheet(frames), folder, QStringLiteral("wait_animation.png"));
     return ok ? 0 : 1;
 }

@@ -1,0 +1,328 @@
+#include "animation_frames.h"
+#include "control_tool_tip.h"
+#include "frame_animation_static.h"
+#include "icon_button.h"
+#include "link_state_icon.h"
+#include "shade_math.h"
+#include "shaded_slider.h"
+#include "slider_geometry.h"
+#include "space_gauge.h"
+
+#include "offscreen_app.h"
+
+#include <QApplication>
+#include <QEnterEvent>
+#include <QMouseEvent>
+#include <QPixmap>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+
+namespace zemlo::shell {
+namespace {
+
+using test::render;
+
+const QColor kFace(200, 200, 200);
+const QColor kLight(255, 255, 0);
+const QColor kDark(0, 0, 128);
+const QColor kIconColour(255, 0, 255);
+const QSize kButtonSize(100, 30);
+
+QColor at(const QImage &img, int x, int y) {
+    return QColor(img.pixel(x, y));
+}
+
+class Controls : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        QPalette pal = host.palette();
+        pal.setColor(QPalette::Button, kFace);
+        pal.setColor(QPalette::Light, kLight);
+        pal.setColor(QPalette::Dark, kDark);
+        host.setPalette(pal);
+        host.resize(600, 100);
+    }
+
+    IconButton *button(const QString &caption) {
+        auto *b = new IconButton(caption, &host);
+        b->resize(kButtonSize);
+        QPixmap square(8, 8);
+        square.fill(kIconColour);
+        b->setIconImages(QIcon(square), QIcon(), QSize(8, 8));
+        return b;
+    }
+
+    static void hover(QWidget *w) {
+        const QPointF p(5, 5);
+        QEnterEvent enter(p, w->mapToGlobal(p), w->mapToGlobal(p));
+        QApplication::sendEvent(w, &enter);
+    }
+
+    test::AppGuard app;
+    QWidget host;
+};
+
+TEST_F(Controls, ButtonFrameIsRaisedWhenOverSunkenWhenPressedNoneOtherwise) {
+    IconButton *b = button({});
+    const int r = kButtonSize.width();
+    const int bottom = kButtonSize.height();
+
+    QImage img = render(*b);
+    EXPECT_EQ(at(img, 0, 0), kFace);
+    EXPECT_EQ(at(img, r - 1, bottom - 1), kFace);
+
+    hover(b);
+    ASSERT_TRUE(b->mouseOver());
+    img = render(*b);
+    EXPECT_EQ(at(img, 0, 0), kLight);
+    EXPECT_EQ(at(img, 0, bottom - 2), kLight);
+    EXPECT_EQ(at(img, r - 2, 0), kLight);
+    EXPECT_EQ(at(img, 0, bottom - 1), kDark);  // the lower line is drawn last
+    EXPECT_EQ(at(img, r - 1, 0), kDark);
+    EXPECT_EQ(at(img, r - 1, bottom - 1), kDark);
+    EXPECT_EQ(at(img, 1, 1), kFace);
+
+    b->setDown(true);
+    img = render(*b);
+    EXPECT_EQ(at(img, 0, 0), kDark);
+    EXPECT_EQ(at(img, r - 2, 0), kDark);
+    EXPECT_EQ(at(img, 0, bottom - 1), kLight);
+    EXPECT_EQ(at(img, r - 1, 0), kLight);
+    EXPECT_EQ(at(img, r - 1, bottom - 1), kLight);
+}
+
+TEST_F(Controls, ButtonIconPlacementAndPressedOffset) {
+    IconButton *bare = button({});
+    QImage img = render(*bare);
+    const int x = (kButtonSize.width() - 8) / 2;
+    const int y = (kButtonSize.height() - 8) / 2;
+    EXPECT_EQ(at(img, x, y), kIconColour);
+    EXPECT_EQ(at(img, x - 1, y), kFace);
+    EXPECT_EQ(at(img, x + 7, y + 7), kIconColour);
+
+    bare->setDown(true);
+    img = render(*bare);
+    EXPECT_EQ(at(img, x, y), kFace);
+    EXPECT_EQ(at(img, x + 1, y + 1), kIconColour);
+
+    IconButton *captioned = button(QStringLiteral("下载"));
+    img = render(*captioned);
+    EXPECT_EQ(at(img, 3, y), kIconColour);
+    EXPECT_EQ(at(img, 2, y), kFace);
+
+    captioned->setEnabled(false);
+    img = render(*captioned);
+    EXPECT_NE(at(img, 3, y), kIconColour);
+}
+
+TEST_F(Controls, ButtonCaptionIsCentredBesideTheIcon) {
+    IconButton *b = button(QStringLiteral("删除"));
+    const QImage img = render(*b);
+    // Caption pixels lie right of the icon (x >= 3 + 8 + 3) and nowhere left of it.
+    int minX = kButtonSize.width();
+    for (int yy = 1; yy < kButtonSize.height() - 1; ++yy) {
+        for (int xx = 12; xx < kButtonSize.width() - 1; ++xx) {
+            if (at(img, xx, yy) != kFace) {
+                minX = std::min(minX, xx);
+            }
+        }
+    }
+    const int captionWidth = QFontMetrics(b->font()).horizontalAdvance(QStringLiteral("删除"));
+    const int expectedLeft = 14 + (kButtonSize.width() - 14 - captionWidth) / 2;
+    EXPECT_NEAR(minX, expectedLeft, 2);
+}
+
+TEST_F(Controls, DragOntoAButtonFromOutsideDoesNotLightIt) {
+    IconButton *b = button(QStringLiteral("连接"));
+    host.show();
+    const QPointF inside(10, 10);
+    QMouseEvent dragged(QEvent::MouseMove, inside, b->mapToGlobal(inside), Qt::NoButton,
+                        Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(b, &dragged);
+    EXPECT_FALSE(b->mouseOver());
+    QMouseEvent moved(QEvent::MouseMove, inside, b->mapToGlobal(inside), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(b, &moved);
+    EXPECT_TRUE(b->mouseOver());
+    const QPointF outside(-20, 10);
+    QMouseEvent left(QEvent::MouseMove, outside, b->mapToGlobal(outside), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(b, &left);
+    EXPECT_FALSE(b->mouseOver());
+}
+
+class SliderPixels : public Controls {
+  protected:
+    ShadedSlider *slider(int value) {
+        auto *s = new ShadedSlider(&host);
+        s->resize(145, 32);
+        s->setRange(0, 100);
+        s->setValue(value);
+        s->setChannelColour(QColor(196, 196, 255));
+        s->setSelectionColour(QColor(64, 64, 255));
+        return s;
+    }
+};
+
+TEST_F(SliderPixels, ThumbShadesAndGrip) {
+    ShadedSlider *s = slider(50);
+    s->setFaceColour(QColor(220, 220, 220));
+    const SliderShades shades = s->shades();
+    EXPECT_EQ(shades.light1, QColor(220, 220, 220));
+    EXPECT_EQ(shades.dark1, QColor(169, 169, 169));
+
+    const EdgeRect t = sliderGeometry(s->size(), 0, 100, 50).thumb;
+    const EdgeRect in = t.shrunk(1);
+    QImage img = render(*s);
+    EXPECT_EQ(at(img, t.left, t.top + 1), s->palette().color(QPalette::WindowText));
+    EXPECT_EQ(at(img, in.left + 1, in.top + 1), QColor(220, 220, 220));
+    EXPECT_EQ(at(img, in.right - 1, in.top + 1), shades.dark1);
+    EXPECT_EQ(at(img, in.right - 1, in.bottom - 1), shades.dark2);
+    EXPECT_EQ(at(img, in.left + 1, in.top + 4), shades.light2);
+    EXPECT_EQ(at(img, in.left + 2, in.top + 6), shades.dark2);
+    EXPECT_EQ(at(img, in.left + 2, in.bottom - 5), shades.dark2);
+    EXPECT_EQ(at(img, in.left + 1, in.bottom - 5), QColor(220, 220, 220));
+    EXPECT_EQ(at(img, in.left + 7, in.top + 6), shades.light1);
+
+    // Pressed: one shade darker, for that drawing only.
+    s->setSliderDown(true);
+    img = render(*s);
+    EXPECT_EQ(at(img, in.left + 1, in.top + 1), darken(QColor(220, 220, 220)));
+    s->setSliderDown(false);
+    EXPECT_EQ(at(render(*s), in.left + 1, in.top + 1), QColor(220, 220, 220));
+
+    // Disabled: no grip.
+    s->setEnabled(false);
+    EXPECT_EQ(at(render(*s), in.left + 2, in.top + 6), QColor(220, 220, 220));
+}
+
+TEST_F(SliderPixels, DarkFaceKeepsItsChannelsWhenDarkened) {
+    ShadedSlider *s = slider(50);
+    s->setFaceColour(QColor(40, 40, 40));
+    EXPECT_EQ(s->shades().dark1, QColor(40, 40, 40));
+    EXPECT_EQ(s->shades().light1, QColor(91, 91, 91));
+}
+
+TEST_F(SliderPixels, ChannelEdges) {
+    ShadedSlider *s = slider(100);  // thumb out of the way at the right end
+    const SliderShades shades = s->shades();
+    EdgeRect k = sliderGeometry(s->size(), 0, 100, 100).channel;
+    k.top += 2;
+    k.bottom -= 2;
+    QImage img = render(*s);
+    EXPECT_EQ(at(img, k.left + 3, k.top), shades.deepShadow);
+    EXPECT_EQ(at(img, k.left + 3, k.top + 1), QColor(196, 196, 255));
+    const EdgeRect w{k.left - 1, k.top - 1, k.right + 1, k.bottom};
+    EXPECT_EQ(at(img, w.left + 4, w.top), shades.midShadow);
+    EXPECT_EQ(at(img, w.left, w.top + 2), shades.midShadow);
+    EXPECT_EQ(at(img, w.left + 4, w.bottom), shades.highlight);
+
+    s->setEnabled(false);
+    img = render(*s);
+    EXPECT_EQ(at(img, k.left + 3, k.top + 1), s->palette().color(QPalette::Button));
+}
+
+TEST_F(Controls, GaugeShowsUsedRedFreeBlueAndWhitePercent) {
+    SpaceGauge gauge(&host);
+    gauge.resize(200 + 2, 20);  // a 200-pixel bar inside the sunken edge
+    gauge.setSpace(true, 1000, 250);
+    const QRect r = gauge.contentsRect();
+    ASSERT_EQ(r.width(), 200);
+    const QImage img = render(gauge);
+    const int y = r.bottom();
+    EXPECT_EQ(at(img, r.left(), y), QColor(255, 0, 0));
+    EXPECT_EQ(at(img, r.left() + 149, y), QColor(255, 0, 0));
+    EXPECT_EQ(at(img, r.left() + 150, y), QColor(0, 0, 255));
+    EXPECT_EQ(at(img, r.right(), y), QColor(0, 0, 255));
+    int white = 0;
+    for (int yy = r.top(); yy < r.top() + 12; ++yy) {
+        for (int xx = r.left() + 80; xx < r.left() + 120; ++xx) {
+            const QColor c = at(img, xx, yy);
+            white += std::min({c.red(), c.green(), c.blue()}) > 160 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(white, 10);
+    EXPECT_EQ(gauge.font().pixelSize(), 12);
+    EXPECT_EQ(gauge.toolTipText(), QStringLiteral("已用空间:750字节,剩余空间:250字节"));
+
+    gauge.setSpace(true, 0, 0);
+    const QImage empty = render(gauge);
+    EXPECT_EQ(at(empty, r.left() + 100, r.top() + 5), gauge.palette().color(QPalette::Base));
+    EXPECT_EQ(gauge.toolTipText(), QStringLiteral("(未连接)"));
+}
+
+TEST_F(Controls, GaugeTipShowsOverTheCornerWhileTheButtonIsHeld) {
+    auto *gauge = new SpaceGauge(&host);
+    gauge->setGeometry(20, 30, 300, 18);
+    host.show();
+    gauge->enableToolTip(true);
+    gauge->setSpace(true, 1000, 250);
+    ControlToolTip *tip = gauge->toolTip();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->text(), QStringLiteral("已用空间:750字节,剩余空间:250字节"));
+
+    PointerState pointer{gauge->mapToGlobal(QPoint(10, 5)), true, &host};
+    tip->setPointerProbe([&pointer] { return pointer; });
+    tip->poll();
+    ASSERT_TRUE(tip->isVisible());
+    EXPECT_EQ(tip->pos(), gauge->mapToGlobal(QPoint(0, 0)));
+    const QFontMetrics m(QApplication::font());
+    EXPECT_EQ(tip->size(), QSize(m.horizontalAdvance(tip->text()) + 4, m.height() + 4));
+
+    pointer.leftDown = false;
+    tip->poll();
+    EXPECT_FALSE(tip->isVisible());
+    pointer.leftDown = true;
+    pointer.focusWidget = nullptr;
+    tip->poll();
+    EXPECT_FALSE(tip->isVisible());
+
+    gauge->enableToolTip(false);
+    EXPECT_EQ(gauge->toolTip(), nullptr);
+}
+
+TEST_F(Controls, LinkIconFollowsTheConnectedFlag) {
+    std::atomic<bool> connected{false};
+    LinkStateIcon icon(&host);
+    icon.setText(QStringLiteral("   COM3未连接"));
+    icon.resize(110, 20);
+    icon.setConnectedFlag(&connected);
+    const QPoint origin = icon.contentsRect().topLeft();
+    const QImage off = render(icon).copy(QRect(origin, QSize(16, 16)));
+    connected = true;
+    const QImage on = render(icon).copy(QRect(origin, QSize(16, 16)));
+    EXPECT_NE(off, on);
+    // Inside the handset's body: grey when not connected, blue when connected.
+    EXPECT_EQ(at(off, 6, 10), QColor(0x9a, 0xa7, 0xb4));
+    EXPECT_EQ(at(on, 6, 10), QColor(0x3d, 0x7b, 0xd9));
+}
+
+TEST_F(Controls, AnimationShowsFramesInOrderAndStopsBlank) {
+    FrameAnimationStatic animation(&host);
+    animation.resize(kFrameSize);
+    const QImage blank = render(animation);
+    animation.start();
+    EXPECT_TRUE(animation.running());
+    auto expectFrame = [&](int position) {
+        animation.tick();
+        const QImage want =
+            QImage(frameResourcePath(position)).convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(render(animation), want) << "position " << position;
+    };
+    for (int i = 0; i < kFrameCount; ++i) {
+        expectFrame(i);
+    }
+    expectFrame(0);
+    EXPECT_EQ(animation.frameIndex(), 1);
+    animation.stop();
+    EXPECT_FALSE(animation.running());
+    EXPECT_FALSE(animation.hasFrame());
+    EXPECT_EQ(animation.frameIndex(), 0);
+    EXPECT_EQ(render(animation), blank);
+}
+
+}  // namespace
+}  // namespace zemlo::shell

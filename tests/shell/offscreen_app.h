@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+namespace zemlo::shell::test {
+
+// The one QApplication of the test program, on the offscreen platform with the program's font.
+void ensureApp();
+
+// A fixture member declared before any widget member, so the application exists first.
+struct AppGuard {
+    AppGuard() { ensureApp(); }
+};
+
+// What the widget paints, as an image with one pixel per widget pixel.
+QImage render(QWidget &w);
+
+}  // namespace zemlo::shell::test
