@@ -10,13 +10,17 @@
 #include "segment_codec.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/handset_records.h"
+#include "zemlo/work_dir.h"
 
 namespace simtest {
 
 class TempDir {
   public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "handsim-XXXXXX").string();
+        // In the private work folder, as every temporary file of the project.
+        const auto base = zemlo::ensure_work_dir();
+        std::string pattern =
+            (std::filesystem::path(base ? *base : "/tmp") / "handsim-test-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
     ~TempDir() {
