@@ -97,16 +97,6 @@ TEST(MidiMerger, FirstTrackNotEndingProperlyGivesTheEmptyMelody) {
                                'r',  'k',  0x00, 0x00, 0x00, 0x04, 0x00, 0xFF, 0x2F, 0x00}));
 }
 
-TEST(MidiMerger, ALaterTrackNotEndingProperlyIsLeftOutWithTheRest) {
-    TrackBuilder t0, t1, t2;
-    t0.event(0, {0x90, 0x3C, 0x40}).end();
-    t1.event(0, {0x91, 0x3C, 0x40});
-    t2.event(0, {0x92, 0x3C, 0x40}).end();
-    const Converted c = convert(midi_file(1, kDivision, {t0, t1, t2}));
-    EXPECT_EQ(c.merge.tracks, 1);
-    EXPECT_EQ(events(c.melody), (Bytes{0x00, 0x90, 0x3C, 0x40}));
-}
-
 TEST(MidiMerger, AtMost32TracksAreMerged) {
     std::vector<TrackBuilder> tracks(40);
     for (size_t i = 0; i < tracks.size(); ++i) {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "melody_midi_builder.h"
+#include "melody_test_files.h"
 #include "midi_player.h"
 #include "midi_reader.h"
 #include "midi_tempo_map.h"
@@ -21,25 +21,13 @@ namespace fs = std::filesystem;
 using testing::Bytes;
 using testing::TrackBuilder;
 
-class MidiPlayerTest : public ::testing::Test {
+class MidiPlayerTest : public testing::MelodyFilesTest {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("zemlo-player-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
+        MelodyFilesTest::SetUp();
         options_.wav_output = (dir_ / "out.wav").string();
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
-    std::string write(const char *name, const Bytes &b) {
-        const fs::path p = dir_ / name;
-        std::ofstream(p, std::ios::binary)
-            .write(reinterpret_cast<const char *>(b.data()), static_cast<long>(b.size()));
-        return p.string();
-    }
-
-    fs::path dir_;
     MidiPlayerOptions options_;
 };
 
