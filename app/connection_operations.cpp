@@ -1,0 +1,200 @@
+// Connect, disconnect, the abort notice, handset events and the listing that completes a connect.
+#include <algorithm>
+
+#include "main_core.h"
+#include "remote_command_body.h"
+#include "zemlo/signal_record.h"
+
+namespace zemlo::app {
+
+namespace {
+
+constexpr uint8_t kModeListing = 1;
+constexpr uint8_t kModeIdle = 0;
+constexpr uint16_t kConnectRange = 2;
+constexpr uint16_t kDisconnectRange = 1;
+// A group and a code follow the 16-byte long header.
+constexpr size_t kEventBodyNeeded = records::kCmdCodeOffset + 2;
+
+std::string event_text(uint16_t code) {
+    switch (code) {
+        case records::kEventIncomingCall:
+            return "手机来电，中断操作！";
+        case records::kEventBatteryLow:
+            return "手机电压不足，中断操作！";
+        case records::kEventTimeout:
+            return "操作超时！";
+        default:
+            return "用户中断连接";
+    }
+}
+
+}  // namespace
+
+bool MainCore::send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply) {
+    std::vector<uint8_t> copy = body;  // the library may write into the body it is given
+    return binding_.remote_command(copy.data(), reply.data());
+}
+
+// Sends the handshake up to three times; only the last failed open shows its error.
+bool MainCore::handshake_with_attempts(uint16_t purpose, std::vector<uint8_t> &reply) {
+    const auto body = command_body({records::kGroupHandshake, purpose});
+    values_.connect_attempts_left.store(kConnectAttempts);
+    while (values_.connect_attempts_left.load() != 0) {
+        if (values_.cancel.load()) {
+            return false;
+        }
+        values_.connect_attempts_left.fetch_sub(1);
+        reply = preset_reply();
+        if (send_command(body, reply)) {
+            return true;
+        }
+        if (values_.connect_attempts_left.load() == 0) {
+            report("", ReportLevel::Progress);
+            return false;
+        }
+    }
+    return false;
+}
+
+void MainCore::run_connect() {
+    report("连接中...", ReportLevel::Progress, kConnectRange);
+    binding_.close_link();
+    std::vector<uint8_t> reply;
+    if (!handshake_with_attempts(records::kHandshakeConnect, reply)) {
+        return;
+    }
+    if (reply_status(reply) != records::kStatusAccepted) {
+        report("手机通信错误！", ReportLevel::Failed);
+        return;
+    }
+    records::RemoteCommand list{records::kGroupFile, records::kCodeList};
+    list.argument = 0;
+    reply = preset_reply(records::kResultListPreset);
+    binding_.set_mode(kModeListing);
+    report("读取数据...", ReportLevel::Progress);
+    if (values_.cancel.load()) {
+        return;
+    }
+    if (!send_command(command_body(list), reply)) {
+        report("", ReportLevel::Progress);
+    }
+    // The handset now answers with the listing, handled on the window thread.
+}
+
+void MainCore::run_disconnect(bool notify) {
+    on_window([this] { clear_handset_files(); });
+    if (values_.connected.load() || values_.cancel.load()) {
+        on_window([this] { connection_state_update(false, false); });
+        if (notify) {
+            report("正在断开...", ReportLevel::Progress, kDisconnectRange);
+        }
+        std::vector<uint8_t> reply = preset_reply();
+        const bool sent = send_command(command_body({records::kGroupDisconnect, 0}), reply);
+        // A handset that does not confirm is as good as gone: say so, whatever the send did.
+        if (!sent || reply_status(reply) != records::kStatusAccepted) {
+            report("未收到响应，检查连线", ReportLevel::Finished);
+        } else if (notify) {
+            report("已断开连接", ReportLevel::Finished);
+        }
+    }
+    binding_.close_link();
+    if (notify) {
+        on_window([this] { connection_state_update(false, true); });
+    }
+}
+
+void MainCore::run_abort_notice() {
+    const auto body = command_body({records::kGroupAbort, 0});
+    binding_.set_mode(kModeIdle);
+    std::vector<uint8_t> reply = preset_reply();
+    values_.open_error_reporting.store(false);
+    struct Restore {
+        ProgramValues &values;
+        ~Restore() { values.open_error_reporting.store(true); }
+    } restore{values_};
+    send_command(body, reply);
+}
+
+void MainCore::handset_message(const std::vector<uint8_t> &record) {
+    if (record.size() < kRecordHeadBytes + kLongBodyOffset) {
+        return;
+    }
+    const uint8_t *message = record.data() + kRecordHeadBytes;
+    const size_t message_bytes =
+        std::min<size_t>(read_le16(&record[kRecordLengthOffset]), record.size() - kRecordHeadBytes);
+    if (message_bytes < kLongBodyOffset) {
+        return;
+    }
+    const uint16_t signal = read_le16(message + kLongSignalIdOffset);
+    const uint8_t *body = message + kLongBodyOffset;
+    const size_t body_bytes = message_bytes - kLongBodyOffset;
+    if (signal == records::kSigDlwRemoteCmdInd) {
+        if (body_bytes >= kEventBodyNeeded &&
+            read_le16(body + records::kCmdGroupOffset) == records::kGroupEvent &&
+            values_.connected.load()) {
+            on_handset_event(read_le16(body + records::kCmdCodeOffset));
+        }
+    } else if (signal == records::kSigDownloadDataInd) {
+        on_data_indication(body, body_bytes);
+    }
+}
+
+void MainCore::on_handset_event(uint16_t code) {
+    receiver_.stop();
+    // Stop the operation first, so that no step of it runs while the user reads the message.
+    if (worker_recorded_.load()) {
+        close_temp_file();
+        stop_worker_at_once();
+        worker_recorded_.store(false);
+    }
+    show_report(event_text(code), ReportLevel::Failed, 0);
+    clear_handset_files();
+    values_.cancel.store(true);
+    set_busy(false);
+    connection_state_update(false, true);
+    binding_.close_link();
+}
+
+void MainCore::on_data_indication(const uint8_t *body, size_t size) {
+    switch (receiver_.accept(body, size)) {
+        case BlockReceiver::Outcome::Acknowledge:
+            binding_.answer_data_indication();
+            break;
+        case BlockReceiver::Outcome::Complete:
+            complete_listing();
+            break;
+        case BlockReceiver::Outcome::Refused:
+            show_report("连接手机失败", ReportLevel::Failed, 0);
+            break;
+        case BlockReceiver::Outcome::NoAnswer:
+        case BlockReceiver::Outcome::Ignored:
+            break;
+    }
+}
+
+void MainCore::complete_listing() {
+    receiver_.stop();
+    const ListingResult listing = read_listing(receiver_.data());
+    if (listing.storage_ok) {
+        capacity_ = listing.capacity;
+        free_space_ = listing.free_space;
+        ui_.set_space(capacity_, free_space_);
+    }
+    if (!listing.accepted) {
+        show_report("连接手机失败", ReportLevel::Failed, 0);
+        return;
+    }
+    table_.clear();
+    rows_.clear();
+    ui_.show_handset_rows(rows_);
+    values_.connected.store(true);
+    table_.assign(parser_.parse(listing.text));
+    ui_.focus_handset_tree();
+    refill_handset_list();
+    binding_.set_mode(kModeIdle);
+    connection_state_update(true, true);
+    show_report("连接手机成功", ReportLevel::Finished, 0);
+}
+
+}  // namespace zemlo::app

@@ -1,0 +1,254 @@
+#include "device_binding.h"
+
+#include <dlfcn.h>
+
+#include <array>
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+#include "stop_token.h"
+#include "zemlo/byte_order.h"
+#include "zemlo/handset_records.h"
+
+namespace zemlo::app {
+
+namespace {
+
+using OpenCommFn = int32_t (*)(uint32_t, uint32_t);
+using VoidFn = void (*)();
+using SendSetupFn = int32_t (*)();
+using SetTimeoutFn = uint32_t (*)(uint32_t);
+using SetHandlerFn = void (*)(HlWindow *, uint32_t);
+using SetModeFn = uint8_t (*)(uint8_t);
+using SetPortDeviceFn = void (*)(uint32_t, const char *);
+using SetTraceFn = int32_t (*)(const char *);
+using LastOpenErrorFn = uint32_t (*)(char *, uint32_t);
+using RequestFn = int32_t (*)(uint8_t *, uint8_t *);
+
+constexpr auto kSettleAfterOpen = std::chrono::milliseconds(500);
+constexpr int kPacketTries = 3;
+constexpr size_t kOpenReasonBytes = 512;
+
+constexpr const char *kErrorCaption = "错误";
+
+}  // namespace
+
+std::string open_error_message(int32_t result, const std::string &reason) {
+    switch (result) {
+        case 1:
+            return "无效COM端口";
+        case 2:
+            return "不能打开COM端口";
+        case 3:
+        case 4:
+            return "COM端口被占用";
+        case 5:
+        case 6:
+        case 7:
+        case 8:
+            return "Invoked DLL Version invalid";
+        case HL_OPEN_DEVICE_ERROR:
+            // The library says which device and why, so the user knows what to fix.
+            return reason.empty() ? std::string("不能打开COM端口")
+                                  : std::string("不能打开COM端口\n") + reason;
+        default:
+            return "Unknown Error ID";
+    }
+}
+
+std::string setup_error_message(int32_t result) {
+    switch (result) {
+        case 1:
+            return "FilterDef.txt file not found";
+        case 2:
+            return "Signals not found in FilterDef.txt file";
+        case 3:
+        case 4:
+            return "手机信令初始化失败";
+        case 5:
+            return "COM端口不能打开";
+        default:
+            return "Unknown Error ID";
+    }
+}
+
+DeviceBinding::DeviceBinding(ProgramValues &values,
+                             std::function<void(const MessageBoxSpec &)> show_error)
+    : values_(values), show_error_(std::move(show_error)) {}
+
+DeviceBinding::~DeviceBinding() {
+    unload();
+}
+
+bool DeviceBinding::load(const std::string &dir, std::string *error) {
+    const std::string path = dir + "/" + kDeviceLibraryFile;
+    void *handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        if (error != nullptr) {
+            const char *why = ::dlerror();
+            *error = why != nullptr ? why : path;
+        }
+        return false;
+    }
+    handle_.store(handle);
+    return true;
+}
+
+void DeviceBinding::unload() {
+    if (void *handle = handle_.exchange(nullptr); handle != nullptr) {
+        ::dlclose(handle);
+    }
+    port_open_.store(false);
+}
+
+void *DeviceBinding::symbol(const char *name) const {
+    void *handle = handle_.load();
+    return handle != nullptr ? ::dlsym(handle, name) : nullptr;
+}
+
+void DeviceBinding::error_box(const std::string &text) {
+    show_error_({text, kErrorCaption, BoxIcon::Error, BoxButtons::Ok, BoxOwner::None, true});
+}
+
+bool DeviceBinding::connect() {
+    if (port_open_.load()) {
+        return true;
+    }
+    close_link();
+    cancellation_point();
+    auto open = reinterpret_cast<OpenCommFn>(symbol("OpenComm"));
+    if (open == nullptr) {
+        error_box("Open com port error!");
+        return false;
+    }
+    const int32_t opened = open(values_.com_port.load(), kBaudRate);
+    cancellation_point();
+    const bool report =
+        values_.open_error_reporting.load() && values_.connect_attempts_left.load() == 0;
+    if (opened != HL_OPEN_OK) {
+        if (report) {
+            std::string reason;
+            if (auto why = reinterpret_cast<LastOpenErrorFn>(symbol("GetLastOpenError"))) {
+                std::array<char, kOpenReasonBytes> buf{};
+                why(buf.data(), static_cast<uint32_t>(buf.size()));
+                reason = buf.data();
+            }
+            error_box(open_error_message(opened, reason));
+        }
+        return false;
+    }
+    cancellable_sleep(kSettleAfterOpen);
+    auto setup = reinterpret_cast<SendSetupFn>(symbol("SendSetup"));
+    if (setup == nullptr) {
+        error_box("Get SendSetup Address Failed!");
+        return false;
+    }
+    const int32_t set_up = setup();
+    cancellation_point();
+    if (set_up == HL_SETUP_OK) {
+        port_open_.store(true);
+        return true;
+    }
+    if (values_.open_error_reporting.load() && values_.connect_attempts_left.load() == 0) {
+        error_box(setup_error_message(set_up));
+    }
+    return false;
+}
+
+void DeviceBinding::close_link() {
+    if (auto close = reinterpret_cast<VoidFn>(symbol("CloseComm"))) {
+        close();
+        port_open_.store(false);
+    }
+}
+
+void DeviceBinding::set_timeout(uint32_t ms) {
+    if (auto fn = reinterpret_cast<SetTimeoutFn>(symbol("SetTimeoutMs"))) {
+        fn(ms);
+    }
+}
+
+bool DeviceBinding::register_handler(HlWindow *window, uint32_t message) {
+    if (auto fn = reinterpret_cast<SetHandlerFn>(symbol("SetMobileDataHandler"))) {
+        fn(window, message);
+    }
+    return true;
+}
+
+void DeviceBinding::set_mode(uint8_t mode) {
+    if (auto fn = reinterpret_cast<SetModeFn>(symbol("SetDllMode"))) {
+        fn(mode);
+    }
+}
+
+void DeviceBinding::set_port_device(uint32_t port, const std::string &device) {
+    if (auto fn = reinterpret_cast<SetPortDeviceFn>(symbol("SetPortDevice"))) {
+        fn(port, device.empty() ? nullptr : device.c_str());
+    }
+}
+
+bool DeviceBinding::set_trace_file(const std::string &path) {
+    auto fn = reinterpret_cast<SetTraceFn>(symbol("SetTraceFile"));
+    return fn != nullptr && fn(path.empty() ? nullptr : path.c_str()) == 0;
+}
+
+bool DeviceBinding::send_download_packet(uint16_t sequence, uint16_t length, const uint8_t *data,
+                                         uint16_t checksum) {
+    cancellation_point();
+    if (!port_open_.load() && !connect()) {
+        return false;
+    }
+    std::array<uint8_t, records::kPacketBytes> packet{};
+    packet[records::kPacketKindOffset] = records::kPacketKindPc;
+    write_le16(&packet[records::kPacketChecksumOffset], checksum);
+    write_le16(&packet[records::kPacketSequenceOffset], sequence);
+    write_le16(&packet[records::kPacketLengthOffset], length);
+    const size_t n = length < records::kPacketDataBytes ? length : records::kPacketDataBytes;
+    if (data != nullptr && n > 0) {
+        std::memcpy(&packet[records::kPacketDataOffset], data, n);
+    }
+    std::vector<uint8_t> reply(HL_MAX_REPLY_BYTES, 0);
+    for (int attempt = 0; attempt < kPacketTries; ++attempt) {
+        auto request = reinterpret_cast<RequestFn>(symbol("phiDownloadDataReq"));
+        if (request == nullptr) {
+            return false;
+        }
+        request(packet.data(), reply.data());
+        cancellation_point();
+        if (records::ack_status_ok(read_le16(&reply[records::kAckStatusOffset]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool DeviceBinding::answer_data_indication() {
+    if (!port_open_.load() && !connect()) {
+        return false;
+    }
+    auto request = reinterpret_cast<RequestFn>(symbol("phiReceiveDataResp"));
+    if (request == nullptr) {
+        return false;
+    }
+    std::array<uint8_t, records::kAckBytes> ack = records::encode_ack();
+    std::vector<uint8_t> reply(HL_MAX_REPLY_BYTES, 0);
+    request(ack.data(), reply.data());
+    return true;
+}
+
+bool DeviceBinding::remote_command(uint8_t *body, uint8_t *reply) {
+    cancellation_point();
+    if (!port_open_.load() && !connect()) {
+        return false;
+    }
+    auto request = reinterpret_cast<RequestFn>(symbol("phiQntDlwRemoteCmd"));
+    if (request == nullptr) {
+        return false;
+    }
+    request(body, reply);
+    cancellation_point();
+    return true;
+}
+
+}  // namespace zemlo::app

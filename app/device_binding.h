@@ -1,0 +1,73 @@
+// The program's binding to the device link library: the library is loaded once from the program's
+// folder, and every export is looked up by name at the moment of its call, so a library that lacks
+// one still serves the others. Each wrapper of a request first makes sure the link is up.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "handlink.h"
+#include "program_values.h"
+#include "ui_port.h"
+
+namespace zemlo::app {
+
+inline constexpr const char *kDeviceLibraryFile = "libhandlink.so";
+inline constexpr uint32_t kForwardMessageId =
+    3026;  // the id the window registers for handset messages
+inline constexpr uint32_t kDefaultTimeoutMs = 2000;
+
+class DeviceBinding {
+  public:
+    // show_error shows one of the binding's error boxes (caption "错误") and returns when closed.
+    DeviceBinding(ProgramValues &values, std::function<void(const MessageBoxSpec &)> show_error);
+    ~DeviceBinding();
+    DeviceBinding(const DeviceBinding &) = delete;
+    DeviceBinding &operator=(const DeviceBinding &) = delete;
+
+    // Loads libhandlink.so from dir; on failure *error says why (dlerror's text).
+    bool load(const std::string &dir, std::string *error);
+    void unload();
+    bool loaded() const { return handle_.load() != nullptr; }
+
+    // Opens the link on demand: CloseComm, OpenComm, 500 ms, SendSetup. 1 connected, 0 not.
+    bool connect();
+    void close_link();
+    void set_timeout(uint32_t ms);
+    bool register_handler(HlWindow *window, uint32_t message);
+    void set_mode(uint8_t mode);
+    void set_port_device(uint32_t port, const std::string &device);
+    bool set_trace_file(const std::string &path);
+
+    // Sends one download packet, up to three tries; true once the handset accepted it.
+    bool send_download_packet(uint16_t sequence, uint16_t length, const uint8_t *data,
+                              uint16_t checksum);
+    // Acknowledges a received block-transfer packet.
+    bool answer_data_indication();
+    // Sends a remote command body (376 bytes); the reply buffer must be HL_MAX_REPLY_BYTES long.
+    // False only when the link cannot be opened or the export is missing.
+    bool remote_command(uint8_t *body, uint8_t *reply);
+
+    bool port_open() const { return port_open_.load(); }
+    // Forget the open link (the port setting changed): the next request reconnects.
+    void forget_port() { port_open_.store(false); }
+
+  private:
+    void *symbol(const char *name) const;
+    void error_box(const std::string &text);
+
+    ProgramValues &values_;
+    std::function<void(const MessageBoxSpec &)> show_error_;
+    std::atomic<void *> handle_{nullptr};
+    std::atomic<bool> port_open_{false};
+};
+
+// The message shown for an OpenComm result; reason is the library's explanation of a device that
+// could not be opened.
+std::string open_error_message(int32_t result, const std::string &reason);
+std::string setup_error_message(int32_t result);
+
+}  // namespace zemlo::app

@@ -1,0 +1,284 @@
+// The download: convert the chosen PC file, check the limits, announce it, send it in 512-byte
+// packets, and ask whether the handset should preview it and keep it.
+#include <array>
+#include <cstring>
+
+#include "main_core.h"
+#include "remote_command_body.h"
+#include "zemlo/work_dir.h"
+
+namespace zemlo::app {
+
+namespace {
+
+constexpr uint8_t kModeIdle = 0;
+constexpr uint16_t kExtraSteps = 5;      // progress steps besides the data packets
+constexpr int64_t kLargestFile = 65535;  // one part: a larger file is refused
+constexpr size_t kMaxAnnouncedPath = 255;
+
+struct DownloadInputs {
+    int32_t type = 0;
+    std::string source;
+    std::string name;
+    std::string extension;
+    std::string folder;
+};
+
+}  // namespace
+
+bool MainCore::open_temp_file(const std::string &path, int64_t *length) {
+    std::lock_guard<std::mutex> lock(temp_mutex_);
+    temp_file_ = std::fopen(path.c_str(), "rb");
+    if (temp_file_ == nullptr) {
+        return false;
+    }
+    if (std::fseek(temp_file_, 0, SEEK_END) != 0 || (*length = std::ftell(temp_file_)) < 0 ||
+        std::fseek(temp_file_, 0, SEEK_SET) != 0) {
+        std::fclose(temp_file_);
+        temp_file_ = nullptr;
+        return false;
+    }
+    return true;
+}
+
+size_t MainCore::read_temp_file(uint8_t *buf, size_t n) {
+    std::lock_guard<std::mutex> lock(temp_mutex_);
+    if (temp_file_ == nullptr) {
+        // Closed by a handset event: the operation is being stopped.
+        cancellation_point();
+        return 0;
+    }
+    return std::fread(buf, 1, n, temp_file_);
+}
+
+void MainCore::close_temp_file() {
+    std::lock_guard<std::mutex> lock(temp_mutex_);
+    if (temp_file_ != nullptr) {
+        std::fclose(temp_file_);
+        temp_file_ = nullptr;
+    }
+}
+
+void MainCore::run_download() {
+    DownloadInputs in;
+    on_window([&] {
+        in = {file_type_, selected_pc_file_, download_name_, extension_, download_folder_};
+    });
+    std::string why;
+    const auto work_dir = ensure_work_dir(&why);
+    if (!work_dir) {
+        report("打开文件: " + why + "错误！", ReportLevel::Failed);
+        return;
+    }
+    const std::string temp_path = *work_dir + "/" + kTempDownloadFile;
+    const std::string entry_key = in.name + in.extension + "^";
+
+    // Convert, unless the folder is full and the name is new.
+    const bool picture = in.type == kTypePicture;
+    if (in.type != kTypePicture && in.type != kTypeMelody) {
+        report("不支持该下载文件类型", ReportLevel::Failed);
+        return;
+    }
+    bool full = false;
+    on_window([&] {
+        const size_t limit = picture ? records::kMaxPictures : records::kMaxMelodies;
+        full = static_cast<size_t>(table_.count(in.type)) >= limit &&
+               table_.find(entry_key, in.type, false, nullptr) == -1;
+    });
+    if (full) {
+        report("已超过可下载文件数,请先删除文件", ReportLevel::Failed);
+        return;
+    }
+    report(picture ? "转换图形文件..." : "转换MIDI文件...", ReportLevel::Progress);
+    bool converted = false;
+    on_window([&] {
+        converted = picture ? media_.convert_picture(temp_path, in.source)
+                            : media_.convert_melody(temp_path, in.source);
+    });
+    if (!converted) {
+        report(picture ? "转换图形文件失败" : "转换MIDI文件失败！", ReportLevel::Failed);
+        return;
+    }
+    report(picture ? "转换图形文件成功" : "转换MIDI文件成功！", ReportLevel::Progress);
+
+    int64_t length = 0;
+    if (!open_temp_file(temp_path, &length)) {
+        report("打开文件: " + temp_path + "错误！", ReportLevel::Failed);
+        return;
+    }
+    struct CloseTemp {
+        MainCore *core;
+        ~CloseTemp() { core->close_temp_file(); }
+    } close_temp{this};
+
+    std::array<uint8_t, records::kPacketDataBytes> data{};
+    const uint16_t blocks = records::block_count(static_cast<size_t>(length));
+    if (!picture && length > static_cast<int64_t>(records::kMaxMelodyBytes)) {
+        report("所选择的MIDI文件格式转换后大于50K!", ReportLevel::Failed);
+        return;
+    }
+    // The packets carry one part of at most 65535 bytes; what the handset would make of several
+    // parts is unknown, so a larger file is refused rather than sent in a guessed form.
+    if (length > kLargestFile) {
+        report("所选择的文件太大！", ReportLevel::Failed);
+        return;
+    }
+    bool room = false;
+    on_window([&] { room = table_.room(entry_key, in.type, length, free_space_); });
+    if (!room) {
+        report("手机剩余空间不够！", ReportLevel::Failed);
+        return;
+    }
+
+    records::RemoteCommand announce{records::kGroupFile, records::kCodeAnnounce};
+    announce.first_path = in.folder + "\\" + in.name + in.extension;
+    if (announce.first_path.size() > kMaxAnnouncedPath) {
+        announce.first_path.resize(kMaxAnnouncedPath);
+    }
+    if (values_.cancel.load()) {
+        return;
+    }
+    binding_.set_mode(kModeIdle);
+    report("初始化下载...", ReportLevel::Progress, static_cast<uint16_t>(blocks + kExtraSteps));
+    std::vector<uint8_t> reply = preset_reply();
+    if (!send_command(command_body(announce), reply)) {
+        report("", ReportLevel::Progress);
+        return;
+    }
+    if (reply_result(reply) == records::kResultInUse) {
+        report("该文件正在被使用！", ReportLevel::Failed);
+        return;
+    }
+    if (reply_result(reply) != records::kResultDownloadAccepted) {
+        report("初始化下载命令错误！", ReportLevel::Failed);
+        return;
+    }
+    binding_.set_mode(kModeIdle);
+
+    // A transfer that fails half-way leaves the handset in an unknown state: start afresh.
+    auto drop_connection = [this](const std::string &text, bool report_first) {
+        if (report_first) {
+            report(text, ReportLevel::Failed);
+        }
+        on_window([this] { connection_state_update(false, true); });
+        if (!report_first) {
+            report(text, ReportLevel::Failed);
+        }
+        on_window([this] { clear_handset_files(); });
+    };
+
+    // A melody's 6-byte prefix is not sent as data; its last byte rides in the start packet.
+    if (!picture) {
+        read_temp_file(data.data(), records::kMelodyPrefixBytes);
+    }
+    data[0] = records::kStartMarker;
+    data[1] = static_cast<uint8_t>(blocks >> 8);
+    data[2] = static_cast<uint8_t>(blocks);
+    data[3] = records::kStartFormatByte;
+    data[4] = records::kSinglePart;
+    if (values_.cancel.load()) {
+        return;
+    }
+    if (!binding_.send_download_packet(0, records::kPacketDataBytes, data.data(),
+                                       records::kFramingChecksum)) {
+        drop_connection("发送数据起始包错误！", true);
+        return;
+    }
+
+    uint32_t total = 0;
+    for (uint16_t n = 1; n <= blocks; ++n) {
+        data.fill(0);
+        const size_t got = read_temp_file(data.data(), records::kPacketDataBytes);
+        const uint16_t sum = records::packet_checksum(data.data(), got);
+        total += sum;
+        report("正在发送第" + std::to_string(n) + "个数据包...", ReportLevel::Progress);
+        if (!binding_.send_download_packet(n, static_cast<uint16_t>(got), data.data(), sum)) {
+            drop_connection("发送第" + std::to_string(n) + "个数据包错误", false);
+            return;
+        }
+        data.fill(0);
+        if (values_.cancel.load()) {
+            return;
+        }
+    }
+
+    data.fill(0);
+    data[0] = records::kEndMarker;
+    write_be32(&data[1], total);
+    if (values_.cancel.load()) {
+        return;
+    }
+    if (!binding_.send_download_packet(0, records::kPacketDataBytes, data.data(),
+                                       records::kFramingChecksum)) {
+        drop_connection("发送数据结束包错误！", true);
+        return;
+    }
+
+    const uint16_t argument = picture ? records::kArgumentPicture : records::kArgumentMelody;
+    auto action = [&](uint16_t what) {
+        records::RemoteCommand c{records::kGroupFile, records::kCodeAfterDownload};
+        c.argument = argument;
+        c.action = what;
+        return command_body(c);
+    };
+    auto question = [](const std::string &text) {
+        return MessageBoxSpec{text,           "确认", BoxIcon::Question, BoxButtons::OkCancel,
+                              BoxOwner::None, true};
+    };
+    if (ask(question(picture ? "要在手机上预览吗?" : "要在手机上试听吗?")) == BoxAnswer::Ok) {
+        const auto body = action(records::kActionPreview);
+        if (values_.cancel.load()) {
+            return;
+        }
+        binding_.set_mode(kModeIdle);
+        report("预览...", ReportLevel::Progress);
+        reply = preset_reply();
+        if (!send_command(body, reply)) {
+            report("", ReportLevel::Progress);
+            return;
+        }
+        report("已设置为预览", ReportLevel::Progress);
+    }
+    if (ask(question("要保存文件吗?")) == BoxAnswer::Ok) {
+        const auto body = action(records::kActionSave);
+        if (values_.cancel.load()) {
+            return;
+        }
+        binding_.set_mode(kModeIdle);
+        report("", ReportLevel::Progress);
+        reply = preset_reply();
+        if (!send_command(body, reply)) {
+            report("文件\"" + in.source + "\"保存失败", ReportLevel::Finished);
+            return;
+        }
+        report("文件\"" + in.source + "\"下载成功", ReportLevel::Finished);
+        on_window([&] {
+            const std::string text = in.name + in.extension + "^" + std::to_string(length);
+            if (table_.find(text, in.type, true, &free_space_) == -1) {
+                table_.append({in.type, text});
+            }
+            free_space_ -=
+                static_cast<int64_t>(records::allocation_size(static_cast<uint64_t>(length)));
+            ui_.set_space(capacity_, free_space_);
+            ui_.focus_handset_tree();
+            rows_.clear();
+            ui_.show_handset_rows(rows_);
+            refill_handset_list();
+        });
+    } else {
+        const auto body = action(records::kActionDiscard);
+        if (values_.cancel.load()) {
+            return;
+        }
+        binding_.set_mode(kModeIdle);
+        report("清除数据...", ReportLevel::Progress);
+        reply = preset_reply();
+        if (!send_command(body, reply)) {
+            report("", ReportLevel::Progress);
+            return;
+        }
+        report("文件\"" + in.source + "\"未保存", ReportLevel::Finished);
+    }
+}
+
+}  // namespace zemlo::app

@@ -1,0 +1,139 @@
+// Rename, delete and format: the operations that change the handset's media store.
+#include "main_core.h"
+#include "remote_command_body.h"
+
+namespace zemlo::app {
+
+namespace {
+
+constexpr uint16_t kSingleStep = 1;
+constexpr uint16_t kFormatHandshakeRange = 3;
+constexpr uint16_t kFormatRange = 2;
+constexpr uint32_t kFormatTimeoutMs = 500;
+
+}  // namespace
+
+void MainCore::run_rename() {
+    std::string folder;
+    std::string old_name;
+    std::string new_name;
+    int32_t row = -1;
+    on_window([&] {
+        folder = current_handset_folder_;
+        old_name = rename_old_;
+        new_name = rename_new_;
+        row = selected_row_;
+    });
+    records::RemoteCommand command{records::kGroupFile, records::kCodeRename};
+    command.first_path = folder + "\\" + old_name;
+    command.second_path = folder + "\\" + new_name;
+    report("重命名文件...", ReportLevel::Progress, kSingleStep);
+    if (values_.cancel.load()) {
+        return;
+    }
+    std::vector<uint8_t> reply = preset_reply();
+    if (!send_command(command_body(command), reply)) {
+        report("", ReportLevel::Progress);
+        return;
+    }
+    const uint16_t result = reply_result(reply);
+    if (result != records::kResultDone) {
+        report(result == records::kResultInUse ? "该文件正在被使用！" : "重命名文件失败！",
+               ReportLevel::Failed);
+        on_window([&] { set_row_text(row, old_name); });
+        return;
+    }
+    on_window([&] {
+        set_row_text(row, new_name);
+        if (const HandsetEntry *entry = table_.at(selected_entry_)) {
+            const size_t caret = entry->text.find(kEntrySeparator);
+            const std::string size =
+                caret == std::string::npos ? std::string() : entry->text.substr(caret + 1);
+            table_.set_text(selected_entry_, new_name + kEntrySeparator + size);
+        }
+    });
+    report("重命名文件成功", ReportLevel::Finished);
+}
+
+void MainCore::run_delete() {
+    std::string folder;
+    std::string name;
+    on_window([&] {
+        folder = current_handset_folder_;
+        if (selected_row_ >= 0 && static_cast<size_t>(selected_row_) < rows_.size()) {
+            name = rows_[static_cast<size_t>(selected_row_)].name;
+        }
+    });
+    records::RemoteCommand command{records::kGroupFile, records::kCodeDelete};
+    command.first_path = folder + "\\" + name;
+    report("删除文件...", ReportLevel::Progress, kSingleStep);
+    if (values_.cancel.load()) {
+        return;
+    }
+    std::vector<uint8_t> reply = preset_reply();
+    if (!send_command(command_body(command), reply)) {
+        report("", ReportLevel::Progress);
+        return;
+    }
+    const uint16_t result = reply_result(reply);
+    if (result == records::kResultInUse) {
+        report("该文件正在被使用！", ReportLevel::Failed);
+        return;
+    }
+    if (result != records::kResultDone) {
+        report("删除文件失败！", ReportLevel::Failed);
+        return;
+    }
+    on_window([&] {
+        if (selected_row_ >= 0 && static_cast<size_t>(selected_row_) < rows_.size()) {
+            free_space_ += std::stoll("0" + rows_[static_cast<size_t>(selected_row_)].size);
+        }
+        ui_.set_space(capacity_, free_space_);
+        table_.remove(selected_entry_);
+        rows_.clear();
+        ui_.show_handset_rows(rows_);
+        ui_.focus_handset_tree();
+        refill_handset_list();
+    });
+    report("删除文件成功", ReportLevel::Finished);
+}
+
+void MainCore::run_format() {
+    const bool connected = values_.connected.load();
+    if (!connected) {
+        report("连接中...", ReportLevel::Progress, kFormatHandshakeRange);
+        std::vector<uint8_t> reply;
+        if (!handshake_with_attempts(records::kHandshakeFormat, reply)) {
+            return;
+        }
+        if (reply_status(reply) != records::kStatusAccepted) {
+            report("手机通信错误！", ReportLevel::Failed);
+            return;
+        }
+    }
+    on_window([this] { connection_state_update(false, false); });
+    report("格式化...", ReportLevel::Progress, connected ? kFormatRange : 0);
+    std::vector<uint8_t> reply = preset_reply();
+    binding_.set_timeout(kFormatTimeoutMs);
+    send_command(command_body({records::kGroupFile, records::kCodeFormat}), reply);
+    binding_.set_timeout(kDefaultTimeoutMs);
+    const uint16_t result = reply_result(reply);
+    if (result == records::kResultInUse) {
+        report("有文件正在被使用，请先在手机上取消其设置", ReportLevel::Failed);
+        return;
+    }
+    if (result == records::kResultFormatFailed) {
+        report("格式化失败！", ReportLevel::Failed);
+        return;
+    }
+    // Any other answer, or none at all, means the handset is restarting with an empty store.
+    report("正在重启...", ReportLevel::Progress);
+    cancellable_sleep(restart_wait_);
+    report("格式化成功", ReportLevel::Notice);
+    on_window([this] {
+        clear_handset_files();
+        connection_state_update(false, true);
+    });
+}
+
+}  // namespace zemlo::app

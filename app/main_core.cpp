@@ -1,0 +1,550 @@
+#include "main_core.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <filesystem>
+#include <system_error>
+
+#include "file_name_rule.h"
+#include "pc_file_filter.h"
+#include "zemlo/byte_order.h"
+#include "zemlo/handset_records.h"
+#include "zemlo/signal_record.h"
+
+namespace zemlo::app {
+
+namespace {
+
+constexpr const char *kConfirmCaption = "确认";
+constexpr size_t kExtensionChars = 4;  // ".bmp", ".mid"
+
+MessageBoxSpec confirm_box(const std::string &text, BoxIcon icon, BoxButtons buttons,
+                           BoxOwner owner) {
+    return {text, kConfirmCaption, icon, buttons, owner, true};
+}
+
+}  // namespace
+
+// A call the operation worker makes on the window thread. It waits for the call to finish, or,
+// when the operation is stopped while the call still waits in the queue, gives it up; a given-up
+// call never runs, so it never touches the worker's (by then unwound) stack.
+struct MainCore::WindowCall {
+    enum class State { Pending, Running, Done, Abandoned };
+    std::mutex mutex;
+    std::condition_variable cv;
+    State state = State::Pending;
+    const std::function<void()> *fn = nullptr;
+};
+
+MainCore::MainCore(ProgramValues &values, UiPort &ui, MediaPort &media, Dispatcher &dispatcher,
+                   Profile &profile)
+    : values_(values),
+      ui_(ui),
+      media_(media),
+      dispatcher_(dispatcher),
+      profile_(profile),
+      binding_(values, [this](const MessageBoxSpec &box) { ask(box); }),
+      alive_(std::make_shared<std::atomic<MainCore *>>(this)) {
+    sink_.base.post = &MainCore::forward_message;
+    sink_.core = this;
+    current_handset_folder_ = std::string(records::kPictureFolder);
+    download_folder_ = std::string(records::kPictureFolder);
+    extension_ = std::string(records::kPictureExtension);
+}
+
+MainCore::~MainCore() {
+    alive_->store(nullptr);
+    if (worker_.joinable()) {
+        stop_worker_at_once();
+        worker_.join();
+    }
+}
+
+// --- start-up and teardown ---------------------------------------------------------------------
+
+bool MainCore::initialise(const std::string &module_dir) {
+    connection_state_update(false, true);
+    values_.module_dir = module_dir;
+    std::string why;
+    const bool loaded = binding_.load(module_dir, &why);
+    if (!loaded) {
+        ui_.message_box(confirm_box("加载libhandlink.so文件错误!", BoxIcon::Error, BoxButtons::Ok,
+                                    BoxOwner::MainWindow));
+    }
+    // The rest of the start-up runs even without the library, so that the window can be used
+    // for browsing and converting; every device call then fails.
+    file_type_changed(0);
+    values_.com_port.store(profile_.com_port());
+    for (const auto &[port, device] : profile_.port_devices()) {
+        binding_.set_port_device(port, device);
+    }
+    capacity_ = 0;
+    free_space_ = 0;
+    connection_state_update(false, true);
+    if (loaded) {
+        binding_.register_handler(&sink_.base, kForwardMessageId);
+    }
+    return loaded;
+}
+
+void MainCore::teardown() {
+    if (worker_recorded_.load()) {
+        close_temp_file();
+        stop_worker_at_once();
+    }
+    run_disconnect(false);
+    if (worker_.joinable()) {
+        // Whatever the worker still wanted from the window thread is given up: it ends now.
+        stop_worker_at_once();
+        worker_.join();
+    }
+    binding_.register_handler(nullptr, 0);
+    binding_.unload();
+    receiver_ = BlockReceiver{};
+}
+
+void MainCore::forward_message(HlWindow *self, uint32_t, uintptr_t wparam, intptr_t) {
+    // Called on the library's device worker: copy the record now, it is overwritten later.
+    auto *sink = reinterpret_cast<MessageSink *>(self);
+    const auto *record = reinterpret_cast<const uint8_t *>(wparam);
+    if (record == nullptr) {
+        return;
+    }
+    const size_t length = zemlo::read_le16(record + kRecordLengthOffset);
+    const size_t n = std::min(kRecordHeadBytes + length, kForwardedRecordBytes);
+    std::vector<uint8_t> copy(record, record + n);
+    std::shared_ptr<std::atomic<MainCore *>> alive = sink->core->alive_;
+    sink->core->dispatcher_.post([alive, copy = std::move(copy)] {
+        if (MainCore *core = alive->load()) {
+            core->handset_message(copy);
+        }
+    });
+}
+
+// --- the operation worker ----------------------------------------------------------------------
+
+bool MainCore::start_operation(Operation op) {
+    if (busy_.load()) {
+        // One operation at a time; a command given meanwhile (the format menu item is never
+        // disabled) is not started.
+        return false;
+    }
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+    token_.reset();
+    pending_.store(static_cast<int32_t>(op));
+    busy_.store(true);
+    worker_recorded_.store(op != Operation::Disconnect);
+    worker_ = std::thread(&MainCore::worker_procedure, this);
+    return true;
+}
+
+void MainCore::worker_procedure() {
+    current_stop_token = &token_;
+    try {
+        values_.cancel.store(false);
+        set_busy(true);
+        connection_state_update_from_worker(false, false);
+        run_operation(static_cast<Operation>(pending_.load()));
+        if (values_.cancel.load()) {
+            if (values_.connected.load()) {
+                run_abort_notice();
+            } else {
+                on_window([this] { receiver_.stop(); });
+                run_disconnect(true);
+            }
+        }
+        worker_recorded_.store(false);
+        pending_.store(0);
+        // The buttons are restored before the operation counts as finished, so that once busy
+        // clears the worker needs nothing more from the window thread and can be joined there.
+        connection_state_update_from_worker(values_.connected.load(), true);
+        set_busy(false);
+    } catch (const OperationStopped &) {
+        // Stopped at once by a handset event or teardown: nothing more of it runs.
+    }
+    current_stop_token = nullptr;
+}
+
+void MainCore::run_operation(Operation op) {
+    switch (op) {
+        case Operation::Connect:
+            run_connect();
+            break;
+        case Operation::Download:
+            run_download();
+            break;
+        case Operation::Rename:
+            run_rename();
+            break;
+        case Operation::Delete:
+            run_delete();
+            break;
+        case Operation::Disconnect:
+            run_disconnect(true);
+            break;
+        case Operation::Format:
+            run_format();
+            break;
+        case Operation::None:
+            break;
+    }
+}
+
+void MainCore::on_window(const std::function<void()> &fn) {
+    if (dispatcher_.on_window_thread()) {
+        fn();
+        return;
+    }
+    cancellation_point();
+    auto call = std::make_shared<WindowCall>();
+    call->fn = &fn;
+    {
+        std::lock_guard<std::mutex> lock(call_mutex_);
+        current_call_ = call;
+    }
+    dispatcher_.post([call] {
+        {
+            std::lock_guard<std::mutex> lock(call->mutex);
+            if (call->state == WindowCall::State::Abandoned) {
+                return;
+            }
+            call->state = WindowCall::State::Running;
+        }
+        (*call->fn)();
+        {
+            std::lock_guard<std::mutex> lock(call->mutex);
+            call->state = WindowCall::State::Done;
+        }
+        call->cv.notify_all();
+    });
+    std::unique_lock<std::mutex> lock(call->mutex);
+    call->cv.wait(lock, [&] {
+        return call->state == WindowCall::State::Done ||
+               (call->state == WindowCall::State::Pending && token_.stopped());
+    });
+    const bool given_up = call->state == WindowCall::State::Pending;
+    if (given_up) {
+        call->state = WindowCall::State::Abandoned;
+    }
+    lock.unlock();
+    {
+        std::lock_guard<std::mutex> guard(call_mutex_);
+        current_call_.reset();
+    }
+    cancellation_point();
+}
+
+void MainCore::stop_worker_at_once() {
+    token_.stop();
+    std::shared_ptr<WindowCall> call;
+    {
+        std::lock_guard<std::mutex> lock(call_mutex_);
+        call = current_call_;
+    }
+    if (call) {
+        std::lock_guard<std::mutex> lock(call->mutex);
+        call->cv.notify_all();
+    }
+}
+
+void MainCore::set_busy(bool busy) {
+    {
+        std::lock_guard<std::mutex> lock(idle_mutex_);
+        busy_.store(busy);
+    }
+    idle_cv_.notify_all();
+}
+
+void MainCore::wait_until_idle() {
+    std::unique_lock<std::mutex> lock(idle_mutex_);
+    idle_cv_.wait(lock, [this] { return !busy_.load(); });
+    lock.unlock();
+    // Let the window thread finish what the operation queued for it.
+    dispatcher_.invoke([] {});
+}
+
+// --- reports and the connection state -----------------------------------------------------------
+
+void MainCore::report(const std::string &text, ReportLevel level, uint16_t range) {
+    on_window([&] { show_report(text, level, range); });
+}
+
+void MainCore::show_report(const std::string &text, ReportLevel level, uint16_t range) {
+    if (level != ReportLevel::Progress) {
+        ui_.set_status_line(text);
+    }
+    // The wait window ignores reports once the user or the handset has cancelled.
+    if (!values_.cancel.load()) {
+        ui_.wait_report(text, static_cast<int32_t>(level), range);
+    }
+}
+
+BoxAnswer MainCore::ask(const MessageBoxSpec &box) {
+    BoxAnswer answer = BoxAnswer::Cancel;
+    on_window([&] { answer = ui_.message_box(box); });
+    return answer;
+}
+
+void MainCore::connection_state_update(bool connected, bool enable) {
+    ui_.set_buttons(button_states(connected, enable));
+    if (!enable) {
+        return;
+    }
+    ui_.set_connection_text(connection_text(values_.com_port.load(), connected), connected);
+    values_.connected.store(connected);
+    if (!connected) {
+        capacity_ = 0;
+        free_space_ = 0;
+    }
+    ui_.set_space(capacity_, free_space_);
+}
+
+void MainCore::connection_state_update_from_worker(bool connected, bool enable) {
+    on_window([&] { connection_state_update(connected, enable); });
+}
+
+// --- the handset list ----------------------------------------------------------------------------
+
+void MainCore::refill_handset_list() {
+    rows_ = table_.rows(ui_.handset_folder() == kTypePicture ? kTypePicture : kTypeMelody);
+    ui_.show_handset_rows(rows_);
+}
+
+void MainCore::clear_handset_files() {
+    table_.clear();
+    rows_.clear();
+    ui_.show_handset_rows(rows_);
+    ui_.focus_handset_tree();
+    refill_handset_list();
+}
+
+void MainCore::set_row_text(int32_t row, const std::string &text) {
+    if (row >= 0 && static_cast<size_t>(row) < rows_.size()) {
+        rows_[static_cast<size_t>(row)].name = text;
+        ui_.set_handset_row_text(row, text);
+    }
+}
+
+bool MainCore::check_name(const std::string &name) {
+    const NameCheck check = check_file_name(name);
+    if (check.valid) {
+        return true;
+    }
+    ui_.set_download_name_box(check.corrected);
+    ui_.message_box(
+        confirm_box(check.message, BoxIcon::Error, BoxButtons::Ok, BoxOwner::MainWindow));
+    return false;
+}
+
+// --- commands ------------------------------------------------------------------------------------
+
+void MainCore::connect_command() {
+    start_operation(Operation::Connect);
+}
+
+void MainCore::disconnect_command() {
+    start_operation(Operation::Disconnect);
+}
+
+void MainCore::download_command() {
+    if (selected_pc_file_.empty()) {
+        ui_.message_box(
+            confirm_box("请选择一个文件!", BoxIcon::Error, BoxButtons::Ok, BoxOwner::MainWindow));
+        return;
+    }
+    if (download_name_.empty()) {
+        ui_.message_box(
+            confirm_box("请输入下载文件名!", BoxIcon::Error, BoxButtons::Ok, BoxOwner::MainWindow));
+        return;
+    }
+    const std::string question = "你确定要下载文件\"" + selected_pc_file_ + "\"到\"" +
+                                 download_name_ + extension_ + "\"吗?(若有同名文件则覆盖)";
+    if (ui_.message_box(confirm_box(question, BoxIcon::Question, BoxButtons::OkCancel,
+                                    BoxOwner::MainWindow)) == BoxAnswer::Ok) {
+        start_operation(Operation::Download);
+    }
+}
+
+void MainCore::rename_command() {
+    ui_.focus_handset_list();
+    const int32_t row = ui_.selected_handset_row();
+    if (row < 0 || static_cast<size_t>(row) >= rows_.size()) {
+        return;
+    }
+    selected_row_ = row;
+    selected_entry_ = rows_[static_cast<size_t>(row)].entry_index;
+    pending_.store(static_cast<int32_t>(Operation::Rename));
+    const std::string &name = rows_[static_cast<size_t>(row)].name;
+    ui_.edit_handset_row(row, name.size() > kExtensionChars
+                                  ? name.substr(0, name.size() - kExtensionChars)
+                                  : std::string());
+}
+
+void MainCore::rename_edit_begin(int32_t row) {
+    if (row < 0 || static_cast<size_t>(row) >= rows_.size()) {
+        return;
+    }
+    rename_old_ = rows_[static_cast<size_t>(row)].name;
+    rename_extension_ = rename_old_.size() >= kExtensionChars
+                            ? rename_old_.substr(rename_old_.size() - kExtensionChars)
+                            : rename_old_;
+}
+
+void MainCore::rename_edit_end(int32_t row, const std::optional<std::string> &text) {
+    if (pending() != Operation::Rename || busy_.load()) {
+        return;
+    }
+    if (!text || text->empty()) {
+        return;
+    }
+    std::string name = *text;
+    set_row_text(row, name);
+    if (!check_name(name)) {
+        set_row_text(row, rename_old_);
+        return;
+    }
+    rename_new_ = name + rename_extension_;
+    const std::string question = "你确定要将\"" + rename_old_ + "\"改为\"" + rename_new_ + "\"吗？";
+    if (ui_.message_box(confirm_box(question, BoxIcon::Question, BoxButtons::OkCancel,
+                                    BoxOwner::None)) == BoxAnswer::Ok) {
+        start_operation(Operation::Rename);
+    } else {
+        set_row_text(row, rename_old_);
+    }
+}
+
+void MainCore::delete_command() {
+    ui_.focus_handset_list();
+    const int32_t row = ui_.selected_handset_row();
+    if (row < 0 || static_cast<size_t>(row) >= rows_.size()) {
+        return;
+    }
+    selected_row_ = row;
+    selected_entry_ = rows_[static_cast<size_t>(row)].entry_index;
+    const std::string question =
+        "你确定要删除文件\"" + rows_[static_cast<size_t>(row)].name + "\"吗？";
+    if (ui_.message_box(confirm_box(question, BoxIcon::Question, BoxButtons::OkCancel,
+                                    BoxOwner::None)) == BoxAnswer::Ok) {
+        start_operation(Operation::Delete);
+    }
+}
+
+void MainCore::format_command() {
+    if (ui_.message_box(confirm_box("格式化将使文件全部丢失,手机会自动重启。你确定吗？",
+                                    BoxIcon::Question, BoxButtons::OkCancel,
+                                    BoxOwner::MainWindow)) == BoxAnswer::Ok) {
+        start_operation(Operation::Format);
+    }
+}
+
+// --- selections ----------------------------------------------------------------------------------
+
+void MainCore::file_type_changed(int32_t file_type) {
+    file_type_ = file_type;
+    if (!current_pc_folder_.empty()) {
+        selected_pc_file_.clear();
+        ui_.set_pc_file_label("");
+        pc_folder_selected(current_pc_folder_);
+    }
+    extension_ = std::string(file_type == kTypeMelody ? records::kMelodyExtension
+                                                      : records::kPictureExtension);
+    ui_.set_extension_label(extension_);
+    download_folder_ =
+        std::string(file_type == kTypePicture ? records::kPictureFolder : records::kMelodyFolder);
+    ui_.show_panel(file_type);
+}
+
+void MainCore::download_name_changed(const std::string &text) {
+    download_name_ = text;
+    check_name(text);
+}
+
+void MainCore::pc_folder_selected(const std::string &folder) {
+    namespace fs = std::filesystem;
+    current_pc_folder_ = folder;
+    if (!current_pc_folder_.empty() && current_pc_folder_.back() != '/') {
+        current_pc_folder_ += '/';
+    }
+    std::vector<PcFileRow> rows;
+    std::error_code ec;
+    for (fs::directory_iterator it(current_pc_folder_, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code type_ec;
+        if (it->is_directory(type_ec) || !is_listed_for_type(name, file_type_)) {
+            continue;
+        }
+        std::error_code size_ec;
+        const uintmax_t size = it->file_size(size_ec);
+        // Each kept file goes in as the first row, as the list has always shown them.
+        rows.insert(rows.begin(), PcFileRow{name, size_ec ? 0 : static_cast<uint64_t>(size)});
+    }
+    ui_.show_pc_files(rows);
+}
+
+void MainCore::pc_file_chosen(const std::string &name) {
+    ui_.set_pc_file_label(name);
+    selected_pc_file_ = current_pc_folder_ + name;
+    connection_state_update(false, false);
+    if (file_type_ == kTypeMelody) {
+        media_.set_melody_source(selected_pc_file_);
+    } else if (file_type_ == kTypePicture) {
+        media_.show_picture(selected_pc_file_);
+    }
+    const bool idle = !busy_.load();
+    connection_state_update(values_.connected.load() && idle, idle);
+}
+
+void MainCore::handset_row_chosen(int32_t row) {
+    if (row < 0 || static_cast<size_t>(row) >= rows_.size()) {
+        return;
+    }
+    const std::string &name = rows_[static_cast<size_t>(row)].name;
+    download_name_ = name;
+    const size_t dot = name.find('.');
+    ui_.set_download_name_box(dot == std::string::npos ? std::string() : name.substr(0, dot));
+}
+
+void MainCore::handset_folder_selected(int32_t folder_type) {
+    current_handset_folder_ =
+        std::string(folder_type == kTypePicture ? records::kPictureFolder : records::kMelodyFolder);
+    rows_.clear();
+    ui_.show_handset_rows(rows_);
+    refill_handset_list();
+}
+
+void MainCore::settings_command() {
+    const uint32_t current = values_.com_port.load();
+    const std::optional<uint32_t> chosen = ui_.choose_port(current);
+    if (!chosen || *chosen == current) {
+        return;
+    }
+    values_.com_port.store(*chosen);
+    profile_.set_com_port(*chosen);
+    binding_.forget_port();
+    connection_state_update(false, true);
+}
+
+void MainCore::help_command() {
+    namespace fs = std::filesystem;
+    // Beside the program in a build tree; in the data folder when installed.
+    const fs::path beside = fs::path(values_.module_dir) / kHelpFile;
+    const fs::path installed = fs::path(values_.module_dir) / ".." / "share" / "zemlo" / kHelpFile;
+    std::error_code ec;
+    ui_.open_help((fs::exists(beside, ec) || !fs::exists(installed, ec) ? beside : installed)
+                      .lexically_normal()
+                      .string());
+}
+
+void MainCore::about_command() {
+    ui_.show_about();
+}
+
+void MainCore::wait_cancel() {
+    values_.cancel.store(true);
+    connection_state_update(values_.connected.load(), true);
+}
+
+}  // namespace zemlo::app

@@ -1,0 +1,197 @@
+// The main window's state and every handset operation, without widgets. The window (or a test)
+// implements UiPort and MediaPort, feeds the user's commands in on the window thread, and the core
+// runs one operation at a time on its worker thread, reporting through the dispatcher.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "block_receiver.h"
+#include "device_binding.h"
+#include "dispatcher.h"
+#include "handset_file_table.h"
+#include "listing_parser.h"
+#include "profile.h"
+#include "program_values.h"
+#include "stop_token.h"
+#include "ui_port.h"
+#include "wait_window_model.h"
+
+namespace zemlo::app {
+
+enum class Operation : int32_t {
+    None = 0,
+    Connect = 1,
+    Download = 2,
+    Rename = 3,
+    Delete = 4,
+    Disconnect = 5,
+    Format = 6,
+};
+
+inline constexpr const char *kHelpFile = "dwnHelp.html";
+inline constexpr const char *kTempDownloadFile = "tmp.dwn";
+
+class MainCore {
+  public:
+    MainCore(ProgramValues &values, UiPort &ui, MediaPort &media, Dispatcher &dispatcher,
+             Profile &profile);
+    ~MainCore();
+    MainCore(const MainCore &) = delete;
+    MainCore &operator=(const MainCore &) = delete;
+
+    // Start-up, on the window thread: loads libhandlink.so from module_dir, reads the port setting,
+    // registers for handset messages. False when the library could not be loaded (the user has been
+    // told; the window stays usable for browsing).
+    bool initialise(const std::string &module_dir);
+    // Teardown, on the window thread: stops a running operation, disconnects without notices,
+    // unloads the library.
+    void teardown();
+
+    // --- commands of the window (window thread) ---------------------------------------------
+    void connect_command();
+    void disconnect_command();
+    void download_command();
+    void rename_command();
+    void rename_edit_begin(int32_t row);
+    // The end of an in-place edit: text is nothing when the edit was cancelled.
+    void rename_edit_end(int32_t row, const std::optional<std::string> &text);
+    void delete_command();
+    void format_command();
+    void file_type_changed(int32_t file_type);
+    void download_name_changed(const std::string &text);
+    void pc_folder_selected(const std::string &folder);
+    void pc_file_chosen(const std::string &name);
+    void handset_row_chosen(int32_t row);
+    void handset_folder_selected(int32_t folder_type);
+    void settings_command();
+    void help_command();
+    void about_command();
+    void wait_cancel();
+
+    // A forwarded handset message (a copy of the record), on the window thread.
+    void handset_message(const std::vector<uint8_t> &record);
+
+    // --- state, read on the window thread -----------------------------------------------------
+    bool busy() const { return busy_.load(); }
+    Operation pending() const { return static_cast<Operation>(pending_.load()); }
+    bool receiving() const { return receiver_.receiving(); }
+    int64_t capacity() const { return capacity_; }
+    int64_t free_space() const { return free_space_; }
+    int32_t file_type() const { return file_type_; }
+    const HandsetFileTable &table() const { return table_; }
+    const std::vector<HandsetRow> &handset_rows() const { return rows_; }
+    const std::string &download_name() const { return download_name_; }
+    const std::string &selected_pc_file() const { return selected_pc_file_; }
+    const std::string &current_handset_folder() const { return current_handset_folder_; }
+    const std::string &download_folder() const { return download_folder_; }
+    const std::string &extension() const { return extension_; }
+    DeviceBinding &binding() { return binding_; }
+
+    // Waits, off the window thread, until no operation runs and its thread has ended.
+    void wait_until_idle();
+    // The restart wait after a format (tests shorten it).
+    void set_format_restart_wait(std::chrono::milliseconds ms) { restart_wait_ = ms; }
+
+  private:
+    struct WindowCall;
+    struct MessageSink {
+        HlWindow base;
+        MainCore *core;
+    };
+    static void forward_message(HlWindow *self, uint32_t message, uintptr_t wparam,
+                                intptr_t lparam);
+
+    // Threads and reports.
+    bool start_operation(Operation op);
+    void worker_procedure();
+    void run_operation(Operation op);
+    void on_window(const std::function<void()> &fn);
+    void stop_worker_at_once();
+    void set_busy(bool busy);
+    void report(const std::string &text, ReportLevel level, uint16_t range = 0);
+    void show_report(const std::string &text, ReportLevel level, uint16_t range);
+    BoxAnswer ask(const MessageBoxSpec &box);
+    void connection_state_update(bool connected, bool enable);
+    void connection_state_update_from_worker(bool connected, bool enable);
+
+    // Handset list.
+    void refill_handset_list();
+    void clear_handset_files();
+    void set_row_text(int32_t row, const std::string &text);
+    bool check_name(const std::string &name);
+
+    // Operations (worker thread unless noted).
+    bool send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply);
+    bool handshake_with_attempts(uint16_t purpose, std::vector<uint8_t> &reply);
+    void run_connect();
+    void run_disconnect(bool notify);  // also on the window thread at teardown
+    void run_abort_notice();
+    void run_download();
+    void run_rename();
+    void run_delete();
+    void run_format();
+    void on_data_indication(const uint8_t *body, size_t size);  // window thread
+    void complete_listing();                                    // window thread
+    void on_handset_event(uint16_t code);                       // window thread
+
+    // The converted file while it is sent; closed by whoever stops first.
+    bool open_temp_file(const std::string &path, int64_t *length);
+    size_t read_temp_file(uint8_t *buf, size_t n);
+    void close_temp_file();
+
+    ProgramValues &values_;
+    UiPort &ui_;
+    MediaPort &media_;
+    Dispatcher &dispatcher_;
+    Profile &profile_;
+    DeviceBinding binding_;
+    MessageSink sink_{};
+    std::shared_ptr<std::atomic<MainCore *>> alive_;
+
+    // Operation model.
+    std::thread worker_;
+    StopToken token_;
+    std::atomic<int32_t> pending_{0};
+    std::atomic<bool> busy_{false};
+    std::mutex idle_mutex_;
+    std::condition_variable idle_cv_;
+    std::atomic<bool> worker_recorded_{false};
+    std::mutex call_mutex_;
+    std::shared_ptr<WindowCall> current_call_;
+    std::chrono::milliseconds restart_wait_{5000};
+
+    // Window state (window thread).
+    BlockReceiver receiver_;
+    ListingParser parser_;
+    HandsetFileTable table_;
+    std::vector<HandsetRow> rows_;
+    int64_t capacity_ = 0;
+    int64_t free_space_ = 0;
+    int32_t file_type_ = 0;
+    int32_t selected_row_ = -1;
+    int32_t selected_entry_ = -1;
+    std::string current_handset_folder_;
+    std::string download_folder_;
+    std::string extension_;
+    std::string download_name_;
+    std::string current_pc_folder_;
+    std::string selected_pc_file_;
+    std::string rename_old_;
+    std::string rename_extension_;
+    std::string rename_new_;
+
+    std::mutex temp_mutex_;
+    FILE *temp_file_ = nullptr;
+};
+
+}  // namespace zemlo::app

@@ -1,0 +1,47 @@
+#include "pc_file_filter.h"
+
+#include <array>
+#include <cctype>
+
+#include "handset_entry.h"
+
+namespace zemlo::app {
+
+namespace {
+
+constexpr std::array<std::string_view, 6> kPictureExtensions = {"bmp", "gif", "jpg",
+                                                                "ico", "emf", "wmf"};
+constexpr std::array<std::string_view, 2> kMelodyExtensions = {"mid", "midi"};
+
+}  // namespace
+
+std::string filter_extension(std::string_view file_name) {
+    const size_t dot = file_name.rfind('.');
+    return std::string(dot == std::string_view::npos ? file_name : file_name.substr(dot + 1));
+}
+
+bool is_listed_for_type(std::string_view file_name, int file_type) {
+    if (file_name.empty() || file_name.front() == '.') {
+        return false;
+    }
+    std::string ext = filter_extension(file_name);
+    for (char &c : ext) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (file_type == kTypePicture) {
+        for (auto e : kPictureExtensions) {
+            if (ext == e) {
+                return true;
+            }
+        }
+    } else if (file_type == kTypeMelody) {
+        for (auto e : kMelodyExtensions) {
+            if (ext == e) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace zemlo::app

@@ -1,0 +1,24 @@
+// The values the whole program shares: the window thread, the operation worker and the device
+// wrappers all read and write them, so every one that crosses threads is atomic.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+namespace zemlo::app {
+
+inline constexpr uint32_t kDefaultComPort = 3;
+inline constexpr uint32_t kBaudRate = 115200;
+inline constexpr int32_t kConnectAttempts = 3;
+
+struct ProgramValues {
+    std::string module_dir;  // the program's own folder, without a trailing slash; set at start
+    std::atomic<uint32_t> com_port{1};
+    std::atomic<bool> open_error_reporting{true};
+    std::atomic<int32_t> connect_attempts_left{kConnectAttempts};
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> connected{false};
+};
+
+}  // namespace zemlo::app

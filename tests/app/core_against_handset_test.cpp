@@ -1,0 +1,452 @@
+// The main program's operations end to end, without a window: the core drives the real
+// libhandlink.so, which talks over a pseudo-terminal to the handset emulator.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <mutex>
+
+#include "event_loop_thread.h"
+#include "handsim/emulator.h"
+#include "main_core.h"
+#include "recording_ui.h"
+
+namespace zemlo::app {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing::RecordingUi;
+
+std::string module_dir() {
+    return fs::read_symlink("/proc/self/exe").parent_path().string();
+}
+
+std::vector<uint8_t> pattern(size_t n, uint8_t seed = 1) {
+    std::vector<uint8_t> v(n);
+    for (size_t i = 0; i < n; ++i) {
+        v[i] = static_cast<uint8_t>(seed + i * 7);
+    }
+    return v;
+}
+
+void write_file(const fs::path &p, const std::vector<uint8_t> &bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream f(p, std::ios::binary);
+    f.write(reinterpret_cast<const char *>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<uint8_t> read_file(const fs::path &p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+class CoreAgainstHandset : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/zemlo-core-XXXXXX";
+        dir_ = ::mkdtemp(tmpl);
+        ::setenv("ZEMLO_WORK_DIR", (dir_ / "work").c_str(), 1);
+        store_ = dir_ / "store";
+        fs::create_directories(store_ / "pic");
+        fs::create_directories(store_ / "melody");
+        pc_ = dir_ / "pc";
+        fs::create_directories(pc_);
+        write_file(pc_ / "photo.jpg", pattern(10));
+        write_file(pc_ / "tune.mid", pattern(10));
+    }
+
+    void start(uint32_t port_device_missing = 0) {
+        handsim::EmulatorOptions o;
+        o.link_path = (dir_ / "ttyHS").string();
+        o.store_dir = store_.string();
+        o.restart_quiet = 300ms;
+        o.log = [this](const std::string &line) {
+            std::lock_guard<std::mutex> lock(sim_log_mutex_);
+            sim_log_.push_back(line);
+        };
+        sim_ = std::make_unique<handsim::Emulator>(o);
+        std::string error;
+        ASSERT_TRUE(sim_->start(&error)) << error;
+        profile_.set_port_device(
+            3, port_device_missing != 0 ? (dir_ / "absent").string() : o.link_path);
+        core_ = std::make_unique<MainCore>(values_, ui_, ui_, loop_, profile_);
+        ui_.attach(core_.get());
+        core_->set_format_restart_wait(100ms);
+        on_window([&] { loaded_ = core_->initialise(module_dir()); });
+    }
+
+    void TearDown() override {
+        if (core_) {
+            on_window([&] { core_->teardown(); });
+            loop_.drain();
+            core_.reset();
+        }
+        if (sim_) {
+            sim_->stop();
+        }
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    void on_window(const std::function<void()> &fn) { loop_.invoke(fn); }
+
+    // Runs a command on the window thread and waits for the operation it starts to end.
+    void run(const std::function<void(MainCore &)> &command) {
+        on_window([&] { command(*core_); });
+        core_->wait_until_idle();
+    }
+
+    void connect() {
+        run([](MainCore &c) { c.connect_command(); });
+        ASSERT_TRUE(ui_.wait_for("status 连接手机成功")) << dump();
+        loop_.drain();
+    }
+
+    void choose_pc_file(const std::string &name, int32_t type, const std::string &download_name) {
+        on_window([&] {
+            core_->file_type_changed(type);
+            core_->pc_folder_selected(pc_.string());
+            core_->pc_file_chosen(name);
+            core_->download_name_changed(download_name);
+        });
+    }
+
+    bool sim_saw(const std::string &line) {
+        std::lock_guard<std::mutex> lock(sim_log_mutex_);
+        return std::find(sim_log_.begin(), sim_log_.end(), line) != sim_log_.end();
+    }
+
+    std::string dump() const {
+        std::string s;
+        for (const auto &l : ui_.log()) {
+            s += l + "\n";
+        }
+        return s;
+    }
+
+    template <typename T>
+    T read_state(const std::function<T()> &fn) {
+        T value{};
+        on_window([&] { value = fn(); });
+        return value;
+    }
+
+    fs::path dir_, store_, pc_;
+    ProgramValues values_;
+    RecordingUi ui_;
+    EventLoopThread loop_;
+    MemoryProfile profile_{3};
+    std::unique_ptr<handsim::Emulator> sim_;
+    std::unique_ptr<MainCore> core_;
+    bool loaded_ = false;
+    std::mutex sim_log_mutex_;
+    std::vector<std::string> sim_log_;
+};
+
+TEST_F(CoreAgainstHandset, ConnectListsBothFoldersWithAllocationSizes) {
+    write_file(store_ / "pic" / "a.bmp", pattern(100));
+    write_file(store_ / "pic" / "b.bmp", pattern(1024));
+    write_file(store_ / "melody" / "m.mid", pattern(513));
+    start();
+    ASSERT_TRUE(loaded_);
+    EXPECT_TRUE(ui_.saw("link    COM3未连接"));
+    connect();
+    EXPECT_TRUE(ui_.saw("report 0 2 连接中..."));
+    EXPECT_TRUE(ui_.saw("report 0 0 读取数据..."));
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
+    EXPECT_EQ(ui_.lines("link").back(), "link    COM3已连接");
+    EXPECT_TRUE(values_.connected.load());
+    EXPECT_EQ(read_state<int64_t>([&] { return core_->capacity(); }), 524288 - 92160);
+    EXPECT_EQ(read_state<int64_t>([&] { return core_->free_space(); }),
+              524288 - 92160 - 512 - 1536 - 1024);
+    auto rows = ui_.rows();
+    ASSERT_EQ(rows.size(), 2u);
+    std::sort(rows.begin(), rows.end(), [](auto &x, auto &y) { return x.name < y.name; });
+    EXPECT_EQ(rows[0].name + ":" + rows[0].size, "a.bmp:512");
+    EXPECT_EQ(rows[1].name + ":" + rows[1].size, "b.bmp:1536");
+
+    // The melody folder shows its own files and becomes the target of rename and delete.
+    ui_.set_folder(1);
+    on_window([&] { core_->handset_folder_selected(1); });
+    ASSERT_EQ(ui_.rows().size(), 1u);
+    EXPECT_EQ(ui_.rows()[0].size, "1024");
+    EXPECT_EQ(read_state<std::string>([&] { return core_->current_handset_folder(); }),
+              "a:\\pcdlw\\melody");
+
+    // Disconnect tells the handset and leaves the window not connected.
+    run([](MainCore &c) { c.disconnect_command(); });
+    EXPECT_TRUE(ui_.saw("status 已断开连接"));
+    EXPECT_EQ(ui_.lines("link").back(), "link    COM3未连接");
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
+    EXPECT_TRUE(ui_.rows().empty());
+}
+
+TEST_F(CoreAgainstHandset, ConnectWithoutHandsetTriesThreeTimesAndShowsOneReason) {
+    start(/*port_device_missing=*/1);
+    run([](MainCore &c) { c.connect_command(); });
+    const auto boxes = ui_.lines("box");
+    ASSERT_EQ(boxes.size(), 1u) << dump();
+    EXPECT_EQ(boxes[0].rfind("box 错误 error 不能打开COM端口\n", 0), 0u) << boxes[0];
+    EXPECT_NE(boxes[0].find("absent"), std::string::npos) << boxes[0];
+    EXPECT_EQ(ui_.lines("report").back(), "report 0 0 ");
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
+    EXPECT_FALSE(values_.connected.load());
+}
+
+TEST_F(CoreAgainstHandset, PictureDownloadKeptThenReplacedAndDiscarded) {
+    start();
+    connect();
+    const int64_t free_before = read_state<int64_t>([&] { return core_->free_space(); });
+    const auto picture = pattern(1536, 3);
+    ui_.set_converted(picture);
+    choose_pc_file("photo.jpg", 0, "abc");
+    ui_.clear_log();
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok});
+    run([](MainCore &c) { c.download_command(); });
+    const std::string source = (pc_ / "photo.jpg").string();
+    EXPECT_TRUE(ui_.saw("box 确认 question 你确定要下载文件\"" + source +
+                        "\"到\"abc.bmp\"吗?(若有同名文件则覆盖) -> ok"))
+        << dump();
+    // Three data packets, and a progress range of blocks + 5.
+    EXPECT_TRUE(ui_.saw("report 0 8 初始化下载..."));
+    EXPECT_TRUE(ui_.saw("report 0 0 正在发送第3个数据包..."));
+    EXPECT_FALSE(ui_.saw("report 0 0 正在发送第4个数据包..."));
+    EXPECT_TRUE(ui_.saw("box 确认 question 要在手机上预览吗? -> ok"));
+    EXPECT_TRUE(ui_.saw("report 0 0 已设置为预览"));
+    EXPECT_TRUE(ui_.saw("status 文件\"" + source + "\"下载成功")) << dump();
+    EXPECT_EQ(read_file(store_ / "pic" / "abc.bmp"), picture);
+    EXPECT_EQ(read_state<int64_t>([&] { return core_->free_space(); }), free_before - 2048);
+    EXPECT_EQ(ui_.rows().size(), 1u);
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
+
+    // The same name again replaces the entry and returns the old space first.
+    ui_.set_converted(pattern(100, 9));
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Ok});
+    run([](MainCore &c) { c.download_command(); });
+    ASSERT_EQ(read_state<size_t>([&] { return core_->table().entries().size(); }), 1u);
+    EXPECT_EQ(read_state<std::string>([&] { return core_->table().entries()[0].text; }),
+              "abc.bmp^100");
+    EXPECT_EQ(read_state<int64_t>([&] { return core_->free_space(); }), free_before - 512);
+    EXPECT_EQ(read_file(store_ / "pic" / "abc.bmp"), pattern(100, 9));
+
+    // Discarding leaves the table as it was.
+    ui_.set_converted(pattern(700, 5));
+    on_window([&] { core_->download_name_changed("other"); });
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Cancel});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_TRUE(ui_.saw("status 文件\"" + source + "\"未保存"));
+    EXPECT_EQ(read_state<size_t>([&] { return core_->table().entries().size(); }), 1u);
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "other.bmp"));
+}
+
+TEST_F(CoreAgainstHandset, MelodyLimitsAndTheSixBytePrefix) {
+    start();
+    connect();
+    choose_pc_file("tune.mid", 1, "tune");
+    EXPECT_TRUE(ui_.saw("ext .mid"));
+    EXPECT_TRUE(ui_.saw("panel 1"));
+
+    // 513 bytes: two blocks, the second data packet empty.
+    ui_.set_converted(pattern(513, 4));
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Ok});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_TRUE(ui_.saw("report 0 7 初始化下载...")) << dump();
+    EXPECT_TRUE(ui_.saw("report 0 0 正在发送第2个数据包..."));
+    EXPECT_EQ(read_state<std::string>([&] { return core_->table().entries().back().text; }),
+              "tune.mid^513");
+    EXPECT_TRUE(fs::exists(store_ / "melody" / "tune.mid"));
+
+    ui_.set_converted(pattern(51201, 4));
+    ui_.answer({BoxAnswer::Ok});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_TRUE(ui_.saw("box 确认 error 所选择的MIDI文件格式转换后大于50K!"));
+
+    ui_.set_converted({}, /*ok=*/false);
+    ui_.answer({BoxAnswer::Ok});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_TRUE(ui_.saw("box 确认 error 转换MIDI文件失败！"));
+    // The connection survives refused downloads.
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
+}
+
+TEST_F(CoreAgainstHandset, FolderLimitAndSpaceAreCheckedBeforeSending) {
+    for (int i = 0; i < 10; ++i) {
+        write_file(store_ / "pic" / ("p" + std::to_string(i) + ".bmp"), pattern(30748));
+    }
+    // Two long melodies leave 19456 bytes free.
+    write_file(store_ / "melody" / "m1.mid", pattern(50000));
+    write_file(store_ / "melody" / "m2.mid", pattern(50000));
+    start();
+    connect();
+    ui_.set_converted(pattern(1000));
+    choose_pc_file("photo.jpg", 0, "fresh");
+    ui_.answer({BoxAnswer::Ok});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_TRUE(ui_.saw("box 确认 error 已超过可下载文件数,请先删除文件"));
+    EXPECT_FALSE(ui_.saw("report 0 0 转换图形文件..."));
+
+    // An existing name may be replaced, but not by more than the space allows: the 31232 bytes
+    // of p1 and the free space make 50688, less than 60000 bytes need.
+    on_window([&] { core_->download_name_changed("p1"); });
+    ui_.set_converted(pattern(60000));
+    ui_.answer({BoxAnswer::Ok});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_TRUE(ui_.saw("box 确认 error 手机剩余空间不够！")) << dump();
+}
+
+TEST_F(CoreAgainstHandset, HandsetEventStopsTheDownloadAtOnce) {
+    start();
+    connect();
+    ASSERT_TRUE(sim_->control("event 1 after 5"));
+    ui_.set_converted(pattern(4000));
+    choose_pc_file("photo.jpg", 0, "big");
+    ui_.answer({BoxAnswer::Ok});
+    on_window([&] { core_->download_command(); });
+    ASSERT_TRUE(ui_.wait_for("box 确认 error 手机来电，中断操作！")) << dump();
+    core_->wait_until_idle();
+    loop_.drain();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(ui_.saw("report 0 0 正在发送第7个数据包...")) << dump();
+    EXPECT_FALSE(values_.connected.load());
+    EXPECT_TRUE(values_.cancel.load());
+    EXPECT_EQ(ui_.lines("link").back(), "link    COM3未连接");
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
+    EXPECT_TRUE(ui_.rows().empty());
+
+    // The next connect works.
+    ui_.clear_log();
+    connect();
+}
+
+TEST_F(CoreAgainstHandset, CancelSendsTheAbortNotice) {
+    start();
+    connect();
+    ASSERT_TRUE(sim_->control("delay 150"));
+    ui_.set_converted(pattern(5000));
+    choose_pc_file("photo.jpg", 0, "slow");
+    ui_.answer({BoxAnswer::Ok});
+    on_window([&] { core_->download_command(); });
+    ASSERT_TRUE(ui_.wait_for("report 0 0 正在发送第2个数据包..."));
+    on_window([&] { core_->wait_cancel(); });
+    core_->wait_until_idle();
+    EXPECT_FALSE(ui_.saw("report 0 0 正在发送第5个数据包..."));
+    EXPECT_TRUE(sim_saw("command abort")) << dump();
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
+}
+
+TEST_F(CoreAgainstHandset, RenameAndDeleteWithRefusals) {
+    write_file(store_ / "pic" / "abc.bmp", pattern(100));
+    start();
+    connect();
+    ui_.set_selected_row(0);
+    on_window([&] { core_->rename_command(); });
+    EXPECT_TRUE(ui_.saw("edit 0 abc"));
+
+    // In use: refused, the row shows the old name again.
+    ASSERT_TRUE(sim_->control("in-use abc.bmp"));
+    ui_.answer({BoxAnswer::Ok});
+    on_window([&] {
+        core_->rename_edit_begin(0);
+        core_->rename_edit_end(0, std::string("new"));
+    });
+    core_->wait_until_idle();
+    EXPECT_TRUE(ui_.saw("box 确认 question 你确定要将\"abc.bmp\"改为\"new.bmp\"吗？ -> ok"));
+    EXPECT_TRUE(ui_.saw("box 确认 error 该文件正在被使用！"));
+    EXPECT_EQ(ui_.lines("row").back(), "row 0 abc.bmp");
+
+    // A bad name is refused before anything is sent.
+    ui_.clear_log();
+    on_window([&] {
+        core_->rename_command();
+        core_->rename_edit_begin(0);
+        core_->rename_edit_end(0, std::string("a_b"));
+    });
+    EXPECT_TRUE(ui_.saw("box 确认 error 请输入字母和数字组成的文件名!"));
+    EXPECT_EQ(ui_.lines("row").back(), "row 0 abc.bmp");
+
+    ASSERT_TRUE(sim_->control("release abc.bmp"));
+    ui_.answer({BoxAnswer::Ok});
+    on_window([&] {
+        core_->rename_command();
+        core_->rename_edit_begin(0);
+        core_->rename_edit_end(0, std::string("new"));
+    });
+    core_->wait_until_idle();
+    EXPECT_TRUE(ui_.saw("status 重命名文件成功")) << dump();
+    EXPECT_TRUE(fs::exists(store_ / "pic" / "new.bmp"));
+    EXPECT_EQ(read_state<std::string>([&] { return core_->table().entries()[0].text; }),
+              "new.bmp^100");
+
+    // Delete returns the allocation to the free space.
+    const int64_t free_before = read_state<int64_t>([&] { return core_->free_space(); });
+    ui_.answer({BoxAnswer::Ok});
+    run([](MainCore &c) { c.delete_command(); });
+    EXPECT_TRUE(ui_.saw("box 确认 question 你确定要删除文件\"new.bmp\"吗？ -> ok"));
+    EXPECT_TRUE(ui_.saw("status 删除文件成功"));
+    EXPECT_EQ(read_state<int64_t>([&] { return core_->free_space(); }), free_before + 512);
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "new.bmp"));
+    EXPECT_TRUE(ui_.rows().empty());
+}
+
+TEST_F(CoreAgainstHandset, FormatAnsweredRefusedAndBlocked) {
+    write_file(store_ / "pic" / "abc.bmp", pattern(100));
+    start();
+    connect();
+    ASSERT_TRUE(sim_->control("format refuse"));
+    ui_.answer({BoxAnswer::Ok});
+    run([](MainCore &c) { c.format_command(); });
+    EXPECT_TRUE(ui_.saw("box 确认 error 格式化失败！")) << dump();
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
+
+    ASSERT_TRUE(sim_->control("format block"));
+    ui_.answer({BoxAnswer::Ok});
+    run([](MainCore &c) { c.format_command(); });
+    EXPECT_TRUE(ui_.saw("box 确认 error 有文件正在被使用，请先在手机上取消其设置"));
+
+    // The handset formats and restarts without answering.
+    ASSERT_TRUE(sim_->control("format ok"));
+    ui_.answer({BoxAnswer::Ok});
+    run([](MainCore &c) { c.format_command(); });
+    EXPECT_TRUE(ui_.saw("report 0 2 格式化..."));
+    EXPECT_TRUE(ui_.saw("report 0 0 正在重启..."));
+    EXPECT_TRUE(ui_.saw("box 确认 info 格式化成功")) << dump();
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "abc.bmp"));
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
+    EXPECT_FALSE(values_.connected.load());
+}
+
+TEST_F(CoreAgainstHandset, DisconnectFromASilentHandsetStillEndsNotConnected) {
+    start();
+    connect();
+    ASSERT_TRUE(sim_->control("silent disconnect"));
+    run([](MainCore &c) { c.disconnect_command(); });
+    EXPECT_TRUE(ui_.saw("status 未收到响应，检查连线")) << dump();
+    EXPECT_EQ(ui_.lines("link").back(), "link    COM3未连接");
+    EXPECT_FALSE(values_.connected.load());
+}
+
+TEST_F(CoreAgainstHandset, StartsWithoutTheLibraryAndStaysUsable) {
+    start();
+    on_window([&] { core_->teardown(); });
+    ui_.clear_log();
+    MainCore bare(values_, ui_, ui_, loop_, profile_);
+    bool loaded = true;
+    on_window([&] { loaded = bare.initialise((dir_ / "nowhere").string()); });
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(ui_.lines("box"),
+              std::vector<std::string>{"box 确认 error 加载libhandlink.so文件错误!"});
+    EXPECT_TRUE(ui_.saw("panel 0"));
+    EXPECT_EQ(ui_.lines("link").back(), "link    COM3未连接");
+    on_window([&] { bare.connect_command(); });
+    bare.wait_until_idle();
+    EXPECT_TRUE(ui_.saw("box 错误 error Open com port error!"));
+    on_window([&] { bare.teardown(); });
+}
+
+}  // namespace
+}  // namespace zemlo::app

@@ -1,0 +1,219 @@
+// A window for the core's tests: it records every call as one line, keeps what a user would see,
+// and answers message boxes from a script.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "main_core.h"
+#include "ui_port.h"
+#include "wait_window_model.h"
+
+namespace zemlo::app::testing {
+
+class RecordingUi : public UiPort, public MediaPort {
+  public:
+    void attach(MainCore *core) { core_ = core; }
+
+    // --- UiPort ---
+    BoxAnswer message_box(const MessageBoxSpec &box) override {
+        const char *icon = box.icon == BoxIcon::Error         ? "error"
+                           : box.icon == BoxIcon::Information ? "info"
+                                                              : "question";
+        BoxAnswer answer = BoxAnswer::Ok;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (box.buttons == BoxButtons::OkCancel && !answers_.empty()) {
+                answer = answers_.front();
+                answers_.pop_front();
+            }
+        }
+        record(std::string("box ") + box.caption + " " + icon + " " + box.text +
+               (box.buttons == BoxButtons::OkCancel
+                    ? (answer == BoxAnswer::Ok ? " -> ok" : " -> cancel")
+                    : ""));
+        return answer;
+    }
+    void wait_report(const std::string &text, int32_t level, uint16_t range) override {
+        WaitWindowModel::Box box;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            box = wait_.report(text, level, range, false);
+        }
+        record("report " + std::to_string(level) + " " + std::to_string(range) + " " + text);
+        if (box == WaitWindowModel::Box::Error) {
+            record("box 确认 error " + text);
+        } else if (box == WaitWindowModel::Box::Information) {
+            record("box 确认 info " + text);
+        }
+    }
+    void set_status_line(const std::string &text) override { record("status " + text); }
+    void set_buttons(const ButtonStates &b) override {
+        std::string s = "buttons ";
+        for (bool on : {b.connect, b.download, b.rename, b.remove, b.disconnect}) {
+            s += on ? '1' : '0';
+        }
+        record(s);
+    }
+    void set_connection_text(const std::string &text, bool) override { record("link " + text); }
+    void set_space(int64_t capacity, int64_t free_space) override {
+        record("space " + std::to_string(capacity) + " " + std::to_string(free_space));
+    }
+    int32_t handset_folder() override { return folder_; }
+    void focus_handset_tree() override {}
+    void focus_handset_list() override {}
+    void show_handset_rows(const std::vector<HandsetRow> &rows) override {
+        std::string s = "rows";
+        for (const auto &r : rows) {
+            s += " " + r.name + ":" + r.size;
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        rows_ = rows;
+        log_.push_back(s);
+        cv_.notify_all();
+    }
+    int32_t selected_handset_row() override { return selected_row_; }
+    void set_handset_row_text(int32_t row, const std::string &text) override {
+        record("row " + std::to_string(row) + " " + text);
+    }
+    void edit_handset_row(int32_t row, const std::string &text) override {
+        record("edit " + std::to_string(row) + " " + text);
+    }
+    void set_download_name_box(const std::string &text) override {
+        record("name " + text);
+        if (core_ != nullptr) {
+            core_->download_name_changed(text);  // as the edit box's change signal would
+        }
+    }
+    void set_extension_label(const std::string &text) override { record("ext " + text); }
+    void set_pc_file_label(const std::string &text) override { record("pcfile " + text); }
+    void show_pc_files(const std::vector<PcFileRow> &rows) override {
+        std::string s = "pcfiles";
+        for (const auto &r : rows) {
+            s += " " + r.name;
+        }
+        record(s);
+    }
+    void show_panel(int32_t type) override { record("panel " + std::to_string(type)); }
+    void open_help(const std::string &path) override { record("help " + path); }
+    void show_about() override { record("about"); }
+    std::optional<uint32_t> choose_port(uint32_t) override { return chosen_port_; }
+
+    // --- MediaPort: conversions write prepared bytes, so a test sets exact sizes ---
+    void show_picture(const std::string &path) override { record("picture " + path); }
+    void set_melody_source(const std::string &path) override { record("melody " + path); }
+    bool convert_picture(const std::string &out, const std::string &) override {
+        return write_converted(out);
+    }
+    bool convert_melody(const std::string &out, const std::string &) override {
+        return write_converted(out);
+    }
+
+    // --- the test's side ---
+    void answer(std::initializer_list<BoxAnswer> answers) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        answers_.assign(answers.begin(), answers.end());
+    }
+    void set_converted(std::vector<uint8_t> bytes, bool ok = true) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        converted_ = std::move(bytes);
+        convert_ok_ = ok;
+    }
+    void set_folder(int32_t folder) { folder_ = folder; }
+    void set_selected_row(int32_t row) { selected_row_ = row; }
+    void set_chosen_port(std::optional<uint32_t> port) { chosen_port_ = port; }
+
+    std::vector<std::string> log() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return log_;
+    }
+    std::vector<HandsetRow> rows() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return rows_;
+    }
+    void clear_log() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        log_.clear();
+    }
+    bool saw(const std::string &line) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const auto &l : log_) {
+            if (l == line) {
+                return true;
+            }
+        }
+        return false;
+    }
+    // Waits until a line equal to `line` has been recorded.
+    bool wait_for(const std::string &line,
+                  std::chrono::milliseconds timeout = std::chrono::seconds(15)) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return cv_.wait_for(lock, timeout, [&] {
+            for (const auto &l : log_) {
+                if (l == line) {
+                    return true;
+                }
+            }
+            return false;
+        });
+    }
+    // The lines that start with prefix, in order.
+    std::vector<std::string> lines(const std::string &prefix) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::vector<std::string> out;
+        for (const auto &l : log_) {
+            if (l.rfind(prefix, 0) == 0) {
+                out.push_back(l);
+            }
+        }
+        return out;
+    }
+    WaitWindowView wait_view() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return wait_.view();
+    }
+
+  private:
+    void record(const std::string &line) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        log_.push_back(line);
+        cv_.notify_all();
+    }
+    bool write_converted(const std::string &out) {
+        std::vector<uint8_t> bytes;
+        bool ok;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            bytes = converted_;
+            ok = convert_ok_;
+        }
+        if (!ok) {
+            return false;
+        }
+        std::ofstream f(out, std::ios::binary | std::ios::trunc);
+        f.write(reinterpret_cast<const char *>(bytes.data()),
+                static_cast<std::streamsize>(bytes.size()));
+        return static_cast<bool>(f);
+    }
+
+    MainCore *core_ = nullptr;
+    mutable std::mutex mutex_;
+    std::condition_variable cv_;
+    std::vector<std::string> log_;
+    std::vector<HandsetRow> rows_;
+    std::deque<BoxAnswer> answers_;
+    std::vector<uint8_t> converted_;
+    bool convert_ok_ = true;
+    WaitWindowModel wait_;
+    int32_t folder_ = 0;
+    int32_t selected_row_ = -1;
+    std::optional<uint32_t> chosen_port_;
+};
+
+}  // namespace zemlo::app::testing
