@@ -567,6 +567,13 @@ bool Emulator::start(std::string *error) {
         why = "a link path and a store folder are needed";
         return false;
     }
+    for (const auto &c : d.opt.controls) {
+        std::string e;
+        if (!control(c, &e)) {
+            why = "bad fault or event option \"" + c + "\": " + e;
+            return false;
+        }
+    }
     if (!d.store.open(&why)) {
         return false;
     }
@@ -578,13 +585,6 @@ bool Emulator::start(std::string *error) {
     }
     if (!d.opt.trace_path.empty() && !d.trace.open(d.opt.trace_path, &why)) {
         return false;
-    }
-    for (const auto &c : d.opt.controls) {
-        std::string e;
-        if (!control(c, &e)) {
-            why = "bad fault or event option \"" + c + "\": " + e;
-            return false;
-        }
     }
     if (!d.opt.control_path.empty() && !d.open_fifo(&why)) {
         return false;

@@ -62,9 +62,11 @@ bool PtyLine::open(const std::string &link_path, std::string *error) {
     struct stat st {};
     if (::lstat(link_path.c_str(), &st) == 0) {
         if (!S_ISLNK(st.st_mode)) {
-            errno = EEXIST;
             close();
-            return fail(error, link_path + " exists and is not a link");
+            if (error != nullptr) {
+                *error = link_path + " exists and is not a link; it is left alone";
+            }
+            return false;
         }
         ::unlink(link_path.c_str());
     }
