@@ -33,8 +33,6 @@ constexpr uint64_t kMaxWavSeconds = 3600;
 constexpr int kMaxOutputBuffers = 16;
 constexpr int kAllChannels = -1;
 constexpr int kPitchBendLowBits = 7;
-constexpr uint8_t kChannelMask = 0x0F;
-constexpr uint8_t kKindMask = 0xF0;
 
 // The synthesizer reports through a process-wide log hook; its last error completes our texts.
 std::mutex g_log_mutex;
@@ -144,31 +142,31 @@ struct MidiPlayer::Engine {
     }
 
     void send(const TimedMidiMessage &m) {
-        const int chan = m.status & kChannelMask;
-        switch (m.status & kKindMask) {
-            case 0x80:
+        const int chan = m.status & kMidiChannelMask;
+        switch (m.status & kMidiKindMask) {
+            case kMidiNoteOff:
                 fluid_synth_noteoff(synth, chan, m.data1);
                 break;
-            case 0x90:
+            case kMidiNoteOn:
                 if (m.data2 == 0) {
                     fluid_synth_noteoff(synth, chan, m.data1);
                 } else {
                     fluid_synth_noteon(synth, chan, m.data1, m.data2);
                 }
                 break;
-            case 0xA0:
+            case kMidiKeyPressure:
                 fluid_synth_key_pressure(synth, chan, m.data1, m.data2);
                 break;
-            case 0xB0:
+            case kMidiControlChange:
                 fluid_synth_cc(synth, chan, m.data1, m.data2);
                 break;
-            case 0xC0:
+            case kMidiProgramChange:
                 fluid_synth_program_change(synth, chan, m.data1);
                 break;
-            case 0xD0:
+            case kMidiChannelPressure:
                 fluid_synth_channel_pressure(synth, chan, m.data1);
                 break;
-            case 0xE0:
+            case kMidiPitchBend:
                 fluid_synth_pitch_bend(synth, chan, m.data1 | (m.data2 << kPitchBendLowBits));
                 break;
             default:

@@ -95,15 +95,15 @@ uint32_t MidiEvent::tempo() const {
 }
 
 size_t midi_data_bytes(uint8_t status) {
-    switch (status & kSystemStatus) {
-        case 0x80:
-        case 0x90:
-        case 0xA0:
-        case 0xB0:
-        case 0xE0:
+    switch (status & kMidiKindMask) {
+        case kMidiNoteOff:
+        case kMidiNoteOn:
+        case kMidiKeyPressure:
+        case kMidiControlChange:
+        case kMidiPitchBend:
             return 2;
-        case 0xC0:
-        case 0xD0:
+        case kMidiProgramChange:
+        case kMidiChannelPressure:
             return 1;
         default:
             return 0;

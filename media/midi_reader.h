@@ -13,6 +13,17 @@
 
 namespace zemlo::media {
 
+// Kinds of channel messages: the high nibble of the status byte.
+inline constexpr uint8_t kMidiNoteOff = 0x80;
+inline constexpr uint8_t kMidiNoteOn = 0x90;
+inline constexpr uint8_t kMidiKeyPressure = 0xA0;
+inline constexpr uint8_t kMidiControlChange = 0xB0;
+inline constexpr uint8_t kMidiProgramChange = 0xC0;
+inline constexpr uint8_t kMidiChannelPressure = 0xD0;
+inline constexpr uint8_t kMidiPitchBend = 0xE0;
+inline constexpr uint8_t kMidiKindMask = 0xF0;
+inline constexpr uint8_t kMidiChannelMask = 0x0F;
+
 inline constexpr uint8_t kMidiMetaStatus = 0xFF;
 inline constexpr uint8_t kMidiSysExStatus = 0xF0;
 inline constexpr uint8_t kMidiSysExEscapeStatus = 0xF7;
@@ -28,7 +39,7 @@ struct MidiEvent {
     uint8_t meta_type = 0;
     std::vector<uint8_t> payload;  // data of a meta or system-exclusive event
 
-    bool is_channel() const { return status >= 0x80 && status < 0xF0; }
+    bool is_channel() const { return status >= kMidiNoteOff && status < kMidiSysExStatus; }
     bool is_tempo() const {
         return status == kMidiMetaStatus && meta_type == kMidiMetaTempo && payload.size() == 3;
     }
