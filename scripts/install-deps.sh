@@ -7,7 +7,7 @@ packages=(
     # build
     cmake g++ make pkg-config git
     qt6-base-dev qt6-svg-dev qt6-serialport-dev
-    libfluidsynth-dev libemf2svg-dev libwmf-dev
+    libfluidsynth-dev libemf2svg-dev libwmf-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     # fuzzing and sanitizer builds
     clang libclang-rt-14-dev
