@@ -167,6 +167,19 @@ TEST_F(ServiceTest, ListingIsABlockTransferPacedByTheAcknowledgements) {
               "a:\\pcdlw\\pic\\a.bmp^100;b.bmp^1024;%a:\\pcdlw\\melody\\m.mid^600;%");
 }
 
+TEST_F(ServiceTest, AbortNoticeDropsTheTransferWithoutReply) {
+    setup();
+    auto out = service.on_message(command(cmd(rec::kGroupFile, rec::kCodeList)));
+    ASSERT_EQ(out.messages.size(), 2u);
+    EXPECT_TRUE(service.on_message(command(cmd(rec::kGroupAbort, 0))).messages.empty());
+    EXPECT_TRUE(service.on_message(simtest::pc_ack()).messages.empty());
+
+    service.on_message(command(cmd(rec::kGroupFile, rec::kCodeAnnounce, "a:\\pcdlw\\pic\\x.bmp")));
+    service.on_message(command(cmd(rec::kGroupAbort, 0)));
+    EXPECT_EQ(ack_of(service.on_message(packet(rec::make_pc_start_packet(1)))),
+              handsim::kAckUnexpected);
+}
+
 TEST_F(ServiceTest, PictureDownloadIsKeptWithItsRendering) {
     setup();
     const auto picture = handsim::sample_media()[0].bytes;

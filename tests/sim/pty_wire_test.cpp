@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 
 #include "frame_codec.h"
 #include "handsim/emulator.h"
@@ -111,9 +112,12 @@ class RawPc {
 };
 
 struct Sim {
-    explicit Sim(uint32_t baud = 0) {
+    explicit Sim(uint32_t baud = 0, bool fifo = false) {
         handsim::EmulatorOptions o;
         o.link_path = (dir.path() / "tty").string();
+        if (fifo) {
+            o.control_path = (dir.path() / "control").string();
+        }
         o.store_dir = (dir.path() / "store").string();
         o.baud = baud;
         o.ack_timeout = 300ms;
@@ -193,6 +197,28 @@ TEST(PtyWire, SlowLineTakesTheTimeItsBytesNeed) {
     const double line_seconds = (263.0 + 141.0 + 2.0 + 34.0) * 10.0 / kBaud;
     EXPECT_GE(seconds, line_seconds * 0.95);
     EXPECT_LT(seconds, line_seconds + 1.0);
+}
+
+TEST(PtyWire, ControlFifoTriggersAnEventAtOnce) {
+    Sim sim(0, /*fifo=*/true);
+    ASSERT_TRUE(sim.started);
+    RawPc pc(sim.emulator->link_path());
+    ASSERT_TRUE(pc.ok());
+    pc.setup();
+    {
+        std::ofstream fifo(sim.dir.path() / "control");
+        fifo << "no such command\n"
+             << "event 3\n";
+    }
+    ASSERT_EQ(pc.next(2s), handlink::FrameReceiver::Event::Frame);
+    const uint8_t *p = pc.rx.payload();
+    EXPECT_EQ(zemlo::read_le16(p + 2 + 14), rec::kSigDlwRemoteCmdInd);
+    EXPECT_EQ(zemlo::read_le16(p + 2 + 16 + 2), rec::kGroupEvent);
+    EXPECT_EQ(zemlo::read_le16(p + 2 + 16 + 4), rec::kEventTimeout);
+    pc.write({handlink::kAck});
+    sim.emulator->stop();
+    EXPECT_FALSE(std::filesystem::exists(sim.dir.path() / "control")) << "the FIFO it made is gone";
+    EXPECT_FALSE(std::filesystem::exists(sim.dir.path() / "tty")) << "and the link";
 }
 
 }  // namespace
