@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -177,10 +178,14 @@ void DecodedPicture::draw(QPainter &painter, const QRect &target) const {
 }
 
 DecodeResult decode_picture(const QString &path) {
+    // A device or a pipe could block or never end; pictures are plain files.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        return {std::nullopt, "not a plain file"};
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return {std::nullopt,
-                "cannot open " + path.toStdString() + ": " + file.errorString().toStdString()};
+        return {std::nullopt, "cannot open: " + file.errorString().toStdString()};
     }
     const QByteArray head = file.peek(kMetafileSniffBytes);
     const std::optional<MetafileKind> kind = sniff_metafile(head);

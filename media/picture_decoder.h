@@ -42,7 +42,7 @@ class DecodedPicture {
 
 struct DecodeResult {
     std::optional<DecodedPicture> picture;
-    std::string error;  // why there is no picture
+    std::string error;  // why there is no picture (without the path)
 };
 
 // Decodes the file. Large JPEGs are decoded at a reduced size that still covers the drawing area,
