@@ -85,14 +85,26 @@ std::optional<std::vector<uint8_t>> read_file(const std::string &path, std::stri
         *error = "cannot open " + path;
         return std::nullopt;
     }
-    std::vector<uint8_t> bytes(kMaxMidiFileBytes + 1);
-    const size_t n = std::fread(bytes.data(), 1, bytes.size(), f);
+    // Read in blocks up to the limit: a huge file is never read whole, and a small one costs
+    // no more than its size.
+    constexpr size_t kBlock = 64 * 1024;
+    std::vector<uint8_t> bytes;
+    size_t n = 0;
+    do {
+        bytes.resize(bytes.size() + kBlock);
+        n = std::fread(bytes.data() + bytes.size() - kBlock, 1, kBlock, f);
+        bytes.resize(bytes.size() - kBlock + n);
+    } while (n == kBlock && bytes.size() <= kMaxMidiFileBytes);
+    const bool failed = std::ferror(f) != 0;
     std::fclose(f);
-    if (n > kMaxMidiFileBytes) {
+    if (failed) {
+        *error = "cannot read " + path;
+        return std::nullopt;
+    }
+    if (bytes.size() > kMaxMidiFileBytes) {
         *error = path + " is too large for a MIDI file";
         return std::nullopt;
     }
-    bytes.resize(n);
     return bytes;
 }
 
