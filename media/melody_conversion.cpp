@@ -1,9 +1,9 @@
 #include "melody_conversion.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -22,28 +22,56 @@ std::string errno_text() {
     return std::strerror(errno);
 }
 
+// Plain descriptors rather than stdio: a conversion makes a handful of small files, and the
+// fewer system calls the better on a busy machine.
+
 // Reads at most max_bytes + 1 bytes, so that a longer file is seen as such without reading it all.
 std::optional<std::vector<uint8_t>> read_bounded(const std::string &path, size_t max_bytes,
                                                  std::string *error) {
-    std::FILE *f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         *error = "cannot open " + path + ": " + errno_text();
         return std::nullopt;
     }
     std::vector<uint8_t> bytes(max_bytes + 1);
-    const size_t n = std::fread(bytes.data(), 1, bytes.size(), f);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
+    size_t n = 0;
+    bool failed = false;
+    while (n < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + n, bytes.size() - n);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            failed = got < 0;
+            break;
+        }
+        n += static_cast<size_t>(got);
+    }
+    ::close(fd);
     if (failed) {
-        *error = "cannot read " + path;
+        *error = "cannot read " + path + ": " + errno_text();
         return std::nullopt;
     }
     bytes.resize(n);
     return bytes;
 }
 
-bool write_all(std::FILE *f, const std::vector<uint8_t> &bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+// Writes all bytes and closes the descriptor; false when either fails.
+bool write_and_close(int fd, const std::vector<uint8_t> &bytes) {
+    size_t done = 0;
+    bool ok = true;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            ok = false;
+            break;
+        }
+        done += static_cast<size_t>(put);
+    }
+    return ::close(fd) == 0 && ok;
 }
 
 // Creates a fresh file with a unique name in the work folder and writes the bytes into it.
@@ -55,15 +83,7 @@ std::optional<std::string> write_work_file(const std::string &dir, const char *s
         *error = "cannot create a temporary file in " + dir + ": " + errno_text();
         return std::nullopt;
     }
-    std::FILE *f = ::fdopen(fd, "wb");
-    if (f == nullptr) {
-        ::close(fd);
-        ::unlink(name.c_str());
-        *error = "cannot open " + name + ": " + errno_text();
-        return std::nullopt;
-    }
-    const bool ok = write_all(f, bytes);
-    if (std::fclose(f) != 0 || !ok) {
+    if (!write_and_close(fd, bytes)) {
         ::unlink(name.c_str());
         *error = "cannot write " + name;
         return std::nullopt;
@@ -89,13 +109,13 @@ class WorkFiles {
 };
 
 bool write_output(const std::string &path, const std::vector<uint8_t> &bytes, std::string *error) {
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
+    constexpr mode_t kOutputMode = 0666;  // narrowed by the user's umask, as for any new file
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kOutputMode);
+    if (fd < 0) {
         *error = "cannot create " + path + ": " + errno_text();
         return false;
     }
-    const bool ok = write_all(f, bytes);
-    if (std::fclose(f) != 0 || !ok) {
+    if (!write_and_close(fd, bytes)) {
         // A cut-off melody must not be taken for a good one.
         ::unlink(path.c_str());
         *error = "cannot write " + path;
