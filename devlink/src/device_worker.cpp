@@ -48,8 +48,18 @@ bool DeviceWorker::start() {
         thread_.join();
         lock.lock();
     }
+    // The worker's starting state is set here, before the thread exists: a request posted before
+    // the new thread first runs is then kept, never wiped by the thread's own start.
     stop_ = false;
     running_ = true;
+    received_count_ = 0;
+    request_ = Request::None;
+    done_ = true;
+    polling_ = false;
+    std::fill(current_.begin(), current_.end(), uint8_t{0});
+    zemlo::write_le32(current_.data() + zemlo::kRecordReservedOffset, kEmptyReserved);
+    zemlo::write_le32(current_.data() + zemlo::kRecordKindOffset, kEmptyKind);
+    current_size_ = zemlo::kRecordHeadBytes;
     try {
         thread_ = std::thread([this] { run(); });
     } catch (const std::exception &) {
@@ -160,15 +170,6 @@ uint16_t DeviceWorker::received_count() const {
 
 void DeviceWorker::run() {
     std::unique_lock<std::mutex> lock(mutex_);
-    received_count_ = 0;
-    request_ = Request::None;
-    done_ = true;
-    polling_ = false;
-    std::fill(current_.begin(), current_.end(), uint8_t{0});
-    zemlo::write_le32(current_.data() + zemlo::kRecordReservedOffset, kEmptyReserved);
-    zemlo::write_le32(current_.data() + zemlo::kRecordKindOffset, kEmptyKind);
-    current_size_ = zemlo::kRecordHeadBytes;
-
     for (;;) {
         // A waiting exchange examines every record: the next is fetched only when all have seen
         // the current one (the ring keeps the rest meanwhile).

@@ -266,6 +266,18 @@ TEST_F(ApiWire, SilentHandsetTimesOutAndOpenRestoresTheTimeout) {
     EXPECT_EQ(call("phiQntNvramWriteCalReq", body, reply.data()), HL_BODY_TOO_LONG);
     std::this_thread::sleep_for(50ms);
     EXPECT_TRUE(handset.frames().empty());
+
+    // Closing from another thread ends a request that waits, instead of leaving it to time out.
+    api.SetTimeoutMs(5000);
+    int32_t waited = 0;
+    start = Clock::now();
+    std::thread requester(
+        [&] { waited = call("phiDownloadDataReq", packet.data(), reply.data()); });
+    std::this_thread::sleep_for(200ms);
+    api.CloseComm();
+    requester.join();
+    EXPECT_EQ(waited, HL_NO_WORKER);
+    EXPECT_LT(elapsed_ms(start), 2500);
 }
 
 struct Sink {
@@ -367,9 +379,11 @@ TEST_F(ApiWire, TraceWritesOneLinePerFrameAckAndRecord) {
     EXPECT_NE(lines[0].find("PC>HS RECORD S EMMI_LOW_PRI_TASK_ID(2) > QNDLW_TASK_ID(83) "
                             "SIG_DOWNLOAD_DATA_IND(0x7901) body 520"),
               std::string::npos);
-    EXPECT_NE(lines[1].find("PC>HS FRAME 02 FF D3 00 02 10 02 53 00 00 08 02 01 79"),
-              std::string::npos)
-        << lines[1];
+    const bool first_frame = std::any_of(lines.begin(), lines.end(), [](const std::string &line) {
+        return line.find("PC>HS FRAME 02 FF D3 00 02 10 02 53 00 00 08 02 01 79") !=
+               std::string::npos;
+    });
+    EXPECT_TRUE(first_frame);
     bool named_reply = false;
     for (const auto &line : lines) {
         named_reply |= line.find(
