@@ -432,11 +432,15 @@ void DownloadService::command_action(const rec::RemoteCommand &c, ServiceOutput 
         return;
     }
     switch (c.action) {
-        case rec::kActionPreview:
+        case rec::kActionPreview: {
+            const bool shown = store_.write_preview(target_.folder, completed_file());
             out.notes.push_back((target_.folder == Folder::Picture ? "showing " : "playing ") +
-                                target_.name);
+                                target_.name +
+                                (shown ? " (" + store_.preview_path(target_.folder).string() + ")"
+                                       : " (cannot be rendered)"));
             reply(out, 0, rec::kResultDone);
             break;
+        }
         case rec::kActionSave: {
             const MediaStore::Status s =
                 store_.keep(target_.folder, target_.name, completed_file());

@@ -14,10 +14,11 @@ namespace {
 constexpr char kHelp[] = R"(Usage: handsim --link PATH --store DIR [options]
 
 Plays the handset at the other end of the cable. handsim opens a pseudo-terminal, links its
-slave side at PATH (a symlink; point Zemlo's COM port at it) and serves until SIGINT or SIGTERM,
-then removes the link. The handset's media folders are kept in DIR: DIR/pic and DIR/melody hold
+slave side at PATH (a symlink) and serves until SIGINT or SIGTERM, then removes the link. Point
+Zemlo's COM port at PATH: HANDLINK_COM1=PATH for COM1, or map the port in the port dialog. The handset's media folders are kept in DIR: DIR/pic and DIR/melody hold
 the files exactly as the handset received them; DIR/view/pic holds a PNG of each picture and
-DIR/view/melody a standard MIDI file of each melody.
+DIR/view/melody a standard MIDI file of each melody; a preview the PC asks for after a download
+is written to DIR/view/showing.png or DIR/view/playing.mid.
 
 Line and store:
   --link PATH            where to link the pseudo-terminal (required)

@@ -220,17 +220,28 @@ MediaStore::Status MediaStore::keep(Folder folder, const std::string &name,
     return Status::Ok;
 }
 
+std::optional<std::vector<uint8_t>> MediaStore::render(Folder folder,
+                                                       const std::vector<uint8_t> &bytes) {
+    if (folder == Folder::Picture) {
+        const auto image = decode_handset_picture(bytes.data(), bytes.size());
+        return image ? encode_png(*image) : std::nullopt;
+    }
+    return handset_melody_to_midi(bytes.data(), bytes.size());
+}
+
 bool MediaStore::write_view(Folder folder, const std::string &name,
                             const std::vector<uint8_t> &bytes) {
-    std::optional<std::vector<uint8_t>> view;
-    if (folder == Folder::Picture) {
-        if (const auto image = decode_handset_picture(bytes.data(), bytes.size())) {
-            view = encode_png(*image);
-        }
-    } else {
-        view = handset_melody_to_midi(bytes.data(), bytes.size());
-    }
+    const auto view = render(folder, bytes);
     return view && write_file(view_path(folder, name), *view);
+}
+
+fs::path MediaStore::preview_path(Folder folder) const {
+    return root_ / kViewDir / (folder == Folder::Picture ? "showing.png" : "playing.mid");
+}
+
+bool MediaStore::write_preview(Folder folder, const std::vector<uint8_t> &bytes) {
+    const auto view = render(folder, bytes);
+    return view && write_file(preview_path(folder), *view);
 }
 
 MediaStore::Status MediaStore::remove(Folder folder, const std::string &name) {

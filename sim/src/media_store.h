@@ -66,11 +66,18 @@ class MediaStore {
     // Deletes every handset file and rendering; the folders stay.
     Status format();
 
+    // What the handset shows or plays when asked to preview a download that is not kept yet:
+    // view/showing.png or view/playing.mid. False when the file cannot be rendered.
+    bool write_preview(Folder folder, const std::vector<uint8_t> &bytes);
+    std::filesystem::path preview_path(Folder folder) const;
+
     std::filesystem::path file_path(Folder folder, const std::string &name) const;
     std::filesystem::path view_path(Folder folder, const std::string &name) const;
 
   private:
     bool write_view(Folder folder, const std::string &name, const std::vector<uint8_t> &bytes);
+    static std::optional<std::vector<uint8_t>> render(Folder folder,
+                                                      const std::vector<uint8_t> &bytes);
 
     std::filesystem::path root_;
     uint64_t capacity_;

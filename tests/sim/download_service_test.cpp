@@ -193,6 +193,7 @@ TEST_F(ServiceTest, PictureDownloadIsKeptWithItsRendering) {
     EXPECT_EQ(reply_of(service.on_message(command(action(2, rec::kActionPreview)))).result,
               rec::kResultDone);
     EXPECT_FALSE(store.size_of(Folder::Picture, "new1.bmp")) << "not kept before save";
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "view" / "showing.png"));
     service.on_message(command(action(2, rec::kActionSave)));
     EXPECT_EQ(store.read(Folder::Picture, "new1.bmp"), picture);
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "view" / "pic" / "new1.png"));
