@@ -484,6 +484,11 @@ void MainCore::pc_folder_selected(const std::string &folder) {
     ui_.show_pc_files(rows);
 }
 
+void MainCore::clear_pc_file_choice() {
+    selected_pc_file_.clear();
+    ui_.set_pc_file_label("");
+}
+
 void MainCore::pc_file_chosen(const std::string &name) {
     ui_.set_pc_file_label(name);
     selected_pc_file_ = current_pc_folder_ + name;

@@ -70,6 +70,8 @@ class MainCore {
     void file_type_changed(int32_t file_type);
     void download_name_changed(const std::string &text);
     void pc_folder_selected(const std::string &folder);
+    // The folder tree's selection moved: the chosen file and its label are cleared first.
+    void clear_pc_file_choice();
     void pc_file_chosen(const std::string &name);
     void handset_row_chosen(int32_t row);
     void handset_folder_selected(int32_t folder_type);

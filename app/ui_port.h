@@ -14,7 +14,7 @@
 
 namespace zemlo::app {
 
-enum class BoxIcon { Error, Information, Question };
+enum class BoxIcon { Error, Information, Question, Warning };
 enum class BoxButtons { Ok, OkCancel };
 enum class BoxOwner { None, MainWindow, WaitWindow };
 enum class BoxAnswer { Ok, Cancel };

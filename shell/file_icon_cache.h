@@ -1,0 +1,35 @@
+// File icons by name, shared by the PC file list and the handset file list. The icon comes from
+// the name's type (the file need not exist); names are kept lower-cased, so A.BMP and a.bmp
+// share one entry. The cache grows by one entry per distinct name and is emptied only by reset.
+#pragma once
+
+#include <QIcon>
+#include <QString>
+#include <vector>
+
+namespace zemlo::shell {
+
+class FileIconCache {
+  public:
+    static constexpr int kDocumentIndex = 0;  // key "*"
+    static constexpr int kFolderIndex = 1;    // key "."
+
+    FileIconCache() { reset(); }
+
+    // Empties the cache and adds the plain document ("*") and folder (".") icons.
+    void reset();
+    // Appends the program's icon with that resource number under key.
+    int add_resource_icon(int resource_id, const QString &key);
+    // The index for the name, adding an entry when the name is new.
+    int image_index(const QString &file_name);
+    QIcon icon(int index) const;
+    int size() const { return static_cast<int>(keys_.size()); }
+
+  private:
+    int append(const QString &key, const QIcon &icon);
+
+    std::vector<QString> keys_;
+    std::vector<QIcon> icons_;
+};
+
+}  // namespace zemlo::shell

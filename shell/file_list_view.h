@@ -1,0 +1,39 @@
+// A two-column file list ("文件", "大小(字节)") for the PC files and the handset files: report
+// style, single selection, no sorting, no context menu. A click or right-click on a row, and the
+// Up and Down keys, tell which row the user chose.
+#pragma once
+
+#include <QTreeWidget>
+
+namespace zemlo::shell {
+
+// The row that Up (-1) or Down (+1) moves to from the selected row (-1: none), or -1 when the key
+// would leave the list. Down with nothing selected chooses the first row.
+int arrow_target(int selected, int step, int rows);
+
+class FileListView : public QTreeWidget {
+    Q_OBJECT
+  public:
+    FileListView(Qt::Alignment name_alignment, QWidget *parent = nullptr);
+
+    int selected_row() const;
+    void select_row(int row);
+    // Appends a row with its icon, the name and the size text.
+    void add_row(const QIcon &icon, const QString &name, const QString &size);
+    void insert_row_first(const QIcon &icon, const QString &name, const QString &size);
+    void set_row_name(int row, const QString &name);
+    QRect row_name_rect(int row) const;
+
+  signals:
+    void rowChosen(int row);
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+  private:
+    QTreeWidgetItem *make_row(const QIcon &icon, const QString &name, const QString &size) const;
+    Qt::Alignment name_alignment_;
+};
+
+}  // namespace zemlo::shell

@@ -1,0 +1,501 @@
+#include "main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTreeWidget>
+
+#include "about_dialog.h"
+#include "artwork.h"
+#include "file_list_view.h"
+#include "icon_button.h"
+#include "in_place_editor.h"
+#include "link_state_icon.h"
+#include "melody_panel.h"
+#include "pc_folder_tree.h"
+#include "picture_conversion.h"
+#include "picture_panel.h"
+#include "port_dialog.h"
+#include "space_gauge.h"
+#include "wait_window.h"
+#include "zemlo_resources.h"
+
+namespace zemlo::shell {
+
+namespace {
+
+constexpr int kAppIcon = 128;
+constexpr int kProgramIcon = 173;
+constexpr int kFolderIcon = 171;
+constexpr int kOpenFolderIcon = 172;
+constexpr int kConnectIcon = 197;
+constexpr int kDownloadIcon = 199;
+constexpr int kRenameIcon = 198;
+constexpr int kDeleteIcon = 200;
+constexpr int kDisconnectIcon = 238;
+constexpr int kButtonIconPixels = 32;
+constexpr int kButtonXDu = 373;
+constexpr int kButtonWidthDu = 69;
+constexpr int kButtonHeightDu = 16;
+constexpr int kPanelTopPixels = 32;
+constexpr int kFolderRole = Qt::UserRole;
+constexpr int kHandsetNameColumn = 0;
+
+int run_dialog_modally(QDialog &dialog) {
+    return dialog.exec();
+}
+
+void open_with_desktop(const QUrl &url) {
+    QDesktopServices::openUrl(url);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(app::Profile &profile, std::string module_dir, WindowHooks hooks)
+    : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      profile_(profile),
+      module_dir_(std::move(module_dir)),
+      hooks_(std::move(hooks)) {
+    resources::ensureLoaded();
+    if (!hooks_.box) {
+        hooks_.box = run_message_box;
+    }
+    if (!hooks_.run_dialog) {
+        hooks_.run_dialog = run_dialog_modally;
+    }
+    if (!hooks_.open_url) {
+        hooks_.open_url = open_with_desktop;
+    }
+    setFont(dialog_font());
+    base_ = base_units(font());
+    setWindowTitle(QStringLiteral("Zemlo Loader"));
+    setWindowIcon(loadIcon(kAppIcon));
+    setContextMenuPolicy(Qt::PreventContextMenu);
+
+    build_menu();
+    auto *client = new QWidget(this);
+    client->setFixedSize(du_x(base_, kWidthDu), du_y(base_, kHeightDu));
+    setCentralWidget(client);
+    build_controls(client);
+    build_panels(client);
+    // A fixed frame: the window is exactly its template.
+    setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
+
+    core_ = std::make_unique<app::MainCore>(values_, *this, *this, dispatcher_, profile_);
+}
+
+MainWindow::~MainWindow() {
+    if (!torn_down_) {
+        core_->teardown();
+        torn_down_ = true;
+    }
+    core_.reset();
+    delete wait_;
+}
+
+void MainWindow::build_menu() {
+    QMenu *file = menuBar()->addMenu(QStringLiteral("文件"));
+    settings_action_ = file->addAction(QStringLiteral("设置"));
+    format_action_ = file->addAction(QStringLiteral("格式化"));
+    file->addSeparator();
+    QAction *quit = file->addAction(QStringLiteral("退出"));
+    QMenu *other = menuBar()->addMenu(QStringLiteral("其他"));
+    help_action_ = other->addAction(QStringLiteral("帮助"));
+    about_action_ = other->addAction(QStringLiteral("关于"));
+    connect(settings_action_, &QAction::triggered, this, [this] { core_->settings_command(); });
+    connect(format_action_, &QAction::triggered, this, [this] { core_->format_command(); });
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    connect(help_action_, &QAction::triggered, this, [this] { core_->help_command(); });
+    connect(about_action_, &QAction::triggered, this, [this] { core_->about_command(); });
+}
+
+IconButton *MainWindow::make_button(QWidget *parent, const QString &caption, int icon, int x,
+                                    int y) {
+    auto *button = new IconButton(caption, parent);
+    button->setGeometry(du_rect(base_, x, y, kButtonWidthDu, kButtonHeightDu));
+    button->setIcons(icon, 0, kButtonIconPixels, kButtonIconPixels);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLabel *MainWindow::make_sunken_label(QWidget *parent, const QString &text, const QRect &rect) {
+    auto *label = new QLabel(text, parent);
+    label->setGeometry(rect);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    return label;
+}
+
+void MainWindow::build_controls(QWidget *client) {
+    // The handset's folders and files (lower left).
+    handset_tree_ = new QTreeWidget(client);
+    handset_tree_->setGeometry(du_rect(base_, 3, 209, 151, 105));
+    handset_tree_->setHeaderHidden(true);
+    handset_tree_->setRootIsDecorated(true);
+    handset_tree_->setContextMenuPolicy(Qt::PreventContextMenu);
+    handset_list_ = new FileListView(Qt::AlignCenter, client);
+    handset_list_->setGeometry(du_rect(base_, 156, 209, 188, 105));
+
+    // The PC browser (upper left).
+    pc_tree_ = new PcFolderTree(client);
+    pc_tree_->setGeometry(du_rect(base_, 3, 25, 151, 144));
+    pc_list_ = new FileListView(Qt::AlignLeft, client);
+    pc_list_->setGeometry(du_rect(base_, 156, 25, 188, 144));
+
+    auto *type_label = new QLabel(QStringLiteral("下载文件类型:"), client);
+    type_label->setGeometry(du_rect(base_, 5, 10, 58, 9));
+    file_type_ = new QComboBox(client);
+    file_type_->setGeometry(du_rect(base_, 76, 8, 78, 13));
+
+    auto *group = new QGroupBox(client);
+    group->setGeometry(du_rect(base_, 355, 175, 106, 139));
+    connect_ = make_button(client, QStringLiteral("连接"), kConnectIcon, kButtonXDu, 191);
+    download_ = make_button(client, QStringLiteral("下载"), kDownloadIcon, kButtonXDu, 215);
+    rename_ = make_button(client, QStringLiteral("重命名"), kRenameIcon, kButtonXDu, 239);
+    delete_ = make_button(client, QStringLiteral("删除"), kDeleteIcon, kButtonXDu, 263);
+    disconnect_ = make_button(client, QStringLiteral("断开"), kDisconnectIcon, kButtonXDu, 287);
+
+    auto *choose_label = new QLabel(QStringLiteral("选择文件:"), client);
+    choose_label->setGeometry(du_rect(base_, 159, 10, 38, 10));
+    pc_file_ = make_sunken_label(client, QString(), du_rect(base_, 206, 9, 256, 11));
+
+    auto *name_label = new QLabel(QStringLiteral("下载到文件:"), client);
+    name_label->setGeometry(du_rect(base_, 7, 181, 46, 10));
+    name_ = new QLineEdit(client);
+    name_->setGeometry(du_rect(base_, 61, 179, 260, 12));
+    extension_ = new QLabel(QStringLiteral(".bmp"), client);
+    extension_->setGeometry(du_rect(base_, 324, 181, 19, 10));
+
+    link_ = new LinkStateIcon(client);
+    link_->setGeometry(du_rect(base_, 3, 318, 68, 10));
+    link_->setText(QStringLiteral("未连接"));
+    link_->setConnectedFlag(&values_.connected);
+    gauge_ = new SpaceGauge(client);
+    gauge_->setGeometry(du_rect(base_, 3, 197, 341, 9));
+    gauge_->setText(QStringLiteral("45%"));
+    gauge_->setAlignment(Qt::AlignCenter);
+    gauge_->enableToolTip(true);
+    status_ = make_sunken_label(client, QString(), du_rect(base_, 74, 318, 387, 10));
+
+    auto *rule = new QFrame(client);
+    rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    rule->setGeometry(du_x(base_, 3), du_y(base_, 2), du_x(base_, 459), 2);
+
+    // The handset folders, with the folder icon and the open one while selected.
+    for (const auto &[text, type] :
+         {std::pair{QStringLiteral("屏保文件"), 0}, std::pair{QStringLiteral("铃音文件"), 1}}) {
+        auto *item = new QTreeWidgetItem(handset_tree_, {text});
+        item->setData(0, kFolderRole, type);
+        item->setIcon(0, loadIcon(kFolderIcon));
+    }
+    icons_.reset();
+    icons_.add_resource_icon(kProgramIcon, QStringLiteral("***"));
+
+    connect(connect_, &QPushButton::clicked, this, [this] { core_->connect_command(); });
+    connect(disconnect_, &QPushButton::clicked, this, [this] { core_->disconnect_command(); });
+    connect(download_, &QPushButton::clicked, this, [this] { core_->download_command(); });
+    connect(rename_, &QPushButton::clicked, this, [this] { core_->rename_command(); });
+    connect(delete_, &QPushButton::clicked, this, [this] { core_->delete_command(); });
+    connect(name_, &QLineEdit::textChanged, this,
+            [this](const QString &text) { core_->download_name_changed(text.toStdString()); });
+    connect(pc_tree_, &QTreeWidget::currentItemChanged, this,
+            &MainWindow::pc_tree_selection_changed);
+    connect(pc_list_, &FileListView::rowChosen, this, [this](int row) {
+        if (QTreeWidgetItem *item = pc_list_->topLevelItem(row)) {
+            core_->pc_file_chosen(item->text(0).toStdString());
+        }
+    });
+    connect(handset_tree_, &QTreeWidget::currentItemChanged, this,
+            &MainWindow::handset_tree_selection_changed);
+    connect(handset_list_, &FileListView::rowChosen, this,
+            [this](int row) { core_->handset_row_chosen(row); });
+}
+
+void MainWindow::build_panels(QWidget *client) {
+    wait_ = new WaitWindow(base_, &hooks_.box);
+    wait_->setFont(font());
+    wait_->set_cancel_handler([this] { core_->wait_cancel(); });
+
+    melody_ = new MelodyPanel(
+        base_, &hooks_.box, [this](bool playing) { hold_buttons_for_melody(playing); }, client);
+    melody_->hide();
+    std::string why;
+    picture_ = new PicturePanel(base_, media::default_picture_folders(&why), client);
+    picture_->show();
+    // Both panels take the same place: at the right edge, below the top, the melody panel's size.
+    const QRect place(client->width() - melody_->width(), kPanelTopPixels, melody_->width(),
+                      melody_->height());
+    melody_->setGeometry(place);
+    picture_->setGeometry(place);
+}
+
+bool MainWindow::initialise() {
+    file_type_->blockSignals(true);
+    file_type_->addItem(QStringLiteral("图像文件"));
+    file_type_->addItem(QStringLiteral("MIDI文件"));
+    file_type_->setCurrentIndex(0);
+    file_type_->blockSignals(false);
+    pc_file_->clear();
+
+    const bool loaded = core_->initialise(module_dir_);
+    connect(file_type_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { core_->file_type_changed(index); });
+
+    pc_tree_->fill_top_level();
+    handset_tree_->setCurrentItem(handset_tree_->topLevelItem(0));
+    pc_tree_->select_first();
+    pc_tree_->setFocus();
+    handset_tree_->setFocus();
+    if (QScreen *screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+    return loaded;
+}
+
+// --- what the browser and the handset tree report ---------------------------------------------
+
+void MainWindow::pc_tree_selection_changed() {
+    pc_list_->clear();
+    core_->clear_pc_file_choice();
+    if (const std::optional<QString> folder = pc_tree_->selected_folder_path()) {
+        core_->pc_folder_selected(folder->toStdString());
+    }
+}
+
+void MainWindow::handset_tree_selection_changed(QTreeWidgetItem *current,
+                                                QTreeWidgetItem *previous) {
+    if (previous != nullptr) {
+        previous->setIcon(0, loadIcon(kFolderIcon));
+    }
+    if (current == nullptr) {
+        return;
+    }
+    current->setIcon(0, loadIcon(kOpenFolderIcon));
+    core_->handset_folder_selected(current->data(0, kFolderRole).toInt());
+}
+
+void MainWindow::hold_buttons_for_melody(bool playing) {
+    if (playing) {
+        set_buttons(app::button_states(false, false));
+        return;
+    }
+    const bool idle = !core_->busy();
+    set_buttons(app::button_states(values_.connected.load() && idle, idle));
+}
+
+// --- UiPort ------------------------------------------------------------------------------------
+
+QWidget *MainWindow::owner_of(app::BoxOwner owner) {
+    switch (owner) {
+        case app::BoxOwner::WaitWindow:
+            return wait_->isVisible() ? static_cast<QWidget *>(wait_) : this;
+        case app::BoxOwner::MainWindow:
+        case app::BoxOwner::None:
+            break;
+    }
+    return this;
+}
+
+app::BoxAnswer MainWindow::message_box(const app::MessageBoxSpec &box) {
+    return hooks_.box(box, owner_of(box.owner));
+}
+
+void MainWindow::wait_report(const std::string &text, int32_t level, uint16_t range) {
+    wait_->report(text, level, range, values_.cancel.load());
+}
+
+void MainWindow::set_status_line(const std::string &text) {
+    status_->setText(QString::fromStdString(text));
+}
+
+void MainWindow::set_buttons(const app::ButtonStates &buttons) {
+    connect_->setEnabled(buttons.connect);
+    download_->setEnabled(buttons.download);
+    rename_->setEnabled(buttons.rename);
+    delete_->setEnabled(buttons.remove);
+    disconnect_->setEnabled(buttons.disconnect);
+}
+
+void MainWindow::set_connection_text(const std::string &text, bool) {
+    link_->setText(QString::fromStdString(text));
+    link_->update();
+}
+
+void MainWindow::set_space(int64_t capacity, int64_t free_space) {
+    const auto clamp = [](int64_t v) {
+        return static_cast<int32_t>(std::clamp<int64_t>(v, 0, INT32_MAX));
+    };
+    gauge_->setSpace(true, clamp(capacity), clamp(free_space));
+}
+
+int32_t MainWindow::handset_folder() {
+    const QTreeWidgetItem *item = handset_tree_->currentItem();
+    return item == nullptr ? 0 : item->data(0, kFolderRole).toInt();
+}
+
+void MainWindow::focus_handset_tree() {
+    handset_tree_->setFocus();
+}
+
+void MainWindow::focus_handset_list() {
+    handset_list_->setFocus();
+}
+
+void MainWindow::show_handset_rows(const std::vector<app::HandsetRow> &rows) {
+    handset_list_->clear();
+    for (const app::HandsetRow &row : rows) {
+        const QString name = QString::fromStdString(row.name);
+        handset_list_->add_row(icons_.icon(icons_.image_index(name)), name,
+                               QString::fromStdString(row.size));
+    }
+}
+
+int32_t MainWindow::selected_handset_row() {
+    return handset_list_->selected_row();
+}
+
+void MainWindow::set_handset_row_text(int32_t row, const std::string &text) {
+    handset_list_->set_row_name(row, QString::fromStdString(text));
+}
+
+void MainWindow::edit_handset_row(int32_t row, const std::string &editor_text) {
+    if (row < 0 || row >= handset_list_->topLevelItemCount()) {
+        return;
+    }
+    if (editor_ != nullptr) {
+        editor_->cancel();
+    }
+    core_->rename_edit_begin(row);
+    handset_list_->scrollToItem(handset_list_->topLevelItem(row));
+    editor_ = new InPlaceEditor(
+        handset_list_->viewport(), handset_list_->row_name_rect(row),
+        QString::fromStdString(editor_text), [this, row](const std::optional<QString> &text) {
+            editor_ = nullptr;
+            core_->rename_edit_end(
+                row, text ? std::optional<std::string>(text->toStdString()) : std::nullopt);
+        });
+}
+
+void MainWindow::set_download_name_box(const std::string &text) {
+    const QString value = QString::fromStdString(text);
+    if (name_->text() == value) {
+        // Setting the same text still runs the name check, as typing it would.
+        core_->download_name_changed(text);
+        return;
+    }
+    name_->setText(value);
+}
+
+void MainWindow::set_extension_label(const std::string &text) {
+    extension_->setText(QString::fromStdString(text));
+}
+
+void MainWindow::set_pc_file_label(const std::string &text) {
+    pc_file_->setText(QString::fromStdString(text));
+}
+
+void MainWindow::show_pc_files(const std::vector<app::PcFileRow> &rows) {
+    pc_list_->clear();
+    for (const app::PcFileRow &row : rows) {
+        const QString name = QString::fromStdString(row.name);
+        pc_list_->add_row(icons_.icon(icons_.image_index(name)), name, QString::number(row.size));
+    }
+}
+
+void MainWindow::show_panel(int32_t file_type) {
+    picture_->setVisible(file_type == 0);
+    melody_->setVisible(file_type == 1);
+}
+
+void MainWindow::open_help(const std::string &path) {
+    hooks_.open_url(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+void MainWindow::show_about() {
+    AboutDialog about(base_, this);
+    about.setFont(font());
+    hooks_.run_dialog(about);
+}
+
+std::optional<uint32_t> MainWindow::choose_port(uint32_t current) {
+    PortDialog dialog(base_, current, profile_.port_devices(), detected_serial_devices(), this);
+    dialog.setFont(font());
+    if (hooks_.run_dialog(dialog) != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    const uint32_t port = dialog.chosen_port();
+    const std::string device = dialog.chosen_device();
+    const auto devices = profile_.port_devices();
+    const auto it = devices.find(port);
+    const std::string before = it == devices.end() ? std::string() : it->second;
+    if (device != before) {
+        profile_.set_port_device(port, device);
+        core_->binding().set_port_device(port, device);
+        // The open link may be the old device: the next operation opens the new one.
+        core_->binding().forget_port();
+    }
+    return port;
+}
+
+// --- MediaPort ---------------------------------------------------------------------------------
+
+void MainWindow::show_picture(const std::string &path) {
+    picture_->show_picture(path);
+}
+
+void MainWindow::set_melody_source(const std::string &path) {
+    melody_->set_melody_source(path);
+}
+
+bool MainWindow::convert_picture(const std::string &out_path, const std::string &source) {
+    return picture_->convert_selection(out_path, source);
+}
+
+bool MainWindow::convert_melody(const std::string &out_path, const std::string &source) {
+    return melody_->convert_selection(out_path, source);
+}
+
+// --- window events -------------------------------------------------------------------------------
+
+void MainWindow::keyPressEvent(QKeyEvent *event) {
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+        event->accept();  // never closes the main window
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    // While an operation runs, activating the main window brings its wait window forward.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && core_ && core_->busy() &&
+        !values_.cancel.load() && wait_->isVisible()) {
+        wait_->raise();
+        wait_->activateWindow();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event) {
+    if (melody_->playing()) {
+        melody_->stop();
+    }
+    if (!torn_down_) {
+        core_->teardown();
+        torn_down_ = true;
+    }
+    wait_->hide();
+    event->accept();
+}
+
+}  // namespace zemlo::shell

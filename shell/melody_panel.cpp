@@ -1,0 +1,123 @@
+#include "melody_panel.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+
+#include "artwork.h"
+#include "dialog_units.h"
+#include "icon_button.h"
+#include "play_time.h"
+#include "shaded_slider.h"
+
+namespace zemlo::shell {
+
+namespace {
+
+constexpr int kMelodyIcon = 175;
+constexpr int kPlayIcon = 136;
+constexpr int kStopIcon = 137;
+constexpr int kButtonIconPixels = 32;
+constexpr int kIconPixels = 32;
+constexpr int kSliderMax = 100;
+const QColor kSelectionColour(64, 64, 255);
+const QColor kChannelColour(196, 196, 255);
+
+}  // namespace
+
+MelodyPanel::MelodyPanel(const BaseUnits &base, BoxAnswerer *answerer,
+                         std::function<void(bool)> hold_buttons, QWidget *parent)
+    : QWidget(parent), answerer_(answerer), hold_buttons_(std::move(hold_buttons)) {
+    resize(du_x(base, kPanelWidthDu), du_y(base, kPanelHeightDu));
+    auto *group = new QGroupBox(this);
+    group->setGeometry(du_rect(base, 0, 0, 106, 150));
+    auto *icon = new QLabel(this);
+    icon->setPixmap(loadIcon(kMelodyIcon).pixmap(kIconPixels, kIconPixels));
+    icon->setGeometry(du_x(base, 8), du_y(base, 21), kIconPixels, kIconPixels);
+    time_ = new QLabel(QStringLiteral("播放时间"), this);
+    time_->setGeometry(du_rect(base, 35, 27, 64, 12));
+    slider_ = new ShadedSlider(this);
+    slider_->setGeometry(du_rect(base, 8, 58, 89, 20));
+    slider_->setSelectionColour(kSelectionColour);
+    slider_->setChannelColour(kChannelColour);
+    slider_->setRange(0, kSliderMax);
+    play_ = new IconButton(QString(), this);
+    play_->setGeometry(du_rect(base, 18, 97, 25, 22));
+    play_->setIcons(kPlayIcon, 0, kButtonIconPixels, kButtonIconPixels);
+    stop_ = new IconButton(QString(), this);
+    stop_->setGeometry(du_rect(base, 61, 97, 25, 22));
+    stop_->setIcons(kStopIcon, 0, kButtonIconPixels, kButtonIconPixels);
+    timer_.setInterval(kTickMs);
+    connect(&timer_, &QTimer::timeout, this, &MelodyPanel::tick);
+    connect(play_, &QPushButton::clicked, this, &MelodyPanel::play);
+    connect(stop_, &QPushButton::clicked, this, &MelodyPanel::stop);
+}
+
+MelodyPanel::~MelodyPanel() {
+    timer_.stop();
+    player_.close();
+}
+
+int MelodyPanel::set_melody_source(const std::string &path) {
+    return selection_.SetMelodySource(path);
+}
+
+bool MelodyPanel::convert_selection(const std::string &output, const std::string &source) {
+    return selection_.ConvertSelection(output, source) != 0;
+}
+
+void MelodyPanel::play() {
+    const std::string source = selection_.source();
+    if (source.empty()) {
+        return;
+    }
+    player_.close();
+    if (!player_.open(source)) {
+        QApplication::beep();
+        const std::string why = player_.last_error();
+        app::MessageBoxSpec box;
+        box.text = why.empty() ? "Unknown Error" : why;
+        box.caption = "MCI Error";
+        box.icon = app::BoxIcon::Warning;
+        box.owner = app::BoxOwner::MainWindow;
+        box.topmost = false;
+        (*answerer_)(box, window());
+        return;
+    }
+    if (!player_.play()) {
+        return;  // a failed play leaves the panel idle, silently
+    }
+    timer_.start();
+    hold_buttons_(true);
+    play_->setEnabled(false);
+    stop_->setEnabled(true);
+}
+
+void MelodyPanel::tick() {
+    const uint32_t length = player_.length_ms();
+    const uint32_t position = player_.position_ms();
+    slider_->setValue(play_percent(position, length));
+    time_->setText(QString::fromStdString(play_time_text(length)));
+    if (position >= length || !player_.playing()) {
+        stop();
+    }
+}
+
+void MelodyPanel::stop() {
+    hold_buttons_(false);
+    if (player_.is_open() && player_.stop()) {
+        player_.seek_to_start();
+        slider_->setValue(0);
+        player_.close();
+        play_->setEnabled(true);
+        stop_->setEnabled(true);
+    }
+    timer_.stop();
+}
+
+void MelodyPanel::keyPressEvent(QKeyEvent *event) {
+    event->ignore();
+}
+
+}  // namespace zemlo::shell

@@ -1,0 +1,66 @@
+// The melody panel: plays the chosen MIDI file on the PC ("播放时间" with the whole length, a
+// slider that follows the position once a second, play and stop) and converts it into the
+// handset melody file on download. While a melody plays the main window's command buttons are
+// held disabled; stopping gives them back.
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "melody_selection.h"
+#include "message_boxes.h"
+#include "midi_player.h"
+
+class QLabel;
+
+namespace zemlo::shell {
+
+struct BaseUnits;
+class IconButton;
+class ShadedSlider;
+
+class MelodyPanel : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kPanelWidthDu = 117;
+    static constexpr int kPanelHeightDu = 158;
+    static constexpr int kTickMs = 1000;
+
+    // hold_buttons(true) disables the main window's buttons, hold_buttons(false) restores them.
+    MelodyPanel(const BaseUnits &base, BoxAnswerer *answerer,
+                std::function<void(bool playing)> hold_buttons, QWidget *parent);
+    ~MelodyPanel() override;
+
+    int set_melody_source(const std::string &path);
+    bool convert_selection(const std::string &output, const std::string &source);
+
+    void play();
+    void stop();
+    // One timer tick (the timer calls it every second while playing).
+    void tick();
+
+    bool playing() const { return timer_.isActive(); }
+    IconButton *play_button() const { return play_; }
+    IconButton *stop_button() const { return stop_; }
+    ShadedSlider *slider() const { return slider_; }
+    QLabel *time_label() const { return time_; }
+
+  protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+  private:
+    media::MelodySelection selection_;
+    media::MidiPlayer player_;
+    BoxAnswerer *answerer_;
+    std::function<void(bool)> hold_buttons_;
+    QTimer timer_;
+    QLabel *time_;
+    ShadedSlider *slider_;
+    IconButton *play_;
+    IconButton *stop_;
+};
+
+}  // namespace zemlo::shell

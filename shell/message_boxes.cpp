@@ -1,0 +1,42 @@
+#include "message_boxes.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace zemlo::shell {
+
+app::BoxAnswer run_message_box(const app::MessageBoxSpec &box, QWidget *owner) {
+    QMessageBox::Icon icon = QMessageBox::Critical;
+    switch (box.icon) {
+        case app::BoxIcon::Error:
+            icon = QMessageBox::Critical;
+            break;
+        case app::BoxIcon::Information:
+            icon = QMessageBox::Information;
+            break;
+        case app::BoxIcon::Question:
+            icon = QMessageBox::Question;
+            break;
+        case app::BoxIcon::Warning:
+            icon = QMessageBox::Warning;
+            break;
+    }
+    QMessageBox mb(icon, QString::fromStdString(box.caption), QString::fromStdString(box.text),
+                   QMessageBox::NoButton, owner);
+    QPushButton *ok = mb.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    QPushButton *cancel = nullptr;
+    if (box.buttons == app::BoxButtons::OkCancel) {
+        cancel = mb.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        mb.setEscapeButton(cancel);
+    } else {
+        mb.setEscapeButton(ok);
+    }
+    mb.setDefaultButton(ok);
+    if (box.topmost) {
+        mb.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
+    mb.exec();
+    return mb.clickedButton() == ok ? app::BoxAnswer::Ok : app::BoxAnswer::Cancel;
+}
+
+}  // namespace zemlo::shell

@@ -1,0 +1,19 @@
+// Message boxes of the program. Every box goes through one replaceable function, so that tests
+// answer the questions instead of a person.
+#pragma once
+
+#include <functional>
+
+#include "ui_port.h"
+
+class QWidget;
+
+namespace zemlo::shell {
+
+using BoxAnswerer = std::function<app::BoxAnswer(const app::MessageBoxSpec &box, QWidget *owner)>;
+
+// A modal QMessageBox with the caption, icon and buttons asked for ("确定", "取消"), kept on top
+// when the box says so.
+app::BoxAnswer run_message_box(const app::MessageBoxSpec &box, QWidget *owner);
+
+}  // namespace zemlo::shell

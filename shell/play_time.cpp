@@ -1,0 +1,32 @@
+#include "play_time.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zemlo::shell {
+
+namespace {
+
+constexpr uint64_t kPercent = 100;
+constexpr uint64_t kMsPerSecond = 1000;
+constexpr uint64_t kSecondsPerMinute = 60;
+
+}  // namespace
+
+int play_percent(uint32_t position_ms, uint32_t length_ms) {
+    if (length_ms == 0) {
+        return 0;
+    }
+    return static_cast<int>(std::min<uint64_t>(kPercent, position_ms * kPercent / length_ms));
+}
+
+std::string play_time_text(uint32_t length_ms) {
+    const uint64_t seconds = (length_ms + kMsPerSecond / 2) / kMsPerSecond;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "播放时间 %02llu:%02llu",
+                  static_cast<unsigned long long>(seconds / kSecondsPerMinute),
+                  static_cast<unsigned long long>(seconds % kSecondsPerMinute));
+    return buf;
+}
+
+}  // namespace zemlo::shell

@@ -1,0 +1,106 @@
+#include "port_dialog.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSerialPortInfo>
+
+#include "dialog_units.h"
+
+namespace zemlo::shell {
+
+namespace {
+
+constexpr int kDefaultDeviceIndex = 0;
+constexpr int kDeviceRowDu = 28;  // the device row sits between the port row and the buttons
+
+}  // namespace
+
+QString default_port_device(uint32_t port) {
+    return QStringLiteral("/dev/ttyS%1").arg(port == 0 ? 0 : port - 1);
+}
+
+QStringList detected_serial_devices() {
+    QStringList found;
+    const QDir by_id(QStringLiteral("/dev/serial/by-id"));
+    for (const QFileInfo &info : by_id.entryInfoList(QDir::System | QDir::Files)) {
+        found << info.absoluteFilePath();
+    }
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        if (!found.contains(info.systemLocation())) {
+            found << info.systemLocation();
+        }
+    }
+    return found;
+}
+
+PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
+                       std::map<uint32_t, std::string> mapping, const QStringList &devices,
+                       QWidget *parent)
+    : QDialog(parent), mapping_(std::move(mapping)) {
+    setWindowTitle(QStringLiteral("端口设置"));
+    // The template's 81 units, with one more row for the device.
+    setFixedSize(du_x(base, 153), du_y(base, 81 + kDeviceRowDu));
+    auto *label = new QLabel(QStringLiteral("COM端口设置："), this);
+    label->setGeometry(du_rect(base, 16, 17, 56, 14));
+    ports_ = new QComboBox(this);
+    ports_->setGeometry(du_rect(base, 78, 15, 56, 14));
+    for (uint32_t p = kFirstComPort; p <= kLastComPort; ++p) {
+        ports_->addItem(QStringLiteral("COM%1").arg(p), p);
+    }
+    const int index = ports_->findData(current);
+    ports_->setCurrentIndex(index >= 0 ? index : 0);
+
+    auto *device_label = new QLabel(QStringLiteral("对应设备："), this);
+    device_label->setGeometry(du_rect(base, 16, 17 + kDeviceRowDu / 2 + 2, 56, 14));
+    devices_ = new QComboBox(this);
+    devices_->setEditable(true);
+    devices_->setInsertPolicy(QComboBox::NoInsert);
+    devices_->setGeometry(du_rect(base, 16, 15 + kDeviceRowDu, 121, 14));
+    devices_->addItem(QString());  // the default device; its text follows the port
+    devices_->addItems(devices);
+
+    auto *ok = new QPushButton(QStringLiteral("确定"), this);
+    ok->setGeometry(du_rect(base, 25, 47 + kDeviceRowDu, 48, 14));
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setGeometry(du_rect(base, 85, 47 + kDeviceRowDu, 48, 14));
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ports_, &QComboBox::currentIndexChanged, this, &PortDialog::show_mapping_of_port);
+    show_mapping_of_port();
+}
+
+uint32_t PortDialog::chosen_port() const {
+    return ports_->currentData().toUInt();
+}
+
+std::string PortDialog::chosen_device() const {
+    const QString text = devices_->currentText().trimmed();
+    if (text.isEmpty() || text == devices_->itemText(kDefaultDeviceIndex)) {
+        return {};
+    }
+    return text.toStdString();
+}
+
+void PortDialog::show_mapping_of_port() {
+    const uint32_t port = chosen_port();
+    devices_->setItemText(kDefaultDeviceIndex,
+                          QStringLiteral("%1 (默认)").arg(default_port_device(port)));
+    const auto it = mapping_.find(port);
+    if (it == mapping_.end() || it->second.empty()) {
+        devices_->setCurrentIndex(kDefaultDeviceIndex);
+        return;
+    }
+    const QString device = QString::fromStdString(it->second);
+    int index = devices_->findText(device);
+    if (index < 0) {
+        devices_->addItem(device);
+        index = devices_->count() - 1;
+    }
+    devices_->setCurrentIndex(index);
+}
+
+}  // namespace zemlo::shell

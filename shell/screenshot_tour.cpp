@@ -1,0 +1,128 @@
+// Renders the program's windows into PNG files for people to look at: the main window with the
+// picture panel (a sample picture chosen) and with the melody panel, the wait window in the
+// middle of a download, the about box and the port dialog. Nothing talks to a handset.
+// Usage: zemlo-screens OUTPUT_DIR
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdio>
+
+#include "about_dialog.h"
+#include "dialog_units.h"
+#include "file_list_view.h"
+#include "frame_animation_static.h"
+#include "main_window.h"
+#include "port_dialog.h"
+#include "profile.h"
+#include "wait_window.h"
+
+namespace {
+
+using zemlo::shell::MainWindow;
+
+void save(QWidget &w, const QString &dir, const QString &name) {
+    QApplication::processEvents();
+    const QString path = dir + QLatin1Char('/') + name;
+    if (!w.grab().save(path)) {
+        std::fprintf(stderr, "zemlo-screens: cannot write %s\n", qPrintable(path));
+    } else {
+        std::printf("%s\n", qPrintable(path));
+    }
+}
+
+void make_samples(const QString &dir) {
+    QImage picture(200, 150, QImage::Format_RGB32);
+    QPainter p(&picture);
+    QLinearGradient g(0, 0, 200, 150);
+    g.setColorAt(0, QColor(255, 200, 40));
+    g.setColorAt(1, QColor(30, 90, 200));
+    p.fillRect(picture.rect(), g);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPoint(100, 75), 40, 40);
+    p.end();
+    picture.save(dir + QStringLiteral("/sunset.bmp"));
+    picture.scaled(100, 160).save(dir + QStringLiteral("/portrait.jpg"));
+    QFile midi(dir + QStringLiteral("/ring.mid"));
+    if (midi.open(QIODevice::WriteOnly)) {
+        const char bytes[] =
+            "MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0\x0c\0\x90\x3c\x40\x60\x80\x3c\0\0\xff\x2f\0";
+        midi.write(bytes, sizeof bytes - 1);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: zemlo-screens OUTPUT_DIR\n");
+        return 2;
+    }
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    QApplication::setFont(zemlo::shell::dialog_font());
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    make_samples(home.path());
+
+    zemlo::app::MemoryProfile profile;
+    zemlo::shell::WindowHooks hooks;
+    hooks.box = [](const zemlo::app::MessageBoxSpec &, QWidget *) {
+        return zemlo::app::BoxAnswer::Ok;
+    };
+    MainWindow window(profile, QCoreApplication::applicationDirPath().toStdString(), hooks);
+    window.initialise();
+    window.show();
+    QApplication::processEvents();
+
+    // A picture chosen, the name typed.
+    auto *list = window.pc_list();
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        if (list->topLevelItem(row)->text(0) == QStringLiteral("sunset.bmp")) {
+            list->select_row(row);
+            emit list->rowChosen(row);
+        }
+    }
+    window.name_box()->setText(QStringLiteral("sunset"));
+    save(window, out, QStringLiteral("main-picture.png"));
+
+    window.file_type_box()->setCurrentIndex(1);
+    if (list->topLevelItemCount() > 0) {
+        list->select_row(0);
+        emit list->rowChosen(0);
+    }
+    save(window, out, QStringLiteral("main-melody.png"));
+    window.file_type_box()->setCurrentIndex(0);
+
+    // The wait window as a download shows it.
+    zemlo::shell::WaitWindow &wait = *window.wait_window();
+    wait.report("初始化下载...", 0, 65, false);
+    for (int i = 1; i <= 20; ++i) {
+        wait.report("正在发送第" + std::to_string(i) + "个数据包...", 0, 0, false);
+    }
+    wait.animation()->tick();
+    save(wait, out, QStringLiteral("wait-window.png"));
+    wait.report("", 0, 0, false);
+
+    zemlo::shell::AboutDialog about(window.base(), &window);
+    about.show();
+    save(about, out, QStringLiteral("about-box.png"));
+    about.hide();
+
+    zemlo::shell::PortDialog port(window.base(), 3, {{3, "/dev/ttyUSB0"}},
+                                  {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyACM0")},
+                                  &window);
+    port.show();
+    save(port, out, QStringLiteral("port-dialog.png"));
+    port.hide();
+    window.close();
+    return 0;
+}

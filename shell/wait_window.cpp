@@ -1,0 +1,106 @@
+#include "wait_window.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "dialog_units.h"
+#include "frame_animation_static.h"
+
+namespace zemlo::shell {
+
+namespace {
+
+const QColor kBackground(192, 192, 192);
+constexpr int kWidthDu = 248;
+constexpr int kHeightDu = 97;
+
+}  // namespace
+
+WaitWindow::WaitWindow(const BaseUnits &base, BoxAnswerer *answerer)
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      answerer_(answerer) {
+    setWindowTitle(QStringLiteral("请稍候...."));
+    setModal(false);
+    setFixedSize(du_x(base, kWidthDu), du_y(base, kHeightDu));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kBackground);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    animation_ = new FrameAnimationStatic(this);
+    animation_->setGeometry(du_rect(base, 0, 7, 240, 29));
+    text_ = new QLabel(this);
+    text_->setGeometry(du_rect(base, 13, 46, 154, 14));
+    text_->setAttribute(Qt::WA_TranslucentBackground);
+    progress_ = new QProgressBar(this);
+    progress_->setGeometry(du_rect(base, 10, 68, 166, 9));
+    progress_->setTextVisible(false);
+    progress_->setRange(0, 0);
+    progress_->setValue(0);
+    cancel_ = new QPushButton(QStringLiteral("取消"), this);
+    cancel_->setGeometry(du_rect(base, 186, 65, 50, 14));
+    cancel_->setAutoDefault(false);
+    connect(cancel_, &QPushButton::clicked, this, &WaitWindow::cancel_clicked);
+    sync();
+}
+
+void WaitWindow::report(const std::string &text, int32_t level, uint16_t range, bool cancel_flag) {
+    const app::WaitWindowModel::Box box = model_.report(text, level, range, cancel_flag);
+    if (box != app::WaitWindowModel::Box::None) {
+        app::MessageBoxSpec spec;
+        spec.text = text;
+        spec.caption = "确认";
+        spec.icon = box == app::WaitWindowModel::Box::Error ? app::BoxIcon::Error
+                                                            : app::BoxIcon::Information;
+        spec.owner = app::BoxOwner::WaitWindow;
+        spec.topmost = true;
+        (*answerer_)(spec, isVisible() ? this : parentWidget());
+    }
+    sync();
+}
+
+void WaitWindow::cancel_clicked() {
+    model_.cancel();
+    sync();
+    if (on_cancel_) {
+        on_cancel_();
+    }
+}
+
+void WaitWindow::sync() {
+    const app::WaitWindowView &v = model_.view();
+    text_->setText(QString::fromStdString(v.text));
+    // A range of 0..0 would make the bar busy-animate; an empty bar is 0..1 at 0.
+    progress_->setRange(0, v.progress_max > 0 ? v.progress_max : 1);
+    progress_->setValue(v.progress_max > 0 ? v.progress : 0);
+    if (v.animating && !animation_->running()) {
+        animation_->start();
+    } else if (!v.animating && animation_->running()) {
+        animation_->stop();
+    }
+    if (v.visible && !isVisible()) {
+        show();
+        raise();
+    } else if (!v.visible && isVisible()) {
+        hide();
+    }
+}
+
+void WaitWindow::keyPressEvent(QKeyEvent *event) {
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+        // Neither closes nor cancels: the window ends with its operation or with "取消".
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void WaitWindow::closeEvent(QCloseEvent *event) {
+    event->ignore();
+}
+
+}  // namespace zemlo::shell
