@@ -5,11 +5,14 @@
 #include <vector>
 
 #include "cli_args.h"
+#include "global_options.h"
 
 namespace {
 
 void print_usage(FILE *out) {
-    std::fprintf(out, "usage: zemlo-cli COMMAND [ARGS...]\n\ncommands:\n");
+    std::fprintf(out,
+                 "usage: zemlo-cli [--port N | --device PATH] [--trace FILE] COMMAND "
+                 "[ARGS...]\n\ncommands:\n");
     for (const auto &c : zemlo::cli::registered_commands()) {
         std::fprintf(out, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
     }
@@ -20,6 +23,14 @@ void print_usage(FILE *out) {
 int main(int argc, char **argv) {
     using namespace zemlo::cli;
     std::vector<std::string> args(argv + 1, argv + argc);
+    // --port, --device and --trace may stand before the command's name or among its arguments.
+    std::string option_error;
+    if (auto options = extract_global_options(args, &option_error)) {
+        global_options() = *options;
+    } else {
+        std::fprintf(stderr, "zemlo-cli: %s\n", option_error.c_str());
+        return kExitUsage;
+    }
     if (args.empty()) {
         print_usage(stderr);
         return kExitUsage;

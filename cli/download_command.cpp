@@ -1,0 +1,126 @@
+// zemlo-cli download FILE [--name NAME] [--type picture|melody] [--effect fit|stretch]
+//                         [--preview] [--discard]
+// Converts a picture or a MIDI file and downloads it as the window does; the window's two
+// questions after the transfer (preview on the handset? keep the file?) are the flags.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli_args.h"
+#include "file_name_rule.h"
+#include "handset_session.h"
+#include "pc_file_filter.h"
+#include "picture_runtime.h"
+
+namespace zemlo::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int run(const std::vector<std::string> &args);
+
+const Command kCommand{
+    "download",
+    "FILE [--name NAME] [--type picture|melody] [--effect fit|stretch] [--preview] [--discard]",
+    "convert a picture or MIDI file and download it to the handset (the name defaults to the "
+    "file's own; --preview shows or plays it on the handset, --discard does not keep it)",
+    &run};
+const CommandRegistration kRegistration{kCommand};
+
+std::optional<int32_t> type_of(const fs::path &file, const std::optional<std::string> &given,
+                               std::string *error) {
+    if (given) {
+        if (*given == "picture" || *given == "pic") {
+            return app::kTypePicture;
+        }
+        if (*given == "melody") {
+            return app::kTypeMelody;
+        }
+        *error = "--type must be picture or melody";
+        return std::nullopt;
+    }
+    const std::string name = file.filename().string();
+    if (app::is_listed_for_type(name, app::kTypePicture)) {
+        return app::kTypePicture;
+    }
+    if (app::is_listed_for_type(name, app::kTypeMelody)) {
+        return app::kTypeMelody;
+    }
+    *error = "cannot tell from its extension whether " + name +
+             " is a picture (bmp gif jpg ico emf wmf) or a melody (mid midi); give --type";
+    return std::nullopt;
+}
+
+int run(const std::vector<std::string> &args) {
+    std::string error;
+    const auto parsed =
+        parse_args(args, {"--name", "--type", "--effect"}, {"--preview", "--discard"}, &error);
+    if (!parsed) {
+        return usage_error(kCommand, error);
+    }
+    if (parsed->positional.size() != 1) {
+        return usage_error(kCommand, "expected one file to download");
+    }
+    const fs::path file = fs::absolute(parsed->positional[0]);
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) {
+        return usage_error(kCommand, file.string() + ": no such file");
+    }
+    const auto type = type_of(file, parsed->value("--type"), &error);
+    if (!type) {
+        return usage_error(kCommand, error);
+    }
+    media::DisplayEffect effect = media::DisplayEffect::Fit;
+    if (const auto e = parsed->value("--effect")) {
+        if (*type != app::kTypePicture) {
+            return usage_error(kCommand, "--effect applies to pictures only");
+        }
+        if (*e == "stretch") {
+            effect = media::DisplayEffect::Stretch;
+        } else if (*e != "fit") {
+            return usage_error(kCommand, "--effect must be fit or stretch");
+        }
+    }
+    // The handset's name rule, checked before anything is converted or sent.
+    const std::string name = parsed->value("--name").value_or(file.stem().string());
+    if (name.empty()) {
+        return usage_error(kCommand, "请输入下载文件名!");
+    }
+    if (const app::NameCheck check = app::check_file_name(name); !check.valid) {
+        return usage_error(kCommand, check.message + " (\"" + name + "\"; give one with --name)");
+    }
+
+    if (*type == app::kTypePicture) {
+        media::ensure_picture_runtime();  // metafile text needs it, on the main thread
+    }
+    HandsetSession session;
+    if (const int status = session.open(global_options()); status != kExitOk) {
+        return session.close(status);
+    }
+    if (const int status = session.connect(); status != kExitOk) {
+        return session.close(status);
+    }
+    session.set_download_answers(parsed->flag("--preview"), !parsed->flag("--discard"));
+    session.set_effect(effect);
+    session.set_echo(true);
+    session.clear_outcome();
+    const std::string folder = file.parent_path().string();
+    const std::string leaf = file.filename().string();
+    session.run([&](app::MainCore &core) {
+        core.file_type_changed(*type);
+        core.pc_folder_selected(folder);
+        core.pc_file_chosen(leaf);
+        core.download_name_changed(name);
+        core.download_command();
+    });
+    std::string source;
+    session.read([&](const app::MainCore &core) { source = core.selected_pc_file(); });
+    const std::string done =
+        "文件\"" + source + "\"" + (parsed->flag("--discard") ? "未保存" : "下载成功");
+    return session.close(session.outcome(done));
+}
+
+}  // namespace
+
+}  // namespace zemlo::cli

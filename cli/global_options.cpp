@@ -1,0 +1,89 @@
+#include "global_options.h"
+
+#include <charconv>
+
+namespace zemlo::cli {
+
+namespace {
+
+std::optional<uint32_t> parse_port(const std::string &text) {
+    uint32_t n = 0;
+    const char *end = text.data() + text.size();
+    const auto [p, ec] = std::from_chars(text.data(), end, n);
+    if (ec != std::errc() || p != end || n < 1 || n > kHighestComPort) {
+        return std::nullopt;
+    }
+    return n;
+}
+
+}  // namespace
+
+std::optional<GlobalOptions> extract_global_options(std::vector<std::string> &args,
+                                                    std::string *error) {
+    GlobalOptions out;
+    std::vector<std::string> rest;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &a = args[i];
+        if (a == "--") {
+            rest.insert(rest.end(), args.begin() + static_cast<long>(i), args.end());
+            break;
+        }
+        std::string name = a;
+        std::optional<std::string> value;
+        if (const auto eq = a.find('='); eq != std::string::npos && a.rfind("--", 0) == 0) {
+            name = a.substr(0, eq);
+            value = a.substr(eq + 1);
+        }
+        if (name != "--port" && name != "--device" && name != "--trace") {
+            rest.push_back(a);
+            continue;
+        }
+        if (!value) {
+            if (i + 1 >= args.size()) {
+                *error = name + " needs a value";
+                return std::nullopt;
+            }
+            value = args[++i];
+        }
+        if (value->empty()) {
+            *error = name + " needs a value";
+            return std::nullopt;
+        }
+        if (name == "--port") {
+            if (out.port) {
+                *error = "--port given twice";
+                return std::nullopt;
+            }
+            out.port = parse_port(*value);
+            if (!out.port) {
+                *error = "--port takes a COM number from 1 to " + std::to_string(kHighestComPort);
+                return std::nullopt;
+            }
+        } else if (name == "--device") {
+            if (out.device) {
+                *error = "--device given twice";
+                return std::nullopt;
+            }
+            out.device = *value;
+        } else {
+            if (out.trace) {
+                *error = "--trace given twice";
+                return std::nullopt;
+            }
+            out.trace = *value;
+        }
+    }
+    if (out.port && out.device) {
+        *error = "give either --port or --device, not both";
+        return std::nullopt;
+    }
+    args = std::move(rest);
+    return out;
+}
+
+GlobalOptions &global_options() {
+    static GlobalOptions options;
+    return options;
+}
+
+}  // namespace zemlo::cli

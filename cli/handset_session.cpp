@@ -1,0 +1,336 @@
+#include "handset_session.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "cli_args.h"
+#include "melody_selection.h"
+#include "open_facts.h"
+#include "picture_conversion.h"
+#include "picture_selection.h"
+#include "port_names.h"
+#include "serial_inventory.h"
+#include "wait_window_model.h"
+
+namespace zemlo::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char *kConnected = "连接手机成功";
+constexpr const char *kConnectFailed = "连接手机失败";
+constexpr const char *kPortErrorCaption = "错误";
+constexpr const char *kPortErrorText = "不能打开COM端口";
+constexpr const char *kPreviewPicture = "要在手机上预览吗?";
+constexpr const char *kPreviewMelody = "要在手机上试听吗?";
+constexpr const char *kKeepFile = "要保存文件吗?";
+constexpr const char *kStartTransfer = "初始化下载...";
+constexpr uint16_t kExtraSteps = 5;  // the download's progress steps besides its data packets
+// The listing arrives as a block transfer after the connect operation has ended.
+constexpr auto kListingTimeout = std::chrono::seconds(30);
+
+bool starts_with(const std::string &s, const char *prefix) {
+    return s.rfind(prefix, 0) == 0;
+}
+
+std::string module_dir() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string(".") : exe.parent_path().string();
+}
+
+}  // namespace
+
+HandsetSession::HandsetSession() : terminal_(::isatty(STDERR_FILENO) != 0) {}
+
+HandsetSession::~HandsetSession() {
+    close(kExitOk);
+}
+
+int HandsetSession::open(const GlobalOptions &options) {
+    // The user's profile gives the port and the mapping; what the options change stays in
+    // this run.
+    app::SettingsProfile user;
+    profile_.set_com_port(user.com_port());
+    for (const auto &[port, device] : user.port_devices()) {
+        profile_.set_port_device(port, device);
+    }
+    if (options.port) {
+        profile_.set_com_port(*options.port);
+    }
+    com_port_ = profile_.com_port();
+    if (options.device) {
+        if (auto refusal = refuse_windows_device(*options.device, profile_.port_devices(),
+                                                 process_environment())) {
+            print_error(*refusal);
+            return kExitUsage;
+        }
+        profile_.set_port_device(com_port_, *options.device);
+    }
+    device_ = com_device_path(com_port_, profile_.port_devices(), process_environment());
+
+    core_ = std::make_unique<app::MainCore>(values_, *this, *this, loop_, profile_);
+    bool loaded = false;
+    bool traced = true;
+    loop_.invoke([&] {
+        loaded = core_->initialise(module_dir());
+        initialised_ = true;
+        if (loaded && options.trace) {
+            traced = core_->binding().set_trace_file(*options.trace);
+        }
+    });
+    if (!loaded) {
+        return kExitFailure;
+    }
+    if (!traced) {
+        print_error("cannot write the trace file " + *options.trace);
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+int HandsetSession::connect() {
+    clear_outcome();
+    run([](app::MainCore &c) { c.connect_command(); });
+    std::unique_lock<std::mutex> lock(mutex_);
+    const bool ended = cv_.wait_for(lock, kListingTimeout, [this] {
+        return port_error_ || !failures_.empty() ||
+               std::find(statuses_.begin(), statuses_.end(), kConnected) != statuses_.end();
+    });
+    lock.unlock();
+    if (!ended) {
+        print_error(kConnectFailed);
+        return kExitFailure;
+    }
+    return outcome(kConnected);
+}
+
+void HandsetSession::run(const std::function<void(app::MainCore &)> &command) {
+    loop_.invoke([&] { command(*core_); });
+    core_->wait_until_idle();
+    loop_.drain();
+}
+
+void HandsetSession::read(const std::function<void(const app::MainCore &)> &reader) {
+    loop_.invoke([&] { reader(*core_); });
+}
+
+int HandsetSession::close(int status) {
+    if (!core_) {
+        return status;
+    }
+    if (initialised_) {
+        set_echo(false);
+        if (values_.connected.load()) {
+            run([](app::MainCore &c) { c.disconnect_command(); });
+        }
+        loop_.invoke([&] { core_->teardown(); });
+        loop_.drain();
+    }
+    core_.reset();
+    return status;
+}
+
+void HandsetSession::set_format_restart_wait(std::chrono::milliseconds ms) {
+    core_->set_format_restart_wait(ms);
+}
+
+void HandsetSession::clear_outcome() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    statuses_.clear();
+    failures_.clear();
+    port_error_ = false;
+}
+
+bool HandsetSession::saw_status(const std::string &text) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::find(statuses_.begin(), statuses_.end(), text) != statuses_.end();
+}
+
+bool HandsetSession::failed() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !failures_.empty();
+}
+
+bool HandsetSession::port_error() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return port_error_;
+}
+
+int HandsetSession::outcome(const std::string &success_text) const {
+    if (port_error()) {
+        return kExitPortError;
+    }
+    if (failed() || !saw_status(success_text)) {
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+// --- the window ----------------------------------------------------------------------------------
+
+app::BoxAnswer HandsetSession::message_box(const app::MessageBoxSpec &box) {
+    if (box.icon == app::BoxIcon::Question) {
+        // The confirmations were given on the command line; the download's two questions are
+        // its flags.
+        if (box.text == kPreviewPicture || box.text == kPreviewMelody) {
+            return preview_ ? app::BoxAnswer::Ok : app::BoxAnswer::Cancel;
+        }
+        if (box.text == kKeepFile) {
+            return keep_ ? app::BoxAnswer::Ok : app::BoxAnswer::Cancel;
+        }
+        return app::BoxAnswer::Ok;
+    }
+    if (box.icon == app::BoxIcon::Information) {
+        clear_progress_line();
+        std::printf("%s\n", box.text.c_str());
+        std::fflush(stdout);
+        return app::BoxAnswer::Ok;
+    }
+    const bool port = box.caption == kPortErrorCaption && starts_with(box.text, kPortErrorText);
+    print_error(box.text);
+    if (port) {
+        std::vector<std::string> existing;
+        for (const auto &d : list_serial_devices(profile_.port_devices(), process_environment())) {
+            if (d.exists) {
+                existing.push_back(d.path);
+            }
+        }
+        const Diagnosis d = diagnose_open_failure(gather_open_facts(device_, existing));
+        std::fprintf(stderr, "  COM%u is %s\n%s", com_port_, device_.c_str(),
+                     format_diagnosis(d).c_str());
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        failures_.push_back(box.text);
+        port_error_ = port_error_ || port;
+    }
+    cv_.notify_all();
+    return app::BoxAnswer::Ok;
+}
+
+void HandsetSession::wait_report(const std::string &text, int32_t level, uint16_t range) {
+    switch (static_cast<app::ReportLevel>(level)) {
+        case app::ReportLevel::Progress:
+            print_progress(text, range);
+            return;
+        case app::ReportLevel::Finished:
+            clear_progress_line();
+            if (echo_) {
+                std::printf("%s\n", text.c_str());
+                std::fflush(stdout);
+            } else if (terminal_ && !text.empty()) {
+                std::fprintf(stderr, "%s\n", text.c_str());
+            }
+            return;
+        case app::ReportLevel::Failed:
+            print_error(text);
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                failures_.push_back(text);
+            }
+            cv_.notify_all();
+            return;
+        case app::ReportLevel::Notice:
+            clear_progress_line();
+            std::printf("%s\n", text.c_str());
+            std::fflush(stdout);
+            return;
+    }
+}
+
+void HandsetSession::set_status_line(const std::string &text) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        statuses_.push_back(text);
+    }
+    cv_.notify_all();
+}
+
+void HandsetSession::print_error(const std::string &text) {
+    clear_progress_line();
+    std::fprintf(stderr, "zemlo-cli: %s\n", text.c_str());
+}
+
+void HandsetSession::print_progress(const std::string &text, uint16_t range) {
+    if (text == kStartTransfer && range > kExtraSteps) {
+        transfer_.packets_total = range - kExtraSteps;
+        transfer_.packets_sent = 0;
+        transfer_start_ = std::chrono::steady_clock::now();
+    }
+    if (!terminal_) {
+        return;
+    }
+    std::string line = text;
+    if (const auto n = packet_number(text)) {
+        transfer_.packets_sent = *n - 1;
+        transfer_.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - transfer_start_);
+        line = progress_line(transfer_);
+    }
+    // Rewrite one line in place: the terminal shows where the operation is, not its history.
+    std::fprintf(stderr, "\r\033[K%s", line.c_str());
+    std::fflush(stderr);
+    progress_shown_ = !line.empty();
+}
+
+void HandsetSession::clear_progress_line() {
+    if (progress_shown_) {
+        std::fprintf(stderr, "\r\033[K");
+        std::fflush(stderr);
+        progress_shown_ = false;
+    }
+}
+
+// --- the side panels -----------------------------------------------------------------------------
+
+void HandsetSession::converted(const std::string &out_path) {
+    std::error_code ec;
+    const auto size = fs::file_size(out_path, ec);
+    transfer_.bytes_total = ec ? 0 : size;
+}
+
+bool HandsetSession::convert_picture(const std::string &out_path, const std::string &source) {
+    std::string error;
+    const media::PictureFolders folders = media::default_picture_folders(&error);
+    if (folders.work_dir.empty()) {
+        print_error(error);
+        return false;
+    }
+    media::PictureSelection selection(folders);
+    selection.set_effect(effect_);
+    if (!selection.show_picture(QString::fromStdString(source))) {
+        print_error(source + ": " + selection.last_error());
+        return false;
+    }
+    selection.draw();
+    if (!selection.last_error().empty()) {
+        print_error(selection.last_error());
+        return false;
+    }
+    const media::ConversionOutcome outcome = selection.convert_selection(out_path, source);
+    if (!outcome.ok) {
+        print_error(outcome.error);
+        return false;
+    }
+    converted(out_path);
+    return true;
+}
+
+bool HandsetSession::convert_melody(const std::string &out_path, const std::string &source) {
+    media::MelodySelection selection;
+    if (selection.ConvertSelection(out_path, source) == 0) {
+        const std::string why = selection.last_conversion().error;
+        if (!why.empty()) {
+            print_error(why);
+        }
+        return false;
+    }
+    converted(out_path);
+    return true;
+}
+
+}  // namespace zemlo::cli

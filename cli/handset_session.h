@@ -1,0 +1,135 @@
+// One run of a handset command without a window: the core of the desktop program with a headless
+// window behind it. Reports go to the terminal, the window's questions are answered from the
+// command's flags, and what happened is kept so that the command can give its exit status.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "event_loop_thread.h"
+#include "global_options.h"
+#include "main_core.h"
+#include "picture_geometry.h"
+#include "profile.h"
+#include "transfer_progress.h"
+#include "ui_port.h"
+
+namespace zemlo::cli {
+
+inline constexpr int kExitPortError = 3;  // the port cannot be opened
+
+class HandsetSession : public app::UiPort, public app::MediaPort {
+  public:
+    HandsetSession();
+    ~HandsetSession() override;
+    HandsetSession(const HandsetSession &) = delete;
+    HandsetSession &operator=(const HandsetSession &) = delete;
+
+    // Port from the options, else the user's profile; loads the link library and sets the trace.
+    // An exit status other than kExitOk means the session cannot be used.
+    int open(const GlobalOptions &options);
+    // Connects and waits for the listing. kExitOk once connected.
+    int connect();
+    // Runs a command on the window thread and waits for the operation it starts to end.
+    void run(const std::function<void(app::MainCore &)> &command);
+    // Reads the core's state on the window thread.
+    void read(const std::function<void(const app::MainCore &)> &reader);
+    // Disconnects when connected and unloads the library; returns status unchanged.
+    int close(int status);
+
+    // The answers to the download's questions.
+    void set_download_answers(bool preview, bool keep) {
+        preview_ = preview;
+        keep_ = keep;
+    }
+    void set_effect(media::DisplayEffect effect) { effect_ = effect; }
+    void set_handset_folder(int32_t folder) { folder_ = folder; }
+    void set_selected_row(int32_t row) { selected_row_ = row; }
+    // Texts of finished operations go to standard output while on, else to standard error.
+    void set_echo(bool on) { echo_ = on; }
+    // Restart wait after a format (the default is the handset's; tests may shorten it).
+    void set_format_restart_wait(std::chrono::milliseconds ms);
+
+    // What happened since the last clear.
+    void clear_outcome();
+    bool saw_status(const std::string &text) const;
+    bool failed() const;
+    bool port_error() const;
+    // kExitPortError, kExitFailure or, when success_text was reported, kExitOk.
+    int outcome(const std::string &success_text) const;
+
+    const std::string &device() const { return device_; }
+    uint32_t com_port() const { return com_port_; }
+
+    // --- UiPort ---
+    app::BoxAnswer message_box(const app::MessageBoxSpec &box) override;
+    void wait_report(const std::string &text, int32_t level, uint16_t range) override;
+    void set_status_line(const std::string &text) override;
+    void set_buttons(const app::ButtonStates &) override {}
+    void set_connection_text(const std::string &, bool) override {}
+    void set_space(int64_t, int64_t) override {}
+    int32_t handset_folder() override { return folder_; }
+    void focus_handset_tree() override {}
+    void focus_handset_list() override {}
+    void show_handset_rows(const std::vector<app::HandsetRow> &) override {}
+    int32_t selected_handset_row() override { return selected_row_; }
+    void set_handset_row_text(int32_t, const std::string &) override {}
+    void edit_handset_row(int32_t, const std::string &) override {}
+    void set_download_name_box(const std::string &) override {}
+    void set_extension_label(const std::string &) override {}
+    void set_pc_file_label(const std::string &) override {}
+    void show_pc_files(const std::vector<app::PcFileRow> &) override {}
+    void show_panel(int32_t) override {}
+    void open_help(const std::string &) override {}
+    void show_about() override {}
+    std::optional<uint32_t> choose_port(uint32_t) override { return std::nullopt; }
+
+    // --- MediaPort ---
+    void show_picture(const std::string &) override {}
+    void set_melody_source(const std::string &) override {}
+    bool convert_picture(const std::string &out_path, const std::string &source) override;
+    bool convert_melody(const std::string &out_path, const std::string &source) override;
+
+  private:
+    void print_error(const std::string &text);
+    void print_progress(const std::string &text, uint16_t range);
+    void clear_progress_line();
+    void converted(const std::string &out_path);
+
+    app::ProgramValues values_;
+    app::MemoryProfile profile_;
+    app::EventLoopThread loop_;
+    std::unique_ptr<app::MainCore> core_;
+    bool initialised_ = false;
+    std::string device_;
+    uint32_t com_port_ = app::kDefaultComPort;
+
+    // Set before an operation, read on the window thread while it runs.
+    bool preview_ = false;
+    bool keep_ = true;
+    bool echo_ = false;
+    media::DisplayEffect effect_ = media::DisplayEffect::Fit;
+    int32_t folder_ = app::kTypePicture;
+    int32_t selected_row_ = -1;
+
+    // Window thread writes, the command's thread reads.
+    mutable std::mutex mutex_;
+    std::condition_variable cv_;
+    std::vector<std::string> statuses_;
+    std::vector<std::string> failures_;
+    bool port_error_ = false;
+
+    // The progress line (window thread only).
+    bool progress_shown_ = false;
+    bool terminal_ = false;
+    TransferProgress transfer_;
+    std::chrono::steady_clock::time_point transfer_start_;
+};
+
+}  // namespace zemlo::cli

@@ -1,0 +1,78 @@
+#include "json_text.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace zemlo::cli {
+
+namespace {
+
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDelete = 0x7f;
+
+// The length of the UTF-8 sequence at s[i], or 0 when it is not a valid one.
+size_t utf8_length(std::string_view s, size_t i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    size_t n = 0;
+    uint32_t min = 0;
+    if (c >= 0xC0 && c < 0xE0) {
+        n = 2;
+        min = 0x80;
+    } else if (c >= 0xE0 && c < 0xF0) {
+        n = 3;
+        min = 0x800;
+    } else if (c >= 0xF0 && c < 0xF5) {
+        n = 4;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + n > s.size()) {
+        return 0;
+    }
+    uint32_t cp = c & (0xFF >> (n + 1));
+    for (size_t k = 1; k < n; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80) {
+            return 0;
+        }
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
+    return cp < min || cp > 0x10FFFF || surrogate ? 0 : n;
+}
+
+void append_escape(std::string &out, unsigned char c) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+    out += buf;
+}
+
+}  // namespace
+
+std::string json_string(std::string_view text) {
+    std::string out = "\"";
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+            ++i;
+        } else if (c < kFirstPrintable || c == kDelete) {
+            append_escape(out, c);
+            ++i;
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+        } else if (const size_t n = utf8_length(text, i); n != 0) {
+            out.append(text.substr(i, n));
+            i += n;
+        } else {
+            append_escape(out, c);  // read as Latin-1
+            ++i;
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace zemlo::cli

@@ -1,0 +1,12 @@
+// Text inside a JSON document: quoted and escaped. Names come from the handset, so bytes that are
+// not UTF-8 are escaped one by one rather than passed on to break the document.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zemlo::cli {
+
+std::string json_string(std::string_view text);
+
+}  // namespace zemlo::cli

@@ -1,0 +1,83 @@
+#include "port_names.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+
+namespace zemlo::cli {
+
+namespace {
+
+constexpr std::string_view kDevicePrefix = "\\\\.\\";  // \\.\COM12, the Win32 device namespace
+constexpr std::string_view kEnvPrefix = "HANDLINK_COM";
+constexpr std::string_view kDefaultPrefix = "/dev/ttyS";
+constexpr uint32_t kLargestComNumber = 255;
+
+bool starts_with_com(std::string_view s) {
+    return s.size() > 3 && std::toupper(static_cast<unsigned char>(s[0])) == 'C' &&
+           std::toupper(static_cast<unsigned char>(s[1])) == 'O' &&
+           std::toupper(static_cast<unsigned char>(s[2])) == 'M';
+}
+
+}  // namespace
+
+std::optional<uint32_t> windows_com_number(std::string_view name) {
+    if (name.substr(0, kDevicePrefix.size()) == kDevicePrefix) {
+        name.remove_prefix(kDevicePrefix.size());
+    }
+    if (!name.empty() && name.back() == ':') {
+        name.remove_suffix(1);
+    }
+    if (!starts_with_com(name)) {
+        return std::nullopt;
+    }
+    const std::string_view digits = name.substr(3);
+    uint32_t n = 0;
+    const auto [p, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    if (ec != std::errc() || p != digits.data() + digits.size() || n < 1 || n > kLargestComNumber) {
+        return std::nullopt;
+    }
+    return n;
+}
+
+EnvLookup process_environment() {
+    return [](const std::string &name) -> std::optional<std::string> {
+        const char *v = std::getenv(name.c_str());
+        if (v == nullptr || *v == '\0') {
+            return std::nullopt;
+        }
+        return std::string(v);
+    };
+}
+
+std::string com_device_path(uint32_t port, const std::map<uint32_t, std::string> &mapping,
+                            const EnvLookup &env) {
+    if (auto it = mapping.find(port); it != mapping.end() && !it->second.empty()) {
+        return it->second;
+    }
+    if (env) {
+        if (auto v = env(std::string(kEnvPrefix) + std::to_string(port))) {
+            return *v;
+        }
+    }
+    return std::string(kDefaultPrefix) + std::to_string(port == 0 ? 0 : port - 1);
+}
+
+std::optional<std::string> refuse_windows_device(std::string_view name,
+                                                 const std::map<uint32_t, std::string> &mapping,
+                                                 const EnvLookup &env) {
+    if (auto n = windows_com_number(name)) {
+        const std::string device = com_device_path(*n, mapping, env);
+        return "\"" + std::string(name) + "\" is a Windows port name; on Linux use --device " +
+               device + " (or --port " + std::to_string(*n) + ", which maps to " + device + ")";
+    }
+    if (!name.empty() && name.back() == ':') {
+        std::string_view bare = name;
+        bare.remove_suffix(1);
+        return "\"" + std::string(name) +
+               "\": Linux device names have no trailing \":\"; use --device " + std::string(bare);
+    }
+    return std::nullopt;
+}
+
+}  // namespace zemlo::cli

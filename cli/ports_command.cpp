@@ -1,0 +1,123 @@
+// zemlo-cli ports [--probe]: the serial devices, what they are and the COM number each maps to;
+// with --probe, which one a handset answers on.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli_args.h"
+#include "global_options.h"
+#include "port_names.h"
+#include "port_probe.h"
+#include "profile.h"
+#include "serial_inventory.h"
+
+namespace zemlo::cli {
+
+namespace {
+
+int run(const std::vector<std::string> &args);
+
+const Command kCommand{"ports", "[--probe]",
+                       "list the serial devices with their descriptions and COM numbers; "
+                       "--probe tries a handshake on each and says which one answers",
+                       &run};
+const CommandRegistration kRegistration{kCommand};
+
+std::string describe(const SerialDevice &d) {
+    std::string s = d.path;
+    std::string coms;
+    for (uint32_t n : d.com_ports) {
+        coms += (coms.empty() ? "" : ",") + std::string("COM") + std::to_string(n);
+    }
+    s += "  " + (coms.empty() ? std::string("(no COM number)") : coms);
+    if (!d.exists) {
+        s += "  (missing)";
+    }
+    s += "\n";
+    auto field = [&s](const char *label, const std::string &value) {
+        if (!value.empty()) {
+            s += std::string("    ") + label + ": " + value + "\n";
+        }
+    };
+    field("description", d.description);
+    field("manufacturer", d.manufacturer);
+    field("driver", d.driver);
+    if (d.usb_vendor && d.usb_product) {
+        field("usb", *d.usb_vendor + ":" + *d.usb_product);
+    }
+    field("serial number", d.serial_number);
+    field("by-id", d.by_id);
+    return s;
+}
+
+int run(const std::vector<std::string> &args) {
+    std::string error;
+    const auto parsed = parse_args(args, {}, {"--probe"}, &error);
+    if (!parsed) {
+        return usage_error(kCommand, error);
+    }
+    if (!parsed->positional.empty()) {
+        return usage_error(kCommand, "ports takes no arguments");
+    }
+    const GlobalOptions &options = global_options();
+    app::SettingsProfile user;
+    std::map<uint32_t, std::string> mapping = user.port_devices();
+    const uint32_t com = options.port.value_or(user.com_port());
+    if (options.device) {
+        if (auto refusal = refuse_windows_device(*options.device, mapping, process_environment())) {
+            std::fprintf(stderr, "zemlo-cli: %s\n", refusal->c_str());
+            return kExitUsage;
+        }
+        mapping[com] = *options.device;
+    }
+    const std::vector<SerialDevice> devices = list_serial_devices(mapping, process_environment());
+    if (devices.empty()) {
+        std::printf("no serial devices found\n");
+    }
+    std::printf("the handset commands use COM%u (%s)\n", com,
+                com_device_path(com, mapping, process_environment()).c_str());
+    PortProbe probe;
+    const bool probing = parsed->flag("--probe");
+    if (probing && !probe.load(&error)) {
+        return fail("加载libhandlink.so文件错误! " + error);
+    }
+    std::vector<const SerialDevice *> answering;
+    for (const auto &d : devices) {
+        std::string text = describe(d);
+        if (probing && d.exists) {
+            std::fputs(text.c_str(), stdout);
+            std::fflush(stdout);
+            const ProbeResult r = probe.probe(d.path);
+            text = r.answered ? "    probe: a handset answers\n"
+                   : r.opened ? "    probe: no answer\n"
+                              : "    probe: cannot open: " + r.problem + "\n";
+            for (auto &c : text) {
+                if (c == '\n' && &c != &text.back()) {
+                    c = ' ';  // the open error's explanation on the same line
+                }
+            }
+            if (r.answered) {
+                answering.push_back(&d);
+            }
+        }
+        std::fputs(text.c_str(), stdout);
+    }
+    if (!probing) {
+        return kExitOk;
+    }
+    if (answering.empty()) {
+        std::printf("no handset answered\n");
+        return kExitFailure;
+    }
+    for (const SerialDevice *d : answering) {
+        std::printf("handset found on %s: use --device %s%s\n", d->path.c_str(), d->path.c_str(),
+                    d->com_ports.empty()
+                        ? ""
+                        : (" or --port " + std::to_string(d->com_ports.front())).c_str());
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+}  // namespace zemlo::cli

@@ -1,0 +1,21 @@
+# zemlo-cli's handset commands: the pure parts (options, port names, diagnosis, JSON text,
+# progress) directly, and the program itself against the handset emulator.
+set(ZEMLO_CLI_DIR ${CMAKE_SOURCE_DIR}/cli)
+zemlo_add_gtest(NAME cli_handset_logic_tests
+    SOURCES handset_logic_test.cpp
+        ${ZEMLO_CLI_DIR}/global_options.cpp
+        ${ZEMLO_CLI_DIR}/port_names.cpp
+        ${ZEMLO_CLI_DIR}/port_diagnosis.cpp
+        ${ZEMLO_CLI_DIR}/json_text.cpp
+        ${ZEMLO_CLI_DIR}/transfer_progress.cpp
+    LIBS zemlo_common)
+target_include_directories(cli_handset_logic_tests PRIVATE ${ZEMLO_CLI_DIR})
+
+if(TARGET handsim_core AND TARGET handlink AND TARGET zemlo-cli)
+    zemlo_add_gtest(NAME cli_handset_e2e_tests
+        SOURCES handset_cli_test.cpp
+        LIBS handsim_core
+        TIMEOUT 300
+        LABELS e2e)
+    add_dependencies(cli_handset_e2e_tests zemlo-cli handlink picmill display)
+endif()

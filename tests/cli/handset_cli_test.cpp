@@ -1,0 +1,313 @@
+// zemlo-cli's handset commands as a user runs them: the program itself, against the handset
+// emulator on a pseudo-terminal, with its output and exit status.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "handsim/emulator.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string read_text(const fs::path &p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+void write_bytes(const fs::path &p, const std::vector<uint8_t> &bytes) {
+    std::ofstream f(p, std::ios::binary);
+    f.write(reinterpret_cast<const char *>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+void put16(std::vector<uint8_t> &v, uint32_t x) {
+    v.push_back(static_cast<uint8_t>(x));
+    v.push_back(static_cast<uint8_t>(x >> 8));
+}
+void put32(std::vector<uint8_t> &v, uint32_t x) {
+    put16(v, x & 0xFFFF);
+    put16(v, x >> 16);
+}
+
+// A 24-bit bitmap of w x h with a diagonal colour ramp.
+std::vector<uint8_t> sample_bitmap(uint32_t w, uint32_t h) {
+    const uint32_t row = (w * 3 + 3) / 4 * 4;
+    std::vector<uint8_t> v{'B', 'M'};
+    put32(v, 54 + row * h);
+    put32(v, 0);
+    put32(v, 54);
+    put32(v, 40);
+    put32(v, w);
+    put32(v, h);
+    put16(v, 1);
+    put16(v, 24);
+    for (int i = 0; i < 6; ++i) {
+        put32(v, 0);
+    }
+    for (uint32_t y = 0; y < h; ++y) {
+        for (uint32_t x = 0; x < row; ++x) {
+            v.push_back(static_cast<uint8_t>((x * 7 + y * 3) & 0xFF));
+        }
+    }
+    return v;
+}
+
+// A format-0 MIDI file: four notes.
+std::vector<uint8_t> sample_midi() {
+    std::vector<uint8_t> track;
+    for (uint8_t note : {60, 64, 67, 72}) {
+        for (uint8_t b : {uint8_t{0x00}, uint8_t{0x90}, note, uint8_t{0x60}, uint8_t{0x60},
+                          uint8_t{0x80}, note, uint8_t{0x40}}) {
+            track.push_back(b);
+        }
+    }
+    for (uint8_t b : {0x00, 0xFF, 0x2F, 0x00}) {
+        track.push_back(b);
+    }
+    std::vector<uint8_t> v{'M', 'T', 'h', 'd',  0,   0,   0,   6,   0, 0,
+                           0,   1,   0,   0x60, 'M', 'T', 'r', 'k', 0, 0};
+    v.push_back(static_cast<uint8_t>(track.size() >> 8));
+    v.push_back(static_cast<uint8_t>(track.size()));
+    v.insert(v.end(), track.begin(), track.end());
+    return v;
+}
+
+class CliAgainstHandset : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/zemlo-cli-XXXXXX";
+        dir_ = ::mkdtemp(tmpl);
+        // Open to other users: one case runs the program as one.
+        fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+        store_ = dir_ / "store";
+        fs::create_directories(store_ / "pic");
+        fs::create_directories(store_ / "melody");
+        link_ = dir_ / "ttyHS";
+        bin_ = fs::read_symlink("/proc/self/exe").parent_path();
+    }
+
+    void TearDown() override {
+        if (sim_) {
+            sim_->stop();
+        }
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    void start() {
+        handsim::EmulatorOptions o;
+        o.link_path = link_.string();
+        o.store_dir = store_.string();
+        o.restart_quiet = 300ms;
+        sim_ = std::make_unique<handsim::Emulator>(o);
+        std::string error;
+        ASSERT_TRUE(sim_->start(&error)) << error;
+    }
+
+    // Runs zemlo-cli with the arguments (each quoted for the shell) in a private profile and
+    // work folder; prefix goes before the program (an environment or a user switch).
+    CliRun cli(const std::vector<std::string> &args, const std::string &prefix = "") {
+        std::string cmd =
+            "cd " + dir_.string() + " && env XDG_CONFIG_HOME=" + (dir_ / "config").string() +
+            " ZEMLO_WORK_DIR=" + (dir_ / "work").string() + " QT_QPA_PLATFORM=offscreen " + prefix +
+            " " + (bin_ / "zemlo-cli").string();
+        for (const auto &a : args) {
+            cmd += " '" + a + "'";
+        }
+        const fs::path out = dir_ / "stdout.txt";
+        const fs::path err = dir_ / "stderr.txt";
+        cmd += " >" + out.string() + " 2>" + err.string() + " </dev/null";
+        CliRun r;
+        const int raw = std::system(cmd.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = read_text(out);
+        r.err = read_text(err);
+        return r;
+    }
+
+    std::string device() const { return "--device=" + link_.string(); }
+
+    fs::path dir_, store_, link_, bin_;
+    std::unique_ptr<handsim::Emulator> sim_;
+};
+
+std::string show(const CliRun &r) {
+    return "status " + std::to_string(r.status) + "\nstdout:\n" + r.out + "\nstderr:\n" + r.err;
+}
+
+bool has(const std::string &text, const std::string &part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST_F(CliAgainstHandset, ListDownloadBothKindsAndListAgain) {
+    write_bytes(store_ / "pic" / "a.bmp", std::vector<uint8_t>(100, 1));
+    write_bytes(store_ / "melody" / "m.mid", std::vector<uint8_t>(513, 2));
+    write_bytes(dir_ / "sunset.bmp", sample_bitmap(40, 30));
+    write_bytes(dir_ / "tune.mid", sample_midi());
+    start();
+
+    CliRun r = cli(
+        {"--device", link_.string(), "--trace", (dir_ / "trace.txt").string(), "list", "--json"});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, "\"capacity\":432128,\"used\":1536,\"free\":430592")) << r.out;
+    EXPECT_TRUE(has(r.out,
+                    "\"pic\":{\"path\":\"a:\\\\pcdlw\\\\pic\",\"files\":[{\"name\":"
+                    "\"a.bmp\",\"size\":100,\"allocated\":512}]}"))
+        << r.out;
+    EXPECT_TRUE(has(r.out, "{\"name\":\"m.mid\",\"size\":513,\"allocated\":1024}")) << r.out;
+    EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << "one JSON document on one line";
+    EXPECT_GT(fs::file_size(dir_ / "trace.txt"), 0u);
+
+    // The picture, previewed and kept, named after the file; global options after the name.
+    r = cli({"download", (dir_ / "sunset.bmp").string(), "--preview", device()});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, "下载成功")) << show(r);
+    ASSERT_TRUE(fs::exists(store_ / "pic" / "sunset.bmp"));
+    EXPECT_EQ(fs::file_size(store_ / "pic" / "sunset.bmp"), 30748u);
+    EXPECT_TRUE(fs::exists(store_ / "view" / "pic" / "sunset.png"));
+
+    // The melody under another name, then one that is not kept.
+    r = cli({device(), "download", (dir_ / "tune.mid").string(), "--name", "Ring1"});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(fs::exists(store_ / "melody" / "Ring1.mid"));
+    r = cli({device(), "download", (dir_ / "tune.mid").string(), "--discard"});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, "未保存")) << show(r);
+    EXPECT_FALSE(fs::exists(store_ / "melody" / "tune.mid"));
+
+    r = cli({device(), "list"});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, "sunset.bmp")) << r.out;
+    EXPECT_TRUE(has(r.out, "Ring1.mid")) << r.out;
+    EXPECT_TRUE(has(r.out, "a:\\pcdlw\\melody (2)")) << r.out;
+
+    // A conversion failure is the operation's failure.
+    write_bytes(dir_ / "broken.bmp", {'B', 'M', 1, 2, 3});
+    r = cli({device(), "download", (dir_ / "broken.bmp").string()});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "转换图形文件失败")) << show(r);
+}
+
+TEST_F(CliAgainstHandset, RenameDeleteAndFormatWithTheHandsetsRefusals) {
+    write_bytes(store_ / "pic" / "abc.bmp", std::vector<uint8_t>(100, 1));
+    write_bytes(store_ / "melody" / "m.mid", std::vector<uint8_t>(600, 2));
+    start();
+
+    ASSERT_TRUE(sim_->control("in-use abc.bmp"));
+    CliRun r = cli({device(), "rename", "pic", "abc", "new"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "该文件正在被使用！")) << show(r);
+    ASSERT_TRUE(sim_->control("release abc.bmp"));
+
+    r = cli({device(), "rename", "pic", "abc.bmp", "new"});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, "重命名文件成功")) << show(r);
+    EXPECT_TRUE(fs::exists(store_ / "pic" / "new.bmp"));
+
+    r = cli({device(), "delete", "pic", "abc"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "abc.bmp: no such file")) << show(r);
+
+    r = cli({device(), "delete", "melody", "m.mid"});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, "删除文件成功")) << show(r);
+    EXPECT_FALSE(fs::exists(store_ / "melody" / "m.mid"));
+
+    ASSERT_TRUE(sim_->control("format refuse"));
+    r = cli({device(), "format", "--yes"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "格式化失败！")) << show(r);
+    ASSERT_TRUE(sim_->control("format ok"));
+    r = cli({device(), "format", "--yes"});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, "格式化成功")) << show(r);
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "new.bmp"));
+}
+
+TEST_F(CliAgainstHandset, UsageErrorsAreRefusedBeforeTheHandsetIsTouched) {
+    write_bytes(dir_ / "my_pic.bmp", sample_bitmap(4, 4));
+    write_bytes(dir_ / "verylongname.bmp", sample_bitmap(4, 4));
+    write_bytes(dir_ / "notes.txt", {'x'});
+    struct Case {
+        std::vector<std::string> args;
+        std::string says;
+    };
+    const std::vector<Case> cases = {
+        {{"download", (dir_ / "my_pic.bmp").string()}, "请输入字母和数字组成的文件名!"},
+        {{"download", (dir_ / "verylongname.bmp").string()}, "文件名太长!"},
+        {{"download", (dir_ / "my_pic.bmp").string(), "--name", "ok", "--effect", "zoom"},
+         "--effect must be fit or stretch"},
+        {{"download", (dir_ / "notes.txt").string()}, "give --type"},
+        {{"download", (dir_ / "absent.bmp").string()}, "no such file"},
+        {{"rename", "pic", "a", "b.c"}, "请输入字母和数字组成的文件名!"},
+        {{"delete", "video", "a"}, "pic or melody"},
+        {{"format"}, "--yes"},
+        {{"--device", "COM3", "list"}, "--device /dev/ttyS2"},
+        {{"--device", "COM4:", "list"}, "is a Windows port name"},
+        {{"--port", "0", "list"}, "--port takes a COM number"},
+        {{"list", "--bogus"}, "unknown option --bogus"},
+    };
+    for (const auto &c : cases) {
+        const CliRun r = cli(c.args);
+        EXPECT_EQ(r.status, 2) << c.args[0] << " " << c.args.back() << "\n" << show(r);
+        EXPECT_TRUE(has(r.err, c.says)) << c.says << "\n" << show(r);
+    }
+}
+
+TEST_F(CliAgainstHandset, PortThatCannotBeOpenedSaysWhyAndExitsThree) {
+    CliRun r = cli({"--device", (dir_ / "absent").string(), "list"});
+    EXPECT_EQ(r.status, 3) << show(r);
+    EXPECT_TRUE(has(r.err, "不能打开COM端口")) << show(r);
+    EXPECT_TRUE(has(r.err, "no such device " + (dir_ / "absent").string())) << show(r);
+
+    // A device the user may not open: the emulator's terminal, as an unprivileged user.
+    if (::geteuid() != 0 || ::access("/usr/bin/setpriv", X_OK) != 0) {
+        GTEST_SKIP() << "needs root to run the program as another user";
+    }
+    start();
+    r = cli({"--device", link_.string(), "list"},
+            "HOME=/nonexistent /usr/bin/setpriv --reuid=nobody --regid=nogroup --clear-groups");
+    EXPECT_EQ(r.status, 3) << show(r);
+    EXPECT_TRUE(has(r.err, "permission denied")) << show(r);
+    EXPECT_TRUE(has(r.err, "sudo usermod -aG")) << show(r);
+}
+
+TEST_F(CliAgainstHandset, ProbeFindsTheHandsetAmongOtherDevices) {
+    start();
+    // A terminal nobody answers on, and a mapped device that is missing.
+    const int silent = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(silent, 0);
+    ASSERT_EQ(::grantpt(silent), 0);
+    ASSERT_EQ(::unlockpt(silent), 0);
+    const std::string silent_path = ::ptsname(silent);
+    const std::string env = "HANDLINK_COM5=" + link_.string() + " HANDLINK_COM6=" + silent_path +
+                            " HANDLINK_COM7=" + (dir_ / "gone").string();
+    const CliRun r = cli({"ports", "--probe"}, env);
+    ::close(silent);
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, link_.string() + "  COM5")) << r.out;
+    EXPECT_TRUE(has(r.out, "handset found on " + link_.string())) << r.out;
+    EXPECT_TRUE(has(r.out, silent_path + "  COM6")) << r.out;
+    EXPECT_TRUE(has(r.out, "probe: no answer")) << r.out;
+    EXPECT_TRUE(has(r.out, "(missing)")) << r.out;
+    // Only the emulator answers.
+    EXPECT_EQ(r.out.find("handset found on"), r.out.rfind("handset found on")) << r.out;
+}
+
+}  // namespace
