@@ -1,5 +1,5 @@
 // zemlo-demo-samples DIR: draws the demo's sample picture and composes its sample melody, so the
-// demo needs no media from anywhere else. Writes DIR/sunrise.jpg and DIR/greeting.mid.
+// demo needs no media from anywhere else. Writes DIR/hills.jpg and DIR/greeting.mid.
 #include <QColor>
 #include <QGuiApplication>
 #include <QImage>
@@ -116,10 +116,10 @@ int main(int argc, char **argv) {
     }
     zemlo::media::ensure_picture_runtime();
     const std::string dir = argv[1];
-    if (!draw_picture(dir + "/sunrise.jpg") || !write_melody(dir + "/greeting.mid")) {
+    if (!draw_picture(dir + "/hills.jpg") || !write_melody(dir + "/greeting.mid")) {
         std::fprintf(stderr, "zemlo-demo-samples: cannot write into %s\n", dir.c_str());
         return 1;
     }
-    std::printf("%s/sunrise.jpg\n%s/greeting.mid\n", dir.c_str(), dir.c_str());
+    std::printf("%s/hills.jpg\n%s/greeting.mid\n", dir.c_str(), dir.c_str());
     return 0;
 }

@@ -32,6 +32,30 @@ constexpr uint16_t kExtraSteps = 5;  // the download's progress steps besides it
 // The listing arrives as a block transfer after the connect operation has ended.
 constexpr auto kListingTimeout = std::chrono::seconds(30);
 
+// Sends what is written on standard output to standard error while it lives.
+class StdoutToStderr {
+  public:
+    StdoutToStderr() {
+        std::fflush(stdout);
+        saved_ = ::dup(STDOUT_FILENO);
+        if (saved_ >= 0) {
+            ::dup2(STDERR_FILENO, STDOUT_FILENO);
+        }
+    }
+    ~StdoutToStderr() {
+        std::fflush(stdout);
+        if (saved_ >= 0) {
+            ::dup2(saved_, STDOUT_FILENO);
+            ::close(saved_);
+        }
+    }
+    StdoutToStderr(const StdoutToStderr &) = delete;
+    StdoutToStderr &operator=(const StdoutToStderr &) = delete;
+
+  private:
+    int saved_ = -1;
+};
+
 bool starts_with(const std::string &s, const char *prefix) {
     return s.rfind(prefix, 0) == 0;
 }
@@ -101,6 +125,8 @@ int HandsetSession::connect() {
                std::find(statuses_.begin(), statuses_.end(), kConnected) != statuses_.end();
     });
     lock.unlock();
+    // The report that ended the wait may still be printing on the window thread.
+    loop_.invoke([] {});
     if (!ended) {
         print_error(kConnectFailed);
         return kExitFailure;
@@ -191,7 +217,8 @@ app::BoxAnswer HandsetSession::message_box(const app::MessageBoxSpec &box) {
         return app::BoxAnswer::Ok;
     }
     const bool port = box.caption == kPortErrorCaption && starts_with(box.text, kPortErrorText);
-    print_error(box.text);
+    // For a port that will not open, the explanation below says more than the library's reason.
+    print_error(port ? std::string(kPortErrorText) : box.text);
     if (port) {
         std::vector<std::string> existing;
         for (const auto &d : list_serial_devices(profile_.port_devices(), process_environment())) {
@@ -301,7 +328,10 @@ bool HandsetSession::convert_picture(const std::string &out_path, const std::str
         return false;
     }
     media::PictureSelection selection(folders);
-    selection.set_effect(effect_);
+    selection.set_effect(effect_.load());
+    // The converter library writes its diagnostics on standard output, which belongs to the
+    // command's result here: they go to standard error instead while it runs.
+    const StdoutToStderr diverted;
     if (!selection.show_picture(QString::fromStdString(source))) {
         print_error(source + ": " + selection.last_error());
         return false;

@@ -3,6 +3,7 @@
 // command's flags, and what happened is kept so that the command can give its exit status.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -111,12 +112,12 @@ class HandsetSession : public app::UiPort, public app::MediaPort {
     uint32_t com_port_ = app::kDefaultComPort;
 
     // Set before an operation, read on the window thread while it runs.
-    bool preview_ = false;
-    bool keep_ = true;
-    bool echo_ = false;
-    media::DisplayEffect effect_ = media::DisplayEffect::Fit;
-    int32_t folder_ = app::kTypePicture;
-    int32_t selected_row_ = -1;
+    std::atomic<bool> preview_{false};
+    std::atomic<bool> keep_{true};
+    std::atomic<bool> echo_{false};
+    std::atomic<media::DisplayEffect> effect_{media::DisplayEffect::Fit};
+    std::atomic<int32_t> folder_{app::kTypePicture};
+    std::atomic<int32_t> selected_row_{-1};
 
     // Window thread writes, the command's thread reads.
     mutable std::mutex mutex_;

@@ -68,12 +68,12 @@ run() {
 
 "$bin/zemlo-demo-samples" "$demo/samples" >/dev/null
 run --device "$link" list
-run --device "$link" download "$demo/samples/sunrise.jpg" --preview
+run --device "$link" download "$demo/samples/hills.jpg" --preview
 run --device "$link" download "$demo/samples/greeting.mid" --name greeting
 run --device "$link" list
 
 echo
-png="$store/view/pic/sunrise.png"
+png="$store/view/pic/hills.png"
 if [ -f "$png" ]; then
     echo "== the handset now shows $png"
 else
