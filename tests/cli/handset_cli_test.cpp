@@ -240,6 +240,25 @@ TEST_F(CliAgainstHandset, RenameDeleteAndFormatWithTheHandsetsRefusals) {
     EXPECT_FALSE(fs::exists(store_ / "pic" / "new.bmp"));
 }
 
+TEST_F(CliAgainstHandset, HandsetEventsAndSilenceAreFailures) {
+    write_bytes(dir_ / "wide.bmp", sample_bitmap(64, 48));
+    start();
+    // A call comes in during the transfer: the download stops and nothing is stored.
+    ASSERT_TRUE(sim_->control("event 1 after 5"));
+    CliRun r = cli({device(), "download", (dir_ / "wide.bmp").string(), "--effect", "stretch"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "手机来电，中断操作！")) << show(r);
+    EXPECT_FALSE(has(r.out, "下载成功")) << show(r);
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "wide.bmp"));
+
+    // A handset that does not answer the handshake.
+    ASSERT_TRUE(sim_->control("silent handshake"));
+    r = cli({device(), "list", "--json"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "手机通信错误！")) << show(r);
+    EXPECT_TRUE(r.out.empty()) << show(r);
+}
+
 TEST_F(CliAgainstHandset, UsageErrorsAreRefusedBeforeTheHandsetIsTouched) {
     write_bytes(dir_ / "my_pic.bmp", sample_bitmap(4, 4));
     write_bytes(dir_ / "verylongname.bmp", sample_bitmap(4, 4));
