@@ -1,0 +1,124 @@
+// The desktop program's helpers that need no handset: layout arithmetic, list keys, the play
+// time, the icon cache and the folder scan.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <algorithm>
+#include <filesystem>
+
+#include "dialog_units.h"
+#include "file_icon_cache.h"
+#include "file_list_view.h"
+#include "folder_scan.h"
+#include "offscreen_app.h"
+#include "play_time.h"
+#include "port_dialog.h"
+
+namespace zemlo::shell {
+namespace {
+
+TEST(DialogUnits, ConvertWithTheFontsBaseUnitsRoundingHalvesUp) {
+    const BaseUnits base{6, 12};
+    EXPECT_EQ(du_x(base, 471), 707);  // 706.5
+    EXPECT_EQ(du_y(base, 331), 497);  // 496.5
+    EXPECT_EQ(du_rect(base, 3, 209, 151, 105), QRect(5, 314, 227, 158));
+    EXPECT_EQ(du_x(base, 0), 0);
+    test::ensureApp();
+    const BaseUnits real = base_units(dialog_font());
+    EXPECT_GT(real.width, 0);
+    EXPECT_GT(real.height, real.width);
+}
+
+TEST(FileList, ArrowKeysChooseTheNeighbourOrNothingAtTheEnds) {
+    EXPECT_EQ(arrow_target(-1, +1, 3), 0);  // Down with nothing selected: the first row
+    EXPECT_EQ(arrow_target(-1, -1, 3), -1);
+    EXPECT_EQ(arrow_target(0, -1, 3), -1);  // Up on the first row
+    EXPECT_EQ(arrow_target(2, +1, 3), -1);  // Down on the last row
+    EXPECT_EQ(arrow_target(1, -1, 3), 0);
+    EXPECT_EQ(arrow_target(1, +1, 3), 2);
+    EXPECT_EQ(arrow_target(-1, +1, 0), -1);
+}
+
+TEST(PlayTime, ShowsTheWholeLengthRoundedAndNeverDividesByZero) {
+    EXPECT_EQ(play_time_text(61500), "播放时间 01:02");
+    EXPECT_EQ(play_time_text(61499), "播放时间 01:01");
+    EXPECT_EQ(play_time_text(0), "播放时间 00:00");
+    EXPECT_EQ(play_percent(0, 0), 0);
+    EXPECT_EQ(play_percent(500, 0), 0);
+    EXPECT_EQ(play_percent(30749, 61500), 49);  // truncated
+    EXPECT_EQ(play_percent(61500, 61500), 100);
+    EXPECT_EQ(play_percent(70000, 61500), 100);
+    EXPECT_EQ(play_percent(4000000000u, 4100000000u), 97);  // no overflow
+}
+
+TEST(FileIconCache, KeysAreLowerCasedAndGrowByOnePerNewName) {
+    test::ensureApp();
+    FileIconCache cache;
+    EXPECT_EQ(cache.size(), 2);
+    EXPECT_EQ(cache.image_index(QStringLiteral("*")), FileIconCache::kDocumentIndex);
+    EXPECT_EQ(cache.image_index(QStringLiteral(".")), FileIconCache::kFolderIndex);
+    EXPECT_EQ(cache.add_resource_icon(173, QStringLiteral("***")), 2);
+    const int upper = cache.image_index(QStringLiteral("A.BMP"));
+    EXPECT_EQ(upper, 3);
+    EXPECT_EQ(cache.image_index(QStringLiteral("a.bmp")), upper);
+    EXPECT_EQ(cache.image_index(QStringLiteral("b.bmp")), 4);
+    EXPECT_EQ(cache.size(), 5);
+    EXPECT_FALSE(cache.icon(upper).isNull());
+    EXPECT_FALSE(cache.icon(99).isNull());  // out of range: the document icon
+    cache.reset();
+    EXPECT_EQ(cache.size(), 2);
+}
+
+TEST(FolderScan, ListsVisibleFoldersSortedWithTheirExpandHint) {
+    char tmpl[] = "/tmp/zemlo-scan-XXXXXX";
+    const std::filesystem::path dir = ::mkdtemp(tmpl);
+    for (const char *sub : {"b", "A", ".hidden", "c/d", "Ab"}) {
+        std::filesystem::create_directories(dir / sub);
+    }
+    QFile(QString::fromStdString((dir / "file.txt").string())).open(QIODevice::WriteOnly);
+    std::filesystem::create_directory_symlink(dir / "c", dir / "link");
+    const auto nodes = subfolders(QString::fromStdString(dir.string()));
+    QStringList names;
+    for (const auto &n : nodes) {
+        names << n.name;
+    }
+    EXPECT_EQ(names, (QStringList() << "A"
+                                    << "Ab"
+                                    << "b"
+                                    << "c"
+                                    << "link"));
+    EXPECT_FALSE(nodes[0].has_subfolders);
+    EXPECT_TRUE(nodes[3].has_subfolders);
+    EXPECT_EQ(nodes[3].path, QString::fromStdString((dir / "c").string()));
+    EXPECT_TRUE(subfolders(QString::fromStdString((dir / "missing").string())).empty());
+    std::filesystem::remove_all(dir);
+
+    const auto places = top_level_places();
+    ASSERT_FALSE(places.empty());
+    EXPECT_EQ(places[0].path, QDir::homePath());
+    EXPECT_TRUE(std::any_of(places.begin(), places.end(),
+                            [](const FolderNode &n) { return n.path == QStringLiteral("/"); }));
+}
+
+TEST(PortDialog, ShowsEachPortsDeviceAndGivesBackTheChoice) {
+    test::ensureApp();
+    EXPECT_EQ(default_port_device(3), QStringLiteral("/dev/ttyS2"));
+    const BaseUnits base{6, 12};
+    PortDialog dialog(base, 3, {{5, "/dev/ttyUSB1"}}, {QStringLiteral("/dev/ttyACM0")}, nullptr);
+    EXPECT_EQ(dialog.port_box()->count(), 11);
+    EXPECT_EQ(dialog.port_box()->currentText(), QStringLiteral("COM3"));
+    EXPECT_EQ(dialog.chosen_port(), 3u);
+    EXPECT_EQ(dialog.chosen_device(), "");  // the default device
+    EXPECT_TRUE(dialog.device_box()->currentText().startsWith(QStringLiteral("/dev/ttyS2")));
+    dialog.port_box()->setCurrentIndex(4);  // COM5 shows its mapping, even if not detected now
+    EXPECT_EQ(dialog.chosen_device(), "/dev/ttyUSB1");
+    dialog.device_box()->setCurrentText(QStringLiteral("/dev/ttyACM0"));
+    EXPECT_EQ(dialog.chosen_port(), 5u);
+    EXPECT_EQ(dialog.chosen_device(), "/dev/ttyACM0");
+}
+
+}  // namespace
+}  // namespace zemlo::shell

@@ -1,0 +1,426 @@
+// The desktop program as a person uses it: the main window, offscreen, driven by clicks and keys,
+// with the real libhandlink.so talking over a pseudo-terminal to the handset emulator. Message
+// boxes and dialogs are answered by the test.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "about_dialog.h"
+#include "file_list_view.h"
+#include "frame_animation_static.h"
+#include "handsim/emulator.h"
+#include "icon_button.h"
+#include "in_place_editor.h"
+#include "link_state_icon.h"
+#include "main_window.h"
+#include "melody_panel.h"
+#include "offscreen_app.h"
+#include "picture_panel.h"
+#include "port_dialog.h"
+#include "profile.h"
+#include "shaded_slider.h"
+#include "wait_window.h"
+
+namespace zemlo::shell {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using app::BoxAnswer;
+
+constexpr int kWaitMs = 20000;
+constexpr uintmax_t kHandsetPictureBytes = 30748;
+
+std::string program_dir() {
+    return fs::read_symlink("/proc/self/exe").parent_path().string();
+}
+
+// A MIDI file of one half-second note.
+void write_midi(const fs::path &p) {
+    const unsigned char bytes[] = {'M',  'T',  'h',  'd',  0,    0,   0, 6,    0,    0,  0, 1,
+                                   0,    0x60, 'M',  'T',  'r',  'k', 0, 0,    0,    12, 0, 0x90,
+                                   0x3c, 0x40, 0x60, 0x80, 0x3c, 0,   0, 0xff, 0x2f, 0};
+    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char *>(bytes), sizeof bytes);
+}
+
+class WindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::ensureApp();
+        char tmpl[] = "/tmp/zemlo-shell-XXXXXX";
+        dir_ = ::mkdtemp(tmpl);
+        ::setenv("ZEMLO_WORK_DIR", (dir_ / "work").c_str(), 1);
+        ::setenv("ZEMLO_AUDIO_WAV", (dir_ / "played.wav").c_str(), 1);
+        // The PC tree's first place is home: the test's files are there.
+        home_ = dir_ / "home";
+        fs::create_directories(home_);
+        ::setenv("HOME", home_.c_str(), 1);
+        QImage picture(150, 100, QImage::Format_RGB32);
+        picture.fill(QColor(200, 40, 40));
+        ASSERT_TRUE(picture.save(QString::fromStdString((home_ / "photo.bmp").string())));
+        write_midi(home_ / "tune.mid");
+        std::ofstream(home_ / "notes.txt") << "not a picture";
+        store_ = dir_ / "store";
+        fs::create_directories(store_ / "pic");
+        fs::create_directories(store_ / "melody");
+    }
+
+    void TearDown() override {
+        window_.reset();
+        if (sim_) {
+            sim_->stop();
+        }
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    void start_handset() {
+        handsim::EmulatorOptions o;
+        o.link_path = (dir_ / "ttyHS").string();
+        o.store_dir = store_.string();
+        o.restart_quiet = 300ms;
+        sim_ = std::make_unique<handsim::Emulator>(o);
+        std::string error;
+        ASSERT_TRUE(sim_->start(&error)) << error;
+        profile_.set_port_device(3, o.link_path);
+    }
+
+    void open_window(const std::string &module_dir = program_dir()) {
+        WindowHooks hooks;
+        hooks.box = [this](const app::MessageBoxSpec &box, QWidget *) {
+            boxes_.push_back(box.caption + " " + box.text);
+            if (box.buttons == app::BoxButtons::OkCancel && !answers_.empty()) {
+                const BoxAnswer a = answers_.front();
+                answers_.pop_front();
+                return a;
+            }
+            return BoxAnswer::Ok;
+        };
+        hooks.run_dialog = [this](QDialog &d) { return dialog_script_ ? dialog_script_(d) : 0; };
+        hooks.open_url = [this](const QUrl &url) { opened_.push_back(url); };
+        window_ = std::make_unique<MainWindow>(profile_, module_dir, hooks);
+        loaded_ = window_->initialise();
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        window_->core().set_format_restart_wait(100ms);
+    }
+
+    MainWindow &w() { return *window_; }
+
+    void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+    void click_row(FileListView *list, const QString &name) {
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            if (list->topLevelItem(row)->text(0) == name) {
+                const QRect r = list->row_name_rect(row);
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+                return;
+            }
+        }
+        ADD_FAILURE() << "no row " << name.toStdString();
+    }
+
+    QStringList rows(FileListView *list) const {
+        QStringList out;
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            out << list->topLevelItem(row)->text(0);
+        }
+        return out;
+    }
+
+    std::string buttons() const {
+        std::string s;
+        for (QWidget *b :
+             {window_->connect_button(), window_->download_button(), window_->rename_button(),
+              window_->delete_button(), window_->disconnect_button()}) {
+            s += b->isEnabled() ? '1' : '0';
+        }
+        return s;
+    }
+
+    bool saw_box(const std::string &line) const {
+        return std::find(boxes_.begin(), boxes_.end(), line) != boxes_.end();
+    }
+
+    bool idle() {
+        return QTest::qWaitFor([&] { return !w().core().busy(); }, kWaitMs);
+    }
+
+    void connect_handset() {
+        click(w().connect_button());
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return w().status_line()->text() == QStringLiteral("连接手机成功"); }, kWaitMs))
+            << w().status_line()->text().toStdString();
+        ASSERT_TRUE(idle());
+    }
+
+    // Chooses photo.bmp, lets the panel draw it, and types the download name.
+    void choose_photo(const QString &name) {
+        click_row(w().pc_list(), QStringLiteral("photo.bmp"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w().picture_panel()->captured(); }, kWaitMs));
+        w().name_box()->clear();
+        QTest::keyClicks(w().name_box(), name);
+    }
+
+    fs::path dir_, home_, store_;
+    app::MemoryProfile profile_;
+    std::unique_ptr<handsim::Emulator> sim_;
+    std::unique_ptr<MainWindow> window_;
+    bool loaded_ = false;
+    std::vector<std::string> boxes_;
+    std::deque<BoxAnswer> answers_;
+    std::function<int(QDialog &)> dialog_script_;
+    std::vector<QUrl> opened_;
+};
+
+TEST_F(WindowTest, StartsUsableWithoutTheDeviceLibrary) {
+    open_window((dir_ / "empty").string());
+    EXPECT_FALSE(loaded_);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0], "确认 加载libhandlink.so文件错误!");
+    EXPECT_EQ(w().link_icon()->text(), QStringLiteral("   COM3未连接"));
+    EXPECT_EQ(buttons(), "10000");
+    // Browsing still works, and neither Return nor Escape closes the window.
+    EXPECT_EQ(rows(w().pc_list()), QStringList() << "photo.bmp");
+    QTest::keyClick(window_.get(), Qt::Key_Escape);
+    QTest::keyClick(window_.get(), Qt::Key_Return);
+    EXPECT_TRUE(w().isVisible());
+    // Connecting then fails with a message, not a hang.
+    click(w().connect_button());
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(buttons(), "10000");
+}
+
+TEST_F(WindowTest, FileTypeSwapsPanelsListsAndExtension) {
+    open_window();
+    EXPECT_EQ(w().file_type_box()->currentText(), QStringLiteral("图像文件"));
+    EXPECT_TRUE(w().picture_panel()->isVisible());
+    EXPECT_FALSE(w().melody_panel()->isVisible());
+    EXPECT_EQ(w().extension_label()->text(), QStringLiteral(".bmp"));
+    click_row(w().pc_list(), QStringLiteral("photo.bmp"));
+    EXPECT_EQ(w().pc_file_label()->text(), QStringLiteral("photo.bmp"));
+
+    w().file_type_box()->setCurrentIndex(1);
+    EXPECT_FALSE(w().picture_panel()->isVisible());
+    EXPECT_TRUE(w().melody_panel()->isVisible());
+    EXPECT_EQ(w().melody_panel()->geometry(), w().picture_panel()->geometry());
+    EXPECT_EQ(w().extension_label()->text(), QStringLiteral(".mid"));
+    EXPECT_EQ(rows(w().pc_list()), QStringList() << "tune.mid");
+    EXPECT_TRUE(w().pc_file_label()->text().isEmpty());
+    EXPECT_TRUE(w().core().selected_pc_file().empty());
+    EXPECT_EQ(w().core().download_folder(), "a:\\pcdlw\\melody");
+}
+
+TEST_F(WindowTest, ChoosingFilesAndTheDownloadNameRule) {
+    open_window();
+    // Down with no row selected chooses the first row; Up on it chooses nothing new.
+    w().pc_list()->setFocus();
+    QTest::keyClick(w().pc_list(), Qt::Key_Down);
+    EXPECT_EQ(w().pc_file_label()->text(), QStringLiteral("photo.bmp"));
+    QTest::keyClick(w().pc_list(), Qt::Key_Up);
+    EXPECT_EQ(w().core().selected_pc_file(), (home_ / "photo.bmp").string());
+    // Choosing briefly disables the buttons and gives them back for the state (not connected).
+    EXPECT_EQ(buttons(), "10000");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w().picture_panel()->captured(); }, kWaitMs));
+    EXPECT_TRUE(fs::exists(dir_ / "work" / "tmp.bmp"));
+    // Changing the effect makes the next drawing write the capture again.
+    w().picture_panel()->effect_box()->setCurrentIndex(1);
+    EXPECT_FALSE(w().picture_panel()->captured());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w().picture_panel()->captured(); }, kWaitMs));
+
+    // Letters and digits only, at most eight: a bad name is refused and corrected in the box.
+    QTest::keyClicks(w().name_box(), QStringLiteral("ab"));
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(w().core().download_name(), "ab");
+    QTest::keyClicks(w().name_box(), QStringLiteral("-"));
+    EXPECT_TRUE(saw_box("确认 请输入字母和数字组成的文件名!"));
+    EXPECT_EQ(w().name_box()->text(), QStringLiteral("ab"));
+    boxes_.clear();
+    QTest::keyClicks(w().name_box(), QStringLiteral("1234567"));
+    EXPECT_TRUE(saw_box("确认 文件名太长!"));
+    EXPECT_EQ(w().name_box()->text().size(), 8);
+    EXPECT_EQ(w().core().download_name(), w().name_box()->text().toStdString());
+}
+
+TEST_F(WindowTest, PictureDownloadClickedThroughThenRenamedInPlace) {
+    start_handset();
+    open_window();
+    EXPECT_EQ(w().link_icon()->text(), QStringLiteral("   COM3未连接"));
+    connect_handset();
+    EXPECT_EQ(buttons(), "11111");
+    EXPECT_EQ(w().link_icon()->text(), QStringLiteral("   COM3已连接"));
+    EXPECT_FALSE(w().wait_window()->isVisible());
+
+    choose_photo(QStringLiteral("abc"));
+    answers_ = {BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
+    click(w().download_button());
+    ASSERT_TRUE(idle());
+    const std::string source = (home_ / "photo.bmp").string();
+    EXPECT_TRUE(
+        saw_box("确认 你确定要下载文件\"" + source + "\"到\"abc.bmp\"吗?(若有同名文件则覆盖)"));
+    EXPECT_EQ(w().status_line()->text().toStdString(), "文件\"" + source + "\"下载成功");
+    ASSERT_TRUE(fs::exists(store_ / "pic" / "abc.bmp"));
+    EXPECT_EQ(fs::file_size(store_ / "pic" / "abc.bmp"), kHandsetPictureBytes);
+    EXPECT_EQ(rows(w().handset_list()), QStringList() << "abc.bmp");
+    EXPECT_FALSE(w().wait_window()->isVisible());
+    EXPECT_EQ(buttons(), "11111");
+
+    // Clicking the handset row proposes its name; rename edits the row in place.
+    w().name_box()->clear();
+    click_row(w().handset_list(), QStringLiteral("abc.bmp"));
+    EXPECT_EQ(w().name_box()->text(), QStringLiteral("abc"));
+    click(w().rename_button());
+    InPlaceEditor *editor = w().rename_editor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), QStringLiteral("abc"));
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("xyz"));
+    answers_ = {BoxAnswer::Ok};
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_TRUE(saw_box("确认 你确定要将\"abc.bmp\"改为\"xyz.bmp\"吗？"));
+    ASSERT_TRUE(idle());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(store_ / "pic" / "xyz.bmp"); }, kWaitMs));
+    EXPECT_EQ(rows(w().handset_list()), QStringList() << "xyz.bmp");
+
+    // Escape in the editor changes nothing.
+    w().handset_list()->select_row(0);
+    click(w().rename_button());
+    ASSERT_NE(w().rename_editor(), nullptr);
+    boxes_.clear();
+    QTest::keyClick(w().rename_editor(), Qt::Key_Escape);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(rows(w().handset_list()), QStringList() << "xyz.bmp");
+}
+
+TEST_F(WindowTest, HandsetEventStopsTheDownload) {
+    start_handset();
+    open_window();
+    connect_handset();
+    choose_photo(QStringLiteral("big"));
+    ASSERT_TRUE(sim_->control("event 1 after 5"));
+    answers_ = {BoxAnswer::Ok};
+    click(w().download_button());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return saw_box("确认 手机来电，中断操作！"); }, kWaitMs));
+    ASSERT_TRUE(idle());
+    QTest::qWait(100);
+    EXPECT_EQ(buttons(), "10000");
+    EXPECT_EQ(w().link_icon()->text(), QStringLiteral("   COM3未连接"));
+    EXPECT_FALSE(w().wait_window()->isVisible());
+    EXPECT_EQ(w().handset_list()->topLevelItemCount(), 0);
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "big.bmp"));
+}
+
+TEST_F(WindowTest, CancelInTheWaitWindowStopsTheDownloadButNotEnterOrEscape) {
+    start_handset();
+    open_window();
+    connect_handset();
+    choose_photo(QStringLiteral("slow"));
+    ASSERT_TRUE(sim_->control("delay 150"));
+    answers_ = {BoxAnswer::Ok};
+    click(w().download_button());
+    WaitWindow *wait = w().wait_window();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return wait->isVisible() && wait->text_label()->text().contains("第2个"); },
+        kWaitMs));
+    EXPECT_GT(wait->progress_bar()->value(), 0);
+    EXPECT_TRUE(wait->animation() != nullptr);
+    QTest::keyClick(wait, Qt::Key_Escape);
+    QTest::keyClick(wait, Qt::Key_Return);
+    EXPECT_TRUE(wait->isVisible());
+    EXPECT_FALSE(w().values().cancel.load());
+
+    click(wait->cancel_button());
+    EXPECT_FALSE(wait->isVisible());
+    EXPECT_TRUE(w().values().cancel.load());
+    ASSERT_TRUE(idle());
+    QTest::qWait(100);
+    EXPECT_FALSE(wait->isVisible());  // later reports do not bring it back
+    EXPECT_EQ(buttons(), "11111");
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "slow.bmp"));
+}
+
+TEST_F(WindowTest, MenuCommandsAndThePortDialogSave) {
+    open_window();
+    // The port dialog: COM5 mapped to a device of the user's choice, saved in the profile.
+    dialog_script_ = [](QDialog &d) {
+        auto *port = dynamic_cast<PortDialog *>(&d);
+        if (port == nullptr) {
+            return 0;
+        }
+        port->port_box()->setCurrentIndex(4);
+        port->device_box()->setCurrentText(QStringLiteral("/dev/ttyUSB7"));
+        return static_cast<int>(QDialog::Accepted);
+    };
+    w().settings_action()->trigger();
+    EXPECT_EQ(profile_.com_port(), 5u);
+    EXPECT_EQ(profile_.port_devices()[5], "/dev/ttyUSB7");
+    EXPECT_EQ(w().link_icon()->text(), QStringLiteral("   COM5未连接"));
+    // Cancel changes nothing.
+    dialog_script_ = [](QDialog &d) {
+        if (auto *port = dynamic_cast<PortDialog *>(&d)) {
+            port->port_box()->setCurrentIndex(0);
+        }
+        return static_cast<int>(QDialog::Rejected);
+    };
+    w().settings_action()->trigger();
+    EXPECT_EQ(profile_.com_port(), 5u);
+
+    bool about_shown = false;
+    dialog_script_ = [&](QDialog &d) {
+        about_shown =
+            dynamic_cast<AboutDialog *>(&d) != nullptr && d.windowTitle() == QStringLiteral("关于");
+        return static_cast<int>(QDialog::Accepted);
+    };
+    w().about_action()->trigger();
+    EXPECT_TRUE(about_shown);
+    w().help_action()->trigger();
+    ASSERT_EQ(opened_.size(), 1u);
+    EXPECT_TRUE(opened_[0].toLocalFile().endsWith(QStringLiteral("/dwnHelp.html")));
+    EXPECT_TRUE(fs::exists(opened_[0].toLocalFile().toStdString()));
+}
+
+TEST_F(WindowTest, MelodyPanelPlaysHoldsTheButtonsAndReportsBadFiles) {
+    open_window();
+    w().file_type_box()->setCurrentIndex(1);
+    MelodyPanel *panel = w().melody_panel();
+    // Nothing chosen: play does nothing.
+    click(panel->play_button());
+    EXPECT_FALSE(panel->playing());
+    EXPECT_TRUE(boxes_.empty());
+
+    click_row(w().pc_list(), QStringLiteral("tune.mid"));
+    click(panel->play_button());
+    ASSERT_TRUE(panel->playing());
+    EXPECT_EQ(buttons(), "00000");
+    EXPECT_FALSE(panel->play_button()->isEnabled());
+    panel->tick();  // the melody was rendered at once: the tick finds its end
+    EXPECT_FALSE(panel->playing());
+    EXPECT_EQ(panel->time_label()->text(), QStringLiteral("播放时间 00:01"));
+    EXPECT_EQ(panel->slider()->value(), 0);
+    EXPECT_TRUE(panel->play_button()->isEnabled());
+    EXPECT_EQ(buttons(), "10000");
+
+    // A file that is not MIDI: the player's reason in an "MCI Error" box, nothing plays.
+    std::ofstream(home_ / "fake.mid") << "not midi at all";
+    w().melody_panel()->set_melody_source((home_ / "fake.mid").string());
+    click(panel->play_button());
+    EXPECT_FALSE(panel->playing());
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].rfind("MCI Error ", 0), 0u);
+    EXPECT_GT(boxes_[0].size(), std::string("MCI Error ").size());
+}
+
+}  // namespace
+}  // namespace zemlo::shell
