@@ -109,6 +109,17 @@ int HandsetSession::open(const GlobalOptions &options) {
     if (!loaded) {
         return kExitFailure;
     }
+    interrupt_ = std::make_unique<InterruptWatch>([this] {
+        loop_.post([this] {
+            print_error("interrupted");
+            core_->wait_cancel();
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                failures_.push_back("interrupted");
+            }
+            cv_.notify_all();
+        });
+    });
     if (!traced) {
         print_error("cannot write the trace file " + *options.trace);
         return kExitFailure;
@@ -145,6 +156,7 @@ void HandsetSession::read(const std::function<void(const app::MainCore &)> &read
 }
 
 int HandsetSession::close(int status) {
+    interrupt_.reset();
     if (!core_) {
         return status;
     }

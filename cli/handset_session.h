@@ -15,6 +15,7 @@
 
 #include "event_loop_thread.h"
 #include "global_options.h"
+#include "interrupt_watch.h"
 #include "main_core.h"
 #include "picture_geometry.h"
 #include "profile.h"
@@ -131,6 +132,9 @@ class HandsetSession : public app::UiPort, public app::MediaPort {
     bool terminal_ = false;
     TransferProgress transfer_;
     std::chrono::steady_clock::time_point transfer_start_;
+
+    // Last, so that it stops before anything it may post to is gone.
+    std::unique_ptr<InterruptWatch> interrupt_;
 };
 
 }  // namespace zemlo::cli
