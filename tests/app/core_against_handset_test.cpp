@@ -266,6 +266,14 @@ TEST_F(CoreAgainstHandset, MelodyLimitsAndTheSixBytePrefix) {
     run([](MainCore &c) { c.download_command(); });
     EXPECT_TRUE(ui_.saw("box 确认 error 所选择的MIDI文件格式转换后大于50K!"));
 
+    // Exactly 50 KiB is still a melody the handset takes.
+    ui_.set_converted(pattern(51200, 4));
+    on_window([&] { core_->download_name_changed("long"); });
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Cancel});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_TRUE(ui_.saw("report 0 0 正在发送第100个数据包...")) << dump();
+    EXPECT_TRUE(ui_.saw("report 0 0 清除数据..."));
+
     ui_.set_converted({}, /*ok=*/false);
     ui_.answer({BoxAnswer::Ok});
     run([](MainCore &c) { c.download_command(); });
@@ -321,6 +329,40 @@ TEST_F(CoreAgainstHandset, HandsetEventStopsTheDownloadAtOnce) {
     // The next connect works.
     ui_.clear_log();
     connect();
+}
+
+TEST_F(CoreAgainstHandset, LostPacketIsRetriedAndRefusedPacketDropsTheConnection) {
+    start();
+    connect();
+    ui_.set_converted(pattern(3000));
+    choose_pc_file("photo.jpg", 0, "lossy");
+    // The third packet's first frame goes unanswered: the second try gets through.
+    ui_.on_report([this](const std::string &text) {
+        if (text == "正在发送第3个数据包...") {
+            sim_->control("drop-ack 1");
+        }
+    });
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Ok});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_TRUE(ui_.saw("status 文件\"" + (pc_ / "photo.jpg").string() + "\"下载成功")) << dump();
+    EXPECT_EQ(read_file(store_ / "pic" / "lossy.bmp"), pattern(3000));
+
+    // The second packet is refused every time: three tries, then the connection is dropped.
+    ui_.clear_log();
+    ui_.on_report([this](const std::string &text) {
+        if (text == "正在发送第2个数据包...") {
+            sim_->control("nak-every 1");
+        }
+    });
+    ui_.answer({BoxAnswer::Ok});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_TRUE(ui_.saw("box 确认 error 发送第2个数据包错误")) << dump();
+    EXPECT_FALSE(ui_.saw("report 0 0 正在发送第3个数据包..."));
+    EXPECT_FALSE(values_.connected.load());
+    EXPECT_EQ(ui_.lines("link").back(), "link    COM3未连接");
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
+    EXPECT_TRUE(ui_.rows().empty());
+    ui_.on_report(nullptr);
 }
 
 TEST_F(CoreAgainstHandset, CancelSendsTheAbortNotice) {

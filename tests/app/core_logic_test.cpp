@@ -2,6 +2,7 @@
 // file filter, the button rules and the wait window's progress protocol.
 #include <gtest/gtest.h>
 
+#include "block_receiver.h"
 #include "connection_state.h"
 #include "file_name_rule.h"
 #include "handset_file_table.h"
@@ -30,6 +31,85 @@ TEST(ListingParser, SkipsOtherFoldersAndKeepsTheDirectoryAcrossListings) {
     auto entries = parser.parse("z.mid^10;");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].type, kTypeMelody);
+}
+
+// A block transfer packet as the handset sends it: kind, checksum, sequence, length, data.
+std::vector<uint8_t> packet(uint16_t sequence, std::vector<uint8_t> data, uint16_t length) {
+    std::vector<uint8_t> p(520, 0);
+    p[0] = 1;
+    p[4] = static_cast<uint8_t>(sequence);
+    p[5] = static_cast<uint8_t>(sequence >> 8);
+    p[6] = static_cast<uint8_t>(length);
+    p[7] = static_cast<uint8_t>(length >> 8);
+    std::copy(data.begin(), data.end(), p.begin() + 8);
+    return p;
+}
+
+std::vector<uint8_t> storage_block(uint8_t mantissa, uint8_t exponent, uint32_t total,
+                                   uint32_t free_units) {
+    std::vector<uint8_t> b(512, 0);
+    b[2] = mantissa;
+    b[3] = exponent;
+    for (int i = 0; i < 4; ++i) {
+        b[4 + i] = static_cast<uint8_t>(total >> (24 - 8 * i));
+        b[8 + i] = static_cast<uint8_t>(free_units >> (24 - 8 * i));
+    }
+    return b;
+}
+
+ListingResult transfer(const std::vector<uint8_t> &storage, const std::string &listing) {
+    BlockReceiver rx;
+    using O = BlockReceiver::Outcome;
+    auto start = packet(0, {0x00, 0x00, 0x00, 0x02}, 512);
+    EXPECT_EQ(rx.accept(start.data(), start.size()), O::Acknowledge);
+    auto first = packet(1, storage, 512);
+    EXPECT_EQ(rx.accept(first.data(), first.size()), O::Acknowledge);
+    auto second = packet(2, std::vector<uint8_t>(listing.begin(), listing.end()),
+                         static_cast<uint16_t>(listing.size()));
+    EXPECT_EQ(rx.accept(second.data(), second.size()), O::Acknowledge);
+    auto end = packet(0, {0xFF}, 512);
+    EXPECT_EQ(rx.accept(end.data(), end.size()), O::Complete);
+    return read_listing(rx.data());
+}
+
+TEST(BlockReceiver, AssemblesTheStorageDescriptionAndListing) {
+    const std::string text = "a:\\pcdlw\\pic\\a.bmp^100;%";
+    ListingResult r = transfer(storage_block(2, 0, 1024, 800), text);  // unit 2 << 8 = 512
+    EXPECT_TRUE(r.accepted);
+    EXPECT_EQ(r.capacity, 432128);
+    EXPECT_EQ(r.free_space, 317440);
+    EXPECT_EQ(r.text, text);
+}
+
+TEST(BlockReceiver, RejectsOutOfRangeStorageAndShortListings) {
+    const std::string text = "a:\\pcdlw\\pic\\a.bmp^100;%";
+    EXPECT_FALSE(transfer(storage_block(2, 0, 1025, 0), text).storage_ok);  // above 512 KiB
+    EXPECT_FALSE(transfer(storage_block(0, 0, 1024, 0), text).storage_ok);  // unit size 0
+    ListingResult short_text = transfer(storage_block(2, 0, 1024, 800), "pic\\a^1;");
+    EXPECT_TRUE(short_text.storage_ok);
+    EXPECT_FALSE(short_text.accepted);
+}
+
+TEST(BlockReceiver, BoundsEveryCountTheHandsetSends) {
+    BlockReceiver rx;
+    using O = BlockReceiver::Outcome;
+    auto orphan = packet(1, {1, 2, 3}, 3);
+    EXPECT_EQ(rx.accept(orphan.data(), orphan.size()), O::Ignored);  // no transfer yet
+    auto huge = packet(0, {0x00, 0x00, 0xFF, 0xFF}, 512);
+    EXPECT_EQ(rx.accept(huge.data(), huge.size()), O::Refused);
+    EXPECT_FALSE(rx.receiving());
+    auto start = packet(0, {0x00, 0x00, 0x00, 0x01}, 512);
+    rx.accept(start.data(), start.size());
+    // Out of range sequences and lengths are answered but not stored; the NUL stays inside.
+    auto beyond = packet(5, {9}, 1);
+    auto too_long = packet(1, {9}, 600);
+    EXPECT_EQ(rx.accept(beyond.data(), beyond.size()), O::Acknowledge);
+    EXPECT_EQ(rx.accept(too_long.data(), too_long.size()), O::Acknowledge);
+    auto end = packet(0, {0xFF}, 512);
+    EXPECT_EQ(rx.accept(end.data(), end.size()), O::Complete);
+    EXPECT_EQ(rx.data().size(), 513u);
+    EXPECT_EQ(rx.data()[0], 0);
+    EXPECT_EQ(rx.accept(start.data(), 100), O::Ignored);  // a short body is not a packet
 }
 
 TEST(HandsetFileTable, RowsShowAllocationSizesForTheChosenFolder) {

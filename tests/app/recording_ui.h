@@ -47,6 +47,9 @@ class RecordingUi : public UiPort, public MediaPort {
             box = wait_.report(text, level, range, false);
         }
         record("report " + std::to_string(level) + " " + std::to_string(range) + " " + text);
+        if (on_report_) {
+            on_report_(text);  // runs before the worker goes on, so a test can time a fault
+        }
         if (box == WaitWindowModel::Box::Error) {
             record("box 确认 error " + text);
         } else if (box == WaitWindowModel::Box::Information) {
@@ -126,6 +129,7 @@ class RecordingUi : public UiPort, public MediaPort {
         convert_ok_ = ok;
     }
     void set_folder(int32_t folder) { folder_ = folder; }
+    void on_report(std::function<void(const std::string &)> fn) { on_report_ = std::move(fn); }
     void set_selected_row(int32_t row) { selected_row_ = row; }
     void set_chosen_port(std::optional<uint32_t> port) { chosen_port_ = port; }
 
@@ -214,6 +218,7 @@ class RecordingUi : public UiPort, public MediaPort {
     int32_t folder_ = 0;
     int32_t selected_row_ = -1;
     std::optional<uint32_t> chosen_port_;
+    std::function<void(const std::string &)> on_report_;
 };
 
 }  // namespace zemlo::app::testing
