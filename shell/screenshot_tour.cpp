@@ -92,7 +92,20 @@ int main(int argc, char **argv) {
         }
     }
     window.name_box()->setText(QStringLiteral("sunset"));
+    // How the window looks once a handset is connected (its state set directly: no handset here).
+    window.values().connected.store(true);
+    window.set_buttons(zemlo::app::button_states(true, true));
+    window.set_connection_text(zemlo::app::connection_text(3, true), true);
+    window.set_space(432128, 301056);
+    window.show_handset_rows({{"logo.bmp", "31232", 0}, {"cat.bmp", "31232", 1}});
+    window.set_status_line("连接手机成功");
     save(window, out, QStringLiteral("main-picture.png"));
+    window.values().connected.store(false);
+    window.set_buttons(zemlo::app::button_states(false, true));
+    window.set_connection_text(zemlo::app::connection_text(3, false), false);
+    window.set_space(0, 0);
+    window.show_handset_rows({});
+    window.set_status_line("");
 
     window.file_type_box()->setCurrentIndex(1);
     if (list->topLevelItemCount() > 0) {
