@@ -259,6 +259,8 @@ bool MainWindow::initialise() {
         const QRect area = screen->availableGeometry();
         move(area.center() - rect().center());
     }
+    // The wait window appears centred over the main window.
+    wait_->move(geometry().center() - wait_->rect().center());
     return loaded;
 }
 
