@@ -48,7 +48,6 @@ constexpr int kButtonWidthDu = 69;
 constexpr int kButtonHeightDu = 16;
 constexpr int kPanelTopPixels = 32;
 constexpr int kFolderRole = Qt::UserRole;
-constexpr int kHandsetNameColumn = 0;
 
 int run_dialog_modally(QDialog &dialog) {
     return dialog.exec();
