@@ -27,6 +27,7 @@
 #include "main_window.h"
 #include "melody_panel.h"
 #include "offscreen_app.h"
+#include "pc_folder_tree.h"
 #include "picture_panel.h"
 #include "port_dialog.h"
 #include "profile.h"
@@ -221,6 +222,44 @@ TEST_F(WindowTest, FileTypeSwapsPanelsListsAndExtension) {
     EXPECT_TRUE(w().pc_file_label()->text().isEmpty());
     EXPECT_TRUE(w().core().selected_pc_file().empty());
     EXPECT_EQ(w().core().download_folder(), "a:\\pcdlw\\melody");
+}
+
+TEST_F(WindowTest, FolderTreeReadsEachLevelOnceAndListsTheChosenFolder) {
+    fs::create_directories(home_ / "sub" / "deeper");
+    fs::create_directories(home_ / ".hidden");
+    std::ofstream(home_ / "sub" / "b.GIF") << "x";
+    std::ofstream(home_ / "sub" / "a.bmp") << "xy";
+    open_window();
+    QTreeWidgetItem *home = w().pc_tree()->topLevelItem(0);
+    ASSERT_NE(home, nullptr);
+    EXPECT_EQ(home->text(0), QStringLiteral("主目录"));
+    ASSERT_EQ(home->childCount(), 1);  // folders only, hidden ones left out
+    QTreeWidgetItem *sub = home->child(0);
+    EXPECT_EQ(sub->text(0), QStringLiteral("sub"));
+    // The expand button shows before the level below has been read.
+    EXPECT_EQ(sub->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    EXPECT_EQ(sub->childCount(), 0);
+
+    click_row(w().pc_list(), QStringLiteral("photo.bmp"));
+    w().pc_tree()->setCurrentItem(sub);
+    EXPECT_TRUE(w().pc_file_label()->text().isEmpty());
+    EXPECT_TRUE(w().core().selected_pc_file().empty());
+    // Reverse enumeration order, sizes in bytes; the type is judged in lower case.
+    QStringList sizes;
+    for (int row = 0; row < w().pc_list()->topLevelItemCount(); ++row) {
+        sizes << w().pc_list()->topLevelItem(row)->text(1);
+    }
+    EXPECT_EQ(rows(w().pc_list()).size(), 2);
+    EXPECT_TRUE(rows(w().pc_list()).contains(QStringLiteral("b.GIF")));
+    EXPECT_TRUE(sizes.contains(QStringLiteral("2")));
+
+    // A folder made later does not show: each level is read once.
+    w().pc_tree()->expandItem(sub);
+    EXPECT_EQ(sub->childCount(), 1);
+    fs::create_directories(home_ / "sub" / "later");
+    w().pc_tree()->collapseItem(sub);
+    w().pc_tree()->expandItem(sub);
+    EXPECT_EQ(sub->childCount(), 1);
 }
 
 TEST_F(WindowTest, ChoosingFilesAndTheDownloadNameRule) {
