@@ -50,14 +50,14 @@ WaitWindow::WaitWindow(const BaseUnits &base, BoxAnswerer *answerer)
 void WaitWindow::report(const std::string &text, int32_t level, uint16_t range, bool cancel_flag) {
     const app::WaitWindowModel::Box box = model_.report(text, level, range, cancel_flag);
     if (box != app::WaitWindowModel::Box::None) {
-        app::MessageBoxSpec spec;
-        spec.text = text;
-        spec.caption = "确认";
-        spec.icon = box == app::WaitWindowModel::Box::Error ? app::BoxIcon::Error
-                                                            : app::BoxIcon::Information;
-        spec.owner = app::BoxOwner::WaitWindow;
-        spec.topmost = true;
-        (*answerer_)(spec, isVisible() ? this : parentWidget());
+        app::MessageBoxSpec notice;
+        notice.text = text;
+        notice.caption = "确认";
+        notice.icon = box == app::WaitWindowModel::Box::Error ? app::BoxIcon::Error
+                                                              : app::BoxIcon::Information;
+        notice.owner = app::BoxOwner::WaitWindow;
+        notice.topmost = true;
+        (*answerer_)(notice, isVisible() ? this : parentWidget());
     }
     sync();
 }

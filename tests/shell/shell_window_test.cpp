@@ -222,6 +222,12 @@ TEST_F(WindowTest, FileTypeSwapsPanelsListsAndExtension) {
     EXPECT_TRUE(w().pc_file_label()->text().isEmpty());
     EXPECT_TRUE(w().core().selected_pc_file().empty());
     EXPECT_EQ(w().core().download_folder(), "a:\\pcdlw\\melody");
+
+    // A right-click chooses like a click and opens no menu.
+    QTest::mouseClick(w().pc_list()->viewport(), Qt::RightButton, {},
+                      w().pc_list()->row_name_rect(0).center());
+    EXPECT_EQ(w().pc_file_label()->text(), QStringLiteral("tune.mid"));
+    EXPECT_EQ(w().core().selected_pc_file(), (home_ / "tune.mid").string());
 }
 
 TEST_F(WindowTest, FolderTreeReadsEachLevelOnceAndListsTheChosenFolder) {
