@@ -472,8 +472,10 @@ void MainCore::pc_folder_selected(const std::string &folder) {
     for (fs::directory_iterator it(current_pc_folder_, ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::string name = it->path().filename().string();
+        // Plain files only: a pipe or a device under a picture or MIDI name would block the
+        // panel that opens it, or never end.
         std::error_code type_ec;
-        if (it->is_directory(type_ec) || !is_listed_for_type(name, file_type_)) {
+        if (!it->is_regular_file(type_ec) || !is_listed_for_type(name, file_type_)) {
             continue;
         }
         std::error_code size_ec;
