@@ -28,6 +28,10 @@ demo: build
 bench: build
 	@scripts/bench.sh $(BUILD)
 
+# The fault soak: make soak [OPERATIONS=1000] [SEED=1]
+soak: build
+	$(BUILD)/bin/core_soak --operations $(or $(OPERATIONS),1000) --seed $(or $(SEED),1)
+
 # Sanitizer builds of the whole tree and its tests.
 asan: deps
 	cmake -S . -B build-asan -DZEMLO_SANITIZE=address $(CMAKE_FLAGS)

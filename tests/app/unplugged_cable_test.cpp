@@ -1,0 +1,92 @@
+// The cable pulled out: the serial device vanishing in the middle of a transfer, and the port
+// missing altogether, end the operation with a clear report and no hang; once the device is back
+// the next connect works.
+#include <gtest/gtest.h>
+
+#include "core_rig.h"
+
+namespace zemlo::app {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::CoreRig;
+
+constexpr auto kBound = 30s;
+
+std::vector<uint8_t> pattern(size_t n) {
+    std::vector<uint8_t> v(n);
+    for (size_t i = 0; i < n; ++i) {
+        v[i] = static_cast<uint8_t>(i * 13 + 5);
+    }
+    return v;
+}
+
+class UnpluggedCable : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        CoreRig::write_file(rig_.pc() / "photo.jpg", pattern(300));
+        std::string error;
+        ASSERT_TRUE(rig_.start_handset(&error)) << error;
+        ASSERT_TRUE(rig_.start_core());
+        ASSERT_TRUE(rig_.connect(kBound)) << rig_.dump();
+    }
+
+    bool download(const std::string &name, size_t size) {
+        rig_.ui().set_converted(pattern(size));
+        rig_.choose_pc_file("photo.jpg", 0, name);
+        rig_.ui().answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Ok});
+        return rig_.run([](MainCore &c) { c.download_command(); }, kBound);
+    }
+
+    CoreRig rig_;
+};
+
+TEST_F(UnpluggedCable, LineGoneMidTransferEndsTheDownloadAndTheNextConnectWorks) {
+    ASSERT_TRUE(rig_.sim().control("hangup-after 2"));
+    rig_.ui().clear_log();
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(download("gone", 3000)) << "the download hung\n" << rig_.dump();
+    // Three tries of the next packet, each bounded by the library's timeout.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);
+    EXPECT_TRUE(rig_.ui().saw("box 确认 error 发送第3个数据包错误")) << rig_.dump();
+    EXPECT_FALSE(rig_.ui().saw("report 0 0 正在发送第4个数据包..."));
+    EXPECT_FALSE(rig_.values().connected.load());
+    EXPECT_EQ(rig_.ui().lines("link").back(), "link    COM3未连接");
+    EXPECT_EQ(rig_.ui().lines("buttons").back(), "buttons 10000");
+    EXPECT_TRUE(rig_.ui().rows().empty());
+    EXPECT_TRUE(rig_.open_work_files().empty());
+    EXPECT_FALSE(std::filesystem::exists(rig_.store() / "pic" / "gone.bmp"));
+    EXPECT_EQ(CoreRig::read_file(rig_.pc() / "photo.jpg"), pattern(300));
+
+    // The device is back under the same name: connect and download as before.
+    ASSERT_TRUE(rig_.connect(kBound)) << rig_.dump();
+    ASSERT_TRUE(download("back", 3000)) << rig_.dump();
+    EXPECT_TRUE(rig_.ui().saw("status 文件\"" + (rig_.pc() / "photo.jpg").string() + "\"下载成功"))
+        << rig_.dump();
+    EXPECT_EQ(CoreRig::read_file(rig_.store() / "pic" / "back.bmp"), pattern(3000));
+}
+
+TEST_F(UnpluggedCable, DeviceMissingThenBackAgain) {
+    // Gone for good: the handset is unplugged while idle and its device node disappears.
+    rig_.stop_handset();
+    rig_.ui().clear_log();
+    ASSERT_TRUE(rig_.run([](MainCore &c) { c.disconnect_command(); }, kBound)) << rig_.dump();
+    EXPECT_TRUE(rig_.ui().saw("status 未收到响应，检查连线")) << rig_.dump();
+    EXPECT_FALSE(rig_.values().connected.load());
+
+    rig_.ui().clear_log();
+    ASSERT_TRUE(rig_.run([](MainCore &c) { c.connect_command(); }, kBound)) << rig_.dump();
+    const auto boxes = rig_.ui().lines("box");
+    ASSERT_EQ(boxes.size(), 1u) << rig_.dump();
+    EXPECT_EQ(boxes[0].rfind("box 错误 error 不能打开COM端口\n", 0), 0u) << boxes[0];
+    EXPECT_EQ(rig_.ui().lines("buttons").back(), "buttons 10000");
+
+    // Plugged in again.
+    std::string error;
+    ASSERT_TRUE(rig_.start_handset(&error)) << error;
+    ASSERT_TRUE(rig_.connect(kBound)) << rig_.dump();
+    EXPECT_TRUE(rig_.values().connected.load());
+}
+
+}  // namespace
+}  // namespace zemlo::app
