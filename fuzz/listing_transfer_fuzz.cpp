@@ -1,0 +1,45 @@
+// The handset's listing as the PC receives it: packets into the block receiver, and a completed
+// transfer through the storage check, the listing parser and the handset file table. Input: a
+// sequence of [length byte][packet body] chunks; a length of 255 stands for a full 520-byte body.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+#include "block_receiver.h"
+#include "handset_file_table.h"
+#include "listing_parser.h"
+#include "zemlo/handset_records.h"
+
+namespace {
+constexpr uint8_t kFullBodyMark = 0xFF;
+constexpr int32_t kTypes[] = {0, 1};
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    using zemlo::app::BlockReceiver;
+    BlockReceiver receiver;
+    zemlo::app::ListingParser parser;
+    size_t at = 0;
+    while (at < size) {
+        size_t n = data[at++];
+        if (n == kFullBodyMark) {
+            n = zemlo::records::kPacketBytes;
+        }
+        n = std::min(n, size - at);
+        if (receiver.accept(data + at, n) == BlockReceiver::Outcome::Complete) {
+            const auto listing = zemlo::app::read_listing(receiver.data());
+            if (listing.accepted) {
+                zemlo::app::HandsetFileTable table;
+                table.assign(parser.parse(listing.text));
+                int64_t free_space = listing.free_space;
+                for (int32_t type : kTypes) {
+                    for (const auto &row : table.rows(type)) {
+                        table.find(row.name + "^1", type, true, &free_space);
+                    }
+                }
+            }
+        }
+        at += n;
+    }
+    return 0;
+}
