@@ -106,7 +106,12 @@ class Soak {
             std::fflush(stdout);
             std::_Exit(1);
         }
-        return failures_.empty() ? 0 : 1;
+        for (const auto &[kind, n] : failures_) {
+            if (n != 0) {
+                return 1;
+            }
+        }
+        return 0;
     }
 
   private:

@@ -52,12 +52,17 @@ Step SoakPlan::next() {
     for (uint32_t w : kWeights) {
         total += w;
     }
-    uint32_t draw = pick(1, total);
     size_t kind = 0;
-    while (draw > kWeights[kind]) {
-        draw -= kWeights[kind];
-        ++kind;
+    if (steps_ < kFaultKinds) {
+        kind = steps_;  // every kind once first, so that even a short run meets them all
+    } else {
+        uint32_t draw = pick(1, total);
+        while (draw > kWeights[kind]) {
+            draw -= kWeights[kind];
+            ++kind;
+        }
     }
+    ++steps_;
     Step s;
     s.fault = static_cast<Fault>(kind);
     switch (s.fault) {

@@ -35,8 +35,9 @@ struct Step {
     uint32_t value = 0;  // packet number, delay, event code or choice, depending on the fault
 };
 
-// Draws the steps. The operation fits the fault: packet faults, hang-ups and Cancel hit
-// downloads; a file in use hits rename or delete; a missing reply may hit any command.
+// Draws the steps: each fault kind once, then by weight. The operation fits the fault: packet
+// faults, hang-ups and Cancel hit downloads; a file in use hits rename or delete; a missing reply
+// may hit any command.
 class SoakPlan {
   public:
     explicit SoakPlan(uint64_t seed) : rng_(seed) {}
@@ -50,6 +51,7 @@ class SoakPlan {
 
   private:
     std::mt19937_64 rng_;
+    size_t steps_ = 0;
 };
 
 }  // namespace zemlo::soak
