@@ -13,6 +13,22 @@ constexpr uint32_t kFormatTimeoutMs = 500;
 
 }  // namespace
 
+// Reports the step, then sends a command that names a file; the handset's result, or nothing when
+// the operation ends here (cancelled, or the link could not be opened).
+std::optional<uint16_t> MainCore::send_file_command(const std::string &progress,
+                                                    const records::RemoteCommand &command) {
+    report(progress, ReportLevel::Progress, kSingleStep);
+    if (values_.cancel.load()) {
+        return std::nullopt;
+    }
+    std::vector<uint8_t> reply = preset_reply();
+    if (!send_command(command_body(command), reply)) {
+        report("", ReportLevel::Progress);
+        return std::nullopt;
+    }
+    return reply_result(reply);
+}
+
 void MainCore::run_rename() {
     std::string folder;
     std::string old_name;
@@ -27,16 +43,11 @@ void MainCore::run_rename() {
     records::RemoteCommand command{records::kGroupFile, records::kCodeRename};
     command.first_path = folder + "\\" + old_name;
     command.second_path = folder + "\\" + new_name;
-    report("重命名文件...", ReportLevel::Progress, kSingleStep);
-    if (values_.cancel.load()) {
+    const std::optional<uint16_t> sent = send_file_command("重命名文件...", command);
+    if (!sent) {
         return;
     }
-    std::vector<uint8_t> reply = preset_reply();
-    if (!send_command(command_body(command), reply)) {
-        report("", ReportLevel::Progress);
-        return;
-    }
-    const uint16_t result = reply_result(reply);
+    const uint16_t result = *sent;
     if (result != records::kResultDone) {
         report(result == records::kResultInUse ? "该文件正在被使用！" : "重命名文件失败！",
                ReportLevel::Failed);
@@ -66,16 +77,11 @@ void MainCore::run_delete() {
     });
     records::RemoteCommand command{records::kGroupFile, records::kCodeDelete};
     command.first_path = folder + "\\" + name;
-    report("删除文件...", ReportLevel::Progress, kSingleStep);
-    if (values_.cancel.load()) {
+    const std::optional<uint16_t> sent = send_file_command("删除文件...", command);
+    if (!sent) {
         return;
     }
-    std::vector<uint8_t> reply = preset_reply();
-    if (!send_command(command_body(command), reply)) {
-        report("", ReportLevel::Progress);
-        return;
-    }
-    const uint16_t result = reply_result(reply);
+    const uint16_t result = *sent;
     if (result == records::kResultInUse) {
         report("该文件正在被使用！", ReportLevel::Failed);
         return;

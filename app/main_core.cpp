@@ -367,14 +367,22 @@ void MainCore::download_command() {
     }
 }
 
-void MainCore::rename_command() {
+bool MainCore::take_selected_handset_row() {
     ui_.focus_handset_list();
     const int32_t row = ui_.selected_handset_row();
     if (row < 0 || static_cast<size_t>(row) >= rows_.size()) {
-        return;
+        return false;
     }
     selected_row_ = row;
     selected_entry_ = rows_[static_cast<size_t>(row)].entry_index;
+    return true;
+}
+
+void MainCore::rename_command() {
+    if (!take_selected_handset_row()) {
+        return;
+    }
+    const int32_t row = selected_row_;
     pending_.store(static_cast<int32_t>(Operation::Rename));
     const std::string &name = rows_[static_cast<size_t>(row)].name;
     ui_.edit_handset_row(row, name.size() > kExtensionChars
@@ -416,15 +424,11 @@ void MainCore::rename_edit_end(int32_t row, const std::optional<std::string> &te
 }
 
 void MainCore::delete_command() {
-    ui_.focus_handset_list();
-    const int32_t row = ui_.selected_handset_row();
-    if (row < 0 || static_cast<size_t>(row) >= rows_.size()) {
+    if (!take_selected_handset_row()) {
         return;
     }
-    selected_row_ = row;
-    selected_entry_ = rows_[static_cast<size_t>(row)].entry_index;
     const std::string question =
-        "你确定要删除文件\"" + rows_[static_cast<size_t>(row)].name + "\"吗？";
+        "你确定要删除文件\"" + rows_[static_cast<size_t>(selected_row_)].name + "\"吗？";
     if (ui_.message_box(confirm_box(question, BoxIcon::Question, BoxButtons::OkCancel,
                                     BoxOwner::None)) == BoxAnswer::Ok) {
         start_operation(Operation::Delete);

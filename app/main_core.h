@@ -25,6 +25,7 @@
 #include "stop_token.h"
 #include "ui_port.h"
 #include "wait_window_model.h"
+#include "zemlo/handset_records.h"
 
 namespace zemlo::app {
 
@@ -127,6 +128,8 @@ class MainCore {
     void connection_state_update_from_worker(bool connected, bool enable);
 
     // Handset list.
+    // The first selected row of the handset list becomes the one rename and delete act on.
+    bool take_selected_handset_row();
     void refill_handset_list();
     void clear_handset_files();
     void set_row_text(int32_t row, const std::string &text);
@@ -135,6 +138,8 @@ class MainCore {
     // Operations (worker thread unless noted).
     bool send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply);
     bool handshake_with_attempts(uint16_t purpose, std::vector<uint8_t> &reply);
+    std::optional<uint16_t> send_file_command(const std::string &progress,
+                                              const records::RemoteCommand &command);
     void run_connect();
     void run_disconnect(bool notify);  // also on the window thread at teardown
     void run_abort_notice();
