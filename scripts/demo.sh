@@ -56,7 +56,7 @@ echo "== handsim serves a handset on $link (store: $store)"
 # The desktop program, once it exists: COM3 (the default port) is mapped to the emulator.
 if [ -x "$bin/zemlo" ] && [ -n "${DISPLAY:-}" ]; then
     echo "== starting the desktop program on COM3 = $link; close its window to end the demo"
-    HANDLINK_COM3="$link" "$bin/zemlo" || true
+    "$bin/zemlo" --port-device "$link" || true
     exit 0
 fi
 
