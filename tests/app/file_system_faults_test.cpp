@@ -8,6 +8,8 @@
 #include <filesystem>
 
 #include "core_rig.h"
+#include "graphic_text.h"
+#include "handset_picture.h"
 #include "melody_conversion.h"
 
 namespace zemlo::app {
@@ -64,6 +66,24 @@ TEST_F(FileSystemFaults, MelodyWrittenToAFullDiskFailsAndLeavesNoWorkFiles) {
     // With room again the same conversion goes through.
     fs::remove(out);
     EXPECT_TRUE(media::convert_melody_file(source_.string(), out.string()).written);
+}
+
+TEST_F(FileSystemFaults, PictureWrittenToAFullDiskFails) {
+    const fs::path text = rig_.work() / "tmp.el";
+    const std::vector<uint8_t> graphic = {1, 2, 4, 0, 5, 1, 2, 3, 4};
+    const auto converter_text =
+        picmill::graphic_text(graphic.data(), graphic.size(), "QN_TEMP_EL_FILE");
+    ASSERT_TRUE(converter_text);
+    CoreRig::write_file(text, std::vector<uint8_t>(converter_text->begin(), converter_text->end()));
+    const fs::path out = rig_.work() / "tmp.dwn";
+    fs::create_symlink(kFullDevice, out);
+    std::string error;
+    EXPECT_FALSE(media::convert_text_file(text.string(), out.string(), &error));
+    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+    EXPECT_TRUE(fs::exists(kFullDevice));
+
+    fs::remove(out);
+    EXPECT_TRUE(media::convert_text_file(text.string(), out.string(), &error)) << error;
 }
 
 TEST_F(FileSystemFaults, UnusableWorkFolderRefusesTheConversionWithItsReason) {

@@ -18,10 +18,11 @@ if(TARGET handsim_core AND TARGET handlink)
     add_dependencies(cable_e2e_tests handlink)
 endif()
 
-if(TARGET handsim_core AND TARGET handlink AND TARGET zemlo_media_melody)
+if(TARGET handsim_core AND TARGET handlink AND TARGET zemlo_media_melody
+   AND TARGET zemlo_media_picture AND TARGET zemlo_picmill_core)
     zemlo_add_gtest(NAME file_system_fault_tests
         SOURCES file_system_faults_test.cpp
-        LIBS zemlo_core zemlo_media_melody handsim_core
+        LIBS zemlo_core zemlo_media_melody zemlo_media_picture zemlo_picmill_core handsim_core
         TIMEOUT 120
         LABELS e2e)
     add_dependencies(file_system_fault_tests handlink)
