@@ -11,6 +11,7 @@
 #include "graphic_text.h"
 #include "handset_picture.h"
 #include "melody_conversion.h"
+#include "picture_capture.h"
 
 namespace zemlo::app {
 namespace {
@@ -68,7 +69,7 @@ TEST_F(FileSystemFaults, MelodyWrittenToAFullDiskFailsAndLeavesNoWorkFiles) {
     EXPECT_TRUE(media::convert_melody_file(source_.string(), out.string()).written);
 }
 
-TEST_F(FileSystemFaults, PictureWrittenToAFullDiskFails) {
+TEST_F(FileSystemFaults, PictureFilesWrittenToAFullDiskFail) {
     const fs::path text = rig_.work() / "tmp.el";
     const std::vector<uint8_t> graphic = {1, 2, 4, 0, 5, 1, 2, 3, 4};
     const auto converter_text =
@@ -84,6 +85,13 @@ TEST_F(FileSystemFaults, PictureWrittenToAFullDiskFails) {
 
     fs::remove(out);
     EXPECT_TRUE(media::convert_text_file(text.string(), out.string(), &error)) << error;
+
+    // The capture that feeds the converter, likewise.
+    const fs::path capture = rig_.work() / "tmp.bmp";
+    fs::create_symlink(kFullDevice, capture);
+    const QImage area(122, 126, QImage::Format_RGB32);
+    EXPECT_FALSE(media::write_capture(area, capture.string(), &error));
+    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
 }
 
 TEST_F(FileSystemFaults, UnusableWorkFolderRefusesTheConversionWithItsReason) {
