@@ -2,13 +2,37 @@
 // run only, without touching the user's settings (the demo points it at the emulator's link).
 #include <QApplication>
 #include <QCommandLineParser>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "dialog_units.h"
 #include "main_window.h"
 #include "profile.h"
 
+namespace {
+
+bool has_display() {
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char *value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char **argv) {
+    // Without a display the toolkit aborts with advice that does not apply; say what is wrong.
+    if (!has_display()) {
+        std::fputs(
+            "zemlo: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are not "
+            "set); zemlo-cli does the same work without one\n",
+            stderr);
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zemlo"));
     QApplication::setOrganizationName(QStringLiteral("Quennet Corp"));
