@@ -28,28 +28,28 @@ const RequestSpec &request_spec(RequestId id) {
     return kSpecs[static_cast<size_t>(id)];
 }
 
-size_t request_body_length(const RequestSpec &spec, const uint8_t *body) {
-    if (spec.length.offset == kFixedLength) {
-        return spec.length.constant;
+size_t request_body_length(const RequestSpec &member, const uint8_t *body) {
+    if (member.length.offset == kFixedLength) {
+        return member.length.constant;
     }
-    return size_t{zemlo::read_le16(body + spec.length.offset)} + spec.length.constant;
+    return size_t{zemlo::read_le16(body + member.length.offset)} + member.length.constant;
 }
 
 int32_t run_request(RequestId id, uint8_t *body, uint8_t *reply) {
-    const RequestSpec &spec = request_spec(id);
-    if (body == nullptr || (spec.confirmation != nullptr && reply == nullptr)) {
+    const RequestSpec &member = request_spec(id);
+    if (body == nullptr || (member.confirmation != nullptr && reply == nullptr)) {
         return HL_NULL_BUFFER;
     }
     Library &lib = library();
-    if (spec.flags & kStampReplyTaskAt6) {
+    if (member.flags & kStampReplyTaskAt6) {
         body[kReplyTaskByte] = lib.task_id(kReplyTaskName);
     }
     ExchangeRequest request;
-    request.sender = lib.task_id(spec.sender);
-    request.receiver = lib.task_id(spec.receiver);
-    request.body_length = request_body_length(spec, body);
-    request.signal = lib.signal_id(spec.request);
-    request.confirmation = spec.confirmation != nullptr ? lib.signal_id(spec.confirmation) : 0;
+    request.sender = lib.task_id(member.sender);
+    request.receiver = lib.task_id(member.receiver);
+    request.body_length = request_body_length(member, body);
+    request.signal = lib.signal_id(member.request);
+    request.confirmation = member.confirmation != nullptr ? lib.signal_id(member.confirmation) : 0;
     return exchange(lib, request, body, reply);
 }
 

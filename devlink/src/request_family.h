@@ -148,7 +148,7 @@ const RequestSpec &request_spec(RequestId id);
 
 // The body length a request sends for this body: the constant, or the uint16 field plus the
 // constant (which may exceed the record; the caller refuses such a request).
-size_t request_body_length(const RequestSpec &spec, const uint8_t *body);
+size_t request_body_length(const RequestSpec &member, const uint8_t *body);
 
 // Runs a request: resolves its names, builds the record and hands it to the exchange.
 int32_t run_request(RequestId id, uint8_t *body, uint8_t *reply);

@@ -34,9 +34,9 @@ uint16_t px(const std::vector<uint8_t> &g, size_t i) {
 
 TEST(DisplayConversion, TwentyFourBitRowsComeOutTopToBottom) {
     for (int32_t height : {2, -2}) {
-        BitmapSpec spec{.width = 3, .height = height, .bits = 24};
-        spec.pixels = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0x808080};
-        const auto g = graphic_of(build_bitmap(spec));
+        BitmapSpec shape{.width = 3, .height = height, .bits = 24};
+        shape.pixels = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0x808080};
+        const auto g = graphic_of(build_bitmap(shape));
         ASSERT_EQ(g.size(), 5u + 3 * 2 * 2);
         EXPECT_EQ(g[0], 3);
         EXPECT_EQ(g[1], 2);
@@ -55,12 +55,12 @@ TEST(DisplayConversion, PaletteDepthsReadPackedIndices) {
     const std::vector<zemlo::testing::Bgr> four = {
         {0, 0, 0}, {0xFF, 0xFF, 0xFF}, {0, 0, 0xFF}, {0xFF, 0, 0}};
     for (uint16_t bits : {1, 2, 4, 8}) {
-        BitmapSpec spec{.width = 9, .height = 1, .bits = bits};
-        spec.palette =
+        BitmapSpec shape{.width = 9, .height = 1, .bits = bits};
+        shape.palette =
             bits == 1 ? std::vector<zemlo::testing::Bgr>(four.begin(), four.begin() + 2) : four;
         const uint32_t top = bits == 1 ? 1 : 3;
-        spec.pixels = {1, 0, top, 0, 1, 0, 0, 0, top};
-        const auto g = graphic_of(build_bitmap(spec));
+        shape.pixels = {1, 0, top, 0, 1, 0, 0, 0, top};
+        const auto g = graphic_of(build_bitmap(shape));
         ASSERT_EQ(g.size(), 5u + 9 * 2) << bits;
         const uint16_t top_colour = bits == 1 ? 0xFFFF : 0x001F;
         EXPECT_EQ(px(g, 0), 0xFFFF) << bits;
@@ -78,8 +78,8 @@ TEST(DisplayConversion, PaletteDepthsReadPackedIndices) {
 
 TEST(DisplayConversion, RefusesWhatTheBytesDoNotHold) {
     std::string why;
-    BitmapSpec spec{.width = 4, .height = 4, .bits = 24};
-    auto bmp = build_bitmap(spec);
+    BitmapSpec shape{.width = 4, .height = 4, .bits = 24};
+    auto bmp = build_bitmap(shape);
     // Rows end one byte after the bytes given.
     EXPECT_FALSE(view_bitmap(bmp.data(), bmp.size() - 1, &why));
     EXPECT_EQ(why, "pixel rows run past the end of the bitmap");

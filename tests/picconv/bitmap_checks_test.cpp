@@ -25,11 +25,11 @@ Checked check(std::vector<uint8_t> bytes) {
 
 TEST(BitmapChecks, AcceptsUncompressedPaletteAndTrueColourBitmaps) {
     for (uint16_t bits : {1, 2, 4, 8, 24}) {
-        BitmapSpec spec{.width = 3, .height = 2, .bits = bits};
+        BitmapSpec shape{.width = 3, .height = 2, .bits = bits};
         if (bits <= 8) {
-            spec.palette.resize(2);
+            shape.palette.resize(2);
         }
-        const Checked c = check(build_bitmap(spec));
+        const Checked c = check(build_bitmap(shape));
         EXPECT_TRUE(c.ok) << bits << ": " << c.diagnostics;
         EXPECT_EQ(c.diagnostics, "");
     }

@@ -96,9 +96,9 @@ class ConvertBmp : public ::testing::Test {
 };
 
 TEST_F(ConvertBmp, WritesTheTextOfASmallBitmap) {
-    BitmapSpec spec{.width = 2, .height = 1};
-    spec.pixels = {0xFF0000, 0x000000};
-    const std::string bmp = write_bitmap(build_bitmap(spec), "in.bmp");
+    BitmapSpec shape{.width = 2, .height = 1};
+    shape.pixels = {0xFF0000, 0x000000};
+    const std::string bmp = write_bitmap(build_bitmap(shape), "in.bmp");
     const std::string el = (dir_ / "tmp.el").string();
     const ChildRun run = convert_in_child(bin_, bmp, el);
     EXPECT_EQ(run.result, 1);
