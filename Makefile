@@ -3,7 +3,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo bench soak tsan asan fuzz format clean
+.PHONY: all deps configure build test demo bench soak tsan asan fuzz format clean package
 
 all: build
 
@@ -24,6 +24,10 @@ test: build
 
 demo: build
 	@scripts/demo.sh $(BUILD)
+
+# The Debian package: $(BUILD)/zemlo_<version>_<arch>.deb
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	@scripts/bench.sh $(BUILD)
