@@ -1,8 +1,8 @@
 #include "picture_decoder.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -12,6 +12,8 @@
 #include "metafile_svg.h"
 #include "picture_geometry.h"
 #include "picture_runtime.h"
+#include "source_file.h"
+#include "zemlo/byte_order.h"
 
 namespace zemlo::media {
 
@@ -23,7 +25,9 @@ constexpr double kCentimetresPerInch = 2.54;
 constexpr double kMinDpi = 10.0;
 constexpr double kMaxDpi = 10000.0;
 constexpr int kMaxIcoImages = 256;
-constexpr qint64 kMaxMetafileBytes = 64LL << 20;
+constexpr int kGifScreenOffset = 6;  // after "GIF89a": screen width and height, 16 bits each
+// Qt's image readers take this many megabytes for one decoded image at most.
+constexpr int kAllocationLimitMegabytes = 4 * kMaxRasterPixels / (1 << 20);
 
 // Files that state dots per inch reach us in whole dots per metre, which loses up to 0.0254 dpi;
 // a value that close to a whole dpi is taken as that dpi.
@@ -62,12 +66,49 @@ QSize reduced_size(QSize full) {
             std::max(kAreaHeight, static_cast<int>(std::ceil(full.height() * scale)))};
 }
 
-// An icon file holds several images; the best is the largest, then the deepest.
+// Qt reports a GIF's first frame as its size but decodes every frame into an image of the
+// logical screen the file states; the larger of the two is what decoding costs.
+QSize gif_canvas(QIODevice &device, QSize frame) {
+    const QByteArray head = device.peek(kGifScreenOffset + 4);
+    if (head.size() < kGifScreenOffset + 4) {
+        return frame;
+    }
+    const auto *p = reinterpret_cast<const uint8_t *>(head.constData()) + kGifScreenOffset;
+    const int width = read_le16(p);
+    const int height = read_le16(p + 2);
+    return {std::max(width, frame.width()), std::max(height, frame.height())};
+}
+
+// The size the picture will be decoded at, or why it is not decoded at all. A header can claim
+// any size; this is checked before the reader allocates anything.
+std::optional<std::string> refuse_size(const QByteArray &format, QSize stored) {
+    if (!stored.isValid()) {
+        return std::nullopt;  // the reader cannot tell before decoding; its allocation limit holds
+    }
+    // A JPEG is decoded reduced while it is read (to an eighth of each side at most), so it may
+    // be far larger than what every other format, decoded whole, may be.
+    const bool jpeg = format == "jpeg";
+    const bool too_wide = !jpeg && std::max(stored.width(), stored.height()) > kMaxPictureSide;
+    const qint64 pixels = qint64{stored.width()} * stored.height();
+    if (too_wide || pixels > (jpeg ? kMaxJpegPixels : kMaxRasterPixels)) {
+        return "picture too large: " + std::to_string(stored.width()) + " x " +
+               std::to_string(stored.height()) + " pixels";
+    }
+    return std::nullopt;
+}
+
+// An icon file holds several images; the best is the largest, then the deepest. The images
+// together are decoded within the budget of one picture.
 QImage best_icon_image(QImageReader &reader) {
     QImage best;
+    qint64 budget = kMaxRasterPixels;
     const int count = std::min(reader.imageCount(), kMaxIcoImages);
     for (int i = 0; i < std::max(count, 1); ++i) {
         if (count > 0 && !reader.jumpToImage(i)) {
+            break;
+        }
+        const QSize size = reader.size();
+        if (size.isValid() && qint64{size.width()} * size.height() > budget) {
             break;
         }
         QImage candidate = reader.read();
@@ -75,24 +116,32 @@ QImage best_icon_image(QImageReader &reader) {
             continue;
         }
         const qint64 area = static_cast<qint64>(candidate.width()) * candidate.height();
+        budget -= area;
         const qint64 best_area = static_cast<qint64>(best.width()) * best.height();
         if (best.isNull() || area > best_area ||
             (area == best_area && candidate.depth() > best.depth())) {
             best = std::move(candidate);
         }
+        if (budget <= 0) {
+            break;
+        }
     }
     return best;
 }
 
-DecodeResult decode_raster(const QString &path) {
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
+DecodeResult decode_raster(QIODevice &device) {
+    QImageReader reader(&device);
     reader.setAutoTransform(false);
+    reader.setAllocationLimit(kAllocationLimitMegabytes);
     const QByteArray format = reader.format();
     if (format.isEmpty()) {
         return {std::nullopt, "unknown picture format"};
     }
     const QSize full = reader.size();
+    const QSize canvas = format == "gif" ? gif_canvas(device, full) : full;
+    if (auto refusal = refuse_size(format, canvas)) {
+        return {std::nullopt, *refusal};
+    }
     QImage image;
     if (format == "ico" || format == "cur") {
         image = best_icon_image(reader);
@@ -141,6 +190,23 @@ DecodeResult decode_metafile(const QByteArray &bytes, MetafileKind kind) {
     return {DecodedPicture::vector(std::move(renderer), {svg.width, svg.height}), {}};
 }
 
+DecodeResult decode_picture_from(QIODevice &device, qint64 size) {
+    const QByteArray head = device.peek(kMetafileSniffBytes);
+    const std::optional<MetafileKind> kind = sniff_metafile(head);
+    if (!kind) {
+        return decode_raster(device);
+    }
+    // The size is checked before reading and again on what was read, in case the file grew.
+    const QByteArray bytes =
+        size > kMaxMetafileBytes ? QByteArray() : device.read(kMaxMetafileBytes + 1);
+    if (size > kMaxMetafileBytes || bytes.size() > kMaxMetafileBytes) {
+        return {std::nullopt,
+                "metafile too large: " + std::to_string(std::max<qint64>(size, bytes.size())) +
+                    " bytes (at most " + std::to_string(kMaxMetafileBytes) + ")"};
+    }
+    return decode_metafile(bytes, *kind);
+}
+
 }  // namespace
 
 DecodedPicture DecodedPicture::raster(QImage image, NaturalSize natural) {
@@ -178,25 +244,24 @@ void DecodedPicture::draw(QPainter &painter, const QRect &target) const {
 }
 
 DecodeResult decode_picture(const QString &path) {
-    // A device or a pipe could block or never end; pictures are plain files.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
-        return {std::nullopt, "not a plain file"};
+    // Pictures are regular files; a device or a pipe could block or never end.
+    SourceFile source = open_source_file(path.toStdString());
+    if (source.fd < 0) {
+        return {std::nullopt, "cannot open: " + source.reason};
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (!file.open(source.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(source.fd);
         return {std::nullopt, "cannot open: " + file.errorString().toStdString()};
     }
-    const QByteArray head = file.peek(kMetafileSniffBytes);
-    const std::optional<MetafileKind> kind = sniff_metafile(head);
-    if (!kind) {
-        file.close();
-        return decode_raster(path);
-    }
-    if (file.size() > kMaxMetafileBytes) {
-        return {std::nullopt, "metafile too large"};
-    }
-    return decode_metafile(file.readAll(), *kind);
+    return decode_picture_from(file, source.size);
+}
+
+DecodeResult decode_picture_bytes(const QByteArray &bytes) {
+    QByteArray copy = bytes;  // QBuffer wants a non-const array; this shares, it does not copy
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    return decode_picture_from(buffer, bytes.size());
 }
 
 }  // namespace zemlo::media

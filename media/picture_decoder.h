@@ -4,6 +4,7 @@
 // drawn with QSvgRenderer.
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QRect>
 #include <QString>
@@ -15,6 +16,13 @@ class QPainter;
 class QSvgRenderer;
 
 namespace zemlo::media {
+
+// What a picture file may cost to decode. A header can state any size; these are checked before
+// anything is allocated for the pixels or the file is read into memory.
+inline constexpr int kMaxPictureSide = 16384;                // pixels, formats decoded whole
+inline constexpr qint64 kMaxRasterPixels = qint64{1} << 24;  // 16 Mi pixels, 64 MiB decoded
+inline constexpr qint64 kMaxJpegPixels = qint64{1} << 28;    // decoded at an eighth a side
+inline constexpr qint64 kMaxMetafileBytes = qint64{64} << 20;
 
 struct NaturalSize {
     int width = 0;  // HIMETRIC
@@ -48,5 +56,8 @@ struct DecodeResult {
 // Decodes the file. Large JPEGs are decoded at a reduced size that still covers the drawing area,
 // since the picture will be shrunk anyway.
 DecodeResult decode_picture(const QString &path);
+
+// Decodes a picture file's bytes held in memory, exactly as decode_picture decodes the file.
+DecodeResult decode_picture_bytes(const QByteArray &bytes);
 
 }  // namespace zemlo::media
