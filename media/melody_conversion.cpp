@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "handset_melody.h"
+#include "source_file.h"
 #include "zemlo/work_dir.h"
 
 namespace zemlo::media {
@@ -26,13 +27,15 @@ std::string errno_text() {
 // fewer system calls the better on a busy machine.
 
 // Reads at most max_bytes + 1 bytes, so that a longer file is seen as such without reading it all.
+// Only a regular file is read: a pipe or a device named as the source must not hang the conversion.
 std::optional<std::vector<uint8_t>> read_bounded(const std::string &path, size_t max_bytes,
                                                  std::string *error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        *error = "cannot open " + path + ": " + errno_text();
+    const SourceFile source = open_source_file(path);
+    if (source.fd < 0) {
+        *error = "cannot open " + path + ": " + source.reason;
         return std::nullopt;
     }
+    const int fd = source.fd;
     std::vector<uint8_t> bytes(max_bytes + 1);
     size_t n = 0;
     bool failed = false;

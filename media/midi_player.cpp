@@ -14,6 +14,7 @@
 
 #include "midi_reader.h"
 #include "midi_schedule.h"
+#include "source_file.h"
 #include "wav_writer.h"
 
 namespace zemlo::media {
@@ -80,8 +81,15 @@ std::string find_soundfont(const std::string &chosen) {
 }
 
 std::optional<std::vector<uint8_t>> read_file(const std::string &path, std::string *error) {
-    std::FILE *f = std::fopen(path.c_str(), "rb");
+    // Only a regular file is read: a pipe or a device given as the melody must not hang the player.
+    const SourceFile source = open_source_file(path);
+    if (source.fd < 0) {
+        *error = "cannot open " + path + ": " + source.reason;
+        return std::nullopt;
+    }
+    std::FILE *f = ::fdopen(source.fd, "rb");
     if (f == nullptr) {
+        ::close(source.fd);
         *error = "cannot open " + path;
         return std::nullopt;
     }
