@@ -1,0 +1,87 @@
+// What a picture may cost before it is decoded: a metafile is read only up to its size limit,
+// and a raster header stating a huge size is refused before any pixels are allocated.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QString>
+#include <chrono>
+#include <string>
+
+#include "picture_decoder.h"
+#include "picture_samples.h"
+#include "picture_test_support.h"
+
+namespace {
+
+using namespace zemlo::media;
+using namespace zemlo::testing;
+
+constexpr auto kQuick = std::chrono::milliseconds(500);
+
+// A metafile followed by zeros up to total bytes; sparse, so the test costs no disk.
+std::string padded(const TempFolder &dir, const std::string &name, const Bytes &metafile,
+                   qint64 total) {
+    const std::string path = dir.file(name);
+    write_file(path, metafile);
+    EXPECT_EQ(::truncate(path.c_str(), static_cast<off_t>(total)), 0);
+    return path;
+}
+
+TEST(PictureBounds, MetafilesUpToTheLimitAreReadAndLargerOnesRefused) {
+    TempFolder dir;
+    for (const auto &[kind, bytes] : {std::pair{"emf", red_emf()}, {"wmf", red_wmf()}}) {
+        const std::string at = std::string("at.") + kind;
+        const std::string over = std::string("over.") + kind;
+        const DecodeResult ok =
+            decode_picture(QString::fromStdString(padded(dir, at, bytes, kMaxMetafileBytes)));
+        EXPECT_TRUE(ok.picture) << kind << ": " << ok.error;
+
+        const auto start = std::chrono::steady_clock::now();
+        const DecodeResult refused =
+            decode_picture(QString::fromStdString(padded(dir, over, bytes, kMaxMetafileBytes + 1)));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, kQuick) << kind;
+        EXPECT_FALSE(refused.picture) << kind;
+        EXPECT_EQ(refused.error, "metafile too large: 67108865 bytes (at most 67108864)") << kind;
+    }
+}
+
+// The same GIF with another logical screen size: Qt decodes every frame into the screen.
+Bytes gif_with_screen(uint16_t width, uint16_t height) {
+    Bytes gif = two_frame_gif();
+    zemlo::write_le16(gif.data() + 6, width);
+    zemlo::write_le16(gif.data() + 8, height);
+    return gif;
+}
+
+// A BMP header stating a size, with hardly any pixels behind it.
+Bytes bmp_of(int32_t width, int32_t height) {
+    Bytes b = {'B', 'M'};
+    put32(b, {70, 0, 54, 40, static_cast<uint32_t>(width), static_cast<uint32_t>(height)});
+    put16(b, {1, 24});
+    put32(b, {0, 16, 3780, 3780, 0, 0, 0, 0, 0, 0});
+    return b;
+}
+
+TEST(PictureBounds, HugeStatedSizesAreRefusedBeforeDecoding) {
+    const std::pair<const char *, Bytes> too_large[] = {
+        {"65535 x 65535 GIF screen", gif_with_screen(65535, 65535)},
+        {"GIF screen one pixel past the limit", gif_with_screen(4097, 4096)},
+        {"BMP wider than the side limit", bmp_of(kMaxPictureSide + 1, 1)},
+        {"BMP of 8192 x 8192", bmp_of(8192, 8192)},
+    };
+    for (const auto &[what, bytes] : too_large) {
+        const auto start = std::chrono::steady_clock::now();
+        const DecodeResult r = decode_picture_bytes(QByteArray(
+            reinterpret_cast<const char *>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, kQuick) << what;
+        EXPECT_FALSE(r.picture) << what;
+        EXPECT_EQ(r.error.rfind("picture too large: ", 0), 0u) << what << ": " << r.error;
+    }
+    // Within the bounds a short file still decodes (the missing pixels stay blank).
+    const Bytes within = bmp_of(1024, 1024);
+    const DecodeResult r = decode_picture_bytes(QByteArray(
+        reinterpret_cast<const char *>(within.data()), static_cast<qsizetype>(within.size())));
+    EXPECT_TRUE(r.picture) << r.error;
+}
+
+}  // namespace
