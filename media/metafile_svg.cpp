@@ -6,7 +6,10 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <utility>
 
+#include "metafile_structure.h"
 #include "picture_geometry.h"
 #include "zemlo/byte_order.h"
 
@@ -49,9 +52,9 @@ bool plain_wmf_header(const uint8_t *p) {
            (version == kWmfVersion1 || version == kWmfVersion3);
 }
 
-MetafileSvg failure(const char *why) {
+MetafileSvg failure(std::string why) {
     MetafileSvg out;
-    out.error = why;
+    out.error = std::move(why);
     return out;
 }
 
@@ -86,9 +89,15 @@ std::optional<MetafileKind> sniff_metafile(const QByteArray &head) {
     return std::nullopt;
 }
 
-MetafileSvg emf_to_svg(const QByteArray &bytes) {
-    const uint8_t *p = data_of(bytes);
-    const auto size = static_cast<size_t>(bytes.size());
+MetafileSvg emf_to_svg(const QByteArray &metafile) {
+    // The converter reads its input through a non-const pointer; it gets a private copy, checked
+    // first, since it trusts every length and offset in it.
+    QByteArray input = metafile;
+    if (std::string why = check_emf_structure(input); !why.empty()) {
+        return failure(std::move(why));
+    }
+    const uint8_t *p = data_of(input);
+    const auto size = static_cast<size_t>(input.size());
     if (size < kEmfMinHeaderBytes) {
         return failure("metafile too short");
     }
@@ -120,8 +129,6 @@ MetafileSvg emf_to_svg(const QByteArray &bytes) {
     char no_namespace[] = "";
     options.nameSpace = no_namespace;
     options.svgDelimiter = true;
-    // The converter reads its input through a non-const pointer; give it a private copy.
-    QByteArray input = bytes;
     char *svg = nullptr;
     size_t svg_length = 0;
     const int ok =
@@ -134,9 +141,15 @@ MetafileSvg emf_to_svg(const QByteArray &bytes) {
     return out;
 }
 
-MetafileSvg wmf_to_svg(const QByteArray &bytes) {
-    const uint8_t *p = data_of(bytes);
-    const auto size = static_cast<size_t>(bytes.size());
+MetafileSvg wmf_to_svg(const QByteArray &metafile) {
+    // The reader takes its input through a non-const pointer and trusts the header's sizes; it
+    // gets a private copy, checked and with those sizes set from the records.
+    QByteArray input = metafile;
+    if (std::string why = check_wmf_structure(input); !why.empty()) {
+        return failure(std::move(why));
+    }
+    const uint8_t *p = data_of(input);
+    const auto size = static_cast<size_t>(input.size());
     MetafileSvg out;
     const bool placeable = size >= 4 && read_le32(p) == kPlaceableKey;
     if (placeable) {
@@ -164,7 +177,6 @@ MetafileSvg wmf_to_svg(const QByteArray &bytes) {
         wmf.api = nullptr;
         return failure("cannot start the WMF reader");
     }
-    QByteArray input = bytes;  // read through a non-const pointer
     if (wmf_mem_open(wmf.api, reinterpret_cast<unsigned char *>(input.data()),
                      static_cast<long>(input.size())) != wmf_E_None) {
         return failure("cannot read the WMF metafile");

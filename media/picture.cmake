@@ -6,6 +6,7 @@ find_library(ZEMLO_EMF2SVG_LIBRARY emf2svg REQUIRED)
 
 add_library(zemlo_media_picture STATIC
     ${CMAKE_CURRENT_LIST_DIR}/picture_geometry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/metafile_structure.cpp
     ${CMAKE_CURRENT_LIST_DIR}/metafile_svg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_decoder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_drawing.cpp

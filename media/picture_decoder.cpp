@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QSvgRenderer>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "metafile_svg.h"
@@ -50,8 +51,10 @@ double resolution(int dots_per_metre) {
     return dpi;
 }
 
+// At least 1, and no more than an int holds however large the picture claims to be.
 int himetric(int pixels, double dpi) {
-    return std::max(1, static_cast<int>(std::lround(pixels * kHimetricPerInch / dpi)));
+    const double value = std::round(pixels * static_cast<double>(kHimetricPerInch) / dpi);
+    return static_cast<int>(std::clamp(value, 1.0, static_cast<double>(INT_MAX)));
 }
 
 // The size a large JPEG is decoded at: reduced, with its proportions, to the smallest size that
@@ -159,6 +162,13 @@ DecodeResult decode_raster(QIODevice &device) {
     if (image.isNull()) {
         return {std::nullopt, "cannot decode picture: " + reader.errorString().toStdString()};
     }
+    // Some headers (a BMP stored top-down) give no size before decoding; the reader's allocation
+    // limit has bounded the cost, and the same bounds hold for what came out.
+    if (format != "jpeg") {
+        if (auto refusal = refuse_size(format, image.size())) {
+            return {std::nullopt, *refusal};
+        }
+    }
     // The natural size belongs to the picture as stored, not to the reduced decode.
     const QSize stored =
         full.isValid() && image.size() != full && format == "jpeg" ? full : image.size();
@@ -196,14 +206,12 @@ DecodeResult decode_picture_from(QIODevice &device, qint64 size) {
     if (!kind) {
         return decode_raster(device);
     }
-    // The size is checked before reading and again on what was read, in case the file grew.
-    const QByteArray bytes =
-        size > kMaxMetafileBytes ? QByteArray() : device.read(kMaxMetafileBytes + 1);
-    if (size > kMaxMetafileBytes || bytes.size() > kMaxMetafileBytes) {
-        return {std::nullopt,
-                "metafile too large: " + std::to_string(std::max<qint64>(size, bytes.size())) +
-                    " bytes (at most " + std::to_string(kMaxMetafileBytes) + ")"};
+    if (size > kMaxMetafileBytes) {
+        return {std::nullopt, "metafile too large: " + std::to_string(size) + " bytes (at most " +
+                                  std::to_string(kMaxMetafileBytes) + ")"};
     }
+    // What the file held when it was opened, and no more should it grow meanwhile.
+    const QByteArray bytes = device.read(size);
     return decode_metafile(bytes, *kind);
 }
 
