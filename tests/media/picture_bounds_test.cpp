@@ -7,6 +7,7 @@
 #include <chrono>
 #include <string>
 
+#include "metafile_structure.h"
 #include "picture_decoder.h"
 #include "picture_samples.h"
 #include "picture_test_support.h"
@@ -82,6 +83,60 @@ TEST(PictureBounds, HugeStatedSizesAreRefusedBeforeDecoding) {
     const DecodeResult r = decode_picture_bytes(QByteArray(
         reinterpret_cast<const char *>(within.data()), static_cast<qsizetype>(within.size())));
     EXPECT_TRUE(r.picture) << r.error;
+}
+
+QByteArray bytes_of(const Bytes &b) {
+    return QByteArray(reinterpret_cast<const char *>(b.data()), static_cast<qsizetype>(b.size()));
+}
+
+// The red WMF with a 2 x 2 24-bit bitmap stretched over it, its header stating the given size
+// and palette.
+Bytes wmf_with_bitmap(int32_t width, int32_t height, uint32_t colours) {
+    Bytes b = red_wmf();
+    b.resize(b.size() - 6);  // the end record goes last again
+    put32(b, {41});
+    put16(b, {0x0B41});
+    put32(b, {0x00CC0020});
+    put16(b, {2, 2, 0, 0, 500, 1000, 0, 0});
+    put32(b, {40, static_cast<uint32_t>(width), static_cast<uint32_t>(height)});
+    put16(b, {1, 24});
+    put32(b, {0, 16, 0, 0, colours, 0});
+    b.insert(b.end(), 16, 0x80);
+    put32(b, {3});
+    put16(b, {0});
+    return b;
+}
+
+TEST(MetafileStructure, SoundFilesPassAndDamagedOnesAreRefusedBeforeTheLibraries) {
+    QByteArray emf = bytes_of(red_emf());
+    zemlo::write_le32(reinterpret_cast<uint8_t *>(emf.data()) + 60, 5);    // description length
+    zemlo::write_le32(reinterpret_cast<uint8_t *>(emf.data()) + 64, 900);  // past the header
+    emf.append(4, '\0');  // trailing bytes after the end record are cut
+    EXPECT_EQ(check_emf_structure(emf), "");
+    EXPECT_EQ(emf.size(), static_cast<qsizetype>(red_emf().size()));
+    EXPECT_EQ(zemlo::read_le32(reinterpret_cast<const uint8_t *>(emf.constData()) + 64), 0u);
+
+    QByteArray long_record = bytes_of(red_emf());
+    zemlo::write_le32(reinterpret_cast<uint8_t *>(long_record.data()) + 88 + 4, 4000);
+    EXPECT_EQ(check_emf_structure(long_record), "metafile record out of range");
+    QByteArray no_end = bytes_of(red_emf());
+    no_end.chop(20);
+    EXPECT_EQ(check_emf_structure(no_end), "metafile has no end record");
+
+    // The reader allocates the header's largest record up front; it is set from the records.
+    QByteArray wmf = bytes_of(wmf_with_bitmap(2, -2, 0));
+    zemlo::write_le32(reinterpret_cast<uint8_t *>(wmf.data()) + 22 + 12, 0x7FFFFFFF);
+    EXPECT_EQ(check_wmf_structure(wmf), "");
+    EXPECT_EQ(zemlo::read_le32(reinterpret_cast<const uint8_t *>(wmf.constData()) + 22 + 12), 41u);
+    EXPECT_TRUE(decode_picture_bytes(wmf).picture);
+
+    for (const auto &[what, bad] :
+         {std::pair{"65535 x 65535 pixels", wmf_with_bitmap(65535, 65535, 0)},
+          {"a palette of a billion colours", wmf_with_bitmap(2, 2, 1u << 30)},
+          {"no width", wmf_with_bitmap(0, 2, 0)}}) {
+        QByteArray bytes = bytes_of(bad);
+        EXPECT_EQ(check_wmf_structure(bytes), "metafile bitmap out of range") << what;
+    }
 }
 
 }  // namespace
