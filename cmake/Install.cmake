@@ -44,11 +44,12 @@ foreach(program zemlo zemlo-cli handsim)
     endif()
 endforeach()
 # Loaded with dlopen from the program folder (and libdisplay.so by libpicmill.so beside itself);
-# no SONAME versioning, so they stay private rather than in the public library directory.
+# no SONAME versioning, so they stay private rather than in the public library directory. Shared
+# libraries are not executables: mode 644, as Debian ships them.
 foreach(library handlink picmill display)
     if(TARGET ${library})
         install(TARGETS ${library} LIBRARY DESTINATION ${ZEMLO_INSTALL_PROGRAMDIR}
-                NAMELINK_SKIP)
+                PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
     endif()
 endforeach()
 
@@ -87,9 +88,10 @@ if(TARGET zemlo)
     install(FILES ${CMAKE_SOURCE_DIR}/resources/icons/128.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME zemlo.svg)
 
-    # PNG sizes for menus and docks that do not draw SVG, rendered from the same icon.
+    # PNG sizes for menus and docks that do not draw SVG, rendered from the same icon. Sanitizer
+    # and fuzz builds are never installed and skip it (the renderer would run instrumented).
     find_package(Qt6 COMPONENTS Gui Svg)
-    if(Qt6Gui_FOUND AND Qt6Svg_FOUND)
+    if(Qt6Gui_FOUND AND Qt6Svg_FOUND AND ZEMLO_SANITIZE STREQUAL "" AND NOT ZEMLO_FUZZ)
         add_executable(zemlo-render-icon ${zemlo_packaging_dir}/render_icon.cpp)
         target_link_libraries(zemlo-render-icon PRIVATE Qt6::Gui Qt6::Svg)
         set_target_properties(zemlo-render-icon PROPERTIES

@@ -15,6 +15,10 @@ packages=(
     timgm6mb-soundfont fonts-wqy-microhei
     # tests and screenshots
     xvfb xauth python3
+    # make package: dpkg-shlibdeps finds the libraries' packages, file finds the binaries
+    dpkg-dev file
+    # install test: desktop entry and metainfo validators, manual page renderer
+    desktop-file-utils appstream groff-base
 )
 
 missing=()
