@@ -32,7 +32,7 @@ function(zemlo_install_symlink target link)
         file(REMOVE \"\${zemlo_link}\")
         message(STATUS \"Installing: \${zemlo_link} -> ${relative}\")
         file(CREATE_LINK \"${relative}\" \"\${zemlo_link}\" SYMBOLIC)
-        list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${CMAKE_INSTALL_PREFIX}/${link}\")")
+        list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${zemlo_link}\")")
 endfunction()
 
 # --- the program folder and the commands -----------------------------------------------------------
