@@ -1,9 +1,13 @@
 #include "handset_picture.h"
 
+#include <unistd.h>
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+
+#include "output_file.h"
 
 namespace zemlo::media {
 
@@ -172,8 +176,14 @@ bool convert_text_file(const std::string &text_path, const std::string &output_p
     if (!picture) {
         return false;
     }
-    std::unique_ptr<std::FILE, FileCloser> out(std::fopen(output_path.c_str(), "wb"));
+    const OutputFile file = open_output_file(output_path);
+    if (file.fd < 0) {
+        *error = "cannot create " + output_path + ": " + file.reason;
+        return false;
+    }
+    std::unique_ptr<std::FILE, FileCloser> out(::fdopen(file.fd, "wb"));
     if (!out) {
+        ::close(file.fd);
         *error = "cannot create " + output_path;
         return false;
     }

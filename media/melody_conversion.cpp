@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "handset_melody.h"
+#include "output_file.h"
 #include "source_file.h"
 #include "zemlo/work_dir.h"
 
@@ -112,13 +113,12 @@ class WorkFiles {
 };
 
 bool write_output(const std::string &path, const std::vector<uint8_t> &bytes, std::string *error) {
-    constexpr mode_t kOutputMode = 0666;  // narrowed by the user's umask, as for any new file
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kOutputMode);
-    if (fd < 0) {
-        *error = "cannot create " + path + ": " + errno_text();
+    const OutputFile out = open_output_file(path);
+    if (out.fd < 0) {
+        *error = "cannot create " + path + ": " + out.reason;
         return false;
     }
-    if (!write_and_close(fd, bytes)) {
+    if (!write_and_close(out.fd, bytes)) {
         // A cut-off melody must not be taken for a good one.
         ::unlink(path.c_str());
         *error = "cannot write " + path;

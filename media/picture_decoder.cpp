@@ -82,8 +82,8 @@ QSize gif_canvas(QIODevice &device, QSize frame) {
     return {std::max(width, frame.width()), std::max(height, frame.height())};
 }
 
-// The size the picture will be decoded at, or why it is not decoded at all. A header can claim
-// any size; this is checked before the reader allocates anything.
+// Why a picture of this stored size is not decoded, if it is not. A header can claim any size;
+// this is checked before the reader allocates anything.
 std::optional<std::string> refuse_size(const QByteArray &format, QSize stored) {
     if (!stored.isValid()) {
         return std::nullopt;  // the reader cannot tell before decoding; its allocation limit holds

@@ -4,4 +4,4 @@ zemlo_add_gtest(NAME media_source_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/source_safety_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/picture_bounds_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/picture_test_support.cpp
-    LIBS zemlo_media_picture zemlo_media_player)
+    LIBS zemlo_media_picture zemlo_media_player zemlo_picmill_core)

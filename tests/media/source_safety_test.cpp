@@ -1,6 +1,6 @@
 // Sources the user names by path that are not plain files: a named pipe without a writer (whose
 // blocking open would hang the caller for ever) and a device. Each consumer must refuse them at
-// once and write nothing.
+// once and write nothing. The same holds for a pipe named as the output of a conversion.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,7 +13,10 @@
 #include <future>
 #include <string>
 
+#include "graphic_text.h"
+#include "handset_picture.h"
 #include "melody_conversion.h"
+#include "melody_midi_builder.h"
 #include "midi_player.h"
 #include "picture_decoder.h"
 #include "picture_selection.h"
@@ -104,6 +107,31 @@ TEST_F(SourceSafety, MelodiesFromAPipeOrADeviceAreRefusedAtOnce) {
             << source << ": " << player_error;
     }
     EXPECT_EQ(written(), 0u);
+}
+
+TEST_F(SourceSafety, ConversionsRefuseAPipeAsTheirOutputAtOnce) {
+    const std::string song = dir_.file("tune.mid");
+    zemlo::testing::write_file(song, zemlo::media::testing::rich_midi_file(1, 1, 100));
+    const std::string melody_error = refused_promptly(fifo_, [&] {
+        const MelodyConversion c = convert_melody_file(song, fifo_);
+        return c.written ? std::string() : c.error;
+    });
+    EXPECT_NE(melody_error.find("not a regular file"), std::string::npos) << melody_error;
+
+    const std::vector<uint8_t> graphic = {1, 1, 4, 0, 5, 1, 2};
+    const std::string text = dir_.file("tmp.el");
+    const std::string converted =
+        *zemlo::picmill::graphic_text(graphic.data(), graphic.size(), "QN_TEMP_EL_FILE");
+    zemlo::testing::write_file(text, {converted.begin(), converted.end()});
+    const std::string picture_error = refused_promptly(fifo_, [&] {
+        std::string error;
+        return convert_text_file(text, fifo_, &error) ? std::string() : error;
+    });
+    EXPECT_NE(picture_error.find("not a regular file"), std::string::npos) << picture_error;
+
+    struct stat info {};
+    ASSERT_EQ(::stat(fifo_.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));  // left as it was
 }
 
 }  // namespace
