@@ -113,29 +113,29 @@ if(TARGET zemlo)
     endif()
 endif()
 
-# --- manual pages, compressed as Debian ships them ------------------------------------------------
-find_program(ZEMLO_GZIP gzip)
-set(man_pages "")
+# --- manual pages and the package changelog, compressed as Debian ships them ----------------------
+find_program(ZEMLO_GZIP gzip REQUIRED)
+set(zemlo_compressed "")
+# Compresses `source` into install-files/`name`.gz at build time and installs that into
+# `destination`. -n leaves out the name and time stamp, so the package builds reproducibly.
+function(zemlo_install_compressed source name destination)
+    set(compressed ${zemlo_install_build_dir}/compressed/${name}.gz)
+    add_custom_command(OUTPUT ${compressed}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${zemlo_install_build_dir}/compressed
+        COMMAND ${ZEMLO_GZIP} -9nc ${source} > ${compressed}
+        DEPENDS ${source})
+    install(FILES ${compressed} DESTINATION ${destination})
+    set(zemlo_compressed ${zemlo_compressed} ${compressed} PARENT_SCOPE)
+endfunction()
 foreach(page zemlo zemlo-cli handsim)
     if(TARGET ${page})
-        set(source ${CMAKE_SOURCE_DIR}/docs/man/${page}.1)
-        if(ZEMLO_GZIP)
-            set(compressed ${zemlo_install_build_dir}/man/${page}.1.gz)
-            # -n leaves out the name and time stamp, so the package builds reproducibly.
-            add_custom_command(OUTPUT ${compressed}
-                COMMAND ${CMAKE_COMMAND} -E make_directory ${zemlo_install_build_dir}/man
-                COMMAND ${ZEMLO_GZIP} -9nc ${source} > ${compressed}
-                DEPENDS ${source})
-            list(APPEND man_pages ${compressed})
-            install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-        else()
-            install(FILES ${source} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-        endif()
+        zemlo_install_compressed(${CMAKE_SOURCE_DIR}/docs/man/${page}.1 ${page}.1
+                                 ${CMAKE_INSTALL_MANDIR}/man1)
     endif()
 endforeach()
-if(man_pages)
-    add_custom_target(zemlo-man-pages ALL DEPENDS ${man_pages})
-endif()
 
-# Debian keeps the copyright notice under the package name.
+# Debian keeps the copyright notice and the package's changelog under the package name.
+zemlo_install_compressed(${zemlo_packaging_dir}/changelog.Debian changelog.Debian
+                         ${CMAKE_INSTALL_DATADIR}/doc/zemlo)
 install(FILES ${zemlo_packaging_dir}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zemlo)
+add_custom_target(zemlo-compressed-docs ALL DEPENDS ${zemlo_compressed})

@@ -72,6 +72,10 @@ done
 [ -f "$prefix/share/zemlo/dwnHelp.html" ] || fail "share/zemlo/dwnHelp.html missing"
 [ -f "$progdir/dwnHelp.html" ] || fail "dwnHelp.html not reachable from the program folder"
 
+for f in copyright changelog.Debian.gz; do
+    [ -f "$prefix/share/doc/zemlo/$f" ] || fail "share/doc/zemlo/$f missing"
+done
+
 # --- desktop entry, metainfo, icons ----------------------------------------------------------
 desktop=$prefix/share/applications/$desktop_id.desktop
 metainfo=$prefix/share/metainfo/$desktop_id.metainfo.xml
@@ -154,9 +158,9 @@ done < <(printf '%s\n' "$help" | sed -n 's/^  \([a-z]\+\( [a-z]\+\)\?\) .*/\1/p'
     grep -v '^\(pic\|melody\)')
 help=$("$prefix/bin/handsim" --help) || fail "installed handsim --help fails"
 page=$(man_text handsim)
-for option in $(grep -o -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
+while IFS= read -r option; do
     grep -q -- "$option" <<<"$page" || fail "handsim.1 does not mention $option"
-done
+done < <(grep -o -- '--[a-z][a-z-]*' <<<"$help" | sort -u)
 
 # --- the installed programs work from bin/ ---------------------------------------------------
 QT_QPA_PLATFORM=offscreen "$prefix/bin/zemlo" --help >/dev/null 2>&1 ||
