@@ -11,6 +11,23 @@ Fn bind(void *handle, const char *name) {
     return reinterpret_cast<Fn>(::dlsym(handle, name));
 }
 
+// The driver is the one beside this library. Asking the loader by bare name would depend on who
+// the loader takes for the caller (an intercepting dlopen, as sanitizers install, has no run path
+// of its own) and would let a library of the same name elsewhere on the search path stand in.
+std::string driver_path() {
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void *>(&load_display), &info) == 0 ||
+        info.dli_fname == nullptr) {
+        return kDisplayLibraryName;
+    }
+    const std::string self = info.dli_fname;
+    const auto slash = self.rfind('/');
+    if (slash == std::string::npos) {
+        return kDisplayLibraryName;
+    }
+    return self.substr(0, slash + 1) + kDisplayLibraryName;
+}
+
 }  // namespace
 
 DisplayBinding &display_binding() {
@@ -32,7 +49,7 @@ void release_display() {
 
 bool load_display(std::string *diagnostics) {
     DisplayBinding &d = display_binding();
-    d.handle = ::dlopen(kDisplayLibraryName, RTLD_NOW | RTLD_LOCAL);
+    d.handle = ::dlopen(driver_path().c_str(), RTLD_NOW | RTLD_LOCAL);
     if (d.handle == nullptr) {
         const char *why = ::dlerror();
         *diagnostics += std::string("Error: cannot load ") + kDisplayLibraryName + ": " +
