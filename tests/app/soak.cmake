@@ -5,6 +5,7 @@ if(TARGET handsim_core AND TARGET handlink)
     zemlo_warnings(core_soak)
     target_link_libraries(core_soak PRIVATE zemlo_core handsim_core Threads::Threads)
     add_dependencies(core_soak handlink)
+    zemlo_add_to_e2e_tests(core_soak)
     # A short run of it belongs to every test run.
     add_test(NAME core_soak_short COMMAND core_soak --operations 30 --seed 7
              WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
