@@ -5,25 +5,17 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <memory>
-#include <mutex>
+#include <thread>
 
-#include "event_loop_thread.h"
-#include "handsim/emulator.h"
-#include "main_core.h"
-#include "recording_ui.h"
+#include "core_rig.h"
 
 namespace zemlo::app {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using testing::CoreRig;
 using testing::RecordingUi;
-
-std::string module_dir() {
-    return fs::read_symlink("/proc/self/exe").parent_path().string();
-}
 
 std::vector<uint8_t> pattern(size_t n, uint8_t seed = 1) {
     std::vector<uint8_t> v(n);
@@ -34,100 +26,43 @@ std::vector<uint8_t> pattern(size_t n, uint8_t seed = 1) {
 }
 
 void write_file(const fs::path &p, const std::vector<uint8_t> &bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream f(p, std::ios::binary);
-    f.write(reinterpret_cast<const char *>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
+    CoreRig::write_file(p, bytes);
 }
 
 std::vector<uint8_t> read_file(const fs::path &p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    return CoreRig::read_file(p);
 }
 
 class CoreAgainstHandset : public ::testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/zemlo-core-XXXXXX";
-        dir_ = ::mkdtemp(tmpl);
-        ::setenv("ZEMLO_WORK_DIR", (dir_ / "work").c_str(), 1);
-        store_ = dir_ / "store";
-        fs::create_directories(store_ / "pic");
-        fs::create_directories(store_ / "melody");
-        pc_ = dir_ / "pc";
-        fs::create_directories(pc_);
         write_file(pc_ / "photo.jpg", pattern(10));
         write_file(pc_ / "tune.mid", pattern(10));
     }
 
-    void start(uint32_t port_device_missing = 0) {
-        handsim::EmulatorOptions o;
-        o.link_path = (dir_ / "ttyHS").string();
-        o.store_dir = store_.string();
-        o.restart_quiet = 300ms;
-        o.log = [this](const std::string &line) {
-            std::lock_guard<std::mutex> lock(sim_log_mutex_);
-            sim_log_.push_back(line);
-        };
-        sim_ = std::make_unique<handsim::Emulator>(o);
+    void start(bool port_device_missing = false) {
         std::string error;
-        ASSERT_TRUE(sim_->start(&error)) << error;
-        profile_.set_port_device(
-            3, port_device_missing != 0 ? (dir_ / "absent").string() : o.link_path);
-        core_ = std::make_unique<MainCore>(values_, ui_, ui_, loop_, profile_);
-        ui_.attach(core_.get());
-        core_->set_format_restart_wait(100ms);
-        on_window([&] { loaded_ = core_->initialise(module_dir()); });
+        ASSERT_TRUE(rig_.start_handset(&error)) << error;
+        sim_ = &rig_.sim();
+        loaded_ = rig_.start_core(port_device_missing ? (rig_.dir() / "absent").string() : "");
+        core_ = &rig_.core();
     }
 
-    void TearDown() override {
-        if (core_) {
-            on_window([&] { core_->teardown(); });
-            loop_.drain();
-            core_.reset();
-        }
-        if (sim_) {
-            sim_->stop();
-        }
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-
-    void on_window(const std::function<void()> &fn) { loop_.invoke(fn); }
+    void on_window(const std::function<void()> &fn) { rig_.on_window(fn); }
 
     // Runs a command on the window thread and waits for the operation it starts to end.
     void run(const std::function<void(MainCore &)> &command) {
-        on_window([&] { command(*core_); });
-        core_->wait_until_idle();
+        ASSERT_TRUE(rig_.run(command, kOperationBound)) << "the operation did not end\n" << dump();
     }
 
-    void connect() {
-        run([](MainCore &c) { c.connect_command(); });
-        ASSERT_TRUE(ui_.wait_for("status 连接手机成功")) << dump();
-        loop_.drain();
-    }
+    void connect() { ASSERT_TRUE(rig_.connect(kOperationBound)) << dump(); }
 
     void choose_pc_file(const std::string &name, int32_t type, const std::string &download_name) {
-        on_window([&] {
-            core_->file_type_changed(type);
-            core_->pc_folder_selected(pc_.string());
-            core_->pc_file_chosen(name);
-            core_->download_name_changed(download_name);
-        });
+        rig_.choose_pc_file(name, type, download_name);
     }
 
-    bool sim_saw(const std::string &line) {
-        std::lock_guard<std::mutex> lock(sim_log_mutex_);
-        return std::find(sim_log_.begin(), sim_log_.end(), line) != sim_log_.end();
-    }
-
-    std::string dump() const {
-        std::string s;
-        for (const auto &l : ui_.log()) {
-            s += l + "\n";
-        }
-        return s;
-    }
+    bool sim_saw(const std::string &line) { return rig_.sim_saw(line); }
+    std::string dump() const { return rig_.dump(); }
 
     template <typename T>
     T read_state(const std::function<T()> &fn) {
@@ -136,16 +71,16 @@ class CoreAgainstHandset : public ::testing::Test {
         return value;
     }
 
-    fs::path dir_, store_, pc_;
-    ProgramValues values_;
-    RecordingUi ui_;
-    EventLoopThread loop_;
-    MemoryProfile profile_{3};
-    std::unique_ptr<handsim::Emulator> sim_;
-    std::unique_ptr<MainCore> core_;
+    static constexpr auto kOperationBound = 60s;
+
+    CoreRig rig_;
+    const fs::path &store_ = rig_.store();
+    const fs::path &pc_ = rig_.pc();
+    ProgramValues &values_ = rig_.values();
+    RecordingUi &ui_ = rig_.ui();
+    handsim::Emulator *sim_ = nullptr;
+    MainCore *core_ = nullptr;
     bool loaded_ = false;
-    std::mutex sim_log_mutex_;
-    std::vector<std::string> sim_log_;
 };
 
 TEST_F(CoreAgainstHandset, ConnectListsBothFoldersWithAllocationSizes) {
@@ -187,7 +122,7 @@ TEST_F(CoreAgainstHandset, ConnectListsBothFoldersWithAllocationSizes) {
 }
 
 TEST_F(CoreAgainstHandset, ConnectWithoutHandsetTriesThreeTimesAndShowsOneReason) {
-    start(/*port_device_missing=*/1);
+    start(/*port_device_missing=*/true);
     run([](MainCore &c) { c.connect_command(); });
     const auto boxes = ui_.lines("box");
     ASSERT_EQ(boxes.size(), 1u) << dump();
@@ -316,8 +251,7 @@ TEST_F(CoreAgainstHandset, HandsetEventStopsTheDownloadAtOnce) {
     ui_.answer({BoxAnswer::Ok});
     on_window([&] { core_->download_command(); });
     ASSERT_TRUE(ui_.wait_for("box 确认 error 手机来电，中断操作！")) << dump();
-    core_->wait_until_idle();
-    loop_.drain();
+    ASSERT_TRUE(rig_.wait_idle(kOperationBound));
     std::this_thread::sleep_for(300ms);
     EXPECT_FALSE(ui_.saw("report 0 0 正在发送第7个数据包...")) << dump();
     EXPECT_FALSE(values_.connected.load());
@@ -375,7 +309,7 @@ TEST_F(CoreAgainstHandset, CancelSendsTheAbortNotice) {
     on_window([&] { core_->download_command(); });
     ASSERT_TRUE(ui_.wait_for("report 0 0 正在发送第2个数据包..."));
     on_window([&] { core_->wait_cancel(); });
-    core_->wait_until_idle();
+    ASSERT_TRUE(rig_.wait_idle(kOperationBound));
     EXPECT_FALSE(ui_.saw("report 0 0 正在发送第5个数据包..."));
     EXPECT_TRUE(sim_saw("command abort")) << dump();
     EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
@@ -396,7 +330,7 @@ TEST_F(CoreAgainstHandset, RenameAndDeleteWithRefusals) {
         core_->rename_edit_begin(0);
         core_->rename_edit_end(0, std::string("new"));
     });
-    core_->wait_until_idle();
+    ASSERT_TRUE(rig_.wait_idle(kOperationBound));
     EXPECT_TRUE(ui_.saw("box 确认 question 你确定要将\"abc.bmp\"改为\"new.bmp\"吗？ -> ok"));
     EXPECT_TRUE(ui_.saw("box 确认 error 该文件正在被使用！"));
     EXPECT_EQ(ui_.lines("row").back(), "row 0 abc.bmp");
@@ -418,7 +352,7 @@ TEST_F(CoreAgainstHandset, RenameAndDeleteWithRefusals) {
         core_->rename_edit_begin(0);
         core_->rename_edit_end(0, std::string("new"));
     });
-    core_->wait_until_idle();
+    ASSERT_TRUE(rig_.wait_idle(kOperationBound));
     EXPECT_TRUE(ui_.saw("status 重命名文件成功")) << dump();
     EXPECT_TRUE(fs::exists(store_ / "pic" / "new.bmp"));
     EXPECT_EQ(read_state<std::string>([&] { return core_->table().entries()[0].text; }),
@@ -476,9 +410,9 @@ TEST_F(CoreAgainstHandset, StartsWithoutTheLibraryAndStaysUsable) {
     start();
     on_window([&] { core_->teardown(); });
     ui_.clear_log();
-    MainCore bare(values_, ui_, ui_, loop_, profile_);
+    MainCore bare(values_, ui_, ui_, rig_.loop(), rig_.profile());
     bool loaded = true;
-    on_window([&] { loaded = bare.initialise((dir_ / "nowhere").string()); });
+    on_window([&] { loaded = bare.initialise((rig_.dir() / "nowhere").string()); });
     EXPECT_FALSE(loaded);
     EXPECT_EQ(ui_.lines("box"),
               std::vector<std::string>{"box 确认 error 加载libhandlink.so文件错误!"});

@@ -69,9 +69,9 @@ class CoreRig {
         }
     }
 
-    // Loads the library and points COM3 at the emulator's line.
-    bool start_core() {
-        profile_.set_port_device(3, link_path());
+    // Loads the library and points COM3 at the emulator's line, or at the device given.
+    bool start_core(const std::string &port_device = {}) {
+        profile_.set_port_device(3, port_device.empty() ? link_path() : port_device);
         core_ = std::make_unique<MainCore>(values_, ui_, ui_, loop_, profile_);
         ui_.attach(core_.get());
         core_->set_format_restart_wait(std::chrono::milliseconds(100));
@@ -181,6 +181,9 @@ class CoreRig {
     MainCore &core() { return *core_; }
     handsim::Emulator &sim() { return *sim_; }
     ProgramValues &values() { return values_; }
+    EventLoopThread &loop() { return loop_; }
+    MemoryProfile &profile() { return profile_; }
+    const rig_fs::path &dir() const { return dir_; }
 
     static std::string module_dir() {
         return rig_fs::read_symlink("/proc/self/exe").parent_path().string();
