@@ -165,6 +165,16 @@ int main(int argc, char **argv) {
         std::fputs("handsim: --link and --store are required (see --help)\n", stderr);
         return 2;
     }
+    // A fault or event option's value is a usage error like any other, found before the line is
+    // opened.
+    for (const std::string &control : opt.controls) {
+        std::string why;
+        if (!handsim::parse_control(control, &why)) {
+            std::fprintf(stderr, "handsim: bad fault option \"%s\": %s (see --help)\n",
+                         control.c_str(), why.c_str());
+            return 2;
+        }
+    }
     if (!quiet) {
         opt.log = [](const std::string &line) {
             std::fprintf(stderr, "handsim: %s\n", line.c_str());
