@@ -36,6 +36,8 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zemlo"));
     QApplication::setOrganizationName(QStringLiteral("Quennet Corp"));
+    // Lets Wayland docks tie the window to its menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zemlo.Zemlo"));
     QApplication::setFont(zemlo::shell::dialog_font());
 
     QCommandLineParser parser;
