@@ -1,6 +1,7 @@
 // Opening the file a conversion writes: the handset file, at a path the user may choose. A named
-// pipe at that path would block the open until a reader came, and a device would swallow the
-// bytes; the open never waits, and only a regular file (new, or replaced) is written.
+// pipe at that path would block the open until a reader came; the open never waits, and a pipe
+// (or a socket) is refused. A device is written as a file is (that is how a full disk is tried
+// out, with /dev/full); only a regular file is emptied first.
 #pragma once
 
 #include <fcntl.h>
@@ -13,19 +14,21 @@
 
 namespace zemlo::media {
 
+inline constexpr const char *kPipeNotFile = "a named pipe or socket, not a file";
+
 struct OutputFile {
-    int fd = -1;         // blocking, close-on-exec, empty; the caller closes it
+    int fd = -1;         // blocking, close-on-exec; the caller closes it
     std::string reason;  // why there is no descriptor, without the path
 };
 
 inline OutputFile open_output_file(const std::string &path) {
     constexpr mode_t kOutputMode = 0666;  // narrowed by the user's umask, as for any new file
-    constexpr const char *kNotRegular = "not a regular file";
+    const auto pipe_like = [](mode_t mode) { return S_ISFIFO(mode) || S_ISSOCK(mode); };
     OutputFile out;
     // Checked by path first: opening a pipe without a reader for writing fails without saying why.
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        out.reason = kNotRegular;
+    if (::stat(path.c_str(), &info) == 0 && pipe_like(info.st_mode)) {
+        out.reason = kPipeNotFile;
         return out;
     }
     const int fd =
@@ -34,11 +37,16 @@ inline OutputFile open_output_file(const std::string &path) {
         out.reason = std::strerror(errno);
         return out;
     }
-    // And on the descriptor, so that nothing swapped in between is written; only then emptied.
+    // And on the descriptor, so that nothing swapped in between is written.
+    if (::fstat(fd, &info) != 0 || pipe_like(info.st_mode)) {
+        out.reason = pipe_like(info.st_mode) ? kPipeNotFile : std::strerror(errno);
+        ::close(fd);
+        return out;
+    }
     const int flags = ::fcntl(fd, F_GETFL);
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || ::ftruncate(fd, 0) != 0) {
-        out.reason = S_ISREG(info.st_mode) ? std::strerror(errno) : kNotRegular;
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ||
+        (S_ISREG(info.st_mode) && ::ftruncate(fd, 0) != 0)) {
+        out.reason = std::strerror(errno);
         ::close(fd);
         return out;
     }
