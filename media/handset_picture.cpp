@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "cut_off_output.h"
 #include "output_file.h"
 
 namespace zemlo::media {
@@ -190,6 +191,7 @@ bool convert_text_file(const std::string &text_path, const std::string &output_p
     const bool written =
         std::fwrite(picture->data(), 1, picture->size(), out.get()) == picture->size();
     if (std::fclose(out.release()) != 0 || !written) {
+        discard_cut_off_output(output_path);
         *error = "cannot write " + output_path;
         return false;
     }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "cut_off_output.h"
 #include "handset_melody.h"
 #include "output_file.h"
 #include "source_file.h"
@@ -119,8 +120,7 @@ bool write_output(const std::string &path, const std::vector<uint8_t> &bytes, st
         return false;
     }
     if (!write_and_close(out.fd, bytes)) {
-        // A cut-off melody must not be taken for a good one.
-        ::unlink(path.c_str());
+        discard_cut_off_output(path);
         *error = "cannot write " + path;
         return false;
     }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "cut_off_output.h"
 #include "zemlo/byte_order.h"
 
 namespace zemlo::media {
@@ -62,6 +63,7 @@ bool write_capture(const QImage &area, const std::string &path, std::string *err
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     if (std::fclose(file.release()) != 0 || !written) {
+        discard_cut_off_output(path);
         *error = "cannot write " + path;
         return false;
     }

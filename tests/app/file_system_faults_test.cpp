@@ -2,7 +2,9 @@
 // written, and a work folder that cannot be used. Each ends with a reason and leaves nothing
 // half-written behind; nothing is sent to the handset for a file that was never made.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -21,7 +23,33 @@ using testing::CoreRig;
 namespace fs = std::filesystem;
 
 constexpr auto kBound = 30s;
-constexpr const char *kFullDevice = "/dev/full";  // every write fails with "no space left"
+
+// The disk fills up after the first few bytes of any file this process writes: a file size limit
+// makes write() fail part-way as a full disk does, on a regular file in the work folder, so the
+// program's own handling of the cut-off file (and not a device's) is what is checked.
+class DiskFullAfter {
+  public:
+    explicit DiskFullAfter(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+        // Over the limit the kernel would otherwise end the process instead of failing the write.
+        previous_ = ::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~DiskFullAfter() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        ::signal(SIGXFSZ, previous_);
+    }
+    DiskFullAfter(const DiskFullAfter &) = delete;
+    DiskFullAfter &operator=(const DiskFullAfter &) = delete;
+
+  private:
+    rlimit saved_{};
+    sighandler_t previous_ = SIG_DFL;
+};
+
+constexpr rlim_t kRoomLeft = 4;
 
 // One track: a note on, a note off a beat later, the end of the track.
 std::vector<uint8_t> small_midi() {
@@ -52,20 +80,21 @@ class FileSystemFaults : public ::testing::Test {
 };
 
 TEST_F(FileSystemFaults, MelodyWrittenToAFullDiskFailsAndLeavesNoWorkFiles) {
-    // Written through a link, so that the removal of the cut-off output takes only the link.
     const fs::path out = rig_.work() / "tmp.dwn";
-    fs::create_symlink(kFullDevice, out);
-    const auto c = media::convert_melody_file(source_.string(), out.string());
+    media::MelodyConversion c;
+    {
+        DiskFullAfter full(kRoomLeft);
+        c = media::convert_melody_file(source_.string(), out.string());
+    }
     EXPECT_FALSE(c.written);
     EXPECT_NE(c.error.find("cannot write"), std::string::npos) << c.error;
-    EXPECT_TRUE(fs::exists(kFullDevice));
+    EXPECT_FALSE(fs::exists(out)) << "the cut-off output is left behind";
     for (const auto &p : files_in(rig_.work())) {
         EXPECT_EQ(p.filename().string().rfind("melody-", 0), std::string::npos) << p;
     }
     EXPECT_EQ(CoreRig::read_file(source_), small_midi());
 
     // With room again the same conversion goes through.
-    fs::remove(out);
     EXPECT_TRUE(media::convert_melody_file(source_.string(), out.string()).written);
 }
 
@@ -77,21 +106,33 @@ TEST_F(FileSystemFaults, PictureFilesWrittenToAFullDiskFail) {
     ASSERT_TRUE(converter_text);
     CoreRig::write_file(text, std::vector<uint8_t>(converter_text->begin(), converter_text->end()));
     const fs::path out = rig_.work() / "tmp.dwn";
-    fs::create_symlink(kFullDevice, out);
     std::string error;
-    EXPECT_FALSE(media::convert_text_file(text.string(), out.string(), &error));
+    bool converted = true;
+    {
+        DiskFullAfter full(kRoomLeft);
+        converted = media::convert_text_file(text.string(), out.string(), &error);
+    }
+    EXPECT_FALSE(converted);
     EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
-    EXPECT_TRUE(fs::exists(kFullDevice));
+    EXPECT_FALSE(fs::exists(out)) << "the cut-off output is left behind";
 
-    fs::remove(out);
     EXPECT_TRUE(media::convert_text_file(text.string(), out.string(), &error)) << error;
+
+    // A device named as the output is not the program's to remove when the write fails.
+    EXPECT_FALSE(media::convert_text_file(text.string(), "/dev/full", &error));
+    EXPECT_TRUE(fs::exists("/dev/full"));
 
     // The capture that feeds the converter, likewise.
     const fs::path capture = rig_.work() / "tmp.bmp";
-    fs::create_symlink(kFullDevice, capture);
     const QImage area(122, 126, QImage::Format_RGB32);
-    EXPECT_FALSE(media::write_capture(area, capture.string(), &error));
+    bool captured = true;
+    {
+        DiskFullAfter full(kRoomLeft);
+        captured = media::write_capture(area, capture.string(), &error);
+    }
+    EXPECT_FALSE(captured);
     EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(capture)) << "the cut-off capture is left behind";
 }
 
 TEST_F(FileSystemFaults, UnusableWorkFolderRefusesTheConversionWithItsReason) {
