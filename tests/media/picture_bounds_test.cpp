@@ -93,7 +93,8 @@ QByteArray bytes_of(const Bytes &b) {
 // and palette.
 Bytes wmf_with_bitmap(int32_t width, int32_t height, uint32_t colours) {
     Bytes b = red_wmf();
-    b.resize(b.size() - 6);  // the end record goes last again
+    constexpr size_t kEndRecordBytes = 6;
+    b.erase(b.end() - kEndRecordBytes, b.end());  // the end record goes last again
     put32(b, {41});
     put16(b, {0x0B41});
     put32(b, {0x00CC0020});
