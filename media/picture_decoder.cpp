@@ -26,6 +26,8 @@ constexpr double kCentimetresPerInch = 2.54;
 constexpr double kMinDpi = 10.0;
 constexpr double kMaxDpi = 10000.0;
 constexpr int kMaxIcoImages = 256;
+constexpr int kIndexedColours = 256;
+constexpr int kMonoColours = 2;
 constexpr int kGifScreenOffset = 6;  // after "GIF89a": screen width and height, 16 bits each
 // Qt's image readers take this many megabytes for one decoded image at most.
 constexpr int kAllocationLimitMegabytes = 4 * kMaxRasterPixels / (1 << 20);
@@ -80,6 +82,20 @@ QSize gif_canvas(QIODevice &device, QSize frame) {
     const int width = read_le16(p);
     const int height = read_le16(p + 2);
     return {std::max(width, frame.width()), std::max(height, frame.height())};
+}
+
+// A paletted file can use indices past the colours it stores, and Qt's painter looks every index
+// up without a check; the table is completed with black so that every index has a colour.
+void complete_colour_table(QImage &image) {
+    const int needed = image.format() == QImage::Format_Indexed8 ? kIndexedColours
+                       : image.depth() == 1                      ? kMonoColours
+                                                                 : 0;
+    if (needed == 0 || image.colorCount() >= needed) {
+        return;
+    }
+    QList<QRgb> table = image.colorTable();
+    table.resize(needed, qRgb(0, 0, 0));
+    image.setColorTable(table);
 }
 
 // Why a picture of this stored size is not decoded, if it is not. A header can claim any size;
@@ -169,6 +185,7 @@ DecodeResult decode_raster(QIODevice &device) {
             return {std::nullopt, *refusal};
         }
     }
+    complete_colour_table(image);
     // The natural size belongs to the picture as stored, not to the reduced decode.
     const QSize stored =
         full.isValid() && image.size() != full && format == "jpeg" ? full : image.size();

@@ -85,6 +85,16 @@ TEST(PictureBounds, HugeStatedSizesAreRefusedBeforeDecoding) {
     EXPECT_TRUE(r.picture) << r.error;
 }
 
+// An 8-bit BMP of 2 x 1 with one palette colour (white) and pixels using indices 0 and 200.
+Bytes bmp_with_short_palette() {
+    Bytes b = {'B', 'M'};
+    put32(b, {62, 0, 58, 40, 2, 1});
+    put16(b, {1, 8});
+    put32(b, {0, 4, 3780, 3780, 1, 0, 0x00FFFFFF});
+    b.insert(b.end(), {0, 200, 0, 0});
+    return b;
+}
+
 QByteArray bytes_of(const Bytes &b) {
     return QByteArray(reinterpret_cast<const char *>(b.data()), static_cast<qsizetype>(b.size()));
 }
@@ -138,6 +148,19 @@ TEST(MetafileStructure, SoundFilesPassAndDamagedOnesAreRefusedBeforeTheLibraries
         QByteArray bytes = bytes_of(bad);
         EXPECT_EQ(check_wmf_structure(bytes), "metafile bitmap out of range") << what;
     }
+}
+
+TEST(PictureBounds, PaletteIndicesPastTheStoredColoursDrawBlack) {
+    const Bytes bmp = bmp_with_short_palette();
+    const DecodeResult r = decode_picture_bytes(
+        QByteArray(reinterpret_cast<const char *>(bmp.data()), static_cast<qsizetype>(bmp.size())));
+    ASSERT_TRUE(r.picture) << r.error;
+    const QImage &image = r.picture->image();
+    if (image.format() == QImage::Format_Indexed8) {
+        EXPECT_EQ(image.colorCount(), 256);  // the painter looks indices up unchecked
+    }
+    EXPECT_EQ(image.pixel(0, 0) & RGB_MASK, 0xFFFFFFu);
+    EXPECT_EQ(image.pixel(1, 0) & RGB_MASK, 0u);
 }
 
 }  // namespace
