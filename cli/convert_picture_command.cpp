@@ -13,6 +13,7 @@
 #include "picture_preview.h"
 #include "picture_runtime.h"
 #include "picture_selection.h"
+#include "stdout_to_stderr.h"
 
 namespace {
 
@@ -71,14 +72,19 @@ int run(const std::vector<std::string> &args) {
     }
     PictureSelection selection(folders);
     selection.set_effect(effect);
-    if (!selection.show_picture(QString::fromStdString(input))) {
-        return fail(input + ": " + selection.last_error());
+    ConversionOutcome outcome;
+    {
+        // The converter library's diagnostic lines are not the command's result.
+        const StdoutToStderr diverted;
+        if (!selection.show_picture(QString::fromStdString(input))) {
+            return fail(input + ": " + selection.last_error());
+        }
+        selection.draw();
+        if (!selection.last_error().empty()) {
+            return fail(selection.last_error());
+        }
+        outcome = selection.convert_selection(output, input);
     }
-    selection.draw();
-    if (!selection.last_error().empty()) {
-        return fail(selection.last_error());
-    }
-    const ConversionOutcome outcome = selection.convert_selection(output, input);
     if (!outcome.ok) {
         return fail(outcome.error);
     }

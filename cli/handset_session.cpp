@@ -12,6 +12,7 @@
 #include "picture_selection.h"
 #include "port_names.h"
 #include "serial_inventory.h"
+#include "stdout_to_stderr.h"
 #include "wait_window_model.h"
 
 namespace zemlo::cli {
@@ -31,30 +32,6 @@ constexpr const char *kStartTransfer = "初始化下载...";
 constexpr uint16_t kExtraSteps = 5;  // the download's progress steps besides its data packets
 // The listing arrives as a block transfer after the connect operation has ended.
 constexpr auto kListingTimeout = std::chrono::seconds(30);
-
-// Sends what is written on standard output to standard error while it lives.
-class StdoutToStderr {
-  public:
-    StdoutToStderr() {
-        std::fflush(stdout);
-        saved_ = ::dup(STDOUT_FILENO);
-        if (saved_ >= 0) {
-            ::dup2(STDERR_FILENO, STDOUT_FILENO);
-        }
-    }
-    ~StdoutToStderr() {
-        std::fflush(stdout);
-        if (saved_ >= 0) {
-            ::dup2(saved_, STDOUT_FILENO);
-            ::close(saved_);
-        }
-    }
-    StdoutToStderr(const StdoutToStderr &) = delete;
-    StdoutToStderr &operator=(const StdoutToStderr &) = delete;
-
-  private:
-    int saved_ = -1;
-};
 
 bool starts_with(const std::string &s, const char *prefix) {
     return s.rfind(prefix, 0) == 0;

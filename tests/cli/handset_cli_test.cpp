@@ -178,6 +178,8 @@ TEST_F(CliAgainstHandset, ListDownloadBothKindsAndListAgain) {
     r = cli({"download", (dir_ / "sunset.bmp").string(), "--preview", device()});
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_TRUE(has(r.out, "下载成功")) << show(r);
+    EXPECT_FALSE(has(r.out, "writing")) << "the converter's diagnostics are not results\n"
+                                        << show(r);
     ASSERT_TRUE(fs::exists(store_ / "pic" / "sunset.bmp"));
     EXPECT_EQ(fs::file_size(store_ / "pic" / "sunset.bmp"), 30748u);
     EXPECT_TRUE(fs::exists(store_ / "view" / "pic" / "sunset.png"));

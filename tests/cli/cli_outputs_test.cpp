@@ -1,0 +1,162 @@
+// The files zemlo-cli's conversion and play commands write, run as the user runs them: standard
+// output carries results only, a failed or interrupted write leaves no cut-off file, an output
+// never overwrites the input or the other output, and paths stay the bytes the user gave.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <thread>
+
+#include "melody_midi_builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zemlo::media::testing::Bytes;
+using zemlo::media::testing::midi_file;
+using zemlo::media::testing::TrackBuilder;
+
+struct CliRun {
+    int status = -1;  // the exit status; -1 when a signal ended the program
+    std::string out;
+    std::string err;
+};
+
+std::string read_text(const fs::path &p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+void write_bytes(const fs::path &p, const Bytes &bytes) {
+    std::ofstream f(p, std::ios::binary);
+    f.write(reinterpret_cast<const char *>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+void put16(Bytes &v, uint32_t x) {
+    v.push_back(static_cast<uint8_t>(x));
+    v.push_back(static_cast<uint8_t>(x >> 8));
+}
+void put32(Bytes &v, uint32_t x) {
+    put16(v, x & 0xFFFF);
+    put16(v, x >> 16);
+}
+
+// A 24-bit bitmap of w x h with a colour ramp.
+Bytes sample_bitmap(uint32_t w, uint32_t h) {
+    const uint32_t row = (w * 3 + 3) / 4 * 4;
+    Bytes v{'B', 'M'};
+    for (uint32_t x : {54 + row * h, 0u, 54u, 40u, w, h}) {
+        put32(v, x);
+    }
+    put16(v, 1);
+    put16(v, 24);
+    for (int i = 0; i < 6; ++i) {
+        put32(v, 0);
+    }
+    for (uint32_t y = 0; y < h; ++y) {
+        for (uint32_t x = 0; x < row; ++x) {
+            v.push_back(static_cast<uint8_t>((x * 7 + y * 3) & 0xFF));
+        }
+    }
+    return v;
+}
+
+// One note held for seconds (at 120 beats a minute, 480 ticks a beat).
+Bytes held_note(uint32_t seconds) {
+    TrackBuilder t;
+    t.tempo(0, 500000).event(0, {0x90, 60, 100}).event(seconds * 960, {0x80, 60, 0}).end();
+    return midi_file(0, 480, {t});
+}
+
+class CliOutputs : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/zemlo-cli-out-XXXXXX";
+        dir_ = ::mkdtemp(tmpl);
+        fs::create_directories(dir_ / "work");
+        bin_ = fs::read_symlink("/proc/self/exe").parent_path() / "zemlo-cli";
+        write_bytes(dir_ / "a.bmp", sample_bitmap(40, 30));
+        write_bytes(dir_ / "song.mid", held_note(2));
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    // Starts zemlo-cli in the test folder with its own work folder; with a file size limit the
+    // writes past it fail as on a full disk.
+    pid_t start(const std::vector<std::string> &args, std::optional<rlim_t> file_limit = {}) {
+        const std::string out = (dir_ / "stdout.txt").string();
+        const std::string err = (dir_ / "stderr.txt").string();
+        const std::string work = (dir_ / "work").string();
+        std::vector<std::string> argv{bin_.string()};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<char *> cargs;
+        for (auto &a : argv) {
+            cargs.push_back(a.data());
+        }
+        cargs.push_back(nullptr);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (o < 0 || e < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0 ||
+                ::chdir(dir_.c_str()) != 0) {
+                ::_exit(127);
+            }
+            ::setenv("ZEMLO_WORK_DIR", work.c_str(), 1);
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            ::unsetenv("ZEMLO_AUDIO_WAV");
+            if (file_limit) {
+                const rlimit limit{*file_limit, *file_limit};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+                ::signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the program
+            }
+            ::execv(cargs[0], cargs.data());
+            ::_exit(127);
+        }
+        return pid;
+    }
+
+    CliRun finish(pid_t pid) const {
+        int raw = 0;
+        ::waitpid(pid, &raw, 0);
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_text(dir_ / "stdout.txt"),
+                read_text(dir_ / "stderr.txt")};
+    }
+
+    CliRun cli(const std::vector<std::string> &args, std::optional<rlim_t> file_limit = {}) {
+        return finish(start(args, file_limit));
+    }
+
+    std::string path(const std::string &name) const { return (dir_ / name).string(); }
+
+    fs::path dir_, bin_;
+};
+
+std::string show(const CliRun &r) {
+    return "status " + std::to_string(r.status) + "\nstdout:\n" + r.out + "\nstderr:\n" + r.err;
+}
+
+bool has(const std::string &text, const std::string &part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST_F(CliOutputs, ConverterDiagnosticsGoToStandardError) {
+    const CliRun r = cli({"convert", "picture", path("a.bmp"), path("a.dwn")});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_EQ(r.out, "") << show(r);
+    EXPECT_TRUE(has(r.err, "writing ")) << "the converter's line is still shown\n" << show(r);
+    EXPECT_EQ(fs::file_size(path("a.dwn")), 30748u);
+}
+
+}  // namespace
