@@ -5,6 +5,7 @@
 
 #include "cli_args.h"
 #include "melody_conversion.h"
+#include "output_paths.h"
 
 namespace zemlo::cli {
 
@@ -27,6 +28,9 @@ int run(const std::vector<std::string> &args) {
     }
     const std::string &in = parsed->positional[0];
     const std::string &out = parsed->positional[1];
+    if (const auto refusal = refuse_outputs(in, {{"OUT", out}})) {
+        return usage_error(kCommand, *refusal);
+    }
     const media::MelodyConversion c = media::convert_melody_file(in, out);
     if (!c.written) {
         return fail(c.error);

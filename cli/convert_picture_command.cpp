@@ -1,8 +1,9 @@
 // zemlo-cli convert picture IN OUT [--effect fit|stretch] [--preview PNG]
 // Draws the picture as the handset panel does, converts the capture through libpicmill.so and
 // writes the handset picture file; the preview is that file decoded back to colours.
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
-#include <QString>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -10,6 +11,8 @@
 
 #include "cli_args.h"
 #include "handset_picture.h"
+#include "output_file.h"
+#include "output_paths.h"
 #include "picture_preview.h"
 #include "picture_runtime.h"
 #include "picture_selection.h"
@@ -38,11 +41,15 @@ bool write_preview(const std::string &picture_path, const std::string &png_path,
         *error = picture_path + " is not a whole handset picture";
         return false;
     }
-    if (!image.save(QString::fromStdString(png_path), "PNG")) {
-        *error = "cannot write " + png_path;
+    // Encoded in memory and written through the output file, so that the path stays the bytes
+    // the user gave and every write is checked.
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        *error = "cannot encode the preview of " + picture_path;
         return false;
     }
-    return true;
+    return write_output_file(png_path, png.constData(), static_cast<size_t>(png.size()), error);
 }
 
 int run(const std::vector<std::string> &args) {
@@ -64,6 +71,14 @@ int run(const std::vector<std::string> &args) {
     }
     const std::string &input = parsed->positional[0];
     const std::string &output = parsed->positional[1];
+    const auto preview = parsed->value("--preview");
+    std::vector<NamedOutput> outputs{{"OUT", output}};
+    if (preview) {
+        outputs.push_back({"--preview", *preview});
+    }
+    if (const auto refusal = refuse_outputs(input, outputs)) {
+        return usage_error(kCommand, *refusal);
+    }
 
     ensure_picture_runtime();
     const PictureFolders folders = default_picture_folders(&error);
@@ -88,10 +103,8 @@ int run(const std::vector<std::string> &args) {
     if (!outcome.ok) {
         return fail(outcome.error);
     }
-    if (const auto png = parsed->value("--preview")) {
-        if (!write_preview(output, *png, &error)) {
-            return fail(error);
-        }
+    if (preview && !write_preview(output, *preview, &error)) {
+        return fail(error);
     }
     return kExitOk;
 }

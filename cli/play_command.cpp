@@ -2,11 +2,15 @@
 // WAV file, and prints its length as mm:ss.
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli_args.h"
+#include "interrupt_watch.h"
 #include "midi_player.h"
+#include "output_paths.h"
+#include "wav_writer.h"
 
 namespace zemlo::cli {
 
@@ -31,12 +35,24 @@ int run(const std::vector<std::string> &args) {
     if (parsed->positional.size() != 1) {
         return usage_error(kCommand, "expected one MIDI file");
     }
+    const std::string &song = parsed->positional[0];
     media::MidiPlayerOptions options = media::MidiPlayerOptions::from_environment();
-    if (auto wav = parsed->value("--wav")) {
+    const auto wav = parsed->value("--wav");
+    if (wav) {
+        // An empty name would mean the speaker to the player: refused, not played aloud.
+        if (const auto refusal = refuse_outputs(song, {{"--wav", *wav}})) {
+            return usage_error(kCommand, *refusal);
+        }
         options.wav_output = *wav;
     }
+    // Ctrl-C while rendering stops at the next block and removes the unfinished WAV file; a
+    // second one ends the program at once.
+    std::optional<InterruptWatch> interrupt;
+    if (wav) {
+        interrupt.emplace([] { media::abandon_wav_output(); });
+    }
     media::MidiPlayer player(options);
-    if (!player.open(parsed->positional[0])) {
+    if (!player.open(song)) {
         return fail(player.last_error());
     }
     // Rounded to the nearest second, as the melody panel shows it.

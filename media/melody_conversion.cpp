@@ -9,7 +9,6 @@
 #include <optional>
 #include <vector>
 
-#include "cut_off_output.h"
 #include "handset_melody.h"
 #include "output_file.h"
 #include "source_file.h"
@@ -113,20 +112,6 @@ class WorkFiles {
     std::vector<std::string> names_;
 };
 
-bool write_output(const std::string &path, const std::vector<uint8_t> &bytes, std::string *error) {
-    const OutputFile out = open_output_file(path);
-    if (out.fd < 0) {
-        *error = "cannot create " + path + ": " + out.reason;
-        return false;
-    }
-    if (!write_and_close(out.fd, bytes)) {
-        discard_cut_off_output(path);
-        *error = "cannot write " + path;
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 MelodyConversion convert_melody_file(const std::string &source_path,
@@ -182,7 +167,7 @@ MelodyConversion convert_melody_file(const std::string &source_path,
         }
         return c;
     }
-    if (!write_output(output_path, *melody, &c.error)) {
+    if (!write_output_file(output_path, melody->data(), melody->size(), &c.error)) {
         return c;
     }
     c.written = true;

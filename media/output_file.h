@@ -9,8 +9,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <string>
+
+#include "cut_off_output.h"
 
 namespace zemlo::media {
 
@@ -52,6 +55,45 @@ inline OutputFile open_output_file(const std::string &path) {
     }
     out.fd = fd;
     return out;
+}
+
+// Writes size bytes as the whole content of the output file. The writes and the close are all
+// checked: when any fails (a full disk, /dev/full), a regular file written here is removed again
+// and *error says why, with the path.
+inline bool write_output_file(const std::string &path, const void *data, size_t size,
+                              std::string *error) {
+    const OutputFile out = open_output_file(path);
+    if (out.fd < 0) {
+        *error = "cannot create " + path + ": " + out.reason;
+        return false;
+    }
+    struct stat written {};
+    const bool known = ::fstat(out.fd, &written) == 0;
+    const auto *bytes = static_cast<const char *>(data);
+    size_t done = 0;
+    int why = 0;
+    while (done < size) {
+        const ssize_t put = ::write(out.fd, bytes + done, size - done);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            why = put < 0 ? errno : ENOSPC;  // a write of nothing is a full device
+            break;
+        }
+        done += static_cast<size_t>(put);
+    }
+    if (::close(out.fd) != 0 && why == 0) {
+        why = errno;
+    }
+    if (why == 0) {
+        return true;
+    }
+    if (known) {
+        discard_cut_off_output(path, written);
+    }
+    *error = "cannot write " + path + ": " + std::strerror(why);
+    return false;
 }
 
 }  // namespace zemlo::media

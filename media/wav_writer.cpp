@@ -1,9 +1,14 @@
 #include "wav_writer.h"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
+#include "cut_off_output.h"
+#include "output_file.h"
 #include "zemlo/byte_order.h"
 
 namespace zemlo::media {
@@ -15,7 +20,13 @@ constexpr uint16_t kBitsPerSample = 16;
 constexpr uint16_t kBytesPerSample = kBitsPerSample / 8;
 constexpr uint32_t kRiffSizeBias = kWavHeaderBytes - 8;
 constexpr uint64_t kMaxDataBytes = UINT32_MAX - kRiffSizeBias;
+
+std::atomic<bool> g_abandoned{false};
 }  // namespace
+
+void abandon_wav_output() {
+    g_abandoned.store(true);
+}
 
 std::array<uint8_t, kWavHeaderBytes> wav_header(uint32_t sample_rate, uint16_t channels,
                                                 uint32_t data_bytes) {
@@ -37,30 +48,52 @@ std::array<uint8_t, kWavHeaderBytes> wav_header(uint32_t sample_rate, uint16_t c
 }
 
 WavWriter::~WavWriter() {
-    if (file_ != nullptr) {
-        std::fclose(file_);
+    discard();
+}
+
+void WavWriter::discard() {
+    if (file_ == nullptr) {
+        return;
     }
+    std::fclose(file_);
+    file_ = nullptr;
+    discard_cut_off_output(path_, written_);
 }
 
 bool WavWriter::open(const std::string &path, uint32_t sample_rate, uint16_t channels,
                      std::string *error) {
-    file_ = std::fopen(path.c_str(), "wb");
-    if (file_ == nullptr) {
+    discard();
+    // Not fopen: a named pipe at the path would block it until a reader came.
+    const OutputFile out = open_output_file(path);
+    if (out.fd < 0) {
+        *error = "cannot create " + path + ": " + out.reason;
+        return false;
+    }
+    if (::fstat(out.fd, &written_) != 0 || (file_ = ::fdopen(out.fd, "wb")) == nullptr) {
         *error = "cannot create " + path + ": " + std::strerror(errno);
+        ::close(out.fd);
         return false;
     }
     path_ = path;
     sample_rate_ = sample_rate;
     channels_ = channels;
     data_bytes_ = 0;
-    failed_ = false;
+    abandoned_ = false;
     const auto header = wav_header(sample_rate, channels, 0);
     failed_ = std::fwrite(header.data(), 1, header.size(), file_) != header.size();
+    if (failed_) {
+        discard();
+        *error = "cannot write " + path;
+    }
     return !failed_;
 }
 
 bool WavWriter::write(const int16_t *samples, size_t count) {
     if (file_ == nullptr || failed_) {
+        return false;
+    }
+    if (g_abandoned.load()) {
+        abandoned_ = failed_ = true;
         return false;
     }
     if (data_bytes_ + count * kBytesPerSample > kMaxDataBytes) {
@@ -81,13 +114,24 @@ bool WavWriter::finish(std::string *error) {
         *error = "no WAV file open";
         return false;
     }
+    if (failed_ || g_abandoned.load()) {
+        *error = abandoned_ || g_abandoned.load() ? "interrupted; " + path_ + " removed"
+                                                  : "cannot write " + path_;
+        discard();
+        return false;
+    }
     const auto header = wav_header(sample_rate_, channels_, static_cast<uint32_t>(data_bytes_));
-    bool ok = !failed_ && std::fseek(file_, 0, SEEK_SET) == 0 &&
+    bool ok = std::fseek(file_, 0, SEEK_SET) == 0 &&
               std::fwrite(header.data(), 1, header.size(), file_) == header.size();
-    ok = std::fclose(file_) == 0 && ok;
+    int why = ok ? 0 : errno;
+    if (std::fclose(file_) != 0 && ok) {
+        why = errno;  // what stdio held back could not be written
+        ok = false;
+    }
     file_ = nullptr;
     if (!ok) {
-        *error = "cannot write " + path_;
+        discard_cut_off_output(path_, written_);
+        *error = "cannot write " + path_ + (why != 0 ? ": " + std::string(std::strerror(why)) : "");
     }
     return ok;
 }

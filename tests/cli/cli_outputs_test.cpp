@@ -159,4 +159,78 @@ TEST_F(CliOutputs, ConverterDiagnosticsGoToStandardError) {
     EXPECT_EQ(fs::file_size(path("a.dwn")), 30748u);
 }
 
+TEST_F(CliOutputs, FailedWritesExitOneAndLeaveNoCutOffFile) {
+    // The preview on a full device: the handset file is written, the preview fails, and the
+    // device named as the output is not removed.
+    CliRun r = cli({"convert", "picture", path("a.bmp"), path("a.dwn"), "--preview", "/dev/full"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "cannot write /dev/full")) << show(r);
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+
+    // The WAV on a full disk: 2 s of sound do not fit in 100000 bytes.
+    r = cli({"play", path("song.mid"), "--wav", path("song.wav")}, 100000);
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "cannot write " + path("song.wav"))) << show(r);
+    EXPECT_FALSE(fs::exists(path("song.wav")));
+
+    // With room, the same command writes the whole WAV.
+    r = cli({"play", path("song.mid"), "--wav", path("song.wav")});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_EQ(fs::file_size(path("song.wav")), 44u + 2u * 44100u * 4u);
+}
+
+TEST_F(CliOutputs, CtrlCWhileRenderingRemovesTheUnfinishedWav) {
+    write_bytes(dir_ / "long.mid", held_note(600));
+    const std::string wav = path("long.wav");
+    const pid_t pid = start({"play", path("long.mid"), "--wav", wav});
+    // Interrupted once the rendering has written sound after the header.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::error_code ec;
+    while (!(fs::exists(wav, ec) && fs::file_size(wav, ec) > 44) &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(fs::exists(wav));
+    ::kill(pid, SIGINT);
+    const CliRun r = finish(pid);
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "interrupted")) << show(r);
+    EXPECT_FALSE(fs::exists(wav));
+}
+
+TEST_F(CliOutputs, OutputsThatAreTheInputOrEachOtherAreRefused) {
+    const std::string picture = read_text(dir_ / "a.bmp");
+    const std::string melody = read_text(dir_ / "song.mid");
+    fs::create_hard_link(dir_ / "a.bmp", dir_ / "same.bmp");
+    fs::create_directories(dir_ / "sub");
+    fs::create_directory_symlink(dir_ / "sub", dir_ / "link");
+    struct Case {
+        std::vector<std::string> args;
+        std::string says;
+    };
+    const std::vector<Case> cases = {
+        {{"convert", "picture", "a.bmp", path("a.bmp")}, "is the input file"},
+        {{"convert", "picture", "a.bmp", "same.bmp"}, "is the input file"},  // a hard link
+        {{"convert", "picture", "a.bmp", "x.dwn", "--preview", "./sub/../a.bmp"},
+         "is the input file"},
+        // Neither output exists yet: the same path, spelled otherwise.
+        {{"convert", "picture", "a.bmp", "sub/x.dwn", "--preview", "link/x.dwn"},
+         "is the same file as OUT"},
+        {{"convert", "picture", "a.bmp", "x.dwn", "--preview", ""}, "empty file name"},
+        {{"convert", "melody", "song.mid", "./song.mid"}, "is the input file"},
+        {{"play", "song.mid", "--wav", path("song.mid")}, "is the input file"},
+        // An empty name would have played through the speaker.
+        {{"play", "song.mid", "--wav", ""}, "--wav is an empty file name"},
+    };
+    for (const auto &c : cases) {
+        const CliRun r = cli(c.args);
+        EXPECT_EQ(r.status, 2) << c.args.back() << "\n" << show(r);
+        EXPECT_TRUE(has(r.err, c.says)) << c.says << "\n" << show(r);
+    }
+    EXPECT_EQ(read_text(dir_ / "a.bmp"), picture);
+    EXPECT_EQ(read_text(dir_ / "song.mid"), melody);
+    EXPECT_FALSE(fs::exists(dir_ / "sub" / "x.dwn"));
+    EXPECT_FALSE(fs::exists(dir_ / "x.dwn"));
+}
+
 }  // namespace

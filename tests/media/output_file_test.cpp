@@ -1,0 +1,113 @@
+// The files the conversions and the player write: a write that does not complete (a full disk,
+// a full device, an interrupt, a writer dropped before its end) leaves no cut-off file, and
+// removes only the regular file that was being written.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "melody_test_files.h"
+#include "output_file.h"
+#include "wav_writer.h"
+
+namespace zemlo::media {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Writes past this many bytes of a file fail as on a full disk, while it lives.
+class DiskFullAfter {
+  public:
+    explicit DiskFullAfter(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+        previous_ = ::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~DiskFullAfter() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        ::signal(SIGXFSZ, previous_);
+    }
+    DiskFullAfter(const DiskFullAfter &) = delete;
+    DiskFullAfter &operator=(const DiskFullAfter &) = delete;
+
+  private:
+    rlimit saved_{};
+    sighandler_t previous_ = SIG_DFL;
+};
+
+class OutputFileTest : public testing::MelodyFilesTest {};
+
+TEST_F(OutputFileTest, WholeOutputsThatDoNotFitAreRemovedButDevicesStay) {
+    const std::vector<char> bytes(20000, 'x');
+    const std::string out = (dir_ / "out.png").string();
+    std::string error;
+    {
+        const DiskFullAfter full(8192);
+        EXPECT_FALSE(write_output_file(out, bytes.data(), bytes.size(), &error));
+    }
+    EXPECT_NE(error.find("cannot write " + out), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(out));
+
+    EXPECT_FALSE(write_output_file("/dev/full", bytes.data(), bytes.size(), &error));
+    EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+
+    ASSERT_TRUE(write_output_file(out, bytes.data(), bytes.size(), &error)) << error;
+    EXPECT_EQ(fs::file_size(out), bytes.size());
+}
+
+TEST_F(OutputFileTest, WavFilesThatAreNotFinishedAreRemoved) {
+    const std::string path = (dir_ / "out.wav").string();
+    const std::vector<int16_t> block(4096, 1000);
+    std::string error;
+    {
+        // A full disk: the body is cut off.
+        WavWriter wav;
+        ASSERT_TRUE(wav.open(path, 44100, 2, &error)) << error;
+        const DiskFullAfter full(6000);
+        bool written = true;
+        for (int i = 0; i < 4 && written; ++i) {
+            written = wav.write(block.data(), block.size());
+        }
+        EXPECT_FALSE(written);
+        EXPECT_FALSE(wav.finish(&error));
+        EXPECT_NE(error.find("cannot write " + path), std::string::npos) << error;
+        EXPECT_FALSE(fs::exists(path));
+    }
+    {
+        // Dropped before its end: the header would say 0 data bytes.
+        WavWriter wav;
+        ASSERT_TRUE(wav.open(path, 44100, 2, &error)) << error;
+        ASSERT_TRUE(wav.write(block.data(), block.size()));
+    }
+    EXPECT_FALSE(fs::exists(path));
+    {
+        WavWriter wav;
+        EXPECT_TRUE(wav.open("/dev/full", 44100, 2, &error));  // held back by stdio
+        wav.write(block.data(), block.size());
+        EXPECT_FALSE(wav.finish(&error));
+        EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    }
+    // Abandoned (Ctrl-C), in a child process: it holds for every writer from then on.
+    EXPECT_EXIT(
+        {
+            WavWriter wav;
+            std::string why;
+            const bool opened = wav.open(path, 44100, 2, &why);
+            const bool first = wav.write(block.data(), block.size());
+            abandon_wav_output();
+            const bool second = wav.write(block.data(), block.size());
+            const bool finished = wav.finish(&why);
+            const bool ok = opened && first && !second && !finished &&
+                            why.find("interrupted") != std::string::npos && !fs::exists(path);
+            std::_Exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+}  // namespace zemlo::media
