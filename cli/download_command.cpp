@@ -64,8 +64,16 @@ int run(const std::vector<std::string> &args) {
     }
     const fs::path file = fs::absolute(parsed->positional[0]);
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) {
-        return usage_error(kCommand, file.string() + ": no such file");
+    const fs::file_status status = fs::status(file, ec);
+    if (!fs::exists(status)) {
+        return usage_error(
+            kCommand,
+            file.string() + ": " +
+                (status.type() == fs::file_type::not_found || !ec ? "no such file" : ec.message()));
+    }
+    // A pipe would block the conversion and a device never end; neither is a picture or melody.
+    if (!fs::is_regular_file(status)) {
+        return usage_error(kCommand, file.string() + ": not a regular file");
     }
     const auto type = type_of(file, parsed->value("--type"), &error);
     if (!type) {

@@ -265,6 +265,7 @@ TEST_F(CliAgainstHandset, UsageErrorsAreRefusedBeforeTheHandsetIsTouched) {
     write_bytes(dir_ / "my_pic.bmp", sample_bitmap(4, 4));
     write_bytes(dir_ / "verylongname.bmp", sample_bitmap(4, 4));
     write_bytes(dir_ / "notes.txt", {'x'});
+    ASSERT_EQ(::mkfifo((dir_ / "pipe.jpg").c_str(), 0600), 0);
     struct Case {
         std::vector<std::string> args;
         std::string says;
@@ -276,6 +277,8 @@ TEST_F(CliAgainstHandset, UsageErrorsAreRefusedBeforeTheHandsetIsTouched) {
          "--effect must be fit or stretch"},
         {{"download", (dir_ / "notes.txt").string()}, "give --type"},
         {{"download", (dir_ / "absent.bmp").string()}, "no such file"},
+        {{"download", (dir_ / "pipe.jpg").string()}, "pipe.jpg: not a regular file"},
+        {{"download", "/dev/zero", "--type", "picture"}, "/dev/zero: not a regular file"},
         {{"rename", "pic", "a", "b.c"}, "请输入字母和数字组成的文件名!"},
         {{"delete", "video", "a"}, "pic or melody"},
         {{"format"}, "--yes"},
