@@ -76,7 +76,7 @@ Timing measure(const PictureFolders &folders, const std::string &input, const st
         const double cpu_start = cpu_ms();
         const auto start = Clock::now();
         PictureSelection selection(folders);
-        *ok = *ok && selection.show_picture(QString::fromStdString(input));
+        *ok = *ok && selection.show_picture(input);
         const auto decoded = Clock::now();
         selection.draw();
         const auto drawn = Clock::now();

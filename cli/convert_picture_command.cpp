@@ -91,7 +91,7 @@ int run(const std::vector<std::string> &args) {
     {
         // The converter library's diagnostic lines are not the command's result.
         const StdoutToStderr diverted;
-        if (!selection.show_picture(QString::fromStdString(input))) {
+        if (!selection.show_picture(input)) {
             return fail(input + ": " + selection.last_error());
         }
         selection.draw();

@@ -321,7 +321,7 @@ bool HandsetSession::convert_picture(const std::string &out_path, const std::str
     // The converter library writes its diagnostics on standard output, which belongs to the
     // command's result here: they go to standard error instead while it runs.
     const StdoutToStderr diverted;
-    if (!selection.show_picture(QString::fromStdString(source))) {
+    if (!selection.show_picture(source)) {
         print_error(source + ": " + selection.last_error());
         return false;
     }

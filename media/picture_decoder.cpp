@@ -268,9 +268,9 @@ void DecodedPicture::draw(QPainter &painter, const QRect &target) const {
     painter.restore();
 }
 
-DecodeResult decode_picture(const QString &path) {
+DecodeResult decode_picture(const std::string &path) {
     // Pictures are regular files; a device or a pipe could block or never end.
-    SourceFile source = open_source_file(path.toStdString());
+    SourceFile source = open_source_file(path);
     if (source.fd < 0) {
         return {std::nullopt, "cannot open: " + source.reason};
     }

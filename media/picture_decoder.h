@@ -53,9 +53,10 @@ struct DecodeResult {
     std::string error;  // why there is no picture (without the path)
 };
 
-// Decodes the file. Large JPEGs are decoded at a reduced size that still covers the drawing area,
-// since the picture will be shrunk anyway.
-DecodeResult decode_picture(const QString &path);
+// Decodes the file. The path is taken as bytes, as the user gave it: a name that is not valid
+// UTF-8 is still the same file. Large JPEGs are decoded at a reduced size that still covers the
+// drawing area, since the picture will be shrunk anyway.
+DecodeResult decode_picture(const std::string &path);
 
 // Decodes a picture file's bytes held in memory, exactly as decode_picture decodes the file.
 DecodeResult decode_picture_bytes(const QByteArray &bytes);

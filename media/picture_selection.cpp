@@ -5,7 +5,7 @@
 
 namespace zemlo::media {
 
-bool PictureSelection::show_picture(const QString &path) {
+bool PictureSelection::show_picture(const std::string &path) {
     captured_ = false;
     picture_.reset();
     DecodeResult result = decode_picture(path);

@@ -19,9 +19,9 @@ class PictureSelection {
   public:
     explicit PictureSelection(PictureFolders folders) : folders_(std::move(folders)) {}
 
-    // Loads the picture; false (and no picture) when it cannot be decoded, with the reason in
-    // last_error().
-    bool show_picture(const QString &path);
+    // Loads the picture (the path as bytes, see decode_picture); false (and no picture) when it
+    // cannot be decoded, with the reason in last_error().
+    bool show_picture(const std::string &path);
     void set_effect(DisplayEffect effect);
 
     DisplayEffect effect() const { return effect_; }

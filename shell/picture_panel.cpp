@@ -72,7 +72,7 @@ bool PicturePanel::show_picture(const std::string &path) {
     bool ok = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        ok = selection_.show_picture(QString::fromStdString(path));
+        ok = selection_.show_picture(path);
     }
     area_->update();
     return ok;

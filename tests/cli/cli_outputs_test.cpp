@@ -233,4 +233,29 @@ TEST_F(CliOutputs, OutputsThatAreTheInputOrEachOtherAreRefused) {
     EXPECT_FALSE(fs::exists(dir_ / "x.dwn"));
 }
 
+TEST_F(CliOutputs, NamesThatAreNotUtf8AreKeptAsTheBytesGiven) {
+    const std::string in = path("bad\xff\xfe.bmp");
+    const std::string out = path("out\xfe.dwn");
+    const std::string png = path(
+        "p\xff"
+        "bad.png");
+    fs::copy_file(dir_ / "a.bmp", in);
+    CliRun r = cli({"convert", "picture", in, out, "--preview", png});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_EQ(fs::file_size(out), 30748u);
+    EXPECT_EQ(read_text(png).substr(1, 3), "PNG");
+    size_t files = 0;
+    for ([[maybe_unused]] const auto &e : fs::directory_iterator(dir_)) {
+        ++files;
+    }
+    // a.bmp, song.mid, work, stdout.txt, stderr.txt and the three above: no file of another name.
+    EXPECT_EQ(files, 8u);
+
+    const std::string tune = path("tune\xff.mid");
+    fs::copy_file(dir_ / "song.mid", tune);
+    r = cli({"convert", "melody", tune, path("tune\xff.dwn")});
+    EXPECT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(fs::exists(path("tune\xff.dwn")));
+}
+
 }  // namespace

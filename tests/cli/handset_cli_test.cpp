@@ -199,6 +199,12 @@ TEST_F(CliAgainstHandset, ListDownloadBothKindsAndListAgain) {
     EXPECT_TRUE(has(r.out, "Ring1.mid")) << r.out;
     EXPECT_TRUE(has(r.out, "a:\\pcdlw\\melody (2)")) << r.out;
 
+    // A file name that is not UTF-8 is the file the user named.
+    fs::copy_file(dir_ / "sunset.bmp", dir_ / "dusk\xff\xfe.bmp");
+    r = cli({device(), "download", (dir_ / "dusk\xff\xfe.bmp").string(), "--name", "dusk"});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(fs::exists(store_ / "pic" / "dusk.bmp"));
+
     // A conversion failure is the operation's failure.
     write_bytes(dir_ / "broken.bmp", {'B', 'M', 1, 2, 3});
     r = cli({device(), "download", (dir_ / "broken.bmp").string()});

@@ -32,7 +32,7 @@ class PictureConversion : public ::testing::Test {
 
 TEST_F(PictureConversion, CaptureBecomesTheHandsetPictureFile) {
     PictureSelection selection(folders());
-    ASSERT_TRUE(selection.show_picture(QString::fromStdString(picture(Qt::white, 10, 10, "w.bmp"))))
+    ASSERT_TRUE(selection.show_picture(picture(Qt::white, 10, 10, "w.bmp")))
         << selection.last_error();
     EXPECT_FALSE(selection.captured());
     selection.draw();
@@ -58,7 +58,7 @@ TEST_F(PictureConversion, CaptureBecomesTheHandsetPictureFile) {
 
 TEST_F(PictureConversion, EffectChangeRecapturesAndConversionUsesTheLastCapture) {
     PictureSelection selection(folders());
-    ASSERT_TRUE(selection.show_picture(QString::fromStdString(picture(Qt::red, 10, 10, "r.bmp"))));
+    ASSERT_TRUE(selection.show_picture(picture(Qt::red, 10, 10, "r.bmp")));
     selection.draw();
     const auto fitted = read_file(work_.file("tmp.bmp"));
     selection.set_effect(DisplayEffect::Stretch);
@@ -68,7 +68,7 @@ TEST_F(PictureConversion, EffectChangeRecapturesAndConversionUsesTheLastCapture)
     EXPECT_NE(fitted, stretched);
 
     // A picture loaded but not yet drawn: the conversion still works on the red stretch.
-    ASSERT_TRUE(selection.show_picture(QString::fromStdString(picture(Qt::blue, 10, 10, "b.bmp"))));
+    ASSERT_TRUE(selection.show_picture(picture(Qt::blue, 10, 10, "b.bmp")));
     ASSERT_TRUE(selection.convert_selection(source_.file("out.dwn")).ok);
     const auto file = read_file(source_.file("out.dwn"));
     ASSERT_EQ(file.size(), kStandardFileBytes);
@@ -80,14 +80,14 @@ TEST_F(PictureConversion, EffectChangeRecapturesAndConversionUsesTheLastCapture)
 TEST_F(PictureConversion, FailuresAreReportedNotCrashed) {
     PictureSelection selection({source_.path().string(), work_.path().string()});
     write_file(source_.file("junk.gif"), {'G', 'I', 'F', '8', '9', 'a', 1});
-    EXPECT_FALSE(selection.show_picture(QString::fromStdString(source_.file("junk.gif"))));
+    EXPECT_FALSE(selection.show_picture(source_.file("junk.gif")));
     EXPECT_FALSE(selection.last_error().empty());
     const QImage empty = selection.draw();
     EXPECT_EQ(empty.size(), QSize(kAreaWidth, kAreaHeight));
     EXPECT_EQ(empty.pixel(60, 60) & RGB_MASK, 0u);
 
     // No converter library in the folder named.
-    ASSERT_TRUE(selection.show_picture(QString::fromStdString(picture(Qt::red, 4, 4, "r.bmp"))));
+    ASSERT_TRUE(selection.show_picture(picture(Qt::red, 4, 4, "r.bmp")));
     selection.draw();
     const ConversionOutcome no_library = selection.convert_selection(source_.file("out.dwn"));
     EXPECT_FALSE(no_library.ok);

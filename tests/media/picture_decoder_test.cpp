@@ -18,7 +18,7 @@ int himetric(int pixels) {
 }
 
 DecodedPicture decode_ok(const std::string &path) {
-    DecodeResult r = decode_picture(QString::fromStdString(path));
+    DecodeResult r = decode_picture(path);
     EXPECT_TRUE(r.picture) << path << ": " << r.error;
     return r.picture ? *r.picture : DecodedPicture::raster(QImage(), {});
 }
@@ -103,7 +103,7 @@ TEST(PictureDecoder, UndecodableFilesFailWithAReason) {
     write_file(dir.file("flat.wmf"), flat_wmf);
     for (const char *name :
          {"text.jpg", "empty.bmp", "bad.emf", "cut.jpg", "flat.wmf", "missing.gif"}) {
-        const DecodeResult r = decode_picture(QString::fromStdString(dir.file(name)));
+        const DecodeResult r = decode_picture(dir.file(name));
         EXPECT_FALSE(r.picture) << name;
         EXPECT_FALSE(r.error.empty()) << name;
     }

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QString>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -72,14 +71,13 @@ class SourceSafety : public ::testing::Test {
 
 TEST_F(SourceSafety, PicturesFromAPipeOrADeviceAreRefusedAtOnce) {
     for (const std::string &source : {fifo_, std::string(kDevice)}) {
-        const std::string error = refused_promptly(
-            fifo_, [&] { return decode_picture(QString::fromStdString(source)).error; });
+        const std::string error =
+            refused_promptly(fifo_, [&] { return decode_picture(source).error; });
         EXPECT_NE(error.find("not a regular file"), std::string::npos) << source << ": " << error;
 
         PictureSelection selection({{}, work_});
         const std::string shown_error = refused_promptly(fifo_, [&] {
-            return selection.show_picture(QString::fromStdString(source)) ? std::string()
-                                                                          : selection.last_error();
+            return selection.show_picture(source) ? std::string() : selection.last_error();
         });
         EXPECT_NE(shown_error.find("not a regular file"), std::string::npos) << source;
         (void)selection.draw();  // nothing shown, so no capture
