@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -161,6 +162,24 @@ std::string random_suffix() {
     return out;
 }
 
+class SignalsHeld {
+  public:
+    SignalsHeld() {
+        sigset_t fatal;
+        ::sigemptyset(&fatal);
+        for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+            ::sigaddset(&fatal, sig);
+        }
+        ::pthread_sigmask(SIG_BLOCK, &fatal, &before_);
+    }
+    ~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+    SignalsHeld(const SignalsHeld &) = delete;
+    SignalsHeld &operator=(const SignalsHeld &) = delete;
+
+  private:
+    sigset_t before_{};
+};
+
 size_t remove_ended_run_folders_at(int work_fd) {
     const int list_fd = ::dup(work_fd);
     if (list_fd < 0) {
@@ -210,6 +229,7 @@ RunFolder::RunFolder(int work_fd, int fd, std::string name, std::string path)
       slot_(claim_slot(work_fd, fd, name_)) {}
 
 RunFolder::~RunFolder() {
+    const SignalsHeld held_signals;  // the removal is finished before a signal ends the program
     if (slot_ >= 0) {
         g_slots[static_cast<size_t>(slot_)].state.store(kBusy);
     }
@@ -251,6 +271,9 @@ std::unique_ptr<RunFolder> RunFolder::create_in(const std::string &work_dir, std
     }
     remove_ended_run_folders_at(work_fd);
 
+    // A fatal signal between making the folder and listing it for the signal handler would leave
+    // it behind: those signals wait until it is listed.
+    const SignalsHeld held_signals;
     const std::string stem = std::string(kPrefix) + std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
         const std::string name = stem + random_suffix();
@@ -335,7 +358,11 @@ void remove_run_folders_when_signalled() {
     sa.sa_flags = SA_RESETHAND;
     ::sigemptyset(&sa.sa_mask);
     for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
-        ::sigaction(sig, &sa, nullptr);
+        // A signal the program was started to ignore (nohup, a background job) stays ignored.
+        struct sigaction before {};
+        if (::sigaction(sig, nullptr, &before) == 0 && before.sa_handler != SIG_IGN) {
+            ::sigaction(sig, &sa, nullptr);
+        }
     }
 }
 

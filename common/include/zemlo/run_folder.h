@@ -55,7 +55,8 @@ size_t remove_ended_run_folders(const std::string &work_dir);
 void remove_live_run_folders() noexcept;
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the live runs' folders before they end the program as
-// they would have. A handler installed later (the interrupt watch) takes over while it is in place.
+// they would have; a signal that was ignored stays ignored. A handler installed later (the
+// interrupt watch) takes over while it is in place.
 void remove_run_folders_when_signalled();
 
 }  // namespace zemlo
