@@ -473,4 +473,20 @@ TEST_F(WindowTest, MelodyPanelPlaysHoldsTheButtonsAndReportsBadFiles) {
 }
 
 }  // namespace
+TEST_F(WindowTest, TheCaptureLivesInTheWindowsOwnFolderAndGoesWithTheWindow) {
+    open_window();
+    w().pc_list()->setFocus();
+    QTest::keyClick(w().pc_list(), Qt::Key_Down);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w().picture_panel()->captured(); }, kWaitMs));
+    fs::path folder;
+    for (const auto &e : fs::directory_iterator(dir_ / "work")) {
+        folder = e.path();
+    }
+    ASSERT_EQ(folder.filename().string().rfind("run-", 0), 0u) << folder;
+    EXPECT_TRUE(fs::exists(folder / "tmp.bmp"));
+    window_.reset();
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_TRUE(fs::is_empty(dir_ / "work"));
+}
+
 }  // namespace zemlo::shell
