@@ -130,6 +130,18 @@ class WorkFolderCli : public ::testing::Test {
         }
         std::vector<std::string> argv = {(bin_ / "zemlo-cli").string()};
         argv.insert(argv.end(), args.begin(), args.end());
+        // Everything the child needs is made before the fork: the emulator's threads may hold
+        // the allocator's lock, and the child only makes async-signal-safe calls.
+        std::vector<char *> a;
+        for (auto &s : argv) {
+            a.push_back(s.data());
+        }
+        a.push_back(nullptr);
+        std::vector<char *> en;
+        for (auto &s : env) {
+            en.push_back(s.data());
+        }
+        en.push_back(nullptr);
         const pid_t pid = ::fork();
         if (pid == 0) {
             const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -139,16 +151,6 @@ class WorkFolderCli : public ::testing::Test {
                 ::dup2(in, 0) < 0) {
                 ::_exit(126);
             }
-            std::vector<char *> a;
-            for (auto &s : argv) {
-                a.push_back(s.data());
-            }
-            a.push_back(nullptr);
-            std::vector<char *> en;
-            for (auto &s : env) {
-                en.push_back(s.data());
-            }
-            en.push_back(nullptr);
             ::execve(a[0], a.data(), en.data());
             ::_exit(127);
         }
