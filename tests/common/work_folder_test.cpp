@@ -99,16 +99,19 @@ TEST(WorkFolder, AFolderAboveThatOthersCanSwapIsRefusedUnlessSticky) {
     const fs::path open_parent = s.path() / "open";
     ASSERT_EQ(::mkdir(open_parent.c_str(), 0700), 0);
     ASSERT_EQ(::chmod(open_parent.c_str(), 0777), 0);
-    env.set("ZEMLO_WORK_DIR", (open_parent / "zemlo").string());
     std::string error;
-    EXPECT_FALSE(zemlo::ensure_work_dir(&error));
-    EXPECT_NE(error.find(open_parent.string() + " above it can be written by other users"),
-              std::string::npos)
-        << error;
-    EXPECT_FALSE(fs::exists(open_parent / "zemlo")) << "nothing is made in such a place";
+    for (const fs::path &work : {open_parent / "zemlo", open_parent / "a" / "b" / "zemlo"}) {
+        env.set("ZEMLO_WORK_DIR", work.string());
+        EXPECT_FALSE(zemlo::ensure_work_dir(&error));
+        EXPECT_NE(error.find(open_parent.string() + " above it can be written by other users"),
+                  std::string::npos)
+            << error;
+        EXPECT_TRUE(fs::is_empty(open_parent)) << "nothing is made in such a place";
+    }
 
     // With the sticky bit nobody else can rename or remove what the user made there.
     ASSERT_EQ(::chmod(open_parent.c_str(), 01777), 0);
+    env.set("ZEMLO_WORK_DIR", (open_parent / "zemlo").string());
     const auto dir = zemlo::ensure_work_dir(&error);
     ASSERT_TRUE(dir) << error;
     EXPECT_EQ(*dir, (open_parent / "zemlo").string());
@@ -122,13 +125,13 @@ TEST(WorkFolder, MadeNewAndPrivateWhereTheEnvironmentSays) {
     env.unset("ZEMLO_WORK_DIR");
     env.unset("XDG_CACHE_HOME");
     env.set("HOME", (s.path() / "home").string());
-    ::mkdir((s.path() / "home").c_str(), 0700);
     std::string error;
     auto dir = zemlo::ensure_work_dir(&error);
     ASSERT_TRUE(dir) << error;
     EXPECT_EQ(*dir, (s.path() / "home" / ".cache" / "zemlo").string());
     EXPECT_EQ(mode_of(*dir), 0700u);
     EXPECT_EQ(mode_of(s.path() / "home" / ".cache"), 0700u);
+    EXPECT_EQ(mode_of(s.path() / "home"), 0700u);
 
     // The user's own folder that others can read but not write is used as it is.
     env.set("XDG_CACHE_HOME", (s.path() / "cache").string());

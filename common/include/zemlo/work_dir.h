@@ -95,6 +95,41 @@ inline std::string work_dir_parent_fault(const struct stat &st, uid_t me) {
     return {};
 }
 
+namespace work_dir_detail {
+
+// "a/b/c" -> "a/b", "/a" -> "/", "a" -> ".".
+inline std::string parent_of(const std::string &path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Resolves `from` (links included) and checks it and every folder above it; the reason, naming
+// the folder, or empty.
+inline std::string check_above(const std::string &from, const std::string &work_dir, uid_t me) {
+    char resolved[PATH_MAX];
+    if (::realpath(from.c_str(), resolved) == nullptr) {
+        return "cannot reach " + from + " above the work folder " + work_dir + ": " +
+               errno_text(errno);
+    }
+    for (std::string at = resolved;; at = parent_of(at)) {
+        struct stat st {};
+        if (::lstat(at.c_str(), &st) != 0) {
+            return "cannot check " + at + " above the work folder: " + errno_text(errno);
+        }
+        if (const std::string why = work_dir_parent_fault(st, me); !why.empty()) {
+            return "the work folder " + work_dir + " is not private: " + at + " above it " + why;
+        }
+        if (at == "/") {
+            return {};
+        }
+    }
+}
+
+}  // namespace work_dir_detail
+
 // Checks (and, where missing, creates) the work folder; returns its path with every symbolic link
 // above it resolved, or nothing with the reason, naming the folder, in *error.
 inline std::optional<std::string> ensure_work_dir(std::string *error = nullptr) {
@@ -120,10 +155,20 @@ inline std::optional<std::string> ensure_work_dir(std::string *error = nullptr) 
         path.substr(slash + 1) == "." || path.substr(slash + 1) == "..") {
         return fail("the work folder " + *named + " is not a folder name of its own");
     }
-    // The parents: created when missing (as the user's own), then resolved and checked.
-    std::string parent =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    for (size_t pos = 1; pos <= parent.size(); ++pos) {
+    // The folders above it: the deepest one that exists, and everything above that, are checked
+    // before anything is made below it; the missing ones are then made as the user's own.
+    const uid_t me = ::geteuid();
+    const std::string parent = work_dir_detail::parent_of(path);
+    std::string existing = parent;
+    struct stat seen {};
+    while (::stat(existing.c_str(), &seen) != 0 && errno == ENOENT && existing != "/" &&
+           existing != ".") {
+        existing = work_dir_detail::parent_of(existing);
+    }
+    if (const std::string why = work_dir_detail::check_above(existing, path, me); !why.empty()) {
+        return fail(why);
+    }
+    for (size_t pos = existing == "." ? 1 : existing.size() + 1; pos <= parent.size(); ++pos) {
         if (pos != parent.size() && parent[pos] != '/') {
             continue;
         }
@@ -137,21 +182,9 @@ inline std::optional<std::string> ensure_work_dir(std::string *error = nullptr) 
         return fail("cannot reach the folder above the work folder " + path + ": " +
                     errno_text(errno));
     }
-    const uid_t me = ::geteuid();
-    std::string above = resolved;
-    for (std::string at = above;;) {
-        struct stat st {};
-        if (::lstat(at.c_str(), &st) != 0) {
-            return fail("cannot check " + at + " above the work folder: " + errno_text(errno));
-        }
-        if (const std::string why = work_dir_parent_fault(st, me); !why.empty()) {
-            return fail("the work folder " + path + " is not private: " + at + " above it " + why);
-        }
-        if (at == "/") {
-            break;
-        }
-        const size_t cut = at.rfind('/');
-        at = cut == 0 ? "/" : at.substr(0, cut);
+    const std::string above = resolved;
+    if (const std::string why = work_dir_detail::check_above(above, path, me); !why.empty()) {
+        return fail(why);
     }
     const std::string folder =
         (above == "/" ? std::string() : above) + "/" + path.substr(slash + 1);
