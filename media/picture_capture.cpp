@@ -1,14 +1,12 @@
 #include "picture_capture.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 #include "cut_off_output.h"
+#include "new_work_file.h"
 #include "zemlo/byte_order.h"
 
 namespace zemlo::media {
@@ -22,7 +20,6 @@ constexpr uint16_t kBitsPerPixel = 24;
 constexpr uint32_t kRowAlignBits = 32;
 constexpr uint32_t kRowAlignBytes = 4;
 constexpr size_t kBgrBytes = 3;
-constexpr mode_t kCaptureMode = 0600;
 
 struct FileCloser {
     void operator()(std::FILE *f) const { std::fclose(f); }
@@ -62,12 +59,8 @@ std::vector<uint8_t> encode_capture(const QImage &area) {
 
 bool write_capture(const QImage &area, const std::string &path, std::string *error) {
     const std::vector<uint8_t> bytes = encode_capture(area);
-    // A work file: the previous capture's name is unlinked (never followed) and the file made new.
-    ::unlink(path.c_str());
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kCaptureMode);
+    const int fd = create_new_work_file(path, error);
     if (fd < 0) {
-        *error = "cannot create " + path + ": " + std::strerror(errno);
         return false;
     }
     std::unique_ptr<std::FILE, FileCloser> file(::fdopen(fd, "wb"));

@@ -1,15 +1,13 @@
 #include "picture_conversion.h"
 
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <array>
-#include <cerrno>
-#include <cstring>
 #include <memory>
 
 #include "handset_picture.h"
+#include "new_work_file.h"
 #include "picmill.h"
 #include "picture_capture.h"
 
@@ -22,19 +20,6 @@ constexpr size_t kMaxPathBytes = 4096;
 struct LibraryCloser {
     void operator()(void *handle) const { ::dlclose(handle); }
 };
-
-// The converter opens its text file by name and writes through whatever is there: the file is
-// made new, empty and the user's own first (a name left from before is unlinked, not followed).
-bool make_fresh_work_file(const std::string &path, std::string *error) {
-    ::unlink(path.c_str());
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        *error = "cannot create " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    ::close(fd);
-    return true;
-}
 
 // The text is only needed until it has been read into the output.
 struct RemoveOnExit {
@@ -88,10 +73,14 @@ ConversionOutcome convert_capture(const std::string &output_path, const PictureF
         return {false, library + " has no " + PICMILL_CONVERT_SYMBOL};
     }
     const std::string text = converter_text_path(folders);
+    // The converter opens its text file by name and writes through whatever is there: the file
+    // is made new, empty and the user's own first.
     std::string error;
-    if (!make_fresh_work_file(text, &error)) {
+    const int text_fd = create_new_work_file(text, &error);
+    if (text_fd < 0) {
         return {false, error};
     }
+    ::close(text_fd);
     const RemoveOnExit remove_text{text};
     const int converted = convert(capture_path(folders).c_str(), text.c_str());
     handle.reset();
