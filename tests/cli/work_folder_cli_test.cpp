@@ -403,20 +403,26 @@ class WorkFolderDownload : public WorkFolderCli {
             sim_->stop();
         }
     }
+    void start_handset() {
+        fs::create_directories(store() / "pic");
+        fs::create_directories(store() / "melody");
+        handsim::EmulatorOptions o;
+        o.link_path = file("ttyHS").string();
+        o.store_dir = store().string();
+        o.restart_quiet = 300ms;
+        sim_ = std::make_unique<handsim::Emulator>(o);
+        std::string error;
+        ASSERT_TRUE(sim_->start(&error)) << error;
+    }
+    fs::path store() const { return file("store"); }
+    std::string device() const { return "--device=" + file("ttyHS").string(); }
+
     std::unique_ptr<handsim::Emulator> sim_;
 };
 
 TEST_F(WorkFolderDownload, ADownloadWhileOtherProcessesConvert) {
-    const fs::path store = file("store");
-    fs::create_directories(store / "pic");
-    fs::create_directories(store / "melody");
-    handsim::EmulatorOptions o;
-    o.link_path = file("ttyHS").string();
-    o.store_dir = store.string();
-    o.restart_quiet = 300ms;
-    sim_ = std::make_unique<handsim::Emulator>(o);
-    std::string error;
-    ASSERT_TRUE(sim_->start(&error)) << error;
+    start_handset();
+    const fs::path store = this->store();
 
     write_bytes(file("sunset.bmp"), bitmap(60, 50, 5));
     write_bytes(file("other.bmp"), bitmap(70, 40, 6));
@@ -427,8 +433,7 @@ TEST_F(WorkFolderDownload, ADownloadWhileOtherProcessesConvert) {
         run({"convert", "picture", file("other.bmp").string(), file("ref-o.dwn").string()}).status,
         0);
 
-    const pid_t download =
-        start({"--device", o.link_path, "download", file("sunset.bmp").string()}, "download");
+    const pid_t download = start({device(), "download", file("sunset.bmp").string()}, "download");
     // Conversions one after the other, each overlapping the download, until it is over.
     int converted = 0;
     int raw = 0;
@@ -448,6 +453,61 @@ TEST_F(WorkFolderDownload, ADownloadWhileOtherProcessesConvert) {
     EXPECT_GE(converted, 1);
     EXPECT_EQ(read_bytes(store / "pic" / "sunset.bmp"), read_bytes(file("ref.dwn")));
     EXPECT_TRUE(run_folders().empty());
+}
+
+// Whether the signal is pending for the process, from /proc/PID/status (SigPnd and ShdPnd).
+bool signal_pending(pid_t pid, int sig) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("SigPnd:", 0) == 0 || line.rfind("ShdPnd:", 0) == 0) {
+            const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);
+            if ((mask >> (sig - 1)) & 1u) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool wait_signal_taken(pid_t pid, int sig) {
+    const auto until = std::chrono::steady_clock::now() + kDeadline;
+    while (signal_pending(pid, sig)) {
+        if (std::chrono::steady_clock::now() > until) {
+            return false;
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+TEST_F(WorkFolderDownload, ADownloadEndedByOneOrTwoSignalsLeavesNoFolder) {
+    start_handset();
+    write_bytes(file("sunset.bmp"), bitmap(60, 50, 7));
+    // One SIGTERM cancels the download as Ctrl-C does; a second one ends the program at once.
+    for (const int signals : {1, 2}) {
+        const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+        ASSERT_GE(watch, 0);
+        ASSERT_GE(::inotify_add_watch(watch, work_.c_str(), IN_CREATE), 0);
+        const pid_t pid = start({device(), "download", file("sunset.bmp").string()}, "download");
+        const std::string folder = wait_for_run_folder(work_, watch);
+        ::close(watch);
+        ASSERT_FALSE(folder.empty());
+        for (int i = 0; i < signals; ++i) {
+            // A signal still pending would swallow the next one: each is sent once the one
+            // before has been taken.
+            ASSERT_TRUE(wait_signal_taken(pid, SIGTERM));
+            ::kill(pid, SIGTERM);
+        }
+        const Finished f = finish(pid);
+        if (signals == 2) {
+            EXPECT_EQ(f.signal, SIGTERM) << "the second signal ends the program: " << f.err;
+        } else {
+            EXPECT_NE(f.status, 0) << f.err;
+        }
+        EXPECT_FALSE(fs::exists(folder)) << signals << " signal(s)";
+        EXPECT_TRUE(run_folders().empty()) << signals << " signal(s)";
+    }
 }
 
 }  // namespace
