@@ -5,7 +5,7 @@
 
 #include "main_core.h"
 #include "remote_command_body.h"
-#include "zemlo/work_dir.h"
+#include "zemlo/run_folder.h"
 
 namespace zemlo::app {
 
@@ -64,13 +64,15 @@ void MainCore::run_download() {
     on_window([&] {
         in = {file_type_, selected_pc_file_, download_name_, extension_, download_folder_};
     });
+    // This download's own folder, removed with the converted file however the download ends;
+    // the file is made new there (O_EXCL|O_NOFOLLOW) for the converters to fill.
     std::string why;
-    const auto work_dir = ensure_work_dir(&why);
-    if (!work_dir) {
+    const auto run = RunFolder::create(&why);
+    if (!run || !run->make_empty_file(kTempDownloadFile, &why)) {
         report("打开文件: " + why + "错误！", ReportLevel::Failed);
         return;
     }
-    const std::string temp_path = *work_dir + "/" + kTempDownloadFile;
+    const std::string temp_path = run->file(kTempDownloadFile);
     const std::string entry_key = in.name + in.extension + "^";
 
     // Convert, unless the folder is full and the name is new.

@@ -15,6 +15,14 @@ constexpr char kQuit = 'q';
 
 // The handler may only write to the pipe; everything else happens on the watching thread.
 std::atomic<int> g_write_end{-1};
+// What the signals did before the watch: a second signal, and the end of the watch, bring it back
+// (it removes the run's folders before ending the program).
+struct sigaction g_before_int {};
+struct sigaction g_before_term {};
+
+void restore_before(int sig) {
+    ::sigaction(sig, sig == SIGINT ? &g_before_int : &g_before_term, nullptr);
+}
 
 void on_signal(int sig) {
     const int saved = errno;
@@ -23,7 +31,7 @@ void on_signal(int sig) {
         const char c = kSignalled;
         [[maybe_unused]] const ssize_t n = ::write(fd, &c, 1);
     }
-    ::signal(sig, SIG_DFL);  // a second press ends the program
+    restore_before(sig);  // a second press ends the program
     errno = saved;
 }
 
@@ -38,8 +46,8 @@ InterruptWatch::InterruptWatch(std::function<void()> on_interrupt)
     struct sigaction sa {};
     sa.sa_handler = &on_signal;
     ::sigemptyset(&sa.sa_mask);
-    ::sigaction(SIGINT, &sa, nullptr);
-    ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGINT, &sa, &g_before_int);
+    ::sigaction(SIGTERM, &sa, &g_before_term);
     thread_ = std::thread(&InterruptWatch::watch, this);
 }
 
@@ -47,8 +55,8 @@ InterruptWatch::~InterruptWatch() {
     if (pipe_[1] < 0) {
         return;
     }
-    ::signal(SIGINT, SIG_DFL);
-    ::signal(SIGTERM, SIG_DFL);
+    restore_before(SIGINT);
+    restore_before(SIGTERM);
     g_write_end.store(-1);
     const char c = kQuit;
     [[maybe_unused]] const ssize_t n = ::write(pipe_[1], &c, 1);

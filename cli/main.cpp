@@ -6,6 +6,7 @@
 
 #include "cli_args.h"
 #include "global_options.h"
+#include "zemlo/run_folder.h"
 
 namespace {
 
@@ -22,6 +23,8 @@ void print_usage(FILE *out) {
 
 int main(int argc, char **argv) {
     using namespace zemlo::cli;
+    // A conversion or download cut short by a signal leaves no folder of its own behind.
+    zemlo::remove_run_folders_when_signalled();
     std::vector<std::string> args(argv + 1, argv + argc);
     // --port, --device and --trace may stand before the command's name or among its arguments.
     std::string option_error;

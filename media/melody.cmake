@@ -15,7 +15,7 @@ add_library(zemlo_media_melody STATIC
     ${CMAKE_CURRENT_LIST_DIR}/midi_schedule.cpp
 )
 target_include_directories(zemlo_media_melody PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(zemlo_media_melody PUBLIC zemlo_common Threads::Threads)
+target_link_libraries(zemlo_media_melody PUBLIC zemlo_common zemlo_run_folder Threads::Threads)
 zemlo_warnings(zemlo_media_melody)
 
 pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET fluidsynth)

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -12,13 +11,15 @@
 #include "handset_melody.h"
 #include "output_file.h"
 #include "source_file.h"
-#include "zemlo/work_dir.h"
+#include "zemlo/run_folder.h"
 
 namespace zemlo::media {
 
 namespace {
 
-constexpr size_t kUniqueSuffixChars = 4;  // ".dat" / ".tmp" after the XXXXXX of mkstemps
+// The conversion's own folder holds nothing else, so the names can be fixed.
+constexpr const char *kIntermediateName = "melody.dat";
+constexpr const char *kFormat0Name = "melody.tmp";
 
 std::string errno_text() {
     return std::strerror(errno);
@@ -78,39 +79,20 @@ bool write_and_close(int fd, const std::vector<uint8_t> &bytes) {
     return ::close(fd) == 0 && ok;
 }
 
-// Creates a fresh file with a unique name in the work folder and writes the bytes into it.
-std::optional<std::string> write_work_file(const std::string &dir, const char *suffix,
+// Creates the file new in the conversion's folder and writes the bytes into it.
+std::optional<std::string> write_work_file(const RunFolder &run, const char *name,
                                            const std::vector<uint8_t> &bytes, std::string *error) {
-    std::string name = dir + "/melody-XXXXXX" + suffix;
-    const int fd = ::mkstemps(name.data(), static_cast<int>(kUniqueSuffixChars));
+    const int fd = run.create_file(name, error);
     if (fd < 0) {
-        *error = "cannot create a temporary file in " + dir + ": " + errno_text();
         return std::nullopt;
     }
     if (!write_and_close(fd, bytes)) {
-        ::unlink(name.c_str());
-        *error = "cannot write " + name;
+        *error = "cannot write " + run.file(name);
         return std::nullopt;
     }
-    return name;
+    return run.file(name);
 }
 
-// Removes the work files of one conversion however it ends.
-class WorkFiles {
-  public:
-    WorkFiles() = default;
-    WorkFiles(const WorkFiles &) = delete;
-    WorkFiles &operator=(const WorkFiles &) = delete;
-    ~WorkFiles() {
-        for (const auto &name : names_) {
-            ::unlink(name.c_str());
-        }
-    }
-    void add(const std::string &name) { names_.push_back(name); }
-
-  private:
-    std::vector<std::string> names_;
-};
 
 }  // namespace
 
@@ -135,17 +117,16 @@ MelodyConversion convert_melody_file(const std::string &source_path,
     c.tracks_cut = merged.tracks_cut;
     append_end_of_track(merged.intermediate);
 
-    auto dir = ensure_work_dir(&c.error);
-    if (!dir) {
+    // Removed with everything in it however the conversion ends.
+    const auto run = RunFolder::create(&c.error);
+    if (!run) {
         return c;
     }
-    WorkFiles work;
     // The intermediate file, then the format-0 file made from what was read back of it.
-    auto dat_name = write_work_file(*dir, ".dat", merged.intermediate, &c.error);
+    auto dat_name = write_work_file(*run, kIntermediateName, merged.intermediate, &c.error);
     if (!dat_name) {
         return c;
     }
-    work.add(*dat_name);
     auto dat = read_bounded(*dat_name, merged.intermediate.size(), &c.error);
     auto format0 = dat ? fix_track_length(*dat) : std::nullopt;
     if (!format0) {
@@ -154,11 +135,10 @@ MelodyConversion convert_melody_file(const std::string &source_path,
         }
         return c;
     }
-    auto tmp_name = write_work_file(*dir, ".tmp", *format0, &c.error);
+    auto tmp_name = write_work_file(*run, kFormat0Name, *format0, &c.error);
     if (!tmp_name) {
         return c;
     }
-    work.add(*tmp_name);
     auto tmp = read_bounded(*tmp_name, format0->size(), &c.error);
     auto melody = tmp ? handset_melody_from_format0(*tmp) : std::nullopt;
     if (!melody) {

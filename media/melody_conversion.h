@@ -1,7 +1,8 @@
 // Converting a MIDI file on disk into the handset melody file. The merger and the file layout are
 // pure; this is the file edge: the source is read whole (at most 65536 bytes), the intermediate
-// and format-0 files are written under unique names in the private work folder and always
-// removed again, and the output is the only file written outside it.
+// and format-0 files are written new in the conversion's own folder inside the private work
+// folder (run_folder.h), which is always removed again, and the output is the only file written
+// outside it.
 #pragma once
 
 #include <cstddef>

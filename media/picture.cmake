@@ -19,7 +19,7 @@ add_library(zemlo_media_picture STATIC
 target_include_directories(zemlo_media_picture PUBLIC ${CMAKE_CURRENT_LIST_DIR}
     # The converter's export and the 16-bit pixel format, both headers only.
     ${CMAKE_SOURCE_DIR}/picconv/include ${CMAKE_SOURCE_DIR}/display/include)
-target_link_libraries(zemlo_media_picture PUBLIC zemlo_common Qt6::Gui Qt6::Svg
+target_link_libraries(zemlo_media_picture PUBLIC zemlo_common zemlo_run_folder Qt6::Gui Qt6::Svg
     PRIVATE PkgConfig::ZEMLO_WMF ${ZEMLO_EMF2SVG_LIBRARY} ${CMAKE_DL_LIBS})
 zemlo_warnings(zemlo_media_picture)
 # The converter libraries are loaded at run time from the program's folder.

@@ -1,9 +1,12 @@
 #include "picture_capture.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <memory>
 
 #include "cut_off_output.h"
+#include "new_work_file.h"
 #include "zemlo/byte_order.h"
 
 namespace zemlo::media {
@@ -56,8 +59,13 @@ std::vector<uint8_t> encode_capture(const QImage &area) {
 
 bool write_capture(const QImage &area, const std::string &path, std::string *error) {
     const std::vector<uint8_t> bytes = encode_capture(area);
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+    const int fd = create_new_work_file(path, error);
+    if (fd < 0) {
+        return false;
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(::fdopen(fd, "wb"));
     if (!file) {
+        ::close(fd);
         *error = "cannot create " + path;
         return false;
     }

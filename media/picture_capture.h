@@ -15,7 +15,8 @@ inline constexpr size_t kCaptureHeaderBytes = 54;
 
 std::vector<uint8_t> encode_capture(const QImage &area);
 
-// Writes the capture to path; false with the reason in *error when it cannot.
+// Writes the capture to path as a new file (whatever had the name before is unlinked, never
+// written through); false with the reason in *error when it cannot.
 bool write_capture(const QImage &area, const std::string &path, std::string *error);
 
 }  // namespace zemlo::media

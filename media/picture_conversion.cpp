@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "handset_picture.h"
+#include "new_work_file.h"
 #include "picmill.h"
 #include "picture_capture.h"
-#include "zemlo/work_dir.h"
 
 namespace zemlo::media {
 
@@ -19,6 +19,12 @@ constexpr size_t kMaxPathBytes = 4096;
 
 struct LibraryCloser {
     void operator()(void *handle) const { ::dlclose(handle); }
+};
+
+// The text is only needed until it has been read into the output.
+struct RemoveOnExit {
+    const std::string &path;
+    ~RemoveOnExit() { ::unlink(path.c_str()); }
 };
 
 }  // namespace
@@ -37,8 +43,9 @@ std::string program_dir() {
 PictureFolders default_picture_folders(std::string *error) {
     PictureFolders folders;
     folders.library_dir = program_dir();
-    if (auto dir = ensure_work_dir(error)) {
-        folders.work_dir = *dir;
+    if (std::shared_ptr<const RunFolder> run = RunFolder::create(error)) {
+        folders.work_dir = run->path();
+        folders.run = std::move(run);
     }
     return folders;
 }
@@ -66,12 +73,20 @@ ConversionOutcome convert_capture(const std::string &output_path, const PictureF
         return {false, library + " has no " + PICMILL_CONVERT_SYMBOL};
     }
     const std::string text = converter_text_path(folders);
+    // The converter opens its text file by name and writes through whatever is there: the file
+    // is made new, empty and the user's own first.
+    std::string error;
+    const int text_fd = create_new_work_file(text, &error);
+    if (text_fd < 0) {
+        return {false, error};
+    }
+    ::close(text_fd);
+    const RemoveOnExit remove_text{text};
     const int converted = convert(capture_path(folders).c_str(), text.c_str());
     handle.reset();
     if (converted == 0) {
         return {false, "the converter library could not convert " + capture_path(folders)};
     }
-    std::string error;
     if (!convert_text_file(text, output_path, &error)) {
         return {false, error};
     }

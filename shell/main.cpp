@@ -9,6 +9,7 @@
 #include "dialog_units.h"
 #include "main_window.h"
 #include "profile.h"
+#include "zemlo/run_folder.h"
 
 namespace {
 
@@ -59,6 +60,9 @@ int main(int argc, char **argv) {
         profile = memory.get();
     }
 
+    // The picture selection's folder in the work folder goes with the window, and also when a
+    // signal ends the program.
+    zemlo::remove_run_folders_when_signalled();
     zemlo::shell::MainWindow window(*profile, QCoreApplication::applicationDirPath().toStdString());
     window.initialise();
     window.show();

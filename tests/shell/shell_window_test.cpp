@@ -279,7 +279,12 @@ TEST_F(WindowTest, ChoosingFilesAndTheDownloadNameRule) {
     // Choosing briefly disables the buttons and gives them back for the state (not connected).
     EXPECT_EQ(buttons(), "10000");
     ASSERT_TRUE(QTest::qWaitFor([&] { return w().picture_panel()->captured(); }, kWaitMs));
-    EXPECT_TRUE(fs::exists(dir_ / "work" / "tmp.bmp"));
+    // In the window's own folder inside the work folder.
+    bool capture_written = false;
+    for (const auto &e : fs::recursive_directory_iterator(dir_ / "work")) {
+        capture_written = capture_written || e.path().filename() == "tmp.bmp";
+    }
+    EXPECT_TRUE(capture_written);
     // Changing the effect makes the next drawing write the capture again.
     w().picture_panel()->effect_box()->setCurrentIndex(1);
     EXPECT_FALSE(w().picture_panel()->captured());
@@ -468,4 +473,20 @@ TEST_F(WindowTest, MelodyPanelPlaysHoldsTheButtonsAndReportsBadFiles) {
 }
 
 }  // namespace
+TEST_F(WindowTest, TheCaptureLivesInTheWindowsOwnFolderAndGoesWithTheWindow) {
+    open_window();
+    w().pc_list()->setFocus();
+    QTest::keyClick(w().pc_list(), Qt::Key_Down);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w().picture_panel()->captured(); }, kWaitMs));
+    fs::path folder;
+    for (const auto &e : fs::directory_iterator(dir_ / "work")) {
+        folder = e.path();
+    }
+    ASSERT_EQ(folder.filename().string().rfind("run-", 0), 0u) << folder;
+    EXPECT_TRUE(fs::exists(folder / "tmp.bmp"));
+    window_.reset();
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_TRUE(fs::is_empty(dir_ / "work"));
+}
+
 }  // namespace zemlo::shell

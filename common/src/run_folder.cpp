@@ -1,0 +1,369 @@
+#include "zemlo/run_folder.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/file.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+#include "zemlo/work_dir.h"
+
+namespace zemlo {
+
+namespace {
+
+constexpr const char *kPrefix = "run-";
+constexpr size_t kSuffixChars = 6;
+constexpr int kCreateAttempts = 16;
+constexpr mode_t kFileMode = 0600;
+constexpr size_t kNameBytes = 64;
+constexpr size_t kDirentBuffer = 4096;
+constexpr int kRemovalRounds = 8;
+
+std::string errno_text(int error) {
+    return std::strerror(error);
+}
+
+// --- removing a folder's contents, also from a signal handler ------------------------------------
+
+// Unlinks every entry of the folder open as dir_fd: files and links by name (a link itself, never
+// what it points to), an empty folder too. Reads the entries with getdents64 rather than readdir,
+// which may allocate; removing while reading may skip entries, so it reads again until a round
+// removes nothing.
+void remove_entries(int dir_fd) noexcept {
+    alignas(8) char buffer[kDirentBuffer];
+    for (int round = 0; round < kRemovalRounds; ++round) {
+        if (::lseek(dir_fd, 0, SEEK_SET) != 0) {
+            return;
+        }
+        bool removed = false;
+        for (;;) {
+            const long got = ::syscall(SYS_getdents64, dir_fd, buffer, sizeof buffer);
+            if (got <= 0) {
+                break;
+            }
+            for (long at = 0; at < got;) {
+                unsigned short length = 0;
+                std::memcpy(&length, buffer + at + offsetof(struct dirent64, d_reclen),
+                            sizeof length);
+                const char *name = buffer + at + offsetof(struct dirent64, d_name);
+                at += length;
+                if (length == 0) {
+                    return;
+                }
+                if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
+                    continue;
+                }
+                if (::unlinkat(dir_fd, name, 0) == 0 ||
+                    ::unlinkat(dir_fd, name, AT_REMOVEDIR) == 0) {
+                    removed = true;
+                }
+            }
+        }
+        if (!removed) {
+            return;
+        }
+    }
+}
+
+bool same_file(const struct stat &a, const struct stat &b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Removes the folder `name` of work_fd, open as dir_fd, provided the name still is that folder.
+bool remove_folder(int work_fd, const char *name, int dir_fd) noexcept {
+    remove_entries(dir_fd);
+    struct stat held {};
+    struct stat named {};
+    if (::fstat(dir_fd, &held) != 0 || ::fstatat(work_fd, name, &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !same_file(held, named)) {
+        return false;
+    }
+    return ::unlinkat(work_fd, name, AT_REMOVEDIR) == 0;
+}
+
+// --- the live runs of this process, for the signal handler ---------------------------------------
+
+enum SlotState : int { kFree = 0, kBusy = 1, kLive = 2 };
+
+struct Slot {
+    std::atomic<int> state{kFree};
+    int work_fd = -1;
+    int fd = -1;
+    std::array<char, kNameBytes> name{};
+};
+
+constexpr size_t kSlots = 32;  // more live runs at once are still removed by the next run
+std::array<Slot, kSlots> g_slots;
+
+int claim_slot(int work_fd, int fd, const std::string &name) {
+    if (name.size() >= kNameBytes) {
+        return -1;
+    }
+    for (size_t i = 0; i < kSlots; ++i) {
+        int expected = kFree;
+        if (g_slots[i].state.compare_exchange_strong(expected, kBusy)) {
+            g_slots[i].work_fd = work_fd;
+            g_slots[i].fd = fd;
+            std::memcpy(g_slots[i].name.data(), name.c_str(), name.size() + 1);
+            g_slots[i].state.store(kLive);
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void release_slot(int slot) {
+    if (slot >= 0) {
+        g_slots[static_cast<size_t>(slot)].state.store(kFree);
+    }
+}
+
+void on_fatal_signal(int sig) {
+    const int saved = errno;
+    remove_live_run_folders();
+    // SA_RESETHAND has restored the default action; it takes effect once the handler returns.
+    ::raise(sig);
+    errno = saved;
+}
+
+// --- making a run's folder
+// ------------------------------------------------------------------------
+
+std::string random_suffix() {
+    static constexpr char kChars[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::array<unsigned char, kSuffixChars> bytes{};
+    if (::getrandom(bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) {
+        // Without the random source the name is still unique on this machine at this moment.
+        static std::atomic<unsigned> counter{0};
+        unsigned v = counter.fetch_add(1) ^ static_cast<unsigned>(::getpid()) ^
+                     static_cast<unsigned>(reinterpret_cast<uintptr_t>(&bytes));
+        for (auto &b : bytes) {
+            b = static_cast<unsigned char>(v);
+            v = v * 1103515245u + 12345u;
+        }
+    }
+    std::string out;
+    for (const unsigned char b : bytes) {
+        out += kChars[b % (sizeof kChars - 1)];
+    }
+    return out;
+}
+
+class SignalsHeld {
+  public:
+    SignalsHeld() {
+        sigset_t fatal;
+        ::sigemptyset(&fatal);
+        for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+            ::sigaddset(&fatal, sig);
+        }
+        ::pthread_sigmask(SIG_BLOCK, &fatal, &before_);
+    }
+    ~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+    SignalsHeld(const SignalsHeld &) = delete;
+    SignalsHeld &operator=(const SignalsHeld &) = delete;
+
+  private:
+    sigset_t before_{};
+};
+
+size_t remove_ended_run_folders_at(int work_fd) {
+    const int list_fd = ::dup(work_fd);
+    if (list_fd < 0) {
+        return 0;
+    }
+    DIR *dir = ::fdopendir(list_fd);
+    if (dir == nullptr) {
+        ::close(list_fd);
+        return 0;
+    }
+    ::rewinddir(dir);
+    std::vector<std::string> names;
+    while (const struct dirent *e = ::readdir(dir)) {
+        if (std::strncmp(e->d_name, kPrefix, std::strlen(kPrefix)) == 0) {
+            names.emplace_back(e->d_name);
+        }
+    }
+    ::closedir(dir);
+    size_t removed = 0;
+    const uid_t me = ::geteuid();
+    for (const auto &name : names) {
+        // O_NOFOLLOW: a link named like a run's folder is never followed; O_NONBLOCK: nothing
+        // that is not a folder can make the open wait.
+        const int fd = ::openat(work_fd, name.c_str(),
+                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            continue;
+        }
+        struct stat st {};
+        // The lock taken is the proof that no live run holds the folder.
+        if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == me &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && remove_folder(work_fd, name.c_str(), fd)) {
+            ++removed;
+        }
+        ::close(fd);
+    }
+    return removed;
+}
+
+}  // namespace
+
+RunFolder::RunFolder(int work_fd, int fd, std::string name, std::string path)
+    : work_fd_(work_fd),
+      fd_(fd),
+      name_(std::move(name)),
+      path_(std::move(path)),
+      slot_(claim_slot(work_fd, fd, name_)) {}
+
+RunFolder::~RunFolder() {
+    const SignalsHeld held_signals;  // the removal is finished before a signal ends the program
+    if (slot_ >= 0) {
+        g_slots[static_cast<size_t>(slot_)].state.store(kBusy);
+    }
+    remove_folder(work_fd_, name_.c_str(), fd_);
+    ::close(fd_);  // drops the lock, after the folder is gone
+    ::close(work_fd_);
+    release_slot(slot_);
+}
+
+std::unique_ptr<RunFolder> RunFolder::create(std::string *error) {
+    const auto work_dir = ensure_work_dir(error);
+    if (!work_dir) {
+        return nullptr;
+    }
+    return create_in(*work_dir, error);
+}
+
+std::unique_ptr<RunFolder> RunFolder::create_in(const std::string &work_dir, std::string *error) {
+    const auto fail = [&](const std::string &why) -> std::unique_ptr<RunFolder> {
+        if (error != nullptr) {
+            *error = why;
+        }
+        return nullptr;
+    };
+    const int work_fd = ::open(work_dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (work_fd < 0) {
+        return fail("cannot open the work folder " + work_dir + ": " + errno_text(errno));
+    }
+    // Checked again on the descriptor: the folder in use is the one that passed.
+    struct stat st {};
+    if (::fstat(work_fd, &st) != 0) {
+        const int e = errno;
+        ::close(work_fd);
+        return fail("cannot check the work folder " + work_dir + ": " + errno_text(e));
+    }
+    if (const std::string why = work_dir_fault(st, ::geteuid()); !why.empty()) {
+        ::close(work_fd);
+        return fail("the work folder " + work_dir + " " + why);
+    }
+    remove_ended_run_folders_at(work_fd);
+
+    // A fatal signal between making the folder and listing it for the signal handler would leave
+    // it behind: those signals wait until it is listed.
+    const SignalsHeld held_signals;
+    const std::string stem = std::string(kPrefix) + std::to_string(::getpid()) + "-";
+    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+        const std::string name = stem + random_suffix();
+        if (::mkdirat(work_fd, name.c_str(), kPrivateFolderMode) != 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            const int e = errno;
+            ::close(work_fd);
+            return fail("cannot create a folder in the work folder " + work_dir + ": " +
+                        errno_text(e));
+        }
+        const int fd = ::openat(work_fd, name.c_str(),
+                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            continue;  // removed at once by another run that took it for an ended one
+        }
+        // Taken by another run's removal between mkdirat and here: leave it to that run. A file
+        // system without locks runs unlocked, and such a folder is then never taken for ended.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            ::close(fd);
+            continue;
+        }
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(fd, &held) != 0 || held.st_nlink == 0 ||
+            ::fstatat(work_fd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !same_file(held, named)) {
+            ::close(fd);
+            continue;
+        }
+        return std::unique_ptr<RunFolder>(new RunFolder(work_fd, fd, name, work_dir + "/" + name));
+    }
+    ::close(work_fd);
+    return fail("cannot create a folder of its own in the work folder " + work_dir);
+}
+
+int RunFolder::create_file(const std::string &name, std::string *error) const {
+    const int fd =
+        ::openat(fd_, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
+                 kFileMode);
+    if (fd < 0 && error != nullptr) {
+        *error = "cannot create " + file(name) + ": " + errno_text(errno);
+    }
+    return fd;
+}
+
+bool RunFolder::make_empty_file(const std::string &name, std::string *error) const {
+    const int fd = create_file(name, error);
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+void RunFolder::remove_file(const std::string &name) const {
+    ::unlinkat(fd_, name.c_str(), 0);
+}
+
+size_t remove_ended_run_folders(const std::string &work_dir) {
+    const int work_fd = ::open(work_dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (work_fd < 0) {
+        return 0;
+    }
+    const size_t removed = remove_ended_run_folders_at(work_fd);
+    ::close(work_fd);
+    return removed;
+}
+
+void remove_live_run_folders() noexcept {
+    for (auto &slot : g_slots) {
+        if (slot.state.load() == kLive) {
+            remove_folder(slot.work_fd, slot.name.data(), slot.fd);
+        }
+    }
+}
+
+void remove_run_folders_when_signalled() {
+    struct sigaction sa {};
+    sa.sa_handler = &on_fatal_signal;
+    sa.sa_flags = SA_RESETHAND;
+    ::sigemptyset(&sa.sa_mask);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        // A signal the program was started to ignore (nohup, a background job) stays ignored.
+        struct sigaction before {};
+        if (::sigaction(sig, nullptr, &before) == 0 && before.sa_handler != SIG_IGN) {
+            ::sigaction(sig, &sa, nullptr);
+        }
+    }
+}
+
+}  // namespace zemlo

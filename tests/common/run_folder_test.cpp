@@ -1,0 +1,189 @@
+// Each run's own folder: private, never shared, never written through a planted link, removed
+// when the run ends however it ends, and removed by a later run only when provably over.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "work_folder_support.h"
+#include "zemlo/run_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zemlo::RunFolder;
+using zemlo::testing::mode_of;
+using zemlo::testing::Scratch;
+
+std::string read_all(const fs::path &p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+size_t run_folders_in(const fs::path &work) {
+    size_t n = 0;
+    for (const auto &e : fs::directory_iterator(work)) {
+        n += e.path().filename().string().rfind("run-", 0) == 0 && !e.is_symlink() ? 1 : 0;
+    }
+    return n;
+}
+
+// A child process that makes a run folder with a file in it, tells its path on the pipe, then
+// does what `then` says. Returns the child's pid.
+template <typename Then>
+pid_t child_with_run(const fs::path &work, int tell_fd, Then then) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        {
+            std::string error;
+            auto run = RunFolder::create_in(work.string(), &error);
+            if (!run || !run->make_empty_file("tmp.bmp", &error)) {
+                ::_exit(2);
+            }
+            const std::string path = run->path() + "\n";
+            if (::write(tell_fd, path.data(), path.size()) != static_cast<ssize_t>(path.size())) {
+                ::_exit(3);
+            }
+            then();
+        }  // the run ends: its folder goes
+        ::_exit(0);
+    }
+    return pid;
+}
+
+std::string read_line(int fd) {
+    std::string line;
+    char c = 0;
+    while (::read(fd, &c, 1) == 1 && c != '\n') {
+        line += c;
+    }
+    return line;
+}
+
+TEST(RunFolder, PrivateNeverSharedAndGoneWithItsFiles) {
+    Scratch s;
+    const fs::path outside = s.path() / "victim.txt";
+    std::ofstream(outside) << "keep";
+    std::string path;
+    {
+        std::string error;
+        auto run = RunFolder::create_in(s.path().string(), &error);
+        ASSERT_TRUE(run) << error;
+        auto other = RunFolder::create_in(s.path().string(), &error);
+        ASSERT_TRUE(other) << error;
+        EXPECT_NE(run->path(), other->path());
+        path = run->path();
+        EXPECT_EQ(fs::path(path).parent_path(), s.path());
+        EXPECT_EQ(
+            fs::path(path).filename().string().rfind("run-" + std::to_string(::getpid()) + "-", 0),
+            0u);
+        EXPECT_EQ(mode_of(path), 0700u);
+
+        const int fd = run->create_file("tmp.dwn", &error);
+        ASSERT_GE(fd, 0) << error;
+        ::close(fd);
+        EXPECT_EQ(mode_of(run->file("tmp.dwn")) & 077, 0u);
+        // A name that exists is never reused, and a link in its place is never written through.
+        EXPECT_LT(run->create_file("tmp.dwn", &error), 0);
+        EXPECT_NE(error.find(run->file("tmp.dwn")), std::string::npos) << error;
+        ASSERT_EQ(::symlink(outside.c_str(), run->file("tmp.el").c_str()), 0);
+        EXPECT_FALSE(run->make_empty_file("tmp.el", &error));
+        EXPECT_EQ(read_all(outside), "keep");
+        ASSERT_EQ(::mkfifo(run->file("tmp.bmp").c_str(), 0600), 0);
+        EXPECT_FALSE(run->make_empty_file("tmp.bmp", &error)) << "and a pipe does not hang it";
+    }
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(read_all(outside), "keep") << "the link was removed, not what it points to";
+    EXPECT_EQ(run_folders_in(s.path()), 0u);
+}
+
+TEST(RunFolder, EndedRunsAreRemovedByTheNextRunLiveOnesAndLinksAreNot) {
+    Scratch s;
+    const fs::path work = s.path() / "work";
+    ASSERT_EQ(::mkdir(work.c_str(), 0700), 0);
+    int tell[2];
+    int hold[2];
+    ASSERT_EQ(::pipe(tell), 0);
+    ASSERT_EQ(::pipe(hold), 0);
+
+    // One run still running (until the hold pipe closes), one killed outright.
+    const pid_t live = child_with_run(work, tell[1], [&] {
+        ::close(hold[1]);
+        char c = 0;
+        while (::read(hold[0], &c, 1) > 0) {
+        }
+    });
+    const std::string live_path = read_line(tell[0]);
+    const pid_t killed = child_with_run(work, tell[1], [] { ::raise(SIGKILL); });
+    const std::string killed_path = read_line(tell[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(killed, &status, 0), killed);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ::close(hold[0]);
+    ASSERT_TRUE(fs::exists(killed_path));
+    ASSERT_TRUE(fs::exists(fs::path(live_path) / "tmp.bmp"));
+
+    // Planted: a link named like a run's folder, to a folder of the user's with a file in it.
+    const fs::path elsewhere = s.path() / "elsewhere";
+    fs::create_directory(elsewhere);
+    std::ofstream(elsewhere / "tmp.bmp") << "keep";
+    fs::create_directory_symlink(elsewhere, work / "run-1-planted");
+
+    std::string error;
+    {
+        auto next = RunFolder::create_in(work.string(), &error);
+        ASSERT_TRUE(next) << error;
+        EXPECT_FALSE(fs::exists(killed_path)) << "the killed run's folder is left";
+        EXPECT_TRUE(fs::exists(fs::path(live_path) / "tmp.bmp")) << "a live run's folder went";
+        EXPECT_TRUE(fs::is_symlink(work / "run-1-planted"));
+        EXPECT_EQ(read_all(elsewhere / "tmp.bmp"), "keep");
+    }
+    // The live run ends normally and removes its own folder.
+    ::close(hold[1]);
+    ASSERT_EQ(::waitpid(live, &status, 0), live);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_FALSE(fs::exists(live_path));
+    EXPECT_EQ(run_folders_in(work), 0u);
+    ::close(tell[0]);
+    ::close(tell[1]);
+}
+
+TEST(RunFolder, AFatalSignalRemovesTheLiveRunsFolderAndStillEndsTheProgram) {
+    Scratch s;
+    int tell[2];
+    ASSERT_EQ(::pipe(tell), 0);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            zemlo::remove_run_folders_when_signalled();
+            std::string error;
+            auto run = RunFolder::create_in(s.path().string(), &error);
+            if (!run || !run->make_empty_file("tmp.el", &error)) {
+                ::_exit(2);
+            }
+            const std::string path = run->path() + "\n";
+            if (::write(tell[1], path.data(), path.size()) != static_cast<ssize_t>(path.size())) {
+                ::_exit(3);
+            }
+            ::raise(sig);
+            ::_exit(0);
+        }
+        const std::string path = read_line(tell[0]);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << strsignal(sig);
+        EXPECT_FALSE(path.empty());
+        EXPECT_FALSE(fs::exists(path)) << strsignal(sig);
+    }
+    ::close(tell[0]);
+    ::close(tell[1]);
+}
+
+}  // namespace
