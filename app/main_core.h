@@ -41,6 +41,8 @@ enum class Operation : int32_t {
 
 inline constexpr const char *kHelpFile = "dwnHelp.html";
 inline constexpr const char *kTempDownloadFile = "tmp.dwn";
+// What the user is told when the handset did not confirm a command.
+inline constexpr const char *kNoAnswerText = "未收到响应，检查连线";
 
 class MainCore {
   public:
@@ -136,14 +138,21 @@ class MainCore {
     bool check_name(const std::string &name);
 
     // Operations (worker thread unless noted).
-    bool send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply);
+    // False when the link could not be used; *status receives the library's result.
+    bool send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply,
+                      int32_t *status = nullptr);
     bool handshake_with_attempts(uint16_t purpose, std::vector<uint8_t> &reply);
     std::optional<uint16_t> send_file_command(const std::string &progress,
                                               const records::RemoteCommand &command);
     void run_connect();
+    // Asks the handset for its listing (worker); false when the link could not be used.
+    bool request_listing();
+    // Reads the listing again so the table shows what the handset has (worker).
+    void reread_listing();
     void run_disconnect(bool notify);  // also on the window thread at teardown
     void run_abort_notice();
     void run_download();
+    void unconfirmed_action();
     void run_rename();
     void run_delete();
     void run_format();
@@ -196,6 +205,7 @@ class MainCore {
     std::string rename_old_;
     std::string rename_extension_;
     std::string rename_new_;
+    bool relisting_ = false;  // the listing under way was asked for again, not by a connect
 
     std::mutex temp_mutex_;
     FILE *temp_file_ = nullptr;

@@ -62,6 +62,7 @@ class CoreAgainstHandset : public ::testing::Test {
     }
 
     bool sim_saw(const std::string &line) { return rig_.sim_saw(line); }
+    void clear_sim_log() { rig_.clear_sim_log(); }
     std::string dump() const { return rig_.dump(); }
 
     template <typename T>
@@ -394,6 +395,57 @@ TEST_F(CoreAgainstHandset, FormatAnsweredRefusedAndBlocked) {
     EXPECT_FALSE(fs::exists(store_ / "pic" / "abc.bmp"));
     EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
     EXPECT_FALSE(values_.connected.load());
+}
+
+TEST_F(CoreAgainstHandset, FormatOverAPulledCableIsALinkErrorAndClearsNothing) {
+    write_file(store_ / "pic" / "abc.bmp", pattern(100));
+    start();
+    connect();
+    rig_.stop_handset();
+    ui_.clear_log();
+    ui_.answer({BoxAnswer::Ok});
+    run([](MainCore &c) { c.format_command(); });
+    EXPECT_TRUE(ui_.saw("box 确认 error 未收到响应，检查连线")) << dump();
+    EXPECT_FALSE(ui_.saw("report 0 0 正在重启..."));
+    EXPECT_FALSE(ui_.saw("box 确认 info 格式化成功"));
+    ASSERT_EQ(ui_.rows().size(), 1u);
+    EXPECT_EQ(read_state<size_t>([&] { return core_->table().entries().size(); }), 1u);
+}
+
+TEST_F(CoreAgainstHandset, UnconfirmedAfterDownloadActionsReadTheListingAgain) {
+    write_file(store_ / "pic" / "a.bmp", pattern(100));
+    start();
+    connect();
+    const int64_t free_before = read_state<int64_t>([&] { return core_->free_space(); });
+    ASSERT_TRUE(sim_->control("silent action"));
+    ui_.set_converted(pattern(1536, 3));
+    choose_pc_file("photo.jpg", 0, "abc");
+    const std::string success = "status 文件\"" + (pc_ / "photo.jpg").string() + "\"下载成功";
+
+    // Keep without the handset's word: no success, no row, no space taken; the listing is read
+    // again and shows what the handset has.
+    ui_.clear_log();
+    clear_sim_log();
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Ok});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_TRUE(ui_.saw("box 确认 error 未收到响应，检查连线")) << dump();
+    EXPECT_FALSE(ui_.saw(success));
+    ASSERT_TRUE(ui_.wait_for("rows a.bmp:512")) << dump();
+    EXPECT_TRUE(sim_saw("command list"));
+    EXPECT_EQ(read_state<size_t>([&] { return core_->table().entries().size(); }), 1u);
+    EXPECT_EQ(read_state<int64_t>([&] { return core_->free_space(); }), free_before);
+    EXPECT_FALSE(ui_.saw("status 连接手机成功"));
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
+
+    // Preview likewise: not reported as set, and nothing more is asked.
+    ui_.clear_log();
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_TRUE(ui_.saw("box 确认 error 未收到响应，检查连线")) << dump();
+    EXPECT_FALSE(ui_.saw("report 0 0 已设置为预览"));
+    EXPECT_FALSE(ui_.saw("box 确认 question 要保存文件吗? -> ok"));
+    ASSERT_TRUE(ui_.wait_for("rows a.bmp:512")) << dump();
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "abc.bmp"));
 }
 
 TEST_F(CoreAgainstHandset, DisconnectFromASilentHandsetStillEndsNotConnected) {
