@@ -409,7 +409,12 @@ void MainCore::rename_edit_end(int32_t row, const std::optional<std::string> &te
     }
     std::string name = *text;
     set_row_text(row, name);
-    if (!check_name(name)) {
+    // The rename's own check: the download-name box is the user's and stays as typed (writing
+    // the corrected rename into it would run its check again and show a second box).
+    const NameCheck check = check_file_name(name);
+    if (!check.valid) {
+        ui_.message_box(
+            confirm_box(check.message, BoxIcon::Error, BoxButtons::Ok, BoxOwner::MainWindow));
         set_row_text(row, rename_old_);
         return;
     }

@@ -53,8 +53,8 @@ int run_dialog_modally(QDialog &dialog) {
     return dialog.exec();
 }
 
-void open_with_desktop(const QUrl &url) {
-    QDesktopServices::openUrl(url);
+bool open_with_desktop(const QUrl &url) {
+    return QDesktopServices::openUrl(url);
 }
 
 }  // namespace
@@ -419,7 +419,17 @@ void MainWindow::show_panel(int32_t file_type) {
 }
 
 void MainWindow::open_help(const std::string &path) {
-    hooks_.open_url(QUrl::fromLocalFile(QString::fromStdString(path)));
+    if (hooks_.open_url(QUrl::fromLocalFile(QString::fromStdString(path)))) {
+        return;
+    }
+    // No browser took it: the user can still open the guide by hand.
+    app::MessageBoxSpec box;
+    box.text = "无法打开帮助，请用浏览器打开帮助文件：\n" + path;
+    box.caption = "帮助";
+    box.icon = app::BoxIcon::Information;
+    box.owner = app::BoxOwner::MainWindow;
+    box.topmost = false;
+    message_box(box);
 }
 
 void MainWindow::show_about() {

@@ -336,14 +336,19 @@ TEST_F(CoreAgainstHandset, RenameAndDeleteWithRefusals) {
     EXPECT_TRUE(ui_.saw("box 确认 error 该文件正在被使用！"));
     EXPECT_EQ(ui_.lines("row").back(), "row 0 abc.bmp");
 
-    // A bad name is refused before anything is sent.
+    // A bad name is refused before anything is sent: one box, and the download name the user
+    // typed stays as it was.
+    on_window([&] { core_->download_name_changed("typed"); });
     ui_.clear_log();
     on_window([&] {
         core_->rename_command();
         core_->rename_edit_begin(0);
-        core_->rename_edit_end(0, std::string("a_b"));
+        core_->rename_edit_end(0, std::string("a_b-c"));
     });
-    EXPECT_TRUE(ui_.saw("box 确认 error 请输入字母和数字组成的文件名!"));
+    EXPECT_EQ(ui_.lines("box"),
+              std::vector<std::string>{"box 确认 error 请输入字母和数字组成的文件名!"});
+    EXPECT_TRUE(ui_.lines("name").empty()) << dump();
+    EXPECT_EQ(read_state<std::string>([&] { return core_->download_name(); }), "typed");
     EXPECT_EQ(ui_.lines("row").back(), "row 0 abc.bmp");
 
     ASSERT_TRUE(sim_->control("release abc.bmp"));

@@ -110,7 +110,10 @@ class WindowTest : public ::testing::Test {
             return BoxAnswer::Ok;
         };
         hooks.run_dialog = [this](QDialog &d) { return dialog_script_ ? dialog_script_(d) : 0; };
-        hooks.open_url = [this](const QUrl &url) { opened_.push_back(url); };
+        hooks.open_url = [this](const QUrl &url) {
+            opened_.push_back(url);
+            return browser_;
+        };
         window_ = std::make_unique<MainWindow>(profile_, module_dir, hooks);
         loaded_ = window_->initialise();
         window_->show();
@@ -184,6 +187,7 @@ class WindowTest : public ::testing::Test {
     std::deque<BoxAnswer> answers_;
     std::function<int(QDialog &)> dialog_script_;
     std::vector<QUrl> opened_;
+    bool browser_ = true;  // whether the desktop had a browser to open a URL
 };
 
 TEST_F(WindowTest, StartsUsableWithoutTheDeviceLibrary) {
@@ -434,6 +438,30 @@ TEST_F(WindowTest, MenuCommandsAndThePortDialogSave) {
     ASSERT_EQ(opened_.size(), 1u);
     EXPECT_TRUE(opened_[0].toLocalFile().endsWith(QStringLiteral("/dwnHelp.html")));
     EXPECT_TRUE(fs::exists(opened_[0].toLocalFile().toStdString()));
+
+    // No browser could open it: the user is told where the guide is.
+    browser_ = false;
+    boxes_.clear();
+    w().help_action()->trigger();
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].rfind("帮助 ", 0), 0u) << boxes_[0];
+    EXPECT_NE(boxes_[0].find(opened_[1].toLocalFile().toStdString()), std::string::npos)
+        << boxes_[0];
+}
+
+TEST_F(WindowTest, PortDialogShowsTheDeviceTheEnvironmentNames) {
+    ::setenv("HANDLINK_COM3", "/dev/ttyACM4", 1);
+    open_window();
+    QString shown;
+    dialog_script_ = [&](QDialog &d) {
+        if (auto *port = dynamic_cast<PortDialog *>(&d)) {
+            shown = port->device_box()->itemText(0);
+        }
+        return static_cast<int>(QDialog::Rejected);
+    };
+    w().settings_action()->trigger();
+    ::unsetenv("HANDLINK_COM3");
+    EXPECT_EQ(shown, QStringLiteral("/dev/ttyACM4 (默认)"));
 }
 
 TEST_F(WindowTest, MelodyPanelPlaysHoldsTheButtonsAndReportsBadFiles) {
