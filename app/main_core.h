@@ -43,6 +43,8 @@ inline constexpr const char *kHelpFile = "dwnHelp.html";
 inline constexpr const char *kTempDownloadFile = "tmp.dwn";
 // What the user is told when the handset did not confirm a command.
 inline constexpr const char *kNoAnswerText = "未收到响应，检查连线";
+// A command that cannot run while an operation does (settings, format).
+inline constexpr const char *kBusyText = "正在进行其他操作，请等它结束后再试";
 
 class MainCore {
   public:
@@ -118,6 +120,7 @@ class MainCore {
 
     // Threads and reports.
     bool start_operation(Operation op);
+    void worker_ended();  // window thread: starts a command deferred while the worker ended
     void worker_procedure();
     void run_operation(Operation op);
     void on_window(const std::function<void()> &fn);
@@ -136,6 +139,10 @@ class MainCore {
     void clear_handset_files();
     void set_row_text(int32_t row, const std::string &text);
     bool check_name(const std::string &name);
+    // True (and the user told) while an operation runs.
+    bool refuse_while_busy();
+    // The device the COM number stands for now: the profile's mapping, the environment, ttyS.
+    std::string port_device(uint32_t port) const;
 
     // Operations (worker thread unless noted).
     // False when the link could not be used; *status receives the library's result.
@@ -182,6 +189,10 @@ class MainCore {
     std::mutex idle_mutex_;
     std::condition_variable idle_cv_;
     std::atomic<bool> worker_recorded_{false};
+    // True from the start of a worker thread until the last thing it does; the window thread
+    // joins a worker only once this is false, so it never waits for a worker that needs it.
+    std::atomic<bool> worker_alive_{false};
+    Operation deferred_ = Operation::None;  // window thread
     std::mutex call_mutex_;
     std::shared_ptr<WindowCall> current_call_;
     std::chrono::milliseconds restart_wait_{5000};

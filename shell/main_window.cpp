@@ -325,6 +325,9 @@ void MainWindow::set_buttons(const app::ButtonStates &buttons) {
     rename_->setEnabled(buttons.rename);
     delete_->setEnabled(buttons.remove);
     disconnect_->setEnabled(buttons.disconnect);
+    // Settings and format follow connect: neither may start while an operation runs.
+    settings_action_->setEnabled(buttons.connect);
+    format_action_->setEnabled(buttons.connect);
 }
 
 void MainWindow::set_connection_text(const std::string &text, bool) {
@@ -489,9 +492,16 @@ void MainWindow::keyPressEvent(QKeyEvent *event) {
 
 void MainWindow::changeEvent(QEvent *event) {
     QMainWindow::changeEvent(event);
-    // While an operation runs, activating the main window brings its wait window forward.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && core_ && core_->busy() &&
-        !values_.cancel.load() && wait_->isVisible()) {
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !core_ ||
+        !wait_->isVisible()) {
+        return;
+    }
+    // While an operation runs, activating the main window brings its wait window forward; with
+    // none running, a wait window still showing belongs to nothing (a listing that never came)
+    // and goes.
+    if (!core_->busy()) {
+        wait_->dismiss();
+    } else if (!values_.cancel.load()) {
         wait_->raise();
         wait_->activateWindow();
     }
