@@ -129,11 +129,11 @@ bool MainCore::start_operation(Operation op) {
         // One operation at a time; a command given meanwhile is not started.
         return false;
     }
-    if (worker_alive_.load()) {
+    if (worker_alive_.load() && !window_released_.load()) {
         // The operation before was ended by a handset event but its thread has not finished: it
         // may still be inside the library or about to ask the window thread for something, so
         // the window thread must not wait for it. The command starts once it has ended.
-        deferred_ = op;
+        deferred_.store(static_cast<int32_t>(op));
         return true;
     }
     if (worker_.joinable()) {
@@ -143,17 +143,17 @@ bool MainCore::start_operation(Operation op) {
     pending_.store(static_cast<int32_t>(op));
     busy_.store(true);
     worker_recorded_.store(op != Operation::Disconnect);
+    window_released_.store(false);
     worker_alive_.store(true);
     worker_ = std::thread(&MainCore::worker_procedure, this);
     return true;
 }
 
 void MainCore::worker_ended() {
-    if (deferred_ == Operation::None || worker_alive_.load() || busy_.load()) {
+    if (deferred_.load() == 0 || worker_alive_.load() || busy_.load()) {
         return;
     }
-    const Operation op = deferred_;
-    deferred_ = Operation::None;
+    const auto op = static_cast<Operation>(deferred_.exchange(0));
     start_operation(op);
 }
 
@@ -177,6 +177,7 @@ void MainCore::worker_procedure() {
         // The buttons are restored before the operation counts as finished, so that once busy
         // clears the worker needs nothing more from the window thread and can be joined there.
         connection_state_update_from_worker(values_.connected.load(), true);
+        window_released_.store(true);
         set_busy(false);
     } catch (const OperationStopped &) {
         // Stopped at once by a handset event or teardown: nothing more of it runs.
@@ -184,7 +185,11 @@ void MainCore::worker_procedure() {
     current_stop_token = nullptr;
     // The last thing the thread does: a command deferred meanwhile can start now.
     std::shared_ptr<std::atomic<MainCore *>> alive = alive_;
-    worker_alive_.store(false);
+    {
+        std::lock_guard<std::mutex> lock(idle_mutex_);
+        worker_alive_.store(false);
+    }
+    idle_cv_.notify_all();
     dispatcher_.post([alive] {
         if (MainCore *core = alive->load()) {
             core->worker_ended();
@@ -283,11 +288,18 @@ void MainCore::set_busy(bool busy) {
 }
 
 void MainCore::wait_until_idle() {
-    std::unique_lock<std::mutex> lock(idle_mutex_);
-    idle_cv_.wait(lock, [this] { return !busy_.load(); });
-    lock.unlock();
-    // Let the window thread finish what the operation queued for it.
-    dispatcher_.invoke([] {});
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(idle_mutex_);
+            idle_cv_.wait(lock, [this] { return !busy_.load() && !worker_alive_.load(); });
+        }
+        // Let the window thread finish what the operation queued for it, the thread's end notice
+        // among it, which starts a command deferred meanwhile.
+        dispatcher_.invoke([] {});
+        if (!busy_.load() && deferred_.load() == 0) {
+            return;
+        }
+    }
 }
 
 // --- reports and the connection state -----------------------------------------------------------

@@ -104,7 +104,8 @@ class MainCore {
     const std::string &extension() const { return extension_; }
     DeviceBinding &binding() { return binding_; }
 
-    // Waits, off the window thread, until no operation runs and its thread has ended.
+    // Waits, off the window thread, until no operation runs or waits to start, and the worker's
+    // thread has ended.
     void wait_until_idle();
     // The restart wait after a format (tests shorten it).
     void set_format_restart_wait(std::chrono::milliseconds ms) { restart_wait_ = ms; }
@@ -192,7 +193,9 @@ class MainCore {
     // True from the start of a worker thread until the last thing it does; the window thread
     // joins a worker only once this is false, so it never waits for a worker that needs it.
     std::atomic<bool> worker_alive_{false};
-    Operation deferred_ = Operation::None;  // window thread
+    // Set by the worker once it needs nothing more from the window thread (its normal end).
+    std::atomic<bool> window_released_{false};
+    std::atomic<int32_t> deferred_{0};  // an Operation; set and started on the window thread
     std::mutex call_mutex_;
     std::shared_ptr<WindowCall> current_call_;
     std::chrono::milliseconds restart_wait_{5000};
