@@ -31,9 +31,10 @@ std::string event_text(uint16_t code) {
 
 }  // namespace
 
-bool MainCore::send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply) {
+bool MainCore::send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply,
+                            int32_t *status) {
     std::vector<uint8_t> copy = body;  // the library may write into the body it is given
-    return binding_.remote_command(copy.data(), reply.data());
+    return binding_.remote_command(copy.data(), reply.data(), status);
 }
 
 // Sends the handshake up to three times; only the last failed open shows its error.
@@ -68,18 +69,30 @@ void MainCore::run_connect() {
         report("手机通信错误！", ReportLevel::Failed);
         return;
     }
-    records::RemoteCommand list{records::kGroupFile, records::kCodeList};
-    list.argument = 0;
-    reply = preset_reply(records::kResultListPreset);
+    on_window([this] { relisting_ = false; });
     binding_.set_mode(kModeListing);
     report("读取数据...", ReportLevel::Progress);
     if (values_.cancel.load()) {
         return;
     }
-    if (!send_command(command_body(list), reply)) {
+    if (!request_listing()) {
         report("", ReportLevel::Progress);
     }
     // The handset now answers with the listing, handled on the window thread.
+}
+
+bool MainCore::request_listing() {
+    records::RemoteCommand list{records::kGroupFile, records::kCodeList};
+    list.argument = 0;
+    std::vector<uint8_t> reply = preset_reply(records::kResultListPreset);
+    return send_command(command_body(list), reply);
+}
+
+void MainCore::reread_listing() {
+    // The listing replaces the table when it arrives; it completes no connect.
+    on_window([this] { relisting_ = true; });
+    binding_.set_mode(kModeListing);
+    request_listing();
 }
 
 void MainCore::run_disconnect(bool notify) {
@@ -93,7 +106,7 @@ void MainCore::run_disconnect(bool notify) {
         const bool sent = send_command(command_body({records::kGroupDisconnect, 0}), reply);
         // A handset that does not confirm is as good as gone: say so, whatever the send did.
         if (!sent || reply_status(reply) != records::kStatusAccepted) {
-            report("未收到响应，检查连线", ReportLevel::Finished);
+            report(kNoAnswerText, ReportLevel::Finished);
         } else if (notify) {
             report("已断开连接", ReportLevel::Finished);
         }
@@ -193,6 +206,14 @@ void MainCore::complete_listing() {
     ui_.focus_handset_tree();
     refill_handset_list();
     binding_.set_mode(kModeIdle);
+    if (relisting_) {
+        // A listing read again after an unconfirmed command: the state is already reported.
+        relisting_ = false;
+        if (!busy_.load()) {
+            connection_state_update(true, true);
+        }
+        return;
+    }
     connection_state_update(true, true);
     show_report("连接手机成功", ReportLevel::Finished, 0);
 }

@@ -237,7 +237,10 @@ bool DeviceBinding::answer_data_indication() {
     return true;
 }
 
-bool DeviceBinding::remote_command(uint8_t *body, uint8_t *reply) {
+bool DeviceBinding::remote_command(uint8_t *body, uint8_t *reply, int32_t *status) {
+    if (status != nullptr) {
+        *status = 0;
+    }
     cancellation_point();
     if (!port_open_.load() && !connect()) {
         return false;
@@ -246,7 +249,10 @@ bool DeviceBinding::remote_command(uint8_t *body, uint8_t *reply) {
     if (request == nullptr) {
         return false;
     }
-    request(body, reply);
+    const int32_t result = request(body, reply);
+    if (status != nullptr) {
+        *status = result;
+    }
     cancellation_point();
     return true;
 }

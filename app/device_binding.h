@@ -48,8 +48,10 @@ class DeviceBinding {
     // Acknowledges a received block-transfer packet.
     bool answer_data_indication();
     // Sends a remote command body (376 bytes); the reply buffer must be HL_MAX_REPLY_BYTES long.
-    // False only when the link cannot be opened or the export is missing.
-    bool remote_command(uint8_t *body, uint8_t *reply);
+    // False only when the link cannot be opened or the export is missing. *status (when given)
+    // receives the library's result of the request: a confirmation, HL_TIMEOUT, or why the frame
+    // never reached the handset; it is 0 when nothing was sent.
+    bool remote_command(uint8_t *body, uint8_t *reply, int32_t *status = nullptr);
 
     bool port_open() const { return port_open_.load(); }
     // Forget the open link (the port setting changed): the next request reconnects.
@@ -64,6 +66,13 @@ class DeviceBinding {
     std::atomic<void *> handle_{nullptr};
     std::atomic<bool> port_open_{false};
 };
+
+// A request's result says the handset confirmed it: the library returns the confirmation's signal
+// id times 65536 plus the bytes copied, never below this.
+inline constexpr int32_t kFirstConfirmation = 0x01000000;
+inline bool confirmed(int32_t status) {
+    return status >= kFirstConfirmation;
+}
 
 // The message shown for an OpenComm result; reason is the library's explanation of a device that
 // could not be opened.

@@ -59,6 +59,13 @@ void MainCore::close_temp_file() {
     }
 }
 
+// An after-download action the handset did not confirm: whether it kept the file is unknown, so
+// the table is not guessed at but read again from the handset.
+void MainCore::unconfirmed_action() {
+    report(kNoAnswerText, ReportLevel::Failed);
+    reread_listing();
+}
+
 void MainCore::run_download() {
     DownloadInputs in;
     on_window([&] {
@@ -235,8 +242,13 @@ void MainCore::run_download() {
         binding_.set_mode(kModeIdle);
         report("预览...", ReportLevel::Progress);
         reply = preset_reply();
-        if (!send_command(body, reply)) {
+        int32_t status = 0;
+        if (!send_command(body, reply, &status)) {
             report("", ReportLevel::Progress);
+            return;
+        }
+        if (!confirmed(status)) {
+            unconfirmed_action();
             return;
         }
         report("已设置为预览", ReportLevel::Progress);
@@ -249,8 +261,13 @@ void MainCore::run_download() {
         binding_.set_mode(kModeIdle);
         report("", ReportLevel::Progress);
         reply = preset_reply();
-        if (!send_command(body, reply)) {
+        int32_t status = 0;
+        if (!send_command(body, reply, &status)) {
             report("文件\"" + in.source + "\"保存失败", ReportLevel::Finished);
+            return;
+        }
+        if (!confirmed(status)) {
+            unconfirmed_action();
             return;
         }
         report("文件\"" + in.source + "\"下载成功", ReportLevel::Finished);
@@ -275,8 +292,13 @@ void MainCore::run_download() {
         binding_.set_mode(kModeIdle);
         report("清除数据...", ReportLevel::Progress);
         reply = preset_reply();
-        if (!send_command(body, reply)) {
+        int32_t status = 0;
+        if (!send_command(body, reply, &status)) {
             report("", ReportLevel::Progress);
+            return;
+        }
+        if (!confirmed(status)) {
+            unconfirmed_action();
             return;
         }
         report("文件\"" + in.source + "\"未保存", ReportLevel::Finished);

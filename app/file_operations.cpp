@@ -121,8 +121,20 @@ void MainCore::run_format() {
     report("格式化...", ReportLevel::Progress, connected ? kFormatRange : 0);
     std::vector<uint8_t> reply = preset_reply();
     binding_.set_timeout(kFormatTimeoutMs);
-    send_command(command_body({records::kGroupFile, records::kCodeFormat}), reply);
+    int32_t status = 0;
+    const bool sent =
+        send_command(command_body({records::kGroupFile, records::kCodeFormat}), reply, &status);
     binding_.set_timeout(kDefaultTimeoutMs);
+    if (!sent) {
+        report("", ReportLevel::Progress);
+        return;
+    }
+    // Only a handset that took the command and went quiet is restarting; a command that never
+    // reached it (the line gone) formatted nothing, so nothing is cleared.
+    if (!confirmed(status) && status != HL_TIMEOUT) {
+        report(kNoAnswerText, ReportLevel::Failed);
+        return;
+    }
     const uint16_t result = reply_result(reply);
     if (result == records::kResultInUse) {
         report("有文件正在被使用，请先在手机上取消其设置", ReportLevel::Failed);

@@ -8,6 +8,7 @@
 #include "file_name_rule.h"
 #include "pc_file_filter.h"
 #include "zemlo/byte_order.h"
+#include "zemlo/com_port_rule.h"
 #include "zemlo/handset_records.h"
 #include "zemlo/signal_record.h"
 
@@ -125,19 +126,35 @@ void MainCore::forward_message(HlWindow *self, uint32_t, uintptr_t wparam, intpt
 
 bool MainCore::start_operation(Operation op) {
     if (busy_.load()) {
-        // One operation at a time; a command given meanwhile (the format menu item is never
-        // disabled) is not started.
+        // One operation at a time; a command given meanwhile is not started.
         return false;
     }
+    if (worker_alive_.load() && !window_released_.load()) {
+        // The operation before was ended by a handset event but its thread has not finished: it
+        // may still be inside the library or about to ask the window thread for something, so
+        // the window thread must not wait for it. The command starts once it has ended.
+        deferred_.store(static_cast<int32_t>(op));
+        return true;
+    }
     if (worker_.joinable()) {
-        worker_.join();
+        worker_.join();  // it has finished everything; only its return is left
     }
     token_.reset();
     pending_.store(static_cast<int32_t>(op));
     busy_.store(true);
     worker_recorded_.store(op != Operation::Disconnect);
+    window_released_.store(false);
+    worker_alive_.store(true);
     worker_ = std::thread(&MainCore::worker_procedure, this);
     return true;
+}
+
+void MainCore::worker_ended() {
+    if (deferred_.load() == 0 || worker_alive_.load() || busy_.load()) {
+        return;
+    }
+    const auto op = static_cast<Operation>(deferred_.exchange(0));
+    start_operation(op);
 }
 
 void MainCore::worker_procedure() {
@@ -160,11 +177,24 @@ void MainCore::worker_procedure() {
         // The buttons are restored before the operation counts as finished, so that once busy
         // clears the worker needs nothing more from the window thread and can be joined there.
         connection_state_update_from_worker(values_.connected.load(), true);
+        window_released_.store(true);
         set_busy(false);
     } catch (const OperationStopped &) {
         // Stopped at once by a handset event or teardown: nothing more of it runs.
     }
     current_stop_token = nullptr;
+    // The last thing the thread does: a command deferred meanwhile can start now.
+    std::shared_ptr<std::atomic<MainCore *>> alive = alive_;
+    {
+        std::lock_guard<std::mutex> lock(idle_mutex_);
+        worker_alive_.store(false);
+    }
+    idle_cv_.notify_all();
+    dispatcher_.post([alive] {
+        if (MainCore *core = alive->load()) {
+            core->worker_ended();
+        }
+    });
 }
 
 void MainCore::run_operation(Operation op) {
@@ -258,11 +288,18 @@ void MainCore::set_busy(bool busy) {
 }
 
 void MainCore::wait_until_idle() {
-    std::unique_lock<std::mutex> lock(idle_mutex_);
-    idle_cv_.wait(lock, [this] { return !busy_.load(); });
-    lock.unlock();
-    // Let the window thread finish what the operation queued for it.
-    dispatcher_.invoke([] {});
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(idle_mutex_);
+            idle_cv_.wait(lock, [this] { return !busy_.load() && !worker_alive_.load(); });
+        }
+        // Let the window thread finish what the operation queued for it, the thread's end notice
+        // among it, which starts a command deferred meanwhile.
+        dispatcher_.invoke([] {});
+        if (!busy_.load() && deferred_.load() == 0) {
+            return;
+        }
+    }
 }
 
 // --- reports and the connection state -----------------------------------------------------------
@@ -409,7 +446,12 @@ void MainCore::rename_edit_end(int32_t row, const std::optional<std::string> &te
     }
     std::string name = *text;
     set_row_text(row, name);
-    if (!check_name(name)) {
+    // The rename's own check: the download-name box is the user's and stays as typed (writing
+    // the corrected rename into it would run its check again and show a second box).
+    const NameCheck check = check_file_name(name);
+    if (!check.valid) {
+        ui_.message_box(
+            confirm_box(check.message, BoxIcon::Error, BoxButtons::Ok, BoxOwner::MainWindow));
         set_row_text(row, rename_old_);
         return;
     }
@@ -435,7 +477,19 @@ void MainCore::delete_command() {
     }
 }
 
+bool MainCore::refuse_while_busy() {
+    if (!busy_.load()) {
+        return false;
+    }
+    ui_.message_box(confirm_box(kBusyText, BoxIcon::Error, BoxButtons::Ok, BoxOwner::MainWindow));
+    return true;
+}
+
 void MainCore::format_command() {
+    // Refused before the question: a confirmed format that then does nothing would mislead.
+    if (refuse_while_busy()) {
+        return;
+    }
     if (ui_.message_box(confirm_box("格式化将使文件全部丢失,手机会自动重启。你确定吗？",
                                     BoxIcon::Question, BoxButtons::OkCancel,
                                     BoxOwner::MainWindow)) == BoxAnswer::Ok) {
@@ -526,15 +580,35 @@ void MainCore::handset_folder_selected(int32_t folder_type) {
     refill_handset_list();
 }
 
+std::string MainCore::port_device(uint32_t port) const {
+    const auto mapping = profile_.port_devices();
+    const auto it = mapping.find(port);
+    return com_device(port, it == mapping.end() ? std::nullopt : std::optional(it->second));
+}
+
 void MainCore::settings_command() {
+    // A port change under a running operation would pull the line from under it.
+    if (refuse_while_busy()) {
+        return;
+    }
     const uint32_t current = values_.com_port.load();
+    const std::string device_before = port_device(current);
     const std::optional<uint32_t> chosen = ui_.choose_port(current);
-    if (!chosen || *chosen == current) {
+    if (!chosen) {
+        return;
+    }
+    // The number, or the device behind the same number (the mapping, or the environment's when
+    // the mapping is removed): either way the handset on the line is no longer the one that had
+    // the handshake, so the connection ends.
+    if (*chosen == current && port_device(current) == device_before) {
         return;
     }
     values_.com_port.store(*chosen);
     profile_.set_com_port(*chosen);
     binding_.forget_port();
+    if (values_.connected.load()) {
+        clear_handset_files();
+    }
     connection_state_update(false, true);
 }
 

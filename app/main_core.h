@@ -41,6 +41,10 @@ enum class Operation : int32_t {
 
 inline constexpr const char *kHelpFile = "dwnHelp.html";
 inline constexpr const char *kTempDownloadFile = "tmp.dwn";
+// What the user is told when the handset did not confirm a command.
+inline constexpr const char *kNoAnswerText = "未收到响应，检查连线";
+// A command that cannot run while an operation does (settings, format).
+inline constexpr const char *kBusyText = "正在进行其他操作，请等它结束后再试";
 
 class MainCore {
   public:
@@ -100,7 +104,8 @@ class MainCore {
     const std::string &extension() const { return extension_; }
     DeviceBinding &binding() { return binding_; }
 
-    // Waits, off the window thread, until no operation runs and its thread has ended.
+    // Waits, off the window thread, until no operation runs or waits to start, and the worker's
+    // thread has ended.
     void wait_until_idle();
     // The restart wait after a format (tests shorten it).
     void set_format_restart_wait(std::chrono::milliseconds ms) { restart_wait_ = ms; }
@@ -116,6 +121,7 @@ class MainCore {
 
     // Threads and reports.
     bool start_operation(Operation op);
+    void worker_ended();  // window thread: starts a command deferred while the worker ended
     void worker_procedure();
     void run_operation(Operation op);
     void on_window(const std::function<void()> &fn);
@@ -134,16 +140,27 @@ class MainCore {
     void clear_handset_files();
     void set_row_text(int32_t row, const std::string &text);
     bool check_name(const std::string &name);
+    // True (and the user told) while an operation runs.
+    bool refuse_while_busy();
+    // The device the COM number stands for now: the profile's mapping, the environment, ttyS.
+    std::string port_device(uint32_t port) const;
 
     // Operations (worker thread unless noted).
-    bool send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply);
+    // False when the link could not be used; *status receives the library's result.
+    bool send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply,
+                      int32_t *status = nullptr);
     bool handshake_with_attempts(uint16_t purpose, std::vector<uint8_t> &reply);
     std::optional<uint16_t> send_file_command(const std::string &progress,
                                               const records::RemoteCommand &command);
     void run_connect();
+    // Asks the handset for its listing (worker); false when the link could not be used.
+    bool request_listing();
+    // Reads the listing again so the table shows what the handset has (worker).
+    void reread_listing();
     void run_disconnect(bool notify);  // also on the window thread at teardown
     void run_abort_notice();
     void run_download();
+    void unconfirmed_action();
     void run_rename();
     void run_delete();
     void run_format();
@@ -173,6 +190,12 @@ class MainCore {
     std::mutex idle_mutex_;
     std::condition_variable idle_cv_;
     std::atomic<bool> worker_recorded_{false};
+    // True from the start of a worker thread until the last thing it does; the window thread
+    // joins a worker only once this is false, so it never waits for a worker that needs it.
+    std::atomic<bool> worker_alive_{false};
+    // Set by the worker once it needs nothing more from the window thread (its normal end).
+    std::atomic<bool> window_released_{false};
+    std::atomic<int32_t> deferred_{0};  // an Operation; set and started on the window thread
     std::mutex call_mutex_;
     std::shared_ptr<WindowCall> current_call_;
     std::chrono::milliseconds restart_wait_{5000};
@@ -196,6 +219,7 @@ class MainCore {
     std::string rename_old_;
     std::string rename_extension_;
     std::string rename_new_;
+    bool relisting_ = false;  // the listing under way was asked for again, not by a connect
 
     std::mutex temp_mutex_;
     FILE *temp_file_ = nullptr;

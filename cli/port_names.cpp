@@ -2,15 +2,12 @@
 
 #include <cctype>
 #include <charconv>
-#include <cstdlib>
 
 namespace zemlo::cli {
 
 namespace {
 
 constexpr std::string_view kDevicePrefix = "\\\\.\\";  // \\.\COM12, the Win32 device namespace
-constexpr std::string_view kEnvPrefix = "HANDLINK_COM";
-constexpr std::string_view kDefaultPrefix = "/dev/ttyS";
 constexpr uint32_t kLargestComNumber = 255;
 
 bool starts_with_com(std::string_view s) {
@@ -41,26 +38,16 @@ std::optional<uint32_t> windows_com_number(std::string_view name) {
 }
 
 EnvLookup process_environment() {
-    return [](const std::string &name) -> std::optional<std::string> {
-        const char *v = std::getenv(name.c_str());
-        if (v == nullptr || *v == '\0') {
-            return std::nullopt;
-        }
-        return std::string(v);
-    };
+    return zemlo::process_env;
 }
 
 std::string com_device_path(uint32_t port, const std::map<uint32_t, std::string> &mapping,
                             const EnvLookup &env) {
-    if (auto it = mapping.find(port); it != mapping.end() && !it->second.empty()) {
-        return it->second;
+    std::optional<std::string> mapped;
+    if (auto it = mapping.find(port); it != mapping.end()) {
+        mapped = it->second;
     }
-    if (env) {
-        if (auto v = env(std::string(kEnvPrefix) + std::to_string(port))) {
-            return *v;
-        }
-    }
-    return std::string(kDefaultPrefix) + std::to_string(port == 0 ? 0 : port - 1);
+    return zemlo::com_device(port, mapped, env);
 }
 
 std::optional<std::string> refuse_windows_device(std::string_view name,

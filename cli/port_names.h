@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "zemlo/com_port_rule.h"
+
 namespace zemlo::cli {
 
 // The COM numbers the port listing and the probe look at when nothing else names a device.
@@ -19,7 +21,7 @@ inline constexpr uint32_t kListedComPorts = 11;
 std::optional<uint32_t> windows_com_number(std::string_view name);
 
 // Looks up an environment variable; nothing when unset.
-using EnvLookup = std::function<std::optional<std::string>(const std::string &)>;
+using EnvLookup = zemlo::EnvLookup;
 EnvLookup process_environment();
 
 // The device COM n stands for: the user's mapping, else $HANDLINK_COM<n>, else /dev/ttyS<n-1>.

@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char *kByIdDir = "/dev/serial/by-id";
-constexpr const char *kEnvPrefix = "HANDLINK_COM";
+constexpr const char *kEnvPrefix = zemlo::kComEnvPrefix;
 constexpr int kSysfsLevels = 6;  // from the tty's device up to its USB device
 constexpr int kHexDigits = 4;
 
@@ -122,8 +122,7 @@ std::vector<SerialDevice> list_serial_devices(const std::map<uint32_t, std::stri
         const std::string real = canonical(path);
         auto found = by_real.find(real);
         if (found == by_real.end()) {
-            const bool mapped =
-                mapping.count(n) != 0 || (env && env(std::string(kEnvPrefix) + std::to_string(n)));
+            const bool mapped = mapping.count(n) != 0 || (env && env(zemlo::com_env_variable(n)));
             if (!mapped) {
                 continue;  // an unmapped default name that QSerialPortInfo did not report
             }

@@ -1,7 +1,8 @@
 // The picture the user selected, as the picture panel keeps it: the decoded picture, the display
 // effect and whether "tmp.bmp" holds the capture of what is shown. Loading or changing the
-// effect clears the capture; the next drawing writes it again; a conversion always uses the
-// capture of the last drawing.
+// effect clears the capture; the next drawing writes it again; a conversion uses the capture of
+// the current selection only. Whether "tmp.bmp" is that capture is known in memory, never guessed
+// from the file: a picture that fails to load, or a file left by an earlier run, is never sent.
 #pragma once
 
 #include <QImage>
@@ -27,6 +28,8 @@ class PictureSelection {
     DisplayEffect effect() const { return effect_; }
     bool has_picture() const { return picture_.has_value(); }
     bool captured() const { return captured_; }
+    // "tmp.bmp" holds the capture of the picture shown now.
+    bool capture_valid() const { return capture_valid_; }
     const std::optional<DecodedPicture> &picture() const { return picture_; }
     const std::string &last_error() const { return error_; }
     const PictureFolders &folders() const { return folders_; }
@@ -35,8 +38,9 @@ class PictureSelection {
     // writes "tmp.bmp". A failed write leaves the old capture and is reported in last_error().
     QImage draw();
 
-    // Writes the handset picture file for the last capture. The source path is not used: the
-    // picture side converts what it last drew.
+    // Writes the handset picture file for the capture of the current selection (drawing it first
+    // when it is stale); fails when no picture is shown or its capture could not be written. The
+    // source path is not used: the picture side converts what it drew.
     ConversionOutcome convert_selection(const std::string &output_path,
                                         const std::string &source_path = {});
 
@@ -45,6 +49,7 @@ class PictureSelection {
     std::optional<DecodedPicture> picture_;
     DisplayEffect effect_ = DisplayEffect::Fit;
     bool captured_ = false;
+    bool capture_valid_ = false;
     std::string error_;
 };
 

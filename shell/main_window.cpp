@@ -53,8 +53,8 @@ int run_dialog_modally(QDialog &dialog) {
     return dialog.exec();
 }
 
-void open_with_desktop(const QUrl &url) {
-    QDesktopServices::openUrl(url);
+bool open_with_desktop(const QUrl &url) {
+    return QDesktopServices::openUrl(url);
 }
 
 }  // namespace
@@ -325,6 +325,9 @@ void MainWindow::set_buttons(const app::ButtonStates &buttons) {
     rename_->setEnabled(buttons.rename);
     delete_->setEnabled(buttons.remove);
     disconnect_->setEnabled(buttons.disconnect);
+    // Settings and format follow connect: neither may start while an operation runs.
+    settings_action_->setEnabled(buttons.connect);
+    format_action_->setEnabled(buttons.connect);
 }
 
 void MainWindow::set_connection_text(const std::string &text, bool) {
@@ -419,7 +422,17 @@ void MainWindow::show_panel(int32_t file_type) {
 }
 
 void MainWindow::open_help(const std::string &path) {
-    hooks_.open_url(QUrl::fromLocalFile(QString::fromStdString(path)));
+    if (hooks_.open_url(QUrl::fromLocalFile(QString::fromStdString(path)))) {
+        return;
+    }
+    // No browser took it: the user can still open the guide by hand.
+    app::MessageBoxSpec box;
+    box.text = "无法打开帮助，请用浏览器打开帮助文件：\n" + path;
+    box.caption = "帮助";
+    box.icon = app::BoxIcon::Information;
+    box.owner = app::BoxOwner::MainWindow;
+    box.topmost = false;
+    message_box(box);
 }
 
 void MainWindow::show_about() {
@@ -479,9 +492,16 @@ void MainWindow::keyPressEvent(QKeyEvent *event) {
 
 void MainWindow::changeEvent(QEvent *event) {
     QMainWindow::changeEvent(event);
-    // While an operation runs, activating the main window brings its wait window forward.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && core_ && core_->busy() &&
-        !values_.cancel.load() && wait_->isVisible()) {
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !core_ ||
+        !wait_->isVisible()) {
+        return;
+    }
+    // While an operation runs, activating the main window brings its wait window forward; with
+    // none running, a wait window still showing belongs to nothing (a listing that never came)
+    // and goes.
+    if (!core_->busy()) {
+        wait_->dismiss();
+    } else if (!values_.cancel.load()) {
         wait_->raise();
         wait_->activateWindow();
     }

@@ -43,7 +43,8 @@ struct WindowHooks {
     BoxAnswerer box = run_message_box;
     // Runs a modal dialog (about box, port dialog) and returns its result.
     std::function<int(QDialog &)> run_dialog;
-    std::function<void(const QUrl &)> open_url;
+    // Opens a URL with the desktop; false when nothing could open it.
+    std::function<bool(const QUrl &)> open_url;
 };
 
 class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort {

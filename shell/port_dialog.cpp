@@ -8,6 +8,7 @@
 #include <QSerialPortInfo>
 
 #include "dialog_units.h"
+#include "zemlo/com_port_rule.h"
 
 namespace zemlo::shell {
 
@@ -19,7 +20,7 @@ constexpr int kDeviceRowDu = 28;  // the device row sits between the port row an
 }  // namespace
 
 QString default_port_device(uint32_t port) {
-    return QStringLiteral("/dev/ttyS%1").arg(port == 0 ? 0 : port - 1);
+    return QString::fromStdString(zemlo::unmapped_com_device(port));
 }
 
 QStringList detected_serial_devices() {

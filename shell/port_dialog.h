@@ -1,6 +1,7 @@
 // The port dialog "端口设置": COM1 to COM11, and, for the chosen number, the serial device it
-// stands for. Without a mapping COM n is /dev/ttyS(n-1); the user can map it to any serial
-// device found on the machine (USB adapters, /dev/serial/by-id links) or type a path.
+// stands for. Without a mapping COM n is $HANDLINK_COM<n>, else /dev/ttyS(n-1); the user can map
+// it to any serial device found on the machine (USB adapters, /dev/serial/by-id links) or type a
+// path.
 #pragma once
 
 #include <QDialog>
@@ -18,7 +19,7 @@ struct BaseUnits;
 inline constexpr uint32_t kFirstComPort = 1;
 inline constexpr uint32_t kLastComPort = 11;
 
-// The device COM n uses without a mapping.
+// The device COM n uses without a mapping (the one COM rule the library applies).
 QString default_port_device(uint32_t port);
 // The serial devices found now: by-id links first, then the ports Qt detects, without repeats.
 QStringList detected_serial_devices();

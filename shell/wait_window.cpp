@@ -62,6 +62,11 @@ void WaitWindow::report(const std::string &text, int32_t level, uint16_t range, 
     sync();
 }
 
+void WaitWindow::dismiss() {
+    model_.cancel();
+    sync();
+}
+
 void WaitWindow::cancel_clicked() {
     model_.cancel();
     sync();

@@ -45,8 +45,10 @@
  *                            confirmation; nothing sent
  *               otherwise    confirmation signal id * 65536 + number of body bytes copied to
  *                            reply (always >= 0x01000000, so never equal to the codes above).
- *   The link's own statuses (13 link not open, 17 no ACK, 19 NAK) are not reported by requests:
- *   a request whose frame is lost simply sees no confirmation and returns 9.
+ *               13, 17, 19   no confirmation arrived, and the request's frame itself failed on
+ *                            the link (13 link not open, 17 no ACK, 19 NAK): the line is at fault
+ *                            rather than a silent handset. A confirmation that arrives although
+ *                            the frame's ACK was lost is still returned as a confirmation.
  */
 #ifndef HANDLINK_H
 #define HANDLINK_H

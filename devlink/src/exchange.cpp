@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 
+#include "frame_link.h"
 #include "handlink.h"
 #include "library.h"
 #include "request_record.h"
@@ -44,7 +45,8 @@ int32_t exchange(Library &lib, const ExchangeRequest &request, const uint8_t *bo
     }
 
     uint64_t seen = worker.begin_wait();
-    if (!worker.send(record.data(), size).has_value()) {
+    const std::optional<int32_t> sent = worker.send(record.data(), size);
+    if (!sent.has_value()) {
         worker.end_wait(seen);
         return HL_NO_WORKER;
     }
@@ -67,6 +69,13 @@ int32_t exchange(Library &lib, const ExchangeRequest &request, const uint8_t *bo
         }
     }
     worker.end_wait(seen);
+    // A confirmation counts whatever the link said about our frame (its ACK may be what was
+    // lost); without one, a frame that never reached the handset is told apart from a handset
+    // that stayed silent, so the caller can say the line is at fault.
+    if (result == HL_TIMEOUT &&
+        (*sent == kLinkNotOpen || *sent == kLinkNoAck || *sent == kLinkNak)) {
+        result = *sent;
+    }
     return result;
 }
 

@@ -17,8 +17,9 @@ struct ExchangeRequest {
     uint16_t confirmation = 0;  // 0: nothing awaited
 };
 
-// 0 (nothing awaited), 9 (timeout), HL_NO_WORKER, HL_BODY_TOO_LONG, or confirmation * 65536 +
-// bytes copied into reply. The send's own status is not examined: a lost frame shows as 9.
+// 0 (nothing awaited), 9 (timeout), the link's status when no confirmation came and the frame
+// failed on the link (13, 17, 19), HL_NO_WORKER, HL_BODY_TOO_LONG, or confirmation * 65536 +
+// bytes copied into reply.
 int32_t exchange(Library &lib, const ExchangeRequest &request, const uint8_t *body, uint8_t *reply);
 
 }  // namespace handlink

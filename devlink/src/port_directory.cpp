@@ -1,8 +1,10 @@
 #include "port_directory.h"
 
-#include <cstdlib>
 #include <map>
 #include <mutex>
+#include <optional>
+
+#include "zemlo/com_port_rule.h"
 
 namespace handlink {
 namespace {
@@ -29,20 +31,15 @@ void set_port_device(uint32_t port, const char *device) {
 }
 
 std::string resolve_port_device(uint32_t port) {
+    std::optional<std::string> mapped;
     {
         std::lock_guard lock(directory_mutex());
         auto it = directory().find(port);
         if (it != directory().end()) {
-            return it->second;
+            mapped = it->second;
         }
     }
-    const std::string variable = kPortEnvPrefix + std::to_string(port);
-    const char *from_env = std::getenv(variable.c_str());
-    if (from_env != nullptr && *from_env != '\0') {
-        return from_env;
-    }
-    // COM1 is the first serial device, as the usual Windows-on-Linux convention has it.
-    return kDefaultDevicePrefix + std::to_string(port == 0 ? 0 : port - 1);
+    return zemlo::com_device(port, mapped);
 }
 
 }  // namespace handlink

@@ -1,14 +1,11 @@
-// Which device a COM number means: a path the program set, else the environment variable
-// HANDLINK_COM<n>, else /dev/ttyS<n-1>.
+// Which device a COM number means: the paths the program set, resolved by the one COM rule
+// (zemlo/com_port_rule.h) that the program's port dialog and the command line use as well.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 namespace handlink {
-
-inline constexpr const char *kPortEnvPrefix = "HANDLINK_COM";
-inline constexpr const char *kDefaultDevicePrefix = "/dev/ttyS";
 
 // Maps COM port to device; nullptr or "" removes the mapping. Safe from any thread.
 void set_port_device(uint32_t port, const char *device);

@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "core_rig.h"
+#include "zemlo/byte_order.h"
+#include "zemlo/signal_record.h"
 
 namespace zemlo::app {
 namespace {
@@ -31,6 +33,23 @@ void write_file(const fs::path &p, const std::vector<uint8_t> &bytes) {
 
 std::vector<uint8_t> read_file(const fs::path &p) {
     return CoreRig::read_file(p);
+}
+
+// A handset event as the library forwards it: the record head, the long header, the command.
+std::vector<uint8_t> event_record(uint16_t code) {
+    records::RemoteCommand c;
+    c.group = records::kGroupEvent;
+    c.code = code;
+    const auto body = records::encode_remote_command(c);
+    const size_t message = kLongBodyOffset + records::kRemoteCommandBytes;
+    std::vector<uint8_t> record(kRecordHeadBytes + message, 0);
+    write_le32(&record[kRecordKindOffset], kKindLongHeader);
+    write_le16(&record[kRecordLengthOffset], static_cast<uint16_t>(message));
+    uint8_t *m = &record[kRecordHeadBytes];
+    write_le16(m + kLongBodyLengthOffset, static_cast<uint16_t>(records::kRemoteCommandBytes));
+    write_le16(m + kLongSignalIdOffset, records::kSigDlwRemoteCmdInd);
+    std::copy_n(body.begin(), records::kRemoteCommandBytes, m + kLongBodyOffset);
+    return record;
 }
 
 class CoreAgainstHandset : public ::testing::Test {
@@ -62,6 +81,7 @@ class CoreAgainstHandset : public ::testing::Test {
     }
 
     bool sim_saw(const std::string &line) { return rig_.sim_saw(line); }
+    void clear_sim_log() { rig_.clear_sim_log(); }
     std::string dump() const { return rig_.dump(); }
 
     template <typename T>
@@ -335,14 +355,19 @@ TEST_F(CoreAgainstHandset, RenameAndDeleteWithRefusals) {
     EXPECT_TRUE(ui_.saw("box 确认 error 该文件正在被使用！"));
     EXPECT_EQ(ui_.lines("row").back(), "row 0 abc.bmp");
 
-    // A bad name is refused before anything is sent.
+    // A bad name is refused before anything is sent: one box, and the download name the user
+    // typed stays as it was.
+    on_window([&] { core_->download_name_changed("typed"); });
     ui_.clear_log();
     on_window([&] {
         core_->rename_command();
         core_->rename_edit_begin(0);
-        core_->rename_edit_end(0, std::string("a_b"));
+        core_->rename_edit_end(0, std::string("a_b-c"));
     });
-    EXPECT_TRUE(ui_.saw("box 确认 error 请输入字母和数字组成的文件名!"));
+    EXPECT_EQ(ui_.lines("box"),
+              std::vector<std::string>{"box 确认 error 请输入字母和数字组成的文件名!"});
+    EXPECT_TRUE(ui_.lines("name").empty()) << dump();
+    EXPECT_EQ(read_state<std::string>([&] { return core_->download_name(); }), "typed");
     EXPECT_EQ(ui_.lines("row").back(), "row 0 abc.bmp");
 
     ASSERT_TRUE(sim_->control("release abc.bmp"));
@@ -394,6 +419,147 @@ TEST_F(CoreAgainstHandset, FormatAnsweredRefusedAndBlocked) {
     EXPECT_FALSE(fs::exists(store_ / "pic" / "abc.bmp"));
     EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
     EXPECT_FALSE(values_.connected.load());
+}
+
+TEST_F(CoreAgainstHandset, FormatOverAPulledCableIsALinkErrorAndClearsNothing) {
+    write_file(store_ / "pic" / "abc.bmp", pattern(100));
+    start();
+    connect();
+    rig_.stop_handset();
+    ui_.clear_log();
+    ui_.answer({BoxAnswer::Ok});
+    run([](MainCore &c) { c.format_command(); });
+    EXPECT_TRUE(ui_.saw("box 确认 error 未收到响应，检查连线")) << dump();
+    EXPECT_FALSE(ui_.saw("report 0 0 正在重启..."));
+    EXPECT_FALSE(ui_.saw("box 确认 info 格式化成功"));
+    ASSERT_EQ(ui_.rows().size(), 1u);
+    EXPECT_EQ(read_state<size_t>([&] { return core_->table().entries().size(); }), 1u);
+}
+
+TEST_F(CoreAgainstHandset, UnconfirmedAfterDownloadActionsReadTheListingAgain) {
+    write_file(store_ / "pic" / "a.bmp", pattern(100));
+    start();
+    connect();
+    const int64_t free_before = read_state<int64_t>([&] { return core_->free_space(); });
+    ASSERT_TRUE(sim_->control("silent action"));
+    ui_.set_converted(pattern(1536, 3));
+    choose_pc_file("photo.jpg", 0, "abc");
+    const std::string success = "status 文件\"" + (pc_ / "photo.jpg").string() + "\"下载成功";
+
+    // Keep without the handset's word: no success, no row, no space taken; the listing is read
+    // again and shows what the handset has.
+    ui_.clear_log();
+    clear_sim_log();
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Ok});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_TRUE(ui_.saw("box 确认 error 未收到响应，检查连线")) << dump();
+    EXPECT_FALSE(ui_.saw(success));
+    ASSERT_TRUE(ui_.wait_for("rows a.bmp:512")) << dump();
+    EXPECT_TRUE(sim_saw("command list"));
+    EXPECT_EQ(read_state<size_t>([&] { return core_->table().entries().size(); }), 1u);
+    EXPECT_EQ(read_state<int64_t>([&] { return core_->free_space(); }), free_before);
+    EXPECT_FALSE(ui_.saw("status 连接手机成功"));
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
+
+    // Preview likewise: not reported as set, and nothing more is asked.
+    ui_.clear_log();
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_TRUE(ui_.saw("box 确认 error 未收到响应，检查连线")) << dump();
+    EXPECT_FALSE(ui_.saw("report 0 0 已设置为预览"));
+    EXPECT_FALSE(ui_.saw("box 确认 question 要保存文件吗? -> ok"));
+    ASSERT_TRUE(ui_.wait_for("rows a.bmp:512")) << dump();
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "abc.bmp"));
+}
+
+TEST_F(CoreAgainstHandset, HandsetEventDuringADisconnectNeverHangsTheWindow) {
+    start();
+    connect();
+    ui_.clear_log();
+    // The event and a click arrive while the disconnect closes the link, after its last report:
+    // the worker is about to ask the window thread for the buttons.
+    on_window([&] {
+        ui_.on_report([this](const std::string &text) {
+            if (text == "已断开连接") {
+                rig_.loop().post([this] {
+                    core_->handset_message(event_record(records::kEventIncomingCall));
+                    core_->connect_command();
+                });
+            }
+        });
+    });
+    on_window([&] { core_->disconnect_command(); });
+    ASSERT_TRUE(ui_.wait_for("box 确认 error 手机来电，中断操作！")) << dump();
+    // The window thread keeps answering, and the command clicked meanwhile runs once the
+    // disconnect has ended.
+    ASSERT_TRUE(ui_.wait_for("status 连接手机成功", 30s)) << dump();
+    on_window([&] { ui_.on_report(nullptr); });
+    ASSERT_TRUE(rig_.wait_idle(kOperationBound));
+    EXPECT_TRUE(values_.connected.load());
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
+}
+
+TEST_F(CoreAgainstHandset, AnotherDeviceBehindThePortEndsTheConnection) {
+    write_file(store_ / "pic" / "a.bmp", pattern(100));
+    start();
+    // The device comes from the environment; the profile maps nothing.
+    ::setenv("HANDLINK_COM3", rig_.link_path().c_str(), 1);
+    rig_.profile().set_port_device(3, "");
+    connect();
+
+    // OK in the dialog with nothing changed, or the mapping set to the device the environment
+    // names: the same handset, still connected.
+    ui_.set_chosen_port(3);
+    on_window([&] { core_->settings_command(); });
+    ui_.set_chosen_port(3, [&] { rig_.profile().set_port_device(3, rig_.link_path()); });
+    on_window([&] { core_->settings_command(); });
+    EXPECT_TRUE(values_.connected.load());
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
+
+    // The environment now names another device, and the dialog removes the mapping: the device
+    // behind COM3 changes, so the connection ends.
+    ::setenv("HANDLINK_COM3", (rig_.dir() / "other").c_str(), 1);
+    ui_.set_chosen_port(3, [&] { rig_.profile().set_port_device(3, ""); });
+    on_window([&] { core_->settings_command(); });
+    ::unsetenv("HANDLINK_COM3");
+    EXPECT_FALSE(values_.connected.load());
+    EXPECT_EQ(ui_.lines("link").back(), "link    COM3未连接");
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
+    EXPECT_TRUE(ui_.rows().empty());
+
+    // Same number, another device mapped.
+    ui_.set_chosen_port(3, [&] { rig_.profile().set_port_device(3, rig_.link_path()); });
+    on_window([&] { core_->settings_command(); });
+    connect();
+    ui_.set_chosen_port(3, [&] { rig_.profile().set_port_device(3, "/dev/ttyUSB9"); });
+    on_window([&] { core_->settings_command(); });
+    EXPECT_FALSE(values_.connected.load());
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
+}
+
+TEST_F(CoreAgainstHandset, SettingsAndFormatAreRefusedWhileAnOperationRuns) {
+    start();
+    connect();
+    ASSERT_TRUE(sim_->control("delay 150"));
+    ui_.set_converted(pattern(5000));
+    choose_pc_file("photo.jpg", 0, "slow");
+    ui_.answer({BoxAnswer::Ok});
+    on_window([&] { core_->download_command(); });
+    ASSERT_TRUE(ui_.wait_for("report 0 0 正在发送第2个数据包..."));
+    ui_.clear_log();
+    ui_.set_chosen_port(5);
+    ui_.answer({BoxAnswer::Ok});
+    on_window([&] {
+        core_->format_command();
+        core_->settings_command();
+    });
+    const std::string busy = std::string("box 确认 error ") + kBusyText;
+    EXPECT_EQ(ui_.lines("box"), (std::vector<std::string>{busy, busy}));
+    EXPECT_TRUE(ui_.lines("choose port").empty());
+    EXPECT_EQ(values_.com_port.load(), 3u);
+    on_window([&] { core_->wait_cancel(); });
+    ASSERT_TRUE(rig_.wait_idle(kOperationBound));
+    EXPECT_FALSE(sim_saw("command format"));
 }
 
 TEST_F(CoreAgainstHandset, DisconnectFromASilentHandsetStillEndsNotConnected) {

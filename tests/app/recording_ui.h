@@ -106,7 +106,13 @@ class RecordingUi : public UiPort, public MediaPort {
     void show_panel(int32_t type) override { record("panel " + std::to_string(type)); }
     void open_help(const std::string &path) override { record("help " + path); }
     void show_about() override { record("about"); }
-    std::optional<uint32_t> choose_port(uint32_t) override { return chosen_port_; }
+    std::optional<uint32_t> choose_port(uint32_t current) override {
+        record("choose port " + std::to_string(current));
+        if (on_choose_port_) {
+            on_choose_port_();  // what the dialog stores (a device mapping) before it closes
+        }
+        return chosen_port_;
+    }
 
     // --- MediaPort: conversions write prepared bytes, so a test sets exact sizes ---
     void show_picture(const std::string &path) override { record("picture " + path); }
@@ -131,7 +137,10 @@ class RecordingUi : public UiPort, public MediaPort {
     void set_folder(int32_t folder) { folder_ = folder; }
     void on_report(std::function<void(const std::string &)> fn) { on_report_ = std::move(fn); }
     void set_selected_row(int32_t row) { selected_row_ = row; }
-    void set_chosen_port(std::optional<uint32_t> port) { chosen_port_ = port; }
+    void set_chosen_port(std::optional<uint32_t> port, std::function<void()> on_choose = {}) {
+        chosen_port_ = port;
+        on_choose_port_ = std::move(on_choose);
+    }
 
     std::vector<std::string> log() const {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -218,6 +227,7 @@ class RecordingUi : public UiPort, public MediaPort {
     int32_t folder_ = 0;
     int32_t selected_row_ = -1;
     std::optional<uint32_t> chosen_port_;
+    std::function<void()> on_choose_port_;
     std::function<void(const std::string &)> on_report_;
 };
 

@@ -57,7 +57,7 @@ TEST_F(PictureConversion, CaptureBecomesTheHandsetPictureFile) {
     EXPECT_FALSE(std::filesystem::exists(work_.file("tmp.el")));
 }
 
-TEST_F(PictureConversion, EffectChangeRecapturesAndConversionUsesTheLastCapture) {
+TEST_F(PictureConversion, EffectChangeRecapturesAndConversionUsesTheCurrentPicture) {
     PictureSelection selection(folders());
     ASSERT_TRUE(selection.show_picture(picture(Qt::red, 10, 10, "r.bmp")));
     selection.draw();
@@ -68,14 +68,23 @@ TEST_F(PictureConversion, EffectChangeRecapturesAndConversionUsesTheLastCapture)
     const auto stretched = read_file(work_.file("tmp.bmp"));
     EXPECT_NE(fitted, stretched);
 
-    // A picture loaded but not yet drawn: the conversion still works on the red stretch.
+    // A picture loaded but not yet drawn: the conversion draws it first and sends the blue
+    // stretch, never the red capture of the picture before.
     ASSERT_TRUE(selection.show_picture(picture(Qt::blue, 10, 10, "b.bmp")));
     ASSERT_TRUE(selection.convert_selection(source_.file("out.dwn")).ok);
     const auto file = read_file(source_.file("out.dwn"));
     ASSERT_EQ(file.size(), kStandardFileBytes);
-    EXPECT_EQ(file[4], 0x01);  // red 0xF800, low byte first, 0x00 sent as 0x01
-    EXPECT_EQ(file[5], 0xF8);
-    EXPECT_EQ(read_file(work_.file("tmp.bmp")), stretched);
+    EXPECT_EQ(file[4], 0x1F);  // blue 0x001F, low byte first, 0x00 sent as 0x01
+    EXPECT_EQ(file[5], 0x01);
+    EXPECT_NE(read_file(work_.file("tmp.bmp")), stretched);
+
+    // A file that cannot be shown takes the capture with it: nothing is converted.
+    write_file(source_.file("notapic.jpg"), {'t', 'e', 'x', 't'});
+    EXPECT_FALSE(selection.show_picture(source_.file("notapic.jpg")));
+    EXPECT_FALSE(std::filesystem::exists(work_.file("tmp.bmp")));
+    std::filesystem::remove(source_.file("out.dwn"));
+    EXPECT_FALSE(selection.convert_selection(source_.file("out.dwn")).ok);
+    EXPECT_FALSE(std::filesystem::exists(source_.file("out.dwn")));
 }
 
 TEST_F(PictureConversion, FailuresAreReportedNotCrashed) {
@@ -95,9 +104,9 @@ TEST_F(PictureConversion, FailuresAreReportedNotCrashed) {
     EXPECT_NE(no_library.error.find("libpicmill.so"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(source_.file("out.dwn")));
 
-    // No capture at all in the work folder: the converter refuses, nothing is written.
+    // Nothing selected in this run: a capture on disk (an earlier run's) is not converted.
     PictureSelection fresh(folders());
-    std::filesystem::remove(work_.file("tmp.bmp"));
+    ASSERT_TRUE(std::filesystem::exists(work_.file("tmp.bmp")));
     EXPECT_FALSE(fresh.convert_selection(source_.file("out.dwn")).ok);
     EXPECT_FALSE(std::filesystem::exists(source_.file("out.dwn")));
 }

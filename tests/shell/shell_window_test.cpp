@@ -110,7 +110,10 @@ class WindowTest : public ::testing::Test {
             return BoxAnswer::Ok;
         };
         hooks.run_dialog = [this](QDialog &d) { return dialog_script_ ? dialog_script_(d) : 0; };
-        hooks.open_url = [this](const QUrl &url) { opened_.push_back(url); };
+        hooks.open_url = [this](const QUrl &url) {
+            opened_.push_back(url);
+            return browser_;
+        };
         window_ = std::make_unique<MainWindow>(profile_, module_dir, hooks);
         loaded_ = window_->initialise();
         window_->show();
@@ -184,6 +187,7 @@ class WindowTest : public ::testing::Test {
     std::deque<BoxAnswer> answers_;
     std::function<int(QDialog &)> dialog_script_;
     std::vector<QUrl> opened_;
+    bool browser_ = true;  // whether the desktop had a browser to open a URL
 };
 
 TEST_F(WindowTest, StartsUsableWithoutTheDeviceLibrary) {
@@ -354,6 +358,114 @@ TEST_F(WindowTest, PictureDownloadClickedThroughThenRenamedInPlace) {
     EXPECT_EQ(rows(w().handset_list()), QStringList() << "xyz.bmp");
 }
 
+TEST_F(WindowTest, AFileThatCannotBeShownIsNeverDownloadedAsTheEarlierPicture) {
+    std::ofstream(home_ / "notapic.jpg") << "this is text, not a picture";
+    std::ofstream(home_ / "empty.bmp");
+    // A capture an earlier run left behind.
+    fs::create_directories(dir_ / "work");
+    fs::copy_file(home_ / "photo.bmp", dir_ / "work" / "tmp.bmp");
+    start_handset();
+    open_window();
+    connect_handset();
+
+    // First thing chosen cannot be shown: the old run's capture is not sent.
+    click_row(w().pc_list(), QStringLiteral("empty.bmp"));
+    QTest::keyClicks(w().name_box(), QStringLiteral("stale"));
+    answers_ = {BoxAnswer::Ok};
+    click(w().download_button());
+    ASSERT_TRUE(idle());
+    EXPECT_TRUE(saw_box("确认 转换图形文件失败"));
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "stale.bmp"));
+
+    // A good picture, then one that cannot be decoded: the panel says nothing is chosen, and
+    // nothing is sent.
+    choose_photo(QStringLiteral("abc"));
+    for (const QString &bad : {QStringLiteral("notapic.jpg"), QStringLiteral("empty.bmp")}) {
+        SCOPED_TRACE(bad.toStdString());
+        click_row(w().pc_list(), bad);
+        EXPECT_FALSE(w().picture_panel()->has_picture());
+        boxes_.clear();
+        answers_ = {BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
+        click(w().download_button());
+        ASSERT_TRUE(idle());
+        EXPECT_TRUE(saw_box("确认 转换图形文件失败"));
+        EXPECT_FALSE(w().status_line()->text().contains(QStringLiteral("下载成功")));
+        EXPECT_FALSE(fs::exists(store_ / "pic" / "abc.bmp"));
+    }
+    EXPECT_EQ(buttons(), "11111");
+
+    // The melody side: a MIDI file that cannot be read never sends the melody before it.
+    std::ofstream(home_ / "broken.mid") << "not midi at all";
+    w().file_type_box()->setCurrentIndex(1);
+    click_row(w().pc_list(), QStringLiteral("tune.mid"));
+    click_row(w().pc_list(), QStringLiteral("broken.mid"));
+    boxes_.clear();
+    answers_ = {BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
+    click(w().download_button());
+    ASSERT_TRUE(idle());
+    EXPECT_TRUE(saw_box("确认 转换MIDI文件失败！"));
+    EXPECT_FALSE(fs::exists(store_ / "melody" / "abc.mid"));
+}
+
+TEST_F(WindowTest, SettingsAndFormatAreDisabledWhileAnOperationRuns) {
+    start_handset();
+    open_window();
+    connect_handset();
+    EXPECT_TRUE(w().settings_action()->isEnabled());
+    EXPECT_TRUE(w().format_action()->isEnabled());
+    choose_photo(QStringLiteral("slow"));
+    ASSERT_TRUE(sim_->control("delay 150"));
+    answers_ = {BoxAnswer::Ok};
+    click(w().download_button());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return w().wait_window()->text_label()->text().contains("第2个"); }, kWaitMs));
+    EXPECT_FALSE(w().settings_action()->isEnabled());
+    EXPECT_FALSE(w().format_action()->isEnabled());
+    click(w().wait_window()->cancel_button());
+    ASSERT_TRUE(idle());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w().settings_action()->isEnabled(); }, kWaitMs));
+    EXPECT_TRUE(w().format_action()->isEnabled());
+}
+
+TEST_F(WindowTest, WaitWindowLeftByAListingThatNeverCameGoesWhenTheWindowIsActivated) {
+    start_handset();
+    open_window();
+    ASSERT_TRUE(sim_->control("silent list"));
+    click(w().connect_button());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return w().wait_window()->isVisible() &&
+                   w().wait_window()->text_label()->text() == QStringLiteral("读取数据...");
+        },
+        kWaitMs));
+    ASSERT_TRUE(idle());
+    EXPECT_TRUE(w().wait_window()->isVisible());
+    w().wait_window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w().wait_window()));
+    w().activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w().wait_window()->isVisible(); }, kWaitMs));
+}
+
+TEST_F(WindowTest, InPlaceRenameToARefusedNameShowsOneBoxAndKeepsTheTypedName) {
+    fs::copy_file(home_ / "photo.bmp", store_ / "pic" / "abc.bmp");
+    start_handset();
+    open_window();
+    connect_handset();
+    ASSERT_EQ(rows(w().handset_list()), QStringList() << "abc.bmp");
+    QTest::keyClicks(w().name_box(), QStringLiteral("mine"));
+    w().handset_list()->select_row(0);
+    click(w().rename_button());
+    InPlaceEditor *editor = w().rename_editor();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("a_b-c"));
+    boxes_.clear();
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(boxes_, std::vector<std::string>{"确认 请输入字母和数字组成的文件名!"});
+    EXPECT_EQ(w().name_box()->text(), QStringLiteral("mine"));
+    EXPECT_EQ(rows(w().handset_list()), QStringList() << "abc.bmp");
+}
+
 TEST_F(WindowTest, HandsetEventStopsTheDownload) {
     start_handset();
     open_window();
@@ -439,6 +551,30 @@ TEST_F(WindowTest, MenuCommandsAndThePortDialogSave) {
     ASSERT_EQ(opened_.size(), 1u);
     EXPECT_TRUE(opened_[0].toLocalFile().endsWith(QStringLiteral("/dwnHelp.html")));
     EXPECT_TRUE(fs::exists(opened_[0].toLocalFile().toStdString()));
+
+    // No browser could open it: the user is told where the guide is.
+    browser_ = false;
+    boxes_.clear();
+    w().help_action()->trigger();
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].rfind("帮助 ", 0), 0u) << boxes_[0];
+    EXPECT_NE(boxes_[0].find(opened_[1].toLocalFile().toStdString()), std::string::npos)
+        << boxes_[0];
+}
+
+TEST_F(WindowTest, PortDialogShowsTheDeviceTheEnvironmentNames) {
+    ::setenv("HANDLINK_COM3", "/dev/ttyACM4", 1);
+    open_window();
+    QString shown;
+    dialog_script_ = [&](QDialog &d) {
+        if (auto *port = dynamic_cast<PortDialog *>(&d)) {
+            shown = port->device_box()->itemText(0);
+        }
+        return static_cast<int>(QDialog::Rejected);
+    };
+    w().settings_action()->trigger();
+    ::unsetenv("HANDLINK_COM3");
+    EXPECT_EQ(shown, QStringLiteral("/dev/ttyACM4 (默认)"));
 }
 
 TEST_F(WindowTest, MelodyPanelPlaysHoldsTheButtonsAndReportsBadFiles) {

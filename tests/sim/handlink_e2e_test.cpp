@@ -158,14 +158,14 @@ TEST_F(HandlinkE2e, RenameDeleteAndFormatWithItsSilentRestart) {
 
 TEST_F(HandlinkE2e, LinkFaultsShowAsTheLibraryReportsThem) {
     session.set_timeout_ms(kShortTimeoutMs);
-    // A NAKed request frame gets no confirmation.
+    // A NAKed request frame gets no confirmation; the request says the link refused it (19).
     control("nak-every 1");
-    EXPECT_EQ(handshake().code, 9);
+    EXPECT_EQ(handshake().code, 19);
     control("nak-every 0");
     EXPECT_TRUE(handshake().answered());
-    // No ACK for the next frame: the same.
+    // No ACK for the next frame: no confirmation either, and the link's 17.
     control("drop-ack 1");
-    EXPECT_EQ(handshake().code, 9);
+    EXPECT_EQ(handshake().code, 17);
     EXPECT_TRUE(handshake().answered());
     // A bad checksum in the handset's frame is NAKed by the library and sent again.
     const auto resends = emulator->stats().resends;
