@@ -9,6 +9,8 @@
 #include <string>
 #include <thread>
 
+#include "low_latency.h"
+
 namespace handlink {
 
 inline constexpr int32_t kSerialOk = 0;
@@ -58,6 +60,8 @@ class SerialPort {
     OpenFailure last_open_failure() const;
     // The device path of the last open attempt.
     std::string device() const;
+    // What came of asking the driver for low-latency mode at the last successful open.
+    LowLatency low_latency() const { return low_latency_.load(); }
 
   private:
     int32_t open_device(const std::string &path, uint32_t baud);
@@ -68,6 +72,7 @@ class SerialPort {
     int wake_fd_ = -1;  // eventfd that ends the reader's wait at close
     std::atomic<bool> open_{false};
     std::atomic<bool> running_{false};
+    std::atomic<LowLatency> low_latency_{LowLatency::Unknown};
     std::thread reader_;
     ByteHandler handler_ = nullptr;
     void *context_ = nullptr;
