@@ -12,6 +12,8 @@ list(APPEND ZEMLO_CLI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/transfer_progress.cpp
     ${CMAKE_CURRENT_LIST_DIR}/interrupt_watch.cpp
     ${CMAKE_CURRENT_LIST_DIR}/handset_session.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fleet_report.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fleet_runner.cpp
     ${CMAKE_CURRENT_LIST_DIR}/list_command.cpp
     ${CMAKE_CURRENT_LIST_DIR}/download_command.cpp
     ${CMAKE_CURRENT_LIST_DIR}/file_commands.cpp

@@ -3,6 +3,8 @@
 set(ZEMLO_CLI_DIR ${CMAKE_SOURCE_DIR}/cli)
 zemlo_add_gtest(NAME cli_handset_logic_tests
     SOURCES handset_logic_test.cpp
+        fleet_report_test.cpp
+        ${ZEMLO_CLI_DIR}/fleet_report.cpp
         ${ZEMLO_CLI_DIR}/global_options.cpp
         ${ZEMLO_CLI_DIR}/port_names.cpp
         ${ZEMLO_CLI_DIR}/port_diagnosis.cpp
