@@ -102,6 +102,16 @@ int main() {
     }
     const double one = download(dir, {links[0]});
     const double all = one > 0 ? download(dir, links) : -1;
+    std::string table;  // the runner's summary: each handset's own time
+    {
+        std::ifstream f(dir / "out.txt");
+        for (std::string line; std::getline(f, line);) {
+            if (line.rfind("handset", 0) == 0 || line.find("  ok  ") != std::string::npos ||
+                line.find("FAILED") != std::string::npos) {
+                table += "    " + line + "\n";
+            }
+        }
+    }
     for (auto &h : handsets) {
         h->stop();
     }
@@ -113,5 +123,6 @@ int main() {
                 kBaud);
     std::printf("  1 handset: %.3f s; %d handsets at once: %.3f s; all / one = %.2f (%ld cores)\n",
                 one, kHandsets, all, all / one, ::sysconf(_SC_NPROCESSORS_ONLN));
+    std::fputs(table.c_str(), stdout);
     return 0;
 }
