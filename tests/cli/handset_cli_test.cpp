@@ -464,4 +464,24 @@ TEST_F(CliAgainstHandset, InterruptStopsEveryHandsetCleanly) {
     EXPECT_TRUE(has(output, "(interrupted)")) << output;
 }
 
+// The cable pulled and put back: ports shows the device gone, then back under the same name, and
+// the next command connects as before.
+TEST_F(CliAgainstHandset, UnpluggedAndPluggedInAgainShowsInPortsAndConnects) {
+    start();
+    const std::string env = "HANDLINK_COM5=" + link_.string();
+    sim_->stop();  // the link is removed
+    CliRun r = cli({"ports"}, env);
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, link_.string() + "  COM5  (missing)")) << show(r);
+    r = cli({"--port", "5", "list"}, env);
+    EXPECT_EQ(r.status, 3) << show(r);
+
+    start();  // made again under the same name
+    r = cli({"ports"}, env);
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, link_.string() + "  COM5\n")) << show(r);
+    r = cli({"--port", "5", "list"}, env);
+    EXPECT_EQ(r.status, 0) << show(r);
+}
+
 }  // namespace
