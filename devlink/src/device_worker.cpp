@@ -167,9 +167,14 @@ void DeviceWorker::on_line_lost(void *context) {
 
 void DeviceWorker::tell_line_lost() {
     std::lock_guard<std::recursive_mutex> lock(window_mutex_);
-    if (window_ != nullptr && window_->post != nullptr) {
-        window_->post(window_, message_, 0, HL_LINE_LOST);
+    if (window_ == nullptr || window_->post == nullptr) {
+        return;
     }
+    // A record with no message: a host that reads every record it is given sees nothing to do.
+    std::fill(forward_copy_.begin(), forward_copy_.end(), uint8_t{0});
+    zemlo::write_le32(forward_copy_.data() + zemlo::kRecordKindOffset, HL_LINE_LOST_KIND);
+    window_->post(window_, message_, reinterpret_cast<uintptr_t>(forward_copy_.data()),
+                  HL_LINE_LOST);
 }
 
 void DeviceWorker::on_arrival(void *context) {

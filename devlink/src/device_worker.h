@@ -48,7 +48,8 @@ class DeviceWorker {
     // Called on the reader thread when a record is complete.
     static void on_arrival(void *context);
     // Called on the reader thread when the line is lost: waits for a confirmation end at once
-    // and the message sink is told (wparam 0, lparam HL_LINE_LOST) on the worker thread.
+    // and the message sink is told (an empty record of kind HL_LINE_LOST_KIND, lparam HL_LINE_LOST)
+    // on the worker thread.
     static void on_line_lost(void *context);
 
     // Waiting for a confirmation. begin_wait discards what arrived before (waiting briefly for
