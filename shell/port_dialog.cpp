@@ -8,6 +8,7 @@
 #include <QSerialPortInfo>
 
 #include "dialog_units.h"
+#include "zemlo/stable_device_name.h"
 
 namespace zemlo::shell {
 
@@ -82,7 +83,8 @@ std::string PortDialog::chosen_device() const {
     if (text.isEmpty() || text == devices_->itemText(kDefaultDeviceIndex)) {
         return {};
     }
-    return text.toStdString();
+    // Kept under its by-id name where it has one, so the adapter is found after re-plugging.
+    return stable_device_name(text.toStdString());
 }
 
 void PortDialog::show_mapping_of_port() {

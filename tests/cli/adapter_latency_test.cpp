@@ -1,10 +1,13 @@
-// What `ports` says about a USB adapter's latency timer, read from a sysfs tree made here.
+// What `ports` says about a USB adapter's latency timer, read from a sysfs tree made here, and
+// the by-id name a chosen adapter is kept under.
 #include "adapter_latency.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+
+#include "zemlo/stable_device_name.h"
 
 namespace zemlo::cli {
 namespace {
@@ -48,3 +51,34 @@ TEST(AdapterLatency, RuleOnlyWhereTheTimerStaysAboveOneMillisecond) {
 
 }  // namespace
 }  // namespace zemlo::cli
+
+namespace zemlo {
+namespace {
+
+TEST(StableDeviceName, AdapterIsKeptUnderItsByIdName) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::path(::testing::TempDir()) / "zemlo-by-id";
+    fs::remove_all(root);
+    fs::create_directories(root / "by-id");
+    std::ofstream(root / "ttyUSB3");
+    std::ofstream(root / "ttyS0");
+    const std::string by_id = (root / "by-id" / "usb-Adapter_A1-if00-port0").string();
+    fs::create_symlink("../ttyUSB3", by_id);
+    const std::string dir = (root / "by-id").string();
+
+    EXPECT_EQ(stable_device_name((root / "ttyUSB3").string(), dir), by_id);
+    EXPECT_EQ(stable_device_name(by_id, dir), by_id);
+    // No by-id name, or not there at all: kept as chosen.
+    EXPECT_EQ(stable_device_name((root / "ttyS0").string(), dir), (root / "ttyS0").string());
+    EXPECT_EQ(stable_device_name((root / "ttyUSB9").string(), dir), (root / "ttyUSB9").string());
+    EXPECT_EQ(stable_device_name("", dir), "");
+    // Plugged in again under another number: the stored name still leads to it.
+    fs::rename(root / "ttyUSB3", root / "ttyUSB5");
+    fs::remove(by_id);
+    fs::create_symlink("../ttyUSB5", by_id);
+    EXPECT_EQ(fs::canonical(by_id), fs::canonical(root / "ttyUSB5"));
+    fs::remove_all(root);
+}
+
+}  // namespace
+}  // namespace zemlo
