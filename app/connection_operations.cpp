@@ -169,6 +169,19 @@ void MainCore::on_handset_event(uint16_t code) {
     binding_.close_link();
 }
 
+void MainCore::on_line_lost() {
+    // An operation under way sees its requests fail at once and ends the connection its own way;
+    // an idle connection ends here, so the user is not left looking at a handset that is gone.
+    if (busy_.load() || !values_.connected.load()) {
+        return;
+    }
+    receiver_.stop();
+    clear_handset_files();
+    connection_state_update(false, true);
+    binding_.close_link();
+    show_report("手机连接已断开（数据线或串口设备已拔出）", ReportLevel::Failed, 0);
+}
+
 void MainCore::on_data_indication(const uint8_t *body, size_t size) {
     switch (receiver_.accept(body, size)) {
         case BlockReceiver::Outcome::Acknowledge:

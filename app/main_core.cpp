@@ -104,10 +104,19 @@ void MainCore::teardown() {
     receiver_ = BlockReceiver{};
 }
 
-void MainCore::forward_message(HlWindow *self, uint32_t, uintptr_t wparam, intptr_t) {
+void MainCore::forward_message(HlWindow *self, uint32_t, uintptr_t wparam, intptr_t lparam) {
     // Called on the library's device worker: copy the record now, it is overwritten later.
     auto *sink = reinterpret_cast<MessageSink *>(self);
     const auto *record = reinterpret_cast<const uint8_t *>(wparam);
+    if (lparam == HL_LINE_LOST) {
+        std::shared_ptr<std::atomic<MainCore *>> alive = sink->core->alive_;
+        sink->core->dispatcher_.post([alive] {
+            if (MainCore *core = alive->load()) {
+                core->on_line_lost();
+            }
+        });
+        return;
+    }
     if (record == nullptr) {
         return;
     }

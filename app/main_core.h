@@ -167,6 +167,7 @@ class MainCore {
     void on_data_indication(const uint8_t *body, size_t size);  // window thread
     void complete_listing();                                    // window thread
     void on_handset_event(uint16_t code);                       // window thread
+    void on_line_lost();                                        // window thread
 
     // The converted file while it is sent; closed by whoever stops first.
     bool open_temp_file(const std::string &path, int64_t *length);

@@ -50,21 +50,34 @@ std::optional<GlobalOptions> extract_global_options(std::vector<std::string> &ar
             return std::nullopt;
         }
         if (name == "--port") {
-            if (out.port) {
-                *error = "--port given twice";
-                return std::nullopt;
+            if (!out.ports.empty() && out.several_error.empty()) {
+                out.several_error = "--port given twice";
             }
-            out.port = parse_port(*value);
-            if (!out.port) {
-                *error = "--port takes a COM number from 1 to " + std::to_string(kHighestComPort);
-                return std::nullopt;
+            size_t from = 0;
+            for (;;) {
+                const size_t comma = value->find(',', from);
+                const auto port = parse_port(value->substr(from, comma - from));
+                if (!port) {
+                    *error =
+                        "--port takes a COM number from 1 to " + std::to_string(kHighestComPort);
+                    return std::nullopt;
+                }
+                out.ports.push_back(*port);
+                if (comma == std::string::npos) {
+                    break;
+                }
+                from = comma + 1;
             }
+            if (out.ports.size() > 1 && out.several_error.empty()) {
+                out.several_error = "several ports are for download and list only";
+            }
+            out.port = out.ports.front();
         } else if (name == "--device") {
-            if (out.device) {
-                *error = "--device given twice";
-                return std::nullopt;
+            if (!out.devices.empty() && out.several_error.empty()) {
+                out.several_error = "--device given twice";
             }
-            out.device = *value;
+            out.devices.push_back(*value);
+            out.device = out.devices.front();
         } else {
             if (out.trace) {
                 *error = "--trace given twice";

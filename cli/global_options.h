@@ -13,14 +13,21 @@ namespace zemlo::cli {
 inline constexpr uint32_t kHighestComPort = 255;
 
 struct GlobalOptions {
-    std::optional<uint32_t> port;
-    std::optional<std::string> device;
+    std::optional<uint32_t> port;       // the first port named
+    std::optional<std::string> device;  // the first device named
     std::optional<std::string> trace;
+    // Every handset named: --port repeated or given a list ("3,4,5"), or --device repeated. Only
+    // download and list serve more than one; the others refuse with several_error.
+    std::vector<uint32_t> ports;
+    std::vector<std::string> devices;
+    std::string several_error;  // why a single-handset command refuses these options
+
+    size_t handsets() const { return ports.size() + devices.size(); }
 };
 
 // Removes the global options from args (up to a "--", which is kept) and returns them; nothing
 // with *error set when one is malformed (a missing value, a port that is not 1..255, both
-// --port and --device, an option given twice).
+// --port and --device, --trace given twice). --port and --device may name several handsets.
 std::optional<GlobalOptions> extract_global_options(std::vector<std::string> &args,
                                                     std::string *error);
 

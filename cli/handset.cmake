@@ -12,11 +12,15 @@ list(APPEND ZEMLO_CLI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/transfer_progress.cpp
     ${CMAKE_CURRENT_LIST_DIR}/interrupt_watch.cpp
     ${CMAKE_CURRENT_LIST_DIR}/handset_session.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fleet_report.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fleet_runner.cpp
     ${CMAKE_CURRENT_LIST_DIR}/list_command.cpp
     ${CMAKE_CURRENT_LIST_DIR}/download_command.cpp
     ${CMAKE_CURRENT_LIST_DIR}/file_commands.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ports_command.cpp)
-list(APPEND ZEMLO_CLI_LIBS zemlo_core zemlo_media_picture zemlo_media_melody Qt6::SerialPort)
+    ${CMAKE_CURRENT_LIST_DIR}/ports_command.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/adapter_latency.cpp)
+list(APPEND ZEMLO_CLI_LIBS zemlo_core zemlo_media_picture zemlo_media_melody Qt6::SerialPort
+     handlink_link)  # only its low-latency request, for ports
 
 # The demo's sample picture and melody, drawn and composed by the build's own program.
 add_executable(zemlo-demo-samples ${CMAKE_CURRENT_LIST_DIR}/demo_samples.cpp)

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "cli_args.h"
@@ -45,7 +46,9 @@ std::string module_dir() {
 
 }  // namespace
 
-HandsetSession::HandsetSession() : terminal_(::isatty(STDERR_FILENO) != 0) {}
+// A worker of a run on several handsets shows its progress line to the runner, which reads it.
+HandsetSession::HandsetSession()
+    : terminal_(::isatty(STDERR_FILENO) != 0 || std::getenv("ZEMLO_CLI_WORKER") != nullptr) {}
 
 HandsetSession::~HandsetSession() {
     close(kExitOk);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli_args.h"
+#include "fleet_runner.h"
 #include "global_options.h"
 #include "zemlo/run_folder.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 void print_usage(FILE *out) {
     std::fprintf(out,
-                 "usage: zemlo-cli [--port N | --device PATH] [--trace FILE] COMMAND "
+                 "usage: zemlo-cli [--port N[,N...] | --device PATH...] [--trace FILE] COMMAND "
                  "[ARGS...]\n\ncommands:\n");
     for (const auto &c : zemlo::cli::registered_commands()) {
         std::fprintf(out, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
@@ -59,6 +60,15 @@ int main(int argc, char **argv) {
                         std::printf("usage: zemlo-cli %s %s\n%s\n", c.name, c.usage, c.summary);
                         return kExitOk;
                     }
+                }
+                if (global_options().handsets() > 1) {
+                    // One worker process per handset; the others serve one handset only.
+                    if (!serves_several_handsets(c.name)) {
+                        std::fprintf(stderr, "zemlo-cli: %s\n",
+                                     global_options().several_error.c_str());
+                        return kExitUsage;
+                    }
+                    return run_on_handsets(c.name, rest, global_options());
                 }
                 return c.run(rest);
             }

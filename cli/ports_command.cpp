@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "adapter_latency.h"
 #include "cli_args.h"
 #include "global_options.h"
 #include "port_names.h"
@@ -47,6 +48,20 @@ std::string describe(const SerialDevice &d) {
     }
     field("serial number", d.serial_number);
     field("by-id", d.by_id);
+    // A USB adapter's timer holds every answer of the handset; show it and, where the driver
+    // refuses the low-latency mode the link asks for, the rule that fixes it for good.
+    if (const auto timer = d.exists ? read_latency_timer(d.path) : std::nullopt) {
+        const handlink::LowLatency state = try_low_latency(d.path);
+        field("latency timer", std::to_string(*timer) + " ms");
+        field("low-latency mode", handlink::describe(state));
+        if (latency_rule_needed(timer, state)) {
+            s += "    every answer waits up to " + std::to_string(*timer) +
+                 " ms; this udev rule sets the timer to 1 ms at plug-in\n"
+                 "    (in /etc/udev/rules.d/99-zemlo-latency.rules, then sudo udevadm control "
+                 "--reload and plug the adapter in again):\n      " +
+                 latency_udev_rule(d.driver) + "\n";
+        }
+    }
     return s;
 }
 

@@ -9,6 +9,7 @@
 
 #include "dialog_units.h"
 #include "zemlo/com_port_rule.h"
+#include "zemlo/stable_device_name.h"
 
 namespace zemlo::shell {
 
@@ -83,7 +84,8 @@ std::string PortDialog::chosen_device() const {
     if (text.isEmpty() || text == devices_->itemText(kDefaultDeviceIndex)) {
         return {};
     }
-    return text.toStdString();
+    // Kept under its by-id name where it has one, so the adapter is found after re-plugging.
+    return stable_device_name(text.toStdString());
 }
 
 void PortDialog::show_mapping_of_port() {

@@ -107,6 +107,15 @@ extern "C" {
  * Record layout (little-endian): uint32 reserved, uint32 kind ('S' 0x53 signal form, '2' 0x32
  * long-header form), uint16 message length, then the message. Long-header message: byte 0 sender
  * task, uint16 body length at offset 12, uint16 signal id at offset 14, body from offset 16. */
+/* When the line is lost while open (the device hung up, failed, or its node vanished: a cable or
+ * adapter pulled out), post is called once, on the device worker thread, with lparam =
+ * HL_LINE_LOST and wparam = the address of a record of kind HL_LINE_LOST_KIND ('L') and message
+ * length 0; requests then fail at once (9) instead of waiting for their timeout. CloseComm and a
+ * new OpenComm bring the link back when the device is there again. A host that ignores records
+ * too short to hold a message needs no change. */
+#define HL_LINE_LOST 1
+#define HL_LINE_LOST_KIND 0x4C
+
 typedef struct HlWindow {
     void (*post)(struct HlWindow *self, uint32_t message, uintptr_t wparam, intptr_t lparam);
 } HlWindow;

@@ -156,6 +156,27 @@ void DeviceWorker::set_window(HlWindow *window, uint32_t message) {
     message_ = message;
 }
 
+void DeviceWorker::on_line_lost(void *context) {
+    auto *self = static_cast<DeviceWorker *>(context);
+    std::lock_guard<std::mutex> lock(self->mutex_);
+    self->line_lost_ = true;
+    self->lost_notice_due_ = true;
+    self->worker_wake_.notify_all();
+    self->caller_wake_.notify_all();
+}
+
+void DeviceWorker::tell_line_lost() {
+    std::lock_guard<std::recursive_mutex> lock(window_mutex_);
+    if (window_ == nullptr || window_->post == nullptr) {
+        return;
+    }
+    // A record with no message: a host that reads every record it is given sees nothing to do.
+    std::fill(forward_copy_.begin(), forward_copy_.end(), uint8_t{0});
+    zemlo::write_le32(forward_copy_.data() + zemlo::kRecordKindOffset, HL_LINE_LOST_KIND);
+    window_->post(window_, message_, reinterpret_cast<uintptr_t>(forward_copy_.data()),
+                  HL_LINE_LOST);
+}
+
 void DeviceWorker::on_arrival(void *context) {
     auto *self = static_cast<DeviceWorker *>(context);
     std::lock_guard<std::mutex> lock(self->mutex_);
@@ -174,15 +195,25 @@ void DeviceWorker::run() {
         // A waiting exchange examines every record: the next is fetched only when all have seen
         // the current one (the ring keeps the rest meanwhile).
         worker_wake_.wait(lock, [this] {
-            return stop_ || request_ != Request::None ||
+            return stop_ || request_ != Request::None || lost_notice_due_ ||
                    (polling_ && arrival_pending_ && unseen_ == 0);
         });
         if (stop_) {
             break;
         }
+        if (lost_notice_due_) {
+            lost_notice_due_ = false;
+            lock.unlock();
+            tell_line_lost();
+            lock.lock();
+        }
         if (request_ == Request::Open) {
             const uint32_t port = port_;
             const uint32_t baud = baud_;
+            if (!link_.is_open()) {
+                line_lost_ = false;
+                lost_notice_due_ = false;
+            }
             lock.unlock();
             int32_t status = kOpenException;
             try {
@@ -283,8 +314,12 @@ uint64_t DeviceWorker::begin_wait() {
 DeviceWorker::WaitResult DeviceWorker::wait_next(uint64_t &seen, std::chrono::milliseconds timeout,
                                                  Examiner examine, void *context) {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (!caller_wake_.wait_for(lock, timeout, [&] { return arrival_seq_ != seen || !running_; })) {
+    if (!caller_wake_.wait_for(lock, timeout,
+                               [&] { return arrival_seq_ != seen || !running_ || line_lost_; })) {
         return WaitResult::Timeout;
+    }
+    if (arrival_seq_ == seen && line_lost_ && running_) {
+        return WaitResult::LineLost;
     }
     if (arrival_seq_ == seen) {
         return WaitResult::Stopped;

@@ -47,13 +47,17 @@ class DeviceWorker {
 
     // Called on the reader thread when a record is complete.
     static void on_arrival(void *context);
+    // Called on the reader thread when the line is lost: waits for a confirmation end at once
+    // and the message sink is told (an empty record of kind HL_LINE_LOST_KIND, lparam HL_LINE_LOST)
+    // on the worker thread.
+    static void on_line_lost(void *context);
 
     // Waiting for a confirmation. begin_wait discards what arrived before (waiting briefly for
     // the worker to collect records already complete) and registers the caller, who then sees
     // every later record until end_wait. wait_next waits up to `timeout` for the next record and
     // hands it to examine(record, size) under the worker's lock; examine returns true when the
     // record was what it waited for, so no other waiter takes it too.
-    enum class WaitResult { Examined, Timeout, Stopped };
+    enum class WaitResult { Examined, Timeout, Stopped, LineLost };
     using Examiner = bool (*)(void *context, const uint8_t *record, size_t size);
     uint64_t begin_wait();
     WaitResult wait_next(uint64_t &seen, std::chrono::milliseconds timeout, Examiner examine,
@@ -69,6 +73,7 @@ class DeviceWorker {
     bool post(std::unique_lock<std::mutex> &lock, Request request);
     void fetch_one(std::unique_lock<std::mutex> &lock);
     void forward(size_t size);
+    void tell_line_lost();
     void stop_and_join(std::unique_lock<std::mutex> &lock);
 
     FrameLink &link_;
@@ -96,6 +101,8 @@ class DeviceWorker {
     uint16_t received_count_ = 0;
 
     bool arrival_pending_ = false;  // the link may hold a record not yet fetched
+    bool line_lost_ = false;        // since the last open
+    bool lost_notice_due_ = false;  // the sink has yet to be told
     std::vector<uint8_t> current_;  // the last record fetched
     size_t current_size_ = 0;
     uint64_t arrival_seq_ = 0;  // numbers the fetched records

@@ -56,8 +56,9 @@ int32_t exchange(Library &lib, const ExchangeRequest &request, const uint8_t *bo
         // Every unrelated arrival starts a fresh full timeout.
         const auto timeout = std::chrono::milliseconds(lib.timeout_ms());
         const auto outcome = worker.wait_next(seen, timeout, examine, &awaited);
-        if (outcome == DeviceWorker::WaitResult::Timeout) {
-            break;
+        if (outcome == DeviceWorker::WaitResult::Timeout ||
+            outcome == DeviceWorker::WaitResult::LineLost) {
+            break;  // a lost line sends no confirmation: no use waiting it out
         }
         if (outcome == DeviceWorker::WaitResult::Stopped) {
             result = HL_NO_WORKER;

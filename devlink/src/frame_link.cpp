@@ -53,6 +53,7 @@ int32_t FrameLink::link_open(uint32_t port_number, uint32_t baud) {
         return kSerialNotOpened;
     }
     reset_state();
+    port_.set_lost_handler(&FrameLink::on_lost, this);
     const int32_t status = port_.open(port_number, baud, &FrameLink::on_byte, this);
     if (status == kSerialOk) {
         open_.store(true, std::memory_order_release);
@@ -70,6 +71,22 @@ void FrameLink::set_arrival_callback(void (*callback)(void *context), void *cont
     std::lock_guard lock(callback_mutex_);
     arrival_callback_ = callback;
     arrival_context_ = context;
+}
+
+void FrameLink::set_lost_callback(void (*callback)(void *context), void *context) {
+    std::lock_guard lock(callback_mutex_);
+    lost_callback_ = callback;
+    lost_context_ = context;
+}
+
+void FrameLink::on_lost(void *context) {
+    auto *self = static_cast<FrameLink *>(context);
+    { std::lock_guard lock(self->answer_mutex_); }
+    self->answer_arrived_.notify_all();
+    std::lock_guard lock(self->callback_mutex_);
+    if (self->lost_callback_ != nullptr) {
+        self->lost_callback_(self->lost_context_);
+    }
 }
 
 void FrameLink::set_observer(LinkObserver *observer) {
@@ -163,7 +180,8 @@ int32_t FrameLink::send_frame(const uint8_t *payload, size_t count) {
     int32_t result = kLinkNoAck;
     if (written) {
         std::unique_lock lock(answer_mutex_);
-        answer_arrived_.wait_for(lock, kAckWait, [this] { return ack_received_ || nak_received_; });
+        answer_arrived_.wait_for(
+            lock, kAckWait, [this] { return ack_received_ || nak_received_ || port_.line_lost(); });
         if (ack_received_) {
             ack_received_ = false;
             result = kLinkOk;

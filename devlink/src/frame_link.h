@@ -64,11 +64,16 @@ class FrameLink {
     size_t fetch_record(uint8_t *dest, size_t capacity);
     // Called on the reader thread each time a complete message lands in the ring.
     void set_arrival_callback(void (*callback)(void *context), void *context);
+    // Called once on the reader thread when the serial line is lost (SerialPort::line_lost);
+    // a frame waiting for its ACK stops waiting at once.
+    void set_lost_callback(void (*callback)(void *context), void *context);
+    bool line_lost() const { return port_.line_lost(); }
     void set_observer(LinkObserver *observer);  // nullptr: no trace
     SerialPort &port() { return port_; }
 
   private:
     static void on_byte(void *context, uint8_t byte);
+    static void on_lost(void *context);
     void receive_byte(uint8_t byte);
     int32_t send_frame(const uint8_t *payload, size_t count);
     void answer(uint8_t byte);
@@ -95,6 +100,8 @@ class FrameLink {
     std::mutex callback_mutex_;
     void (*arrival_callback_)(void *) = nullptr;
     void *arrival_context_ = nullptr;
+    void (*lost_callback_)(void *) = nullptr;
+    void *lost_context_ = nullptr;
     std::atomic<LinkObserver *> observer_{nullptr};
 };
 

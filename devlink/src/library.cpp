@@ -14,6 +14,7 @@ constexpr const char *kFilterSignal = "SIG_TINY_FILTER_MATRIX";
 
 Library::Library() : link_(frame_link()), worker_(link_) {
     link_.set_arrival_callback(&DeviceWorker::on_arrival, &worker_);
+    link_.set_lost_callback(&DeviceWorker::on_line_lost, &worker_);
     if (const char *path = std::getenv(kTraceEnv); path != nullptr && *path != '\0') {
         trace_.set_file(link_, path);
     }
@@ -23,6 +24,7 @@ Library::~Library() {
     worker_.close_and_stop();
     link_.set_observer(nullptr);
     link_.set_arrival_callback(nullptr, nullptr);
+    link_.set_lost_callback(nullptr, nullptr);
 }
 
 uint8_t Library::task_id(const char *name) {

@@ -5,6 +5,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -134,6 +135,7 @@ int32_t SerialPort::open(uint32_t port_number, uint32_t baud, ByteHandler handle
     }
     handler_ = handler;
     context_ = context;
+    lost_.store(false);
     open_.store(true, std::memory_order_release);
     running_.store(true);
     try {
@@ -192,20 +194,48 @@ int32_t SerialPort::open_device(const std::string &path, uint32_t baud) {
     if (entry->speed == 0 && !set_custom_baud(fd, baud)) {
         return fail(errno, true);
     }
+    // A USB adapter would otherwise sit on every ACK and answer for its latency timer.
+    low_latency_.store(request_low_latency(fd));
     tcflush(fd, TCIOFLUSH);
     fd_ = fd;
     return kSerialOk;
 }
 
+void SerialPort::set_lost_handler(LostHandler handler, void *context) {
+    lost_handler_ = handler;
+    lost_context_ = context;
+}
+
+void SerialPort::lose() {
+    if (!lost_.exchange(true) && lost_handler_ != nullptr) {
+        lost_handler_(lost_context_);
+    }
+}
+
+bool SerialPort::node_changed(const std::string &path) const {
+    // An unplugged adapter's node goes away; a new one under the same name is another device.
+    struct stat open_device {};
+    struct stat named {};
+    if (fstat(fd_, &open_device) != 0 || !S_ISCHR(open_device.st_mode)) {
+        return false;
+    }
+    if (stat(path.c_str(), &named) != 0) {
+        return errno == ENOENT || errno == ENOTDIR;
+    }
+    return named.st_rdev != open_device.st_rdev;
+}
+
 void SerialPort::reader_loop() {
     uint8_t buffer[kReadChunkBytes];
     pollfd waits[2] = {{fd_, POLLIN, 0}, {wake_fd_, POLLIN, 0}};
-    // A hung-up or failing line reports readiness at once; then we fall back to looking at it
-    // once per poll interval instead of spinning.
+    // A failing poll is retried once per poll interval instead of spinning.
     auto idle = [&] {
         pollfd wake{wake_fd_, POLLIN, 0};
         poll(&wake, 1, kPollIntervalMs);
     };
+    const std::string path = device();
+    auto next_node_check = std::chrono::steady_clock::now();
+    // A lost line does not come back: the reader ends and the device is left to close().
     while (running_.load()) {
         const int ready = poll(waits, 2, kPollIntervalMs);
         if (ready < 0) {
@@ -223,11 +253,22 @@ void SerialPort::reader_loop() {
                 for (ssize_t i = 0; i < got; ++i) {
                     handler_(context_, buffer[i]);
                 }
-            } else if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
+            } else if (got == 0 || errno == EIO || errno == ENXIO || errno == ENODEV) {
+                lose();  // readable with nothing to read: hung up
+                break;
+            } else if (errno != EAGAIN && errno != EINTR) {
                 idle();
             }
         } else if ((waits[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-            idle();
+            lose();
+            break;
+        } else if (ready == 0 && std::chrono::steady_clock::now() >= next_node_check) {
+            next_node_check =
+                std::chrono::steady_clock::now() + std::chrono::milliseconds(kNodeCheckMs);
+            if (node_changed(path)) {
+                lose();
+                break;
+            }
         }
     }
 }
@@ -248,6 +289,7 @@ void SerialPort::close() {
         // The exclusive mark outlives our descriptor on some devices; take it back off so that
         // the next open (ours or another program's) is not refused.
         ioctl(fd_, TIOCNXCL);
+        release_low_latency(fd_, low_latency_.load());
         ::close(fd_);
         fd_ = -1;
     }
@@ -261,7 +303,7 @@ void SerialPort::close() {
 }
 
 bool SerialPort::write(const uint8_t *bytes, size_t count) {
-    if (!open_.load(std::memory_order_acquire)) {
+    if (!open_.load(std::memory_order_acquire) || lost_.load(std::memory_order_acquire)) {
         return false;
     }
     size_t done = 0;

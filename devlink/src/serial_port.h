@@ -9,6 +9,8 @@
 #include <string>
 #include <thread>
 
+#include "low_latency.h"
+
 namespace handlink {
 
 inline constexpr int32_t kSerialOk = 0;
@@ -20,6 +22,8 @@ inline constexpr int32_t kSerialNotOpened = 37;
 inline constexpr int kPollIntervalMs = 40;
 // The pause at the end of every close, which lets the handset notice the dropped line.
 inline constexpr int kCloseSettleMs = 200;
+// How often an idle reader checks that the device node still names the open device.
+inline constexpr int kNodeCheckMs = 500;
 // The most bytes handed to the byte handler per read.
 inline constexpr size_t kReadChunkBytes = 1024;
 
@@ -39,6 +43,7 @@ struct OpenFailure {
 class SerialPort {
   public:
     using ByteHandler = void (*)(void *context, uint8_t byte);
+    using LostHandler = void (*)(void *context);
 
     SerialPort() = default;
     ~SerialPort();
@@ -54,20 +59,33 @@ class SerialPort {
     bool write(const uint8_t *bytes, size_t count);
     bool write_byte(uint8_t b);
     bool is_open() const { return open_.load(std::memory_order_acquire); }
+    // Called once on the reader thread when the line is lost: the device hung up, failed (EIO,
+    // ENXIO, ENODEV) or its node vanished or now names another device. Set before open.
+    void set_lost_handler(LostHandler handler, void *context);
+    // True from the loss until the next open; writes then fail at once.
+    bool line_lost() const { return lost_.load(std::memory_order_acquire); }
     // The reason of the last failed open (status 37); error_number 0 when the last open succeeded.
     OpenFailure last_open_failure() const;
     // The device path of the last open attempt.
     std::string device() const;
+    // What came of asking the driver for low-latency mode at the last successful open.
+    LowLatency low_latency() const { return low_latency_.load(); }
 
   private:
     int32_t open_device(const std::string &path, uint32_t baud);
     void record_failure(int error_number, const std::string &path, bool configuring);
     void reader_loop();
+    void lose();
+    bool node_changed(const std::string &path) const;
 
     int fd_ = -1;
     int wake_fd_ = -1;  // eventfd that ends the reader's wait at close
     std::atomic<bool> open_{false};
     std::atomic<bool> running_{false};
+    std::atomic<bool> lost_{false};
+    LostHandler lost_handler_ = nullptr;
+    void *lost_context_ = nullptr;
+    std::atomic<LowLatency> low_latency_{LowLatency::Unknown};
     std::thread reader_;
     ByteHandler handler_ = nullptr;
     void *context_ = nullptr;

@@ -14,6 +14,7 @@
 #include <random>
 #include <thread>
 
+#include "adapter_relay.h"
 #include "control_command.h"
 #include "download_service.h"
 #include "frame_codec.h"
@@ -68,7 +69,8 @@ struct Emulator::Impl {
     std::mutex write_mutex;
     PtyLine line;
     LinePacer tx_pacer;
-    LinePacer rx_pacer;  // reader thread only
+    LinePacer rx_pacer;                     // reader thread only
+    std::unique_ptr<AdapterRelay> adapter;  // with an adapter latency: the only writer of the line
 
     // --- answers to the handset's frames ---
     std::mutex answer_mutex;
@@ -132,18 +134,40 @@ struct Emulator::Impl {
     bool quiet() const { return Clock::now().time_since_epoch().count() < quiet_until.load(); }
 
     // Caller holds write_mutex.
+    bool write_line(const uint8_t *bytes, size_t n) {
+        if (adapter) {
+            adapter->hold(bytes, n);
+            return true;
+        }
+        return line.write_all(bytes, n);
+    }
+
+    // Caller holds write_mutex.
     bool write_paced(const uint8_t *bytes, size_t n) {
         if (!tx_pacer.paced()) {
-            return line.write_all(bytes, n);
+            return write_line(bytes, n);
         }
         const Clock::time_point start = tx_pacer.reserve(n);
         for (size_t i = 0; i < n; i += kPacedChunk) {
-            std::this_thread::sleep_until(start + tx_pacer.byte_time() * static_cast<int64_t>(i));
-            if (!line.write_all(bytes + i, std::min(kPacedChunk, n - i))) {
+            const size_t chunk = std::min(kPacedChunk, n - i);
+            // An adapter counts a byte from when it has come in whole.
+            const size_t at = adapter ? i + chunk : i;
+            std::this_thread::sleep_until(start + tx_pacer.byte_time() * static_cast<int64_t>(at));
+            if (!write_line(bytes + i, chunk)) {
                 return false;
             }
         }
         return true;
+    }
+
+    // Caller holds write_mutex. Runs a change of the line with no adapter write under way.
+    template <class F>
+    void change_line(F &&f) {
+        if (adapter) {
+            adapter->drop_held(f);
+        } else {
+            f();
+        }
     }
 
     void write_answer(uint8_t byte) {
@@ -286,7 +310,7 @@ struct Emulator::Impl {
     void hang_up() {
         {
             std::lock_guard lock(write_mutex);
-            line.close();
+            change_line([this] { line.close(); });
         }
         count([](EmulatorStats &s) { ++s.hang_ups; });
         log("hung up; the line comes back in a moment");
@@ -299,9 +323,11 @@ struct Emulator::Impl {
         }
         std::string error;
         std::lock_guard lock(write_mutex);
-        if (!line.open(opt.link_path, &error)) {
-            log("cannot reopen the line: " + error);
-        }
+        change_line([this, &error] {
+            if (!line.open(opt.link_path, &error)) {
+                log("cannot reopen the line: " + error);
+            }
+        });
     }
 
     // ---------------------------------------------------------------- service thread
@@ -599,6 +625,12 @@ bool Emulator::start(std::string *error) {
             return false;
         }
     }
+    if (d.opt.adapter_latency.count() > 0) {
+        d.adapter = std::make_unique<AdapterRelay>(
+            d.opt.adapter_latency,
+            [&d](const uint8_t *bytes, size_t n) { return d.line.write_all(bytes, n); });
+        d.adapter->start();
+    }
     d.started = true;
     d.reader = std::thread([&d] { d.read_loop(); });
     d.worker = std::thread([&d] { d.work_loop(); });
@@ -630,6 +662,9 @@ void Emulator::stop() {
         if (t->joinable()) {
             t->join();
         }
+    }
+    if (d.adapter) {
+        d.adapter->stop();
     }
     {
         std::lock_guard lock(d.write_mutex);

@@ -28,6 +28,10 @@ Line and store:
                          the most a handset may report; rounded down to 512-byte units)
   --baud N               pace both directions at N baud, ten bit times a byte (default: as fast
                          as possible)
+  --adapter-latency MS   hold the handset's bytes as a USB serial adapter does: they reach the
+                         PC when 62 are waiting or MS after the first one held (1 to 255; adapters
+                         commonly default to 16, low-latency mode makes it 1; default 0: no
+                         adapter, bytes reach the PC as they are written)
   --trace FILE           append a line for every frame, ACK, NAK and message (the link
                          library's trace format, directions seen from the PC: PC>HS, HS>PC)
   --restart-ms MS        how long the handset ignores the line after a format (default 3000)
@@ -92,6 +96,7 @@ int main(int argc, char **argv) {
     constexpr uint32_t kMaxMs = 600000;
     constexpr uint32_t kMaxAttempts = 100;
     constexpr uint32_t kMaxCapacity = 0x80000;
+    constexpr uint32_t kMaxAdapterLatencyMs = 255;  // the largest an adapter's timer takes
 
     handsim::EmulatorOptions opt;
     bool quiet = false;
@@ -124,6 +129,10 @@ int main(int argc, char **argv) {
             if (!take_number(argc, argv, i, kMaxBaud, n))
                 return 2;
             opt.baud = static_cast<uint32_t>(n);
+        } else if (a == "--adapter-latency") {
+            if (!take_number(argc, argv, i, kMaxAdapterLatencyMs, n))
+                return 2;
+            opt.adapter_latency = std::chrono::milliseconds(n);
         } else if (a == "--capacity") {
             if (!take_number(argc, argv, i, kMaxCapacity, n))
                 return 2;

@@ -66,13 +66,21 @@ TEST_F(UnpluggedCable, LineGoneMidTransferEndsTheDownloadAndTheNextConnectWorks)
     EXPECT_EQ(CoreRig::read_file(rig_.store() / "pic" / "back.bmp"), pattern(3000));
 }
 
-TEST_F(UnpluggedCable, DeviceMissingThenBackAgain) {
-    // Gone for good: the handset is unplugged while idle and its device node disappears.
-    rig_.stop_handset();
+TEST_F(UnpluggedCable, UnpluggedWhileConnectedIsNoticedAtOnceThenBackAgain) {
+    // Unplugged while idle: the device hangs up and its node disappears. The program sees it
+    // without being asked and ends the connection.
     rig_.ui().clear_log();
-    ASSERT_TRUE(rig_.run([](MainCore &c) { c.disconnect_command(); }, kBound)) << rig_.dump();
-    EXPECT_TRUE(rig_.ui().saw("status 未收到响应，检查连线")) << rig_.dump();
+    const auto pulled = std::chrono::steady_clock::now();
+    rig_.stop_handset();
+    ASSERT_TRUE(rig_.ui().wait_for("status 手机连接已断开（数据线或串口设备已拔出）", kBound))
+        << rig_.dump();
+    // Noticed from the line itself, not by a request that timed out.
+    EXPECT_LT(std::chrono::steady_clock::now() - pulled, 5s);
     EXPECT_FALSE(rig_.values().connected.load());
+    EXPECT_EQ(rig_.ui().lines("link").back(), "link    COM3未连接");
+    EXPECT_EQ(rig_.ui().lines("buttons").back(), "buttons 10000");
+    EXPECT_TRUE(rig_.ui().rows().empty());
+    ASSERT_TRUE(rig_.run([](MainCore &c) { c.disconnect_command(); }, kBound)) << rig_.dump();
 
     rig_.ui().clear_log();
     ASSERT_TRUE(rig_.run([](MainCore &c) { c.connect_command(); }, kBound)) << rig_.dump();
@@ -81,11 +89,13 @@ TEST_F(UnpluggedCable, DeviceMissingThenBackAgain) {
     EXPECT_EQ(boxes[0].rfind("box 错误 error 不能打开COM端口\n", 0), 0u) << boxes[0];
     EXPECT_EQ(rig_.ui().lines("buttons").back(), "buttons 10000");
 
-    // Plugged in again.
+    // Plugged in again: the link is made anew under the same name.
     std::string error;
     ASSERT_TRUE(rig_.start_handset(&error)) << error;
     ASSERT_TRUE(rig_.connect(kBound)) << rig_.dump();
     EXPECT_TRUE(rig_.values().connected.load());
+    ASSERT_TRUE(download("again", 3000)) << rig_.dump();
+    EXPECT_EQ(CoreRig::read_file(rig_.store() / "pic" / "again.bmp"), pattern(3000));
 }
 
 }  // namespace

@@ -3,12 +3,16 @@
 set(ZEMLO_CLI_DIR ${CMAKE_SOURCE_DIR}/cli)
 zemlo_add_gtest(NAME cli_handset_logic_tests
     SOURCES handset_logic_test.cpp
+        fleet_report_test.cpp
+        adapter_latency_test.cpp
+        ${ZEMLO_CLI_DIR}/adapter_latency.cpp
+        ${ZEMLO_CLI_DIR}/fleet_report.cpp
         ${ZEMLO_CLI_DIR}/global_options.cpp
         ${ZEMLO_CLI_DIR}/port_names.cpp
         ${ZEMLO_CLI_DIR}/port_diagnosis.cpp
         ${ZEMLO_CLI_DIR}/json_text.cpp
         ${ZEMLO_CLI_DIR}/transfer_progress.cpp
-    LIBS zemlo_common)
+    LIBS zemlo_common handlink_link)
 target_include_directories(cli_handset_logic_tests PRIVATE ${ZEMLO_CLI_DIR})
 
 if(TARGET handsim_core AND TARGET handlink AND TARGET zemlo-cli)

@@ -7,9 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <thread>
 
 #include "handsim/emulator.h"
 
@@ -338,6 +341,158 @@ TEST_F(CliAgainstHandset, ProbeFindsTheHandsetAmongOtherDevices) {
     EXPECT_TRUE(has(r.out, "(missing)")) << r.out;
     // Only the emulator answers.
     EXPECT_EQ(r.out.find("handset found on"), r.out.rfind("handset found on")) << r.out;
+}
+
+// Four handsets at once, one of which takes a call during the transfer: that one fails, the
+// others succeed, and the exit status and the summary say so.
+TEST_F(CliAgainstHandset, FourHandsetsAtOnceWithOneFaulty) {
+    write_bytes(dir_ / "sunset.bmp", sample_bitmap(40, 30));
+    std::vector<std::unique_ptr<handsim::Emulator>> handsets;
+    std::string env;
+    for (int i = 1; i <= 4; ++i) {
+        const fs::path store = dir_ / ("store" + std::to_string(i));
+        handsim::EmulatorOptions o;
+        o.link_path = (dir_ / ("tty" + std::to_string(i))).string();
+        o.store_dir = store.string();
+        handsets.push_back(std::make_unique<handsim::Emulator>(o));
+        std::string error;
+        ASSERT_TRUE(handsets.back()->start(&error)) << error;
+        env += "HANDLINK_COM" + std::to_string(10 + i) + "=" + o.link_path + " ";
+    }
+
+    CliRun r = cli({"--port", "11,12,13,14", "list", "--json"}, env);
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, "\"succeeded\":4,\"failed\":0}")) << r.out;
+    EXPECT_TRUE(has(r.out, "{\"handset\":\"COM13\",\"result\":\"ok\"")) << r.out;
+    EXPECT_TRUE(has(r.out, "\"output\":{\"port\":13,")) << "each listing embedded\n" << r.out;
+
+    ASSERT_TRUE(handsets[2]->control("event 1 after 5"));
+    const std::string faulty = (dir_ / "tty3").string();
+    std::vector<std::string> args;
+    for (int i = 1; i <= 4; ++i) {
+        args.push_back("--device");
+        args.push_back((dir_ / ("tty" + std::to_string(i))).string());
+    }
+    args.push_back("download");
+    args.push_back((dir_ / "sunset.bmp").string());
+    r = cli(args);
+    EXPECT_EQ(r.status, 1) << show(r);
+    for (int i : {1, 2, 4}) {
+        EXPECT_EQ(fs::file_size(dir_ / ("store" + std::to_string(i)) / "pic" / "sunset.bmp"),
+                  30748u)
+            << i;
+        const std::string handset = (dir_ / ("tty" + std::to_string(i))).string();
+        EXPECT_TRUE(has(r.out, handset + "  ok")) << show(r);
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "store3" / "pic" / "sunset.bmp"));
+    EXPECT_TRUE(has(r.out, faulty + "  FAILED")) << show(r);
+    EXPECT_TRUE(has(r.err, "1 of 4 handsets failed: " + faulty + " (手机来电，中断操作！)"))
+        << show(r);
+    // Each handset's messages carry its name.
+    EXPECT_TRUE(has(r.err, faulty + ": zemlo-cli: 手机来电，中断操作！")) << show(r);
+
+    // Commands for one handset refuse several, as they did.
+    r = cli({"--device", faulty, "--device", (dir_ / "tty1").string(), "delete", "pic", "a"});
+    EXPECT_EQ(r.status, 2) << show(r);
+    EXPECT_TRUE(has(r.err, "--device given twice")) << show(r);
+    for (auto &h : handsets) {
+        h->stop();
+    }
+}
+
+// Ctrl-C while two handsets download: each worker is told once, stops and sends its handset
+// the abort notice; the run exits 1 with both named.
+TEST_F(CliAgainstHandset, InterruptStopsEveryHandsetCleanly) {
+    write_bytes(dir_ / "sunset.bmp", sample_bitmap(40, 30));
+    struct Handset {
+        std::unique_ptr<handsim::Emulator> sim;
+        std::shared_ptr<std::atomic<bool>> aborted = std::make_shared<std::atomic<bool>>(false);
+    };
+    std::vector<Handset> handsets(2);
+    std::vector<std::string> argv{(bin_ / "zemlo-cli").string()};
+    for (size_t i = 0; i < handsets.size(); ++i) {
+        handsim::EmulatorOptions o;
+        o.link_path = (dir_ / ("tty" + std::to_string(i))).string();
+        o.store_dir = (dir_ / ("store" + std::to_string(i))).string();
+        o.baud = 19200;  // slow enough that the interrupt comes during the transfer
+        auto aborted = handsets[i].aborted;
+        o.log = [aborted](const std::string &line) {
+            if (line == "command abort") {
+                *aborted = true;
+            }
+        };
+        handsets[i].sim = std::make_unique<handsim::Emulator>(o);
+        std::string error;
+        ASSERT_TRUE(handsets[i].sim->start(&error)) << error;
+        argv.insert(argv.end(), {"--device", o.link_path});
+    }
+    argv.insert(argv.end(), {"download", (dir_ / "sunset.bmp").string()});
+
+    const fs::path err = dir_ / "stderr.txt";
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
+        ::setenv("ZEMLO_WORK_DIR", (dir_ / "work").c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(fd, STDERR_FILENO);
+        ::dup2(fd, STDOUT_FILENO);
+        std::vector<char *> raw;
+        for (auto &a : argv) {
+            raw.push_back(a.data());
+        }
+        raw.push_back(nullptr);
+        ::execv(raw[0], raw.data());
+        ::_exit(127);
+    }
+    // Both transfers under way: several data packets received by each handset.
+    const auto bound = std::chrono::steady_clock::now() + 60s;
+    auto transferring = [&] {
+        for (auto &h : handsets) {
+            if (h.sim->stats().messages_received < 8) {
+                return false;
+            }
+        }
+        return true;
+    };
+    while (!transferring() && std::chrono::steady_clock::now() < bound) {
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_TRUE(transferring());
+    ::kill(pid, SIGINT);
+    int raw = 0;
+    ASSERT_EQ(::waitpid(pid, &raw, 0), pid);
+    const std::string output = read_text(err);
+    ASSERT_TRUE(WIFEXITED(raw)) << output;
+    EXPECT_EQ(WEXITSTATUS(raw), 1) << output;
+    for (size_t i = 0; i < handsets.size(); ++i) {
+        EXPECT_TRUE(handsets[i].aborted->load()) << "handset " << i << "\n" << output;
+        EXPECT_FALSE(fs::exists(dir_ / ("store" + std::to_string(i)) / "pic" / "sunset.bmp"));
+        handsets[i].sim->stop();
+    }
+    EXPECT_TRUE(has(output, "2 of 2 handsets failed")) << output;
+    EXPECT_TRUE(has(output, "(interrupted)")) << output;
+}
+
+// The cable pulled and put back: ports shows the device gone, then back under the same name, and
+// the next command connects as before.
+TEST_F(CliAgainstHandset, UnpluggedAndPluggedInAgainShowsInPortsAndConnects) {
+    start();
+    const std::string env = "HANDLINK_COM5=" + link_.string();
+    sim_->stop();  // the link is removed
+    CliRun r = cli({"ports"}, env);
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, link_.string() + "  COM5  (missing)")) << show(r);
+    r = cli({"--port", "5", "list"}, env);
+    EXPECT_EQ(r.status, 3) << show(r);
+
+    start();  // made again under the same name
+    r = cli({"ports"}, env);
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, link_.string() + "  COM5\n")) << show(r);
+    r = cli({"--port", "5", "list"}, env);
+    EXPECT_EQ(r.status, 0) << show(r);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <regex>
 #include <string>
@@ -330,6 +331,43 @@ TEST_F(ApiWire, HandsetInitiatedMessagesReachTheSinkAsCopies) {
     EXPECT_EQ(sink.messages[1].second.size(), 10u + 16u + 600u);
     EXPECT_EQ(sink.messages[1].second.back(), 0x42);
     EXPECT_EQ(sink.lparams, (std::vector<intptr_t>{0, 0}));
+}
+
+// The cable pulled out while the link is open: the sink hears of it once, through a record that
+// a host reading every record finds empty, and a waiting request ends at once.
+TEST(ApiLineLost, SinkIsToldOnceAndRequestsStopWaiting) {
+    HandlinkApi api;
+    ASSERT_TRUE(api.ok()) << HandlinkApi::error();
+    auto peer = std::make_unique<testing::PtyPeer>();
+    ASSERT_TRUE(peer->ok());
+    Sink sink;
+    api.SetMobileDataHandler(&sink.window, 3026);
+    api.SetPortDevice(kTestPort, peer->device().c_str());
+    ASSERT_EQ(api.OpenComm(kTestPort, kTestBaud), HL_OPEN_OK);
+    api.SendSetup();  // builds the name tables; nobody acknowledges the filter
+    api.SetTimeoutMs(5000);
+    std::array<uint8_t, 520> body{};
+    std::vector<uint8_t> reply(HL_MAX_REPLY_BYTES);
+    int32_t waited = 0;
+    const auto start = Clock::now();
+    std::thread requester(
+        [&] { waited = api.request("phiDownloadDataReq")(body.data(), reply.data()); });
+    std::this_thread::sleep_for(100ms);
+    peer.reset();
+    ASSERT_EQ(sink.wait(1), 1u);
+    requester.join();
+    EXPECT_EQ(waited, HL_TIMEOUT);
+    EXPECT_LT(elapsed_ms(start), 2500) << "not the 5 s timeout";
+    std::this_thread::sleep_for(100ms);
+    {
+        std::lock_guard<std::mutex> lock(sink.mutex);
+        ASSERT_EQ(sink.messages.size(), 1u);
+        EXPECT_EQ(sink.lparams[0], HL_LINE_LOST);
+        EXPECT_EQ(sink.messages[0].second, (Bytes{0, 0, 0, 0, HL_LINE_LOST_KIND, 0, 0, 0, 0, 0}));
+    }
+    api.SetMobileDataHandler(nullptr, 0);
+    api.CloseComm();
+    api.SetPortDevice(kTestPort, nullptr);
 }
 
 TEST_F(ApiWire, TraceWritesOneLinePerFrameAckAndRecord) {

@@ -14,3 +14,7 @@ zemlo_add_gtest(NAME devlink_link_wire_tests
             ${CMAKE_CURRENT_LIST_DIR}/frame_link_test.cpp
     LIBS handlink_link devlink_test_peer
     LABELS e2e)
+
+zemlo_add_gtest(NAME devlink_low_latency_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/low_latency_test.cpp
+    LIBS handlink_link util)

@@ -6,8 +6,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
+
+#include <unistd.h>
 
 #include "port_directory.h"
 #include "pty_peer.h"
@@ -115,6 +119,88 @@ TEST(SerialPort, DeliversEveryByteInOrderHeldExclusivelyAndReopens) {
     EXPECT_EQ(peer.read(3), (Bytes{1, 2, 3}));
     port.close();
     set_port_device(12, nullptr);
+}
+
+// Counts the lost-line reports and wakes the test at the first.
+struct LostWatch {
+    std::mutex mutex;
+    std::condition_variable cv;
+    int count = 0;
+
+    static void on_lost(void *context) {
+        auto *watch = static_cast<LostWatch *>(context);
+        {
+            std::lock_guard lock(watch->mutex);
+            ++watch->count;
+        }
+        watch->cv.notify_all();
+    }
+    bool wait(std::chrono::milliseconds bound) {
+        std::unique_lock lock(mutex);
+        return cv.wait_for(lock, bound, [&] { return count > 0; });
+    }
+};
+
+TEST(SerialPort, HangUpIsReportedOnceAndWritesFailAtOnceUntilTheNextOpen) {
+    auto peer = std::make_unique<PtyPeer>();
+    ASSERT_TRUE(peer->ok());
+    set_port_device(13, peer->device().c_str());
+    SerialPort port;
+    Sink sink;
+    LostWatch watch;
+    port.set_lost_handler(&LostWatch::on_lost, &watch);
+    ASSERT_EQ(port.open(13, kBaud, &Sink::take, &sink), kSerialOk);
+    EXPECT_FALSE(port.line_lost());
+
+    const auto pulled = std::chrono::steady_clock::now();
+    peer.reset();  // both sides of the pseudo-terminal gone: the PC's end hangs up
+    ASSERT_TRUE(watch.wait(2s));
+    EXPECT_TRUE(port.line_lost());
+    const auto write_started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(port.write_byte(0x55));
+    EXPECT_LT(std::chrono::steady_clock::now() - write_started, 100ms) << "no wait for room";
+    EXPECT_LT(std::chrono::steady_clock::now() - pulled, 1s);
+    std::this_thread::sleep_for(3 * std::chrono::milliseconds(kPollIntervalMs));
+    EXPECT_EQ(watch.count, 1);
+    port.close();
+
+    // Plugged in again (a new device under the same name): the next open serves as before.
+    PtyPeer back;
+    set_port_device(13, back.device().c_str());
+    ASSERT_EQ(port.open(13, kBaud, &Sink::take, &sink), kSerialOk);
+    EXPECT_FALSE(port.line_lost());
+    EXPECT_TRUE(port.write(Bytes{7, 8}.data(), 2));
+    EXPECT_EQ(back.read(2), (Bytes{7, 8}));
+    port.close();
+    set_port_device(13, nullptr);
+}
+
+TEST(SerialPort, NodeThatNowNamesAnotherDeviceCountsAsLost) {
+    // The port is opened through a link, as a by-id name or the emulator's link; the link is then
+    // removed and made again for another device while the first one still answers.
+    PtyPeer first;
+    PtyPeer second;
+    ASSERT_TRUE(first.ok() && second.ok());
+    const std::string link = ::testing::TempDir() + "zemlo-node-" + std::to_string(::getpid());
+    ::unlink(link.c_str());
+    ASSERT_EQ(::symlink(first.device().c_str(), link.c_str()), 0);
+    set_port_device(14, link.c_str());
+    SerialPort port;
+    Sink sink;
+    LostWatch watch;
+    port.set_lost_handler(&LostWatch::on_lost, &watch);
+    ASSERT_EQ(port.open(14, kBaud, &Sink::take, &sink), kSerialOk);
+    ASSERT_TRUE(first.write(Bytes{1}));
+    ASSERT_TRUE(sink.wait_for(1));
+    EXPECT_FALSE(port.line_lost());
+
+    ::unlink(link.c_str());
+    ASSERT_EQ(::symlink(second.device().c_str(), link.c_str()), 0);
+    EXPECT_TRUE(watch.wait(std::chrono::milliseconds(4 * kNodeCheckMs)));
+    EXPECT_TRUE(port.line_lost());
+    port.close();
+    ::unlink(link.c_str());
+    set_port_device(14, nullptr);
 }
 
 }  // namespace

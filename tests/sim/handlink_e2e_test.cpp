@@ -29,12 +29,15 @@ class HandlinkE2e : public ::testing::Test {
         o.seed = true;
         o.restart_quiet = 600ms;
         o.ack_timeout = 500ms;
+        configure(o);
         emulator = std::make_unique<handsim::Emulator>(o);
         std::string error;
         ASSERT_TRUE(emulator->start(&error)) << error;
         ASSERT_TRUE(session.load("libhandlink.so", &error)) << error;
         connect();
     }
+
+    virtual void configure(handsim::EmulatorOptions &) {}
 
     void connect() {
         std::string error;
@@ -228,6 +231,31 @@ TEST_F(HandlinkE2e, EventsAndHangUpInterruptADownload) {
     session.close();
     connect();
     EXPECT_FALSE(std::filesystem::exists(store("pic/x.bmp")));
+}
+
+// Behind an adapter that holds the handset's bytes 16 ms, every answer comes late but the link's
+// waits are long enough: a download and a listing still go through.
+class HandlinkE2eBehindAdapter : public HandlinkE2e {
+  protected:
+    static constexpr auto kLatency = 16ms;
+    void configure(handsim::EmulatorOptions &o) override { o.adapter_latency = kLatency; }
+};
+
+TEST_F(HandlinkE2eBehindAdapter, DownloadAndListingStillWork) {
+    const auto picture = handsim::sample_media()[1].bytes;
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(file_command(rec::kCodeAnnounce, "a:\\pcdlw\\pic\\late.bmp").reply.result,
+              rec::kResultDownloadAccepted);
+    const auto sent = session.send_file(picture, false, false);
+    const auto took = std::chrono::steady_clock::now() - t0;
+    EXPECT_TRUE(sent.delivered);
+    EXPECT_EQ(after_download(rec::kArgumentPicture, rec::kActionSave).reply.result,
+              rec::kResultDone);
+    EXPECT_EQ(std::filesystem::file_size(store("pic/late.bmp")), picture.size());
+    // Each packet's acknowledgement waited for the adapter's timer at least once.
+    EXPECT_GE(took, rec::block_count(picture.size()) * kLatency);
+    EXPECT_NE(listing().find("late.bmp^30748;"), std::string::npos);
+    EXPECT_EQ(emulator->stats().resends, 0u);
 }
 
 }  // namespace

@@ -15,10 +15,13 @@
 namespace handsim {
 
 struct EmulatorOptions {
-    std::string link_path;       // where the slave side is linked (required)
-    std::string store_dir;       // the media store (required)
-    bool seed = false;           // fill an empty store with sample files
-    uint32_t baud = 0;           // pace both directions at this rate (0: as fast as possible)
+    std::string link_path;  // where the slave side is linked (required)
+    std::string store_dir;  // the media store (required)
+    bool seed = false;      // fill an empty store with sample files
+    uint32_t baud = 0;      // pace both directions at this rate (0: as fast as possible)
+    // Hold the handset's bytes as a USB serial adapter does: until 62 are waiting or this long
+    // after the first one held (0: no adapter, bytes reach the PC as they are written).
+    std::chrono::milliseconds adapter_latency{0};
     std::string trace_path;      // a line for every frame and message (empty: none)
     std::string control_path;    // a FIFO that takes control commands (empty: none)
     uint64_t capacity = 524288;  // store capacity in bytes, reserve included
