@@ -18,11 +18,11 @@ class IconButton : public QPushButton {
 
     // Icons by resource number: one for the over-or-pressed look and one for the normal look
     // (0: the same one), drawn at width x height. Repaints at once.
-    void setIcons(int overIconId, int normalIconId, int width, int height);
+    void set_icons(int over_icon_id, int normal_icon_id, int width, int height);
     // The same with icons already loaded (a null normal icon: the same as the over icon).
-    void setIconImages(const QIcon &over, const QIcon &normal, QSize size);
+    void set_icon_images(const QIcon &over, const QIcon &normal, QSize size);
 
-    bool mouseOver() const { return hover_.over(); }
+    bool mouse_over() const { return hover_.over(); }
 
   protected:
     void paintEvent(QPaintEvent *event) override;
@@ -35,17 +35,17 @@ class IconButton : public QPushButton {
 
   private:
     void apply(const HoverEffects &fx);
-    void paintInto(QPainter &p);
+    void paint_into(QPainter &p);
 
     HoverTracker hover_;
-    QIcon overIcon_;
-    QIcon normalIcon_;
-    QSize iconSize_;
+    QIcon over_icon_;
+    QIcon normal_icon_;
+    QSize icon_size_;
     // Taken from the platform when the button is made; not updated on a scheme change.
-    QColor inactiveBackground_;
-    QColor activeBackground_;
-    QColor inactiveText_;
-    QColor activeText_;
+    QColor inactive_background_;
+    QColor active_background_;
+    QColor inactive_text_;
+    QColor active_text_;
 };
 
 }  // namespace zemlo::shell

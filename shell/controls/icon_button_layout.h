@@ -19,23 +19,24 @@ enum class FrameShade { Shadow, Highlight };
 
 struct FrameLine {
     FrameShade shade;
-    std::vector<QPoint> points;  // one polyline; see polylinePixels
+    std::vector<QPoint> points;  // one polyline; see polyline_pixels
 };
 
 // The thin frame of a flat button: sunken while pressed, raised while the pointer is over it,
 // none otherwise. Drawn in the order returned.
-std::vector<FrameLine> iconButtonFrame(const EdgeRect &r, bool pressed, bool over);
+std::vector<FrameLine> icon_button_frame(const EdgeRect &r, bool pressed, bool over);
 
 struct IconButtonLayout {
-    QPoint iconTopLeft;    // meaningful only when an icon is set
-    EdgeRect captionArea;  // the rectangle the caption is centred in
+    QPoint icon_top_left;   // meaningful only when an icon is set
+    EdgeRect caption_area;  // the rectangle the caption is centred in
 };
 
-// Where the icon and the caption go in the item rectangle r. iconSize is empty when no icon is
+// Where the icon and the caption go in the item rectangle r. icon_size is empty when no icon is
 // set; an icon with no caption is centred horizontally, one with a caption sits at the left.
-IconButtonLayout layoutIconButton(const EdgeRect &r, QSize iconSize, bool hasCaption, bool pressed);
+IconButtonLayout layout_icon_button(const EdgeRect &r, QSize icon_size, bool has_caption,
+                                    bool pressed);
 
 // Top-left of a measured caption centred in area (halves rounded toward zero).
-QPoint centredCaption(const EdgeRect &area, QSize measured);
+QPoint centred_caption(const EdgeRect &area, QSize measured);
 
 }  // namespace zemlo::shell

@@ -16,12 +16,12 @@ class ShadedSlider : public QSlider {
 
     // Each setter recomputes every shade from the platform colours of the moment. The face and
     // selection colours show at once; the channel colour shows at the next repaint.
-    void setChannelColour(const QColor &c);
-    void setSelectionColour(const QColor &c);
-    void setFaceColour(const QColor &c);
+    void set_channel_colour(const QColor &c);
+    void set_selection_colour(const QColor &c);
+    void set_face_colour(const QColor &c);
 
-    QColor channelColour() const { return channel_; }
-    QColor selectionColour() const { return selection_; }
+    QColor channel_colour() const { return channel_; }
+    QColor selection_colour() const { return selection_; }
     const SliderShades &shades() const { return shades_; }
 
   protected:
@@ -32,14 +32,14 @@ class ShadedSlider : public QSlider {
 
   private:
     void recompute();
-    void drawThumb(QPainter &p, const EdgeRect &t) const;
-    void drawChannel(QPainter &p, EdgeRect k) const;
+    void draw_thumb(QPainter &p, const EdgeRect &t) const;
+    void draw_channel(QPainter &p, EdgeRect k) const;
 
     QColor face_;
     QColor channel_;
     QColor selection_;  // kept for completeness: nothing sets a selection range
     SliderShades shades_;
-    int dragOffset_ = 0;
+    int drag_offset_ = 0;
 };
 
 }  // namespace zemlo::shell

@@ -51,7 +51,7 @@ class Controls : public ::testing::Test {
         b->resize(kButtonSize);
         QPixmap square(8, 8);
         square.fill(kIconColour);
-        b->setIconImages(QIcon(square), QIcon(), QSize(8, 8));
+        b->set_icon_images(QIcon(square), QIcon(), QSize(8, 8));
         return b;
     }
 
@@ -75,7 +75,7 @@ TEST_F(Controls, ButtonFrameIsRaisedWhenOverSunkenWhenPressedNoneOtherwise) {
     EXPECT_EQ(at(img, r - 1, bottom - 1), kFace);
 
     hover(b);
-    ASSERT_TRUE(b->mouseOver());
+    ASSERT_TRUE(b->mouse_over());
     img = render(*b);
     EXPECT_EQ(at(img, 0, 0), kLight);
     EXPECT_EQ(at(img, 0, bottom - 2), kLight);
@@ -122,17 +122,17 @@ TEST_F(Controls, ButtonCaptionIsCentredBesideTheIcon) {
     IconButton *b = button(QStringLiteral("删除"));
     const QImage img = render(*b);
     // Caption pixels lie right of the icon (x >= 3 + 8 + 3) and nowhere left of it.
-    int minX = kButtonSize.width();
+    int min_x = kButtonSize.width();
     for (int yy = 1; yy < kButtonSize.height() - 1; ++yy) {
         for (int xx = 12; xx < kButtonSize.width() - 1; ++xx) {
             if (at(img, xx, yy) != kFace) {
-                minX = std::min(minX, xx);
+                min_x = std::min(min_x, xx);
             }
         }
     }
-    const int captionWidth = QFontMetrics(b->font()).horizontalAdvance(QStringLiteral("删除"));
-    const int expectedLeft = 14 + (kButtonSize.width() - 14 - captionWidth) / 2;
-    EXPECT_NEAR(minX, expectedLeft, 2);
+    const int caption_width = QFontMetrics(b->font()).horizontalAdvance(QStringLiteral("删除"));
+    const int expected_left = 14 + (kButtonSize.width() - 14 - caption_width) / 2;
+    EXPECT_NEAR(min_x, expected_left, 2);
 }
 
 TEST_F(Controls, DragOntoAButtonFromOutsideDoesNotLightIt) {
@@ -142,16 +142,16 @@ TEST_F(Controls, DragOntoAButtonFromOutsideDoesNotLightIt) {
     QMouseEvent dragged(QEvent::MouseMove, inside, b->mapToGlobal(inside), Qt::NoButton,
                         Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(b, &dragged);
-    EXPECT_FALSE(b->mouseOver());
+    EXPECT_FALSE(b->mouse_over());
     QMouseEvent moved(QEvent::MouseMove, inside, b->mapToGlobal(inside), Qt::NoButton, Qt::NoButton,
                       Qt::NoModifier);
     QApplication::sendEvent(b, &moved);
-    EXPECT_TRUE(b->mouseOver());
+    EXPECT_TRUE(b->mouse_over());
     const QPointF outside(-20, 10);
     QMouseEvent left(QEvent::MouseMove, outside, b->mapToGlobal(outside), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(b, &left);
-    EXPECT_FALSE(b->mouseOver());
+    EXPECT_FALSE(b->mouse_over());
 }
 
 class SliderPixels : public Controls {
@@ -161,20 +161,20 @@ class SliderPixels : public Controls {
         s->resize(145, 32);
         s->setRange(0, 100);
         s->setValue(value);
-        s->setChannelColour(QColor(196, 196, 255));
-        s->setSelectionColour(QColor(64, 64, 255));
+        s->set_channel_colour(QColor(196, 196, 255));
+        s->set_selection_colour(QColor(64, 64, 255));
         return s;
     }
 };
 
 TEST_F(SliderPixels, ThumbShadesAndGrip) {
     ShadedSlider *s = slider(50);
-    s->setFaceColour(QColor(220, 220, 220));
+    s->set_face_colour(QColor(220, 220, 220));
     const SliderShades shades = s->shades();
     EXPECT_EQ(shades.light1, QColor(220, 220, 220));
     EXPECT_EQ(shades.dark1, QColor(169, 169, 169));
 
-    const EdgeRect t = sliderGeometry(s->size(), 0, 100, 50).thumb;
+    const EdgeRect t = slider_geometry(s->size(), 0, 100, 50).thumb;
     const EdgeRect in = t.shrunk(1);
     QImage img = render(*s);
     EXPECT_EQ(at(img, t.left, t.top + 1), s->palette().color(QPalette::WindowText));
@@ -201,7 +201,7 @@ TEST_F(SliderPixels, ThumbShadesAndGrip) {
 
 TEST_F(SliderPixels, DarkFaceKeepsItsChannelsWhenDarkened) {
     ShadedSlider *s = slider(50);
-    s->setFaceColour(QColor(40, 40, 40));
+    s->set_face_colour(QColor(40, 40, 40));
     EXPECT_EQ(s->shades().dark1, QColor(40, 40, 40));
     EXPECT_EQ(s->shades().light1, QColor(91, 91, 91));
 }
@@ -209,15 +209,15 @@ TEST_F(SliderPixels, DarkFaceKeepsItsChannelsWhenDarkened) {
 TEST_F(SliderPixels, ChannelEdges) {
     ShadedSlider *s = slider(100);  // thumb out of the way at the right end
     const SliderShades shades = s->shades();
-    EdgeRect k = sliderGeometry(s->size(), 0, 100, 100).channel;
+    EdgeRect k = slider_geometry(s->size(), 0, 100, 100).channel;
     k.top += 2;
     k.bottom -= 2;
     QImage img = render(*s);
-    EXPECT_EQ(at(img, k.left + 3, k.top), shades.deepShadow);
+    EXPECT_EQ(at(img, k.left + 3, k.top), shades.deep_shadow);
     EXPECT_EQ(at(img, k.left + 3, k.top + 1), QColor(196, 196, 255));
     const EdgeRect w{k.left - 1, k.top - 1, k.right + 1, k.bottom};
-    EXPECT_EQ(at(img, w.left + 4, w.top), shades.midShadow);
-    EXPECT_EQ(at(img, w.left, w.top + 2), shades.midShadow);
+    EXPECT_EQ(at(img, w.left + 4, w.top), shades.mid_shadow);
+    EXPECT_EQ(at(img, w.left, w.top + 2), shades.mid_shadow);
     EXPECT_EQ(at(img, w.left + 4, w.bottom), shades.highlight);
 
     s->setEnabled(false);
@@ -228,7 +228,7 @@ TEST_F(SliderPixels, ChannelEdges) {
 TEST_F(Controls, GaugeShowsUsedRedFreeBlueAndWhitePercent) {
     SpaceGauge gauge(&host);
     gauge.resize(200 + 2, 20);  // a 200-pixel bar inside the sunken edge
-    gauge.setSpace(true, 1000, 250);
+    gauge.set_space(true, 1000, 250);
     const QRect r = gauge.contentsRect();
     ASSERT_EQ(r.width(), 200);
     const QImage img = render(gauge);
@@ -246,42 +246,42 @@ TEST_F(Controls, GaugeShowsUsedRedFreeBlueAndWhitePercent) {
     }
     EXPECT_GT(white, 10);
     EXPECT_EQ(gauge.font().pixelSize(), 12);
-    EXPECT_EQ(gauge.toolTipText(), QStringLiteral("已用空间:750字节,剩余空间:250字节"));
+    EXPECT_EQ(gauge.tip_text(), QStringLiteral("已用空间:750字节,剩余空间:250字节"));
 
-    gauge.setSpace(true, 0, 0);
+    gauge.set_space(true, 0, 0);
     const QImage empty = render(gauge);
     EXPECT_EQ(at(empty, r.left() + 100, r.top() + 5), gauge.palette().color(QPalette::Base));
-    EXPECT_EQ(gauge.toolTipText(), QStringLiteral("(未连接)"));
+    EXPECT_EQ(gauge.tip_text(), QStringLiteral("(未连接)"));
 }
 
 TEST_F(Controls, GaugeTipShowsOverTheCornerWhileTheButtonIsHeld) {
     auto *gauge = new SpaceGauge(&host);
     gauge->setGeometry(20, 30, 300, 18);
     host.show();
-    gauge->enableToolTip(true);
-    gauge->setSpace(true, 1000, 250);
-    ControlToolTip *tip = gauge->toolTip();
+    gauge->enable_tool_tip(true);
+    gauge->set_space(true, 1000, 250);
+    ControlToolTip *tip = gauge->tip_window();
     ASSERT_NE(tip, nullptr);
     EXPECT_EQ(tip->text(), QStringLiteral("已用空间:750字节,剩余空间:250字节"));
 
     PointerState pointer{gauge->mapToGlobal(QPoint(10, 5)), true, &host};
-    tip->setPointerProbe([&pointer] { return pointer; });
+    tip->set_pointer_probe([&pointer] { return pointer; });
     tip->poll();
     ASSERT_TRUE(tip->isVisible());
     EXPECT_EQ(tip->pos(), gauge->mapToGlobal(QPoint(0, 0)));
     const QFontMetrics m(QApplication::font());
     EXPECT_EQ(tip->size(), QSize(m.horizontalAdvance(tip->text()) + 4, m.height() + 4));
 
-    pointer.leftDown = false;
+    pointer.left_down = false;
     tip->poll();
     EXPECT_FALSE(tip->isVisible());
-    pointer.leftDown = true;
-    pointer.focusWidget = nullptr;
+    pointer.left_down = true;
+    pointer.focus_widget = nullptr;
     tip->poll();
     EXPECT_FALSE(tip->isVisible());
 
-    gauge->enableToolTip(false);
-    EXPECT_EQ(gauge->toolTip(), nullptr);
+    gauge->enable_tool_tip(false);
+    EXPECT_EQ(gauge->tip_window(), nullptr);
 }
 
 TEST_F(Controls, LinkIconFollowsTheConnectedFlag) {
@@ -289,7 +289,7 @@ TEST_F(Controls, LinkIconFollowsTheConnectedFlag) {
     LinkStateIcon icon(&host);
     icon.setText(QStringLiteral("   COM3未连接"));
     icon.resize(110, 20);
-    icon.setConnectedFlag(&connected);
+    icon.set_connected_flag(&connected);
     const QPoint origin = icon.contentsRect().topLeft();
     const QImage off = render(icon).copy(QRect(origin, QSize(16, 16)));
     connected = true;
@@ -306,21 +306,21 @@ TEST_F(Controls, AnimationShowsFramesInOrderAndStopsBlank) {
     const QImage blank = render(animation);
     animation.start();
     EXPECT_TRUE(animation.running());
-    auto expectFrame = [&](int position) {
+    auto expect_frame = [&](int position) {
         animation.tick();
         const QImage want =
-            QImage(frameResourcePath(position)).convertToFormat(QImage::Format_RGB32);
+            QImage(frame_resource_path(position)).convertToFormat(QImage::Format_RGB32);
         EXPECT_EQ(render(animation), want) << "position " << position;
     };
     for (int i = 0; i < kFrameCount; ++i) {
-        expectFrame(i);
+        expect_frame(i);
     }
-    expectFrame(0);
-    EXPECT_EQ(animation.frameIndex(), 1);
+    expect_frame(0);
+    EXPECT_EQ(animation.frame_index(), 1);
     animation.stop();
     EXPECT_FALSE(animation.running());
-    EXPECT_FALSE(animation.hasFrame());
-    EXPECT_EQ(animation.frameIndex(), 0);
+    EXPECT_FALSE(animation.has_frame());
+    EXPECT_EQ(animation.frame_index(), 0);
     EXPECT_EQ(render(animation), blank);
 }
 
