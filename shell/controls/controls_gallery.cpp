@@ -30,7 +30,7 @@ constexpr int kZoom = 3;
 const QColor kSheetColour(212, 208, 200);
 
 // The sizes the main window and the melody panel give these controls at 9 pt.
-const QSize kCommandButton(112, 32);
+const QSize kCommandButton(112, 28);
 const QSize kPanelButton(40, 36);
 const QSize kSlider(145, 32);
 const QSize kGauge(554, 18);

@@ -85,11 +85,11 @@ void IconButton::paint_into(QPainter &p) {
     const bool has_icon = !over_icon_.isNull() && !icon_size_.isEmpty();
     const IconButtonLayout layout =
         layout_icon_button(r, has_icon ? icon_size_ : QSize(), !caption.isEmpty(), pressed);
-    if (has_icon) {
+    if (has_icon && !layout.icon_size.isEmpty()) {
         const QIcon &icon = lit ? over_icon_ : normal_icon_;
-        const QPixmap pm = icon.pixmap(icon_size_, devicePixelRatioF(),
+        const QPixmap pm = icon.pixmap(layout.icon_size, devicePixelRatioF(),
                                        disabled ? QIcon::Disabled : QIcon::Normal);
-        p.drawPixmap(QRect(layout.icon_top_left, icon_size_), pm);
+        p.drawPixmap(QRect(layout.icon_top_left, layout.icon_size), pm);
     }
 
     if (caption.isEmpty()) {

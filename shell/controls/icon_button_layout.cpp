@@ -16,11 +16,28 @@ std::vector<FrameLine> icon_button_frame(const EdgeRect &r, bool pressed, bool o
     return {{FrameShade::Highlight, upper_left}, {FrameShade::Shadow, lower_right}};
 }
 
-IconButtonLayout layout_icon_button(const EdgeRect &r, QSize icon_size, bool has_caption,
+QSize fitted_icon_size(const EdgeRect &r, QSize icon) {
+    if (icon.isEmpty()) {
+        return {};
+    }
+    const QSize room(r.width() - 2 * kFrameWidth - kPressedShift,
+                     r.height() - 2 * kFrameWidth - kPressedShift);
+    if (room.width() <= 0 || room.height() <= 0) {
+        return {};
+    }
+    if (icon.width() <= room.width() && icon.height() <= room.height()) {
+        return icon;
+    }
+    return icon.scaled(room, Qt::KeepAspectRatio);
+}
+
+IconButtonLayout layout_icon_button(const EdgeRect &r, QSize natural_icon_size, bool has_caption,
                                     bool pressed) {
     IconButtonLayout out;
     out.caption_area = r;
     EdgeRect icon = r;
+    const QSize icon_size = fitted_icon_size(r, natural_icon_size);
+    out.icon_size = icon_size;
     if (!icon_size.isEmpty()) {
         if (!has_caption) {
             icon.left += (r.width() - icon_size.width()) / 2;

@@ -14,6 +14,8 @@ namespace zemlo::shell {
 inline constexpr int kIconGap = 3;
 // A pressed button shows its icon and caption one pixel down and to the right.
 inline constexpr int kPressedShift = 1;
+// The frame lines are one pixel wide on every side.
+inline constexpr int kFrameWidth = 1;
 
 enum class FrameShade { Shadow, Highlight };
 
@@ -28,11 +30,20 @@ std::vector<FrameLine> icon_button_frame(const EdgeRect &r, bool pressed, bool o
 
 struct IconButtonLayout {
     QPoint icon_top_left;   // meaningful only when an icon is set
+    QSize icon_size;        // the size the icon is drawn at; empty when no icon is set
     EdgeRect caption_area;  // the rectangle the caption is centred in
 };
 
+// The size an icon of natural size `icon` is drawn at on the face r: its own size when it fits
+// between the frame lines with room for the pressed shift, otherwise scaled down, proportions
+// kept, to the largest size that does. A button shorter than its artwork (the window's command
+// buttons are 16 dialog units, 28 pixels at 9 pt, for 32-pixel icons) thus shows the whole icon
+// instead of cutting off its top and bottom rows.
+QSize fitted_icon_size(const EdgeRect &r, QSize icon);
+
 // Where the icon and the caption go in the item rectangle r. icon_size is empty when no icon is
-// set; an icon with no caption is centred horizontally, one with a caption sits at the left.
+// set; an icon with no caption is centred horizontally, one with a caption sits at the left. The
+// icon is drawn at fitted_icon_size.
 IconButtonLayout layout_icon_button(const EdgeRect &r, QSize icon_size, bool has_caption,
                                     bool pressed);
 

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
+
 namespace zemlo::shell {
 namespace {
 
@@ -51,18 +54,64 @@ TEST(PixelLines, EachSegmentIncludesItsStartAndExcludesItsEnd) {
 }
 
 TEST(IconButtonLayout, IconIsCentredWithoutCaptionAndBesideOne) {
-    const EdgeRect r{0, 0, 100, 30};
+    const EdgeRect r{0, 0, 100, 40};
     const QSize icon(32, 32);
-    EXPECT_EQ(layout_icon_button(r, icon, false, false).icon_top_left, QPoint(34, -1));
+    EXPECT_EQ(layout_icon_button(r, icon, false, false).icon_top_left, QPoint(34, 4));
     const IconButtonLayout with_caption = layout_icon_button(r, icon, true, false);
-    EXPECT_EQ(with_caption.icon_top_left, QPoint(3, -1));
-    EXPECT_EQ(with_caption.caption_area, (EdgeRect{35, 0, 100, 30}));
+    EXPECT_EQ(with_caption.icon_top_left, QPoint(3, 4));
+    EXPECT_EQ(with_caption.icon_size, icon);
+    EXPECT_EQ(with_caption.caption_area, (EdgeRect{35, 0, 100, 40}));
     const IconButtonLayout pressed = layout_icon_button(r, icon, true, true);
-    EXPECT_EQ(pressed.icon_top_left, QPoint(4, 0));
-    EXPECT_EQ(pressed.caption_area, (EdgeRect{36, 1, 101, 31}));
+    EXPECT_EQ(pressed.icon_top_left, QPoint(4, 5));
+    EXPECT_EQ(pressed.caption_area, (EdgeRect{36, 1, 101, 41}));
     // No icon: the caption has the whole button.
     EXPECT_EQ(layout_icon_button(r, QSize(), true, false).caption_area, r);
     EXPECT_EQ(centred_caption(EdgeRect{35, 0, 100, 30}, QSize(24, 15)), QPoint(55, 7));
+}
+
+// The rows a logical span covers on a device with that pixel ratio, widened to whole pixels.
+std::pair<int, int> device_rows(int from, int to, double ratio) {
+    return {static_cast<int>(std::floor(from * ratio)), static_cast<int>(std::ceil(to * ratio))};
+}
+
+TEST(IconButtonLayout, IconShowsWholeBetweenTheFrameLinesAtEveryScale) {
+    const QSize icon(32, 32);
+    // The window's command buttons are 16 dialog units tall: twice the font height, which is 14
+    // pixels at 9 pt and 96 dpi. A scale factor either enlarges the device pixels (the layout
+    // stays in logical pixels) or the font (the buttons grow, the icons keep their size).
+    for (const double scale : {1.0, 1.25, 1.5, 2.0}) {
+        const int grown = 2 * static_cast<int>(std::lround(14 * scale));
+        for (const auto &[height, ratio] : {std::pair{28, scale}, std::pair{grown, 1.0}}) {
+            const EdgeRect face{0, 0, 120, height};
+            for (const bool caption : {false, true}) {
+                for (const bool pressed : {false, true}) {
+                    const IconButtonLayout l = layout_icon_button(face, icon, caption, pressed);
+                    SCOPED_TRACE(testing::Message()
+                                 << "scale " << scale << " height " << height << " caption "
+                                 << caption << " pressed " << pressed);
+                    ASSERT_FALSE(l.icon_size.isEmpty());
+                    EXPECT_EQ(l.icon_size.width(), l.icon_size.height());
+                    // Between the frame lines, in logical pixels...
+                    const QRect at(l.icon_top_left, l.icon_size);
+                    EXPECT_GE(at.top(), kFrameWidth);
+                    EXPECT_LE(at.y() + at.height(), height - kFrameWidth);
+                    EXPECT_GE(at.left(), kFrameWidth);
+                    EXPECT_LE(at.x() + at.width(), face.width() - kFrameWidth);
+                    // ...and inside the face's buffer in device pixels, rounded as Qt rounds it.
+                    const auto [top, bottom] = device_rows(at.y(), at.y() + at.height(), ratio);
+                    EXPECT_GE(top, 0);
+                    EXPECT_LE(bottom, static_cast<int>(std::lround(height * ratio)));
+                }
+            }
+            // Shrunk only when it does not fit: full size from 35 pixels up.
+            EXPECT_EQ(fitted_icon_size(face, icon).height(), std::min(32, height - 3));
+        }
+    }
+    // A face too small for anything shows no icon rather than one of negative size.
+    EXPECT_TRUE(fitted_icon_size(EdgeRect{0, 0, 3, 3}, icon).isEmpty());
+    // Proportions are kept.
+    EXPECT_EQ(fitted_icon_size(EdgeRect{0, 0, 100, 19}, QSize(32, 16)), QSize(32, 16));
+    EXPECT_EQ(fitted_icon_size(EdgeRect{0, 0, 100, 11}, QSize(32, 16)), QSize(16, 8));
 }
 
 TEST(ButtonHover, PointerLightsTheButtonUntilItLeaves) {
