@@ -1,12 +1,14 @@
 #include "icon_button.h"
 
 #include "artwork.h"
+#include "focus_cue.h"
 #include "icon_button_layout.h"
 
 #include <QEnterEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -20,10 +22,14 @@ bool left_held(Qt::MouseButtons buttons) {
     return buttons.testFlag(Qt::LeftButton);
 }
 
-void draw_pixels(QPainter &p, const std::vector<QPoint> &points, const QColor &colour) {
-    for (const QPoint &px : polyline_pixels(points)) {
+void draw_pixels_at(QPainter &p, const std::vector<QPoint> &pixels, const QColor &colour) {
+    for (const QPoint &px : pixels) {
         p.fillRect(px.x(), px.y(), 1, 1, colour);
     }
+}
+
+void draw_pixels(QPainter &p, const std::vector<QPoint> &points, const QColor &colour) {
+    draw_pixels_at(p, polyline_pixels(points), colour);
 }
 
 }  // namespace
@@ -35,6 +41,7 @@ IconButton::IconButton(const QString &caption, QWidget *parent) : QPushButton(ca
     inactive_text_ = pal.color(QPalette::ButtonText);
     active_text_ = pal.color(QPalette::ButtonText);
     setFlat(true);
+    setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setCursor(Qt::ArrowCursor);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -79,6 +86,12 @@ void IconButton::paint_into(QPainter &p) {
         const QColor colour = line.shade == FrameShade::Shadow ? pal.color(QPalette::Dark)
                                                                : pal.color(QPalette::Light);
         draw_pixels(p, line.points, colour);
+    }
+
+    if (shows_focus_cue()) {
+        // Under the icon and caption, so that the cue never hides a part of them.
+        draw_pixels_at(p, focus_cue_pixels(r.shrunk(kFocusCueInset)),
+                       lit ? active_text_ : inactive_text_);
     }
 
     const QString caption = text();
@@ -136,9 +149,33 @@ void IconButton::leaveEvent(QEvent *event) {
     }
 }
 
+void IconButton::focusInEvent(QFocusEvent *event) {
+    focus_cue_ = focus_cue_after_focus_in(event->reason(), focus_cue_);
+    QPushButton::focusInEvent(event);
+    update();
+}
+
+void IconButton::keyPressEvent(QKeyEvent *event) {
+    // Whoever presses a key on the button is using the keyboard: show where the focus is.
+    if (!focus_cue_) {
+        focus_cue_ = true;
+        update();
+    }
+    // Enter presses a focused button as Space does, also when it is not the window's default.
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !event->isAutoRepeat() &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        click();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
 void IconButton::focusOutEvent(QFocusEvent *event) {
     QPushButton::focusOutEvent(event);
     apply(hover_.focus_lost());
+    update();  // the focus cue goes
 }
 
 void IconButton::changeEvent(QEvent *event) {

@@ -1,11 +1,13 @@
 #include "shaded_slider.h"
 
+#include "focus_cue.h"
 #include "slider_geometry.h"
+#include "slider_keys.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 namespace zemlo::shell {
 
@@ -68,6 +70,7 @@ ShadedSlider::ShadedSlider(QWidget *parent) : QSlider(Qt::Horizontal, parent) {
     channel_ = system.window;
     selection_ = system.highlight;
     recompute();
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void ShadedSlider::recompute() {
@@ -101,10 +104,10 @@ void ShadedSlider::paintEvent(QPaintEvent *) {
     p.save();
     draw_thumb(p, g.thumb);
     p.restore();
-    if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+    if (shows_focus_cue()) {
+        for (const QPoint &px : focus_cue_pixels(EdgeRect::from(rect()))) {
+            pixel(p, px.x(), px.y(), palette().color(QPalette::WindowText));
+        }
     }
 }
 
@@ -207,6 +210,33 @@ void ShadedSlider::mouseReleaseEvent(QMouseEvent *event) {
     setSliderDown(false);
     update();
     event->accept();
+}
+
+void ShadedSlider::keyPressEvent(QKeyEvent *event) {
+    const SliderAction action = slider_key_action(event->key());
+    if (action == SliderNoAction || isSliderDown()) {
+        QSlider::keyPressEvent(event);
+        return;
+    }
+    focus_cue_ = true;
+    // A press, a move and a release, as a short drag of the thumb: the position is moved while
+    // the slider is down, so sliderMoved and valueChanged go out just as they do for the mouse.
+    setSliderDown(true);
+    triggerAction(action);
+    setSliderDown(false);
+    update();
+    event->accept();
+}
+
+void ShadedSlider::focusInEvent(QFocusEvent *event) {
+    focus_cue_ = focus_cue_after_focus_in(event->reason(), focus_cue_);
+    QSlider::focusInEvent(event);
+    update();
+}
+
+void ShadedSlider::focusOutEvent(QFocusEvent *event) {
+    QSlider::focusOutEvent(event);
+    update();
 }
 
 }  // namespace zemlo::shell

@@ -8,7 +8,10 @@
 
 namespace zemlo::shell {
 
-// A horizontal slider whose thumb and channel are drawn in shades of one face colour.
+// A horizontal slider whose thumb and channel are drawn in shades of one face colour. It takes
+// the keyboard focus; the arrows, Page Up, Page Down, Home and End move it, and each key press
+// emits what a short drag does (sliderPressed, sliderMoved, valueChanged, sliderReleased), so
+// whoever listens to drags hears the keyboard too.
 class ShadedSlider : public QSlider {
     Q_OBJECT
   public:
@@ -23,12 +26,17 @@ class ShadedSlider : public QSlider {
     QColor channel_colour() const { return channel_; }
     QColor selection_colour() const { return selection_; }
     const SliderShades &shades() const { return shades_; }
+    // Whether the focus rectangle is drawn now.
+    bool shows_focus_cue() const { return hasFocus() && focus_cue_; }
 
   protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
   private:
     void recompute();
@@ -40,6 +48,7 @@ class ShadedSlider : public QSlider {
     QColor selection_;  // kept for completeness: nothing sets a selection range
     SliderShades shades_;
     int drag_offset_ = 0;
+    bool focus_cue_ = false;
 };
 
 }  // namespace zemlo::shell

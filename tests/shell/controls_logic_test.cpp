@@ -1,6 +1,7 @@
 #include "animation_frames.h"
 #include "button_hover.h"
 #include "edge_rect.h"
+#include "focus_cue.h"
 #include "icon_button_layout.h"
 #include "shade_math.h"
 #include "slider_geometry.h"
@@ -112,6 +113,41 @@ TEST(IconButtonLayout, IconShowsWholeBetweenTheFrameLinesAtEveryScale) {
     // Proportions are kept.
     EXPECT_EQ(fitted_icon_size(EdgeRect{0, 0, 100, 19}, QSize(32, 16)), QSize(32, 16));
     EXPECT_EQ(fitted_icon_size(EdgeRect{0, 0, 100, 11}, QSize(32, 16)), QSize(16, 8));
+}
+
+TEST(FocusCue, KeyboardShowsItAClickHidesItTheRestKeepIt) {
+    EXPECT_TRUE(focus_cue_after_focus_in(Qt::TabFocusReason, false));
+    EXPECT_TRUE(focus_cue_after_focus_in(Qt::BacktabFocusReason, false));
+    EXPECT_TRUE(focus_cue_after_focus_in(Qt::ShortcutFocusReason, false));
+    EXPECT_FALSE(focus_cue_after_focus_in(Qt::MouseFocusReason, true));
+    for (const Qt::FocusReason r :
+         {Qt::ActiveWindowFocusReason, Qt::PopupFocusReason, Qt::OtherFocusReason}) {
+        EXPECT_TRUE(focus_cue_after_focus_in(r, true));
+        EXPECT_FALSE(focus_cue_after_focus_in(r, false));
+    }
+}
+
+TEST(FocusCue, DotsGoRoundTheRectangleOnceEveryOtherPixel) {
+    // 5 x 4: a ring of 14 pixels, 7 dots.
+    EXPECT_EQ(focus_cue_pixels(EdgeRect{10, 20, 15, 24}),
+              (std::vector<QPoint>{
+                  {10, 20}, {12, 20}, {14, 20}, {14, 22}, {13, 23}, {11, 23}, {10, 22}}));
+    for (const EdgeRect &r : {EdgeRect{0, 0, 1, 1}, EdgeRect{0, 0, 7, 1}, EdgeRect{0, 0, 1, 6},
+                              EdgeRect{2, 3, 90, 25}}) {
+        const std::vector<QPoint> dots = focus_cue_pixels(r);
+        ASSERT_FALSE(dots.empty());
+        for (std::size_t i = 0; i < dots.size(); ++i) {
+            const QPoint d = dots[i];
+            EXPECT_TRUE(r.to_rect().contains(d));
+            // On the outline, and no pixel twice.
+            EXPECT_TRUE(d.x() == r.left || d.x() == r.right - 1 || d.y() == r.top ||
+                        d.y() == r.bottom - 1);
+            for (std::size_t j = i + 1; j < dots.size(); ++j) {
+                EXPECT_NE(d, dots[j]);
+            }
+        }
+    }
+    EXPECT_TRUE(focus_cue_pixels(EdgeRect{5, 5, 5, 9}).empty());
 }
 
 TEST(ButtonHover, PointerLightsTheButtonUntilItLeaves) {

@@ -1,5 +1,6 @@
 #include "animation_frames.h"
 #include "control_tool_tip.h"
+#include "focus_cue.h"
 #include "frame_animation_static.h"
 #include "icon_button.h"
 #include "link_state_icon.h"
@@ -12,8 +13,10 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -59,6 +62,20 @@ class Controls : public ::testing::Test {
         const QPointF p(5, 5);
         QEnterEvent enter(p, w->mapToGlobal(p), w->mapToGlobal(p));
         QApplication::sendEvent(w, &enter);
+    }
+
+    // Shows the host as the active window, so that focus changes really happen.
+    void activate() {
+        host.show();
+        host.activateWindow();
+        QApplication::processEvents();
+    }
+
+    static void key(QWidget *w, int k) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier);
+        QApplication::sendEvent(w, &release);
     }
 
     test::AppGuard app;
@@ -154,6 +171,43 @@ TEST_F(Controls, DragOntoAButtonFromOutsideDoesNotLightIt) {
     EXPECT_FALSE(b->mouse_over());
 }
 
+TEST_F(Controls, ButtonShowsTheFocusCueOnlyForTheKeyboardAndEnterOrSpacePressIt) {
+    IconButton *b = button(QStringLiteral("连接"));
+    auto *other = new IconButton(QStringLiteral("断开"), &host);
+    other->move(0, 40);
+    activate();
+    const QPoint dot(kFocusCueInset, kFocusCueInset);
+    EXPECT_EQ(b->focusPolicy(), Qt::StrongFocus);
+
+    other->setFocus(Qt::MouseFocusReason);
+    b->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(b->hasFocus());
+    EXPECT_TRUE(b->shows_focus_cue());
+    QImage img = render(*b);
+    EXPECT_NE(at(img, dot.x(), dot.y()), kFace);
+    EXPECT_EQ(at(img, dot.x() + 1, dot.y()), kFace);  // dotted
+    EXPECT_NE(at(img, kButtonSize.width() - 1 - kFocusCueInset - 1, dot.y()), kFace);
+
+    // Focus moves away and comes back by a click: no cue; then a key shows it again.
+    other->setFocus(Qt::TabFocusReason);
+    EXPECT_FALSE(b->shows_focus_cue());
+    EXPECT_EQ(at(render(*b), dot.x(), dot.y()), kFace);
+    b->setFocus(Qt::MouseFocusReason);
+    EXPECT_FALSE(b->shows_focus_cue());
+    EXPECT_EQ(at(render(*b), dot.x(), dot.y()), kFace);
+
+    QSignalSpy clicked(b, &QPushButton::clicked);
+    key(b, Qt::Key_Return);
+    key(b, Qt::Key_Enter);
+    key(b, Qt::Key_Space);
+    EXPECT_EQ(clicked.count(), 3);
+    EXPECT_TRUE(b->shows_focus_cue());
+    // A disabled button does nothing.
+    b->setEnabled(false);
+    key(b, Qt::Key_Return);
+    EXPECT_EQ(clicked.count(), 3);
+}
+
 class SliderPixels : public Controls {
   protected:
     ShadedSlider *slider(int value) {
@@ -223,6 +277,40 @@ TEST_F(SliderPixels, ChannelEdges) {
     s->setEnabled(false);
     img = render(*s);
     EXPECT_EQ(at(img, k.left + 3, k.top + 1), s->palette().color(QPalette::Button));
+}
+
+TEST_F(SliderPixels, KeysMoveTheThumbWithTheSignalsOfADrag) {
+    ShadedSlider *s = slider(50);
+    s->setPageStep(10);
+    activate();
+    s->clearFocus();
+    s->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(s->hasFocus());
+    EXPECT_TRUE(s->shows_focus_cue());
+    EXPECT_EQ(at(render(*s), 0, 0), s->palette().color(QPalette::WindowText));
+
+    QSignalSpy pressed(s, &QSlider::sliderPressed);
+    QSignalSpy moved(s, &QSlider::sliderMoved);
+    QSignalSpy changed(s, &QSlider::valueChanged);
+    QSignalSpy released(s, &QSlider::sliderReleased);
+    const std::vector<std::pair<int, int>> steps = {
+        {Qt::Key_Right, 51},  {Qt::Key_Left, 50},     {Qt::Key_Up, 51},   {Qt::Key_Down, 50},
+        {Qt::Key_PageUp, 60}, {Qt::Key_PageDown, 50}, {Qt::Key_End, 100}, {Qt::Key_Home, 0}};
+    for (const auto &[k, want] : steps) {
+        key(s, k);
+        EXPECT_EQ(s->value(), want) << "key " << k;
+        EXPECT_EQ(moved.takeLast().at(0).toInt(), want);
+        EXPECT_EQ(changed.takeLast().at(0).toInt(), want);
+    }
+    EXPECT_EQ(pressed.count(), static_cast<int>(steps.size()));
+    EXPECT_EQ(released.count(), static_cast<int>(steps.size()));
+    EXPECT_FALSE(s->isSliderDown());
+
+    // A click gives the focus without the cue.
+    s->clearFocus();
+    s->setFocus(Qt::MouseFocusReason);
+    EXPECT_FALSE(s->shows_focus_cue());
+    EXPECT_NE(at(render(*s), 0, 0), s->palette().color(QPalette::WindowText));
 }
 
 TEST_F(Controls, GaugeShowsUsedRedFreeBlueAndWhitePercent) {
