@@ -1,5 +1,7 @@
 #include "frame_animation_static.h"
 
+#include "control_accessibility.h"
+
 #include "animation_frames.h"
 #include "zemlo_resources.h"
 
@@ -9,6 +11,7 @@ namespace zemlo::shell {
 
 FrameAnimationStatic::FrameAnimationStatic(QWidget *parent) : QWidget(parent) {
     zemlo::resources::ensureLoaded();
+    install_control_accessibility();
     connect(&timer_, &QTimer::timeout, this, &FrameAnimationStatic::tick);
 }
 

@@ -1,6 +1,7 @@
 #include "icon_button.h"
 
 #include "artwork.h"
+#include "control_accessibility.h"
 #include "focus_cue.h"
 #include "icon_button_layout.h"
 
@@ -42,6 +43,7 @@ IconButton::IconButton(const QString &caption, QWidget *parent) : QPushButton(ca
     active_text_ = pal.color(QPalette::ButtonText);
     setFlat(true);
     setFocusPolicy(Qt::StrongFocus);
+    install_control_accessibility();
     setMouseTracking(true);
     setCursor(Qt::ArrowCursor);
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -1,5 +1,7 @@
 #include "link_state_icon.h"
 
+#include "control_accessibility.h"
+
 #include "artwork.h"
 
 #include <QPainter>
@@ -22,6 +24,7 @@ LinkStateIcon::LinkStateIcon(QWidget *parent)
       connected_icon_(icon_at_own_size(kConnectedIcon)) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
+    install_control_accessibility();
 }
 
 void LinkStateIcon::set_connected_source(std::function<bool()> connected) {

@@ -1,5 +1,6 @@
 #include "shaded_slider.h"
 
+#include "control_accessibility.h"
 #include "focus_cue.h"
 #include "slider_geometry.h"
 #include "slider_keys.h"
@@ -71,6 +72,7 @@ ShadedSlider::ShadedSlider(QWidget *parent) : QSlider(Qt::Horizontal, parent) {
     selection_ = system.highlight;
     recompute();
     setFocusPolicy(Qt::StrongFocus);
+    install_control_accessibility();
 }
 
 void ShadedSlider::recompute() {

@@ -1,6 +1,9 @@
 #include "space_gauge.h"
 
+#include "control_accessibility.h"
 #include "space_gauge_figures.h"
+
+#include <QAccessible>
 
 #include <QApplication>
 #include <QPainter>
@@ -26,6 +29,7 @@ SpaceGauge::SpaceGauge(QWidget *parent) : QLabel(parent) {
     setAutoFillBackground(true);
     set_font_height(kDefaultFontHeight);
     tip_text_ = space_tip_text(0, 0);
+    install_control_accessibility();
 }
 
 SpaceGauge::~SpaceGauge() = default;
@@ -54,6 +58,24 @@ void SpaceGauge::set_space(bool shown, std::int32_t total, std::int32_t free) {
         tip_->set_text(tip_text_);
     }
     update();
+    QAccessibleEvent renamed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
+    QAccessibleValueChangeEvent moved(this, used_percent());
+    QAccessible::updateAccessibility(&moved);
+}
+
+namespace {
+
+constexpr int kPercentScale = 100;
+
+}  // namespace
+
+int SpaceGauge::used_percent() const {
+    return shown_ ? gauge_figures(kPercentScale, total_, free_).used_width : 0;
+}
+
+QString SpaceGauge::used_percent_text() const {
+    return shown_ ? gauge_figures(kPercentScale, total_, free_).percent : QString();
 }
 
 void SpaceGauge::paintEvent(QPaintEvent *event) {

@@ -28,6 +28,10 @@ class SpaceGauge : public QLabel {
 
     ControlToolTip *tip_window() const { return tip_.get(); }
     QString tip_text() const { return tip_text_; }
+    // The used share of the store in whole percent, rounded down, and as the bar prints it
+    // ("75%"): 0 and an empty text before the first update or while not connected.
+    int used_percent() const;
+    QString used_percent_text() const;
 
   protected:
     void paintEvent(QPaintEvent *event) override;

@@ -11,6 +11,8 @@
 
 #include "offscreen_app.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QEnterEvent>
 #include <QKeyEvent>
@@ -208,6 +210,28 @@ TEST_F(Controls, ButtonShowsTheFocusCueOnlyForTheKeyboardAndEnterOrSpacePressIt)
     EXPECT_EQ(clicked.count(), 3);
 }
 
+TEST_F(Controls, ButtonsAreAnnouncedByCaptionOrTooltipAndCanBePressed) {
+    IconButton *b = button(QStringLiteral("连&接"));
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(b);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->role(), QAccessible::Button);
+    EXPECT_EQ(a->text(QAccessible::Name), QStringLiteral("连接"));
+    ASSERT_NE(a->actionInterface(), nullptr);
+    EXPECT_TRUE(
+        a->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    QSignalSpy clicked(b, &QPushButton::clicked);
+    a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicked.count(), 1);
+
+    IconButton *play = button({});
+    play->setToolTip(QStringLiteral("play"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(play)->text(QAccessible::Name),
+              QStringLiteral("play"));
+    play->setAccessibleName(QStringLiteral("own name"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(play)->text(QAccessible::Name),
+              QStringLiteral("own name"));
+}
+
 class SliderPixels : public Controls {
   protected:
     ShadedSlider *slider(int value) {
@@ -311,6 +335,50 @@ TEST_F(SliderPixels, KeysMoveTheThumbWithTheSignalsOfADrag) {
     s->setFocus(Qt::MouseFocusReason);
     EXPECT_FALSE(s->shows_focus_cue());
     EXPECT_NE(at(render(*s), 0, 0), s->palette().color(QPalette::WindowText));
+}
+
+TEST_F(SliderPixels, SliderIsAnnouncedWithItsValue) {
+    ShadedSlider *s = slider(40);
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(s);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->role(), QAccessible::Slider);
+    QAccessibleValueInterface *v = a->valueInterface();
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->currentValue().toInt(), 40);
+    EXPECT_EQ(v->maximumValue().toInt(), 100);
+    EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("40"));
+    v->setCurrentValue(70);
+    EXPECT_EQ(s->value(), 70);
+}
+
+TEST_F(Controls, GaugeLinkIconAndAnimationAreAnnounced) {
+    SpaceGauge gauge(&host);
+    QAccessibleInterface *g = QAccessible::queryAccessibleInterface(&gauge);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->role(), QAccessible::ProgressBar);
+    EXPECT_EQ(g->text(QAccessible::Name), QStringLiteral("(未连接)"));
+    gauge.set_space(true, 1000, 250);
+    EXPECT_EQ(g->text(QAccessible::Name), QStringLiteral("已用空间:750字节,剩余空间:250字节"));
+    EXPECT_EQ(g->text(QAccessible::Description), QStringLiteral("75%"));
+    ASSERT_NE(g->valueInterface(), nullptr);
+    EXPECT_EQ(g->valueInterface()->currentValue().toInt(), 75);
+    gauge.set_space(true, 0, 0);
+    EXPECT_EQ(g->text(QAccessible::Name), QStringLiteral("(未连接)"));
+    EXPECT_EQ(g->valueInterface()->currentValue().toInt(), 0);
+
+    std::atomic<bool> connected{true};
+    LinkStateIcon icon(&host);
+    icon.set_connected_flag(&connected);
+    icon.setText(QStringLiteral("   COM3已连接"));
+    QAccessibleInterface *l = QAccessible::queryAccessibleInterface(&icon);
+    ASSERT_NE(l, nullptr);
+    EXPECT_EQ(l->role(), QAccessible::StaticText);
+    EXPECT_EQ(l->text(QAccessible::Name), QStringLiteral("COM3已连接"));
+
+    FrameAnimationStatic animation(&host);
+    QAccessibleInterface *f = QAccessible::queryAccessibleInterface(&animation);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->role(), QAccessible::Animation);
 }
 
 TEST_F(Controls, GaugeShowsUsedRedFreeBlueAndWhitePercent) {
