@@ -30,7 +30,7 @@ constexpr int kZoom = 3;
 const QColor kSheetColour(212, 208, 200);
 
 // The sizes the main window and the melody panel give these controls at 9 pt.
-const QSize kCommandButton(112, 28);
+const QSize kCommandButton(121, 28);
 const QSize kPanelButton(40, 36);
 const QSize kSlider(145, 32);
 const QSize kGauge(554, 18);
@@ -91,7 +91,7 @@ void hover(QWidget *w) {
     QApplication::sendEvent(w, &enter);
 }
 
-enum class Look { Normal, Over, Pressed, Disabled };
+enum class Look { Normal, Over, Pressed, Disabled, KeyboardFocus };
 
 QPixmap button_shot(const QString &caption, int icon, QSize size, Look look) {
     QWidget host;
@@ -107,6 +107,11 @@ QPixmap button_shot(const QString &caption, int icon, QSize size, Look look) {
         button.setDown(true);
     } else if (look == Look::Disabled) {
         button.setEnabled(false);
+    } else if (look == Look::KeyboardFocus) {
+        host.activateWindow();
+        QApplication::processEvents();
+        button.clearFocus();
+        button.setFocus(Qt::TabFocusReason);
     }
     return button.grab();
 }
@@ -115,7 +120,8 @@ std::vector<QPixmap> button_looks(const QString &caption, int icon, QSize size) 
     return {button_shot(caption, icon, size, Look::Normal),
             button_shot(caption, icon, size, Look::Over),
             button_shot(caption, icon, size, Look::Pressed),
-            button_shot(caption, icon, size, Look::Disabled)};
+            button_shot(caption, icon, size, Look::Disabled),
+            button_shot(caption, icon, size, Look::KeyboardFocus)};
 }
 
 QPixmap slider_shot(const QColor &face, int value, bool pressed, bool enabled) {
@@ -167,7 +173,7 @@ int main(int argc, char **argv) {
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(folder);
 
-    // Each button row: normal, pointer over, pressed, disabled.
+    // Each button row: normal, pointer over, pressed, disabled, focused from the keyboard.
     std::vector<Row> buttons = {
         {QStringLiteral("197 连接"), button_looks(QStringLiteral("连接"), 197, kCommandButton)},
         {QStringLiteral("199 下载"), button_looks(QStringLiteral("下载"), 199, kCommandButton)},
