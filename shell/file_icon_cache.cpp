@@ -16,7 +16,7 @@ void FileIconCache::reset() {
 }
 
 int FileIconCache::add_resource_icon(int resource_id, const QString &key) {
-    return append(key, loadIcon(resource_id));
+    return append(key, load_icon(resource_id));
 }
 
 int FileIconCache::image_index(const QString &file_name) {

@@ -78,7 +78,7 @@ MainWindow::MainWindow(app::Profile &profile, std::string module_dir, WindowHook
     setFont(dialog_font());
     base_ = base_units(font());
     setWindowTitle(QStringLiteral("Zemlo Loader"));
-    setWindowIcon(loadIcon(kAppIcon));
+    setWindowIcon(load_icon(kAppIcon));
     setContextMenuPolicy(Qt::PreventContextMenu);
 
     build_menu();
@@ -122,7 +122,7 @@ IconButton *MainWindow::make_button(QWidget *parent, const QString &caption, int
                                     int y) {
     auto *button = new IconButton(caption, parent);
     button->setGeometry(du_rect(base_, x, y, kButtonWidthDu, kButtonHeightDu));
-    button->setIcons(icon, 0, kButtonIconPixels, kButtonIconPixels);
+    button->set_icons(icon, 0, kButtonIconPixels, kButtonIconPixels);
     button->setAutoDefault(false);
     return button;
 }
@@ -177,12 +177,12 @@ void MainWindow::build_controls(QWidget *client) {
     link_ = new LinkStateIcon(client);
     link_->setGeometry(du_rect(base_, 3, 318, 68, 10));
     link_->setText(QStringLiteral("未连接"));
-    link_->setConnectedFlag(&values_.connected);
+    link_->set_connected_flag(&values_.connected);
     gauge_ = new SpaceGauge(client);
     gauge_->setGeometry(du_rect(base_, 3, 197, 341, 9));
     gauge_->setText(QStringLiteral("45%"));
     gauge_->setAlignment(Qt::AlignCenter);
-    gauge_->enableToolTip(true);
+    gauge_->enable_tool_tip(true);
     status_ = make_sunken_label(client, QString(), du_rect(base_, 74, 318, 387, 10));
 
     auto *rule = new QFrame(client);
@@ -194,7 +194,7 @@ void MainWindow::build_controls(QWidget *client) {
          {std::pair{QStringLiteral("屏保文件"), 0}, std::pair{QStringLiteral("铃音文件"), 1}}) {
         auto *item = new QTreeWidgetItem(handset_tree_, {text});
         item->setData(0, kFolderRole, type);
-        item->setIcon(0, loadIcon(kFolderIcon));
+        item->setIcon(0, load_icon(kFolderIcon));
     }
     icons_.reset();
     icons_.add_resource_icon(kProgramIcon, QStringLiteral("***"));
@@ -276,12 +276,12 @@ void MainWindow::pc_tree_selection_changed() {
 void MainWindow::handset_tree_selection_changed(QTreeWidgetItem *current,
                                                 QTreeWidgetItem *previous) {
     if (previous != nullptr) {
-        previous->setIcon(0, loadIcon(kFolderIcon));
+        previous->setIcon(0, load_icon(kFolderIcon));
     }
     if (current == nullptr) {
         return;
     }
-    current->setIcon(0, loadIcon(kOpenFolderIcon));
+    current->setIcon(0, load_icon(kOpenFolderIcon));
     core_->handset_folder_selected(current->data(0, kFolderRole).toInt());
 }
 
@@ -339,7 +339,7 @@ void MainWindow::set_space(int64_t capacity, int64_t free_space) {
     const auto clamp = [](int64_t v) {
         return static_cast<int32_t>(std::clamp<int64_t>(v, 0, INT32_MAX));
     };
-    gauge_->setSpace(true, clamp(capacity), clamp(free_space));
+    gauge_->set_space(true, clamp(capacity), clamp(free_space));
 }
 
 int32_t MainWindow::handset_folder() {

@@ -2,13 +2,13 @@
 
 namespace zemlo::shell {
 
-QString frameResourcePath(int position) {
+QString frame_resource_path(int position) {
     return QStringLiteral(":/frames/%1_%2.png")
         .arg(kFrameTable.at(static_cast<std::size_t>(position)))
         .arg(position, 2, 10, QLatin1Char('0'));
 }
 
-FrameTick advanceFrame(int index) {
+FrameTick advance_frame(int index) {
     if (index < 0 || index >= kFrameCount) {
         index = 0;
     }

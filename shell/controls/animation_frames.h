@@ -18,7 +18,7 @@ inline constexpr std::array<int, kFrameCount> kFrameTable = {230, 211, 212, 213,
                                                              224, 225, 226, 227, 228, 229};
 
 // ":/frames/<resource>_<position>.png", position two digits.
-QString frameResourcePath(int position);
+QString frame_resource_path(int position);
 
 // One timer tick: the frame index wraps from kFrameCount to 0, the frame at the (wrapped)
 // index is shown, and the index moves on by one.
@@ -26,6 +26,6 @@ struct FrameTick {
     int shown = 0;
     int next = 0;
 };
-FrameTick advanceFrame(int index);
+FrameTick advance_frame(int index);
 
 }  // namespace zemlo::shell

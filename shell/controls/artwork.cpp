@@ -7,22 +7,22 @@
 
 namespace zemlo::shell {
 
-QString iconResourcePath(int resourceId) {
-    return QStringLiteral(":/icons/%1.svg").arg(resourceId);
+QString icon_resource_path(int resource_id) {
+    return QStringLiteral(":/icons/%1.svg").arg(resource_id);
 }
 
-QIcon loadIcon(int resourceId) {
+QIcon load_icon(int resource_id) {
     zemlo::resources::ensureLoaded();
-    const QString path = iconResourcePath(resourceId);
+    const QString path = icon_resource_path(resource_id);
     if (!QFile::exists(path)) {
         return {};
     }
     return QIcon(path);
 }
 
-QSize iconNaturalSize(int resourceId) {
+QSize icon_natural_size(int resource_id) {
     zemlo::resources::ensureLoaded();
-    QSvgRenderer renderer(iconResourcePath(resourceId));
+    QSvgRenderer renderer(icon_resource_path(resource_id));
     if (!renderer.isValid()) {
         return {};
     }

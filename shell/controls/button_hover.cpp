@@ -2,17 +2,17 @@
 
 namespace zemlo::shell {
 
-HoverEffects HoverTracker::mouseMoved(bool inside, bool leftDown) {
+HoverEffects HoverTracker::mouse_moved(bool inside, bool left_down) {
     HoverEffects fx;
     // A drag that started elsewhere does not light the button.
-    if (leftDown && !over_) {
+    if (left_down && !over_) {
         return fx;
     }
     if (!capture_) {
         if (inside) {
             over_ = true;
             capture_ = true;
-            fx.takeCapture = true;
+            fx.take_capture = true;
             fx.repaint = true;
         }
         return fx;
@@ -23,15 +23,15 @@ HoverEffects HoverTracker::mouseMoved(bool inside, bool leftDown) {
             fx.repaint = true;
         }
         // While the left button is held the press still belongs to this button.
-        if (!leftDown) {
+        if (!left_down) {
             capture_ = false;
-            fx.releaseCapture = true;
+            fx.release_capture = true;
         }
     }
     return fx;
 }
 
-HoverEffects HoverTracker::focusLost() {
+HoverEffects HoverTracker::focus_lost() {
     HoverEffects fx;
     if (over_) {
         over_ = false;
@@ -40,10 +40,10 @@ HoverEffects HoverTracker::focusLost() {
     return fx;
 }
 
-HoverEffects HoverTracker::captureLost() {
+HoverEffects HoverTracker::capture_lost() {
     HoverEffects fx;
     if (capture_ && over_) {
-        fx.releaseCapture = true;
+        fx.release_capture = true;
         fx.repaint = true;
     }
     capture_ = false;

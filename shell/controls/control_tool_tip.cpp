@@ -12,11 +12,11 @@ namespace {
 
 constexpr int kBorder = 1;
 
-PointerState realPointer() {
+PointerState real_pointer() {
     PointerState s;
-    s.globalPos = QCursor::pos();
-    s.leftDown = QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
-    s.focusWidget = QApplication::focusWidget();
+    s.global_pos = QCursor::pos();
+    s.left_down = QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
+    s.focus_widget = QApplication::focusWidget();
     return s;
 }
 
@@ -25,11 +25,11 @@ PointerState realPointer() {
 ControlToolTip::ControlToolTip(QWidget *control, const QString &text)
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       control_(control),
-      probe_(realPointer) {
+      probe_(real_pointer) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     resize(0, 0);
-    setText(text);
+    set_text(text);
     connect(&timer_, &QTimer::timeout, this, &ControlToolTip::poll);
     timer_.start(kPollMs);
 }
@@ -39,16 +39,16 @@ ControlToolTip::~ControlToolTip() {
     timer_.stop();
 }
 
-QFont ControlToolTip::tipFont() const {
+QFont ControlToolTip::tip_font() const {
     return QApplication::font();
 }
 
-void ControlToolTip::setText(const QString &text) {
-    text_ = boundedTipText(text);
-    const QSize extent = tipTextExtent(QFontMetrics(tipFont()), text_);
+void ControlToolTip::set_text(const QString &text) {
+    text_ = bounded_tip_text(text);
+    const QSize extent = tip_text_extent(QFontMetrics(tip_font()), text_);
     resize(extent + QSize(kTipPadding, kTipPadding));
     if (isVisible()) {
-        placeAndShow();
+        place_and_show();
     }
 }
 
@@ -58,11 +58,12 @@ void ControlToolTip::poll() {
     }
     const PointerState s = probe_();
     // The control's whole rectangle counts, its right and bottom edges included.
-    const QRect onScreen(control_->mapToGlobal(QPoint(0, 0)), control_->size() + QSize(1, 1));
-    const bool focusInWindow = s.focusWidget && s.focusWidget->window() == control_->window();
-    switch (tipPollStep(isVisible(), onScreen.contains(s.globalPos), s.leftDown, focusInWindow)) {
+    const QRect on_screen(control_->mapToGlobal(QPoint(0, 0)), control_->size() + QSize(1, 1));
+    const bool focus_in_window = s.focus_widget && s.focus_widget->window() == control_->window();
+    switch (tip_poll_step(isVisible(), on_screen.contains(s.global_pos), s.left_down,
+                          focus_in_window)) {
         case TipStep::Show:
-            placeAndShow();
+            place_and_show();
             break;
         case TipStep::Hide:
             hide();
@@ -72,7 +73,7 @@ void ControlToolTip::poll() {
     }
 }
 
-void ControlToolTip::placeAndShow() {
+void ControlToolTip::place_and_show() {
     if (text_.isEmpty() || !control_) {
         hide();
         return;
@@ -88,10 +89,10 @@ void ControlToolTip::paintEvent(QPaintEvent *) {
     p.fillRect(rect(), palette().color(QPalette::ToolTipBase));
     p.setPen(palette().color(QPalette::WindowText));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
-    p.setFont(tipFont());
-    const QFontMetrics metrics(tipFont());
+    p.setFont(tip_font());
+    const QFontMetrics metrics(tip_font());
     int y = kBorder;
-    for (const QString &line : tipLines(text_)) {
+    for (const QString &line : tip_lines(text_)) {
         p.drawText(QRect(kBorder, y, width() - kBorder, metrics.height()),
                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line);
         y += metrics.height();

@@ -12,9 +12,9 @@ namespace zemlo::shell {
 // What the tip polls: where the pointer is, whether the left button is down, and which widget
 // has the keyboard focus.
 struct PointerState {
-    QPoint globalPos;
-    bool leftDown = false;
-    const QWidget *focusWidget = nullptr;
+    QPoint global_pos;
+    bool left_down = false;
+    const QWidget *focus_widget = nullptr;
 };
 using PointerProbe = std::function<PointerState()>;
 
@@ -29,11 +29,11 @@ class ControlToolTip : public QWidget {
     explicit ControlToolTip(QWidget *control, const QString &text = {});
     ~ControlToolTip() override;
 
-    void setText(const QString &text);
+    void set_text(const QString &text);
     QString text() const { return text_; }
 
     // Replaces the real pointer and focus, for tests.
-    void setPointerProbe(PointerProbe probe) { probe_ = std::move(probe); }
+    void set_pointer_probe(PointerProbe probe) { probe_ = std::move(probe); }
     // One poll, as the timer does it.
     void poll();
 
@@ -41,8 +41,8 @@ class ControlToolTip : public QWidget {
     void paintEvent(QPaintEvent *event) override;
 
   private:
-    void placeAndShow();
-    QFont tipFont() const;
+    void place_and_show();
+    QFont tip_font() const;
 
     QPointer<QWidget> control_;
     QString text_;

@@ -30,7 +30,7 @@ constexpr int kZoom = 3;
 const QColor kSheetColour(212, 208, 200);
 
 // The sizes the main window and the melody panel give these controls at 9 pt.
-const QSize kCommandButton(112, 32);
+const QSize kCommandButton(121, 28);
 const QSize kPanelButton(40, 36);
 const QSize kSlider(145, 32);
 const QSize kGauge(554, 18);
@@ -91,14 +91,14 @@ void hover(QWidget *w) {
     QApplication::sendEvent(w, &enter);
 }
 
-enum class Look { Normal, Over, Pressed, Disabled };
+enum class Look { Normal, Over, Pressed, Disabled, KeyboardFocus };
 
-QPixmap buttonShot(const QString &caption, int icon, QSize size, Look look) {
+QPixmap button_shot(const QString &caption, int icon, QSize size, Look look) {
     QWidget host;
     host.resize(size);
     IconButton button(caption, &host);
     button.resize(size);
-    button.setIcons(icon, 0, 32, 32);
+    button.set_icons(icon, 0, 32, 32);
     host.show();
     if (look == Look::Over) {
         hover(&button);
@@ -107,54 +107,60 @@ QPixmap buttonShot(const QString &caption, int icon, QSize size, Look look) {
         button.setDown(true);
     } else if (look == Look::Disabled) {
         button.setEnabled(false);
+    } else if (look == Look::KeyboardFocus) {
+        host.activateWindow();
+        QApplication::processEvents();
+        button.clearFocus();
+        button.setFocus(Qt::TabFocusReason);
     }
     return button.grab();
 }
 
-std::vector<QPixmap> buttonLooks(const QString &caption, int icon, QSize size) {
-    return {buttonShot(caption, icon, size, Look::Normal),
-            buttonShot(caption, icon, size, Look::Over),
-            buttonShot(caption, icon, size, Look::Pressed),
-            buttonShot(caption, icon, size, Look::Disabled)};
+std::vector<QPixmap> button_looks(const QString &caption, int icon, QSize size) {
+    return {button_shot(caption, icon, size, Look::Normal),
+            button_shot(caption, icon, size, Look::Over),
+            button_shot(caption, icon, size, Look::Pressed),
+            button_shot(caption, icon, size, Look::Disabled),
+            button_shot(caption, icon, size, Look::KeyboardFocus)};
 }
 
-QPixmap sliderShot(const QColor &face, int value, bool pressed, bool enabled) {
+QPixmap slider_shot(const QColor &face, int value, bool pressed, bool enabled) {
     ShadedSlider slider;
     slider.resize(kSlider);
     slider.setRange(0, 100);
     slider.setValue(value);
-    slider.setChannelColour(QColor(196, 196, 255));
-    slider.setSelectionColour(QColor(64, 64, 255));
+    slider.set_channel_colour(QColor(196, 196, 255));
+    slider.set_selection_colour(QColor(64, 64, 255));
     if (face.isValid()) {
-        slider.setFaceColour(face);
+        slider.set_face_colour(face);
     }
     slider.setSliderDown(pressed);
     slider.setEnabled(enabled);
     return slider.grab();
 }
 
-QPixmap gaugeShot(bool shown, int total, int free) {
+QPixmap gauge_shot(bool shown, int total, int free) {
     SpaceGauge gauge;
     gauge.setText(QStringLiteral("45%"));
     gauge.resize(kGauge);
     if (shown) {
-        gauge.setSpace(true, total, free);
+        gauge.set_space(true, total, free);
     }
     return gauge.grab();
 }
 
-QPixmap tipShot(const QString &text) {
+QPixmap tip_shot(const QString &text) {
     QWidget control;
     control.resize(kGauge);
     ControlToolTip tip(&control, text);
     return tip.grab();
 }
 
-QPixmap linkShot(bool connected) {
+QPixmap link_shot(bool connected) {
     std::atomic<bool> flag{connected};
     LinkStateIcon icon;
     icon.setText(connected ? QStringLiteral("   COM3已连接") : QStringLiteral("   COM3未连接"));
-    icon.setConnectedFlag(&flag);
+    icon.set_connected_flag(&flag);
     icon.resize(kLinkState);
     return icon.grab();
 }
@@ -167,44 +173,44 @@ int main(int argc, char **argv) {
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(folder);
 
-    // Each button row: normal, pointer over, pressed, disabled.
+    // Each button row: normal, pointer over, pressed, disabled, focused from the keyboard.
     std::vector<Row> buttons = {
-        {QStringLiteral("197 连接"), buttonLooks(QStringLiteral("连接"), 197, kCommandButton)},
-        {QStringLiteral("199 下载"), buttonLooks(QStringLiteral("下载"), 199, kCommandButton)},
-        {QStringLiteral("198 重命名"), buttonLooks(QStringLiteral("重命名"), 198, kCommandButton)},
-        {QStringLiteral("200 删除"), buttonLooks(QStringLiteral("删除"), 200, kCommandButton)},
-        {QStringLiteral("238 断开"), buttonLooks(QStringLiteral("断开"), 238, kCommandButton)},
-        {QStringLiteral("136 (no caption)"), buttonLooks({}, 136, kPanelButton)},
-        {QStringLiteral("137 (no caption)"), buttonLooks({}, 137, kPanelButton)},
+        {QStringLiteral("197 连接"), button_looks(QStringLiteral("连接"), 197, kCommandButton)},
+        {QStringLiteral("199 下载"), button_looks(QStringLiteral("下载"), 199, kCommandButton)},
+        {QStringLiteral("198 重命名"), button_looks(QStringLiteral("重命名"), 198, kCommandButton)},
+        {QStringLiteral("200 删除"), button_looks(QStringLiteral("删除"), 200, kCommandButton)},
+        {QStringLiteral("238 断开"), button_looks(QStringLiteral("断开"), 238, kCommandButton)},
+        {QStringLiteral("136 (no caption)"), button_looks({}, 136, kPanelButton)},
+        {QStringLiteral("137 (no caption)"), button_looks({}, 137, kPanelButton)},
     };
     std::vector<Row> sliders = {
         {QStringLiteral("default face, 0/40/100"),
-         {sliderShot({}, 0, false, true), sliderShot({}, 40, false, true),
-          sliderShot({}, 100, false, true)}},
+         {slider_shot({}, 0, false, true), slider_shot({}, 40, false, true),
+          slider_shot({}, 100, false, true)}},
         {QStringLiteral("pressed / disabled"),
-         {sliderShot({}, 40, true, true), sliderShot({}, 40, false, false)}},
+         {slider_shot({}, 40, true, true), slider_shot({}, 40, false, false)}},
         {QStringLiteral("faces 220,40,128"),
-         {sliderShot(QColor(220, 220, 220), 60, false, true),
-          sliderShot(QColor(40, 40, 40), 60, false, true),
-          sliderShot(QColor(128, 160, 220), 60, false, true)}},
+         {slider_shot(QColor(220, 220, 220), 60, false, true),
+          slider_shot(QColor(40, 40, 40), 60, false, true),
+          slider_shot(QColor(128, 160, 220), 60, false, true)}},
     };
     std::vector<Row> gauges = {
-        {QStringLiteral("before any update"), {gaugeShot(false, 0, 0)}},
-        {QStringLiteral("not connected"), {gaugeShot(true, 0, 0)}},
-        {QStringLiteral("1000 / 250 free"), {gaugeShot(true, 1000, 250)}},
-        {QStringLiteral("1000 / 900 free"), {gaugeShot(true, 1000, 900)}},
-        {QStringLiteral("full"), {gaugeShot(true, 1000, 0)}},
+        {QStringLiteral("before any update"), {gauge_shot(false, 0, 0)}},
+        {QStringLiteral("not connected"), {gauge_shot(true, 0, 0)}},
+        {QStringLiteral("1000 / 250 free"), {gauge_shot(true, 1000, 250)}},
+        {QStringLiteral("1000 / 900 free"), {gauge_shot(true, 1000, 900)}},
+        {QStringLiteral("full"), {gauge_shot(true, 1000, 0)}},
         {QStringLiteral("tooltip"),
-         {tipShot(QStringLiteral("已用空间:750字节,剩余空间:250字节")),
-          tipShot(QStringLiteral("(未连接)")),
-          tipShot(QStringLiteral("two lines\n第二行 longer"))}},
-        {QStringLiteral("link state"), {linkShot(false), linkShot(true)}},
+         {tip_shot(QStringLiteral("已用空间:750字节,剩余空间:250字节")),
+          tip_shot(QStringLiteral("(未连接)")),
+          tip_shot(QStringLiteral("two lines\n第二行 longer"))}},
+        {QStringLiteral("link state"), {link_shot(false), link_shot(true)}},
     };
 
     std::vector<Row> icons;
     for (int id : {128, 197, 198, 199, 200, 238, 136, 137, 171, 172, 173, 175, 208, 209}) {
-        const QSize natural = iconNaturalSize(id);
-        const QIcon icon = loadIcon(id);
+        const QSize natural = icon_natural_size(id);
+        const QIcon icon = load_icon(id);
         icons.push_back(
             {QStringLiteral("icon %1").arg(id), {icon.pixmap(natural), icon.pixmap(natural * 2)}});
     }

@@ -1,5 +1,7 @@
 #include "frame_animation_static.h"
 
+#include "control_accessibility.h"
+
 #include "animation_frames.h"
 #include "zemlo_resources.h"
 
@@ -9,6 +11,7 @@ namespace zemlo::shell {
 
 FrameAnimationStatic::FrameAnimationStatic(QWidget *parent) : QWidget(parent) {
     zemlo::resources::ensureLoaded();
+    install_control_accessibility();
     connect(&timer_, &QTimer::timeout, this, &FrameAnimationStatic::tick);
 }
 
@@ -18,22 +21,22 @@ void FrameAnimationStatic::start() {
 
 void FrameAnimationStatic::stop() {
     index_ = 0;
-    hasFrame_ = false;
+    has_frame_ = false;
     timer_.stop();
     frame_ = QPixmap();
     update();
 }
 
 void FrameAnimationStatic::tick() {
-    const FrameTick step = advanceFrame(index_);
-    frame_ = QPixmap(frameResourcePath(step.shown));
+    const FrameTick step = advance_frame(index_);
+    frame_ = QPixmap(frame_resource_path(step.shown));
     index_ = step.next;
-    hasFrame_ = true;
+    has_frame_ = true;
     repaint();
 }
 
 void FrameAnimationStatic::paintEvent(QPaintEvent *) {
-    if (!hasFrame_ || frame_.isNull()) {
+    if (!has_frame_ || frame_.isNull()) {
         return;
     }
     QPainter p(this);

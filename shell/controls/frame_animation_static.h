@@ -21,8 +21,8 @@ class FrameAnimationStatic : public QWidget {
     void tick();
 
     bool running() const { return timer_.isActive(); }
-    bool hasFrame() const { return hasFrame_; }
-    int frameIndex() const { return index_; }
+    bool has_frame() const { return has_frame_; }
+    int frame_index() const { return index_; }
 
   protected:
     void paintEvent(QPaintEvent *event) override;
@@ -30,7 +30,7 @@ class FrameAnimationStatic : public QWidget {
   private:
     QTimer timer_;
     QPixmap frame_;
-    bool hasFrame_ = false;
+    bool has_frame_ = false;
     int index_ = 0;
 };
 

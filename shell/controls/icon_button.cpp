@@ -1,12 +1,15 @@
 #include "icon_button.h"
 
 #include "artwork.h"
+#include "control_accessibility.h"
+#include "focus_cue.h"
 #include "icon_button_layout.h"
 
 #include <QEnterEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -16,40 +19,46 @@ namespace {
 
 constexpr int kCaptionFlags = Qt::TextSingleLine | Qt::TextShowMnemonic;
 
-bool leftHeld(Qt::MouseButtons buttons) {
+bool left_held(Qt::MouseButtons buttons) {
     return buttons.testFlag(Qt::LeftButton);
 }
 
-void drawPixels(QPainter &p, const std::vector<QPoint> &points, const QColor &colour) {
-    for (const QPoint &px : polylinePixels(points)) {
+void draw_pixels_at(QPainter &p, const std::vector<QPoint> &pixels, const QColor &colour) {
+    for (const QPoint &px : pixels) {
         p.fillRect(px.x(), px.y(), 1, 1, colour);
     }
+}
+
+void draw_pixels(QPainter &p, const std::vector<QPoint> &points, const QColor &colour) {
+    draw_pixels_at(p, polyline_pixels(points), colour);
 }
 
 }  // namespace
 
 IconButton::IconButton(const QString &caption, QWidget *parent) : QPushButton(caption, parent) {
     const QPalette pal = palette();
-    inactiveBackground_ = pal.color(QPalette::Button);
-    activeBackground_ = pal.color(QPalette::Button);
-    inactiveText_ = pal.color(QPalette::ButtonText);
-    activeText_ = pal.color(QPalette::ButtonText);
+    inactive_background_ = pal.color(QPalette::Button);
+    active_background_ = pal.color(QPalette::Button);
+    inactive_text_ = pal.color(QPalette::ButtonText);
+    active_text_ = pal.color(QPalette::ButtonText);
     setFlat(true);
+    setFocusPolicy(Qt::StrongFocus);
+    install_control_accessibility();
     setMouseTracking(true);
     setCursor(Qt::ArrowCursor);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void IconButton::setIcons(int overIconId, int normalIconId, int width, int height) {
-    const QIcon over = loadIcon(overIconId);
-    const QIcon normal = normalIconId == 0 ? QIcon() : loadIcon(normalIconId);
-    setIconImages(over, normal, QSize(width, height));
+void IconButton::set_icons(int over_icon_id, int normal_icon_id, int width, int height) {
+    const QIcon over = load_icon(over_icon_id);
+    const QIcon normal = normal_icon_id == 0 ? QIcon() : load_icon(normal_icon_id);
+    set_icon_images(over, normal, QSize(width, height));
 }
 
-void IconButton::setIconImages(const QIcon &over, const QIcon &normal, QSize size) {
-    overIcon_ = over;
-    normalIcon_ = normal.isNull() ? over : normal;
-    iconSize_ = size;
+void IconButton::set_icon_images(const QIcon &over, const QIcon &normal, QSize size) {
+    over_icon_ = over;
+    normal_icon_ = normal.isNull() ? over : normal;
+    icon_size_ = size;
     repaint();
 }
 
@@ -61,35 +70,41 @@ void IconButton::paintEvent(QPaintEvent *) {
     buffer.setDevicePixelRatio(ratio);
     {
         QPainter bp(&buffer);
-        paintInto(bp);
+        paint_into(bp);
     }
     QPainter p(this);
     p.drawImage(0, 0, buffer);
 }
 
-void IconButton::paintInto(QPainter &p) {
+void IconButton::paint_into(QPainter &p) {
     const bool pressed = isDown();
     const bool disabled = !isEnabled();
     const bool lit = hover_.over() || pressed;
     const QPalette pal = palette();
     const EdgeRect r = EdgeRect::from(rect());
 
-    p.fillRect(rect(), lit ? activeBackground_ : inactiveBackground_);
-    for (const FrameLine &line : iconButtonFrame(r, pressed, hover_.over())) {
+    p.fillRect(rect(), lit ? active_background_ : inactive_background_);
+    for (const FrameLine &line : icon_button_frame(r, pressed, hover_.over())) {
         const QColor colour = line.shade == FrameShade::Shadow ? pal.color(QPalette::Dark)
                                                                : pal.color(QPalette::Light);
-        drawPixels(p, line.points, colour);
+        draw_pixels(p, line.points, colour);
+    }
+
+    if (shows_focus_cue()) {
+        // Under the icon and caption, so that the cue never hides a part of them.
+        draw_pixels_at(p, focus_cue_pixels(r.shrunk(kFocusCueInset)),
+                       lit ? active_text_ : inactive_text_);
     }
 
     const QString caption = text();
-    const bool hasIcon = !overIcon_.isNull() && !iconSize_.isEmpty();
+    const bool has_icon = !over_icon_.isNull() && !icon_size_.isEmpty();
     const IconButtonLayout layout =
-        layoutIconButton(r, hasIcon ? iconSize_ : QSize(), !caption.isEmpty(), pressed);
-    if (hasIcon) {
-        const QIcon &icon = lit ? overIcon_ : normalIcon_;
-        const QPixmap pm =
-            icon.pixmap(iconSize_, devicePixelRatioF(), disabled ? QIcon::Disabled : QIcon::Normal);
-        p.drawPixmap(QRect(layout.iconTopLeft, iconSize_), pm);
+        layout_icon_button(r, has_icon ? icon_size_ : QSize(), !caption.isEmpty(), pressed);
+    if (has_icon && !layout.icon_size.isEmpty()) {
+        const QIcon &icon = lit ? over_icon_ : normal_icon_;
+        const QPixmap pm = icon.pixmap(layout.icon_size, devicePixelRatioF(),
+                                       disabled ? QIcon::Disabled : QIcon::Normal);
+        p.drawPixmap(QRect(layout.icon_top_left, layout.icon_size), pm);
     }
 
     if (caption.isEmpty()) {
@@ -97,7 +112,7 @@ void IconButton::paintInto(QPainter &p) {
     }
     p.setFont(font());
     const QSize measured = QFontMetrics(font()).size(kCaptionFlags, caption);
-    const QRect at(centredCaption(layout.captionArea, measured), measured);
+    const QRect at(centred_caption(layout.caption_area, measured), measured);
     if (disabled) {
         // The engraved look of a disabled caption: a light copy one pixel lower right under a
         // shadow-coloured one.
@@ -105,7 +120,7 @@ void IconButton::paintInto(QPainter &p) {
         p.drawText(at.translated(1, 1), kCaptionFlags, caption);
         p.setPen(pal.color(QPalette::Dark));
     } else {
-        p.setPen(lit ? activeText_ : inactiveText_);
+        p.setPen(lit ? active_text_ : inactive_text_);
     }
     p.drawText(at, kCaptionFlags, caption);
 }
@@ -120,36 +135,60 @@ void IconButton::apply(const HoverEffects &fx) {
 
 void IconButton::mouseMoveEvent(QMouseEvent *event) {
     QPushButton::mouseMoveEvent(event);
-    apply(hover_.mouseMoved(rect().contains(event->position().toPoint()),
-                            leftHeld(event->buttons())));
+    apply(hover_.mouse_moved(rect().contains(event->position().toPoint()),
+                             left_held(event->buttons())));
 }
 
 void IconButton::enterEvent(QEnterEvent *event) {
     QPushButton::enterEvent(event);
-    apply(hover_.mouseMoved(true, leftHeld(QGuiApplication::mouseButtons())));
+    apply(hover_.mouse_moved(true, left_held(QGuiApplication::mouseButtons())));
 }
 
 void IconButton::leaveEvent(QEvent *event) {
     QPushButton::leaveEvent(event);
-    if (hover_.holdsCapture()) {
-        apply(hover_.mouseMoved(false, leftHeld(QGuiApplication::mouseButtons())));
+    if (hover_.holds_capture()) {
+        apply(hover_.mouse_moved(false, left_held(QGuiApplication::mouseButtons())));
     }
+}
+
+void IconButton::focusInEvent(QFocusEvent *event) {
+    focus_cue_ = focus_cue_after_focus_in(event->reason(), focus_cue_);
+    QPushButton::focusInEvent(event);
+    update();
+}
+
+void IconButton::keyPressEvent(QKeyEvent *event) {
+    // Whoever presses a key on the button is using the keyboard: show where the focus is.
+    if (!focus_cue_) {
+        focus_cue_ = true;
+        update();
+    }
+    // Enter presses a focused button as Space does, also when it is not the window's default.
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !event->isAutoRepeat() &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        click();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void IconButton::focusOutEvent(QFocusEvent *event) {
     QPushButton::focusOutEvent(event);
-    apply(hover_.focusLost());
+    apply(hover_.focus_lost());
+    update();  // the focus cue goes
 }
 
 void IconButton::changeEvent(QEvent *event) {
     if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
-        apply(hover_.captureLost());
+        apply(hover_.capture_lost());
     }
     QPushButton::changeEvent(event);
 }
 
 void IconButton::hideEvent(QHideEvent *event) {
-    apply(hover_.captureLost());
+    apply(hover_.capture_lost());
     QPushButton::hideEvent(event);
 }
 

@@ -10,7 +10,9 @@
 namespace zemlo::shell {
 
 // A flat push button with an icon and its caption that raises a thin frame while the pointer is
-// over it and sinks it while pressed. It paints itself completely, without a focus rectangle.
+// over it and sinks it while pressed. It paints itself completely; a dotted focus rectangle inside
+// the face shows that it has the keyboard focus when the user came to it with the keyboard. Space
+// and Enter press it, as they do a native push button.
 class IconButton : public QPushButton {
     Q_OBJECT
   public:
@@ -18,34 +20,39 @@ class IconButton : public QPushButton {
 
     // Icons by resource number: one for the over-or-pressed look and one for the normal look
     // (0: the same one), drawn at width x height. Repaints at once.
-    void setIcons(int overIconId, int normalIconId, int width, int height);
+    void set_icons(int over_icon_id, int normal_icon_id, int width, int height);
     // The same with icons already loaded (a null normal icon: the same as the over icon).
-    void setIconImages(const QIcon &over, const QIcon &normal, QSize size);
+    void set_icon_images(const QIcon &over, const QIcon &normal, QSize size);
 
-    bool mouseOver() const { return hover_.over(); }
+    bool mouse_over() const { return hover_.over(); }
+    // Whether the focus rectangle is drawn now.
+    bool shows_focus_cue() const { return hasFocus() && focus_cue_; }
 
   protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
   private:
     void apply(const HoverEffects &fx);
-    void paintInto(QPainter &p);
+    void paint_into(QPainter &p);
 
     HoverTracker hover_;
-    QIcon overIcon_;
-    QIcon normalIcon_;
-    QSize iconSize_;
+    bool focus_cue_ = false;
+    QIcon over_icon_;
+    QIcon normal_icon_;
+    QSize icon_size_;
     // Taken from the platform when the button is made; not updated on a scheme change.
-    QColor inactiveBackground_;
-    QColor activeBackground_;
-    QColor inactiveText_;
-    QColor activeText_;
+    QColor inactive_background_;
+    QColor active_background_;
+    QColor inactive_text_;
+    QColor active_text_;
 };
 
 }  // namespace zemlo::shell

@@ -2,45 +2,62 @@
 
 namespace zemlo::shell {
 
-std::vector<FrameLine> iconButtonFrame(const EdgeRect &r, bool pressed, bool over) {
+std::vector<FrameLine> icon_button_frame(const EdgeRect &r, bool pressed, bool over) {
     if (!pressed && !over) {
         return {};
     }
     // The upper-left angle and the lower-right angle; which one is lit decides raised or sunken.
-    std::vector<QPoint> upperLeft = {{r.left, r.bottom - 1}, {r.left, r.top}, {r.right, r.top}};
-    std::vector<QPoint> lowerRight = {
+    std::vector<QPoint> upper_left = {{r.left, r.bottom - 1}, {r.left, r.top}, {r.right, r.top}};
+    std::vector<QPoint> lower_right = {
         {r.left, r.bottom - 1}, {r.right - 1, r.bottom - 1}, {r.right - 1, r.top - 1}};
     if (pressed) {
-        return {{FrameShade::Shadow, upperLeft}, {FrameShade::Highlight, lowerRight}};
+        return {{FrameShade::Shadow, upper_left}, {FrameShade::Highlight, lower_right}};
     }
-    return {{FrameShade::Highlight, upperLeft}, {FrameShade::Shadow, lowerRight}};
+    return {{FrameShade::Highlight, upper_left}, {FrameShade::Shadow, lower_right}};
 }
 
-IconButtonLayout layoutIconButton(const EdgeRect &r, QSize iconSize, bool hasCaption,
-                                  bool pressed) {
+QSize fitted_icon_size(const EdgeRect &r, QSize icon) {
+    if (icon.isEmpty()) {
+        return {};
+    }
+    const QSize room(r.width() - 2 * kFrameWidth - kPressedShift,
+                     r.height() - 2 * kFrameWidth - kPressedShift);
+    if (room.width() <= 0 || room.height() <= 0) {
+        return {};
+    }
+    if (icon.width() <= room.width() && icon.height() <= room.height()) {
+        return icon;
+    }
+    return icon.scaled(room, Qt::KeepAspectRatio);
+}
+
+IconButtonLayout layout_icon_button(const EdgeRect &r, QSize natural_icon_size, bool has_caption,
+                                    bool pressed) {
     IconButtonLayout out;
-    out.captionArea = r;
+    out.caption_area = r;
     EdgeRect icon = r;
-    if (!iconSize.isEmpty()) {
-        if (!hasCaption) {
-            icon.left += (r.width() - iconSize.width()) / 2;
+    const QSize icon_size = fitted_icon_size(r, natural_icon_size);
+    out.icon_size = icon_size;
+    if (!icon_size.isEmpty()) {
+        if (!has_caption) {
+            icon.left += (r.width() - icon_size.width()) / 2;
         } else {
             icon.left += kIconGap;
-            out.captionArea.left += iconSize.width() + kIconGap;
+            out.caption_area.left += icon_size.width() + kIconGap;
         }
-        icon.top += (r.height() - iconSize.height()) / 2;
+        icon.top += (r.height() - icon_size.height()) / 2;
         if (pressed) {
             icon = icon.moved(kPressedShift, kPressedShift);
         }
     }
-    out.iconTopLeft = QPoint(icon.left, icon.top);
+    out.icon_top_left = QPoint(icon.left, icon.top);
     if (pressed) {
-        out.captionArea = out.captionArea.moved(kPressedShift, kPressedShift);
+        out.caption_area = out.caption_area.moved(kPressedShift, kPressedShift);
     }
     return out;
 }
 
-QPoint centredCaption(const EdgeRect &area, QSize measured) {
+QPoint centred_caption(const EdgeRect &area, QSize measured) {
     return QPoint(area.left + (area.width() - measured.width()) / 2,
                   area.top + (area.height() - measured.height()) / 2);
 }

@@ -14,28 +14,40 @@ namespace zemlo::shell {
 inline constexpr int kIconGap = 3;
 // A pressed button shows its icon and caption one pixel down and to the right.
 inline constexpr int kPressedShift = 1;
+// The frame lines are one pixel wide on every side.
+inline constexpr int kFrameWidth = 1;
 
 enum class FrameShade { Shadow, Highlight };
 
 struct FrameLine {
     FrameShade shade;
-    std::vector<QPoint> points;  // one polyline; see polylinePixels
+    std::vector<QPoint> points;  // one polyline; see polyline_pixels
 };
 
 // The thin frame of a flat button: sunken while pressed, raised while the pointer is over it,
 // none otherwise. Drawn in the order returned.
-std::vector<FrameLine> iconButtonFrame(const EdgeRect &r, bool pressed, bool over);
+std::vector<FrameLine> icon_button_frame(const EdgeRect &r, bool pressed, bool over);
 
 struct IconButtonLayout {
-    QPoint iconTopLeft;    // meaningful only when an icon is set
-    EdgeRect captionArea;  // the rectangle the caption is centred in
+    QPoint icon_top_left;   // meaningful only when an icon is set
+    QSize icon_size;        // the size the icon is drawn at; empty when no icon is set
+    EdgeRect caption_area;  // the rectangle the caption is centred in
 };
 
-// Where the icon and the caption go in the item rectangle r. iconSize is empty when no icon is
-// set; an icon with no caption is centred horizontally, one with a caption sits at the left.
-IconButtonLayout layoutIconButton(const EdgeRect &r, QSize iconSize, bool hasCaption, bool pressed);
+// The size an icon of natural size `icon` is drawn at on the face r: its own size when it fits
+// between the frame lines with room for the pressed shift, otherwise scaled down, proportions
+// kept, to the largest size that does. A button shorter than its artwork (the window's command
+// buttons are 16 dialog units, 28 pixels at 9 pt, for 32-pixel icons) thus shows the whole icon
+// instead of cutting off its top and bottom rows.
+QSize fitted_icon_size(const EdgeRect &r, QSize icon);
+
+// Where the icon and the caption go in the item rectangle r. icon_size is empty when no icon is
+// set; an icon with no caption is centred horizontally, one with a caption sits at the left. The
+// icon is drawn at fitted_icon_size.
+IconButtonLayout layout_icon_button(const EdgeRect &r, QSize icon_size, bool has_caption,
+                                    bool pressed);
 
 // Top-left of a measured caption centred in area (halves rounded toward zero).
-QPoint centredCaption(const EdgeRect &area, QSize measured);
+QPoint centred_caption(const EdgeRect &area, QSize measured);
 
 }  // namespace zemlo::shell

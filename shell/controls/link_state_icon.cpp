@@ -1,5 +1,7 @@
 #include "link_state_icon.h"
 
+#include "control_accessibility.h"
+
 #include "artwork.h"
 
 #include <QPainter>
@@ -8,9 +10,9 @@ namespace zemlo::shell {
 
 namespace {
 
-QPixmap iconAtOwnSize(int id) {
-    const QSize size = iconNaturalSize(id);
-    return size.isEmpty() ? QPixmap() : loadIcon(id).pixmap(size);
+QPixmap icon_at_own_size(int id) {
+    const QSize size = icon_natural_size(id);
+    return size.isEmpty() ? QPixmap() : load_icon(id).pixmap(size);
 }
 
 }  // namespace
@@ -18,29 +20,30 @@ QPixmap iconAtOwnSize(int id) {
 LinkStateIcon::LinkStateIcon(QWidget *parent)
     : QLabel(parent),
       connected_([] { return false; }),
-      disconnectedIcon_(iconAtOwnSize(kDisconnectedIcon)),
-      connectedIcon_(iconAtOwnSize(kConnectedIcon)) {
+      disconnected_icon_(icon_at_own_size(kDisconnectedIcon)),
+      connected_icon_(icon_at_own_size(kConnectedIcon)) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
+    install_control_accessibility();
 }
 
-void LinkStateIcon::setConnectedSource(std::function<bool()> connected) {
+void LinkStateIcon::set_connected_source(std::function<bool()> connected) {
     connected_ = connected ? std::move(connected) : [] { return false; };
     update();
 }
 
-void LinkStateIcon::setConnectedFlag(const std::atomic<bool> *flag) {
+void LinkStateIcon::set_connected_flag(const std::atomic<bool> *flag) {
     if (flag == nullptr) {
-        setConnectedSource({});
+        set_connected_source({});
         return;
     }
-    setConnectedSource([flag] { return flag->load(); });
+    set_connected_source([flag] { return flag->load(); });
 }
 
 void LinkStateIcon::paintEvent(QPaintEvent *) {
     QPainter p(this);
     drawFrame(&p);
-    const QPixmap &icon = connected_() ? connectedIcon_ : disconnectedIcon_;
+    const QPixmap &icon = connected_() ? connected_icon_ : disconnected_icon_;
     if (!icon.isNull()) {
         p.drawPixmap(contentsRect().topLeft(), icon);
     }

@@ -19,17 +19,17 @@ class LinkStateIcon : public QLabel {
 
     explicit LinkStateIcon(QWidget *parent = nullptr);
 
-    void setConnectedSource(std::function<bool()> connected);
+    void set_connected_source(std::function<bool()> connected);
     // Reads the flag the core keeps; the flag must outlive the label.
-    void setConnectedFlag(const std::atomic<bool> *flag);
+    void set_connected_flag(const std::atomic<bool> *flag);
 
   protected:
     void paintEvent(QPaintEvent *event) override;
 
   private:
     std::function<bool()> connected_;
-    QPixmap disconnectedIcon_;
-    QPixmap connectedIcon_;
+    QPixmap disconnected_icon_;
+    QPixmap connected_icon_;
 };
 
 }  // namespace zemlo::shell

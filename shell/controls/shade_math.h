@@ -9,10 +9,10 @@ namespace zemlo::shell {
 // instead of clipping, so very light or very dark faces keep their own value in that channel.
 inline constexpr int kShadeStep = 51;
 
-int lightenChannel(int c);
-int darkenChannel(int c);
+int lighten_channel(int c);
+int darken_channel(int c);
 // x + floor((y - x) / 2): rounds toward x's lower neighbour even when y < x.
-int midpointChannel(int x, int y);
+int midpoint_channel(int x, int y);
 
 QColor lighten(const QColor &c);
 QColor darken(const QColor &c);
@@ -20,12 +20,12 @@ QColor midpoint(const QColor &x, const QColor &y);
 
 // The platform colours the slider derives its shades from, read at the moment of the call.
 struct SystemColours {
-    QColor buttonFace;
-    QColor buttonShadow;
-    QColor darkShadow;
-    QColor buttonHighlight;
+    QColor button_face;
+    QColor button_shadow;
+    QColor dark_shadow;
+    QColor button_highlight;
     QColor window;
-    QColor windowFrame;
+    QColor window_frame;
     QColor highlight;
 
     static SystemColours from(const QPalette &palette);
@@ -38,8 +38,8 @@ struct SliderShades {
     QColor light2;
     QColor dark1;
     QColor dark2;
-    QColor deepShadow;
-    QColor midShadow;
+    QColor deep_shadow;
+    QColor mid_shadow;
     QColor highlight;
 
     static SliderShades compute(const QColor &face, const SystemColours &system);

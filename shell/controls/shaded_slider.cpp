@@ -1,11 +1,14 @@
 #include "shaded_slider.h"
 
+#include "control_accessibility.h"
+#include "focus_cue.h"
 #include "slider_geometry.h"
+#include "slider_keys.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 namespace zemlo::shell {
 
@@ -26,18 +29,18 @@ void pixel(QPainter &p, int x, int y, const QColor &c) {
 }
 
 void polyline(QPainter &p, const std::vector<QPoint> &points, const QColor &c) {
-    for (const QPoint &px : polylinePixels(points)) {
+    for (const QPoint &px : polyline_pixels(points)) {
         pixel(p, px.x(), px.y(), c);
     }
 }
 
-void verticalLine(QPainter &p, int x, int fromY, int toY, const QColor &c) {
-    polyline(p, {{x, fromY}, {x, toY}}, c);
+void vertical_line(QPainter &p, int x, int from_y, int to_y, const QColor &c) {
+    polyline(p, {{x, from_y}, {x, to_y}}, c);
 }
 
 // A rectangle with 2 x 2 rounded corners: the outline in the pen colour without its four corner
 // pixels, the inside in the brush colour.
-void roundedBox(QPainter &p, const EdgeRect &r, const QColor &pen, const QColor &brush) {
+void rounded_box(QPainter &p, const EdgeRect &r, const QColor &pen, const QColor &brush) {
     if (r.width() <= 0 || r.height() <= 0) {
         return;
     }
@@ -51,41 +54,43 @@ void roundedBox(QPainter &p, const EdgeRect &r, const QColor &pen, const QColor 
 }
 
 // A one-pixel 3-D frame: top and left edges in one colour, right and bottom in the other.
-void frame3d(QPainter &p, const EdgeRect &r, const QColor &topLeft, const QColor &bottomRight) {
+void frame_3d(QPainter &p, const EdgeRect &r, const QColor &topLeft, const QColor &bottom_right) {
     const int w = r.width();
     const int h = r.height();
     p.fillRect(r.left, r.top, w - 1, 1, topLeft);
     p.fillRect(r.left, r.top, 1, h - 1, topLeft);
-    p.fillRect(r.right - 1, r.top, 1, h, bottomRight);
-    p.fillRect(r.left, r.bottom - 1, w, 1, bottomRight);
+    p.fillRect(r.right - 1, r.top, 1, h, bottom_right);
+    p.fillRect(r.left, r.bottom - 1, w, 1, bottom_right);
 }
 
 }  // namespace
 
 ShadedSlider::ShadedSlider(QWidget *parent) : QSlider(Qt::Horizontal, parent) {
     const SystemColours system = SystemColours::from(palette());
-    face_ = system.buttonFace;
+    face_ = system.button_face;
     channel_ = system.window;
     selection_ = system.highlight;
     recompute();
+    setFocusPolicy(Qt::StrongFocus);
+    install_control_accessibility();
 }
 
 void ShadedSlider::recompute() {
     shades_ = SliderShades::compute(face_, SystemColours::from(palette()));
 }
 
-void ShadedSlider::setChannelColour(const QColor &c) {
+void ShadedSlider::set_channel_colour(const QColor &c) {
     channel_ = c;
     recompute();
 }
 
-void ShadedSlider::setSelectionColour(const QColor &c) {
+void ShadedSlider::set_selection_colour(const QColor &c) {
     selection_ = c;
     recompute();
     update();
 }
 
-void ShadedSlider::setFaceColour(const QColor &c) {
+void ShadedSlider::set_face_colour(const QColor &c) {
     face_ = c;
     recompute();
     update();
@@ -94,29 +99,29 @@ void ShadedSlider::setFaceColour(const QColor &c) {
 void ShadedSlider::paintEvent(QPaintEvent *) {
     QPainter p(this);
     p.fillRect(rect(), palette().color(QPalette::Window));
-    const SliderGeometry g = sliderGeometry(size(), minimum(), maximum(), sliderPosition());
+    const SliderGeometry g = slider_geometry(size(), minimum(), maximum(), sliderPosition());
     p.save();
-    drawChannel(p, g.channel);
+    draw_channel(p, g.channel);
     p.restore();
     p.save();
-    drawThumb(p, g.thumb);
+    draw_thumb(p, g.thumb);
     p.restore();
-    if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+    if (shows_focus_cue()) {
+        for (const QPoint &px : focus_cue_pixels(EdgeRect::from(rect()))) {
+            pixel(p, px.x(), px.y(), palette().color(QPalette::WindowText));
+        }
     }
 }
 
-void ShadedSlider::drawThumb(QPainter &p, const EdgeRect &t) const {
+void ShadedSlider::draw_thumb(QPainter &p, const EdgeRect &t) const {
     const SystemColours system = SystemColours::from(palette());
     // A pressed thumb is one shade darker for this drawing only.
     const SliderShades s = isSliderDown() ? SliderShades::compute(darken(face_), system) : shades_;
     const int w = t.width();
 
-    roundedBox(p, t, system.windowFrame, s.face);
+    rounded_box(p, t, system.window_frame, s.face);
     const EdgeRect in = t.shrunk(1);
-    frame3d(p, in, s.light1, s.dark1);
+    frame_3d(p, in, s.light1, s.dark1);
     pixel(p, in.left, in.top, s.light2);
     pixel(p, in.right - 1, in.top, s.face);
     pixel(p, in.right - 1, in.bottom - 1, s.dark2);
@@ -125,42 +130,42 @@ void ShadedSlider::drawThumb(QPainter &p, const EdgeRect &t) const {
     if (!isEnabled() || w <= kGripMinWidth) {
         return;
     }
-    const int gripTop = in.top + kGripTopInset;
-    const int lightEnd = in.bottom - kLightRidgeBottomInset;
-    const int darkEnd = in.bottom - kDarkRidgeBottomInset;
-    std::vector<int> lightRidges = {1, 3};
-    std::vector<int> darkRidges = {2, 4};
+    const int grip_top = in.top + kGripTopInset;
+    const int light_end = in.bottom - kLightRidgeBottomInset;
+    const int dark_end = in.bottom - kDarkRidgeBottomInset;
+    std::vector<int> light_ridges = {1, 3};
+    std::vector<int> dark_ridges = {2, 4};
     if (w > kWideGripMinWidth) {
-        lightRidges.insert(lightRidges.end(), {5, 7});
-        darkRidges.push_back(6);
+        light_ridges.insert(light_ridges.end(), {5, 7});
+        dark_ridges.push_back(6);
     }
-    for (int dx : lightRidges) {
-        verticalLine(p, in.left + dx, gripTop, lightEnd, s.light1);
+    for (int dx : light_ridges) {
+        vertical_line(p, in.left + dx, grip_top, light_end, s.light1);
     }
-    for (int dx : darkRidges) {
-        verticalLine(p, in.left + dx, gripTop, darkEnd, s.dark2);
+    for (int dx : dark_ridges) {
+        vertical_line(p, in.left + dx, grip_top, dark_end, s.dark2);
     }
-    for (int dx : lightRidges) {
+    for (int dx : light_ridges) {
         pixel(p, in.left + dx, in.top + kGripDotInset, s.light2);
     }
 }
 
-void ShadedSlider::drawChannel(QPainter &p, EdgeRect k) const {
+void ShadedSlider::draw_channel(QPainter &p, EdgeRect k) const {
     const SystemColours system = SystemColours::from(palette());
-    const QColor channel = isEnabled() ? channel_ : system.buttonFace;
+    const QColor channel = isEnabled() ? channel_ : system.button_face;
     if (minimum() != 0 || maximum() != 0) {
         k.top += 2;
         k.bottom -= 2;
     }
     if (k.width() > kNarrowChannelWidth) {
-        roundedBox(p, k, shades_.deepShadow, channel);
+        rounded_box(p, k, shades_.deep_shadow, channel);
     }
     k.left -= 1;
     k.top -= 1;
     k.right += 1;
     polyline(
         p, {{k.left, k.bottom - 2}, {k.left, k.top + 2}, {k.left + 2, k.top}, {k.right - 2, k.top}},
-        shades_.midShadow);
+        shades_.mid_shadow);
     polyline(p,
              {{k.left + 1, k.bottom - 1},
               {k.left + 2, k.bottom},
@@ -178,9 +183,9 @@ void ShadedSlider::mousePressEvent(QMouseEvent *event) {
         return;
     }
     const int x = event->position().toPoint().x();
-    const SliderGeometry g = sliderGeometry(size(), minimum(), maximum(), sliderPosition());
-    if (g.thumb.toRect().contains(event->position().toPoint())) {
-        dragOffset_ = x - (g.thumb.left + kThumbWidth / 2);
+    const SliderGeometry g = slider_geometry(size(), minimum(), maximum(), sliderPosition());
+    if (g.thumb.to_rect().contains(event->position().toPoint())) {
+        drag_offset_ = x - (g.thumb.left + kThumbWidth / 2);
         setSliderDown(true);
     } else {
         triggerAction(x < g.thumb.left ? SliderPageStepSub : SliderPageStepAdd);
@@ -194,8 +199,8 @@ void ShadedSlider::mouseMoveEvent(QMouseEvent *event) {
         event->ignore();
         return;
     }
-    setSliderPosition(
-        sliderValueAt(size(), minimum(), maximum(), event->position().toPoint().x() - dragOffset_));
+    setSliderPosition(slider_value_at(size(), minimum(), maximum(),
+                                      event->position().toPoint().x() - drag_offset_));
     event->accept();
 }
 
@@ -207,6 +212,33 @@ void ShadedSlider::mouseReleaseEvent(QMouseEvent *event) {
     setSliderDown(false);
     update();
     event->accept();
+}
+
+void ShadedSlider::keyPressEvent(QKeyEvent *event) {
+    const SliderAction action = slider_key_action(event->key());
+    if (action == SliderNoAction || isSliderDown()) {
+        QSlider::keyPressEvent(event);
+        return;
+    }
+    focus_cue_ = true;
+    // A press, a move and a release, as a short drag of the thumb: the position is moved while
+    // the slider is down, so sliderMoved and valueChanged go out just as they do for the mouse.
+    setSliderDown(true);
+    triggerAction(action);
+    setSliderDown(false);
+    update();
+    event->accept();
+}
+
+void ShadedSlider::focusInEvent(QFocusEvent *event) {
+    focus_cue_ = focus_cue_after_focus_in(event->reason(), focus_cue_);
+    QSlider::focusInEvent(event);
+    update();
+}
+
+void ShadedSlider::focusOutEvent(QFocusEvent *event) {
+    QSlider::focusOutEvent(event);
+    update();
 }
 
 }  // namespace zemlo::shell

@@ -7,7 +7,7 @@ namespace zemlo::shell {
 
 namespace {
 
-EdgeRect channelRect(QSize widget) {
+EdgeRect channel_rect(QSize widget) {
     EdgeRect k;
     k.left = kThumbWidth / 2 + kChannelSideMargin;
     k.right = std::max(k.left + 1, widget.width() - kThumbWidth / 2 - kChannelSideMargin);
@@ -18,9 +18,9 @@ EdgeRect channelRect(QSize widget) {
 
 }  // namespace
 
-SliderGeometry sliderGeometry(QSize widget, int minimum, int maximum, int value) {
+SliderGeometry slider_geometry(QSize widget, int minimum, int maximum, int value) {
     SliderGeometry g;
-    g.channel = channelRect(widget);
+    g.channel = channel_rect(widget);
     const int travel = g.channel.width() - 1;
     const double span = static_cast<double>(maximum) - minimum;
     const double fraction =
@@ -35,8 +35,8 @@ SliderGeometry sliderGeometry(QSize widget, int minimum, int maximum, int value)
     return g;
 }
 
-int sliderValueAt(QSize widget, int minimum, int maximum, int x) {
-    const EdgeRect k = channelRect(widget);
+int slider_value_at(QSize widget, int minimum, int maximum, int x) {
+    const EdgeRect k = channel_rect(widget);
     const int travel = k.width() - 1;
     if (travel <= 0 || maximum <= minimum) {
         return minimum;

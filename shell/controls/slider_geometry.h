@@ -18,9 +18,9 @@ struct SliderGeometry {
     EdgeRect thumb;
 };
 
-SliderGeometry sliderGeometry(QSize widget, int minimum, int maximum, int value);
+SliderGeometry slider_geometry(QSize widget, int minimum, int maximum, int value);
 
 // The value whose thumb centre is nearest to x, clamped to the range.
-int sliderValueAt(QSize widget, int minimum, int maximum, int x);
+int slider_value_at(QSize widget, int minimum, int maximum, int x);
 
 }  // namespace zemlo::shell

@@ -1,6 +1,9 @@
 #include "space_gauge.h"
 
+#include "control_accessibility.h"
 #include "space_gauge_figures.h"
+
+#include <QAccessible>
 
 #include <QApplication>
 #include <QPainter>
@@ -24,36 +27,55 @@ SpaceGauge::SpaceGauge(QWidget *parent) : QLabel(parent) {
     pal.setColor(QPalette::Window, pal.color(QPalette::Button));
     setPalette(pal);
     setAutoFillBackground(true);
-    setFontHeight(kDefaultFontHeight);
-    tipText_ = spaceTipText(0, 0);
+    set_font_height(kDefaultFontHeight);
+    tip_text_ = space_tip_text(0, 0);
+    install_control_accessibility();
 }
 
 SpaceGauge::~SpaceGauge() = default;
 
-void SpaceGauge::setFontHeight(int pixels) {
+void SpaceGauge::set_font_height(int pixels) {
     QFont f = QApplication::font();
     f.setPixelSize(pixels);
     setFont(f);
     update();
 }
 
-void SpaceGauge::enableToolTip(bool on) {
+void SpaceGauge::enable_tool_tip(bool on) {
     if (on) {
-        tip_ = std::make_unique<ControlToolTip>(this, tipText_);
+        tip_ = std::make_unique<ControlToolTip>(this, tip_text_);
     } else {
         tip_.reset();
     }
 }
 
-void SpaceGauge::setSpace(bool shown, std::int32_t total, std::int32_t free) {
+void SpaceGauge::set_space(bool shown, std::int32_t total, std::int32_t free) {
     shown_ = shown;
     total_ = total;
     free_ = free;
-    tipText_ = spaceTipText(total, free);
+    tip_text_ = space_tip_text(total, free);
     if (tip_) {
-        tip_->setText(tipText_);
+        tip_->set_text(tip_text_);
     }
     update();
+    QAccessibleEvent renamed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
+    QAccessibleValueChangeEvent moved(this, used_percent());
+    QAccessible::updateAccessibility(&moved);
+}
+
+namespace {
+
+constexpr int kPercentScale = 100;
+
+}  // namespace
+
+int SpaceGauge::used_percent() const {
+    return shown_ ? gauge_figures(kPercentScale, total_, free_).used_width : 0;
+}
+
+QString SpaceGauge::used_percent_text() const {
+    return shown_ ? gauge_figures(kPercentScale, total_, free_).percent : QString();
 }
 
 void SpaceGauge::paintEvent(QPaintEvent *event) {
@@ -64,19 +86,19 @@ void SpaceGauge::paintEvent(QPaintEvent *event) {
     QPainter p(this);
     drawFrame(&p);
     const QRect r = contentsRect();
-    const GaugeFigures g = gaugeFigures(r.width(), total_, free_);
-    if (!g.hasData) {
+    const GaugeFigures g = gauge_figures(r.width(), total_, free_);
+    if (!g.has_data) {
         p.fillRect(r, palette().color(QPalette::Base));
         return;
     }
     p.fillRect(r, kFreeColour);
-    p.fillRect(QRect(r.left(), r.top(), g.usedWidth, r.height()), kUsedColour);
+    p.fillRect(QRect(r.left(), r.top(), g.used_width, r.height()), kUsedColour);
     p.setClipRect(r);
     p.setFont(font());
     p.setPen(kTextColour);
-    const int textWidth = QFontMetrics(font()).horizontalAdvance(g.percent);
-    const int x = gaugeTextX(r.left(), r.width(), textWidth);
-    p.drawText(QRect(x, r.top(), textWidth, r.height()),
+    const int text_width = QFontMetrics(font()).horizontalAdvance(g.percent);
+    const int x = gauge_text_x(r.left(), r.width(), text_width);
+    p.drawText(QRect(x, r.top(), text_width, r.height()),
                Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, g.percent);
 }
 

@@ -20,14 +20,18 @@ class SpaceGauge : public QLabel {
     ~SpaceGauge() override;
 
     // Character height of the percentage in pixels.
-    void setFontHeight(int pixels);
+    void set_font_height(int pixels);
     // Creates or destroys the tooltip with the byte counts.
-    void enableToolTip(bool on);
+    void enable_tool_tip(bool on);
     // Stores the counts (total = free = 0: not connected) and repaints.
-    void setSpace(bool shown, std::int32_t total, std::int32_t free);
+    void set_space(bool shown, std::int32_t total, std::int32_t free);
 
-    ControlToolTip *toolTip() const { return tip_.get(); }
-    QString toolTipText() const { return tipText_; }
+    ControlToolTip *tip_window() const { return tip_.get(); }
+    QString tip_text() const { return tip_text_; }
+    // The used share of the store in whole percent, rounded down, and as the bar prints it
+    // ("75%"): 0 and an empty text before the first update or while not connected.
+    int used_percent() const;
+    QString used_percent_text() const;
 
   protected:
     void paintEvent(QPaintEvent *event) override;
@@ -36,7 +40,7 @@ class SpaceGauge : public QLabel {
     bool shown_ = false;
     std::int32_t total_ = 0;
     std::int32_t free_ = 0;
-    QString tipText_;
+    QString tip_text_;
     std::unique_ptr<ControlToolTip> tip_;
 };
 

@@ -12,27 +12,27 @@ constexpr std::size_t kPercentTextSize = 16;
 
 }  // namespace
 
-GaugeFigures gaugeFigures(int width, std::int32_t total, std::int32_t free) {
+GaugeFigures gauge_figures(int width, std::int32_t total, std::int32_t free) {
     GaugeFigures g;
     if (total <= 0) {
         return g;
     }
-    g.hasData = true;
+    g.has_data = true;
     const std::int64_t used =
         std::clamp<std::int64_t>(static_cast<std::int64_t>(total) - free, 0, total);
     const double share = static_cast<double>(used) / static_cast<double>(total);
-    g.usedWidth = static_cast<int>(static_cast<double>(width) * share);
+    g.used_width = static_cast<int>(static_cast<double>(width) * share);
     char text[kPercentTextSize];
     std::snprintf(text, sizeof text, "%.0f%%", share * kPercent);
     g.percent = QString::fromLatin1(text);
     return g;
 }
 
-int gaugeTextX(int left, int width, int textWidth) {
-    return left + (width - textWidth) / 2;
+int gauge_text_x(int left, int width, int text_width) {
+    return left + (width - text_width) / 2;
 }
 
-QString spaceTipText(std::int32_t total, std::int32_t free) {
+QString space_tip_text(std::int32_t total, std::int32_t free) {
     if (total == 0 && free == 0) {
         return QStringLiteral("(未连接)");
     }

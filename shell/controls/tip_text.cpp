@@ -4,7 +4,7 @@
 
 namespace zemlo::shell {
 
-QString boundedTipText(const QString &text) {
+QString bounded_tip_text(const QString &text) {
     if (text.toUtf8().size() <= kTipTextMaxBytes) {
         return text;
     }
@@ -24,12 +24,12 @@ QString boundedTipText(const QString &text) {
     return out;
 }
 
-QStringList tipLines(const QString &text) {
+QStringList tip_lines(const QString &text) {
     return text.split(QLatin1Char('\n'));
 }
 
-QSize tipTextExtent(const QFontMetrics &metrics, const QString &text) {
-    const QStringList lines = tipLines(text);
+QSize tip_text_extent(const QFontMetrics &metrics, const QString &text) {
+    const QStringList lines = tip_lines(text);
     if (lines.size() == 1) {
         return QSize(metrics.horizontalAdvance(text), metrics.height());
     }
@@ -44,12 +44,12 @@ QSize tipTextExtent(const QFontMetrics &metrics, const QString &text) {
 
 namespace zemlo::shell {
 
-TipStep tipPollStep(bool visible, bool pointerOnControl, bool leftDown, bool focusInWindow) {
-    if (pointerOnControl && leftDown) {
-        if (!visible && focusInWindow) {
+TipStep tip_poll_step(bool visible, bool pointer_on_control, bool left_down, bool focus_in_window) {
+    if (pointer_on_control && left_down) {
+        if (!visible && focus_in_window) {
             return TipStep::Show;
         }
-        if (visible && !focusInWindow) {
+        if (visible && !focus_in_window) {
             return TipStep::Hide;
         }
         return TipStep::None;

@@ -13,14 +13,14 @@ inline constexpr int kTipTextMaxBytes = 1023;
 // The tip window is this much larger than its text in each direction.
 inline constexpr int kTipPadding = 4;
 
-QString boundedTipText(const QString &text);
+QString bounded_tip_text(const QString &text);
 
 // Lines of the text, split at line feeds.
-QStringList tipLines(const QString &text);
+QStringList tip_lines(const QString &text);
 
 // The text's extent: one line is measured as it stands; several lines are as tall as one line
 // times their count and as wide as the widest.
-QSize tipTextExtent(const QFontMetrics &metrics, const QString &text);
+QSize tip_text_extent(const QFontMetrics &metrics, const QString &text);
 
 }  // namespace zemlo::shell
 
@@ -30,6 +30,6 @@ enum class TipStep { None, Show, Hide };
 
 // One poll of the tip: it may show while the left button is held with the pointer on its
 // control, and only while the keyboard focus is in the control's window.
-TipStep tipPollStep(bool visible, bool pointerOnControl, bool leftDown, bool focusInWindow);
+TipStep tip_poll_step(bool visible, bool pointer_on_control, bool left_down, bool focus_in_window);
 
 }  // namespace zemlo::shell

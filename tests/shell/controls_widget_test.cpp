@@ -1,5 +1,6 @@
 #include "animation_frames.h"
 #include "control_tool_tip.h"
+#include "focus_cue.h"
 #include "frame_animation_static.h"
 #include "icon_button.h"
 #include "link_state_icon.h"
@@ -10,10 +11,14 @@
 
 #include "offscreen_app.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -51,7 +56,7 @@ class Controls : public ::testing::Test {
         b->resize(kButtonSize);
         QPixmap square(8, 8);
         square.fill(kIconColour);
-        b->setIconImages(QIcon(square), QIcon(), QSize(8, 8));
+        b->set_icon_images(QIcon(square), QIcon(), QSize(8, 8));
         return b;
     }
 
@@ -59,6 +64,20 @@ class Controls : public ::testing::Test {
         const QPointF p(5, 5);
         QEnterEvent enter(p, w->mapToGlobal(p), w->mapToGlobal(p));
         QApplication::sendEvent(w, &enter);
+    }
+
+    // Shows the host as the active window, so that focus changes really happen.
+    void activate() {
+        host.show();
+        host.activateWindow();
+        QApplication::processEvents();
+    }
+
+    static void key(QWidget *w, int k) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier);
+        QApplication::sendEvent(w, &release);
     }
 
     test::AppGuard app;
@@ -75,7 +94,7 @@ TEST_F(Controls, ButtonFrameIsRaisedWhenOverSunkenWhenPressedNoneOtherwise) {
     EXPECT_EQ(at(img, r - 1, bottom - 1), kFace);
 
     hover(b);
-    ASSERT_TRUE(b->mouseOver());
+    ASSERT_TRUE(b->mouse_over());
     img = render(*b);
     EXPECT_EQ(at(img, 0, 0), kLight);
     EXPECT_EQ(at(img, 0, bottom - 2), kLight);
@@ -122,17 +141,17 @@ TEST_F(Controls, ButtonCaptionIsCentredBesideTheIcon) {
     IconButton *b = button(QStringLiteral("删除"));
     const QImage img = render(*b);
     // Caption pixels lie right of the icon (x >= 3 + 8 + 3) and nowhere left of it.
-    int minX = kButtonSize.width();
+    int min_x = kButtonSize.width();
     for (int yy = 1; yy < kButtonSize.height() - 1; ++yy) {
         for (int xx = 12; xx < kButtonSize.width() - 1; ++xx) {
             if (at(img, xx, yy) != kFace) {
-                minX = std::min(minX, xx);
+                min_x = std::min(min_x, xx);
             }
         }
     }
-    const int captionWidth = QFontMetrics(b->font()).horizontalAdvance(QStringLiteral("删除"));
-    const int expectedLeft = 14 + (kButtonSize.width() - 14 - captionWidth) / 2;
-    EXPECT_NEAR(minX, expectedLeft, 2);
+    const int caption_width = QFontMetrics(b->font()).horizontalAdvance(QStringLiteral("删除"));
+    const int expected_left = 14 + (kButtonSize.width() - 14 - caption_width) / 2;
+    EXPECT_NEAR(min_x, expected_left, 2);
 }
 
 TEST_F(Controls, DragOntoAButtonFromOutsideDoesNotLightIt) {
@@ -142,16 +161,75 @@ TEST_F(Controls, DragOntoAButtonFromOutsideDoesNotLightIt) {
     QMouseEvent dragged(QEvent::MouseMove, inside, b->mapToGlobal(inside), Qt::NoButton,
                         Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(b, &dragged);
-    EXPECT_FALSE(b->mouseOver());
+    EXPECT_FALSE(b->mouse_over());
     QMouseEvent moved(QEvent::MouseMove, inside, b->mapToGlobal(inside), Qt::NoButton, Qt::NoButton,
                       Qt::NoModifier);
     QApplication::sendEvent(b, &moved);
-    EXPECT_TRUE(b->mouseOver());
+    EXPECT_TRUE(b->mouse_over());
     const QPointF outside(-20, 10);
     QMouseEvent left(QEvent::MouseMove, outside, b->mapToGlobal(outside), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(b, &left);
-    EXPECT_FALSE(b->mouseOver());
+    EXPECT_FALSE(b->mouse_over());
+}
+
+TEST_F(Controls, ButtonShowsTheFocusCueOnlyForTheKeyboardAndEnterOrSpacePressIt) {
+    IconButton *b = button(QStringLiteral("连接"));
+    auto *other = new IconButton(QStringLiteral("断开"), &host);
+    other->move(0, 40);
+    activate();
+    const QPoint dot(kFocusCueInset, kFocusCueInset);
+    EXPECT_EQ(b->focusPolicy(), Qt::StrongFocus);
+
+    other->setFocus(Qt::MouseFocusReason);
+    b->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(b->hasFocus());
+    EXPECT_TRUE(b->shows_focus_cue());
+    QImage img = render(*b);
+    EXPECT_NE(at(img, dot.x(), dot.y()), kFace);
+    EXPECT_EQ(at(img, dot.x() + 1, dot.y()), kFace);  // dotted
+    EXPECT_NE(at(img, kButtonSize.width() - 1 - kFocusCueInset - 1, dot.y()), kFace);
+
+    // Focus moves away and comes back by a click: no cue; then a key shows it again.
+    other->setFocus(Qt::TabFocusReason);
+    EXPECT_FALSE(b->shows_focus_cue());
+    EXPECT_EQ(at(render(*b), dot.x(), dot.y()), kFace);
+    b->setFocus(Qt::MouseFocusReason);
+    EXPECT_FALSE(b->shows_focus_cue());
+    EXPECT_EQ(at(render(*b), dot.x(), dot.y()), kFace);
+
+    QSignalSpy clicked(b, &QPushButton::clicked);
+    key(b, Qt::Key_Return);
+    key(b, Qt::Key_Enter);
+    key(b, Qt::Key_Space);
+    EXPECT_EQ(clicked.count(), 3);
+    EXPECT_TRUE(b->shows_focus_cue());
+    // A disabled button does nothing.
+    b->setEnabled(false);
+    key(b, Qt::Key_Return);
+    EXPECT_EQ(clicked.count(), 3);
+}
+
+TEST_F(Controls, ButtonsAreAnnouncedByCaptionOrTooltipAndCanBePressed) {
+    IconButton *b = button(QStringLiteral("连&接"));
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(b);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->role(), QAccessible::Button);
+    EXPECT_EQ(a->text(QAccessible::Name), QStringLiteral("连接"));
+    ASSERT_NE(a->actionInterface(), nullptr);
+    EXPECT_TRUE(
+        a->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    QSignalSpy clicked(b, &QPushButton::clicked);
+    a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicked.count(), 1);
+
+    IconButton *play = button({});
+    play->setToolTip(QStringLiteral("play"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(play)->text(QAccessible::Name),
+              QStringLiteral("play"));
+    play->setAccessibleName(QStringLiteral("own name"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(play)->text(QAccessible::Name),
+              QStringLiteral("own name"));
 }
 
 class SliderPixels : public Controls {
@@ -161,20 +239,20 @@ class SliderPixels : public Controls {
         s->resize(145, 32);
         s->setRange(0, 100);
         s->setValue(value);
-        s->setChannelColour(QColor(196, 196, 255));
-        s->setSelectionColour(QColor(64, 64, 255));
+        s->set_channel_colour(QColor(196, 196, 255));
+        s->set_selection_colour(QColor(64, 64, 255));
         return s;
     }
 };
 
 TEST_F(SliderPixels, ThumbShadesAndGrip) {
     ShadedSlider *s = slider(50);
-    s->setFaceColour(QColor(220, 220, 220));
+    s->set_face_colour(QColor(220, 220, 220));
     const SliderShades shades = s->shades();
     EXPECT_EQ(shades.light1, QColor(220, 220, 220));
     EXPECT_EQ(shades.dark1, QColor(169, 169, 169));
 
-    const EdgeRect t = sliderGeometry(s->size(), 0, 100, 50).thumb;
+    const EdgeRect t = slider_geometry(s->size(), 0, 100, 50).thumb;
     const EdgeRect in = t.shrunk(1);
     QImage img = render(*s);
     EXPECT_EQ(at(img, t.left, t.top + 1), s->palette().color(QPalette::WindowText));
@@ -201,7 +279,7 @@ TEST_F(SliderPixels, ThumbShadesAndGrip) {
 
 TEST_F(SliderPixels, DarkFaceKeepsItsChannelsWhenDarkened) {
     ShadedSlider *s = slider(50);
-    s->setFaceColour(QColor(40, 40, 40));
+    s->set_face_colour(QColor(40, 40, 40));
     EXPECT_EQ(s->shades().dark1, QColor(40, 40, 40));
     EXPECT_EQ(s->shades().light1, QColor(91, 91, 91));
 }
@@ -209,15 +287,15 @@ TEST_F(SliderPixels, DarkFaceKeepsItsChannelsWhenDarkened) {
 TEST_F(SliderPixels, ChannelEdges) {
     ShadedSlider *s = slider(100);  // thumb out of the way at the right end
     const SliderShades shades = s->shades();
-    EdgeRect k = sliderGeometry(s->size(), 0, 100, 100).channel;
+    EdgeRect k = slider_geometry(s->size(), 0, 100, 100).channel;
     k.top += 2;
     k.bottom -= 2;
     QImage img = render(*s);
-    EXPECT_EQ(at(img, k.left + 3, k.top), shades.deepShadow);
+    EXPECT_EQ(at(img, k.left + 3, k.top), shades.deep_shadow);
     EXPECT_EQ(at(img, k.left + 3, k.top + 1), QColor(196, 196, 255));
     const EdgeRect w{k.left - 1, k.top - 1, k.right + 1, k.bottom};
-    EXPECT_EQ(at(img, w.left + 4, w.top), shades.midShadow);
-    EXPECT_EQ(at(img, w.left, w.top + 2), shades.midShadow);
+    EXPECT_EQ(at(img, w.left + 4, w.top), shades.mid_shadow);
+    EXPECT_EQ(at(img, w.left, w.top + 2), shades.mid_shadow);
     EXPECT_EQ(at(img, w.left + 4, w.bottom), shades.highlight);
 
     s->setEnabled(false);
@@ -225,10 +303,88 @@ TEST_F(SliderPixels, ChannelEdges) {
     EXPECT_EQ(at(img, k.left + 3, k.top + 1), s->palette().color(QPalette::Button));
 }
 
+TEST_F(SliderPixels, KeysMoveTheThumbWithTheSignalsOfADrag) {
+    ShadedSlider *s = slider(50);
+    s->setPageStep(10);
+    activate();
+    s->clearFocus();
+    s->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(s->hasFocus());
+    EXPECT_TRUE(s->shows_focus_cue());
+    EXPECT_EQ(at(render(*s), 0, 0), s->palette().color(QPalette::WindowText));
+
+    QSignalSpy pressed(s, &QSlider::sliderPressed);
+    QSignalSpy moved(s, &QSlider::sliderMoved);
+    QSignalSpy changed(s, &QSlider::valueChanged);
+    QSignalSpy released(s, &QSlider::sliderReleased);
+    const std::vector<std::pair<int, int>> steps = {
+        {Qt::Key_Right, 51},  {Qt::Key_Left, 50},     {Qt::Key_Up, 51},   {Qt::Key_Down, 50},
+        {Qt::Key_PageUp, 60}, {Qt::Key_PageDown, 50}, {Qt::Key_End, 100}, {Qt::Key_Home, 0}};
+    for (const auto &[k, want] : steps) {
+        key(s, k);
+        EXPECT_EQ(s->value(), want) << "key " << k;
+        EXPECT_EQ(moved.takeLast().at(0).toInt(), want);
+        EXPECT_EQ(changed.takeLast().at(0).toInt(), want);
+    }
+    EXPECT_EQ(pressed.count(), static_cast<int>(steps.size()));
+    EXPECT_EQ(released.count(), static_cast<int>(steps.size()));
+    EXPECT_FALSE(s->isSliderDown());
+
+    // A click gives the focus without the cue.
+    s->clearFocus();
+    s->setFocus(Qt::MouseFocusReason);
+    EXPECT_FALSE(s->shows_focus_cue());
+    EXPECT_NE(at(render(*s), 0, 0), s->palette().color(QPalette::WindowText));
+}
+
+TEST_F(SliderPixels, SliderIsAnnouncedWithItsValue) {
+    ShadedSlider *s = slider(40);
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(s);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->role(), QAccessible::Slider);
+    QAccessibleValueInterface *v = a->valueInterface();
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->currentValue().toInt(), 40);
+    EXPECT_EQ(v->maximumValue().toInt(), 100);
+    EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("40"));
+    v->setCurrentValue(70);
+    EXPECT_EQ(s->value(), 70);
+}
+
+TEST_F(Controls, GaugeLinkIconAndAnimationAreAnnounced) {
+    SpaceGauge gauge(&host);
+    QAccessibleInterface *g = QAccessible::queryAccessibleInterface(&gauge);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->role(), QAccessible::ProgressBar);
+    EXPECT_EQ(g->text(QAccessible::Name), QStringLiteral("(未连接)"));
+    gauge.set_space(true, 1000, 250);
+    EXPECT_EQ(g->text(QAccessible::Name), QStringLiteral("已用空间:750字节,剩余空间:250字节"));
+    EXPECT_EQ(g->text(QAccessible::Description), QStringLiteral("75%"));
+    ASSERT_NE(g->valueInterface(), nullptr);
+    EXPECT_EQ(g->valueInterface()->currentValue().toInt(), 75);
+    gauge.set_space(true, 0, 0);
+    EXPECT_EQ(g->text(QAccessible::Name), QStringLiteral("(未连接)"));
+    EXPECT_EQ(g->valueInterface()->currentValue().toInt(), 0);
+
+    std::atomic<bool> connected{true};
+    LinkStateIcon icon(&host);
+    icon.set_connected_flag(&connected);
+    icon.setText(QStringLiteral("   COM3已连接"));
+    QAccessibleInterface *l = QAccessible::queryAccessibleInterface(&icon);
+    ASSERT_NE(l, nullptr);
+    EXPECT_EQ(l->role(), QAccessible::StaticText);
+    EXPECT_EQ(l->text(QAccessible::Name), QStringLiteral("COM3已连接"));
+
+    FrameAnimationStatic animation(&host);
+    QAccessibleInterface *f = QAccessible::queryAccessibleInterface(&animation);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->role(), QAccessible::Animation);
+}
+
 TEST_F(Controls, GaugeShowsUsedRedFreeBlueAndWhitePercent) {
     SpaceGauge gauge(&host);
     gauge.resize(200 + 2, 20);  // a 200-pixel bar inside the sunken edge
-    gauge.setSpace(true, 1000, 250);
+    gauge.set_space(true, 1000, 250);
     const QRect r = gauge.contentsRect();
     ASSERT_EQ(r.width(), 200);
     const QImage img = render(gauge);
@@ -246,42 +402,42 @@ TEST_F(Controls, GaugeShowsUsedRedFreeBlueAndWhitePercent) {
     }
     EXPECT_GT(white, 10);
     EXPECT_EQ(gauge.font().pixelSize(), 12);
-    EXPECT_EQ(gauge.toolTipText(), QStringLiteral("已用空间:750字节,剩余空间:250字节"));
+    EXPECT_EQ(gauge.tip_text(), QStringLiteral("已用空间:750字节,剩余空间:250字节"));
 
-    gauge.setSpace(true, 0, 0);
+    gauge.set_space(true, 0, 0);
     const QImage empty = render(gauge);
     EXPECT_EQ(at(empty, r.left() + 100, r.top() + 5), gauge.palette().color(QPalette::Base));
-    EXPECT_EQ(gauge.toolTipText(), QStringLiteral("(未连接)"));
+    EXPECT_EQ(gauge.tip_text(), QStringLiteral("(未连接)"));
 }
 
 TEST_F(Controls, GaugeTipShowsOverTheCornerWhileTheButtonIsHeld) {
     auto *gauge = new SpaceGauge(&host);
     gauge->setGeometry(20, 30, 300, 18);
     host.show();
-    gauge->enableToolTip(true);
-    gauge->setSpace(true, 1000, 250);
-    ControlToolTip *tip = gauge->toolTip();
+    gauge->enable_tool_tip(true);
+    gauge->set_space(true, 1000, 250);
+    ControlToolTip *tip = gauge->tip_window();
     ASSERT_NE(tip, nullptr);
     EXPECT_EQ(tip->text(), QStringLiteral("已用空间:750字节,剩余空间:250字节"));
 
     PointerState pointer{gauge->mapToGlobal(QPoint(10, 5)), true, &host};
-    tip->setPointerProbe([&pointer] { return pointer; });
+    tip->set_pointer_probe([&pointer] { return pointer; });
     tip->poll();
     ASSERT_TRUE(tip->isVisible());
     EXPECT_EQ(tip->pos(), gauge->mapToGlobal(QPoint(0, 0)));
     const QFontMetrics m(QApplication::font());
     EXPECT_EQ(tip->size(), QSize(m.horizontalAdvance(tip->text()) + 4, m.height() + 4));
 
-    pointer.leftDown = false;
+    pointer.left_down = false;
     tip->poll();
     EXPECT_FALSE(tip->isVisible());
-    pointer.leftDown = true;
-    pointer.focusWidget = nullptr;
+    pointer.left_down = true;
+    pointer.focus_widget = nullptr;
     tip->poll();
     EXPECT_FALSE(tip->isVisible());
 
-    gauge->enableToolTip(false);
-    EXPECT_EQ(gauge->toolTip(), nullptr);
+    gauge->enable_tool_tip(false);
+    EXPECT_EQ(gauge->tip_window(), nullptr);
 }
 
 TEST_F(Controls, LinkIconFollowsTheConnectedFlag) {
@@ -289,7 +445,7 @@ TEST_F(Controls, LinkIconFollowsTheConnectedFlag) {
     LinkStateIcon icon(&host);
     icon.setText(QStringLiteral("   COM3未连接"));
     icon.resize(110, 20);
-    icon.setConnectedFlag(&connected);
+    icon.set_connected_flag(&connected);
     const QPoint origin = icon.contentsRect().topLeft();
     const QImage off = render(icon).copy(QRect(origin, QSize(16, 16)));
     connected = true;
@@ -306,21 +462,21 @@ TEST_F(Controls, AnimationShowsFramesInOrderAndStopsBlank) {
     const QImage blank = render(animation);
     animation.start();
     EXPECT_TRUE(animation.running());
-    auto expectFrame = [&](int position) {
+    auto expect_frame = [&](int position) {
         animation.tick();
         const QImage want =
-            QImage(frameResourcePath(position)).convertToFormat(QImage::Format_RGB32);
+            QImage(frame_resource_path(position)).convertToFormat(QImage::Format_RGB32);
         EXPECT_EQ(render(animation), want) << "position " << position;
     };
     for (int i = 0; i < kFrameCount; ++i) {
-        expectFrame(i);
+        expect_frame(i);
     }
-    expectFrame(0);
-    EXPECT_EQ(animation.frameIndex(), 1);
+    expect_frame(0);
+    EXPECT_EQ(animation.frame_index(), 1);
     animation.stop();
     EXPECT_FALSE(animation.running());
-    EXPECT_FALSE(animation.hasFrame());
-    EXPECT_EQ(animation.frameIndex(), 0);
+    EXPECT_FALSE(animation.has_frame());
+    EXPECT_EQ(animation.frame_index(), 0);
     EXPECT_EQ(render(animation), blank);
 }
 

@@ -5,7 +5,7 @@
 
 namespace zemlo::shell::test {
 
-void ensureApp() {
+void ensure_app() {
     if (QApplication::instance() != nullptr) {
         return;
     }

@@ -6,11 +6,11 @@
 namespace zemlo::shell::test {
 
 // The one QApplication of the test program, on the offscreen platform with the program's font.
-void ensureApp();
+void ensure_app();
 
 // A fixture member declared before any widget member, so the application exists first.
 struct AppGuard {
-    AppGuard() { ensureApp(); }
+    AppGuard() { ensure_app(); }
 };
 
 // What the widget paints, as an image with one pixel per widget pixel.

@@ -26,7 +26,7 @@ TEST(DialogUnits, ConvertWithTheFontsBaseUnitsRoundingHalvesUp) {
     EXPECT_EQ(du_y(base, 331), 497);  // 496.5
     EXPECT_EQ(du_rect(base, 3, 209, 151, 105), QRect(5, 314, 227, 158));
     EXPECT_EQ(du_x(base, 0), 0);
-    test::ensureApp();
+    test::ensure_app();
     const BaseUnits real = base_units(dialog_font());
     EXPECT_GT(real.width, 0);
     EXPECT_GT(real.height, real.width);
@@ -55,7 +55,7 @@ TEST(PlayTime, ShowsTheWholeLengthRoundedAndNeverDividesByZero) {
 }
 
 TEST(FileIconCache, KeysAreLowerCasedAndGrowByOnePerNewName) {
-    test::ensureApp();
+    test::ensure_app();
     FileIconCache cache;
     EXPECT_EQ(cache.size(), 2);
     EXPECT_EQ(cache.image_index(QStringLiteral("*")), FileIconCache::kDocumentIndex);
@@ -104,7 +104,7 @@ TEST(FolderScan, ListsVisibleFoldersSortedWithTheirExpandHint) {
 }
 
 TEST(PortDialog, ShowsEachPortsDeviceAndGivesBackTheChoice) {
-    test::ensureApp();
+    test::ensure_app();
     EXPECT_EQ(default_port_device(3), QStringLiteral("/dev/ttyS2"));
     const BaseUnits base{6, 12};
     PortDialog dialog(base, 3, {{5, "/dev/ttyUSB1"}}, {QStringLiteral("/dev/ttyACM0")}, nullptr);

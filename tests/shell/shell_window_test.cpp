@@ -59,7 +59,7 @@ void write_midi(const fs::path &p) {
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        test::ensureApp();
+        test::ensure_app();
         char tmpl[] = "/tmp/zemlo-shell-XXXXXX";
         dir_ = ::mkdtemp(tmpl);
         ::setenv("ZEMLO_WORK_DIR", (dir_ / "work").c_str(), 1);
