@@ -76,14 +76,20 @@ void MainCore::run_connect() {
     if (values_.cancel.load()) {
         return;
     }
+    // Armed before the command goes out, so that the handset's answer finds it armed.
+    on_window([this] { receiver_.expect(); });
     if (!send_command(command_body(list), reply)) {
+        on_window([this] { receiver_.stop(); });
         report("", ReportLevel::Progress);
     }
     // The handset now answers with the listing, handled on the window thread.
 }
 
 void MainCore::run_disconnect(bool notify) {
-    on_window([this] { clear_handset_files(); });
+    on_window([this] {
+        receiver_.stop();
+        clear_handset_files();
+    });
     if (values_.connected.load() || values_.cancel.load()) {
         on_window([this] { connection_state_update(false, false); });
         if (notify) {
@@ -117,6 +123,11 @@ void MainCore::run_abort_notice() {
 }
 
 void MainCore::handset_message(const std::vector<uint8_t> &record) {
+    // Records still queued when the library was unloaded: answering one would try to reopen the
+    // port through a library that is gone.
+    if (!binding_.loaded()) {
+        return;
+    }
     if (record.size() < kRecordHeadBytes + kLongBodyOffset) {
         return;
     }
