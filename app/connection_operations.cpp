@@ -90,7 +90,10 @@ void MainCore::run_disconnect(bool notify) {
         receiver_.stop();
         clear_handset_files();
     });
-    if (values_.connected.load() || values_.cancel.load()) {
+    // A cancelled connect is ended with a disconnect only when the link came up: otherwise the
+    // disconnect would first have to open the link to a handset that never answered, and the
+    // user who pressed Ctrl-C would wait for another full connect attempt.
+    if (values_.connected.load() || (values_.cancel.load() && binding_.port_open())) {
         on_window([this] { connection_state_update(false, false); });
         if (notify) {
             report("正在断开...", ReportLevel::Progress, kDisconnectRange);

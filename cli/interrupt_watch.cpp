@@ -12,6 +12,8 @@ namespace {
 
 constexpr char kSignalled = 's';
 constexpr char kQuit = 'q';
+// Ctrl-C, kill, and the terminal closing: each stops the command the same way, telling the handset.
+constexpr int kWatched[] = {SIGINT, SIGTERM, SIGHUP};
 
 // The handler may only write to the pipe; everything else happens on the watching thread.
 std::atomic<int> g_write_end{-1};
@@ -38,8 +40,9 @@ InterruptWatch::InterruptWatch(std::function<void()> on_interrupt)
     struct sigaction sa {};
     sa.sa_handler = &on_signal;
     ::sigemptyset(&sa.sa_mask);
-    ::sigaction(SIGINT, &sa, nullptr);
-    ::sigaction(SIGTERM, &sa, nullptr);
+    for (const int sig : kWatched) {
+        ::sigaction(sig, &sa, nullptr);
+    }
     thread_ = std::thread(&InterruptWatch::watch, this);
 }
 
@@ -47,8 +50,9 @@ InterruptWatch::~InterruptWatch() {
     if (pipe_[1] < 0) {
         return;
     }
-    ::signal(SIGINT, SIG_DFL);
-    ::signal(SIGTERM, SIG_DFL);
+    for (const int sig : kWatched) {
+        ::signal(sig, SIG_DFL);
+    }
     g_write_end.store(-1);
     const char c = kQuit;
     [[maybe_unused]] const ssize_t n = ::write(pipe_[1], &c, 1);
