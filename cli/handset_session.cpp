@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "cli_args.h"
@@ -12,6 +13,7 @@
 #include "picture_selection.h"
 #include "port_names.h"
 #include "serial_inventory.h"
+#include "serial_port_check.h"
 #include "wait_window_model.h"
 
 namespace zemlo::cli {
@@ -31,6 +33,9 @@ constexpr const char *kStartTransfer = "初始化下载...";
 constexpr uint16_t kExtraSteps = 5;  // the download's progress steps besides its data packets
 // The listing arrives as a block transfer after the connect operation has ended.
 constexpr auto kListingTimeout = std::chrono::seconds(30);
+// After the deadline, the cancelled operation's own timeouts and the disconnect end it in a few
+// seconds; one that is still running after this never will.
+constexpr auto kStuckGrace = std::chrono::seconds(20);
 
 // Sends what is written on standard output to standard error while it lives.
 class StdoutToStderr {
@@ -120,6 +125,31 @@ int HandsetSession::open(const GlobalOptions &options) {
             cv_.notify_all();
         });
     });
+    const uint32_t seconds = options.deadline_seconds;
+    deadline_ = std::make_unique<CommandDeadline>(
+        std::chrono::seconds(seconds), kStuckGrace,
+        [this, seconds] {
+            loop_.post([this, seconds] {
+                const std::string why = "the handset command did not end within " +
+                                        std::to_string(seconds) + " s (--deadline): stopped";
+                print_error(why);
+                core_->wait_cancel();
+                {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    failures_.push_back(why);
+                }
+                cv_.notify_all();
+            });
+        },
+        [] {
+            // Not even the cancelled operation ends: the line is held by something that does not
+            // let go, and waiting longer helps no one.
+            std::fputs(
+                "zemlo-cli: the stopped command still did not end; giving up without a "
+                "disconnect\n",
+                stderr);
+            std::_Exit(kExitFailure);
+        });
     if (!traced) {
         print_error("cannot write the trace file " + *options.trace);
         return kExitFailure;
@@ -168,6 +198,9 @@ int HandsetSession::close(int status) {
         loop_.invoke([&] { core_->teardown(); });
         loop_.drain();
     }
+    // What the deadline posted runs while the core is still there.
+    deadline_.reset();
+    loop_.drain();
     core_.reset();
     return status;
 }
@@ -234,7 +267,8 @@ app::BoxAnswer HandsetSession::message_box(const app::MessageBoxSpec &box) {
     if (port) {
         std::vector<std::string> existing;
         for (const auto &d : list_serial_devices(profile_.port_devices(), process_environment())) {
-            if (d.exists) {
+            // Only serial ports: the mapping may name a folder or /dev/null.
+            if (d.exists && is_serial_port(d.path)) {
                 existing.push_back(d.path);
             }
         }
