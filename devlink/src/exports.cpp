@@ -1,6 +1,7 @@
 // The plain exports: link control, setup, settings, revision texts and the trace switch.
 // The requests are generated from their table in request_family.cpp.
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -72,8 +73,12 @@ HL_EXPORT int32_t OpenComm(uint32_t port, uint32_t baud) {
         const std::string open_device = lib.link().port().device();
         const std::string wanted = handlink::resolve_port_device(port);
         if (wanted != open_device) {
-            lib.set_open_refusal("COM" + std::to_string(port) + " is " + wanted + ", but " +
-                                 open_device + " is open: call CloseComm first");
+            // snprintf, not std::to_string: the latter's digit table is a unique symbol that
+            // would keep the library from being unloaded.
+            char com[16];
+            std::snprintf(com, sizeof com, "COM%u", static_cast<unsigned>(port));
+            lib.set_open_refusal(std::string(com) + " is " + wanted + ", but " + open_device +
+                                 " is open: call CloseComm first");
             return HL_OPEN_DEVICE_ERROR;
         }
     }
