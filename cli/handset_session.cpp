@@ -33,9 +33,10 @@ constexpr const char *kStartTransfer = "初始化下载...";
 constexpr uint16_t kExtraSteps = 5;  // the download's progress steps besides its data packets
 // The listing arrives as a block transfer after the connect operation has ended.
 constexpr auto kListingTimeout = std::chrono::seconds(30);
-// After the deadline, the cancelled operation's own timeouts and the disconnect end it in a few
-// seconds; one that is still running after this never will.
-constexpr auto kStuckGrace = std::chrono::seconds(20);
+// After the deadline, the request under way and the disconnect end the cancelled operation: each
+// waits at most 8 timeouts of 2 s, however the handset floods the line. One that is still running
+// after this never will.
+constexpr auto kStuckGrace = std::chrono::seconds(40);
 
 // Sends what is written on standard output to standard error while it lives.
 class StdoutToStderr {

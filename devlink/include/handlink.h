@@ -143,7 +143,8 @@ HL_EXPORT int32_t SendSetup(void);
 HL_EXPORT uint8_t SetDllMode(uint8_t mode);
 
 /* Sets how long a request waits for its confirmation, in milliseconds, until the next successful
- * OpenComm (which sets 2000). Each unrelated message that arrives restarts the wait. Returns ms. */
+ * OpenComm (which sets 2000). Each unrelated message that arrives restarts the wait, but a
+ * request never waits longer than 8 timeouts in all (16 s at 2000 ms). Returns ms. */
 HL_EXPORT uint32_t SetTimeoutMs(uint32_t ms);
 
 /* Records the path of an interface description file. The library reads no such file; the
@@ -193,7 +194,8 @@ HL_EXPORT int32_t SetTraceFile(const char *path);
  *     plus a constant;
  *   - requests without confirmation return 0 once the send has been handled;
  *   - the others wait up to the timeout (2000 ms, see SetTimeoutMs) for a message carrying the
- *     confirmation signal, in signal or long-header form; unrelated messages restart the wait;
+ *     confirmation signal, in signal or long-header form; unrelated messages restart the wait
+ *     (up to 8 timeouts in all);
  *     on a match its body (never more than the message holds, at most HL_MAX_REPLY_BYTES) is
  *     copied into reply and the result is confirmation id * 65536 + bytes copied; else 9.
  *   - blocking: up to about 0.4 s per frame for the handset's ACK, plus the timeout.

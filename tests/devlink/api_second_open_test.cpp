@@ -1,7 +1,10 @@
-// OpenComm while a port is open: never success on a device other than the open one.
+// The library against a handset that would have it work on the wrong device or wait for ever:
+// OpenComm while a port is open, and a flood of unrelated messages during a request.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "api_session.h"
 
@@ -51,6 +54,31 @@ TEST(SecondOpen, AnotherDeviceIsRefusedTheSameDeviceKeepsTheLink) {
     for (const uint32_t port : {kFirst, kOther, kSameDevice}) {
         api.SetPortDevice(port, nullptr);
     }
+}
+
+using FloodedRequest = ApiSession;
+
+TEST_F(FloodedRequest, UnrelatedMessagesCannotHoldARequestForEver) {
+    setup();
+    api.SetTimeoutMs(100);
+    // Something else every 50 ms, for as long as the request waits: each restarts the wait, but
+    // the request still ends, with a time-out, after 8 timeouts in all.
+    std::atomic<bool> flooding{true};
+    std::thread flood([&] {
+        while (flooding) {
+            handset.send(0xD3, signal_message(5, 5, 0x1008, {1, 2, 3}));
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the flood's pace
+        }
+    });
+    uint8_t rssi[8] = {};
+    std::vector<uint8_t> reply(kReplyBytes);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(call("phiCalDevGsmRssiReq", rssi, reply.data()), HL_TIMEOUT);
+    const double ms = elapsed_ms(start);
+    flooding = false;
+    flood.join();
+    EXPECT_GE(ms, 750);
+    EXPECT_LT(ms, 3000);
 }
 
 }  // namespace
