@@ -21,6 +21,10 @@ BlockReceiver::Outcome BlockReceiver::accept(const uint8_t *body, size_t size) {
         return Outcome::Ignored;
     }
     if (packet->is_start()) {
+        if (!expecting_) {
+            return Outcome::Ignored;
+        }
+        expecting_ = false;
         const uint16_t blocks = records::handset_start_blocks(*packet);
         receiving_ = false;
         data_.clear();
@@ -52,20 +56,33 @@ BlockReceiver::Outcome BlockReceiver::accept(const uint8_t *body, size_t size) {
     return Outcome::Acknowledge;
 }
 
+std::optional<StorageSpace> storage_space(const records::StorageDescription &storage) {
+    const int64_t unit = records::unit_size(storage);
+    const int64_t capacity = static_cast<int64_t>(storage.total_units) * unit;
+    const int64_t free_bytes = static_cast<int64_t>(storage.free_units) * unit;
+    const auto reserve = static_cast<int64_t>(records::kReservedBytes);
+    // Capacity 0 or less is a failed connection; a store no larger than the reserve has no room
+    // at all, and free space beyond the capacity or below the reserve would pass the space check
+    // with room that is not there.
+    if (capacity <= reserve || capacity > static_cast<int64_t>(records::kMaxCapacityBytes) ||
+        free_bytes > capacity || free_bytes < reserve) {
+        return std::nullopt;
+    }
+    return StorageSpace{capacity - reserve, free_bytes - reserve};
+}
+
 ListingResult read_listing(const std::vector<uint8_t> &data) {
     ListingResult result;
     const auto storage = records::decode_storage_description(data.data(), data.size());
     if (!storage) {
         return result;
     }
-    const int64_t unit = records::unit_size(*storage);
-    const int64_t capacity = static_cast<int64_t>(storage->total_units) * unit;
-    if (capacity <= 0 || capacity > static_cast<int64_t>(records::kMaxCapacityBytes)) {
+    const auto space = storage_space(*storage);
+    if (!space) {
         return result;
     }
-    const auto reserve = static_cast<int64_t>(records::kReservedBytes);
-    result.capacity = capacity - reserve;
-    result.free_space = static_cast<int64_t>(storage->free_units) * unit - reserve;
+    result.capacity = space->capacity;
+    result.free_space = space->free_space;
     result.storage_ok = true;
     if (data.size() > records::kListingOffset) {
         const char *text = reinterpret_cast<const char *>(&data[records::kListingOffset]);

@@ -5,8 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "zemlo/handset_records.h"
 
 namespace zemlo::app {
 
@@ -17,7 +20,8 @@ inline constexpr uint16_t kMaxTransferBlocks = 256;
 class BlockReceiver {
   public:
     enum class Outcome {
-        Ignored,      // nothing to do (a packet outside a transfer, or unreadable)
+        Ignored,      // nothing to do (a packet outside a transfer, a start packet not asked
+                      // for, or unreadable)
         Acknowledge,  // stored or counted; answer it
         NoAnswer,     // a data packet with no buffer: the handset will time out
         Complete,     // the end packet: the data is ready
@@ -27,13 +31,22 @@ class BlockReceiver {
     // body: the SIG_DOWNLOAD_DATA_IND body as forwarded, size its length.
     Outcome accept(const uint8_t *body, size_t size);
 
+    // Takes the next start packet: the PC has just asked for a transfer. A start packet at any
+    // other time is one nobody asked for and is ignored, unanswered: answering each would cost a
+    // request that waits out its timeout, and a handset sending them fast would bury the command.
+    void expect() { expecting_ = true; }
+    bool expecting() const { return expecting_; }
     bool receiving() const { return receiving_; }
-    void stop() { receiving_ = false; }
+    void stop() {
+        receiving_ = false;
+        expecting_ = false;
+    }
 
     // The assembled bytes (blocks × 512 + 1, NUL-terminated at the received total).
     const std::vector<uint8_t> &data() const { return data_; }
 
   private:
+    bool expecting_ = false;
     bool receiving_ = false;
     uint16_t blocks_ = 0;
     size_t total_ = 0;
@@ -48,6 +61,15 @@ struct ListingResult {
     int64_t free_space = 0;   // bytes, less the reserve
     std::string text;         // the listing text
 };
+
+// The space a storage description gives, less the reserve; none when it does not add up
+// (capacity not above the reserve or above the largest store, free units above the total, free
+// space below the reserve).
+struct StorageSpace {
+    int64_t capacity = 0;
+    int64_t free_space = 0;
+};
+std::optional<StorageSpace> storage_space(const records::StorageDescription &storage);
 
 // Checks the storage description and the listing text of an assembled transfer.
 ListingResult read_listing(const std::vector<uint8_t> &data);

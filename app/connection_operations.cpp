@@ -85,7 +85,13 @@ bool MainCore::request_listing() {
     records::RemoteCommand list{records::kGroupFile, records::kCodeList};
     list.argument = 0;
     std::vector<uint8_t> reply = preset_reply(records::kResultListPreset);
-    return send_command(command_body(list), reply);
+    // Armed before the command goes out, so that the handset's answer finds it armed.
+    on_window([this] { receiver_.expect(); });
+    if (!send_command(command_body(list), reply)) {
+        on_window([this] { receiver_.stop(); });
+        return false;
+    }
+    return true;
 }
 
 void MainCore::reread_listing() {
@@ -96,8 +102,14 @@ void MainCore::reread_listing() {
 }
 
 void MainCore::run_disconnect(bool notify) {
-    on_window([this] { clear_handset_files(); });
-    if (values_.connected.load() || values_.cancel.load()) {
+    on_window([this] {
+        receiver_.stop();
+        clear_handset_files();
+    });
+    // A cancelled connect is ended with a disconnect only when the link came up: otherwise the
+    // disconnect would first have to open the link to a handset that never answered, and the
+    // user who pressed Ctrl-C would wait for another full connect attempt.
+    if (values_.connected.load() || (values_.cancel.load() && binding_.port_open())) {
         on_window([this] { connection_state_update(false, false); });
         if (notify) {
             report("正在断开...", ReportLevel::Progress, kDisconnectRange);
@@ -130,6 +142,11 @@ void MainCore::run_abort_notice() {
 }
 
 void MainCore::handset_message(const std::vector<uint8_t> &record) {
+    // Records still queued when the library was unloaded: answering one would try to reopen the
+    // port through a library that is gone.
+    if (!binding_.loaded()) {
+        return;
+    }
     if (record.size() < kRecordHeadBytes + kLongBodyOffset) {
         return;
     }

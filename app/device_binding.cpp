@@ -138,7 +138,16 @@ bool DeviceBinding::connect() {
         }
         return false;
     }
+    // A cancel (Ctrl-C, the wait window's button) stops the link set-up at its next step.
+    if (values_.cancel.load()) {
+        close_link();
+        return false;
+    }
     cancellable_sleep(kSettleAfterOpen);
+    if (values_.cancel.load()) {
+        close_link();
+        return false;
+    }
     auto setup = reinterpret_cast<SendSetupFn>(symbol("SendSetup"));
     if (setup == nullptr) {
         error_box("Get SendSetup Address Failed!");

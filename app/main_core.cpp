@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "file_name_rule.h"
+#include "handset_text.h"
 #include "pc_file_filter.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/com_port_rule.h"
@@ -465,7 +466,8 @@ void MainCore::rename_edit_end(int32_t row, const std::optional<std::string> &te
         return;
     }
     rename_new_ = name + rename_extension_;
-    const std::string question = "你确定要将\"" + rename_old_ + "\"改为\"" + rename_new_ + "\"吗？";
+    const std::string question =
+        "你确定要将\"" + printable_handset_text(rename_old_) + "\"改为\"" + rename_new_ + "\"吗？";
     if (ui_.message_box(confirm_box(question, BoxIcon::Question, BoxButtons::OkCancel,
                                     BoxOwner::None)) == BoxAnswer::Ok) {
         start_operation(Operation::Rename);
@@ -479,7 +481,8 @@ void MainCore::delete_command() {
         return;
     }
     const std::string question =
-        "你确定要删除文件\"" + rows_[static_cast<size_t>(selected_row_)].name + "\"吗？";
+        "你确定要删除文件\"" +
+        printable_handset_text(rows_[static_cast<size_t>(selected_row_)].name) + "\"吗？";
     if (ui_.message_box(confirm_box(question, BoxIcon::Question, BoxButtons::OkCancel,
                                     BoxOwner::None)) == BoxAnswer::Ok) {
         start_operation(Operation::Delete);

@@ -303,6 +303,7 @@ int run_on_handsets(const std::string &command, const std::vector<std::string> &
         if (options.trace) {
             argv.insert(argv.end(), {"--trace", *options.trace + "." + std::to_string(i + 1)});
         }
+        argv.insert(argv.end(), {"--deadline", std::to_string(options.deadline_seconds)});
         argv.push_back(command);
         argv.insert(argv.end(), worker_args.begin(), worker_args.end());
         std::string error;

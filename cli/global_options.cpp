@@ -6,11 +6,11 @@ namespace zemlo::cli {
 
 namespace {
 
-std::optional<uint32_t> parse_port(const std::string &text) {
+std::optional<uint32_t> parse_in_range(const std::string &text, uint32_t highest) {
     uint32_t n = 0;
     const char *end = text.data() + text.size();
     const auto [p, ec] = std::from_chars(text.data(), end, n);
-    if (ec != std::errc() || p != end || n < 1 || n > kHighestComPort) {
+    if (ec != std::errc() || p != end || n < 1 || n > highest) {
         return std::nullopt;
     }
     return n;
@@ -21,6 +21,7 @@ std::optional<uint32_t> parse_port(const std::string &text) {
 std::optional<GlobalOptions> extract_global_options(std::vector<std::string> &args,
                                                     std::string *error) {
     GlobalOptions out;
+    bool deadline_given = false;
     std::vector<std::string> rest;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
@@ -34,7 +35,7 @@ std::optional<GlobalOptions> extract_global_options(std::vector<std::string> &ar
             name = a.substr(0, eq);
             value = a.substr(eq + 1);
         }
-        if (name != "--port" && name != "--device" && name != "--trace") {
+        if (name != "--port" && name != "--device" && name != "--trace" && name != "--deadline") {
             rest.push_back(a);
             continue;
         }
@@ -56,7 +57,7 @@ std::optional<GlobalOptions> extract_global_options(std::vector<std::string> &ar
             size_t from = 0;
             for (;;) {
                 const size_t comma = value->find(',', from);
-                const auto port = parse_port(value->substr(from, comma - from));
+                const auto port = parse_in_range(value->substr(from, comma - from), kHighestComPort);
                 if (!port) {
                     *error =
                         "--port takes a COM number from 1 to " + std::to_string(kHighestComPort);
@@ -78,6 +79,16 @@ std::optional<GlobalOptions> extract_global_options(std::vector<std::string> &ar
             }
             out.devices.push_back(*value);
             out.device = out.devices.front();
+        } else if (name == "--deadline") {
+            const auto seconds = parse_in_range(*value, kLongestDeadlineSeconds);
+            if (deadline_given || !seconds) {
+                *error = deadline_given ? "--deadline given twice"
+                                        : "--deadline takes seconds from 1 to " +
+                                              std::to_string(kLongestDeadlineSeconds);
+                return std::nullopt;
+            }
+            deadline_given = true;
+            out.deadline_seconds = *seconds;
         } else {
             if (out.trace) {
                 *error = "--trace given twice";

@@ -1,5 +1,6 @@
 // The options every handset command takes: which port (--port N, --device PATH) and where the
-// link library writes its protocol trace (--trace FILE). They may stand before the command's name
+// link library writes its protocol trace (--trace FILE), and how long a handset command may take
+// in all (--deadline SECONDS). They may stand before the command's name
 // or among its own arguments, so main() takes them out before it dispatches.
 #pragma once
 
@@ -11,6 +12,10 @@
 namespace zemlo::cli {
 
 inline constexpr uint32_t kHighestComPort = 255;
+// Long enough for the largest download over a slow line with retries; a command that takes longer
+// is stuck, whatever the handset keeps sending.
+inline constexpr uint32_t kDefaultDeadlineSeconds = 300;
+inline constexpr uint32_t kLongestDeadlineSeconds = 86400;
 
 struct GlobalOptions {
     std::optional<uint32_t> port;       // the first port named
@@ -23,6 +28,7 @@ struct GlobalOptions {
     std::string several_error;  // why a single-handset command refuses these options
 
     size_t handsets() const { return ports.size() + devices.size(); }
+    uint32_t deadline_seconds = kDefaultDeadlineSeconds;
 };
 
 // Removes the global options from args (up to a "--", which is kept) and returns them; nothing

@@ -11,6 +11,8 @@ list(APPEND ZEMLO_CLI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/json_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/transfer_progress.cpp
     ${CMAKE_CURRENT_LIST_DIR}/interrupt_watch.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/serial_port_check.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/command_deadline.cpp
     ${CMAKE_CURRENT_LIST_DIR}/handset_session.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fleet_report.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fleet_runner.cpp

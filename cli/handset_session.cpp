@@ -13,6 +13,7 @@
 #include "picture_selection.h"
 #include "port_names.h"
 #include "serial_inventory.h"
+#include "serial_port_check.h"
 #include "stdout_to_stderr.h"
 #include "wait_window_model.h"
 
@@ -33,6 +34,10 @@ constexpr const char *kStartTransfer = "初始化下载...";
 constexpr uint16_t kExtraSteps = 5;  // the download's progress steps besides its data packets
 // The listing arrives as a block transfer after the connect operation has ended.
 constexpr auto kListingTimeout = std::chrono::seconds(30);
+// After the deadline, the request under way and the disconnect end the cancelled operation: each
+// waits at most 8 timeouts of 2 s, however the handset floods the line. One that is still running
+// after this never will.
+constexpr auto kStuckGrace = std::chrono::seconds(40);
 
 bool starts_with(const std::string &s, const char *prefix) {
     return s.rfind(prefix, 0) == 0;
@@ -100,6 +105,31 @@ int HandsetSession::open(const GlobalOptions &options) {
             cv_.notify_all();
         });
     });
+    const uint32_t seconds = options.deadline_seconds;
+    deadline_ = std::make_unique<CommandDeadline>(
+        std::chrono::seconds(seconds), kStuckGrace,
+        [this, seconds] {
+            loop_.post([this, seconds] {
+                const std::string why = "the handset command did not end within " +
+                                        std::to_string(seconds) + " s (--deadline): stopped";
+                print_error(why);
+                core_->wait_cancel();
+                {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    failures_.push_back(why);
+                }
+                cv_.notify_all();
+            });
+        },
+        [] {
+            // Not even the cancelled operation ends: the line is held by something that does not
+            // let go, and waiting longer helps no one.
+            std::fputs(
+                "zemlo-cli: the stopped command still did not end; giving up without a "
+                "disconnect\n",
+                stderr);
+            std::_Exit(kExitFailure);
+        });
     if (!traced) {
         print_error("cannot write the trace file " + *options.trace);
         return kExitFailure;
@@ -148,6 +178,9 @@ int HandsetSession::close(int status) {
         loop_.invoke([&] { core_->teardown(); });
         loop_.drain();
     }
+    // What the deadline posted runs while the core is still there.
+    deadline_.reset();
+    loop_.drain();
     core_.reset();
     return status;
 }
@@ -214,7 +247,8 @@ app::BoxAnswer HandsetSession::message_box(const app::MessageBoxSpec &box) {
     if (port) {
         std::vector<std::string> existing;
         for (const auto &d : list_serial_devices(profile_.port_devices(), process_environment())) {
-            if (d.exists) {
+            // Only serial ports: the mapping may name a folder or /dev/null.
+            if (d.exists && is_serial_port(d.path)) {
                 existing.push_back(d.path);
             }
         }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "command_deadline.h"
 #include "event_loop_thread.h"
 #include "global_options.h"
 #include "interrupt_watch.h"
@@ -133,8 +134,9 @@ class HandsetSession : public app::UiPort, public app::MediaPort {
     TransferProgress transfer_;
     std::chrono::steady_clock::time_point transfer_start_;
 
-    // Last, so that it stops before anything it may post to is gone.
+    // Last, so that they stop before anything they may post to is gone.
     std::unique_ptr<InterruptWatch> interrupt_;
+    std::unique_ptr<CommandDeadline> deadline_;
 };
 
 }  // namespace zemlo::cli

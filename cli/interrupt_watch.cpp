@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <iterator>
 
 namespace zemlo::cli {
 
@@ -12,16 +13,23 @@ namespace {
 
 constexpr char kSignalled = 's';
 constexpr char kQuit = 'q';
+// Ctrl-C, kill, and the terminal closing: each stops the command the same way, telling the handset.
+constexpr int kWatched[] = {SIGINT, SIGTERM, SIGHUP};
 
 // The handler may only write to the pipe; everything else happens on the watching thread.
 std::atomic<int> g_write_end{-1};
 // What the signals did before the watch: a second signal, and the end of the watch, bring it back
 // (it removes the run's folders before ending the program).
-struct sigaction g_before_int {};
-struct sigaction g_before_term {};
+// A signal ignored before the watch (nohup) stays ignored: the user asked for the command to
+// outlive the terminal.
+struct sigaction g_before[std::size(kWatched)] {};
 
 void restore_before(int sig) {
-    ::sigaction(sig, sig == SIGINT ? &g_before_int : &g_before_term, nullptr);
+    for (size_t i = 0; i < std::size(kWatched); ++i) {
+        if (kWatched[i] == sig) {
+            ::sigaction(sig, &g_before[i], nullptr);
+        }
+    }
 }
 
 void on_signal(int sig) {
@@ -46,8 +54,12 @@ InterruptWatch::InterruptWatch(std::function<void()> on_interrupt)
     struct sigaction sa {};
     sa.sa_handler = &on_signal;
     ::sigemptyset(&sa.sa_mask);
-    ::sigaction(SIGINT, &sa, &g_before_int);
-    ::sigaction(SIGTERM, &sa, &g_before_term);
+    for (size_t i = 0; i < std::size(kWatched); ++i) {
+        ::sigaction(kWatched[i], nullptr, &g_before[i]);
+        if (g_before[i].sa_handler != SIG_IGN) {
+            ::sigaction(kWatched[i], &sa, nullptr);
+        }
+    }
     thread_ = std::thread(&InterruptWatch::watch, this);
 }
 
@@ -55,8 +67,9 @@ InterruptWatch::~InterruptWatch() {
     if (pipe_[1] < 0) {
         return;
     }
-    restore_before(SIGINT);
-    restore_before(SIGTERM);
+    for (const int sig : kWatched) {
+        restore_before(sig);
+    }
     g_write_end.store(-1);
     const char c = kQuit;
     [[maybe_unused]] const ssize_t n = ::write(pipe_[1], &c, 1);

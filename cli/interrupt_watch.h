@@ -1,4 +1,5 @@
-// Ctrl-C during a handset command: the first SIGINT or SIGTERM is handed to a callback on a
+// Ctrl-C during a handset command: the first SIGINT, SIGTERM or SIGHUP (the terminal closed) is
+// handed to a callback on a
 // thread of its own (the command cancels the operation as the wait window's Cancel button does,
 // so the handset is told); a second one ends the program at once.
 #pragma once

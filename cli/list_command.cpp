@@ -5,6 +5,7 @@
 
 #include "cli_args.h"
 #include "handset_session.h"
+#include "handset_text.h"
 #include "json_text.h"
 #include "zemlo/handset_records.h"
 
@@ -86,7 +87,8 @@ void print_text(const Listing &l, const HandsetSession &s) {
     for (int type = 0; type < 2; ++type) {
         std::printf("%s (%zu)\n", folder_path(type).c_str(), l.folders[type].size());
         for (const auto &f : l.folders[type]) {
-            std::printf("  %-12s %8llu\n", f.name.c_str(),
+            // The name is the handset's: shown decoded and with its controls escaped, never raw.
+            std::printf("  %-12s %8llu\n", app::printable_handset_text(f.name).c_str(),
                         static_cast<unsigned long long>(f.allocated));
         }
     }

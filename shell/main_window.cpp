@@ -17,6 +17,7 @@
 #include "about_dialog.h"
 #include "artwork.h"
 #include "file_list_view.h"
+#include "handset_text.h"
 #include "icon_button.h"
 #include "in_place_editor.h"
 #include "link_state_icon.h"
@@ -358,7 +359,8 @@ void MainWindow::focus_handset_list() {
 void MainWindow::show_handset_rows(const std::vector<app::HandsetRow> &rows) {
     handset_list_->clear();
     for (const app::HandsetRow &row : rows) {
-        const QString name = QString::fromStdString(row.name);
+        // The handset's names in its own encoding, without the controls a name may carry.
+        const QString name = QString::fromStdString(app::printable_handset_text(row.name));
         handset_list_->add_row(icons_.icon(icons_.image_index(name)), name,
                                QString::fromStdString(row.size));
     }
@@ -369,7 +371,7 @@ int32_t MainWindow::selected_handset_row() {
 }
 
 void MainWindow::set_handset_row_text(int32_t row, const std::string &text) {
-    handset_list_->set_row_name(row, QString::fromStdString(text));
+    handset_list_->set_row_name(row, QString::fromStdString(app::printable_handset_text(text)));
 }
 
 void MainWindow::edit_handset_row(int32_t row, const std::string &editor_text) {
@@ -383,7 +385,8 @@ void MainWindow::edit_handset_row(int32_t row, const std::string &editor_text) {
     handset_list_->scrollToItem(handset_list_->topLevelItem(row));
     editor_ = new InPlaceEditor(
         handset_list_->viewport(), handset_list_->row_name_rect(row),
-        QString::fromStdString(editor_text), [this, row](const std::optional<QString> &text) {
+        QString::fromStdString(app::printable_handset_text(editor_text)),
+        [this, row](const std::optional<QString> &text) {
             editor_ = nullptr;
             core_->rename_edit_end(
                 row, text ? std::optional<std::string>(text->toStdString()) : std::nullopt);
@@ -411,7 +414,8 @@ void MainWindow::set_pc_file_label(const std::string &text) {
 void MainWindow::show_pc_files(const std::vector<app::PcFileRow> &rows) {
     pc_list_->clear();
     for (const app::PcFileRow &row : rows) {
-        const QString name = QString::fromStdString(row.name);
+        // The handset's names in its own encoding, without the controls a name may carry.
+        const QString name = QString::fromStdString(app::printable_handset_text(row.name));
         pc_list_->add_row(icons_.icon(icons_.image_index(name)), name, QString::number(row.size));
     }
 }

@@ -29,7 +29,7 @@
  * Status codes
  *   OpenComm:   0 open, 10 worker thread not started, 11 port number below 1, 12 baud rate not
  *               allowed, 13 the open step failed unexpectedly, 14 the device could not be opened
- *               or configured (GetLastOpenError tells why).
+ *               or configured, or another device is open (GetLastOpenError tells why).
  *   SendSetup:  0 done, 3 the filter signal could not be sent (also: no worker running),
  *               4 the setup command could not be sent.
  *   phi...:     0            sent; the request awaits no confirmation (the send's own status is
@@ -126,8 +126,12 @@ typedef struct HlWindow {
  * (4800, 9600, 19200, 28800, 38400, 57600, 115200 or 230400). COM n means the device set with
  * SetPortDevice(n, ...), else the one named by the environment variable HANDLINK_COM<n>, else
  * /dev/ttyS<n-1>. On success the exchange timeout is reset to 2000 ms. After a failed open the
- * worker keeps running, so call CloseComm before trying again. When the link is already open
- * it stays open and 0 is returned. Results: HL_OPEN_* above. Takes about 0.5 s. */
+ * worker keeps running, so call CloseComm before trying again.
+ * A second OpenComm while the link is open: when `port` names the device that is open (the same
+ * port, or another port mapped to the same device path), the link stays open and 0 is returned;
+ * when it names any other device, nothing changes (the open link stays on its device) and 14
+ * (HL_OPEN_DEVICE_ERROR) is returned, GetLastOpenError saying which device is open; call
+ * CloseComm, then OpenComm, to switch. Results: HL_OPEN_* above. Takes about 0.5 s. */
 HL_EXPORT int32_t OpenComm(uint32_t port, uint32_t baud);
 
 /* Closes the port, ends the device worker and sleeps 500 ms. Safe at any time, also before any
@@ -150,7 +154,8 @@ HL_EXPORT int32_t SendSetup(void);
 HL_EXPORT uint8_t SetDllMode(uint8_t mode);
 
 /* Sets how long a request waits for its confirmation, in milliseconds, until the next successful
- * OpenComm (which sets 2000). Each unrelated message that arrives restarts the wait. Returns ms. */
+ * OpenComm (which sets 2000). Each unrelated message that arrives restarts the wait, but a
+ * request never waits longer than 8 timeouts in all (16 s at 2000 ms). Returns ms. */
 HL_EXPORT uint32_t SetTimeoutMs(uint32_t ms);
 
 /* Records the path of an interface description file. The library reads no such file; the
@@ -172,7 +177,8 @@ HL_EXPORT uint32_t GetL1CommDllRev(char *buf, uint32_t size);
 HL_EXPORT void SetPortDevice(uint32_t port, const char *device);
 
 /* Why the last OpenComm returned 14, e.g. "permission denied on /dev/ttyUSB0 (...)": the error
- * text and the device path. Written like the revision texts (NUL-terminated, cut to size);
+ * text and the device path, or "COM6 is /dev/ttyS5, but /dev/ttyS4 is open: call CloseComm
+ * first". Written like the revision texts (NUL-terminated, cut to size);
  * returns the full length, 0 (empty text) when the last open did not fail. */
 HL_EXPORT uint32_t GetLastOpenError(char *buf, uint32_t size);
 
@@ -199,7 +205,8 @@ HL_EXPORT int32_t SetTraceFile(const char *path);
  *     plus a constant;
  *   - requests without confirmation return 0 once the send has been handled;
  *   - the others wait up to the timeout (2000 ms, see SetTimeoutMs) for a message carrying the
- *     confirmation signal, in signal or long-header form; unrelated messages restart the wait;
+ *     confirmation signal, in signal or long-header form; unrelated messages restart the wait
+ *     (up to 8 timeouts in all);
  *     on a match its body (never more than the message holds, at most HL_MAX_REPLY_BYTES) is
  *     copied into reply and the result is confirmation id * 65536 + bytes copied; else 9.
  *   - blocking: up to about 0.4 s per frame for the handset's ACK, plus the timeout.

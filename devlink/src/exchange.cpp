@@ -1,6 +1,8 @@
 #include "exchange.h"
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <optional>
 
 #include "frame_link.h"
@@ -52,9 +54,18 @@ int32_t exchange(Library &lib, const ExchangeRequest &request, const uint8_t *bo
     }
     Awaited awaited{request.confirmation, reply, std::nullopt};
     int32_t result = HL_TIMEOUT;
+    // Every unrelated arrival starts a fresh full timeout, but never past kMaxWaitTimeouts of them
+    // in all: a handset that keeps sending other messages would otherwise hold the request, and
+    // the caller, for as long as it keeps sending.
+    const auto give_up = std::chrono::steady_clock::now() +
+                         std::chrono::milliseconds(lib.timeout_ms()) * kMaxWaitTimeouts;
     for (;;) {
-        // Every unrelated arrival starts a fresh full timeout.
-        const auto timeout = std::chrono::milliseconds(lib.timeout_ms());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            give_up - std::chrono::steady_clock::now());
+        if (left <= std::chrono::milliseconds::zero()) {
+            break;
+        }
+        const auto timeout = std::min(std::chrono::milliseconds(lib.timeout_ms()), left);
         const auto outcome = worker.wait_next(seen, timeout, examine, &awaited);
         if (outcome == DeviceWorker::WaitResult::Timeout ||
             outcome == DeviceWorker::WaitResult::LineLost) {

@@ -9,6 +9,9 @@ namespace handlink {
 
 class Library;
 
+// A request waits at most this many timeouts in all, however many unrelated messages arrive.
+inline constexpr int kMaxWaitTimeouts = 8;
+
 struct ExchangeRequest {
     uint8_t sender = 0;
     uint8_t receiver = 0;

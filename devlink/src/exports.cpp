@@ -1,6 +1,7 @@
 // The plain exports: link control, setup, settings, revision texts and the trace switch.
 // The requests are generated from their table in request_family.cpp.
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -65,6 +66,22 @@ extern "C" {
 
 HL_EXPORT int32_t OpenComm(uint32_t port, uint32_t baud) {
     handlink::Library &lib = library();
+    lib.set_open_refusal({});
+    // An open link serves only the device it was opened on: success for another port's device
+    // would send everything that follows to the wrong device.
+    if (port >= 1 && lib.link().is_open()) {
+        const std::string open_device = lib.link().port().device();
+        const std::string wanted = handlink::resolve_port_device(port);
+        if (wanted != open_device) {
+            // snprintf, not std::to_string: the latter's digit table is a unique symbol that
+            // would keep the library from being unloaded.
+            char com[16];
+            std::snprintf(com, sizeof com, "COM%u", static_cast<unsigned>(port));
+            lib.set_open_refusal(std::string(com) + " is " + wanted + ", but " + open_device +
+                                 " is open: call CloseComm first");
+            return HL_OPEN_DEVICE_ERROR;
+        }
+    }
     if (!lib.worker().start()) {
         return HL_OPEN_NO_WORKER;
     }
@@ -155,8 +172,11 @@ HL_EXPORT void SetPortDevice(uint32_t port, const char *device) {
 }
 
 HL_EXPORT uint32_t GetLastOpenError(char *buf, uint32_t size) {
+    const std::string refusal = library().open_refusal();
     const handlink::OpenFailure failure = library().link().port().last_open_failure();
-    const std::string text = failure.error_number != 0 ? failure.describe() : std::string();
+    const std::string text = !refusal.empty()            ? refusal
+                             : failure.error_number != 0 ? failure.describe()
+                                                         : std::string();
     return handlink::copy_text(text, buf, size);
 }
 

@@ -46,6 +46,16 @@ class Library {
     void set_timeout_ms(uint32_t ms) { timeout_ms_.store(ms); }
     std::atomic<uint8_t> mode{0};
 
+    // Why the last OpenComm was refused before it touched any device (empty: it was not).
+    std::string open_refusal() const {
+        std::lock_guard<std::mutex> lock(refusal_mutex_);
+        return open_refusal_;
+    }
+    void set_open_refusal(std::string text) {
+        std::lock_guard<std::mutex> lock(refusal_mutex_);
+        open_refusal_ = std::move(text);
+    }
+
   private:
     // Constructed first, so the link outlives everything that uses it.
     FrameLink &link_;
@@ -54,6 +64,8 @@ class Library {
     std::mutex names_mutex_;
     NameTables names_;
     std::atomic<uint32_t> timeout_ms_{kDefaultTimeoutMs};
+    mutable std::mutex refusal_mutex_;
+    std::string open_refusal_;
 };
 
 Library &library();

@@ -9,6 +9,7 @@ namespace {
 constexpr uint32_t kMaxCount = 1000000;
 constexpr uint32_t kMaxDelayMs = 60000;
 constexpr uint32_t kMaxCode = 0xFFFF;
+constexpr size_t kMaxNameBytes = 200;
 constexpr int kHexBase = 16;
 constexpr int kDecimalBase = 10;
 
@@ -130,6 +131,47 @@ std::optional<ControlCommand> parse_control(std::string_view line, std::string *
             return fail(error, "usage: noise on|off"), std::nullopt;
         }
         c.on = w[1] == "on";
+    } else if (verb == "start-packets") {
+        c.kind = ControlCommand::Kind::StartPackets;
+        const auto n = w.size() == 2 || (w.size() == 3 && w[2] == "at-list")
+                           ? parse_number(w[1], kMaxCount)
+                           : std::nullopt;
+        if (!n) {
+            return fail(error, "usage: start-packets N [at-list]"), std::nullopt;
+        }
+        c.number = *n;
+        c.on = w.size() == 3;
+    } else if (verb == "storage") {
+        c.kind = ControlCommand::Kind::Storage;
+        if (w.size() == 2 && w[1] == "off") {
+            c.on = false;
+        } else {
+            const auto total = w.size() == 3 ? parse_number(w[1], UINT32_MAX) : std::nullopt;
+            const auto free_units = w.size() == 3 ? parse_number(w[2], UINT32_MAX) : std::nullopt;
+            if (!total || !free_units) {
+                return fail(error, "usage: storage TOTAL FREE|off"), std::nullopt;
+            }
+            c.on = true;
+            c.number = *total;
+            c.second = *free_units;
+        }
+    } else if (verb == "listing-name") {
+        c.kind = ControlCommand::Kind::ListingName;
+        if (w.size() == 2 && w[1] == "off") {
+            c.on = false;
+        } else if (w.size() == 2 && !w[1].empty() && w[1].size() % 2 == 0 &&
+                   w[1].size() <= 2 * kMaxNameBytes) {
+            c.on = true;
+            for (size_t i = 0; i < w[1].size(); i += 2) {
+                const auto byte = parse_number("0x" + std::string(w[1].substr(i, 2)), 0xFF);
+                if (!byte || w[1][i] == '+' || w[1][i] == '-') {
+                    return fail(error, "listing-name takes hexadecimal bytes"), std::nullopt;
+                }
+                c.name += static_cast<char>(*byte);
+            }
+        } else {
+            return fail(error, "usage: listing-name HEX|off"), std::nullopt;
+        }
     } else if (verb == "clear" && w.size() == 1) {
         c.kind = ControlCommand::Kind::Clear;
     } else {

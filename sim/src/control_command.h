@@ -13,6 +13,10 @@
 //   format ok|refuse|block    how the format command ends
 //   hangup-after N            close the line after data packet N of the next download (0: off)
 //   noise on|off              random bytes between the handset's frames
+//   start-packets N [at-list] N block-transfer start packets nobody asked for: now, or before
+//                             the listing of every list command (0: off)
+//   storage TOTAL FREE|off    the listing's storage description reports these 512-byte units
+//   listing-name HEX|off      one more picture in the listing, named by these raw bytes
 //   clear                     every fault off
 //
 // COMMAND is one of handshake, disconnect, list, announce, action, delete, rename, format, abort.
@@ -42,12 +46,16 @@ struct ControlCommand {
         Format,
         HangUpAfter,
         Noise,
+        StartPackets,
+        Storage,
+        ListingName,
         Clear
     };
     Kind kind = Kind::Clear;
     uint32_t number = 0;  // code, N, milliseconds
     uint16_t after = 0;   // event: data packet (0: now)
-    bool on = false;      // noise
+    bool on = false;      // noise; start-packets at-list; storage and listing-name set
+    uint32_t second = 0;  // storage: free units
     std::string name;     // in-use, release
     CommandName command = CommandName::Unknown;
     FormatFault format = FormatFault::None;

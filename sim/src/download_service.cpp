@@ -159,6 +159,20 @@ void DownloadService::clear_faults() {
     format_fault_ = FormatFault::None;
     armed_events_.clear();
     hang_up_after_ = 0;
+    starts_before_listing_ = 0;
+    storage_.reset();
+    listing_name_.clear();
+}
+
+ServiceOutput DownloadService::unsolicited_starts(uint32_t n) {
+    ServiceOutput out;
+    // Announces a two-block transfer that never follows; the transfer under way is untouched.
+    const auto start = rec::make_handset_start_packet(2);
+    for (uint32_t i = 0; i < n; ++i) {
+        emit_packet(out, start);
+    }
+    out.notes.push_back(std::to_string(n) + " unsolicited start packets");
+    return out;
 }
 
 void DownloadService::arm_event(uint16_t code, uint16_t after_packet) {
@@ -270,8 +284,17 @@ void DownloadService::command_list(ServiceOutput &out) {
     if (!may_report(rec::kSigDownloadDataInd)) {
         return;
     }
-    outgoing_ = block_transfer(store_.description(), listing_text(store_.list(Folder::Picture),
-                                                                  store_.list(Folder::Melody)));
+    if (starts_before_listing_ != 0) {
+        auto flood = unsolicited_starts(starts_before_listing_);
+        out.messages.insert(out.messages.end(), flood.messages.begin(), flood.messages.end());
+        out.notes.insert(out.notes.end(), flood.notes.begin(), flood.notes.end());
+    }
+    auto pictures = store_.list(Folder::Picture);
+    if (!listing_name_.empty()) {
+        pictures.push_back({listing_name_, 1000});
+    }
+    outgoing_ = block_transfer(storage_.value_or(store_.description()),
+                               listing_text(pictures, store_.list(Folder::Melody)));
     phase_ = Phase::Listing;
     next_outgoing_ = 1;
     emit_packet(out, outgoing_.front());

@@ -84,6 +84,13 @@ class DownloadService {
     void set_in_use(const std::string &name, bool in_use);
     void set_silent(CommandName command, bool silent);
     void set_format_fault(FormatFault fault) { format_fault_ = fault; }
+    // Block-transfer start packets nobody asked for: n of them now, or before every listing.
+    ServiceOutput unsolicited_starts(uint32_t n);
+    void set_starts_before_listing(uint32_t n) { starts_before_listing_ = n; }
+    // The listing reports this storage description instead of the store's (nullopt: the store's).
+    void set_storage(std::optional<zemlo::records::StorageDescription> d) { storage_ = d; }
+    // One more picture in the listing, named by raw bytes (empty: none).
+    void set_listing_name(std::string raw) { listing_name_ = std::move(raw); }
     void clear_faults();
 
     bool reporting() const { return reporting_; }
@@ -132,6 +139,9 @@ class DownloadService {
     FormatFault format_fault_ = FormatFault::None;
     std::vector<std::pair<uint16_t, uint16_t>> armed_events_;  // code, after packet
     uint16_t hang_up_after_ = 0;
+    uint32_t starts_before_listing_ = 0;
+    std::optional<zemlo::records::StorageDescription> storage_;
+    std::string listing_name_;
 };
 
 }  // namespace handsim

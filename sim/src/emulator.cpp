@@ -387,6 +387,21 @@ struct Emulator::Impl {
             case Kind::HangUpAfter:
                 service.arm_hang_up(static_cast<uint16_t>(c.number));
                 break;
+            case Kind::StartPackets:
+                if (c.on) {
+                    service.set_starts_before_listing(c.number);
+                } else if (service.reporting()) {
+                    out = service.unsolicited_starts(c.number);
+                }
+                break;
+            case Kind::Storage:
+                service.set_storage(c.on ? std::optional<rec::StorageDescription>(
+                                               rec::StorageDescription{2, 0, c.number, c.second})
+                                         : std::nullopt);
+                break;
+            case Kind::ListingName:
+                service.set_listing_name(c.on ? c.name : std::string());
+                break;
             case Kind::Clear:
                 service.clear_faults();
                 deferred_events.clear();

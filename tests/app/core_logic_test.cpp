@@ -60,6 +60,7 @@ std::vector<uint8_t> storage_block(uint8_t mantissa, uint8_t exponent, uint32_t 
 ListingResult transfer(const std::vector<uint8_t> &storage, const std::string &listing) {
     BlockReceiver rx;
     using O = BlockReceiver::Outcome;
+    rx.expect();
     auto start = packet(0, {0x00, 0x00, 0x00, 0x02}, 512);
     EXPECT_EQ(rx.accept(start.data(), start.size()), O::Acknowledge);
     auto first = packet(1, storage, 512);
@@ -96,9 +97,11 @@ TEST(BlockReceiver, BoundsEveryCountTheHandsetSends) {
     auto orphan = packet(1, {1, 2, 3}, 3);
     EXPECT_EQ(rx.accept(orphan.data(), orphan.size()), O::Ignored);  // no transfer yet
     auto huge = packet(0, {0x00, 0x00, 0xFF, 0xFF}, 512);
+    rx.expect();
     EXPECT_EQ(rx.accept(huge.data(), huge.size()), O::Refused);
     EXPECT_FALSE(rx.receiving());
     auto start = packet(0, {0x00, 0x00, 0x00, 0x01}, 512);
+    rx.expect();
     rx.accept(start.data(), start.size());
     // Out of range sequences and lengths are answered but not stored; the NUL stays inside.
     auto beyond = packet(5, {9}, 1);

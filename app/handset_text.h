@@ -1,0 +1,24 @@
+// Text that came from the handset (file names in its listing), made safe to show on a terminal or
+// in a window. The handset writes its names in GBK; names made on the PC are ASCII. Nothing it
+// sends may steer the terminal, so what is shown is always valid UTF-8 without control characters.
+//
+// The reading, in order:
+//   - only ASCII bytes: the text as it is;
+//   - otherwise, when the whole text decodes as GBK: the decoded characters (the handset's own
+//     encoding wins over UTF-8, because its names are GBK and a short GBK name can also happen to
+//     be valid UTF-8, while names that the PC writes are ASCII);
+//   - otherwise: each valid UTF-8 sequence as its character, every other byte escaped.
+// Then, whatever the reading, these are escaped: C0 controls and DEL as \xNN (\x1b, \x0d, \x7f),
+// C1 controls and the characters that reorder or break lines (U+2028/2029, the bidirectional
+// embeddings, overrides and isolates) as \uNNNN, a byte that is not part of any character as \xNN
+// (\xff), and the backslash itself as \\ so that an escape on screen is never the handset's text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zemlo::app {
+
+std::string printable_handset_text(std::string_view raw);
+
+}  // namespace zemlo::app

@@ -1,0 +1,341 @@
+// zemlo-cli against a handset that attacks the PC: names that would steer the terminal, floods of
+// start packets nobody asked for, storage descriptions that do not add up, a handset too slow to
+// ever finish; and the terminal closing, Ctrl-C during a connect, and a port hint that names
+// only serial ports.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "handsim/emulator.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+std::string read_text(const fs::path &p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+bool has(const std::string &text, const std::string &part) {
+    return text.find(part) != std::string::npos;
+}
+
+size_t count_of(const std::string &text, const std::string &part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+struct CliRun {
+    int status = -1;  // exit status; -1 when a signal ended it
+    std::string out;
+    std::string err;
+    double seconds = 0;
+};
+
+std::string show(const CliRun &r) {
+    return "status " + std::to_string(r.status) + "\nstdout:\n" + r.out + "\nstderr:\n" + r.err;
+}
+
+class HostileHandset : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/zemlo-hostile-XXXXXX";
+        dir_ = ::mkdtemp(tmpl);
+        store_ = dir_ / "store";
+        fs::create_directories(store_ / "pic");
+        fs::create_directories(store_ / "melody");
+        std::ofstream(store_ / "pic" / "a.bmp") << std::string(100, 'x');
+        link_ = dir_ / "ttyHS";
+        bin_ = fs::read_symlink("/proc/self/exe").parent_path();
+    }
+
+    void TearDown() override {
+        if (sim_) {
+            sim_->stop();
+        }
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    void start(uint32_t baud = 0) {
+        handsim::EmulatorOptions o;
+        o.link_path = link_.string();
+        o.store_dir = store_.string();
+        o.baud = baud;
+        o.log = [this](const std::string &line) {
+            {
+                std::lock_guard<std::mutex> lock(log_mutex_);
+                log_.push_back(line);
+            }
+            log_cv_.notify_all();
+        };
+        sim_ = std::make_unique<handsim::Emulator>(o);
+        std::string error;
+        ASSERT_TRUE(sim_->start(&error)) << error;
+    }
+
+    bool wait_log(const std::string &part, std::chrono::seconds timeout) {
+        std::unique_lock<std::mutex> lock(log_mutex_);
+        return log_cv_.wait_for(lock, timeout, [&] {
+            return std::any_of(log_.begin(), log_.end(),
+                               [&](const std::string &l) { return has(l, part); });
+        });
+    }
+    size_t log_count(const std::string &part) {
+        std::lock_guard<std::mutex> lock(log_mutex_);
+        return static_cast<size_t>(std::count_if(
+            log_.begin(), log_.end(), [&](const std::string &l) { return has(l, part); }));
+    }
+
+    // Starts zemlo-cli with the arguments and extra environment; its output goes to files.
+    pid_t spawn(const std::vector<std::string> &args, const std::vector<std::string> &env = {}) {
+        std::vector<std::string> envs = {"XDG_CONFIG_HOME=" + (dir_ / "config").string(),
+                                         "ZEMLO_WORK_DIR=" + (dir_ / "work").string(),
+                                         "HOME=" + dir_.string(), "QT_QPA_PLATFORM=offscreen",
+                                         "PATH=/usr/bin:/bin"};
+        envs.insert(envs.end(), env.begin(), env.end());
+        std::vector<std::string> argv = {(bin_ / "zemlo-cli").string()};
+        argv.insert(argv.end(), args.begin(), args.end());
+        started_ = Clock::now();
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int out = ::open((dir_ / "out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int err = ::open((dir_ / "err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int in = ::open("/dev/null", O_RDONLY);
+            ::dup2(out, 1);
+            ::dup2(err, 2);
+            ::dup2(in, 0);
+            std::vector<char *> a;
+            for (auto &s : argv) {
+                a.push_back(s.data());
+            }
+            a.push_back(nullptr);
+            std::vector<char *> e;
+            for (auto &s : envs) {
+                e.push_back(s.data());
+            }
+            e.push_back(nullptr);
+            ::execve(a[0], a.data(), e.data());
+            ::_exit(127);
+        }
+        return pid;
+    }
+
+    CliRun finish(pid_t pid) {
+        int raw = 0;
+        ::waitpid(pid, &raw, 0);
+        CliRun r;
+        r.seconds = std::chrono::duration<double>(Clock::now() - started_).count();
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = read_text(dir_ / "out.txt");
+        r.err = read_text(dir_ / "err.txt");
+        return r;
+    }
+
+    CliRun cli(const std::vector<std::string> &args, const std::vector<std::string> &env = {}) {
+        return finish(spawn(args, env));
+    }
+
+    std::string device() const { return "--device=" + link_.string(); }
+
+    fs::path dir_, store_, link_, bin_;
+    std::unique_ptr<handsim::Emulator> sim_;
+    std::mutex log_mutex_;
+    std::condition_variable log_cv_;
+    std::vector<std::string> log_;
+    Clock::time_point started_;
+};
+
+TEST_F(HostileHandset, NamesCannotSteerTheTerminal) {
+    start();
+    // Title (without its ";", which would end the entry), clear screen, colour, carriage return,
+    // a faked line, bell, DEL, a raw C1 byte and
+    // an invalid byte in one name; a GBK name beside it.
+    ASSERT_TRUE(
+        sim_->control("listing-name 1b5d306f776e6564071b5b324a1b5b33316d0d0a66616b657f9bff"));
+    CliRun r = cli({device(), "list"});
+    ASSERT_EQ(r.status, 0) << show(r);
+    for (const char c : r.out) {
+        const auto u = static_cast<unsigned char>(c);
+        ASSERT_TRUE(u >= 0x20 || u == '\n') << "control byte " << int{u} << "\n" << r.out;
+        ASSERT_NE(u, 0x7F) << r.out;
+    }
+    EXPECT_EQ(count_of(r.out, "\n"), 6u) << r.out;  // no line made by the name
+    EXPECT_TRUE(has(r.out, "\\x1b]0owned\\x07\\x1b[2J\\x1b[31m\\x0d\\x0afake\\x7f\\x9b\\xff"))
+        << r.out;
+
+    ASSERT_TRUE(sim_->control("listing-name d6d0cec42e626d70"));
+    r = cli({device(), "list"});
+    EXPECT_TRUE(has(r.out, "中文.bmp")) << r.out;
+    // The JSON output keeps the handset's bytes, escaped as JSON.
+    ASSERT_TRUE(sim_->control("listing-name 1b5b324a0d"));
+    r = cli({device(), "list", "--json"});
+    EXPECT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, "\\u001b[2J\\u000d")) << r.out;
+}
+
+TEST_F(HostileHandset, StartPacketFloodsNeitherSlowNorBreakTheCommand) {
+    start();
+    const CliRun plain = cli({device(), "list", "--json"});
+    ASSERT_EQ(plain.status, 0) << show(plain);
+
+    // Twenty start packets before the listing: they used to be answered one by one, each
+    // request waiting out its timeout, and to leave capacity 0 with exit 0.
+    ASSERT_TRUE(sim_->control("start-packets 20 at-list"));
+    CliRun r = cli({device(), "list", "--json"});
+    EXPECT_EQ(r.status, 0) << show(r);
+    EXPECT_EQ(r.out, plain.out);
+    EXPECT_LT(r.seconds, plain.seconds + 3) << plain.seconds;
+
+    // Start packets all through the command and after it: the library's records left queued when
+    // it is unloaded must not make it try to reopen the port.
+    ASSERT_TRUE(sim_->control("clear"));
+    std::atomic<bool> flooding{true};
+    std::thread flood([&] {
+        // As fast as the line carries them: three more once the last three went out.
+        while (flooding) {
+            const uint64_t sent = sim_->stats().messages_sent;
+            sim_->control("start-packets 3");
+            sim_->wait_messages_sent(sent + 3, 1s);
+        }
+    });
+    for (int i = 0; i < 3; ++i) {
+        r = cli({device(), "list", "--json"});
+        EXPECT_EQ(r.status, 0) << show(r);
+        EXPECT_EQ(r.out, plain.out);
+        EXPECT_LE(count_of(r.err, "Open com port error!"), 1u) << r.err;
+        EXPECT_LT(r.seconds, plain.seconds + 5) << plain.seconds;
+    }
+    flooding = false;
+    flood.join();
+}
+
+TEST_F(HostileHandset, StorageThatDoesNotAddUpFailsTheConnection) {
+    start();
+    // free above capacity, the flood's numbers, capacity below the reserve, negative free space,
+    // capacity exactly the reserve (shown as 0).
+    for (const char *storage : {"storage 1024 1025", "storage 1024 0xFFFFFFFF", "storage 100 100",
+                                "storage 1024 10", "storage 180 180"}) {
+        ASSERT_TRUE(sim_->control(storage));
+        const CliRun r = cli({device(), "list", "--json"});
+        EXPECT_EQ(r.status, 1) << storage << "\n" << show(r);
+        EXPECT_TRUE(has(r.err, "连接手机失败")) << storage << "\n" << show(r);
+        EXPECT_TRUE(r.out.empty()) << storage << "\n" << show(r);
+    }
+    ASSERT_TRUE(sim_->control("storage 1024 800"));
+    const CliRun r = cli({device(), "list", "--json"});
+    EXPECT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, "\"capacity\":432128,\"used\":114688,\"free\":317440")) << r.out;
+}
+
+TEST_F(HostileHandset, EveryCommandEndsByItsDeadline) {
+    start();
+    // Each handset message 1.5 s late: the listing alone would take many seconds.
+    ASSERT_TRUE(sim_->control("delay 1500"));
+    const CliRun r = cli({device(), "--deadline", "2", "list"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "did not end within 2 s (--deadline)")) << show(r);
+    EXPECT_TRUE(r.out.empty()) << show(r);
+    // Stopped at the next step, then the disconnect: well within the grace period.
+    EXPECT_LT(r.seconds, 15) << show(r);
+}
+
+TEST_F(HostileHandset, TerminalClosingDuringADownloadAbortsAndDisconnects) {
+    // A picture of a few dozen packets at a slow line rate, so that the signal lands mid-transfer.
+    std::vector<uint8_t> bmp = {'B', 'M'};
+    const uint32_t w = 96, h = 64, row = w * 3;
+    auto put32 = [&](uint32_t x) {
+        for (int i = 0; i < 4; ++i) {
+            bmp.push_back(static_cast<uint8_t>(x >> (8 * i)));
+        }
+    };
+    put32(54 + row * h);
+    put32(0);
+    put32(54);
+    put32(40);
+    put32(w);
+    put32(h);
+    bmp.insert(bmp.end(), {1, 0, 24, 0});
+    for (int i = 0; i < 6; ++i) {
+        put32(0);
+    }
+    for (uint32_t i = 0; i < row * h; ++i) {
+        bmp.push_back(static_cast<uint8_t>(i * 13));
+    }
+    std::ofstream(dir_ / "p.bmp", std::ios::binary)
+        .write(reinterpret_cast<const char *>(bmp.data()),
+               static_cast<std::streamsize>(bmp.size()));
+    start(38400);
+    const pid_t pid = spawn({device(), "download", (dir_ / "p.bmp").string(), "--name", "p"});
+    ASSERT_TRUE(wait_log("command announce", 60s));
+    const uint64_t at_announce = sim_->stats().messages_received;
+    // A few data packets in.
+    for (int i = 0; i < 600 && sim_->stats().messages_received < at_announce + 4; ++i) {
+        std::this_thread::sleep_for(50ms);  // polling the emulator's count
+    }
+    ::kill(pid, SIGHUP);
+    const CliRun r = finish(pid);
+    EXPECT_EQ(r.status, 1) << show(r);  // ended by the program, not by the signal
+    EXPECT_TRUE(has(r.err, "interrupted")) << show(r);
+    EXPECT_TRUE(wait_log("command abort", 10s));
+    EXPECT_TRUE(wait_log("command disconnect", 10s));
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "p.bmp"));
+}
+
+TEST_F(HostileHandset, CtrlCDuringAConnectToASilentHandsetStopsAtTheNextStep) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const std::string pty = ::ptsname(master);
+    const pid_t pid = spawn({"--device", pty, "list"});
+    // The program has opened the line once its first frame arrives.
+    pollfd p{master, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 30000), 1);
+    const auto signalled = Clock::now();
+    ::kill(pid, SIGINT);
+    const CliRun r = finish(pid);
+    const double after = std::chrono::duration<double>(Clock::now() - signalled).count();
+    ::close(master);
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "interrupted")) << show(r);
+    // The step under way (the line set-up, about 2 s) ends, then nothing more: the remaining
+    // attempts and a disconnect over a link that never came up took 5 s and more.
+    EXPECT_LT(after, 4.5) << show(r);
+}
+
+TEST_F(HostileHandset, PortHintNamesOnlySerialPorts) {
+    start();
+    const CliRun r =
+        cli({"--port", "7", "list"},
+            {"HANDLINK_COM5=/dev/null", "HANDLINK_COM6=" + dir_.string(),
+             "HANDLINK_COM7=" + (dir_ / "gone").string(), "HANDLINK_COM8=" + link_.string()});
+    EXPECT_EQ(r.status, 3) << show(r);
+    EXPECT_TRUE(has(r.err, "serial devices that exist")) << show(r);
+    EXPECT_TRUE(has(r.err, link_.string())) << show(r);
+    EXPECT_FALSE(has(r.err, "/dev/null")) << show(r);
+    EXPECT_FALSE(has(r.err, dir_.string() + ",")) << show(r);
+    EXPECT_FALSE(has(r.err, dir_.string() + "\n")) << show(r);
+}
+
+}  // namespace
