@@ -421,11 +421,13 @@ TEST_F(CoreAgainstHandset, FormatAnsweredRefusedAndBlocked) {
     EXPECT_FALSE(values_.connected.load());
 }
 
-TEST_F(CoreAgainstHandset, FormatOverAPulledCableIsALinkErrorAndClearsNothing) {
+TEST_F(CoreAgainstHandset, FormatWhoseFrameFailsOnTheLineIsALinkErrorAndClearsNothing) {
     write_file(store_ / "pic" / "abc.bmp", pattern(100));
     start();
     connect();
-    rig_.stop_handset();
+    // The line stays up but refuses every frame, so the format's own frame fails on the link (a
+    // pulled cable is noticed before any command, and ends the connection by itself).
+    ASSERT_TRUE(sim_->control("nak-every 1"));
     ui_.clear_log();
     ui_.answer({BoxAnswer::Ok});
     run([](MainCore &c) { c.format_command(); });
