@@ -9,7 +9,8 @@
 # Usage: scripts/fresh-check.sh            (as root, or through sudo)
 # Environment:
 #   SANITIZERS=0   passed to `make test`: the plain build's tests only (much quicker)
-#   KEEP=1         reuse the root of an earlier run if there is one, and keep it afterwards
+#   KEEP=1         reuse the root of an earlier run if there is one (with its clone and build
+#                  folders, so only what changed is rebuilt), and keep it afterwards
 #   FRESH_ROOT     where the root is made (default /var/tmp/zemlo-fresh-root)
 #   MIRROR         the Debian mirror (default: the one this machine's apt uses)
 #   JOBS           build jobs inside the root (default: nproc)
@@ -132,12 +133,18 @@ if [ ! -f "$marker" ]; then
     say "added in $(elapsed "$t")"
 fi
 
-say "cloning $repo at $commit"
-rm -rf "$root/src/zemlo"
-mkdir -p "$root/src"
-git clone -q --no-checkout "$repo" "$root/src/zemlo"
-git -C "$root/src/zemlo" fetch -q "$repo" "$commit"
-git -C "$root/src/zemlo" checkout -q --detach "$commit"
+src="$root/src/zemlo"
+if [ "$keep" = 1 ] && [ -d "$src/.git" ]; then
+    # A kept root keeps its clone and build folders too: the builds only redo what changed.
+    say "updating the kept clone to $commit"
+else
+    say "cloning $repo at $commit"
+    rm -rf "$src"
+    mkdir -p "$root/src"
+    git clone -q --no-checkout "$repo" "$src"
+fi
+git -C "$src" fetch -q "$repo" "$commit"
+git -C "$src" checkout -q --force --detach "$commit"
 
 result=0
 t=$(date +%s)
