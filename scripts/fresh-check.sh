@@ -16,6 +16,9 @@
 #   JOBS           build jobs inside the root (default: nproc)
 # Only committed work is checked: the clone is of HEAD, not of the working tree.
 set -euo pipefail
+# The whole script is read before it runs (it is one block, ended by exit): it runs for an hour,
+# and bash would otherwise read an edited or checked-out version of this file halfway through.
+{
 
 if [ "$(id -u)" -ne 0 ]; then
     exec sudo --preserve-env=SANITIZERS,KEEP,FRESH_ROOT,MIRROR,JOBS "$0" "$@"
@@ -165,3 +168,4 @@ else
 fi
 say "all done in $(elapsed "$started"): $([ $result -eq 0 ] && echo passed || echo FAILED)"
 exit $result
+}
