@@ -30,10 +30,11 @@ link library with its C header and pkg-config file.")
 # Libraries the binaries link against are found by dpkg-shlibdeps (no binary links the private
 # libraries; they are loaded with dlopen). What the programs load at run time is declared by hand:
 # the General MIDI sound font for the melody player, a font with Chinese glyphs for the interface,
-# the SVG icon engine and image plugins for the artwork.
+# the SVG icon engine and image plugins for the artwork, and the Type 1 fonts without which the WMF
+# reader does not start (its own package only recommends them).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "timgm6mb-soundfont | sf2-soundfont-gm, fonts-wqy-microhei | fonts-noto-cjk, libqt6svg6")
+    "timgm6mb-soundfont | sf2-soundfont-gm, fonts-wqy-microhei | fonts-noto-cjk, libqt6svg6, fonts-urw-base35")
 # The help opens in the desktop's browser.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 
 #include "zemlo/byte_order.h"
 
@@ -16,9 +17,15 @@ constexpr uint64_t kEmfRecordHead = 8;  // type and size
 constexpr uint64_t kEmfHeaderBytes = 88;
 constexpr uint64_t kEmfDescriptionCountOffset = 60;
 constexpr uint64_t kEmfDescriptionOffsetOffset = 64;
-constexpr uint64_t kEmfPixelFormatHeaderBytes = 100;  // header with the pixel format fields
+constexpr uint64_t kEmfMillimetresOffset = 80;
+// The header's optional fields, newer than the base header: the pixel format's size and offset
+// and the OpenGL flag at 88..99, then the reference device's size in micrometres at 100..107.
 constexpr uint64_t kEmfPixelFormatSizeOffset = 88;
 constexpr uint64_t kEmfPixelFormatOffsetOffset = 92;
+constexpr uint64_t kEmfPixelFormatFieldsEnd = 100;
+constexpr uint64_t kEmfMicrometresOffset = 100;
+constexpr uint64_t kEmfMicrometresFieldsEnd = 108;
+constexpr int64_t kMicrometresPerMillimetre = 1000;
 constexpr uint64_t kEmfEofPaletteCountOffset = 8;
 constexpr uint64_t kEmfEofPaletteOffsetOffset = 12;
 constexpr uint64_t kEmfEofBytes = 20;
@@ -139,15 +146,40 @@ std::string check_emf_structure(QByteArray &bytes) {
     if (header < kEmfHeaderBytes || header % kRecordAlignment != 0 || header > size) {
         return "metafile header out of range";
     }
+    // Optional header fields exist only where the header record is long enough to hold them and
+    // the description, when there is one, begins at or after their end; otherwise those bytes are
+    // the description's text. Decided before the description is dropped below.
+    const uint64_t description_chars = read_le32(p + kEmfDescriptionCountOffset);
+    const uint64_t description_at = read_le32(p + kEmfDescriptionOffsetOffset);
+    const auto holds = [&](uint64_t fields_end) {
+        return header >= fields_end && (description_chars == 0 || description_at >= fields_end);
+    };
+    const bool pixel_format_fields = holds(kEmfPixelFormatFieldsEnd);
+    const bool micrometre_fields = holds(kEmfMicrometresFieldsEnd);
     // The description (the names of the program and the picture) draws nothing, and the
     // converter reads it from its offset even when its length says there is none; it is dropped.
     write_le32(p + kEmfDescriptionCountOffset, 0);
     write_le32(p + kEmfDescriptionOffsetOffset, 0);
-    if (header >= kEmfPixelFormatHeaderBytes) {
+    // With the description gone the converter would take any text where the optional fields go
+    // for those fields (it decides by the header's size); they are given the values that mean
+    // "absent": no pixel format, and the reference size in micrometres from the one in mm.
+    if (pixel_format_fields) {
         const uint64_t format_bytes = read_le32(p + kEmfPixelFormatSizeOffset);
         const uint64_t format = read_le32(p + kEmfPixelFormatOffsetOffset);
         if (format_bytes != 0 && !inside(format, format_bytes, header)) {
             return "metafile pixel format out of range";
+        }
+    } else if (header >= kEmfPixelFormatFieldsEnd) {
+        std::fill(p + kEmfPixelFormatSizeOffset, p + kEmfPixelFormatFieldsEnd, uint8_t{0});
+    }
+    if (!micrometre_fields && header >= kEmfMicrometresFieldsEnd) {
+        for (uint64_t axis = 0; axis < 2; ++axis) {
+            const int64_t mm =
+                static_cast<int32_t>(read_le32(p + kEmfMillimetresOffset + 4 * axis));
+            const int64_t um = std::clamp<int64_t>(mm * kMicrometresPerMillimetre,
+                                                   std::numeric_limits<int32_t>::min(),
+                                                   std::numeric_limits<int32_t>::max());
+            write_le32(p + kEmfMicrometresOffset + 4 * axis, static_cast<uint32_t>(um));
         }
     }
     uint64_t offset = 0;

@@ -11,10 +11,11 @@
 
 namespace zemlo::media {
 
-// Checks an EMF: header record, pixel format inside it, every record inside the file, an end
-// record whose palette lies inside it. On success the bytes are cut after the end record, the
-// description (which draws nothing) is dropped from the header, and the result is empty;
-// otherwise it says why the metafile is refused.
+// Checks an EMF: header record, pixel format inside it (where the header has that field), every
+// record inside the file, an end record whose palette lies inside it. On success the bytes are
+// cut after the end record, the description (which draws nothing) is dropped from the header,
+// header bytes that are description text rather than optional fields are set to what the absent
+// fields mean, and the result is empty; otherwise it says why the metafile is refused.
 std::string check_emf_structure(QByteArray &bytes);
 
 // Checks a WMF (with or without the placeable header): the header, every record inside the file

@@ -5,6 +5,7 @@
 #include <libwmf/svg.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
@@ -34,6 +35,14 @@ constexpr uint16_t kWmfVersion1 = 0x0100;
 constexpr uint16_t kWmfVersion3 = 0x0300;
 constexpr size_t kWmfHeaderBytes = 18;
 
+// The fonts the WMF reader maps every typeface to (the standard PostScript ones).
+constexpr const char *kWmfFontFiles[] = {
+    "NimbusMonoPS-Regular.t1",    "NimbusMonoPS-Italic.t1",   "NimbusMonoPS-Bold.t1",
+    "NimbusMonoPS-BoldItalic.t1", "NimbusSans-Regular.t1",    "NimbusSans-Italic.t1",
+    "NimbusSans-Bold.t1",         "NimbusSans-BoldItalic.t1", "NimbusRoman-Regular.t1",
+    "NimbusRoman-Italic.t1",      "NimbusRoman-Bold.t1",      "NimbusRoman-BoldItalic.t1",
+    "StandardSymbolsPS.t1"};
+
 const uint8_t *data_of(const QByteArray &bytes) {
     return reinterpret_cast<const uint8_t *>(bytes.constData());
 }
@@ -56,6 +65,12 @@ MetafileSvg failure(std::string why) {
     MetafileSvg out;
     out.error = std::move(why);
     return out;
+}
+
+// A failure of the reader to start or to read, explained by missing fonts where that is the cause.
+MetafileSvg wmf_reader_failure(const char *why) {
+    std::string fonts = wmf_font_problem();
+    return failure(fonts.empty() ? std::string(why) : std::move(fonts));
 }
 
 struct WmfApi {
@@ -175,16 +190,16 @@ MetafileSvg wmf_to_svg(const QByteArray &metafile) {
         WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
     if (wmf_api_create(&wmf.api, flags, &options) != wmf_E_None) {
         wmf.api = nullptr;
-        return failure("cannot start the WMF reader");
+        return wmf_reader_failure("cannot start the WMF reader");
     }
     if (wmf_mem_open(wmf.api, reinterpret_cast<unsigned char *>(input.data()),
                      static_cast<long>(input.size())) != wmf_E_None) {
-        return failure("cannot read the WMF metafile");
+        return wmf_reader_failure("cannot read the WMF metafile");
     }
     wmf.opened = true;
     wmfD_Rect bbox{};
     if (wmf_scan(wmf.api, 0, &bbox) != wmf_E_None) {
-        return failure("cannot read the WMF metafile");
+        return wmf_reader_failure("cannot read the WMF metafile");
     }
     unsigned int width = 0;
     unsigned int height = 0;
@@ -207,11 +222,27 @@ MetafileSvg wmf_to_svg(const QByteArray &metafile) {
     wmf_stream_destroy(wmf.api, device->out, &svg, &svg_length);
     // The text belongs to the reader's own allocator, which frees it with the reader.
     if (played != wmf_E_None || svg == nullptr || svg_length == 0) {
-        return failure("cannot draw the WMF metafile");
+        return wmf_reader_failure("cannot draw the WMF metafile");
     }
     out.svg = QByteArray(svg, static_cast<qsizetype>(svg_length));
     wmf_free(wmf.api, svg);
     return out;
+}
+
+std::string wmf_font_problem(const std::string &font_folder) {
+    std::string missing;
+    for (const char *name : kWmfFontFiles) {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(std::filesystem::path(font_folder) / name, error)) {
+            missing = name;
+            break;
+        }
+    }
+    if (missing.empty()) {
+        return {};
+    }
+    return std::string("cannot start the WMF reader: its fonts are missing (") + font_folder + "/" +
+           missing + "); install the package " + kWmfFontPackage;
 }
 
 }  // namespace zemlo::media

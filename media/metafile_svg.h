@@ -25,4 +25,13 @@ struct MetafileSvg {
 MetafileSvg emf_to_svg(const QByteArray &bytes);
 MetafileSvg wmf_to_svg(const QByteArray &bytes);
 
+// The WMF reader does not start without the Type 1 fonts it draws text with, which its Debian
+// package only recommends; it looks for them by these names in this folder.
+inline constexpr const char *kWmfFontFolder = "/usr/share/fonts/type1/urw-base35";
+inline constexpr const char *kWmfFontPackage = "fonts-urw-base35";
+
+// Empty when every font the WMF reader looks for is in font_folder; otherwise the error to show
+// when the reader fails, which says that the fonts are missing and names their package.
+std::string wmf_font_problem(const std::string &font_folder = kWmfFontFolder);
+
 }  // namespace zemlo::media

@@ -1,7 +1,13 @@
 # The picture side of media preparation: decoding, the fitted drawing, the capture, the
 # conversion through libpicmill.so and the handset picture file. No widgets: the panel reuses it.
 find_package(Qt6 REQUIRED COMPONENTS Gui Svg)
-pkg_check_modules(ZEMLO_WMF REQUIRED IMPORTED_TARGET libwmf)
+# libwmf's pkg-config entry names, as link flags, every library the shared libwmf itself depends
+# on (expat, jpeg, png, X11...). Linking against those needs their development packages, which
+# nothing else here uses; the shared libwmf brings its own dependencies. So the entry gives only
+# the header paths, and only the two libraries the code calls are linked.
+pkg_check_modules(ZEMLO_WMF REQUIRED libwmf)
+find_library(ZEMLO_WMF_LIBRARY wmf HINTS ${ZEMLO_WMF_LIBRARY_DIRS} REQUIRED)
+find_library(ZEMLO_WMFLITE_LIBRARY wmflite HINTS ${ZEMLO_WMF_LIBRARY_DIRS} REQUIRED)
 find_library(ZEMLO_EMF2SVG_LIBRARY emf2svg REQUIRED)
 
 add_library(zemlo_media_picture STATIC
@@ -19,8 +25,9 @@ add_library(zemlo_media_picture STATIC
 target_include_directories(zemlo_media_picture PUBLIC ${CMAKE_CURRENT_LIST_DIR}
     # The converter's export and the 16-bit pixel format, both headers only.
     ${CMAKE_SOURCE_DIR}/picconv/include ${CMAKE_SOURCE_DIR}/display/include)
+target_include_directories(zemlo_media_picture SYSTEM PRIVATE ${ZEMLO_WMF_INCLUDE_DIRS})
 target_link_libraries(zemlo_media_picture PUBLIC zemlo_common zemlo_run_folder Qt6::Gui Qt6::Svg
-    PRIVATE PkgConfig::ZEMLO_WMF ${ZEMLO_EMF2SVG_LIBRARY} ${CMAKE_DL_LIBS})
+    PRIVATE ${ZEMLO_WMF_LIBRARY} ${ZEMLO_WMFLITE_LIBRARY} ${ZEMLO_EMF2SVG_LIBRARY} ${CMAKE_DL_LIBS})
 zemlo_warnings(zemlo_media_picture)
 # The converter libraries are loaded at run time from the program's folder.
 foreach(lib picmill display)

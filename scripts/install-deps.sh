@@ -11,8 +11,11 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # fuzzing and sanitizer builds
     clang libclang-rt-14-dev
-    # run
-    timgm6mb-soundfont fonts-wqy-microhei
+    # run: what the libraries load at run time and only recommend, installed here since apt
+    # runs without recommends. The General MIDI sound font for the melody player, a font with
+    # Chinese glyphs, and the Type 1 fonts the WMF reader draws text with (it does not start
+    # without them).
+    timgm6mb-soundfont fonts-wqy-microhei fonts-urw-base35
     # tests and screenshots
     xvfb xauth python3
     # make package: dpkg-shlibdeps finds the libraries' packages, file finds the binaries

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "metafile_structure.h"
+#include "metafile_svg.h"
 #include "picture_decoder.h"
 #include "picture_samples.h"
 #include "picture_test_support.h"
@@ -145,6 +146,74 @@ TEST(MetafileStructure, SoundFilesPassAndDamagedOnesAreRefusedBeforeTheLibraries
           {"no width", wmf_with_bitmap(0, 2, 0)}}) {
         QByteArray bytes = bytes_of(bad);
         EXPECT_EQ(check_wmf_structure(bytes), "metafile bitmap out of range") << what;
+    }
+}
+
+// The red EMF with a description ("Paint", "Red") at byte `at` of a header that ends with it.
+// From 100 on, the header has the pixel format fields before the description (given values), from
+// 108 on also the reference size in micrometres.
+Bytes emf_with_description(uint32_t at, uint32_t format_bytes = 0, uint32_t format_at = 0) {
+    const Bytes red = red_emf();
+    const std::u16string text(u"Paint\0Red\0\0", 11);
+    Bytes header(red.begin(), red.begin() + 88);
+    put32(header, {format_bytes, format_at, 0});
+    put32(header, {320000, 240000});
+    header.resize(at);
+    for (char16_t c : text) {
+        put16(header, {static_cast<uint16_t>(c)});
+    }
+    header.resize((header.size() + 3) / 4 * 4);
+    auto *p = header.data();
+    zemlo::write_le32(p + 4, static_cast<uint32_t>(header.size()));
+    zemlo::write_le32(p + 48, static_cast<uint32_t>(header.size() + red.size() - 88));
+    zemlo::write_le32(p + 60, static_cast<uint32_t>(text.size()));
+    zemlo::write_le32(p + 64, at);
+    header.insert(header.end(), red.begin() + 88, red.end());
+    return header;
+}
+
+TEST(MetafileStructure, OptionalHeaderFieldsAreReadOnlyWhereTheDescriptionLeavesRoomForThem) {
+    // A description at 88 or 100 occupies the optional fields' place: its text ("Pa" reads as an
+    // offset of 5 million) is not a pixel format, and the converter is not shown it as one.
+    for (uint32_t at : {88u, 100u}) {
+        QByteArray emf = bytes_of(emf_with_description(at));
+        ASSERT_EQ(check_emf_structure(emf), "") << "description at " << at;
+        const auto *p = reinterpret_cast<const uint8_t *>(emf.constData());
+        EXPECT_EQ(zemlo::read_le32(p + 88), 0u) << at;  // no pixel format
+        EXPECT_EQ(zemlo::read_le32(p + 92), 0u) << at;
+        EXPECT_EQ(zemlo::read_le32(p + 100), 320000u) << at;  // 320 mm wide
+        EXPECT_EQ(zemlo::read_le32(p + 104), 240000u) << at;
+        const DecodeResult r = decode_picture_bytes(bytes_of(emf_with_description(at)));
+        EXPECT_TRUE(r.picture) << "description at " << at << ": " << r.error;
+    }
+
+    // Where the header holds the fields, a pixel format outside the header is still refused:
+    // with the description after them, and with no description at all.
+    QByteArray after = bytes_of(emf_with_description(108, 40, 0x00610050));
+    EXPECT_EQ(check_emf_structure(after), "metafile pixel format out of range");
+    Bytes undescribed = emf_with_description(108, 40, 4000);
+    zemlo::write_le32(undescribed.data() + 60, 0);
+    QByteArray none = bytes_of(undescribed);
+    EXPECT_EQ(check_emf_structure(none), "metafile pixel format out of range");
+    // A header too short for the fields has none, whatever its description says.
+    QByteArray short_header = bytes_of(red_emf());
+    EXPECT_EQ(check_emf_structure(short_header), "");
+}
+
+TEST(MetafileSvg, WmfReaderWithoutItsFontsNamesThePackageToInstall) {
+    TempFolder empty;
+    for (const std::string &folder : {empty.path().string(), empty.file("absent")}) {
+        const std::string problem = wmf_font_problem(folder);
+        EXPECT_NE(problem.find("fonts are missing"), std::string::npos) << problem;
+        EXPECT_NE(problem.find("fonts-urw-base35"), std::string::npos) << problem;
+    }
+    // On this machine: a WMF is read when the fonts are there, and otherwise the reader's
+    // failure is explained by them rather than blamed on the file.
+    const MetafileSvg svg = wmf_to_svg(bytes_of(red_wmf()));
+    if (wmf_font_problem().empty()) {
+        EXPECT_EQ(svg.error, "");
+    } else {
+        EXPECT_EQ(svg.error, wmf_font_problem());
     }
 }
 
