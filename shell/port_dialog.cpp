@@ -43,7 +43,7 @@ PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
                        QWidget *parent)
     : QDialog(parent), mapping_(std::move(mapping)) {
     setWindowTitle(QStringLiteral("端口设置"));
-    // The template's 81 units, with one more row for the device.
+    // 81 units high, with one more row for the device.
     setFixedSize(du_x(base, 153), du_y(base, 81 + kDeviceRowDu));
     auto *label = new QLabel(QStringLiteral("COM端口设置："), this);
     label->setGeometry(du_rect(base, 16, 17, 56, 14));
