@@ -23,7 +23,7 @@ using namespace handlink::testing;
 
 constexpr uint32_t kPort = 61;
 constexpr int kRounds = 100;
-constexpr double kFixedSleepDesignMs = 100.0;
+constexpr double kFixedSleepPollMs = 100.0;
 constexpr double kTargetMs = 5.0;
 // Lets the link's 5 ms pause after its ACK of the previous confirmation pass first.
 constexpr auto kBetweenRounds = std::chrono::milliseconds(7);
@@ -59,8 +59,8 @@ double measure(HandlinkApi &api, ScriptedHandset &handset, std::chrono::microsec
     const double median = percentile(times, 0.5);
     std::printf("%s: median %.2f ms, p90 %.2f ms, max %.2f ms (%d of %d failed)\n", label, median,
                 percentile(times, 0.9), percentile(times, 1.0), failures, kRounds);
-    std::printf("  %.1fx faster than the fixed-sleep design (~%.0f ms); target < %.0f ms: %s\n",
-                kFixedSleepDesignMs / median, kFixedSleepDesignMs, kTargetMs,
+    std::printf("  %.1fx faster than a fixed-sleep poll (~%.0f ms); target < %.0f ms: %s\n",
+                kFixedSleepPollMs / median, kFixedSleepPollMs, kTargetMs,
                 median < kTargetMs ? "met" : "missed");
     return failures == 0 ? median : -1.0;
 }

@@ -88,7 +88,7 @@ MainWindow::MainWindow(app::Profile &profile, std::string module_dir, WindowHook
     setCentralWidget(client);
     build_controls(client);
     build_panels(client);
-    // A fixed frame: the window is exactly its template.
+    // A fixed frame: the window is exactly its layout table, so each control stays where it is put.
     setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
 
     core_ = std::make_unique<app::MainCore>(values_, *this, *this, dispatcher_, profile_);

@@ -1,11 +1,9 @@
 #include "port_dialog.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSerialPortInfo>
 
 #include "dialog_units.h"
 #include "zemlo/com_port_rule.h"
@@ -24,26 +22,12 @@ QString default_port_device(uint32_t port) {
     return QString::fromStdString(zemlo::unmapped_com_device(port));
 }
 
-QStringList detected_serial_devices() {
-    QStringList found;
-    const QDir by_id(QStringLiteral("/dev/serial/by-id"));
-    for (const QFileInfo &info : by_id.entryInfoList(QDir::System | QDir::Files)) {
-        found << info.absoluteFilePath();
-    }
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        if (!found.contains(info.systemLocation())) {
-            found << info.systemLocation();
-        }
-    }
-    return found;
-}
-
 PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
-                       std::map<uint32_t, std::string> mapping, const QStringList &devices,
+                       std::map<uint32_t, std::string> mapping, const QList<SerialDevice> &devices,
                        QWidget *parent)
     : QDialog(parent), mapping_(std::move(mapping)) {
     setWindowTitle(QStringLiteral("端口设置"));
-    // The template's 81 units, with one more row for the device.
+    // 81 units high, with one more row for the device.
     setFixedSize(du_x(base, 153), du_y(base, 81 + kDeviceRowDu));
     auto *label = new QLabel(QStringLiteral("COM端口设置："), this);
     label->setGeometry(du_rect(base, 16, 17, 56, 14));
@@ -62,7 +46,9 @@ PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
     devices_->setInsertPolicy(QComboBox::NoInsert);
     devices_->setGeometry(du_rect(base, 16, 15 + kDeviceRowDu, 121, 14));
     devices_->addItem(QString());  // the default device; its text follows the port
-    devices_->addItems(devices);
+    for (const SerialDevice &device : devices) {
+        devices_->addItem(device.label, device.path);  // shown with both names, stored by path
+    }
 
     auto *ok = new QPushButton(QStringLiteral("确定"), this);
     ok->setGeometry(du_rect(base, 25, 47 + kDeviceRowDu, 48, 14));
@@ -84,8 +70,13 @@ std::string PortDialog::chosen_device() const {
     if (text.isEmpty() || text == devices_->itemText(kDefaultDeviceIndex)) {
         return {};
     }
+    // A listed device's label stands for its path; anything else is a path the user typed.
+    const int listed = devices_->findText(text);
+    const QString path = listed > kDefaultDeviceIndex && devices_->itemData(listed).isValid()
+                             ? devices_->itemData(listed).toString()
+                             : text;
     // Kept under its by-id name where it has one, so the adapter is found after re-plugging.
-    return stable_device_name(text.toStdString());
+    return stable_device_name(path.toStdString());
 }
 
 void PortDialog::show_mapping_of_port() {
@@ -98,7 +89,10 @@ void PortDialog::show_mapping_of_port() {
         return;
     }
     const QString device = QString::fromStdString(it->second);
-    int index = devices_->findText(device);
+    int index = devices_->findData(device);
+    if (index < 0) {
+        index = devices_->findText(device);
+    }
     if (index < 0) {
         devices_->addItem(device);
         index = devices_->count() - 1;

@@ -5,10 +5,11 @@
 #pragma once
 
 #include <QDialog>
-#include <QStringList>
 #include <cstdint>
 #include <map>
 #include <string>
+
+#include "serial_device_list.h"
 
 class QComboBox;
 
@@ -21,14 +22,12 @@ inline constexpr uint32_t kLastComPort = 11;
 
 // The device COM n uses without a mapping (the one COM rule the library applies).
 QString default_port_device(uint32_t port);
-// The serial devices found now: by-id links first, then the ports Qt detects, without repeats.
-QStringList detected_serial_devices();
 
 class PortDialog : public QDialog {
     Q_OBJECT
   public:
     PortDialog(const BaseUnits &base, uint32_t current, std::map<uint32_t, std::string> mapping,
-               const QStringList &devices, QWidget *parent);
+               const QList<SerialDevice> &devices, QWidget *parent);
 
     uint32_t chosen_port() const;
     // The device chosen for chosen_port(); empty: the default device.

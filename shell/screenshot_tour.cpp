@@ -130,9 +130,12 @@ int main(int argc, char **argv) {
     save(about, out, QStringLiteral("about-box.png"));
     about.hide();
 
-    zemlo::shell::PortDialog port(window.base(), 3, {{3, "/dev/ttyUSB0"}},
-                                  {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyACM0")},
-                                  &window);
+    const QString adapter = QStringLiteral("/dev/serial/by-id/usb-Data_Cable_0001-if00-port0");
+    zemlo::shell::PortDialog port(
+        window.base(), 3, {{3, adapter.toStdString()}},
+        {{adapter, zemlo::shell::serial_device_label(adapter, QStringLiteral("/dev/ttyUSB0"))},
+         {QStringLiteral("/dev/ttyACM0"), QStringLiteral("/dev/ttyACM0")}},
+        &window);
     port.show();
     save(port, out, QStringLiteral("port-dialog.png"));
     port.hide();

@@ -1,3 +1,4 @@
+/* clang-format off: the tables below are aligned by hand and reflowing them runs them together. */
 /*
  * handlink.h: the device link library (libhandlink.so), the PC side of the serial link to a
  * GSM handset.
@@ -12,8 +13,9 @@
  *   CloseComm()                             harmless when nothing is open
  *   OpenComm(port, 115200)                  starts the device worker and opens the port
  *   SendSetup()                             builds the name tables, tells the handset what to
- * report phi...(body, reply)                     any number of requests CloseComm() closes the port
- * and ends the worker
+ *                                           report
+ *   phi...(body, reply)                     any number of requests
+ *   CloseComm()                             closes the port and ends the worker
  *
  * Timing: OpenComm takes about 0.5 s and CloseComm about 0.7 s (settle times the handset needs);
  * SendSetup sleeps 0.5 s before it talks to the handset.
@@ -50,6 +52,7 @@
  *                            rather than a silent handset. A confirmation that arrives although
  *                            the frame's ACK was lost is still returned as a confirmation.
  */
+/* clang-format on */
 #ifndef HANDLINK_H
 #define HANDLINK_H
 
@@ -95,6 +98,49 @@ extern "C" {
 #define HL_SETUP_OK 0
 #define HL_SETUP_FILTER_FAILED 3
 #define HL_SETUP_COMMAND_FAILED 4
+
+/* The same status codes as one documented type, for callers that want a name to switch on or
+ * show in a debugger. The functions keep returning int32_t (the values above are what the
+ * interface promises); the #defines stay for C callers and for preprocessor tests. Several
+ * functions share small numbers (0 means success for each of them), so read a code together
+ * with the function that returned it. */
+enum hl_status {
+    /* Every function: success; for a request without confirmation, "sent". */
+    HL_STATUS_OK = 0,
+    /* SendSetup: the filter signal could not be sent, or no worker runs. */
+    HL_STATUS_SETUP_FILTER_FAILED = HL_SETUP_FILTER_FAILED,
+    /* SendSetup: the setup command could not be sent. */
+    HL_STATUS_SETUP_COMMAND_FAILED = HL_SETUP_COMMAND_FAILED,
+    /* Requests: no confirmation arrived within the timeout (or the line was lost). */
+    HL_STATUS_TIMEOUT = HL_TIMEOUT,
+    /* OpenComm: the device worker thread could not be started. */
+    HL_STATUS_OPEN_NO_WORKER = HL_OPEN_NO_WORKER,
+    /* OpenComm: port number below 1. */
+    HL_STATUS_OPEN_BAD_PORT = HL_OPEN_BAD_PORT,
+    /* OpenComm: baud rate not in the allowed list. */
+    HL_STATUS_OPEN_BAD_BAUD = HL_OPEN_BAD_BAUD,
+    /* OpenComm: the open step failed unexpectedly. */
+    HL_STATUS_OPEN_FAILED = HL_OPEN_FAILED,
+    /* Requests: no confirmation, and the frame found the link not open. Same number as
+     * HL_OPEN_FAILED; which one is meant follows from the function. */
+    HL_STATUS_LINK_NOT_OPEN = 13,
+    /* OpenComm: the device could not be opened or configured, or another device is open
+     * (GetLastOpenError tells why). */
+    HL_STATUS_OPEN_DEVICE_ERROR = HL_OPEN_DEVICE_ERROR,
+    /* Requests: no confirmation, and the handset never acknowledged the frame. */
+    HL_STATUS_LINK_NO_ACK = 17,
+    /* Requests: no confirmation, and the handset refused the frame (NAK). */
+    HL_STATUS_LINK_NAK = 19,
+    /* Requests: no device worker runs, or the call came from inside the message sink. */
+    HL_STATUS_NO_WORKER = HL_NO_WORKER,
+    /* Requests: the body length exceeds HL_MAX_REQUEST_BODY; nothing sent. */
+    HL_STATUS_BODY_TOO_LONG = HL_BODY_TOO_LONG,
+    /* Requests: body (or a needed reply buffer) is NULL; nothing sent. */
+    HL_STATUS_NULL_BUFFER = HL_NULL_BUFFER,
+    /* Requests: any result at or above this is a confirmation, signal id * 65536 + bytes
+     * copied, never one of the codes above. */
+    HL_STATUS_CONFIRMATION_MIN = 0x01000000
+};
 
 /* ---- the message sink -------------------------------------------------------------------- */
 

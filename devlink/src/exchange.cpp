@@ -11,6 +11,13 @@
 #include "request_record.h"
 
 namespace handlink {
+
+// The link failures a request passes on to its caller are named in the public header's status
+// type; keep the two lists equal.
+static_assert(kLinkNotOpen == HL_STATUS_LINK_NOT_OPEN);
+static_assert(kLinkNoAck == HL_STATUS_LINK_NO_ACK);
+static_assert(kLinkNak == HL_STATUS_LINK_NAK);
+
 namespace {
 
 struct Awaited {

@@ -16,6 +16,7 @@
 #include "offscreen_app.h"
 #include "play_time.h"
 #include "port_dialog.h"
+#include "serial_device_list.h"
 
 namespace zemlo::shell {
 namespace {
@@ -107,7 +108,8 @@ TEST(PortDialog, ShowsEachPortsDeviceAndGivesBackTheChoice) {
     test::ensure_app();
     EXPECT_EQ(default_port_device(3), QStringLiteral("/dev/ttyS2"));
     const BaseUnits base{6, 12};
-    PortDialog dialog(base, 3, {{5, "/dev/ttyUSB1"}}, {QStringLiteral("/dev/ttyACM0")}, nullptr);
+    PortDialog dialog(base, 3, {{5, "/dev/ttyUSB1"}},
+                      {{QStringLiteral("/dev/ttyACM0"), QStringLiteral("/dev/ttyACM0")}}, nullptr);
     EXPECT_EQ(dialog.port_box()->count(), 11);
     EXPECT_EQ(dialog.port_box()->currentText(), QStringLiteral("COM3"));
     EXPECT_EQ(dialog.chosen_port(), 3u);
@@ -118,6 +120,55 @@ TEST(PortDialog, ShowsEachPortsDeviceAndGivesBackTheChoice) {
     dialog.device_box()->setCurrentText(QStringLiteral("/dev/ttyACM0"));
     EXPECT_EQ(dialog.chosen_port(), 5u);
     EXPECT_EQ(dialog.chosen_device(), "/dev/ttyACM0");
+}
+
+TEST(SerialDeviceList, AnAdapterIsListedOnceUnderItsByIdNameWithItsTtyBeside) {
+    EXPECT_EQ(serial_device_label(QStringLiteral("/a/link"), QStringLiteral("/dev/ttyUSB0")),
+              QStringLiteral("/a/link (/dev/ttyUSB0)"));
+    EXPECT_EQ(serial_device_label(QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS0")),
+              QStringLiteral("/dev/ttyS0"));
+    EXPECT_EQ(serial_device_label(QStringLiteral("/a/gone"), QString()), QStringLiteral("/a/gone"));
+
+    // A stand-in for /dev: two ttys, a by-id link to one of them and a link whose adapter is gone.
+    char tmpl[] = "/tmp/zemlo-byid-XXXXXX";
+    const std::filesystem::path dir = ::mkdtemp(tmpl);
+    std::filesystem::create_directories(dir / "by-id");
+    for (const char *tty : {"ttyUSB0", "ttyS0"}) {
+        QFile f(QString::fromStdString((dir / tty).string()));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    std::filesystem::create_symlink("../ttyUSB0", dir / "by-id" / "usb-Maker_Cable_42-if00-port0");
+    std::filesystem::create_symlink("../ttyUSB9", dir / "by-id" / "usb-Gone-if00-port0");
+    const auto q = [&](const std::filesystem::path &p) {
+        return QString::fromStdString(p.string());
+    };
+    const QString link = q(dir / "by-id" / "usb-Maker_Cable_42-if00-port0");
+    const QString gone = q(dir / "by-id" / "usb-Gone-if00-port0");
+    const QString usb0 = q(dir / "ttyUSB0");
+    const QString s0 = q(dir / "ttyS0");
+
+    const QList<SerialDevice> found =
+        serial_devices(q(dir / "by-id"), {usb0, s0, link, q(dir / "missing")});
+    ASSERT_EQ(found.size(), 4);
+    EXPECT_EQ(found[0].path, gone);  // by name; the dangling link has no tty to show
+    EXPECT_EQ(found[0].label, gone);
+    EXPECT_EQ(found[1].path, link);
+    EXPECT_EQ(found[1].label, link + QStringLiteral(" (") + usb0 + QStringLiteral(")"));
+    EXPECT_EQ(found[2].path, s0);  // ttyUSB0 and the link itself are not listed again
+    EXPECT_EQ(found[3].path, q(dir / "missing"));
+    EXPECT_TRUE(serial_devices(q(dir / "no-such-folder"), {s0}).size() == 1);
+
+    // The dialog shows the label and gives back the by-id path, also for a stored mapping.
+    test::ensure_app();
+    const BaseUnits base{6, 12};
+    PortDialog dialog(base, 2, {{4, link.toStdString()}}, found, nullptr);
+    dialog.device_box()->setCurrentText(found[1].label);
+    EXPECT_EQ(dialog.chosen_device(), link.toStdString());
+    dialog.port_box()->setCurrentIndex(3);  // COM4: its mapping is shown with both names
+    EXPECT_EQ(dialog.device_box()->currentText(), found[1].label);
+    EXPECT_EQ(dialog.chosen_device(), link.toStdString());
+    EXPECT_EQ(dialog.device_box()->count(), 5);  // the default and the four, nothing added
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
