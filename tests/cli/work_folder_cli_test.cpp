@@ -46,9 +46,10 @@ void write_bytes(const fs::path &p, const Bytes &bytes) {
             static_cast<std::streamsize>(bytes.size()));
 }
 
+// n little-endian bytes of x; past its four bytes, zeros.
 void put_le(Bytes &v, uint32_t x, int n) {
     for (int i = 0; i < n; ++i) {
-        v.push_back(static_cast<uint8_t>(x >> (8 * i)));
+        v.push_back(i < 4 ? static_cast<uint8_t>(x >> (8 * i)) : 0);
     }
 }
 
