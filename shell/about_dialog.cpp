@@ -10,7 +10,6 @@ namespace zemlo::shell {
 
 namespace {
 
-constexpr int kAppIcon = 128;
 constexpr int kIconPixels = 32;
 
 }  // namespace
@@ -19,7 +18,7 @@ AboutDialog::AboutDialog(const BaseUnits &base, QWidget *parent) : QDialog(paren
     setWindowTitle(QStringLiteral("关于"));
     setFixedSize(du_x(base, 235), du_y(base, 55));
     auto *icon = new QLabel(this);
-    icon->setPixmap(load_icon(kAppIcon).pixmap(kIconPixels, kIconPixels));
+    icon->setPixmap(load_icon(Icon::App).pixmap(kIconPixels, kIconPixels));
     icon->setGeometry(du_x(base, 13), du_y(base, 13), kIconPixels, kIconPixels);
     auto *text = new QLabel(QStringLiteral("手机屏保铃音下载软件2.0 版"), this);
     text->setGeometry(du_rect(base, 45, 20, 117, 17));

@@ -39,6 +39,10 @@ QRect du_rect(const BaseUnits &base, int x, int y, int width, int height) {
     return {du_x(base, x), du_y(base, y), du_x(base, width), du_y(base, height)};
 }
 
+QRect du_rect(const BaseUnits &base, const DuRect &r) {
+    return du_rect(base, r.x, r.y, r.width, r.height);
+}
+
 QFont dialog_font() {
     QFont font(QStringLiteral("WenQuanYi Micro Hei"), kDialogPointSize);
     QStringList families;

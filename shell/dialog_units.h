@@ -21,6 +21,15 @@ int du_x(const BaseUnits &base, int units);
 int du_y(const BaseUnits &base, int units);
 QRect du_rect(const BaseUnits &base, int x, int y, int width, int height);
 
+// A rectangle in dialog units, as layout tables give them.
+struct DuRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+QRect du_rect(const BaseUnits &base, const DuRect &r);
+
 // The dialog font: a CJK sans font at 9 points.
 QFont dialog_font();
 

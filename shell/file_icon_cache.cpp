@@ -15,8 +15,8 @@ void FileIconCache::reset() {
     append(QStringLiteral("."), provider.icon(QAbstractFileIconProvider::Folder));
 }
 
-int FileIconCache::add_resource_icon(int resource_id, const QString &key) {
-    return append(key, load_icon(resource_id));
+int FileIconCache::add_resource_icon(Icon icon, const QString &key) {
+    return append(key, load_icon(icon));
 }
 
 int FileIconCache::image_index(const QString &file_name) {

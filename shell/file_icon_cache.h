@@ -7,6 +7,8 @@
 #include <QString>
 #include <vector>
 
+#include "artwork.h"
+
 namespace zemlo::shell {
 
 class FileIconCache {
@@ -18,8 +20,8 @@ class FileIconCache {
 
     // Empties the cache and adds the plain document ("*") and folder (".") icons.
     void reset();
-    // Appends the program's icon with that resource number under key.
-    int add_resource_icon(int resource_id, const QString &key);
+    // Appends one of the program's icons under key.
+    int add_resource_icon(Icon icon, const QString &key);
     // The index for the name, adding an entry when the name is new.
     int image_index(const QString &file_name);
     QIcon icon(int index) const;

@@ -21,6 +21,7 @@
 #include "icon_button.h"
 #include "in_place_editor.h"
 #include "link_state_icon.h"
+#include "main_window_layout.h"
 #include "melody_panel.h"
 #include "pc_folder_tree.h"
 #include "picture_conversion.h"
@@ -34,19 +35,9 @@ namespace zemlo::shell {
 
 namespace {
 
-constexpr int kAppIcon = 128;
-constexpr int kProgramIcon = 173;
-constexpr int kFolderIcon = 171;
-constexpr int kOpenFolderIcon = 172;
-constexpr int kConnectIcon = 197;
-constexpr int kDownloadIcon = 199;
-constexpr int kRenameIcon = 198;
-constexpr int kDeleteIcon = 200;
-constexpr int kDisconnectIcon = 238;
+namespace layout = main_window_layout;
+
 constexpr int kButtonIconPixels = 32;
-constexpr int kButtonXDu = 373;
-constexpr int kButtonWidthDu = 69;
-constexpr int kButtonHeightDu = 16;
 constexpr int kPanelTopPixels = 32;
 constexpr int kFolderRole = Qt::UserRole;
 
@@ -79,12 +70,12 @@ MainWindow::MainWindow(app::Profile &profile, std::string module_dir, WindowHook
     setFont(dialog_font());
     base_ = base_units(font());
     setWindowTitle(QStringLiteral("Zemlo Loader"));
-    setWindowIcon(load_icon(kAppIcon));
+    setWindowIcon(load_icon(Icon::App));
     setContextMenuPolicy(Qt::PreventContextMenu);
 
     build_menu();
     auto *client = new QWidget(this);
-    client->setFixedSize(du_x(base_, kWidthDu), du_y(base_, kHeightDu));
+    client->setFixedSize(du_x(base_, layout::kWidth), du_y(base_, layout::kHeight));
     setCentralWidget(client);
     build_controls(client);
     build_panels(client);
@@ -119,11 +110,11 @@ void MainWindow::build_menu() {
     connect(about_action_, &QAction::triggered, this, [this] { core_->about_command(); });
 }
 
-IconButton *MainWindow::make_button(QWidget *parent, const QString &caption, int icon, int x,
-                                    int y) {
+IconButton *MainWindow::make_button(QWidget *parent, const QString &caption, Icon icon,
+                                    const DuRect &place) {
     auto *button = new IconButton(caption, parent);
-    button->setGeometry(du_rect(base_, x, y, kButtonWidthDu, kButtonHeightDu));
-    button->set_icons(icon, 0, kButtonIconPixels, kButtonIconPixels);
+    button->setGeometry(du_rect(base_, place));
+    button->set_icon(icon, kButtonIconPixels);
     button->setAutoDefault(false);
     return button;
 }
@@ -138,67 +129,70 @@ QLabel *MainWindow::make_sunken_label(QWidget *parent, const QString &text, cons
 void MainWindow::build_controls(QWidget *client) {
     // The handset's folders and files (lower left).
     handset_tree_ = new QTreeWidget(client);
-    handset_tree_->setGeometry(du_rect(base_, 3, 209, 151, 105));
+    handset_tree_->setGeometry(du_rect(base_, layout::kHandsetTree));
     handset_tree_->setHeaderHidden(true);
     handset_tree_->setRootIsDecorated(true);
     handset_tree_->setContextMenuPolicy(Qt::PreventContextMenu);
     handset_list_ = new FileListView(Qt::AlignCenter, client);
-    handset_list_->setGeometry(du_rect(base_, 156, 209, 188, 105));
+    handset_list_->setGeometry(du_rect(base_, layout::kHandsetList));
 
     // The PC browser (upper left).
     pc_tree_ = new PcFolderTree(client);
-    pc_tree_->setGeometry(du_rect(base_, 3, 25, 151, 144));
+    pc_tree_->setGeometry(du_rect(base_, layout::kPcTree));
     pc_list_ = new FileListView(Qt::AlignLeft, client);
-    pc_list_->setGeometry(du_rect(base_, 156, 25, 188, 144));
+    pc_list_->setGeometry(du_rect(base_, layout::kPcList));
 
     auto *type_label = new QLabel(QStringLiteral("下载文件类型:"), client);
-    type_label->setGeometry(du_rect(base_, 5, 10, 58, 9));
+    type_label->setGeometry(du_rect(base_, layout::kTypeLabel));
     file_type_ = new QComboBox(client);
-    file_type_->setGeometry(du_rect(base_, 76, 8, 78, 13));
+    file_type_->setGeometry(du_rect(base_, layout::kTypeBox));
 
     auto *group = new QGroupBox(client);
-    group->setGeometry(du_rect(base_, 355, 175, 106, 139));
-    connect_ = make_button(client, QStringLiteral("连接"), kConnectIcon, kButtonXDu, 191);
-    download_ = make_button(client, QStringLiteral("下载"), kDownloadIcon, kButtonXDu, 215);
-    rename_ = make_button(client, QStringLiteral("重命名"), kRenameIcon, kButtonXDu, 239);
-    delete_ = make_button(client, QStringLiteral("删除"), kDeleteIcon, kButtonXDu, 263);
-    disconnect_ = make_button(client, QStringLiteral("断开"), kDisconnectIcon, kButtonXDu, 287);
+    group->setGeometry(du_rect(base_, layout::kButtonGroup));
+    connect_ = make_button(client, QStringLiteral("连接"), Icon::Connect, layout::kConnectButton);
+    download_ =
+        make_button(client, QStringLiteral("下载"), Icon::Download, layout::kDownloadButton);
+    rename_ = make_button(client, QStringLiteral("重命名"), Icon::Rename, layout::kRenameButton);
+    delete_ = make_button(client, QStringLiteral("删除"), Icon::Delete, layout::kDeleteButton);
+    disconnect_ =
+        make_button(client, QStringLiteral("断开"), Icon::Disconnect, layout::kDisconnectButton);
 
     auto *choose_label = new QLabel(QStringLiteral("选择文件:"), client);
-    choose_label->setGeometry(du_rect(base_, 159, 10, 38, 10));
-    pc_file_ = make_sunken_label(client, QString(), du_rect(base_, 206, 9, 256, 11));
+    choose_label->setGeometry(du_rect(base_, layout::kChooseLabel));
+    pc_file_ = make_sunken_label(client, QString(), du_rect(base_, layout::kPcFileLabel));
 
     auto *name_label = new QLabel(QStringLiteral("下载到文件:"), client);
-    name_label->setGeometry(du_rect(base_, 7, 181, 46, 10));
+    name_label->setGeometry(du_rect(base_, layout::kNameLabel));
     name_ = new QLineEdit(client);
-    name_->setGeometry(du_rect(base_, 61, 179, 260, 12));
+    name_->setGeometry(du_rect(base_, layout::kNameBox));
     extension_ = new QLabel(QStringLiteral(".bmp"), client);
-    extension_->setGeometry(du_rect(base_, 324, 181, 19, 10));
+    extension_->setGeometry(du_rect(base_, layout::kExtensionLabel));
 
     link_ = new LinkStateIcon(client);
-    link_->setGeometry(du_rect(base_, 3, 318, 68, 10));
+    link_->setGeometry(du_rect(base_, layout::kLinkState));
     link_->setText(QStringLiteral("未连接"));
     link_->set_connected_flag(&values_.connected);
     gauge_ = new SpaceGauge(client);
-    gauge_->setGeometry(du_rect(base_, 3, 197, 341, 9));
+    gauge_->setGeometry(du_rect(base_, layout::kSpaceGauge));
     gauge_->setText(QStringLiteral("45%"));
     gauge_->setAlignment(Qt::AlignCenter);
     gauge_->enable_tool_tip(true);
-    status_ = make_sunken_label(client, QString(), du_rect(base_, 74, 318, 387, 10));
+    status_ = make_sunken_label(client, QString(), du_rect(base_, layout::kStatusLine));
 
     auto *rule = new QFrame(client);
     rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    rule->setGeometry(du_x(base_, 3), du_y(base_, 2), du_x(base_, 459), 2);
+    rule->setGeometry(du_x(base_, layout::kRule.x), du_y(base_, layout::kRule.y),
+                      du_x(base_, layout::kRule.width), 2);
 
     // The handset folders, with the folder icon and the open one while selected.
     for (const auto &[text, type] :
          {std::pair{QStringLiteral("屏保文件"), 0}, std::pair{QStringLiteral("铃音文件"), 1}}) {
         auto *item = new QTreeWidgetItem(handset_tree_, {text});
         item->setData(0, kFolderRole, type);
-        item->setIcon(0, load_icon(kFolderIcon));
+        item->setIcon(0, load_icon(Icon::Folder));
     }
     icons_.reset();
-    icons_.add_resource_icon(kProgramIcon, QStringLiteral("***"));
+    icons_.add_resource_icon(Icon::Program, QStringLiteral("***"));
 
     connect(connect_, &QPushButton::clicked, this, [this] { core_->connect_command(); });
     connect(disconnect_, &QPushButton::clicked, this, [this] { core_->disconnect_command(); });
@@ -277,12 +271,12 @@ void MainWindow::pc_tree_selection_changed() {
 void MainWindow::handset_tree_selection_changed(QTreeWidgetItem *current,
                                                 QTreeWidgetItem *previous) {
     if (previous != nullptr) {
-        previous->setIcon(0, load_icon(kFolderIcon));
+        previous->setIcon(0, load_icon(Icon::Folder));
     }
     if (current == nullptr) {
         return;
     }
-    current->setIcon(0, load_icon(kOpenFolderIcon));
+    current->setIcon(0, load_icon(Icon::OpenFolder));
     core_->handset_folder_selected(current->data(0, kFolderRole).toInt());
 }
 

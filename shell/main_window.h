@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "artwork.h"
 #include "dialog_units.h"
 #include "file_icon_cache.h"
 #include "main_core.h"
@@ -50,9 +51,6 @@ struct WindowHooks {
 class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort {
     Q_OBJECT
   public:
-    static constexpr int kWidthDu = 471;
-    static constexpr int kHeightDu = 331;
-
     // module_dir is where libhandlink.so is looked for. initialise() starts the window's state.
     MainWindow(app::Profile &profile, std::string module_dir, WindowHooks hooks = {});
     ~MainWindow() override;
@@ -132,7 +130,8 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     void pc_tree_selection_changed();
     void handset_tree_selection_changed(QTreeWidgetItem *current, QTreeWidgetItem *previous);
     void hold_buttons_for_melody(bool playing);
-    IconButton *make_button(QWidget *parent, const QString &caption, int icon, int x, int y);
+    IconButton *make_button(QWidget *parent, const QString &caption, Icon icon,
+                            const DuRect &place);
     QLabel *make_sunken_label(QWidget *parent, const QString &text, const QRect &rect);
     QWidget *owner_of(app::BoxOwner owner);
 

@@ -15,9 +15,6 @@ namespace zemlo::shell {
 
 namespace {
 
-constexpr int kMelodyIcon = 175;
-constexpr int kPlayIcon = 136;
-constexpr int kStopIcon = 137;
 constexpr int kButtonIconPixels = 32;
 constexpr int kIconPixels = 32;
 constexpr int kSliderMax = 100;
@@ -33,7 +30,7 @@ MelodyPanel::MelodyPanel(const BaseUnits &base, BoxAnswerer *answerer,
     auto *group = new QGroupBox(this);
     group->setGeometry(du_rect(base, 0, 0, 106, 150));
     auto *icon = new QLabel(this);
-    icon->setPixmap(load_icon(kMelodyIcon).pixmap(kIconPixels, kIconPixels));
+    icon->setPixmap(load_icon(Icon::Melody).pixmap(kIconPixels, kIconPixels));
     icon->setGeometry(du_x(base, 8), du_y(base, 21), kIconPixels, kIconPixels);
     time_ = new QLabel(QStringLiteral("播放时间"), this);
     time_->setGeometry(du_rect(base, 35, 27, 64, 12));
@@ -44,10 +41,10 @@ MelodyPanel::MelodyPanel(const BaseUnits &base, BoxAnswerer *answerer,
     slider_->setRange(0, kSliderMax);
     play_ = new IconButton(QString(), this);
     play_->setGeometry(du_rect(base, 18, 97, 25, 22));
-    play_->set_icons(kPlayIcon, 0, kButtonIconPixels, kButtonIconPixels);
+    play_->set_icon(Icon::Play, kButtonIconPixels);
     stop_ = new IconButton(QString(), this);
     stop_->setGeometry(du_rect(base, 61, 97, 25, 22));
-    stop_->set_icons(kStopIcon, 0, kButtonIconPixels, kButtonIconPixels);
+    stop_->set_icon(Icon::Stop, kButtonIconPixels);
     timer_.setInterval(kTickMs);
     connect(&timer_, &QTimer::timeout, this, &MelodyPanel::tick);
     connect(play_, &QPushButton::clicked, this, &MelodyPanel::play);

@@ -7,22 +7,22 @@
 
 namespace zemlo::shell {
 
-QString icon_resource_path(int resource_id) {
-    return QStringLiteral(":/icons/%1.svg").arg(resource_id);
+QString icon_resource_path(Icon icon) {
+    return QStringLiteral(":/icons/%1.svg").arg(icon_art(icon).file_number);
 }
 
-QIcon load_icon(int resource_id) {
+QIcon load_icon(Icon icon) {
     zemlo::resources::ensureLoaded();
-    const QString path = icon_resource_path(resource_id);
+    const QString path = icon_resource_path(icon);
     if (!QFile::exists(path)) {
         return {};
     }
     return QIcon(path);
 }
 
-QSize icon_natural_size(int resource_id) {
+QSize icon_natural_size(Icon icon) {
     zemlo::resources::ensureLoaded();
-    QSvgRenderer renderer(icon_resource_path(resource_id));
+    QSvgRenderer renderer(icon_resource_path(icon));
     if (!renderer.isValid()) {
         return {};
     }

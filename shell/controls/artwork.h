@@ -1,3 +1,7 @@
+// The program's artwork: every icon the windows draw, named, with the file it is drawn from and
+// the size it was drawn for. Icons live as ":/icons/<n>.svg", animation frames as
+// ":/frames/<n>_<position>.png" (see animation_frames.h). Nothing outside this file knows an
+// icon's file number.
 #pragma once
 
 #include <QIcon>
@@ -5,15 +9,66 @@
 #include <QSize>
 #include <QString>
 
+#include <array>
+
 namespace zemlo::shell {
 
-// The program's artwork is named by resource number: icons as ":/icons/<n>.svg", animation
-// frames as ":/frames/<n>_<position>.png".
-QString icon_resource_path(int resource_id);
+enum class Icon {
+    App,         // the window's and the about box's icon
+    Play,        // the melody panel's play button
+    Stop,        // the melody panel's stop button
+    Folder,      // a handset folder
+    OpenFolder,  // the handset folder selected now
+    Program,     // a program file in the file lists
+    Melody,      // the melody panel's note
+    Connect,     // the command buttons
+    Rename,
+    Download,
+    Delete,
+    Disconnect,
+    Disconnected,  // the link state at the lower left
+    Connected,
+};
 
-// The icon with that number, or a null icon when there is none.
-QIcon load_icon(int resource_id);
-// The size an icon was drawn for (its SVG canvas), or an empty size when there is none.
-QSize icon_natural_size(int resource_id);
+struct IconArt {
+    Icon icon;
+    int file_number;   // ":/icons/<file_number>.svg"
+    int drawn_pixels;  // the SVG canvas is drawn_pixels square
+};
+
+// clang-format off
+inline constexpr std::array kIconArtwork = {
+    IconArt{Icon::App,          128, 32},
+    IconArt{Icon::Play,         136, 32},
+    IconArt{Icon::Stop,         137, 32},
+    IconArt{Icon::Folder,       171, 32},
+    IconArt{Icon::OpenFolder,   172, 32},
+    IconArt{Icon::Program,      173, 32},
+    IconArt{Icon::Melody,       175, 32},
+    IconArt{Icon::Connect,      197, 32},
+    IconArt{Icon::Rename,       198, 32},
+    IconArt{Icon::Download,     199, 32},
+    IconArt{Icon::Delete,       200, 32},
+    IconArt{Icon::Disconnect,   238, 32},
+    IconArt{Icon::Disconnected, 208, 16},
+    IconArt{Icon::Connected,    209, 16},
+};
+// clang-format on
+
+// The row of the table for the icon (every Icon has one: the artwork test walks the table).
+constexpr const IconArt &icon_art(Icon icon) {
+    for (const IconArt &art : kIconArtwork) {
+        if (art.icon == icon) {
+            return art;
+        }
+    }
+    return kIconArtwork.front();
+}
+
+QString icon_resource_path(Icon icon);
+// The icon, or a null icon when its file is missing.
+QIcon load_icon(Icon icon);
+// The size the icon was drawn for (its SVG canvas), or an empty size when its file is missing.
+QSize icon_natural_size(Icon icon);
 
 }  // namespace zemlo::shell

@@ -93,12 +93,12 @@ void hover(QWidget *w) {
 
 enum class Look { Normal, Over, Pressed, Disabled, KeyboardFocus };
 
-QPixmap button_shot(const QString &caption, int icon, QSize size, Look look) {
+QPixmap button_shot(const QString &caption, Icon icon, QSize size, Look look) {
     QWidget host;
     host.resize(size);
     IconButton button(caption, &host);
     button.resize(size);
-    button.set_icons(icon, 0, 32, 32);
+    button.set_icon(icon, 32);
     host.show();
     if (look == Look::Over) {
         hover(&button);
@@ -116,7 +116,7 @@ QPixmap button_shot(const QString &caption, int icon, QSize size, Look look) {
     return button.grab();
 }
 
-std::vector<QPixmap> button_looks(const QString &caption, int icon, QSize size) {
+std::vector<QPixmap> button_looks(const QString &caption, Icon icon, QSize size) {
     return {button_shot(caption, icon, size, Look::Normal),
             button_shot(caption, icon, size, Look::Over),
             button_shot(caption, icon, size, Look::Pressed),
@@ -175,13 +175,18 @@ int main(int argc, char **argv) {
 
     // Each button row: normal, pointer over, pressed, disabled, focused from the keyboard.
     std::vector<Row> buttons = {
-        {QStringLiteral("197 连接"), button_looks(QStringLiteral("连接"), 197, kCommandButton)},
-        {QStringLiteral("199 下载"), button_looks(QStringLiteral("下载"), 199, kCommandButton)},
-        {QStringLiteral("198 重命名"), button_looks(QStringLiteral("重命名"), 198, kCommandButton)},
-        {QStringLiteral("200 删除"), button_looks(QStringLiteral("删除"), 200, kCommandButton)},
-        {QStringLiteral("238 断开"), button_looks(QStringLiteral("断开"), 238, kCommandButton)},
-        {QStringLiteral("136 (no caption)"), button_looks({}, 136, kPanelButton)},
-        {QStringLiteral("137 (no caption)"), button_looks({}, 137, kPanelButton)},
+        {QStringLiteral("连接"),
+         button_looks(QStringLiteral("连接"), Icon::Connect, kCommandButton)},
+        {QStringLiteral("下载"),
+         button_looks(QStringLiteral("下载"), Icon::Download, kCommandButton)},
+        {QStringLiteral("重命名"),
+         button_looks(QStringLiteral("重命名"), Icon::Rename, kCommandButton)},
+        {QStringLiteral("删除"),
+         button_looks(QStringLiteral("删除"), Icon::Delete, kCommandButton)},
+        {QStringLiteral("断开"),
+         button_looks(QStringLiteral("断开"), Icon::Disconnect, kCommandButton)},
+        {QStringLiteral("play (no caption)"), button_looks({}, Icon::Play, kPanelButton)},
+        {QStringLiteral("stop (no caption)"), button_looks({}, Icon::Stop, kPanelButton)},
     };
     std::vector<Row> sliders = {
         {QStringLiteral("default face, 0/40/100"),
@@ -208,11 +213,11 @@ int main(int argc, char **argv) {
     };
 
     std::vector<Row> icons;
-    for (int id : {128, 197, 198, 199, 200, 238, 136, 137, 171, 172, 173, 175, 208, 209}) {
-        const QSize natural = icon_natural_size(id);
-        const QIcon icon = load_icon(id);
-        icons.push_back(
-            {QStringLiteral("icon %1").arg(id), {icon.pixmap(natural), icon.pixmap(natural * 2)}});
+    for (const IconArt &art : kIconArtwork) {
+        const QSize natural = icon_natural_size(art.icon);
+        const QIcon icon = load_icon(art.icon);
+        icons.push_back({QStringLiteral("icon %1").arg(art.file_number),
+                         {icon.pixmap(natural), icon.pixmap(natural * 2)}});
     }
 
     FrameAnimationStatic animation;

@@ -49,10 +49,8 @@ IconButton::IconButton(const QString &caption, QWidget *parent) : QPushButton(ca
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void IconButton::set_icons(int over_icon_id, int normal_icon_id, int width, int height) {
-    const QIcon over = load_icon(over_icon_id);
-    const QIcon normal = normal_icon_id == 0 ? QIcon() : load_icon(normal_icon_id);
-    set_icon_images(over, normal, QSize(width, height));
+void IconButton::set_icon(Icon icon, int pixels) {
+    set_icon_images(load_icon(icon), QIcon(), QSize(pixels, pixels));
 }
 
 void IconButton::set_icon_images(const QIcon &over, const QIcon &normal, QSize size) {

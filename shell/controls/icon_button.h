@@ -1,5 +1,6 @@
 #pragma once
 
+#include "artwork.h"
 #include "button_hover.h"
 
 #include <QColor>
@@ -18,9 +19,8 @@ class IconButton : public QPushButton {
   public:
     explicit IconButton(const QString &caption = {}, QWidget *parent = nullptr);
 
-    // Icons by resource number: one for the over-or-pressed look and one for the normal look
-    // (0: the same one), drawn at width x height. Repaints at once.
-    void set_icons(int over_icon_id, int normal_icon_id, int width, int height);
+    // One icon of the program's artwork for every look, drawn pixels square. Repaints at once.
+    void set_icon(Icon icon, int pixels);
     // The same with icons already loaded (a null normal icon: the same as the over icon).
     void set_icon_images(const QIcon &over, const QIcon &normal, QSize size);
 

@@ -10,7 +10,7 @@ namespace zemlo::shell {
 
 namespace {
 
-QPixmap icon_at_own_size(int id) {
+QPixmap icon_at_own_size(Icon id) {
     const QSize size = icon_natural_size(id);
     return size.isEmpty() ? QPixmap() : load_icon(id).pixmap(size);
 }
@@ -20,8 +20,8 @@ QPixmap icon_at_own_size(int id) {
 LinkStateIcon::LinkStateIcon(QWidget *parent)
     : QLabel(parent),
       connected_([] { return false; }),
-      disconnected_icon_(icon_at_own_size(kDisconnectedIcon)),
-      connected_icon_(icon_at_own_size(kConnectedIcon)) {
+      disconnected_icon_(icon_at_own_size(Icon::Disconnected)),
+      connected_icon_(icon_at_own_size(Icon::Connected)) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
     install_control_accessibility();

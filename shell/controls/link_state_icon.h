@@ -14,9 +14,6 @@ namespace zemlo::shell {
 class LinkStateIcon : public QLabel {
     Q_OBJECT
   public:
-    static constexpr int kDisconnectedIcon = 208;
-    static constexpr int kConnectedIcon = 209;
-
     explicit LinkStateIcon(QWidget *parent = nullptr);
 
     void set_connected_source(std::function<bool()> connected);

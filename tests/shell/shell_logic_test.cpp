@@ -61,7 +61,7 @@ TEST(FileIconCache, KeysAreLowerCasedAndGrowByOnePerNewName) {
     EXPECT_EQ(cache.size(), 2);
     EXPECT_EQ(cache.image_index(QStringLiteral("*")), FileIconCache::kDocumentIndex);
     EXPECT_EQ(cache.image_index(QStringLiteral(".")), FileIconCache::kFolderIndex);
-    EXPECT_EQ(cache.add_resource_icon(173, QStringLiteral("***")), 2);
+    EXPECT_EQ(cache.add_resource_icon(Icon::Program, QStringLiteral("***")), 2);
     const int upper = cache.image_index(QStringLiteral("A.BMP"));
     EXPECT_EQ(upper, 3);
     EXPECT_EQ(cache.image_index(QStringLiteral("a.bmp")), upper);
