@@ -408,13 +408,33 @@ bool MidiPlayer::stop() {
 }
 
 bool MidiPlayer::seek_to_start() {
+    return seek(0);
+}
+
+bool MidiPlayer::seek(uint32_t position_ms) {
     if (!engine_) {
         return fail("no melody is open");
     }
-    std::lock_guard lock(engine_->mutex);
-    engine_->frame = 0;
-    engine_->cursor = 0;
-    fluid_synth_system_reset(engine_->synth);
+    Engine &e = *engine_;
+    std::lock_guard lock(e.mutex);
+    // Rounded up to a whole frame, so position_ms() reads back the position asked for.
+    const uint64_t micros = uint64_t{position_ms} * kMillisPerSecond;
+    const uint64_t target =
+        std::min((micros * kSampleRate + kMicrosPerSecond - 1) / kMicrosPerSecond, e.length_frames);
+    fluid_synth_system_reset(e.synth);
+    // Everything before the target that sets a channel's state is sent now; notes are not, or
+    // every note skipped over would sound at once. Messages at the target itself are left for
+    // render(), which sends them as playback reaches them.
+    const auto &messages = e.schedule.messages;
+    e.cursor = 0;
+    while (e.cursor < messages.size() && frames_at(messages[e.cursor].micros) < target) {
+        const uint8_t kind = messages[e.cursor].status & kMidiKindMask;
+        if (kind != kMidiNoteOn && kind != kMidiNoteOff && kind != kMidiKeyPressure) {
+            e.send(messages[e.cursor]);
+        }
+        ++e.cursor;
+    }
+    e.frame = target;
     return true;
 }
 

@@ -47,6 +47,10 @@ class MidiPlayer {
     bool play();
     bool stop();
     bool seek_to_start();
+    // Moves to position_ms (the length at most), playing or not. What sounds stops; the programs,
+    // controllers and pitch bends in force at that point are set, so the melody goes on from
+    // there as it would have had it played through; notes begun before it stay silent.
+    bool seek(uint32_t position_ms);
     bool playing() const;
     // Waits until the melody has played to its end or was stopped; false on timeout.
     bool wait_until_stopped(std::chrono::milliseconds timeout);

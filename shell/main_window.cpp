@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QTreeWidget>
 
 #include "about_dialog.h"
@@ -27,8 +28,10 @@
 #include "picture_conversion.h"
 #include "picture_panel.h"
 #include "port_dialog.h"
+#include "shaded_slider.h"
 #include "space_gauge.h"
 #include "wait_window.h"
+#include "window_fit.h"
 #include "zemlo_resources.h"
 
 namespace zemlo::shell {
@@ -39,6 +42,10 @@ namespace layout = main_window_layout;
 
 constexpr int kButtonIconPixels = 32;
 constexpr int kPanelTopPixels = 32;
+// Below this the texts are no longer legible: a smaller screen gets a window that runs off it.
+constexpr double kSmallestPoints = 6;
+// Room left for the window manager's frame, in device-independent pixels.
+constexpr QSize kFrameAllowance(16, 40);
 constexpr int kFolderRole = Qt::UserRole;
 
 int run_dialog_modally(QDialog &dialog) {
@@ -67,18 +74,20 @@ MainWindow::MainWindow(app::Profile &profile, std::string module_dir, WindowHook
     if (!hooks_.open_url) {
         hooks_.open_url = open_with_desktop;
     }
-    setFont(dialog_font());
-    base_ = base_units(font());
     setWindowTitle(QStringLiteral("Zemlo Loader"));
     setWindowIcon(load_icon(Icon::App));
     setContextMenuPolicy(Qt::PreventContextMenu);
 
     build_menu();
+    setFont(fitting_font());
+    menuBar()->setFont(font());
+    base_ = base_units(font());
     auto *client = new QWidget(this);
     client->setFixedSize(du_x(base_, layout::kWidth), du_y(base_, layout::kHeight));
     setCentralWidget(client);
     build_controls(client);
     build_panels(client);
+    set_tab_order();
     // A fixed frame: the window is exactly its layout table, so each control stays where it is put.
     setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
 
@@ -94,15 +103,46 @@ MainWindow::~MainWindow() {
     delete wait_;
 }
 
+QFont MainWindow::fitting_font() {
+    QFont font = dialog_font();
+    QSize room;
+    if (hooks_.available_size) {
+        room = hooks_.available_size();
+    } else if (const QScreen *screen = this->screen()) {
+        room = screen->availableGeometry().size();
+    }
+    if (room.isEmpty()) {
+        return font;
+    }
+    // The window manager's title bar and borders come on top of the window itself.
+    room -= kFrameAllowance;
+    font.setPointSizeF(
+        fitting_point_size(font.pointSizeF(), kSmallestPoints, room, [this, &font](double points) {
+            QFont candidate = font;
+            candidate.setPointSizeF(points);
+            const BaseUnits base = base_units(candidate);
+            menuBar()->setFont(candidate);
+            return QSize(du_x(base, layout::kWidth),
+                         du_y(base, layout::kHeight) + menuBar()->sizeHint().height());
+        }));
+    return font;
+}
+
 void MainWindow::build_menu() {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("文件"));
-    settings_action_ = file->addAction(QStringLiteral("设置"));
-    format_action_ = file->addAction(QStringLiteral("格式化"));
+    // Every menu and item has a mnemonic, unique within its menu: Alt+F, S opens the settings.
+    QMenu *file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    settings_action_ = file->addAction(QStringLiteral("设置(&S)"));
+    format_action_ = file->addAction(QStringLiteral("格式化(&M)"));
     file->addSeparator();
-    QAction *quit = file->addAction(QStringLiteral("退出"));
-    QMenu *other = menuBar()->addMenu(QStringLiteral("其他"));
-    help_action_ = other->addAction(QStringLiteral("帮助"));
-    about_action_ = other->addAction(QStringLiteral("关于"));
+    QAction *quit = file->addAction(QStringLiteral("退出(&X)"));
+    QMenu *other = menuBar()->addMenu(QStringLiteral("其他(&O)"));
+    help_action_ = other->addAction(QStringLiteral("帮助(&H)"));
+    about_action_ = other->addAction(QStringLiteral("关于(&A)"));
+    // F10 opens the first menu, as it does in the desktop's other programs; Alt alone is left to
+    // the style, which highlights the menu bar where the platform does.
+    auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this,
+            [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
     connect(settings_action_, &QAction::triggered, this, [this] { core_->settings_command(); });
     connect(format_action_, &QAction::triggered, this, [this] { core_->format_command(); });
     connect(quit, &QAction::triggered, this, &QWidget::close);
@@ -230,6 +270,30 @@ void MainWindow::build_panels(QWidget *client) {
                       melody_->height());
     melody_->setGeometry(place);
     picture_->setGeometry(place);
+}
+
+void MainWindow::set_tab_order() {
+    // The reading order: the top row and the PC browser, the panel beside it, the name, the
+    // handset below it, then the command buttons. What precedes the name box is the panel, so
+    // Shift+Tab and Space from the name never reach a command that deletes.
+    const std::vector<QWidget *> chain = {file_type_,
+                                          pc_tree_,
+                                          pc_list_,
+                                          picture_->effect_box(),
+                                          melody_->slider(),
+                                          melody_->play_button(),
+                                          melody_->stop_button(),
+                                          name_,
+                                          handset_tree_,
+                                          handset_list_,
+                                          connect_,
+                                          download_,
+                                          rename_,
+                                          delete_,
+                                          disconnect_};
+    for (size_t i = 1; i < chain.size(); ++i) {
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    }
 }
 
 bool MainWindow::initialise() {

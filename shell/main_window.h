@@ -46,6 +46,8 @@ struct WindowHooks {
     std::function<int(QDialog &)> run_dialog;
     // Opens a URL with the desktop; false when nothing could open it.
     std::function<bool(const QUrl &)> open_url;
+    // The room the window may take (the screen's available area); empty: the screen's own.
+    std::function<QSize()> available_size;
 };
 
 class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort {
@@ -125,8 +127,10 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
 
   private:
     void build_menu();
+    QFont fitting_font();
     void build_controls(QWidget *client);
     void build_panels(QWidget *client);
+    void set_tab_order();
     void pc_tree_selection_changed();
     void handset_tree_selection_changed(QTreeWidgetItem *current, QTreeWidgetItem *previous);
     void hold_buttons_for_melody(bool playing);

@@ -49,6 +49,9 @@ MelodyPanel::MelodyPanel(const BaseUnits &base, BoxAnswerer *answerer,
     connect(&timer_, &QTimer::timeout, this, &MelodyPanel::tick);
     connect(play_, &QPushButton::clicked, this, &MelodyPanel::play);
     connect(stop_, &QPushButton::clicked, this, &MelodyPanel::stop);
+    // The keys move the slider the same way (ShadedSlider emits a short drag for each).
+    connect(slider_, &QSlider::sliderMoved, this, &MelodyPanel::slider_moved);
+    connect(slider_, &QSlider::sliderReleased, this, &MelodyPanel::slider_released);
 }
 
 MelodyPanel::~MelodyPanel() {
@@ -82,6 +85,9 @@ void MelodyPanel::play() {
         (*answerer_)(box, window());
         return;
     }
+    if (start_percent_ > 0) {
+        player_.seek(play_position_ms(start_percent_, player_.length_ms()));
+    }
     if (!player_.play()) {
         return;  // a failed play leaves the panel idle, silently
     }
@@ -94,8 +100,11 @@ void MelodyPanel::play() {
 void MelodyPanel::tick() {
     const uint32_t length = player_.length_ms();
     const uint32_t position = player_.position_ms();
-    slider_->setValue(play_percent(position, length));
-    time_->setText(QString::fromStdString(play_time_text(length)));
+    if (!slider_->isSliderDown()) {
+        // While the user drags, the thumb and the time text are theirs.
+        slider_->setValue(play_percent(position, length));
+        time_->setText(QString::fromStdString(play_time_text(length)));
+    }
     if (position >= length || !player_.playing()) {
         stop();
     }
@@ -106,11 +115,29 @@ void MelodyPanel::stop() {
     if (player_.is_open() && player_.stop()) {
         player_.seek_to_start();
         slider_->setValue(0);
+        start_percent_ = 0;
         player_.close();
         play_->setEnabled(true);
         stop_->setEnabled(true);
     }
     timer_.stop();
+}
+
+void MelodyPanel::slider_moved(int percent) {
+    if (player_.is_open()) {
+        time_->setText(
+            QString::fromStdString(play_time_text(play_position_ms(percent, player_.length_ms()))));
+    }
+}
+
+void MelodyPanel::slider_released() {
+    if (!player_.is_open()) {
+        start_percent_ = slider_->value();
+        return;
+    }
+    const uint32_t length = player_.length_ms();
+    player_.seek(play_position_ms(slider_->value(), length));
+    time_->setText(QString::fromStdString(play_time_text(length)));
 }
 
 void MelodyPanel::keyPressEvent(QKeyEvent *event) {

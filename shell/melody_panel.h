@@ -1,7 +1,7 @@
 // The melody panel: plays the chosen MIDI file on the PC ("播放时间" with the whole length, a
-// slider that follows the position once a second, play and stop) and converts it into the
-// handset melody file on download. While a melody plays the main window's command buttons are
-// held disabled; stopping gives them back.
+// slider that follows the position once a second and seeks where it is dragged, play and stop) and
+// converts it into the handset melody file on download. While a melody plays the main window's
+// command buttons are held disabled; stopping gives them back.
 #pragma once
 
 #include <QTimer>
@@ -52,6 +52,9 @@ class MelodyPanel : public QWidget {
     void keyPressEvent(QKeyEvent *event) override;
 
   private:
+    void slider_moved(int percent);
+    void slider_released();
+
     media::MelodySelection selection_;
     media::MidiPlayer player_;
     BoxAnswerer *answerer_;
@@ -61,6 +64,8 @@ class MelodyPanel : public QWidget {
     ShadedSlider *slider_;
     IconButton *play_;
     IconButton *stop_;
+    // Where the thumb was left while nothing played: the next play starts there.
+    int start_percent_ = 0;
 };
 
 }  // namespace zemlo::shell

@@ -20,6 +20,11 @@ int play_percent(uint32_t position_ms, uint32_t length_ms) {
     return static_cast<int>(std::min<uint64_t>(kPercent, position_ms * kPercent / length_ms));
 }
 
+uint32_t play_position_ms(int percent, uint32_t length_ms) {
+    const auto p = static_cast<uint64_t>(std::clamp(percent, 0, static_cast<int>(kPercent)));
+    return static_cast<uint32_t>(p * length_ms / kPercent);
+}
+
 std::string play_time_text(uint32_t length_ms) {
     const uint64_t seconds = (length_ms + kMsPerSecond / 2) / kMsPerSecond;
     char buf[64];

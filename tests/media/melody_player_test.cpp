@@ -78,6 +78,53 @@ TEST_F(MidiPlayerTest, RendersTheWholeMelodyIntoAnAudibleWav) {
     EXPECT_EQ(player.length_ms(), 0u);
 }
 
+int peak_after_header(const std::string &wav_path, size_t *frames) {
+    std::ifstream in(wav_path, std::ios::binary);
+    const Bytes wav((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    *frames = wav.size() < kWavHeaderBytes ? 0 : (wav.size() - kWavHeaderBytes) / 4;
+    int peak = 0;
+    for (size_t i = kWavHeaderBytes; i + 1 < wav.size(); i += 2) {
+        const auto sample = static_cast<int16_t>(wav[i] | (wav[i + 1] << 8));
+        peak = std::max(peak, std::abs(static_cast<int>(sample)));
+    }
+    return peak;
+}
+
+TEST_F(MidiPlayerTest, SeekPlaysOnFromThePositionWithoutTheNotesSkippedOver) {
+    // A half-second note at the start, then a second of silence.
+    TrackBuilder t;
+    t.tempo(0, 500000).event(0, {0xC0, 0x00}).event(0, {0x90, 60, 100});
+    t.event(480, {0x80, 60, 0}).end(960);
+    MidiPlayer player(options_);
+    ASSERT_TRUE(player.open(write("short.mid", testing::midi_file(0, 480, {t}))));
+    ASSERT_EQ(player.length_ms(), 1500u);
+
+    // Into the held note: the rest is rendered, and the note begun before does not sound (the
+    // skipped notes are not played all at once).
+    ASSERT_TRUE(player.seek(250));
+    EXPECT_EQ(player.position_ms(), 250u);
+    ASSERT_TRUE(player.play()) << player.last_error();
+    EXPECT_EQ(player.position_ms(), 1500u);
+    size_t frames = 0;
+    EXPECT_LT(peak_after_header(options_.wav_output, &frames), 100);
+    EXPECT_EQ(frames, 44100u * 5 / 4);
+
+    // Back before the note: it sounds again, from there to the end.
+    ASSERT_TRUE(player.seek(0));
+    ASSERT_TRUE(player.play());
+    EXPECT_GT(peak_after_header(options_.wav_output, &frames), 1000);
+    EXPECT_EQ(frames, 44100u * 3 / 2);
+
+    // Past the end: the end, with nothing left to play; an odd millisecond reads back as asked.
+    EXPECT_TRUE(player.seek(60000));
+    EXPECT_EQ(player.position_ms(), 1500u);
+    EXPECT_TRUE(player.seek(333));
+    EXPECT_EQ(player.position_ms(), 333u);
+
+    player.close();
+    EXPECT_FALSE(player.seek(10));
+}
+
 TEST_F(MidiPlayerTest, OpenFailuresSayWhy) {
     MidiPlayer player(options_);
     EXPECT_FALSE(player.open((dir_ / "missing.mid").string()));
