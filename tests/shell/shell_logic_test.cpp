@@ -13,10 +13,13 @@
 #include "file_icon_cache.h"
 #include "file_list_view.h"
 #include "folder_scan.h"
+#include "icon_button_layout.h"
+#include "main_window_layout.h"
 #include "offscreen_app.h"
 #include "play_time.h"
 #include "port_dialog.h"
 #include "serial_device_list.h"
+#include "window_fit.h"
 
 namespace zemlo::shell {
 namespace {
@@ -53,6 +56,37 @@ TEST(PlayTime, ShowsTheWholeLengthRoundedAndNeverDividesByZero) {
     EXPECT_EQ(play_percent(61500, 61500), 100);
     EXPECT_EQ(play_percent(70000, 61500), 100);
     EXPECT_EQ(play_percent(4000000000u, 4100000000u), 97);  // no overflow
+    // A dragged slider's percentage back to a position: clamped, no overflow.
+    EXPECT_EQ(play_position_ms(49, 61500), 30135u);
+    EXPECT_EQ(play_position_ms(100, 61500), 61500u);
+    EXPECT_EQ(play_position_ms(150, 61500), 61500u);
+    EXPECT_EQ(play_position_ms(-5, 61500), 0u);
+    EXPECT_EQ(play_position_ms(100, 4100000000u), 4100000000u);
+}
+
+TEST(WindowFit, TheLargestHalfPointSizeThatFitsDownToTheSmallest) {
+    // A window of 100 pixels a point wide and 70 high.
+    int asked = 0;
+    const auto window_at = [&asked](double points) {
+        ++asked;
+        return QSize(static_cast<int>(points * 100), static_cast<int>(points * 70));
+    };
+    EXPECT_EQ(fitting_point_size(9, 6, QSize(1000, 700), window_at), 9);
+    EXPECT_EQ(asked, 1);  // fits at once: nothing else is measured
+    EXPECT_EQ(fitting_point_size(9, 6, QSize(1000, 600), window_at), 8.5);  // height decides
+    EXPECT_EQ(fitting_point_size(9, 6, QSize(749, 700), window_at), 7);     // width decides
+    EXPECT_EQ(fitting_point_size(9, 6, QSize(700, 490), window_at), 7);     // exactly
+    EXPECT_EQ(fitting_point_size(9, 6, QSize(100, 100), window_at), 6);     // never below
+    EXPECT_EQ(fitting_point_size(9, 6, QSize(0, 0), window_at), 6);
+}
+
+TEST(MainWindowLayout, CommandButtonsShowTheirWholeIconAtTheNormalFont) {
+    test::ensure_app();
+    const BaseUnits base = base_units(dialog_font());
+    const QRect button = du_rect(base, main_window_layout::kConnectButton);
+    EXPECT_EQ(fitted_icon_size(EdgeRect::from(QRect(QPoint(), button.size())), QSize(32, 32)),
+              QSize(32, 32))
+        << button.height();
 }
 
 TEST(FileIconCache, KeysAreLowerCasedAndGrowByOnePerNewName) {

@@ -5,9 +5,12 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -25,6 +28,7 @@
 #include "in_place_editor.h"
 #include "link_state_icon.h"
 #include "main_window.h"
+#include "main_window_layout.h"
 #include "melody_panel.h"
 #include "offscreen_app.h"
 #include "pc_folder_tree.h"
@@ -122,6 +126,68 @@ class WindowTest : public ::testing::Test {
     }
 
     MainWindow &w() { return *window_; }
+
+    void activate() {
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    }
+
+    // A key as the keyboard sends it: to the open menu, else to the widget with the focus.
+    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
+        QWidget *target = QApplication::activePopupWidget();
+        if (target == nullptr) {
+            target = QApplication::focusWidget();
+        }
+        QTest::keyClick(target != nullptr ? target : window_.get(), k, modifiers);
+    }
+
+    // Tabs until the widget has the focus; false when the chain never reaches it.
+    bool tab_to(QWidget *widget) {
+        for (int i = 0; i < 30 && QApplication::focusWidget() != widget; ++i) {
+            key(Qt::Key_Tab);
+        }
+        return QApplication::focusWidget() == widget;
+    }
+
+    // The controls' names in the order Tab (or Shift+Tab) visits them from the file type box
+    // until the focus comes back to it.
+    QStringList tab_chain(Qt::KeyboardModifiers modifiers = {}) {
+        const std::vector<std::pair<QWidget *, QString>> names = {
+            {w().file_type_box(), "type"},
+            {w().pc_tree(), "pc tree"},
+            {w().pc_list(), "pc list"},
+            {w().picture_panel()->effect_box(), "effect"},
+            {w().melody_panel()->slider(), "slider"},
+            {w().melody_panel()->play_button(), "play"},
+            {w().melody_panel()->stop_button(), "stop"},
+            {w().name_box(), "name"},
+            {w().handset_tree(), "handset tree"},
+            {w().handset_list(), "handset list"},
+            {w().connect_button(), "连接"},
+            {w().download_button(), "下载"},
+            {w().rename_button(), "重命名"},
+            {w().delete_button(), "删除"},
+            {w().disconnect_button(), "断开"}};
+        const auto name_of = [&](QWidget *widget) {
+            for (const auto &[candidate, name] : names) {
+                if (candidate == widget) {
+                    return name;
+                }
+            }
+            return widget == nullptr ? QStringLiteral("(none)")
+                                     : QString::fromLatin1(widget->metaObject()->className());
+        };
+        w().file_type_box()->setFocus(Qt::TabFocusReason);
+        QStringList chain{name_of(QApplication::focusWidget())};
+        for (int i = 0; i < 30; ++i) {
+            key(Qt::Key_Tab, modifiers);
+            if (QApplication::focusWidget() == w().file_type_box()) {
+                break;
+            }
+            chain << name_of(QApplication::focusWidget());
+        }
+        return chain;
+    }
 
     void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 
@@ -624,5 +690,175 @@ TEST_F(WindowTest, TheCaptureLivesInTheWindowsOwnFolderAndGoesWithTheWindow) {
     EXPECT_FALSE(fs::exists(folder));
     EXPECT_TRUE(fs::is_empty(dir_ / "work"));
 }
+
+namespace {
+
+TEST_F(WindowTest, TabFollowsTheReadingOrderAndShiftTabFromTheNameNeverReachesADeletion) {
+    start_handset();
+    open_window();
+    activate();
+    // Not connected, the picture panel shown: disabled buttons and the hidden panel are passed by.
+    EXPECT_EQ(tab_chain().join(" > ").toStdString(),
+              "type > pc tree > pc list > effect > name > handset tree > handset list > 连接");
+    connect_handset();
+    activate();  // the window manager's part: the window is active again after the wait window
+    w().file_type_box()->setCurrentIndex(1);
+    const QStringList forward = {"type", "pc tree", "pc list",      "slider",       "play",
+                                 "stop", "name",    "handset tree", "handset list", "连接",
+                                 "下载", "重命名",  "删除",         "断开"};
+    EXPECT_EQ(tab_chain().join(" > ").toStdString(), forward.join(" > ").toStdString());
+    QStringList backward = forward.mid(1);
+    std::reverse(backward.begin(), backward.end());
+    backward.prepend("type");
+    EXPECT_EQ(tab_chain(Qt::ShiftModifier).join(" > ").toStdString(),
+              backward.join(" > ").toStdString());
+
+    // One Shift+Tab from the name box lands in the panel, with either panel shown.
+    w().name_box()->setFocus(Qt::TabFocusReason);
+    key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), w().melody_panel()->stop_button());
+    w().file_type_box()->setCurrentIndex(0);
+    w().name_box()->setFocus(Qt::TabFocusReason);
+    key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), w().picture_panel()->effect_box());
+}
+
+TEST_F(WindowTest, EveryCommandRunsFromTheKeyboard) {
+    start_handset();
+    open_window();
+    activate();
+    QMenu *file = w().menuBar()->actions().value(0)->menu();
+    QMenu *other = w().menuBar()->actions().value(1)->menu();
+    ASSERT_NE(file, nullptr);
+    ASSERT_NE(other, nullptr);
+    const auto menu_open = [](QMenu *menu) {
+        return QTest::qWaitFor([menu] { return QApplication::activePopupWidget() == menu; }, 2000);
+    };
+    const auto menu_closed = [] {
+        return QTest::qWaitFor([] { return QApplication::activePopupWidget() == nullptr; }, 2000);
+    };
+
+    // F10 opens the first menu; Alt and a menu's letter open that menu; items answer to theirs.
+    QStringList dialogs;
+    dialog_script_ = [&](QDialog &d) {
+        dialogs << QString::fromLatin1(d.metaObject()->className());
+        return static_cast<int>(QDialog::Rejected);
+    };
+    key(Qt::Key_F10);
+    ASSERT_TRUE(menu_open(file));
+    key(Qt::Key_S);
+    ASSERT_TRUE(menu_closed());
+    EXPECT_EQ(dialogs, QStringList{"zemlo::shell::PortDialog"});
+
+    key(Qt::Key_O, Qt::AltModifier);
+    ASSERT_TRUE(menu_open(other));
+    key(Qt::Key_A);
+    ASSERT_TRUE(menu_closed());
+    EXPECT_EQ(dialogs.value(1), QStringLiteral("zemlo::shell::AboutDialog"));
+
+    key(Qt::Key_O, Qt::AltModifier);
+    ASSERT_TRUE(menu_open(other));
+    key(Qt::Key_H);
+    ASSERT_TRUE(menu_closed());
+    EXPECT_EQ(opened_.size(), 1u);
+
+    answers_ = {BoxAnswer::Cancel};
+    key(Qt::Key_F, Qt::AltModifier);
+    ASSERT_TRUE(menu_open(file));
+    key(Qt::Key_M);
+    ASSERT_TRUE(menu_closed());
+    EXPECT_TRUE(saw_box("确认 格式化将使文件全部丢失,手机会自动重启。你确定吗？"));
+
+    // The command buttons: Tab to them, Space presses them.
+    ASSERT_TRUE(tab_to(w().connect_button()));
+    key(Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return buttons() == "11111"; }, kWaitMs));
+    ASSERT_TRUE(idle());
+    // The window manager's part: the main window is active again once the wait window goes.
+    activate();
+    const auto tab_again_from = [&](QWidget *widget) {
+        activate();
+        if (QApplication::focusWidget() == nullptr) {
+            widget->setFocus(Qt::TabFocusReason);
+        }
+    };
+
+    ASSERT_TRUE(tab_to(w().pc_list()));
+    key(Qt::Key_Down);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w().picture_panel()->captured(); }, kWaitMs));
+    ASSERT_TRUE(tab_to(w().name_box()));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("kbd"));
+    ASSERT_TRUE(tab_to(w().download_button()));
+    answers_ = {BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
+    key(Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(store_ / "pic" / "kbd.bmp"); }, kWaitMs));
+    ASSERT_TRUE(idle());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows(w().handset_list()).size() == 1; }, kWaitMs));
+    tab_again_from(w().file_type_box());
+
+    ASSERT_TRUE(tab_to(w().handset_list()));
+    key(Qt::Key_Down);
+    ASSERT_TRUE(tab_to(w().rename_button()));
+    key(Qt::Key_Space);
+    ASSERT_NE(w().rename_editor(), nullptr);
+    key(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("key"));
+    answers_ = {BoxAnswer::Ok};
+    key(Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(store_ / "pic" / "key.bmp"); }, kWaitMs));
+    ASSERT_TRUE(idle());
+    tab_again_from(w().file_type_box());
+
+    ASSERT_TRUE(tab_to(w().handset_list()));
+    key(Qt::Key_Down);
+    ASSERT_TRUE(tab_to(w().delete_button()));
+    answers_ = {BoxAnswer::Ok};
+    key(Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !fs::exists(store_ / "pic" / "key.bmp"); }, kWaitMs));
+    ASSERT_TRUE(idle());
+    tab_again_from(w().file_type_box());
+
+    ASSERT_TRUE(tab_to(w().disconnect_button()));
+    key(Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return buttons() == "10000"; }, kWaitMs));
+    tab_again_from(w().file_type_box());
+
+    // The melody panel's play button is in the chain as well.
+    w().file_type_box()->setFocus(Qt::TabFocusReason);
+    key(Qt::Key_Down);
+    ASSERT_TRUE(w().melody_panel()->isVisible());
+    ASSERT_TRUE(tab_to(w().pc_list()));
+    key(Qt::Key_Down);
+    ASSERT_TRUE(tab_to(w().melody_panel()->play_button()));
+    key(Qt::Key_Space);
+    EXPECT_TRUE(w().melody_panel()->playing());
+    w().melody_panel()->tick();  // rendered at once: the tick finds the end
+    EXPECT_FALSE(w().melody_panel()->playing());
+
+    key(Qt::Key_F, Qt::AltModifier);
+    ASSERT_TRUE(menu_open(file));
+    key(Qt::Key_X);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w().isVisible(); }, 2000));
+}
+
+TEST_F(WindowTest, AWindowTooLargeForTheScreenIsLaidOutFromASmallerFont) {
+    // Scale 1.5 on a 1280 x 900 screen leaves 853 x 600 device-independent pixels.
+    const QSize room(853, 600);
+    WindowHooks hooks;
+    hooks.box = [](const app::MessageBoxSpec &, QWidget *) { return BoxAnswer::Ok; };
+    MainWindow normal(profile_, program_dir(), hooks);
+    hooks.available_size = [room] { return room; };
+    MainWindow fitted(profile_, program_dir(), hooks);
+    EXPECT_GT(normal.height(), room.height() - 40);  // it would run off with its title bar
+    EXPECT_LT(fitted.font().pointSizeF(), normal.font().pointSizeF());
+    EXPECT_LE(fitted.width(), room.width());
+    EXPECT_LE(fitted.height(), room.height() - 30);
+    // Laid out throughout from the smaller font.
+    EXPECT_EQ(fitted.base().height, QFontMetrics(fitted.font()).height());
+    EXPECT_EQ(fitted.connect_button()->geometry(),
+              du_rect(fitted.base(), main_window_layout::kConnectButton));
+}
+
+}  // namespace
 
 }  // namespace zemlo::shell
