@@ -60,6 +60,11 @@ MelodyPanel::~MelodyPanel() {
 }
 
 int MelodyPanel::set_melody_source(const std::string &path) {
+    if (!player_.is_open()) {
+        // A thumb left somewhere belonged to the melody chosen before.
+        start_percent_ = 0;
+        slider_->setValue(0);
+    }
     return selection_.SetMelodySource(path);
 }
 

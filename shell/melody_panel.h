@@ -47,6 +47,8 @@ class MelodyPanel : public QWidget {
     IconButton *stop_button() const { return stop_; }
     ShadedSlider *slider() const { return slider_; }
     QLabel *time_label() const { return time_; }
+    // Where the player stands now (0 when no melody is open).
+    uint32_t position_ms() const { return player_.position_ms(); }
 
   protected:
     void keyPressEvent(QKeyEvent *event) override;

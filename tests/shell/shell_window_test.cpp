@@ -60,6 +60,14 @@ void write_midi(const fs::path &p) {
     std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char *>(bytes), sizeof bytes);
 }
 
+// A MIDI file of one eight-second note.
+void write_long_midi(const fs::path &p) {
+    const unsigned char bytes[] = {'M',  'T',  'h',  'd',  0,    0,    0, 6, 0,    0,    0, 1,
+                                   0,    0x60, 'M',  'T',  'r',  'k',  0, 0, 0,    13,   0, 0x90,
+                                   0x3c, 0x40, 0x8c, 0x00, 0x80, 0x3c, 0, 0, 0xff, 0x2f, 0};
+    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char *>(bytes), sizeof bytes);
+}
+
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -721,6 +729,42 @@ TEST_F(WindowTest, TabFollowsTheReadingOrderAndShiftTabFromTheNameNeverReachesAD
     w().name_box()->setFocus(Qt::TabFocusReason);
     key(Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget(), w().picture_panel()->effect_box());
+}
+
+TEST_F(WindowTest, DraggingThePlayTimeSliderSeeksAndTheTimeTextFollows) {
+    write_long_midi(home_ / "long.mid");
+    open_window();
+    w().file_type_box()->setCurrentIndex(1);
+    MelodyPanel *panel = w().melody_panel();
+    ShadedSlider *slider = panel->slider();
+    click_row(w().pc_list(), QStringLiteral("long.mid"));
+
+    // Nothing playing: the thumb is where the next play starts (half of 8 s rendered).
+    slider->setSliderDown(true);
+    slider->setSliderPosition(50);
+    slider->setSliderDown(false);
+    click(panel->play_button());
+    ASSERT_TRUE(panel->playing());
+    EXPECT_EQ(fs::file_size(dir_ / "played.wav"), 44u + 4u * 44100u * 4u);
+
+    // Playing: while dragged, the text shows the thumb's time and the tick leaves both alone;
+    // the release seeks there and the text shows the length again.
+    slider->setSliderDown(true);
+    slider->setSliderPosition(25);
+    EXPECT_EQ(panel->time_label()->text(), QStringLiteral("播放时间 00:02"));
+    EXPECT_EQ(panel->position_ms(), 8000u);
+    slider->setSliderDown(false);
+    EXPECT_EQ(panel->position_ms(), 2000u);
+    EXPECT_EQ(panel->time_label()->text(), QStringLiteral("播放时间 00:08"));
+    EXPECT_EQ(slider->value(), 25);
+
+    // Stopped, the next play starts from the beginning again.
+    click(panel->stop_button());
+    EXPECT_EQ(slider->value(), 0);
+    click(panel->play_button());
+    EXPECT_EQ(fs::file_size(dir_ / "played.wav"), 44u + 8u * 44100u * 4u);
+    panel->tick();
+    EXPECT_FALSE(panel->playing());
 }
 
 TEST_F(WindowTest, EveryCommandRunsFromTheKeyboard) {
