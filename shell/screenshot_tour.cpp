@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -100,6 +101,15 @@ int main(int argc, char **argv) {
     window.show_handset_rows({{"logo.bmp", "31232", 0}, {"cat.bmp", "31232", 1}});
     window.set_status_line("连接手机成功");
     save(window, out, QStringLiteral("main-picture.png"));
+    // The whole screen as well: whether the window fits on it at this scale.
+    if (QScreen *screen = window.screen()) {
+        const QString path = out + QStringLiteral("/main-on-screen.png");
+        if (screen->grabWindow(0).save(path)) {
+            std::printf("%s (%dx%d on %dx%d)\n", qPrintable(path), window.frameGeometry().width(),
+                        window.frameGeometry().height(), screen->availableGeometry().width(),
+                        screen->availableGeometry().height());
+        }
+    }
     window.values().connected.store(false);
     window.set_buttons(zemlo::app::button_states(false, true));
     window.set_connection_text(zemlo::app::connection_text(3, false), false);
