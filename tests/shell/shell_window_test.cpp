@@ -788,6 +788,14 @@ TEST_F(WindowTest, EveryCommandRunsFromTheKeyboard) {
         dialogs << QString::fromLatin1(d.metaObject()->className());
         return static_cast<int>(QDialog::Rejected);
     };
+    // Alt alone puts the menu bar in keyboard mode (the style's part); Down opens the menu.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_EQ(w().menuBar()->activeAction(), w().menuBar()->actions().value(0));
+    key(Qt::Key_Down);
+    ASSERT_TRUE(menu_open(file));
+    key(Qt::Key_Escape);
+    ASSERT_TRUE(menu_closed());
+    key(Qt::Key_Escape);
     key(Qt::Key_F10);
     ASSERT_TRUE(menu_open(file));
     key(Qt::Key_S);
