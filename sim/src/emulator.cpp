@@ -17,16 +17,18 @@
 #include "adapter_relay.h"
 #include "control_command.h"
 #include "download_service.h"
-#include "frame_codec.h"
+#include "frame_reader.h"
 #include "media_store.h"
 #include "pty_line.h"
 #include "sample_media.h"
 #include "segment_codec.h"
 #include "trace_log.h"
+#include "zemlo/wire/frame_codec.h"
 
 namespace handsim {
 
 namespace rec = zemlo::records;
+namespace wire = zemlo::wire;
 using namespace std::chrono_literals;
 
 namespace {
@@ -39,7 +41,7 @@ constexpr size_t kMaxControlLine = 512;
 
 // Noise never forms a frame start or an answer, so the PC's receiver skips it between frames.
 bool noise_safe(uint8_t b) {
-    return b != handlink::kStx && b != handlink::kAck && b != handlink::kNak;
+    return b != wire::kStx && b != wire::kAck && b != wire::kNak;
 }
 
 enum class Answer { None, Ack, Nak };
@@ -175,7 +177,7 @@ struct Emulator::Impl {
             std::lock_guard lock(write_mutex);
             write_paced(&byte, 1);
         }
-        if (byte == handlink::kAck) {
+        if (byte == wire::kAck) {
             trace.ack(false);
         } else {
             trace.nak(false);
@@ -193,7 +195,7 @@ struct Emulator::Impl {
 
     // ---------------------------------------------------------------- reader thread
     void read_loop() {
-        handlink::FrameReceiver receiver;
+        FrameReader receiver;
         SegmentAssembler assembler;
         bool reset_needed = false;
         uint8_t buffer[kReadChunk];
@@ -231,8 +233,8 @@ struct Emulator::Impl {
             }
             for (ssize_t i = 0; i < n && !stop_flag; ++i) {
                 const Clock::time_point arrived = rx_pacer.arrival(seen);
-                const auto event = receiver.push(buffer[i]);
-                if (event == handlink::FrameReceiver::Event::None) {
+                const auto event = receiver.take(buffer[i]);
+                if (event == FrameReader::Event::None) {
                     continue;
                 }
                 if (rx_pacer.paced()) {
@@ -243,9 +245,9 @@ struct Emulator::Impl {
         }
     }
 
-    void on_line_event(handlink::FrameReceiver::Event event, const handlink::FrameReceiver &rx,
+    void on_line_event(FrameReader::Event event, const FrameReader &rx,
                        SegmentAssembler &assembler) {
-        using Event = handlink::FrameReceiver::Event;
+        using Event = FrameReader::Event;
         switch (event) {
             case Event::Ack:
             case Event::Nak: {
@@ -261,8 +263,8 @@ struct Emulator::Impl {
             case Event::BadChecksum:
             case Event::MissingEtx:
                 count([](EmulatorStats &s) { ++s.frames_received; });
-                trace.frame(true, rx.payload(), rx.payload_size(), false);
-                write_answer(handlink::kNak);
+                trace.frame(true, rx.frame(), rx.frame_size(), false);
+                write_answer(wire::kNak);
                 return;
             case Event::Frame:
                 break;
@@ -270,11 +272,7 @@ struct Emulator::Impl {
                 return;
         }
         count([](EmulatorStats &s) { ++s.frames_received; });
-        if (trace.enabled()) {
-            uint8_t frame[handlink::kMaxReceivedPayload + handlink::kFrameOverhead];
-            const size_t size = handlink::encode_frame(rx.payload(), rx.payload_size(), frame);
-            trace.frame(true, frame, size, true);
-        }
+        trace.frame(true, rx.frame(), rx.frame_size(), true);
         bool nak = false;
         bool drop = false;
         {
@@ -293,13 +291,12 @@ struct Emulator::Impl {
         }
         if (nak) {
             log("fault: frame refused with NAK");
-            write_answer(handlink::kNak);
+            write_answer(wire::kNak);
             return;
         }
         std::optional<PcMessage> complete;
         const auto verdict = assembler.push(rx.payload(), rx.payload_size(), &complete);
-        write_answer(verdict == SegmentAssembler::Verdict::Refused ? handlink::kNak
-                                                                   : handlink::kAck);
+        write_answer(verdict == SegmentAssembler::Verdict::Refused ? wire::kNak : wire::kAck);
         if (complete) {
             trace.received(*complete);
             count([](EmulatorStats &s) { ++s.messages_received; });
@@ -448,8 +445,8 @@ struct Emulator::Impl {
         const Bytes message = long_header_message(rec::kQndlwTaskId, rec::kEmmiLowPriTaskId,
                                                   m.signal_id, m.body.data(), m.body.size());
         for (const Bytes &segment : split_long_header(message)) {
-            uint8_t frame[handlink::kMaxFramePayload + handlink::kFrameOverhead];
-            const size_t size = handlink::encode_frame(segment.data(), segment.size(), frame);
+            uint8_t frame[wire::kMaxFramePayload + wire::kFrameOverhead];
+            const size_t size = wire::encode_frame(segment.data(), segment.size(), frame);
             bool delivered = false;
             for (unsigned attempt = 1; attempt <= opt.send_attempts && !stop_flag; ++attempt) {
                 if (send_frame(frame, size, attempt > 1)) {
@@ -468,7 +465,7 @@ struct Emulator::Impl {
     }
 
     bool send_frame(const uint8_t *frame, size_t size, bool resend) {
-        uint8_t bytes[handlink::kMaxFramePayload + handlink::kFrameOverhead];
+        uint8_t bytes[wire::kMaxFramePayload + wire::kFrameOverhead];
         std::copy(frame, frame + size, bytes);
         uint8_t noise_bytes[kMaxNoiseBytes];
         size_t noise_count = 0;
