@@ -202,21 +202,12 @@ bool DeviceBinding::set_trace_file(const std::string &path) {
     return fn != nullptr && fn(path.empty() ? nullptr : path.c_str()) == 0;
 }
 
-bool DeviceBinding::send_download_packet(uint16_t sequence, uint16_t length, const uint8_t *data,
-                                         uint16_t checksum) {
+bool DeviceBinding::send_download_packet(const records::DownloadPacket &p) {
     cancellation_point();
     if (!port_open_.load() && !connect()) {
         return false;
     }
-    std::array<uint8_t, records::kPacketBytes> packet{};
-    packet[records::kPacketKindOffset] = records::kPacketKindPc;
-    write_le16(&packet[records::kPacketChecksumOffset], checksum);
-    write_le16(&packet[records::kPacketSequenceOffset], sequence);
-    write_le16(&packet[records::kPacketLengthOffset], length);
-    const size_t n = length < records::kPacketDataBytes ? length : records::kPacketDataBytes;
-    if (data != nullptr && n > 0) {
-        std::memcpy(&packet[records::kPacketDataOffset], data, n);
-    }
+    std::array<uint8_t, records::kPacketBytes> packet = records::encode_packet(p);
     std::vector<uint8_t> reply(HL_MAX_REPLY_BYTES, 0);
     for (int attempt = 0; attempt < kPacketTries; ++attempt) {
         auto request = reinterpret_cast<RequestFn>(symbol("phiDownloadDataReq"));

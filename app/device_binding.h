@@ -12,6 +12,7 @@
 #include "handlink.h"
 #include "program_values.h"
 #include "ui_port.h"
+#include "zemlo/handset_records.h"
 
 namespace zemlo::app {
 
@@ -43,8 +44,7 @@ class DeviceBinding {
     bool set_trace_file(const std::string &path);
 
     // Sends one download packet, up to three tries; true once the handset accepted it.
-    bool send_download_packet(uint16_t sequence, uint16_t length, const uint8_t *data,
-                              uint16_t checksum);
+    bool send_download_packet(const zemlo::records::DownloadPacket &packet);
     // Acknowledges a received block-transfer packet.
     bool answer_data_indication();
     // Sends a remote command body (376 bytes); the reply buffer must be HL_MAX_REPLY_BYTES long.

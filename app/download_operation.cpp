@@ -177,19 +177,15 @@ void MainCore::run_download() {
     };
 
     // A melody's 6-byte prefix is not sent as data; its last byte rides in the start packet.
+    uint8_t melody_prefix_last = 0;
     if (!picture) {
         read_temp_file(data.data(), records::kMelodyPrefixBytes);
+        melody_prefix_last = data[records::kStartMelodyByteOffset];
     }
-    data[0] = records::kStartMarker;
-    data[1] = static_cast<uint8_t>(blocks >> 8);
-    data[2] = static_cast<uint8_t>(blocks);
-    data[3] = records::kStartFormatByte;
-    data[4] = records::kSinglePart;
     if (values_.cancel.load()) {
         return;
     }
-    if (!binding_.send_download_packet(0, records::kPacketDataBytes, data.data(),
-                                       records::kFramingChecksum)) {
+    if (!binding_.send_download_packet(records::make_pc_start_packet(blocks, melody_prefix_last))) {
         drop_connection("发送数据起始包错误！", true);
         return;
     }
@@ -198,10 +194,10 @@ void MainCore::run_download() {
     for (uint16_t n = 1; n <= blocks; ++n) {
         data.fill(0);
         const size_t got = read_temp_file(data.data(), records::kPacketDataBytes);
-        const uint16_t sum = records::packet_checksum(data.data(), got);
-        total += sum;
+        const records::DownloadPacket packet = records::make_data_packet(n, data.data(), got);
+        total += packet.checksum;
         report("正在发送第" + std::to_string(n) + "个数据包...", ReportLevel::Progress);
-        if (!binding_.send_download_packet(n, static_cast<uint16_t>(got), data.data(), sum)) {
+        if (!binding_.send_download_packet(packet)) {
             drop_connection("发送第" + std::to_string(n) + "个数据包错误", false);
             return;
         }
@@ -211,14 +207,10 @@ void MainCore::run_download() {
         }
     }
 
-    data.fill(0);
-    data[0] = records::kEndMarker;
-    write_be32(&data[1], total);
     if (values_.cancel.load()) {
         return;
     }
-    if (!binding_.send_download_packet(0, records::kPacketDataBytes, data.data(),
-                                       records::kFramingChecksum)) {
+    if (!binding_.send_download_packet(records::make_end_packet(total))) {
         drop_connection("发送数据结束包错误！", true);
         return;
     }

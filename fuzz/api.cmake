@@ -5,3 +5,4 @@ zemlo_fuzz_target(NAME received_record
             ${CMAKE_SOURCE_DIR}/devlink/src/request_record.cpp
             ${CMAKE_SOURCE_DIR}/devlink/src/trace_format.cpp
     LIBS handlink_core)
+target_include_directories(fuzz_received_record PRIVATE ${HANDLINK_PRIVATE_INCLUDE_DIR})

@@ -5,3 +5,4 @@ zemlo_fuzz_target(NAME frame_receive
             ${CMAKE_SOURCE_DIR}/devlink/src/frame_codec.cpp
             ${CMAKE_SOURCE_DIR}/devlink/src/receive_ring.cpp
     LIBS handlink_link)
+target_include_directories(fuzz_frame_receive PRIVATE ${HANDLINK_PRIVATE_INCLUDE_DIR})

@@ -14,8 +14,6 @@ namespace zemlo::media {
 
 namespace {
 
-constexpr uint8_t kZeroByte = 0x00;
-constexpr uint8_t kZeroSentAs = 0x01;  // the handset takes a 0x00 byte as the end of its data
 constexpr int kHex = 16;
 constexpr int kDecimal = 10;
 constexpr size_t kHexDigits = 2;
@@ -81,7 +79,7 @@ bool append_line_bytes(std::string_view line, std::vector<uint8_t> &out) {
             return false;
         }
         const auto byte = static_cast<uint8_t>(value);
-        out.push_back(byte == kZeroByte ? kZeroSentAs : byte);
+        out.push_back(handset_picture::as_sent(byte));
     }
     return true;
 }

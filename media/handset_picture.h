@@ -1,6 +1,5 @@
-// The handset picture file: width, height, 0x03, 0x10, then two bytes per pixel in the order the
-// converter wrote them, with every 0x00 byte sent as 0x01. It is read out of the converter's C
-// source text ("tmp.el").
+// The handset picture file (zemlo/handset_picture_format.h), read out of the converter's C source
+// text ("tmp.el") with its pixel bytes in the order the converter wrote them.
 #pragma once
 
 #include <cstddef>
@@ -10,13 +9,15 @@
 #include <string_view>
 #include <vector>
 
+#include "zemlo/handset_picture_format.h"
+
 namespace zemlo::media {
 
 inline constexpr const char *kConverterTextFileName = "tmp.el";
-inline constexpr uint8_t kHandsetPictureKind = 0x03;
-inline constexpr uint8_t kHandsetPictureDepth = 0x10;
-inline constexpr size_t kHandsetPictureHeaderBytes = 4;
-inline constexpr size_t kHandsetBytesPerPixel = 2;
+inline constexpr uint8_t kHandsetPictureKind = handset_picture::kKind;
+inline constexpr uint8_t kHandsetPictureDepth = handset_picture::kDepth;
+inline constexpr size_t kHandsetPictureHeaderBytes = handset_picture::kHeaderBytes;
+inline constexpr size_t kHandsetBytesPerPixel = handset_picture::kBytesPerPixel;
 // The converter's text for the largest graphic it can describe is well under 1 MiB.
 inline constexpr size_t kMaxConverterTextBytes = 4u << 20;
 

@@ -23,8 +23,8 @@ add_library(zemlo_media_picture STATIC
     ${CMAKE_CURRENT_LIST_DIR}/picture_selection.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_runtime.cpp)
 target_include_directories(zemlo_media_picture PUBLIC ${CMAKE_CURRENT_LIST_DIR}
-    # The converter's export and the 16-bit pixel format, both headers only.
-    ${CMAKE_SOURCE_DIR}/picconv/include ${CMAKE_SOURCE_DIR}/display/include)
+    # The converter's export, a header only.
+    ${CMAKE_SOURCE_DIR}/picconv/include)
 target_include_directories(zemlo_media_picture SYSTEM PRIVATE ${ZEMLO_WMF_INCLUDE_DIRS})
 target_link_libraries(zemlo_media_picture PUBLIC zemlo_common zemlo_run_folder Qt6::Gui Qt6::Svg
     PRIVATE ${ZEMLO_WMF_LIBRARY} ${ZEMLO_WMFLITE_LIBRARY} ${ZEMLO_EMF2SVG_LIBRARY} ${CMAKE_DL_LIBS})

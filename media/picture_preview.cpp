@@ -1,7 +1,7 @@
 #include "picture_preview.h"
 
 #include "handset_picture.h"
-#include "rgb565.h"
+#include "zemlo/rgb565.h"
 
 namespace zemlo::media {
 

@@ -2,28 +2,6 @@
 
 namespace handlink {
 
-uint8_t frame_checksum(const uint8_t *payload, size_t count) {
-    uint8_t sum = kStx ^ static_cast<uint8_t>(count);
-    for (size_t i = 0; i < count; ++i) {
-        sum ^= payload[i];
-    }
-    return sum;
-}
-
-size_t encode_frame(const uint8_t *payload, size_t count, uint8_t *out) {
-    if (count == 0 || count > kMaxFramePayload) {
-        return 0;
-    }
-    out[0] = kStx;
-    out[1] = static_cast<uint8_t>(count);
-    for (size_t i = 0; i < count; ++i) {
-        out[2 + i] = payload[i];
-    }
-    out[2 + count] = frame_checksum(payload, count);
-    out[3 + count] = kEtx;
-    return count + kFrameOverhead;
-}
-
 void FrameReceiver::reset() {
     state_ = State::Idle;
     checksum_ = 0;

@@ -1,34 +1,29 @@
-// The handset link's frame format: STX, LEN, payload, XOR checksum, ETX, with ACK and NAK as single
-// bytes between frames. Pure functions and a byte-at-a-time receiver with no I/O, shared by the
-// library's frame link and by the handset emulator.
+// The library's side of the handset link's frames: the wire format and the encoder come from
+// zemlo/wire (shared with the handset emulator, which has a receiver of its own); this is the PC's
+// byte-at-a-time receiver, with no I/O.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "zemlo/wire/frame_codec.h"
+#include "zemlo/wire/frame_format.h"
+
 namespace handlink {
 
-inline constexpr uint8_t kStx = 0x02;
-inline constexpr uint8_t kEtx = 0x03;
-inline constexpr uint8_t kAck = 0x06;
-inline constexpr uint8_t kNak = 0x15;
-
-// Segment types (payload byte 0) and the sequence number of a message's last segment.
-inline constexpr uint8_t kSegmentSignal = 0xD3;
-inline constexpr uint8_t kSegmentLongHeader = 0xD4;
-inline constexpr uint8_t kSegmentCommand = 0xD5;
-inline constexpr uint8_t kLastSequence = 0xFF;
-
-inline constexpr size_t kMaxFramePayload = 255;     // what a sender puts in LEN
-inline constexpr size_t kMaxReceivedPayload = 256;  // a received LEN of 0 counts 256 bytes
-inline constexpr size_t kFrameOverhead = 4;         // STX, LEN, CHK, ETX
-
-// XOR checksum of a frame: STX's value, then LEN, then every payload byte.
-uint8_t frame_checksum(const uint8_t *payload, size_t count);
-
-// Writes the complete frame for 1..255 payload bytes into out (count + 4 bytes); returns its size,
-// or 0 when count is out of range.
-size_t encode_frame(const uint8_t *payload, size_t count, uint8_t *out);
+using zemlo::wire::encode_frame;
+using zemlo::wire::frame_checksum;
+using zemlo::wire::kAck;
+using zemlo::wire::kEtx;
+using zemlo::wire::kFrameOverhead;
+using zemlo::wire::kLastSequence;
+using zemlo::wire::kMaxFramePayload;
+using zemlo::wire::kMaxReceivedPayload;
+using zemlo::wire::kNak;
+using zemlo::wire::kSegmentCommand;
+using zemlo::wire::kSegmentLongHeader;
+using zemlo::wire::kSegmentSignal;
+using zemlo::wire::kStx;
 
 // The receive state machine. Feed it every byte from the line; it tells what the byte completed.
 // ACK and NAK are recognised only between frames; inside a frame they are payload.

@@ -10,8 +10,6 @@
 namespace handlink {
 namespace {
 
-constexpr size_t kFirstSegmentHeader = 4;  // type, sequence, big-endian total length
-constexpr size_t kLaterSegmentHeader = 2;  // type, sequence
 // A signal-form record may take at most 255 segments (sequence 0 to 254, then 0xFF), so that no
 // segment but the last ever carries the sequence number 0xFF.
 constexpr size_t kMaxSequencedSegments = 255;
@@ -138,7 +136,7 @@ int32_t FrameLink::send_record(const uint8_t *record, size_t size) {
         segment[at++] = last ? kLastSequence : sequence;
         if (first) {
             zemlo::write_be16(segment + at, static_cast<uint16_t>(length));
-            at += kFirstSegmentHeader - kLaterSegmentHeader;
+            at = zemlo::wire::kFirstSegmentHeaderBytes;
         }
         if (take > 0) {
             std::memcpy(segment + at, message + offset, take);

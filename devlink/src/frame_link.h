@@ -28,8 +28,8 @@ inline constexpr int kAckPollMs = 3;
 inline constexpr int kAnswerSettleMs = 5;
 
 // Message bytes per segment the PC sends: the first carries a 4-byte header, later ones 2 bytes.
-inline constexpr size_t kFirstSegmentBytes = 251;
-inline constexpr size_t kLaterSegmentBytes = 253;
+inline constexpr size_t kFirstSegmentBytes = zemlo::wire::kFirstSegmentMessageBytes;
+inline constexpr size_t kLaterSegmentBytes = zemlo::wire::kSegmentMessageBytes;
 
 enum class Direction { ToHandset, FromHandset };
 

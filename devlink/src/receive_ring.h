@@ -8,14 +8,16 @@
 #include <cstdint>
 
 #include <zemlo/signal_record.h>
+#include <zemlo/wire/frame_format.h>
 
 namespace handlink {
 
 inline constexpr size_t kRingSlots = 10;
 inline constexpr size_t kSlotMessageBytes = 10018;  // 39 received segments of 253 bytes fit
 inline constexpr size_t kSlotBytes = zemlo::kRecordHeadBytes + kSlotMessageBytes;
-inline constexpr size_t kReceivedSegmentBytes = 253;  // message bytes taken from every segment
-inline constexpr size_t kSegmentHeaderBytes = 2;      // type, sequence
+// Message bytes taken from every segment.
+inline constexpr size_t kReceivedSegmentBytes = zemlo::wire::kSegmentMessageBytes;
+inline constexpr size_t kSegmentHeaderBytes = zemlo::wire::kSegmentHeaderBytes;
 inline constexpr size_t kMaxSegmentsPerSlot = kSlotMessageBytes / kReceivedSegmentBytes;
 // Every received signal-form record claims this length; its own body-length field says how much
 // of it is real.

@@ -1,7 +1,7 @@
 #include "graphic_conversion.h"
 
-#include "rgb565.h"
 #include "zemlo/byte_order.h"
+#include "zemlo/rgb565.h"
 
 namespace zemlo::display {
 

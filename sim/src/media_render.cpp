@@ -6,15 +6,12 @@
 #include <cstring>
 
 #include "zemlo/byte_order.h"
+#include "zemlo/handset_picture_format.h"
+#include "zemlo/rgb565.h"
 
 namespace handsim {
 
 namespace {
-constexpr size_t kPictureHeaderBytes = 4;
-constexpr uint8_t kPictureTypeByte = 0x03;
-constexpr uint8_t kPictureDepthByte = 0x10;
-constexpr size_t kBytesPerPixel = 2;
-
 constexpr std::array<uint8_t, 8> kPngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr uint8_t kPngBitDepth = 8;
 constexpr uint8_t kPngColourRgb = 2;
@@ -42,32 +39,24 @@ void append_chunk(std::vector<uint8_t> &out, const char *type, const std::vector
 }
 }  // namespace
 
-void decode_rgb565(uint8_t low, uint8_t high, uint8_t *rgb) {
-    const unsigned value = static_cast<unsigned>(low) | (static_cast<unsigned>(high) << 8);
-    const unsigned r = (value >> 11) & 0x1F;
-    const unsigned g = (value >> 5) & 0x3F;
-    const unsigned b = value & 0x1F;
-    rgb[0] = static_cast<uint8_t>((r << 3) | (r >> 2));
-    rgb[1] = static_cast<uint8_t>((g << 2) | (g >> 4));
-    rgb[2] = static_cast<uint8_t>((b << 3) | (b >> 2));
-}
-
 std::optional<RgbImage> decode_handset_picture(const uint8_t *bytes, size_t size) {
-    if (bytes == nullptr || size < kPictureHeaderBytes || bytes[2] != kPictureTypeByte ||
-        bytes[3] != kPictureDepthByte || bytes[0] == 0 || bytes[1] == 0) {
+    namespace file = zemlo::handset_picture;
+    const auto header = file::read_header(bytes, size);
+    // Bytes behind the last pixel are left alone: the handset stores files in whole blocks.
+    if (!header || size < header->file_bytes()) {
         return std::nullopt;
     }
     RgbImage image;
-    image.width = bytes[0];
-    image.height = bytes[1];
+    image.width = header->width;
+    image.height = header->height;
     const size_t pixels = static_cast<size_t>(image.width) * image.height;
-    if (size - kPictureHeaderBytes < pixels * kBytesPerPixel) {
-        return std::nullopt;
-    }
     image.rgb.resize(pixels * 3);
-    const uint8_t *p = bytes + kPictureHeaderBytes;
-    for (size_t i = 0; i < pixels; ++i) {
-        decode_rgb565(p[2 * i], p[2 * i + 1], &image.rgb[3 * i]);
+    const uint8_t *p = bytes + file::kHeaderBytes;
+    for (size_t i = 0; i < pixels; ++i, p += file::kBytesPerPixel) {
+        const auto c = zemlo::rgb565::unpack(zemlo::rgb565::from_bytes(p[0], p[1]));
+        image.rgb[3 * i] = c.red;
+        image.rgb[3 * i + 1] = c.green;
+        image.rgb[3 * i + 2] = c.blue;
     }
     return image;
 }

@@ -15,11 +15,9 @@ struct RgbImage {
     std::vector<uint8_t> rgb;  // width x height x 3, rows top to bottom
 };
 
-// One 16-bit pixel of the display driver (RGB565, low byte first) as 8-bit red, green, blue.
-void decode_rgb565(uint8_t low, uint8_t high, uint8_t *rgb);
-
-// The handset picture file: width, height, 0x03, 0x10, then two bytes a pixel. Empty when the
-// header is wrong or the file holds fewer pixel bytes than it announces.
+// The handset picture file (zemlo/handset_picture_format.h) with its pixels widened to 8-bit red,
+// green, blue. Empty when the header is wrong or the file holds fewer pixel bytes than it
+// announces.
 std::optional<RgbImage> decode_handset_picture(const uint8_t *bytes, size_t size);
 
 // A PNG file (8-bit RGB, no interlace) of the image; empty when it cannot be compressed.

@@ -2,15 +2,14 @@
 
 #include "media_render.h"
 #include "zemlo/byte_order.h"
+#include "zemlo/handset_picture_format.h"
+#include "zemlo/rgb565.h"
 
 namespace handsim {
 
 namespace {
 constexpr unsigned kScreenWidth = 122;
 constexpr unsigned kScreenHeight = 126;
-constexpr uint8_t kPictureTypeByte = 0x03;
-constexpr uint8_t kPictureDepthByte = 0x10;
-constexpr uint8_t kZeroByteStandIn = 0x01;
 
 constexpr uint16_t kDivision = 96;  // ticks per beat
 constexpr uint8_t kNoteOn = 0x90;
@@ -44,14 +43,15 @@ std::vector<uint8_t> gradient(bool rings) {
 
 std::vector<uint8_t> encode_handset_picture(unsigned width, unsigned height,
                                             const std::vector<uint8_t> &rgb) {
-    std::vector<uint8_t> out = {static_cast<uint8_t>(width), static_cast<uint8_t>(height),
-                                kPictureTypeByte, kPictureDepthByte};
+    namespace file = zemlo::handset_picture;
+    const auto header =
+        file::header_bytes(static_cast<uint8_t>(width), static_cast<uint8_t>(height));
+    std::vector<uint8_t> out(header.begin(), header.end());
     const size_t pixels = static_cast<size_t>(width) * height;
     for (size_t i = 0; i < pixels && 3 * i + 2 < rgb.size(); ++i) {
-        const unsigned value =
-            ((rgb[3 * i] >> 3) << 11) | ((rgb[3 * i + 1] >> 2) << 5) | (rgb[3 * i + 2] >> 3);
+        const uint16_t value = zemlo::rgb565::pack(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
         for (uint8_t b : {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)}) {
-            out.push_back(b == 0 ? kZeroByteStandIn : b);
+            out.push_back(file::as_sent(b));
         }
     }
     return out;

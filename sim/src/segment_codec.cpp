@@ -2,16 +2,18 @@
 
 #include <algorithm>
 
-#include "frame_codec.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/signal_record.h"
+#include "zemlo/wire/frame_format.h"
 
 namespace handsim {
 
+namespace wire = zemlo::wire;
+
 namespace {
-constexpr size_t kSegmentHeaderBytes = 2;  // type, sequence
-constexpr size_t kFirstHeaderBytes = 4;    // type, sequence, total length (big-endian)
-constexpr size_t kLaterSegmentBytes = 253;
+using wire::kSegmentHeaderBytes;
+constexpr size_t kFirstHeaderBytes = wire::kFirstSegmentHeaderBytes;
+constexpr size_t kLaterSegmentBytes = wire::kSegmentMessageBytes;
 constexpr size_t kLongHeaderReceiverOffset = 1;
 }  // namespace
 
@@ -57,13 +59,14 @@ SegmentAssembler::Verdict SegmentAssembler::push(const uint8_t *payload, size_t 
     // message of one segment: the PC gave up on the earlier one after a failed frame.
     const bool completes = in_message_ && bytes_.size() + count == expected_;
     const bool self_sized =
-        size >= kFirstHeaderBytes && zemlo::read_be16(&payload[2]) == size - kFirstHeaderBytes;
-    const bool first = type == handlink::kSegmentCommand ||
-                       (type == handlink::kSegmentSignal && sequence == 0) ||
-                       (type == handlink::kSegmentSignal && sequence == handlink::kLastSequence &&
+        size >= kFirstHeaderBytes &&
+        zemlo::read_be16(&payload[wire::kMessageLengthOffset]) == size - kFirstHeaderBytes;
+    const bool first = type == wire::kSegmentCommand ||
+                       (type == wire::kSegmentSignal && sequence == 0) ||
+                       (type == wire::kSegmentSignal && sequence == wire::kLastSequence &&
                         (!in_message_ || (!completes && self_sized)));
     if (first) {
-        if (type != handlink::kSegmentSignal && type != handlink::kSegmentCommand) {
+        if (type != wire::kSegmentSignal && type != wire::kSegmentCommand) {
             return Verdict::Ignored;
         }
         if (size < kFirstHeaderBytes) {
@@ -73,19 +76,18 @@ SegmentAssembler::Verdict SegmentAssembler::push(const uint8_t *payload, size_t 
         // A new first segment abandons whatever was being assembled: the PC gave up on it.
         reset();
         in_message_ = true;
-        form_ =
-            type == handlink::kSegmentCommand ? PcMessage::Form::Command : PcMessage::Form::Signal;
-        expected_ = zemlo::read_be16(&payload[2]);
+        form_ = type == wire::kSegmentCommand ? PcMessage::Form::Command : PcMessage::Form::Signal;
+        expected_ = zemlo::read_be16(&payload[wire::kMessageLengthOffset]);
         data = payload + kFirstHeaderBytes;
         count = size - kFirstHeaderBytes;
         if (expected_ == 0 || expected_ > kMaxMessageBytes ||
-            (type == handlink::kSegmentCommand && sequence != handlink::kLastSequence)) {
+            (type == wire::kSegmentCommand && sequence != wire::kLastSequence)) {
             reset();
             return Verdict::Refused;
         }
     } else if (!in_message_) {
-        return type == handlink::kSegmentSignal ? Verdict::Refused : Verdict::Ignored;
-    } else if (type != handlink::kSegmentSignal || count > kLaterSegmentBytes) {
+        return type == wire::kSegmentSignal ? Verdict::Refused : Verdict::Ignored;
+    } else if (type != wire::kSegmentSignal || count > kLaterSegmentBytes) {
         reset();
         return Verdict::Refused;
     }
@@ -95,7 +97,7 @@ SegmentAssembler::Verdict SegmentAssembler::push(const uint8_t *payload, size_t 
         return Verdict::Refused;
     }
     bytes_.insert(bytes_.end(), data, data + count);
-    if (sequence != handlink::kLastSequence) {
+    if (sequence != wire::kLastSequence) {
         return Verdict::Accepted;
     }
     if (bytes_.size() != expected_) {
@@ -131,8 +133,8 @@ std::vector<Bytes> split_long_header(const Bytes &message) {
         const bool last = pos + n == message.size();
         Bytes seg;
         seg.reserve(kSegmentHeaderBytes + n);
-        seg.push_back(handlink::kSegmentLongHeader);
-        seg.push_back(last ? handlink::kLastSequence : sequence++);
+        seg.push_back(wire::kSegmentLongHeader);
+        seg.push_back(last ? wire::kLastSequence : sequence++);
         seg.insert(seg.end(), message.begin() + static_cast<std::ptrdiff_t>(pos),
                    message.begin() + static_cast<std::ptrdiff_t>(pos + n));
         segments.push_back(std::move(seg));

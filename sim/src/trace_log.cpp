@@ -3,7 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "trace_format.h"
+#include "devlink/src/name_tables.h"
+#include "devlink/src/trace_format.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/signal_record.h"
 
@@ -19,6 +20,8 @@ std::string now() {
 }
 }  // namespace
 
+TraceLog::TraceLog() = default;
+
 TraceLog::~TraceLog() {
     if (out_ != nullptr) {
         std::fclose(out_);
@@ -33,7 +36,8 @@ bool TraceLog::open(const std::string &path, std::string *error) {
         }
         return false;
     }
-    names_.rebuild();
+    names_ = std::make_unique<handlink::NameTables>();
+    names_->rebuild();
     return true;
 }
 
@@ -72,7 +76,7 @@ void TraceLog::record(bool from_pc, uint32_t kind, const Bytes &message) {
     std::copy(message.begin(), message.end(), rec.begin() + zemlo::kRecordHeadBytes);
     std::lock_guard lock(mutex_);
     handlink::write_trace_line(out_, handlink::format_record_line(now(), direction(from_pc),
-                                                                  rec.data(), rec.size(), names_));
+                                                                  rec.data(), rec.size(), *names_));
 }
 
 void TraceLog::received(const PcMessage &message) {

@@ -1,20 +1,26 @@
 // The emulator's protocol trace: the same line format as the link library's, written from the
-// handset's side (what it receives is PC>HS, what it sends HS>PC), plus its own notes.
+// handset's side (what it receives is PC>HS, what it sends HS>PC), plus its own notes. The line
+// format and the name tables are the library's own, borrowed on purpose so that a trace from
+// either end reads the same; nothing else of the library's internals is used here.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
 
-#include "name_tables.h"
 #include "segment_codec.h"
+
+namespace handlink {
+class NameTables;
+}
 
 namespace handsim {
 
 class TraceLog {
   public:
-    TraceLog() = default;
+    TraceLog();
     ~TraceLog();
     TraceLog(const TraceLog &) = delete;
     TraceLog &operator=(const TraceLog &) = delete;
@@ -34,7 +40,7 @@ class TraceLog {
 
     std::mutex mutex_;
     std::FILE *out_ = nullptr;
-    handlink::NameTables names_;
+    std::unique_ptr<handlink::NameTables> names_;  // built when the trace is opened
 };
 
 }  // namespace handsim

@@ -1,13 +1,16 @@
 # The serial port and frame link: unit tests of the receive ring, and wire tests against a scripted
 # peer on a pseudo-terminal. devlink_test_peer is that peer, for every wire test of the library.
 add_library(devlink_test_peer STATIC ${CMAKE_CURRENT_LIST_DIR}/pty_peer.cpp)
-target_include_directories(devlink_test_peer PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+# The tests here reach the library's internals, so the peer hands on its private include folder.
+target_include_directories(devlink_test_peer PUBLIC ${CMAKE_CURRENT_LIST_DIR}
+                                                    ${HANDLINK_PRIVATE_INCLUDE_DIR})
 target_link_libraries(devlink_test_peer PUBLIC handlink_core util)
 zemlo_warnings(devlink_test_peer)
 
 zemlo_add_gtest(NAME devlink_ring_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/receive_ring_test.cpp
     LIBS handlink_link)
+target_include_directories(devlink_ring_tests PRIVATE ${HANDLINK_PRIVATE_INCLUDE_DIR})
 
 zemlo_add_gtest(NAME devlink_link_wire_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/serial_port_test.cpp
@@ -18,3 +21,4 @@ zemlo_add_gtest(NAME devlink_link_wire_tests
 zemlo_add_gtest(NAME devlink_low_latency_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/low_latency_test.cpp
     LIBS handlink_link util)
+target_include_directories(devlink_low_latency_tests PRIVATE ${HANDLINK_PRIVATE_INCLUDE_DIR})

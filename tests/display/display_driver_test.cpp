@@ -5,7 +5,7 @@
 #include "bitmap_builder.h"
 #include "bitmap_view.h"
 #include "graphic_conversion.h"
-#include "rgb565.h"
+#include "zemlo/rgb565.h"
 
 namespace {
 

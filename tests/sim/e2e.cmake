@@ -12,3 +12,5 @@ zemlo_add_gtest(NAME sim_wire_tests
     LIBS handsim_core
     TIMEOUT 60
     LABELS e2e)
+# The PC's end of these wire tests is the link library's own frame receiver and name tables.
+target_include_directories(sim_wire_tests PRIVATE ${HANDLINK_PRIVATE_INCLUDE_DIR})

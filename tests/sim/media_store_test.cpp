@@ -18,17 +18,15 @@ using handsim::Folder;
 using handsim::MediaStore;
 
 TEST(MediaRender, DecodesRgb565LowByteFirst) {
-    uint8_t rgb[3];
-    handsim::decode_rgb565(0x00, 0xF8, rgb);  // pure red
-    EXPECT_EQ(rgb[0], 255);
-    EXPECT_EQ(rgb[1], 0);
-    EXPECT_EQ(rgb[2], 0);
-    handsim::decode_rgb565(0xE0, 0x07, rgb);  // pure green
-    EXPECT_EQ(rgb[1], 255);
-    handsim::decode_rgb565(0x01, 0x01, rgb);  // black as the handset file sends it
-    EXPECT_EQ(rgb[0], 0);
-    EXPECT_EQ(rgb[1], 32);
-    EXPECT_EQ(rgb[2], 8);
+    // 3 x 1: pure red, pure green, and black as the handset file sends it; one spare byte behind.
+    const std::vector<uint8_t> hand = {0x03, 0x01, 0x03, 0x10, 0x00, 0xF8,
+                                       0xE0, 0x07, 0x01, 0x01, 0x00};
+    const auto decoded = handsim::decode_handset_picture(hand.data(), hand.size());
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->rgb, (std::vector<uint8_t>{255, 0, 0, 0, 255, 0, 0, 32, 8}));
+    std::vector<uint8_t> wrong_depth = hand;
+    wrong_depth[3] = 0x18;
+    EXPECT_FALSE(handsim::decode_handset_picture(wrong_depth.data(), wrong_depth.size()));
 
     const auto file = handsim::encode_handset_picture(2, 1, {255, 0, 0, 0, 0, 255});
     const auto image = handsim::decode_handset_picture(file.data(), file.size());

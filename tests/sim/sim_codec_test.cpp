@@ -3,10 +3,10 @@
 
 #include "control_command.h"
 #include "filter_matrix.h"
-#include "frame_codec.h"
 #include "name_tables.h"
 #include "segment_codec.h"
 #include "zemlo/handset_records.h"
+#include "zemlo/wire/frame_format.h"
 
 namespace {
 
@@ -125,7 +125,7 @@ TEST(FilterMatrix, SelectsWhatTheLibraryAsksForWithItsWrappedOffsets) {
 }
 
 Bytes pc_segment(uint8_t seq, const Bytes &data, int total = -1) {
-    Bytes s = {handlink::kSegmentSignal, seq};
+    Bytes s = {zemlo::wire::kSegmentSignal, seq};
     if (total >= 0) {
         s.push_back(static_cast<uint8_t>(total >> 8));
         s.push_back(static_cast<uint8_t>(total));
