@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -27,6 +29,7 @@
 #include "picture_panel.h"
 #include "port_dialog.h"
 #include "space_gauge.h"
+#include "translation_catalogue.h"
 #include "wait_window.h"
 #include "zemlo_resources.h"
 
@@ -56,6 +59,14 @@ int run_dialog_modally(QDialog &dialog) {
 
 bool open_with_desktop(const QUrl &url) {
     return QDesktopServices::openUrl(url);
+}
+
+// The guide in the window's language lies beside the Chinese one; without it, the Chinese one.
+std::string guide_in_language(const std::string &path) {
+    const QFileInfo chinese(QString::fromStdString(path));
+    const QFileInfo page(chinese.dir(),
+                         QString::fromLatin1(i18n::help_file_name(i18n::active_language())));
+    return page.exists() ? page.filePath().toStdString() : path;
 }
 
 }  // namespace
@@ -104,14 +115,14 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::build_menu() {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("文件"));
-    settings_action_ = file->addAction(QStringLiteral("设置"));
-    format_action_ = file->addAction(QStringLiteral("格式化"));
+    QMenu *file = menuBar()->addMenu(tr("文件"));
+    settings_action_ = file->addAction(tr("设置"));
+    format_action_ = file->addAction(tr("格式化"));
     file->addSeparator();
-    QAction *quit = file->addAction(QStringLiteral("退出"));
-    QMenu *other = menuBar()->addMenu(QStringLiteral("其他"));
-    help_action_ = other->addAction(QStringLiteral("帮助"));
-    about_action_ = other->addAction(QStringLiteral("关于"));
+    QAction *quit = file->addAction(tr("退出"));
+    QMenu *other = menuBar()->addMenu(tr("其他"));
+    help_action_ = other->addAction(tr("帮助"));
+    about_action_ = other->addAction(tr("关于"));
     connect(settings_action_, &QAction::triggered, this, [this] { core_->settings_command(); });
     connect(format_action_, &QAction::triggered, this, [this] { core_->format_command(); });
     connect(quit, &QAction::triggered, this, &QWidget::close);
@@ -151,24 +162,24 @@ void MainWindow::build_controls(QWidget *client) {
     pc_list_ = new FileListView(Qt::AlignLeft, client);
     pc_list_->setGeometry(du_rect(base_, 156, 25, 188, 144));
 
-    auto *type_label = new QLabel(QStringLiteral("下载文件类型:"), client);
+    auto *type_label = new QLabel(tr("下载文件类型:"), client);
     type_label->setGeometry(du_rect(base_, 5, 10, 58, 9));
     file_type_ = new QComboBox(client);
     file_type_->setGeometry(du_rect(base_, 76, 8, 78, 13));
 
     auto *group = new QGroupBox(client);
     group->setGeometry(du_rect(base_, 355, 175, 106, 139));
-    connect_ = make_button(client, QStringLiteral("连接"), kConnectIcon, kButtonXDu, 191);
-    download_ = make_button(client, QStringLiteral("下载"), kDownloadIcon, kButtonXDu, 215);
-    rename_ = make_button(client, QStringLiteral("重命名"), kRenameIcon, kButtonXDu, 239);
-    delete_ = make_button(client, QStringLiteral("删除"), kDeleteIcon, kButtonXDu, 263);
-    disconnect_ = make_button(client, QStringLiteral("断开"), kDisconnectIcon, kButtonXDu, 287);
+    connect_ = make_button(client, tr("连接"), kConnectIcon, kButtonXDu, 191);
+    download_ = make_button(client, tr("下载"), kDownloadIcon, kButtonXDu, 215);
+    rename_ = make_button(client, tr("重命名"), kRenameIcon, kButtonXDu, 239);
+    delete_ = make_button(client, tr("删除"), kDeleteIcon, kButtonXDu, 263);
+    disconnect_ = make_button(client, tr("断开"), kDisconnectIcon, kButtonXDu, 287);
 
-    auto *choose_label = new QLabel(QStringLiteral("选择文件:"), client);
+    auto *choose_label = new QLabel(tr("选择文件:"), client);
     choose_label->setGeometry(du_rect(base_, 159, 10, 38, 10));
     pc_file_ = make_sunken_label(client, QString(), du_rect(base_, 206, 9, 256, 11));
 
-    auto *name_label = new QLabel(QStringLiteral("下载到文件:"), client);
+    auto *name_label = new QLabel(tr("下载到文件:"), client);
     name_label->setGeometry(du_rect(base_, 7, 181, 46, 10));
     name_ = new QLineEdit(client);
     name_->setGeometry(du_rect(base_, 61, 179, 260, 12));
@@ -177,7 +188,7 @@ void MainWindow::build_controls(QWidget *client) {
 
     link_ = new LinkStateIcon(client);
     link_->setGeometry(du_rect(base_, 3, 318, 68, 10));
-    link_->setText(QStringLiteral("未连接"));
+    link_->setText(tr("未连接"));
     link_->set_connected_flag(&values_.connected);
     gauge_ = new SpaceGauge(client);
     gauge_->setGeometry(du_rect(base_, 3, 197, 341, 9));
@@ -191,8 +202,7 @@ void MainWindow::build_controls(QWidget *client) {
     rule->setGeometry(du_x(base_, 3), du_y(base_, 2), du_x(base_, 459), 2);
 
     // The handset folders, with the folder icon and the open one while selected.
-    for (const auto &[text, type] :
-         {std::pair{QStringLiteral("屏保文件"), 0}, std::pair{QStringLiteral("铃音文件"), 1}}) {
+    for (const auto &[text, type] : {std::pair{tr("屏保文件"), 0}, std::pair{tr("铃音文件"), 1}}) {
         auto *item = new QTreeWidgetItem(handset_tree_, {text});
         item->setData(0, kFolderRole, type);
         item->setIcon(0, load_icon(kFolderIcon));
@@ -240,8 +250,8 @@ void MainWindow::build_panels(QWidget *client) {
 
 bool MainWindow::initialise() {
     file_type_->blockSignals(true);
-    file_type_->addItem(QStringLiteral("图像文件"));
-    file_type_->addItem(QStringLiteral("MIDI文件"));
+    file_type_->addItem(tr("图像文件"));
+    file_type_->addItem(tr("MIDI文件"));
     file_type_->setCurrentIndex(0);
     file_type_->blockSignals(false);
     pc_file_->clear();
@@ -425,14 +435,17 @@ void MainWindow::show_panel(int32_t file_type) {
     melody_->setVisible(file_type == 1);
 }
 
-void MainWindow::open_help(const std::string &path) {
+void MainWindow::open_help(const std::string &chinese_path) {
+    const std::string path = guide_in_language(chinese_path);
     if (hooks_.open_url(QUrl::fromLocalFile(QString::fromStdString(path)))) {
         return;
     }
     // No browser took it: the user can still open the guide by hand.
     app::MessageBoxSpec box;
-    box.text = "无法打开帮助，请用浏览器打开帮助文件：\n" + path;
-    box.caption = "帮助";
+    box.text = tr("无法打开帮助，请用浏览器打开帮助文件：\n%1")
+                   .arg(QString::fromStdString(path))
+                   .toStdString();
+    box.caption = tr("帮助").toStdString();
     box.icon = app::BoxIcon::Information;
     box.owner = app::BoxOwner::MainWindow;
     box.topmost = false;

@@ -1,5 +1,6 @@
 #include "message_boxes.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -23,10 +24,12 @@ app::BoxAnswer run_message_box(const app::MessageBoxSpec &box, QWidget *owner) {
     }
     QMessageBox mb(icon, QString::fromStdString(box.caption), QString::fromStdString(box.text),
                    QMessageBox::NoButton, owner);
-    QPushButton *ok = mb.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    QPushButton *ok =
+        mb.addButton(QCoreApplication::translate("MessageBox", "确定"), QMessageBox::AcceptRole);
     QPushButton *cancel = nullptr;
     if (box.buttons == app::BoxButtons::OkCancel) {
-        cancel = mb.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        cancel = mb.addButton(QCoreApplication::translate("MessageBox", "取消"),
+                              QMessageBox::RejectRole);
         mb.setEscapeButton(cancel);
     } else {
         mb.setEscapeButton(ok);

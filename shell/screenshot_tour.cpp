@@ -1,7 +1,8 @@
 // Renders the program's windows into PNG files for people to look at: the main window with the
 // picture panel (a sample picture chosen) and with the melody panel, the wait window in the
 // middle of a download, the about box and the port dialog. Nothing talks to a handset.
-// Usage: zemlo-screens OUTPUT_DIR
+// Usage: zemlo-screens OUTPUT_DIR (in the language the program would choose: ZEMLO_LANG=en for
+// English)
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -22,6 +23,7 @@
 #include "main_window.h"
 #include "port_dialog.h"
 #include "profile.h"
+#include "translation_catalogue.h"
 #include "wait_window.h"
 
 namespace {
@@ -69,6 +71,11 @@ int main(int argc, char **argv) {
     qputenv("HOME", home.path().toLocal8Bit());
     QApplication app(argc, argv);
     QApplication::setFont(zemlo::shell::dialog_font());
+    using namespace zemlo::i18n;
+    if (!use_language(choose_ui_language(locale_variables_from_environment()))) {
+        std::fprintf(stderr, "zemlo-screens: the English texts could not be loaded\n");
+        return 1;
+    }
     const QString out = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(out);
     make_samples(home.path());
