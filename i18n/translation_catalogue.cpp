@@ -1,6 +1,7 @@
 #include "translation_catalogue.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <atomic>
 
 namespace zemlo::i18n {
@@ -8,6 +9,9 @@ namespace zemlo::i18n {
 namespace {
 
 std::atomic<UiLanguage> g_active{UiLanguage::Chinese};
+// The English catalogue while it is installed; only the thread that owns the application changes
+// the language.
+QPointer<QTranslator> g_english;
 
 }  // namespace
 
@@ -21,7 +25,11 @@ std::unique_ptr<QTranslator> load_english_catalogue() {
 
 bool use_language(UiLanguage language) {
     if (language == UiLanguage::Chinese) {
+        delete g_english.data();  // leaves the application's list of translators as it goes
         g_active = UiLanguage::Chinese;
+        return true;
+    }
+    if (g_english) {
         return true;
     }
     QCoreApplication *app = QCoreApplication::instance();
@@ -34,7 +42,7 @@ bool use_language(UiLanguage language) {
     if (!QCoreApplication::installTranslator(catalogue.get())) {
         return false;
     }
-    catalogue.release();
+    g_english = catalogue.release();
     g_active = UiLanguage::English;
     return true;
 }

@@ -14,9 +14,10 @@ inline constexpr const char *kEnglishCatalogue = ":/i18n/zemlo_en.qm";
 // The English catalogue; null when it cannot be read.
 std::unique_ptr<QTranslator> load_english_catalogue();
 
-// Makes the running application speak `language` (an application object must exist). Chinese
-// needs nothing: the texts are written in it. False when the English catalogue cannot be loaded;
-// the program then stays in Chinese rather than showing half of each.
+// Makes the running application speak `language` (an application object must exist); it may be
+// called again to switch. Chinese needs no catalogue: the texts are written in it. False when the
+// English catalogue cannot be loaded; the program then stays in Chinese rather than showing half of
+// each.
 bool use_language(UiLanguage language);
 
 // The language use_language() last put into effect; Chinese before any call.
