@@ -21,6 +21,7 @@
 #include "file_list_view.h"
 #include "frame_animation_static.h"
 #include "main_window.h"
+#include "messages.h"
 #include "port_dialog.h"
 #include "profile.h"
 #include "translation_catalogue.h"
@@ -105,7 +106,7 @@ int main(int argc, char **argv) {
     window.set_connection_text(zemlo::app::connection_text(3, true), true);
     window.set_space(432128, 301056);
     window.show_handset_rows({{"logo.bmp", "31232", 0}, {"cat.bmp", "31232", 1}});
-    window.set_status_line("连接手机成功");
+    window.set_status_line(zemlo::app::render(zemlo::app::MessageId::ConnectDone));
     save(window, out, QStringLiteral("main-picture.png"));
     window.values().connected.store(false);
     window.set_buttons(zemlo::app::button_states(false, true));
@@ -124,9 +125,10 @@ int main(int argc, char **argv) {
 
     // The wait window as a download shows it.
     zemlo::shell::WaitWindow &wait = *window.wait_window();
-    wait.report("初始化下载...", 0, 65, false);
+    wait.report(zemlo::app::render(zemlo::app::MessageId::StartingDownload), 0, 65, false);
     for (int i = 1; i <= 20; ++i) {
-        wait.report("正在发送第" + std::to_string(i) + "个数据包...", 0, 0, false);
+        wait.report(zemlo::app::render(zemlo::app::MessageId::SendingPacket, {std::to_string(i)}),
+                    0, 0, false);
     }
     wait.animation()->tick();
     save(wait, out, QStringLiteral("wait-window.png"));
