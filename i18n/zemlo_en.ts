@@ -399,6 +399,34 @@
 <context>
     <name>zemlo::shell::MainWindow</name>
     <message>
+        <source>文件(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>设置(&amp;S)</source>
+        <translation>&amp;Settings</translation>
+    </message>
+    <message>
+        <source>格式化(&amp;M)</source>
+        <translation>For&amp;mat</translation>
+    </message>
+    <message>
+        <source>退出(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>其他(&amp;O)</source>
+        <translation>&amp;Other</translation>
+    </message>
+    <message>
+        <source>帮助(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>关于(&amp;A)</source>
+        <translation>&amp;About</translation>
+    </message>
+    <message>
         <source>文件</source>
         <translation>File</translation>
     </message>

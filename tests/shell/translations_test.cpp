@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -164,6 +165,44 @@ TEST(EnglishCatalogue, EveryTextInTheCodeIsInIt) {
                                 "/i18n' -ts '" + copy.toStdString() + "' >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     expect_all_translated(read_catalogue(copy));
+}
+
+// lupdate sees only the texts written inside a translation call: a Chinese text of the window
+// written bare would stay Chinese in English. The two programs that draw the windows for people
+// to look at (the controls gallery, the screenshot tour) are tools, not the window.
+TEST(EnglishCatalogue, NoTextOfTheWindowBypassesIt) {
+    static const QRegularExpression chinese_literal(
+        QStringLiteral("\"[^\"]*[\\x{4e00}-\\x{9fff}]"));
+    static const QRegularExpression translation_call(
+        QStringLiteral("\\btr\\(|translate\\(|QT_TRANSLATE_NOOP\\("));
+    int files = 0;
+    for (const auto &entry :
+         std::filesystem::recursive_directory_iterator(ZEMLO_SOURCE_DIR "/shell")) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() != ".cpp" || name == "controls_gallery.cpp" ||
+            name == "screenshot_tour.cpp") {
+            continue;
+        }
+        ++files;
+        QFile file(QString::fromStdString(entry.path().string()));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QString previous;
+        int number = 0;
+        while (!file.atEnd()) {
+            QString line = QString::fromUtf8(file.readLine());
+            ++number;
+            const qsizetype comment = line.indexOf(QStringLiteral("//"));
+            if (comment >= 0) {
+                line.truncate(comment);
+            }
+            // A call split over two lines has its text on the second one.
+            EXPECT_TRUE(!line.contains(chinese_literal) || line.contains(translation_call) ||
+                        previous.contains(translation_call))
+                << name << ":" << number << ": " << line.trimmed().toStdString();
+            previous = line;
+        }
+    }
+    EXPECT_GT(files, 20);
 }
 
 // The catalogue built into the program answers for every text of the core's message table.
