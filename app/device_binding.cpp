@@ -30,51 +30,51 @@ constexpr auto kSettleAfterOpen = std::chrono::milliseconds(500);
 constexpr int kPacketTries = 3;
 constexpr size_t kOpenReasonBytes = 512;
 
-constexpr const char *kErrorCaption = "错误";
-
 }  // namespace
 
-std::string open_error_message(int32_t result, const std::string &reason) {
+Message open_error_message(int32_t result, const std::string &reason) {
     switch (result) {
         case 1:
-            return "无效COM端口";
+            return {MessageId::PortInvalid};
         case 2:
-            return "不能打开COM端口";
+            return {MessageId::PortCannotOpen};
         case 3:
         case 4:
-            return "COM端口被占用";
+            return {MessageId::PortBusy};
         case 5:
         case 6:
         case 7:
         case 8:
-            return "Invoked DLL Version invalid";
+            return {MessageId::LibraryVersionInvalid};
         case HL_OPEN_DEVICE_ERROR:
             // The library says which device and why, so the user knows what to fix.
-            return reason.empty() ? std::string("不能打开COM端口")
-                                  : std::string("不能打开COM端口\n") + reason;
+            if (reason.empty()) {
+                return {MessageId::PortCannotOpen};
+            }
+            return {MessageId::PortCannotOpenBecause, {reason}};
         default:
-            return "Unknown Error ID";
+            return {MessageId::UnknownError};
     }
 }
 
-std::string setup_error_message(int32_t result) {
+MessageId setup_error_message(int32_t result) {
     switch (result) {
         case 1:
-            return "FilterDef.txt file not found";
+            return MessageId::FilterFileMissing;
         case 2:
-            return "Signals not found in FilterDef.txt file";
+            return MessageId::FilterSignalsMissing;
         case 3:
         case 4:
-            return "手机信令初始化失败";
+            return MessageId::SignallingSetupFailed;
         case 5:
-            return "COM端口不能打开";
+            return MessageId::PortNotOpened;
         default:
-            return "Unknown Error ID";
+            return MessageId::UnknownError;
     }
 }
 
 DeviceBinding::DeviceBinding(ProgramValues &values,
-                             std::function<void(const MessageBoxSpec &)> show_error)
+                             std::function<void(const ErrorNotice &)> show_error)
     : values_(values), show_error_(std::move(show_error)) {}
 
 DeviceBinding::~DeviceBinding() {
@@ -107,8 +107,8 @@ void *DeviceBinding::symbol(const char *name) const {
     return handle != nullptr ? ::dlsym(handle, name) : nullptr;
 }
 
-void DeviceBinding::error_box(const std::string &text) {
-    show_error_({text, kErrorCaption, BoxIcon::Error, BoxButtons::Ok, BoxOwner::None, true});
+void DeviceBinding::error(MessageId id, std::optional<OpenFailure> open) {
+    show_error_({{id}, ErrorSource::Link, std::move(open)});
 }
 
 bool DeviceBinding::connect() {
@@ -119,7 +119,7 @@ bool DeviceBinding::connect() {
     cancellation_point();
     auto open = reinterpret_cast<OpenCommFn>(symbol("OpenComm"));
     if (open == nullptr) {
-        error_box("Open com port error!");
+        error(MessageId::OpenPortExportMissing);
         return false;
     }
     const int32_t opened = open(values_.com_port.load(), kBaudRate);
@@ -134,7 +134,8 @@ bool DeviceBinding::connect() {
                 why(buf.data(), static_cast<uint32_t>(buf.size()));
                 reason = buf.data();
             }
-            error_box(open_error_message(opened, reason));
+            show_error_({open_error_message(opened, reason), ErrorSource::Link,
+                         OpenFailure{opened, reason}});
         }
         return false;
     }
@@ -150,7 +151,7 @@ bool DeviceBinding::connect() {
     }
     auto setup = reinterpret_cast<SendSetupFn>(symbol("SendSetup"));
     if (setup == nullptr) {
-        error_box("Get SendSetup Address Failed!");
+        error(MessageId::SetupExportMissing);
         return false;
     }
     const int32_t set_up = setup();
@@ -160,7 +161,7 @@ bool DeviceBinding::connect() {
         return true;
     }
     if (values_.open_error_reporting.load() && values_.connect_attempts_left.load() == 0) {
-        error_box(setup_error_message(set_up));
+        error(setup_error_message(set_up));
     }
     return false;
 }
