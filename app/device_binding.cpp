@@ -5,9 +5,9 @@
 #include <array>
 #include <chrono>
 #include <cstring>
+#include <thread>
 #include <vector>
 
-#include "stop_token.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/handset_records.h"
 
@@ -74,8 +74,11 @@ MessageId setup_error_message(int32_t result) {
 }
 
 DeviceBinding::DeviceBinding(ProgramValues &values,
-                             std::function<void(const ErrorNotice &)> show_error)
-    : values_(values), show_error_(std::move(show_error)) {}
+                             std::function<void(const ErrorNotice &)> show_error,
+                             std::function<StopToken *()> stop_of_caller)
+    : values_(values),
+      show_error_(std::move(show_error)),
+      stop_of_caller_(std::move(stop_of_caller)) {}
 
 DeviceBinding::~DeviceBinding() {
     unload();
@@ -107,6 +110,20 @@ void *DeviceBinding::symbol(const char *name) const {
     return handle != nullptr ? ::dlsym(handle, name) : nullptr;
 }
 
+bool DeviceBinding::stopped() const {
+    StopToken *token = stop_of_caller_ ? stop_of_caller_() : nullptr;
+    return token != nullptr && token->stopped();
+}
+
+bool DeviceBinding::pause(std::chrono::milliseconds ms) const {
+    StopToken *token = stop_of_caller_ ? stop_of_caller_() : nullptr;
+    if (token == nullptr) {
+        std::this_thread::sleep_for(ms);
+        return true;
+    }
+    return token->sleep_for(ms);
+}
+
 void DeviceBinding::error(MessageId id, std::optional<OpenFailure> open) {
     show_error_({{id}, ErrorSource::Link, std::move(open)});
 }
@@ -116,14 +133,18 @@ bool DeviceBinding::connect() {
         return true;
     }
     close_link();
-    cancellation_point();
+    if (stopped()) {
+        return false;
+    }
     auto open = reinterpret_cast<OpenCommFn>(symbol("OpenComm"));
     if (open == nullptr) {
         error(MessageId::OpenPortExportMissing);
         return false;
     }
     const int32_t opened = open(values_.com_port.load(), kBaudRate);
-    cancellation_point();
+    if (stopped()) {
+        return false;
+    }
     const bool report =
         values_.open_error_reporting.load() && values_.connect_attempts_left.load() == 0;
     if (opened != HL_OPEN_OK) {
@@ -144,7 +165,9 @@ bool DeviceBinding::connect() {
         close_link();
         return false;
     }
-    cancellable_sleep(kSettleAfterOpen);
+    if (!pause(kSettleAfterOpen)) {
+        return false;
+    }
     if (values_.cancel.load()) {
         close_link();
         return false;
@@ -155,7 +178,9 @@ bool DeviceBinding::connect() {
         return false;
     }
     const int32_t set_up = setup();
-    cancellation_point();
+    if (stopped()) {
+        return false;
+    }
     if (set_up == HL_SETUP_OK) {
         port_open_.store(true);
         return true;
@@ -167,6 +192,9 @@ bool DeviceBinding::connect() {
 }
 
 void DeviceBinding::close_link() {
+    if (stopped()) {
+        return;
+    }
     if (auto close = reinterpret_cast<VoidFn>(symbol("CloseComm"))) {
         close();
         port_open_.store(false);
@@ -174,6 +202,9 @@ void DeviceBinding::close_link() {
 }
 
 void DeviceBinding::set_timeout(uint32_t ms) {
+    if (stopped()) {
+        return;
+    }
     if (auto fn = reinterpret_cast<SetTimeoutFn>(symbol("SetTimeoutMs"))) {
         fn(ms);
     }
@@ -187,6 +218,9 @@ bool DeviceBinding::register_handler(HlWindow *window, uint32_t message) {
 }
 
 void DeviceBinding::set_mode(uint8_t mode) {
+    if (stopped()) {
+        return;
+    }
     if (auto fn = reinterpret_cast<SetModeFn>(symbol("SetDllMode"))) {
         fn(mode);
     }
@@ -205,8 +239,7 @@ bool DeviceBinding::set_trace_file(const std::string &path) {
 
 bool DeviceBinding::send_download_packet(uint16_t sequence, uint16_t length, const uint8_t *data,
                                          uint16_t checksum) {
-    cancellation_point();
-    if (!port_open_.load() && !connect()) {
+    if (stopped() || (!port_open_.load() && !connect())) {
         return false;
     }
     std::array<uint8_t, records::kPacketBytes> packet{};
@@ -225,7 +258,9 @@ bool DeviceBinding::send_download_packet(uint16_t sequence, uint16_t length, con
             return false;
         }
         request(packet.data(), reply.data());
-        cancellation_point();
+        if (stopped()) {
+            return false;
+        }
         if (records::ack_status_ok(read_le16(&reply[records::kAckStatusOffset]))) {
             return true;
         }
@@ -251,8 +286,7 @@ bool DeviceBinding::remote_command(uint8_t *body, uint8_t *reply, int32_t *statu
     if (status != nullptr) {
         *status = 0;
     }
-    cancellation_point();
-    if (!port_open_.load() && !connect()) {
+    if (stopped() || (!port_open_.load() && !connect())) {
         return false;
     }
     auto request = reinterpret_cast<RequestFn>(symbol("phiQntDlwRemoteCmd"));
@@ -263,8 +297,7 @@ bool DeviceBinding::remote_command(uint8_t *body, uint8_t *reply, int32_t *statu
     if (status != nullptr) {
         *status = result;
     }
-    cancellation_point();
-    return true;
+    return !stopped();
 }
 
 }  // namespace zemlo::app

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -12,6 +13,7 @@
 #include "error_notice.h"
 #include "handlink.h"
 #include "program_values.h"
+#include "stop_token.h"
 
 namespace zemlo::app {
 
@@ -23,7 +25,11 @@ inline constexpr uint32_t kDefaultTimeoutMs = 2000;
 class DeviceBinding {
   public:
     // show_error shows one of the binding's errors (source Link) and returns once it was seen.
-    DeviceBinding(ProgramValues &values, std::function<void(const ErrorNotice &)> show_error);
+    // stop_of_caller gives the stop token that applies to the calling thread (the operation
+    // worker's), or nothing for a caller that is never stopped (the window thread): once it is
+    // stopped, every request returns at once as failed and nothing more reaches the library.
+    DeviceBinding(ProgramValues &values, std::function<void(const ErrorNotice &)> show_error,
+                  std::function<StopToken *()> stop_of_caller = {});
     ~DeviceBinding();
     DeviceBinding(const DeviceBinding &) = delete;
     DeviceBinding &operator=(const DeviceBinding &) = delete;
@@ -59,10 +65,14 @@ class DeviceBinding {
 
   private:
     void *symbol(const char *name) const;
+    bool stopped() const;
+    // Waits, ending early on a stop; false when stopped.
+    bool pause(std::chrono::milliseconds ms) const;
     void error(MessageId id, std::optional<OpenFailure> open = std::nullopt);
 
     ProgramValues &values_;
     std::function<void(const ErrorNotice &)> show_error_;
+    std::function<StopToken *()> stop_of_caller_;
     std::atomic<void *> handle_{nullptr};
     std::atomic<bool> port_open_{false};
 };

@@ -45,9 +45,7 @@ bool MainCore::open_temp_file(const std::string &path, int64_t *length) {
 size_t MainCore::read_temp_file(uint8_t *buf, size_t n) {
     std::lock_guard<std::mutex> lock(temp_mutex_);
     if (temp_file_ == nullptr) {
-        // Closed by a handset event: the operation is being stopped.
-        cancellation_point();
-        return 0;
+        return 0;  // closed by a handset event: the operation is being stopped
     }
     return std::fread(buf, 1, n, temp_file_);
 }

@@ -148,7 +148,9 @@ void MainCore::run_format() {
     }
     // Any other answer, or none at all, means the handset is restarting with an empty store.
     report({MessageId::Restarting}, ReportLevel::Progress);
-    cancellable_sleep(restart_wait_);
+    if (!token_.sleep_for(restart_wait_)) {
+        return;
+    }
     end_with({MessageId::FormatDone}, ReportLevel::Notice, true);
     on_window([this] {
         clear_handset_files();

@@ -76,13 +76,16 @@ MainCore::MainCore(ProgramValues &values, UiPort &ui, MediaPort &media, Dispatch
       media_(media),
       dispatcher_(dispatcher),
       profile_(profile),
-      binding_(values,
-               [this](const ErrorNotice &notice) {
-                   if (notice.open_failure && !dispatcher_.on_window_thread()) {
-                       outcome_.open_failure = notice.open_failure;
-                   }
-                   on_window([&] { ui_.show_error(notice); });
-               }),
+      binding_(
+          values,
+          [this](const ErrorNotice &notice) {
+              if (notice.open_failure && !dispatcher_.on_window_thread()) {
+                  outcome_.open_failure = notice.open_failure;
+              }
+              on_window([&] { ui_.show_error(notice); });
+          },
+          // The window thread's calls are never stopped; the worker's are, by its token.
+          [this]() -> StopToken * { return dispatcher_.on_window_thread() ? nullptr : &token_; }),
       alive_(std::make_shared<std::atomic<MainCore *>>(this)) {
     sink_.base.post = &MainCore::forward_message;
     sink_.core = this;
@@ -204,38 +207,38 @@ void MainCore::worker_ended() {
 }
 
 void MainCore::worker_procedure() {
-    current_stop_token = &token_;
-    try {
-        const auto op = static_cast<Operation>(pending_.load());
-        outcome_ = Outcome{op};
-        listing_follows_ = false;
-        values_.cancel.store(false);
-        set_busy(true);
-        connection_state_update_from_worker(false, false);
-        run_operation(op);
-        if (values_.cancel.load()) {
-            if (values_.connected.load()) {
-                run_abort_notice();
-            } else {
-                on_window([this] { receiver_.stop(); });
-                run_disconnect(true);
-            }
+    // Stopped at once by a handset event or teardown, the operation runs through without effect
+    // (every device call, wait and window call returns at once) and none of its ending runs.
+    const auto op = static_cast<Operation>(pending_.load());
+    outcome_ = Outcome{op};
+    listing_follows_ = false;
+    values_.cancel.store(false);
+    set_busy(true);
+    connection_state_update_from_worker(false, false);
+    run_operation(op);
+    if (values_.cancel.load() && !token_.stopped()) {
+        if (values_.connected.load()) {
+            run_abort_notice();
+        } else {
+            on_window([this] { receiver_.stop(); });
+            run_disconnect(true);
         }
-        // A connect ends with its listing, on the window thread.
-        if (!listing_follows_ || values_.cancel.load()) {
-            on_window([this] { ui_.operation_ended(outcome_); });
-        }
+    }
+    // A connect ends with its listing, on the window thread.
+    if (!listing_follows_ || values_.cancel.load()) {
+        on_window([this] { ui_.operation_ended(outcome_); });
+    }
+    if (!token_.stopped()) {
         worker_recorded_.store(false);
         pending_.store(0);
         // The buttons are restored before the operation counts as finished, so that once busy
         // clears the worker needs nothing more from the window thread and can be joined there.
-        connection_state_update_from_worker(values_.connected.load(), true);
-        window_released_.store(true);
-        set_busy(false);
-    } catch (const OperationStopped &) {
-        // Stopped at once by a handset event or teardown: nothing more of it runs.
+        const bool connected = values_.connected.load();
+        if (on_window([&] { connection_state_update(connected, true); })) {
+            window_released_.store(true);
+            set_busy(false);
+        }
     }
-    current_stop_token = nullptr;
     // The last thing the thread does: a command deferred meanwhile can start now.
     std::shared_ptr<std::atomic<MainCore *>> alive = alive_;
     {
@@ -275,12 +278,14 @@ void MainCore::run_operation(Operation op) {
     }
 }
 
-void MainCore::on_window(const std::function<void()> &fn) {
+bool MainCore::on_window(const std::function<void()> &fn) {
     if (dispatcher_.on_window_thread()) {
         fn();
-        return;
+        return true;
     }
-    cancellation_point();
+    if (token_.stopped()) {
+        return false;
+    }
     auto call = std::make_shared<WindowCall>();
     call->fn = &fn;
     {
@@ -316,7 +321,7 @@ void MainCore::on_window(const std::function<void()> &fn) {
         std::lock_guard<std::mutex> guard(call_mutex_);
         current_call_.reset();
     }
-    cancellation_point();
+    return !token_.stopped();
 }
 
 void MainCore::stop_worker_at_once() {

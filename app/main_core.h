@@ -122,7 +122,9 @@ class MainCore {
     void worker_ended();  // window thread: starts a command deferred while the worker ended
     void worker_procedure();
     void run_operation(Operation op);
-    void on_window(const std::function<void()> &fn);
+    // Runs fn on the window thread and waits for it; from the worker, false (and fn maybe not
+    // run) once the operation is stopped.
+    bool on_window(const std::function<void()> &fn);
     void stop_worker_at_once();
     void set_busy(bool busy);
     void report(const Message &message, ReportLevel level, uint16_t range = 0,

@@ -28,6 +28,8 @@ class TypedCore : public ::testing::Test {
         ASSERT_TRUE(rig_.start_handset(&error)) << error;
         ASSERT_TRUE(rig_.start_core());
         ASSERT_TRUE(rig_.connect(kBound)) << rig_.dump();
+        // The outcome follows the status line within the same call on the window thread.
+        rig_.on_window([] {});
     }
     Outcome last_outcome() {
         const auto all = rig_.ui().outcomes();
