@@ -322,8 +322,17 @@ app::BoxAnswer MainWindow::message_box(const app::MessageBoxSpec &box) {
     return hooks_.box(box, owner_of(box.owner));
 }
 
-void MainWindow::wait_report(const std::string &text, int32_t level, uint16_t range) {
-    wait_->report(text, level, range, values_.cancel.load());
+app::BoxAnswer MainWindow::ask(const app::QuestionAsked &asked) {
+    return message_box(app::question_box(asked));
+}
+
+void MainWindow::show_error(const app::ErrorNotice &notice) {
+    message_box(app::error_box(notice));
+}
+
+void MainWindow::operation_report(const app::Report &report) {
+    wait_->report(report.text(), static_cast<int32_t>(report.level), report.range,
+                  values_.cancel.load());
 }
 
 void MainWindow::set_status_line(const std::string &text) {

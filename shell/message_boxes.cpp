@@ -1,8 +1,9 @@
 #include "message_boxes.h"
 
-#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include "messages.h"
 
 namespace zemlo::shell {
 
@@ -24,11 +25,11 @@ app::BoxAnswer run_message_box(const app::MessageBoxSpec &box, QWidget *owner) {
     }
     QMessageBox mb(icon, QString::fromStdString(box.caption), QString::fromStdString(box.text),
                    QMessageBox::NoButton, owner);
-    QPushButton *ok =
-        mb.addButton(QCoreApplication::translate("MessageBox", "确定"), QMessageBox::AcceptRole);
+    QPushButton *ok = mb.addButton(QString::fromStdString(app::render(app::MessageId::ButtonOk)),
+                                   QMessageBox::AcceptRole);
     QPushButton *cancel = nullptr;
     if (box.buttons == app::BoxButtons::OkCancel) {
-        cancel = mb.addButton(QCoreApplication::translate("MessageBox", "取消"),
+        cancel = mb.addButton(QString::fromStdString(app::render(app::MessageId::ButtonCancel)),
                               QMessageBox::RejectRole);
         mb.setEscapeButton(cancel);
     } else {

@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "connection_state.h"
+#include "error_notice.h"
 #include "file_name_rule.h"
+#include "handset_text.h"
 #include "messages.h"
+#include "question.h"
 
 namespace zemlo::app {
 namespace {
@@ -37,6 +40,28 @@ TEST(Messages, EveryKeyHasItsText) {
     for (size_t i = 1; i < static_cast<size_t>(MessageId::Count); ++i) {
         EXPECT_NE(std::string(source_text(static_cast<MessageId>(i))), "") << i;
     }
+}
+
+// The boxes the window shows for the core's questions and errors: the owner and caption decide
+// where a box appears and what it says it is.
+TEST(Messages, QuestionsAndErrorsBecomeTheirBoxes) {
+    EXPECT_EQ(
+        question_box({Question::ConfirmDownload, "/pc/a.bmp", "abc.bmp"}),
+        (MessageBoxSpec{"你确定要下载文件\"/pc/a.bmp\"到\"abc.bmp\"吗?(若有同名文件则覆盖)", "确认",
+                        BoxIcon::Question, BoxButtons::OkCancel, BoxOwner::MainWindow, true}));
+    // A handset name is shown without the controls it may carry.
+    EXPECT_EQ(question_box({Question::ConfirmDelete, "a\x01b.bmp", {}}).text,
+              render(MessageId::ConfirmDelete, {printable_handset_text("a\x01b.bmp")}));
+    EXPECT_EQ(question_box({Question::ConfirmRename, "a.bmp", "b.bmp"}).owner, BoxOwner::None);
+    EXPECT_EQ(question_box({Question::KeepFile, "/pc/a.bmp", {}}).text, "要保存文件吗?");
+
+    const MessageBoxSpec link = error_box(
+        {{MessageId::PortCannotOpenBecause, {"busy"}}, ErrorSource::Link, OpenFailure{14, "busy"}});
+    EXPECT_EQ(link, (MessageBoxSpec{"不能打开COM端口\nbusy", "错误", BoxIcon::Error, BoxButtons::Ok,
+                                    BoxOwner::None, true}));
+    EXPECT_EQ(error_box({{MessageId::Busy}, ErrorSource::Window, std::nullopt}).caption, "确认");
+    EXPECT_TRUE((OpenFailure{2, ""}.port_unavailable()));
+    EXPECT_FALSE((OpenFailure{3, ""}.port_unavailable()));  // in use is not "cannot open"
 }
 
 }  // namespace
