@@ -13,17 +13,6 @@
     </message>
 </context>
 <context>
-    <name>MessageBox</name>
-    <message>
-        <source>确定</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-</context>
-<context>
     <name>Messages</name>
     <message>
         <source>确认</source>
@@ -127,15 +116,15 @@
     </message>
     <message>
         <source>你确定要下载文件&quot;%1&quot;到&quot;%2&quot;吗?(若有同名文件则覆盖)</source>
-        <translation>Download the file "%1" as "%2"? (A file of the same name is replaced.)</translation>
+        <translation>Download the file &quot;%1&quot; as &quot;%2&quot;? (A file of the same name is replaced.)</translation>
     </message>
     <message>
         <source>你确定要将&quot;%1&quot;改为&quot;%2&quot;吗？</source>
-        <translation>Rename "%1" to "%2"?</translation>
+        <translation>Rename &quot;%1&quot; to &quot;%2&quot;?</translation>
     </message>
     <message>
         <source>你确定要删除文件&quot;%1&quot;吗？</source>
-        <translation>Delete the file "%1"?</translation>
+        <translation>Delete the file &quot;%1&quot;?</translation>
     </message>
     <message>
         <source>格式化将使文件全部丢失,手机会自动重启。你确定吗？</source>
@@ -243,15 +232,15 @@
     </message>
     <message>
         <source>文件&quot;%1&quot;保存失败</source>
-        <translation>The file "%1" could not be kept</translation>
+        <translation>The file &quot;%1&quot; could not be kept</translation>
     </message>
     <message>
         <source>文件&quot;%1&quot;下载成功</source>
-        <translation>The file "%1" was downloaded</translation>
+        <translation>The file &quot;%1&quot; was downloaded</translation>
     </message>
     <message>
         <source>文件&quot;%1&quot;未保存</source>
-        <translation>The file "%1" was not kept</translation>
+        <translation>The file &quot;%1&quot; was not kept</translation>
     </message>
     <message>
         <source>清除数据...</source>
@@ -398,34 +387,6 @@
 </context>
 <context>
     <name>zemlo::shell::MainWindow</name>
-    <message>
-        <source>文件(&amp;F)</source>
-        <translation>&amp;File</translation>
-    </message>
-    <message>
-        <source>设置(&amp;S)</source>
-        <translation>&amp;Settings</translation>
-    </message>
-    <message>
-        <source>格式化(&amp;M)</source>
-        <translation>For&amp;mat</translation>
-    </message>
-    <message>
-        <source>退出(&amp;X)</source>
-        <translation>E&amp;xit</translation>
-    </message>
-    <message>
-        <source>其他(&amp;O)</source>
-        <translation>&amp;Other</translation>
-    </message>
-    <message>
-        <source>帮助(&amp;H)</source>
-        <translation>&amp;Help</translation>
-    </message>
-    <message>
-        <source>关于(&amp;A)</source>
-        <translation>&amp;About</translation>
-    </message>
     <message>
         <source>文件</source>
         <translation>File</translation>

@@ -74,4 +74,18 @@ TEST_F(CliLanguage, TheCoresMessagesFollowTheLocale) {
     }
 }
 
+// A port that cannot be opened: the core's error in the language, the diagnosis below it in
+// English in both.
+TEST_F(CliLanguage, APortErrorInBothLanguages) {
+    const std::string list = "--device /nonexistent/tty list";
+    const CliRun chinese = cli("LC_ALL=zh_CN.UTF-8 LANG=en_US.UTF-8", list);
+    const CliRun english = cli("ZEMLO_LANG=en LANG=zh_CN.UTF-8", list);
+    EXPECT_EQ(chinese.status, english.status);
+    EXPECT_NE(chinese.status, 0);
+    const std::string diagnosis = "\n  COM3 is /nonexistent/tty\n  why: no such device";
+    EXPECT_EQ(chinese.err.rfind("zemlo-cli: 不能打开COM端口" + diagnosis, 0), 0u) << chinese.err;
+    EXPECT_EQ(english.err.rfind("zemlo-cli: The COM port cannot be opened" + diagnosis, 0), 0u)
+        << english.err;
+}
+
 }  // namespace
