@@ -451,9 +451,11 @@ void MainWindow::open_help(const std::string &chinese_path) {
     }
     // No browser took it: the user can still open the guide by hand.
     app::MessageBoxSpec box;
-    box.text = tr("无法打开帮助，请用浏览器打开帮助文件：\n%1")
-                   .arg(QString::fromStdString(path))
-                   .toStdString();
+    // The path goes in byte for byte: a folder name that is not UTF-8 must still be findable.
+    box.text = tr("无法打开帮助，请用浏览器打开帮助文件：\n%1").toStdString();
+    if (const size_t at = box.text.find("%1"); at != std::string::npos) {
+        box.text.replace(at, 2, path);
+    }
     box.caption = tr("帮助").toStdString();
     box.icon = app::BoxIcon::Information;
     box.owner = app::BoxOwner::MainWindow;
