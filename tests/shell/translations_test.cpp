@@ -428,6 +428,26 @@ TEST_F(WindowLanguage, HelpOpensTheGuideOfTheLanguage) {
     EXPECT_EQ(opened.toLocalFile(), chinese);
 }
 
+// With no browser to open it, the box names the guide's path exactly, even one that is not UTF-8.
+TEST_F(WindowLanguage, HelpWithoutABrowserNamesThePathInEitherLanguage) {
+    app::MemoryProfile profile;
+    std::string said;
+    WindowHooks hooks;
+    hooks.open_url = [](const QUrl &) { return false; };
+    hooks.box = [&](const app::MessageBoxSpec &box, QWidget *) {
+        said = box.caption + "|" + box.text;
+        return app::BoxAnswer::Ok;
+    };
+    MainWindow window(profile, "/nonexistent", hooks);
+    const std::string path = "/opt/z\xff\xfe/dwnHelp.html";
+    window.open_help(path);
+    EXPECT_EQ(said, "帮助|无法打开帮助，请用浏览器打开帮助文件：\n" + path);
+    speak(UiLanguage::English);
+    window.open_help(path);
+    EXPECT_EQ(said,
+              "Help|The help could not be opened. Open the help file in a web browser:\n" + path);
+}
+
 TEST(HelpPages, TheEnglishGuideHasEverySectionOfTheChineseOne) {
     const auto anchors = [](const QString &path) {
         QFile file(path);
