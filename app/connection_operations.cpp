@@ -16,16 +16,16 @@ constexpr uint16_t kDisconnectRange = 1;
 // A group and a code follow the 16-byte long header.
 constexpr size_t kEventBodyNeeded = records::kCmdCodeOffset + 2;
 
-std::string event_text(uint16_t code) {
+MessageId event_message(uint16_t code) {
     switch (code) {
         case records::kEventIncomingCall:
-            return "手机来电，中断操作！";
+            return MessageId::EventIncomingCall;
         case records::kEventBatteryLow:
-            return "手机电压不足，中断操作！";
+            return MessageId::EventBatteryLow;
         case records::kEventTimeout:
-            return "操作超时！";
+            return MessageId::EventTimeout;
         default:
-            return "用户中断连接";
+            return MessageId::EventUserBreak;
     }
 }
 
@@ -34,7 +34,15 @@ std::string event_text(uint16_t code) {
 bool MainCore::send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply,
                             int32_t *status) {
     std::vector<uint8_t> copy = body;  // the library may write into the body it is given
-    return binding_.remote_command(copy.data(), reply.data(), status);
+    int32_t result = 0;
+    const bool sent = binding_.remote_command(copy.data(), reply.data(), &result);
+    if (status != nullptr) {
+        *status = result;
+    }
+    if (!dispatcher_.on_window_thread()) {
+        outcome_.status = result;
+    }
+    return sent;
 }
 
 // Sends the handshake up to three times; only the last failed open shows its error.
@@ -51,7 +59,7 @@ bool MainCore::handshake_with_attempts(uint16_t purpose, std::vector<uint8_t> &r
             return true;
         }
         if (values_.connect_attempts_left.load() == 0) {
-            report("", ReportLevel::Progress);
+            hide_wait_window();
             return false;
         }
     }
@@ -59,25 +67,27 @@ bool MainCore::handshake_with_attempts(uint16_t purpose, std::vector<uint8_t> &r
 }
 
 void MainCore::run_connect() {
-    report("连接中...", ReportLevel::Progress, kConnectRange);
+    report({MessageId::Connecting}, ReportLevel::Progress, kConnectRange);
     binding_.close_link();
     std::vector<uint8_t> reply;
     if (!handshake_with_attempts(records::kHandshakeConnect, reply)) {
         return;
     }
     if (reply_status(reply) != records::kStatusAccepted) {
-        report("手机通信错误！", ReportLevel::Failed);
+        report({MessageId::PhoneCommError}, ReportLevel::Failed);
         return;
     }
     on_window([this] { relisting_ = false; });
     binding_.set_mode(kModeListing);
-    report("读取数据...", ReportLevel::Progress);
+    report({MessageId::ReadingData}, ReportLevel::Progress);
     if (values_.cancel.load()) {
         return;
     }
     if (!request_listing()) {
-        report("", ReportLevel::Progress);
+        hide_wait_window();
+        return;
     }
+    listing_follows_ = true;
     // The handset now answers with the listing, handled on the window thread.
 }
 
@@ -112,15 +122,15 @@ void MainCore::run_disconnect(bool notify) {
     if (values_.connected.load() || (values_.cancel.load() && binding_.port_open())) {
         on_window([this] { connection_state_update(false, false); });
         if (notify) {
-            report("正在断开...", ReportLevel::Progress, kDisconnectRange);
+            report({MessageId::Disconnecting}, ReportLevel::Progress, kDisconnectRange);
         }
         std::vector<uint8_t> reply = preset_reply();
         const bool sent = send_command(command_body({records::kGroupDisconnect, 0}), reply);
         // A handset that does not confirm is as good as gone: say so, whatever the send did.
         if (!sent || reply_status(reply) != records::kStatusAccepted) {
-            report(kNoAnswerText, ReportLevel::Finished);
+            report({MessageId::NoAnswer}, ReportLevel::Finished);
         } else if (notify) {
-            report("已断开连接", ReportLevel::Finished);
+            end_with({MessageId::Disconnected}, ReportLevel::Finished, true);
         }
     }
     binding_.close_link();
@@ -178,7 +188,9 @@ void MainCore::on_handset_event(uint16_t code) {
         stop_worker_at_once();
         worker_recorded_.store(false);
     }
-    show_report(event_text(code), ReportLevel::Failed, 0);
+    const MessageId event = event_message(code);
+    show_report({ReportLevel::Failed, {event}});
+    ui_.operation_ended({pending(), false, event});
     clear_handset_files();
     values_.cancel.store(true);
     set_busy(false);
@@ -196,7 +208,8 @@ void MainCore::on_line_lost() {
     clear_handset_files();
     connection_state_update(false, true);
     binding_.close_link();
-    show_report("手机连接已断开（数据线或串口设备已拔出）", ReportLevel::Failed, 0);
+    show_report({ReportLevel::Failed, {MessageId::LineLost}});
+    ui_.operation_ended({Operation::None, false, MessageId::LineLost});
 }
 
 void MainCore::on_data_indication(const uint8_t *body, size_t size) {
@@ -208,7 +221,7 @@ void MainCore::on_data_indication(const uint8_t *body, size_t size) {
             complete_listing();
             break;
         case BlockReceiver::Outcome::Refused:
-            show_report("连接手机失败", ReportLevel::Failed, 0);
+            connect_failed();
             break;
         case BlockReceiver::Outcome::NoAnswer:
         case BlockReceiver::Outcome::Ignored:
@@ -225,7 +238,7 @@ void MainCore::complete_listing() {
         ui_.set_space(capacity_, free_space_);
     }
     if (!listing.accepted) {
-        show_report("连接手机失败", ReportLevel::Failed, 0);
+        connect_failed();
         return;
     }
     table_.clear();
@@ -245,7 +258,13 @@ void MainCore::complete_listing() {
         return;
     }
     connection_state_update(true, true);
-    show_report("连接手机成功", ReportLevel::Finished, 0);
+    show_report({ReportLevel::Finished, {MessageId::ConnectDone}});
+    ui_.operation_ended({Operation::Connect, true, MessageId::ConnectDone});
+}
+
+void MainCore::connect_failed() {
+    show_report({ReportLevel::Failed, {MessageId::ConnectFailed}});
+    ui_.operation_ended({Operation::Connect, false, MessageId::ConnectFailed});
 }
 
 }  // namespace zemlo::app

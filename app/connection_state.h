@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "messages.h"
+
 namespace zemlo::app {
 
 struct ButtonStates {
@@ -21,9 +23,10 @@ inline ButtonStates button_states(bool connected, bool enable) {
     return {enable, connected, connected, connected, connected};
 }
 
-// "   COM3已连接" / "   COM3未连接".
+// The connection text beside the link icon, e.g. for COM3 connected or not.
 inline std::string connection_text(uint32_t com_port, bool connected) {
-    return "   COM" + std::to_string(com_port) + (connected ? "已连接" : "未连接");
+    return render(connected ? MessageId::Connected : MessageId::NotConnected,
+                  {std::to_string(com_port)});
 }
 
 }  // namespace zemlo::app

@@ -5,9 +5,9 @@
 #include <array>
 #include <chrono>
 #include <cstring>
+#include <thread>
 #include <vector>
 
-#include "stop_token.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/handset_records.h"
 
@@ -30,52 +30,55 @@ constexpr auto kSettleAfterOpen = std::chrono::milliseconds(500);
 constexpr int kPacketTries = 3;
 constexpr size_t kOpenReasonBytes = 512;
 
-constexpr const char *kErrorCaption = "错误";
-
 }  // namespace
 
-std::string open_error_message(int32_t result, const std::string &reason) {
+Message open_error_message(int32_t result, const std::string &reason) {
     switch (result) {
         case 1:
-            return "无效COM端口";
+            return {MessageId::PortInvalid};
         case 2:
-            return "不能打开COM端口";
+            return {MessageId::PortCannotOpen};
         case 3:
         case 4:
-            return "COM端口被占用";
+            return {MessageId::PortBusy};
         case 5:
         case 6:
         case 7:
         case 8:
-            return "Invoked DLL Version invalid";
+            return {MessageId::LibraryVersionInvalid};
         case HL_OPEN_DEVICE_ERROR:
             // The library says which device and why, so the user knows what to fix.
-            return reason.empty() ? std::string("不能打开COM端口")
-                                  : std::string("不能打开COM端口\n") + reason;
+            if (reason.empty()) {
+                return {MessageId::PortCannotOpen};
+            }
+            return {MessageId::PortCannotOpenBecause, {reason}};
         default:
-            return "Unknown Error ID";
+            return {MessageId::UnknownError};
     }
 }
 
-std::string setup_error_message(int32_t result) {
+MessageId setup_error_message(int32_t result) {
     switch (result) {
         case 1:
-            return "FilterDef.txt file not found";
+            return MessageId::FilterFileMissing;
         case 2:
-            return "Signals not found in FilterDef.txt file";
+            return MessageId::FilterSignalsMissing;
         case 3:
         case 4:
-            return "手机信令初始化失败";
+            return MessageId::SignallingSetupFailed;
         case 5:
-            return "COM端口不能打开";
+            return MessageId::PortNotOpened;
         default:
-            return "Unknown Error ID";
+            return MessageId::UnknownError;
     }
 }
 
 DeviceBinding::DeviceBinding(ProgramValues &values,
-                             std::function<void(const MessageBoxSpec &)> show_error)
-    : values_(values), show_error_(std::move(show_error)) {}
+                             std::function<void(const ErrorNotice &)> show_error,
+                             std::function<StopToken *()> stop_of_caller)
+    : values_(values),
+      show_error_(std::move(show_error)),
+      stop_of_caller_(std::move(stop_of_caller)) {}
 
 DeviceBinding::~DeviceBinding() {
     unload();
@@ -107,8 +110,22 @@ void *DeviceBinding::symbol(const char *name) const {
     return handle != nullptr ? ::dlsym(handle, name) : nullptr;
 }
 
-void DeviceBinding::error_box(const std::string &text) {
-    show_error_({text, kErrorCaption, BoxIcon::Error, BoxButtons::Ok, BoxOwner::None, true});
+bool DeviceBinding::stopped() const {
+    StopToken *token = stop_of_caller_ ? stop_of_caller_() : nullptr;
+    return token != nullptr && token->stopped();
+}
+
+bool DeviceBinding::pause(std::chrono::milliseconds ms) const {
+    StopToken *token = stop_of_caller_ ? stop_of_caller_() : nullptr;
+    if (token == nullptr) {
+        std::this_thread::sleep_for(ms);
+        return true;
+    }
+    return token->sleep_for(ms);
+}
+
+void DeviceBinding::error(MessageId id, std::optional<OpenFailure> open) {
+    show_error_({{id}, ErrorSource::Link, std::move(open)});
 }
 
 bool DeviceBinding::connect() {
@@ -116,14 +133,18 @@ bool DeviceBinding::connect() {
         return true;
     }
     close_link();
-    cancellation_point();
+    if (stopped()) {
+        return false;
+    }
     auto open = reinterpret_cast<OpenCommFn>(symbol("OpenComm"));
     if (open == nullptr) {
-        error_box("Open com port error!");
+        error(MessageId::OpenPortExportMissing);
         return false;
     }
     const int32_t opened = open(values_.com_port.load(), kBaudRate);
-    cancellation_point();
+    if (stopped()) {
+        return false;
+    }
     const bool report =
         values_.open_error_reporting.load() && values_.connect_attempts_left.load() == 0;
     if (opened != HL_OPEN_OK) {
@@ -134,7 +155,8 @@ bool DeviceBinding::connect() {
                 why(buf.data(), static_cast<uint32_t>(buf.size()));
                 reason = buf.data();
             }
-            error_box(open_error_message(opened, reason));
+            show_error_({open_error_message(opened, reason), ErrorSource::Link,
+                         OpenFailure{opened, reason}});
         }
         return false;
     }
@@ -143,29 +165,36 @@ bool DeviceBinding::connect() {
         close_link();
         return false;
     }
-    cancellable_sleep(kSettleAfterOpen);
+    if (!pause(kSettleAfterOpen)) {
+        return false;
+    }
     if (values_.cancel.load()) {
         close_link();
         return false;
     }
     auto setup = reinterpret_cast<SendSetupFn>(symbol("SendSetup"));
     if (setup == nullptr) {
-        error_box("Get SendSetup Address Failed!");
+        error(MessageId::SetupExportMissing);
         return false;
     }
     const int32_t set_up = setup();
-    cancellation_point();
+    if (stopped()) {
+        return false;
+    }
     if (set_up == HL_SETUP_OK) {
         port_open_.store(true);
         return true;
     }
     if (values_.open_error_reporting.load() && values_.connect_attempts_left.load() == 0) {
-        error_box(setup_error_message(set_up));
+        error(setup_error_message(set_up));
     }
     return false;
 }
 
 void DeviceBinding::close_link() {
+    if (stopped()) {
+        return;
+    }
     if (auto close = reinterpret_cast<VoidFn>(symbol("CloseComm"))) {
         close();
         port_open_.store(false);
@@ -173,6 +202,9 @@ void DeviceBinding::close_link() {
 }
 
 void DeviceBinding::set_timeout(uint32_t ms) {
+    if (stopped()) {
+        return;
+    }
     if (auto fn = reinterpret_cast<SetTimeoutFn>(symbol("SetTimeoutMs"))) {
         fn(ms);
     }
@@ -186,6 +218,9 @@ bool DeviceBinding::register_handler(HlWindow *window, uint32_t message) {
 }
 
 void DeviceBinding::set_mode(uint8_t mode) {
+    if (stopped()) {
+        return;
+    }
     if (auto fn = reinterpret_cast<SetModeFn>(symbol("SetDllMode"))) {
         fn(mode);
     }
@@ -203,8 +238,7 @@ bool DeviceBinding::set_trace_file(const std::string &path) {
 }
 
 bool DeviceBinding::send_download_packet(const records::DownloadPacket &p) {
-    cancellation_point();
-    if (!port_open_.load() && !connect()) {
+    if (stopped() || (!port_open_.load() && !connect())) {
         return false;
     }
     std::array<uint8_t, records::kPacketBytes> packet = records::encode_packet(p);
@@ -215,7 +249,9 @@ bool DeviceBinding::send_download_packet(const records::DownloadPacket &p) {
             return false;
         }
         request(packet.data(), reply.data());
-        cancellation_point();
+        if (stopped()) {
+            return false;
+        }
         if (records::ack_status_ok(read_le16(&reply[records::kAckStatusOffset]))) {
             return true;
         }
@@ -241,8 +277,7 @@ bool DeviceBinding::remote_command(uint8_t *body, uint8_t *reply, int32_t *statu
     if (status != nullptr) {
         *status = 0;
     }
-    cancellation_point();
-    if (!port_open_.load() && !connect()) {
+    if (stopped() || (!port_open_.load() && !connect())) {
         return false;
     }
     auto request = reinterpret_cast<RequestFn>(symbol("phiQntDlwRemoteCmd"));
@@ -253,8 +288,7 @@ bool DeviceBinding::remote_command(uint8_t *body, uint8_t *reply, int32_t *statu
     if (status != nullptr) {
         *status = result;
     }
-    cancellation_point();
-    return true;
+    return !stopped();
 }
 
 }  // namespace zemlo::app

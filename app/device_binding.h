@@ -4,14 +4,16 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
 
+#include "error_notice.h"
 #include "handlink.h"
 #include "program_values.h"
-#include "ui_port.h"
+#include "stop_token.h"
 #include "zemlo/handset_records.h"
 
 namespace zemlo::app {
@@ -23,8 +25,12 @@ inline constexpr uint32_t kDefaultTimeoutMs = 2000;
 
 class DeviceBinding {
   public:
-    // show_error shows one of the binding's error boxes (caption "错误") and returns when closed.
-    DeviceBinding(ProgramValues &values, std::function<void(const MessageBoxSpec &)> show_error);
+    // show_error shows one of the binding's errors (source Link) and returns once it was seen.
+    // stop_of_caller gives the stop token that applies to the calling thread (the operation
+    // worker's), or nothing for a caller that is never stopped (the window thread): once it is
+    // stopped, every request returns at once as failed and nothing more reaches the library.
+    DeviceBinding(ProgramValues &values, std::function<void(const ErrorNotice &)> show_error,
+                  std::function<StopToken *()> stop_of_caller = {});
     ~DeviceBinding();
     DeviceBinding(const DeviceBinding &) = delete;
     DeviceBinding &operator=(const DeviceBinding &) = delete;
@@ -59,10 +65,14 @@ class DeviceBinding {
 
   private:
     void *symbol(const char *name) const;
-    void error_box(const std::string &text);
+    bool stopped() const;
+    // Waits, ending early on a stop; false when stopped.
+    bool pause(std::chrono::milliseconds ms) const;
+    void error(MessageId id, std::optional<OpenFailure> open = std::nullopt);
 
     ProgramValues &values_;
-    std::function<void(const MessageBoxSpec &)> show_error_;
+    std::function<void(const ErrorNotice &)> show_error_;
+    std::function<StopToken *()> stop_of_caller_;
     std::atomic<void *> handle_{nullptr};
     std::atomic<bool> port_open_{false};
 };
@@ -76,7 +86,7 @@ inline bool confirmed(int32_t status) {
 
 // The message shown for an OpenComm result; reason is the library's explanation of a device that
 // could not be opened.
-std::string open_error_message(int32_t result, const std::string &reason);
-std::string setup_error_message(int32_t result);
+Message open_error_message(int32_t result, const std::string &reason);
+MessageId setup_error_message(int32_t result);
 
 }  // namespace zemlo::app

@@ -1,5 +1,6 @@
 // The download: convert the chosen PC file, check the limits, announce it, send it in 512-byte
 // packets, and ask whether the handset should preview it and keep it.
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -44,9 +45,7 @@ bool MainCore::open_temp_file(const std::string &path, int64_t *length) {
 size_t MainCore::read_temp_file(uint8_t *buf, size_t n) {
     std::lock_guard<std::mutex> lock(temp_mutex_);
     if (temp_file_ == nullptr) {
-        // Closed by a handset event: the operation is being stopped.
-        cancellation_point();
-        return 0;
+        return 0;  // closed by a handset event: the operation is being stopped
     }
     return std::fread(buf, 1, n, temp_file_);
 }
@@ -62,7 +61,7 @@ void MainCore::close_temp_file() {
 // An after-download action the handset did not confirm: whether it kept the file is unknown, so
 // the table is not guessed at but read again from the handset.
 void MainCore::unconfirmed_action() {
-    report(kNoAnswerText, ReportLevel::Failed);
+    report({MessageId::NoAnswer}, ReportLevel::Failed);
     reread_listing();
 }
 
@@ -71,12 +70,13 @@ void MainCore::run_download() {
     on_window([&] {
         in = {file_type_, selected_pc_file_, download_name_, extension_, download_folder_};
     });
+    outcome_.file = in.source;
     // This download's own folder, removed with the converted file however the download ends;
     // the file is made new there (O_EXCL|O_NOFOLLOW) for the converters to fill.
     std::string why;
     const auto run = RunFolder::create(&why);
     if (!run || !run->make_empty_file(kTempDownloadFile, &why)) {
-        report("打开文件: " + why + "错误！", ReportLevel::Failed);
+        report({MessageId::OpenFileFailed, {why}}, ReportLevel::Failed);
         return;
     }
     const std::string temp_path = run->file(kTempDownloadFile);
@@ -85,7 +85,7 @@ void MainCore::run_download() {
     // Convert, unless the folder is full and the name is new.
     const bool picture = in.type == kTypePicture;
     if (in.type != kTypePicture && in.type != kTypeMelody) {
-        report("不支持该下载文件类型", ReportLevel::Failed);
+        report({MessageId::UnsupportedType}, ReportLevel::Failed);
         return;
     }
     bool full = false;
@@ -95,24 +95,27 @@ void MainCore::run_download() {
                table_.find(entry_key, in.type, false, nullptr) == -1;
     });
     if (full) {
-        report("已超过可下载文件数,请先删除文件", ReportLevel::Failed);
+        report({MessageId::TooManyFiles}, ReportLevel::Failed);
         return;
     }
-    report(picture ? "转换图形文件..." : "转换MIDI文件...", ReportLevel::Progress);
+    report({picture ? MessageId::ConvertingPicture : MessageId::ConvertingMelody},
+           ReportLevel::Progress);
     bool converted = false;
     on_window([&] {
         converted = picture ? media_.convert_picture(temp_path, in.source)
                             : media_.convert_melody(temp_path, in.source);
     });
     if (!converted) {
-        report(picture ? "转换图形文件失败" : "转换MIDI文件失败！", ReportLevel::Failed);
+        report({picture ? MessageId::ConvertPictureFailed : MessageId::ConvertMelodyFailed},
+               ReportLevel::Failed);
         return;
     }
-    report(picture ? "转换图形文件成功" : "转换MIDI文件成功！", ReportLevel::Progress);
+    report({picture ? MessageId::ConvertPictureDone : MessageId::ConvertMelodyDone},
+           ReportLevel::Progress);
 
     int64_t length = 0;
     if (!open_temp_file(temp_path, &length)) {
-        report("打开文件: " + temp_path + "错误！", ReportLevel::Failed);
+        report({MessageId::OpenFileFailed, {temp_path}}, ReportLevel::Failed);
         return;
     }
     struct CloseTemp {
@@ -123,19 +126,19 @@ void MainCore::run_download() {
     std::array<uint8_t, records::kPacketDataBytes> data{};
     const uint16_t blocks = records::block_count(static_cast<size_t>(length));
     if (!picture && length > static_cast<int64_t>(records::kMaxMelodyBytes)) {
-        report("所选择的MIDI文件格式转换后大于50K!", ReportLevel::Failed);
+        report({MessageId::MelodyTooLarge}, ReportLevel::Failed);
         return;
     }
     // The packets carry one part of at most 65535 bytes; what the handset would make of several
     // parts is unknown, so a larger file is refused rather than sent in a guessed form.
     if (length > kLargestFile) {
-        report("所选择的文件太大！", ReportLevel::Failed);
+        report({MessageId::FileTooLarge}, ReportLevel::Failed);
         return;
     }
     bool room = false;
     on_window([&] { room = table_.room(entry_key, in.type, length, free_space_); });
     if (!room) {
-        report("手机剩余空间不够！", ReportLevel::Failed);
+        report({MessageId::NoSpace}, ReportLevel::Failed);
         return;
     }
 
@@ -148,30 +151,33 @@ void MainCore::run_download() {
         return;
     }
     binding_.set_mode(kModeIdle);
-    report("初始化下载...", ReportLevel::Progress, static_cast<uint16_t>(blocks + kExtraSteps));
+    const auto total_bytes = static_cast<uint64_t>(length);
+    report({MessageId::StartingDownload}, ReportLevel::Progress,
+           static_cast<uint16_t>(blocks + kExtraSteps),
+           {Stage::Announcing, 0, blocks, 0, total_bytes});
     std::vector<uint8_t> reply = preset_reply();
     if (!send_command(command_body(announce), reply)) {
-        report("", ReportLevel::Progress);
+        hide_wait_window();
         return;
     }
     if (reply_result(reply) == records::kResultInUse) {
-        report("该文件正在被使用！", ReportLevel::Failed);
+        report({MessageId::FileInUse}, ReportLevel::Failed);
         return;
     }
     if (reply_result(reply) != records::kResultDownloadAccepted) {
-        report("初始化下载命令错误！", ReportLevel::Failed);
+        report({MessageId::StartDownloadFailed}, ReportLevel::Failed);
         return;
     }
     binding_.set_mode(kModeIdle);
 
     // A transfer that fails half-way leaves the handset in an unknown state: start afresh.
-    auto drop_connection = [this](const std::string &text, bool report_first) {
+    auto drop_connection = [this](const Message &message, bool report_first) {
         if (report_first) {
-            report(text, ReportLevel::Failed);
+            report(message, ReportLevel::Failed);
         }
         on_window([this] { connection_state_update(false, true); });
         if (!report_first) {
-            report(text, ReportLevel::Failed);
+            report(message, ReportLevel::Failed);
         }
         on_window([this] { clear_handset_files(); });
     };
@@ -186,7 +192,7 @@ void MainCore::run_download() {
         return;
     }
     if (!binding_.send_download_packet(records::make_pc_start_packet(blocks, melody_prefix_last))) {
-        drop_connection("发送数据起始包错误！", true);
+        drop_connection({MessageId::StartPacketFailed}, true);
         return;
     }
 
@@ -196,9 +202,13 @@ void MainCore::run_download() {
         const size_t got = read_temp_file(data.data(), records::kPacketDataBytes);
         const records::DownloadPacket packet = records::make_data_packet(n, data.data(), got);
         total += packet.checksum;
-        report("正在发送第" + std::to_string(n) + "个数据包...", ReportLevel::Progress);
+        const uint64_t sent_before =
+            std::min<uint64_t>(uint64_t{n - 1u} * records::kPacketDataBytes, total_bytes);
+        report({MessageId::SendingPacket, {std::to_string(n)}}, ReportLevel::Progress, 0,
+               {Stage::Sending, n, blocks, sent_before, total_bytes});
         if (!binding_.send_download_packet(packet)) {
-            drop_connection("发送第" + std::to_string(n) + "个数据包错误", false);
+            outcome_.packet = n;
+            drop_connection({MessageId::PacketFailed, {std::to_string(n)}}, false);
             return;
         }
         data.fill(0);
@@ -211,7 +221,7 @@ void MainCore::run_download() {
         return;
     }
     if (!binding_.send_download_packet(records::make_end_packet(total))) {
-        drop_connection("发送数据结束包错误！", true);
+        drop_connection({MessageId::EndPacketFailed}, true);
         return;
     }
 
@@ -222,47 +232,44 @@ void MainCore::run_download() {
         c.action = what;
         return command_body(c);
     };
-    auto question = [](const std::string &text) {
-        return MessageBoxSpec{text,           "确认", BoxIcon::Question, BoxButtons::OkCancel,
-                              BoxOwner::None, true};
-    };
-    if (ask(question(picture ? "要在手机上预览吗?" : "要在手机上试听吗?")) == BoxAnswer::Ok) {
+    if (ask({picture ? Question::PreviewPicture : Question::PreviewMelody, in.source, {}}) ==
+        BoxAnswer::Ok) {
         const auto body = action(records::kActionPreview);
         if (values_.cancel.load()) {
             return;
         }
         binding_.set_mode(kModeIdle);
-        report("预览...", ReportLevel::Progress);
+        report({MessageId::Previewing}, ReportLevel::Progress);
         reply = preset_reply();
         int32_t status = 0;
         if (!send_command(body, reply, &status)) {
-            report("", ReportLevel::Progress);
+            hide_wait_window();
             return;
         }
         if (!confirmed(status)) {
             unconfirmed_action();
             return;
         }
-        report("已设置为预览", ReportLevel::Progress);
+        report({MessageId::PreviewSet}, ReportLevel::Progress);
     }
-    if (ask(question("要保存文件吗?")) == BoxAnswer::Ok) {
+    if (ask({Question::KeepFile, in.source, {}}) == BoxAnswer::Ok) {
         const auto body = action(records::kActionSave);
         if (values_.cancel.load()) {
             return;
         }
         binding_.set_mode(kModeIdle);
-        report("", ReportLevel::Progress);
+        report({}, ReportLevel::Progress, 0, {Stage::Saving});
         reply = preset_reply();
         int32_t status = 0;
         if (!send_command(body, reply, &status)) {
-            report("文件\"" + in.source + "\"保存失败", ReportLevel::Finished);
+            report({MessageId::SaveFailed, {in.source}}, ReportLevel::Finished);
             return;
         }
         if (!confirmed(status)) {
             unconfirmed_action();
             return;
         }
-        report("文件\"" + in.source + "\"下载成功", ReportLevel::Finished);
+        end_with({MessageId::DownloadSaved, {in.source}}, ReportLevel::Finished, true);
         on_window([&] {
             const std::string text = in.name + in.extension + "^" + std::to_string(length);
             if (table_.find(text, in.type, true, &free_space_) == -1) {
@@ -282,18 +289,18 @@ void MainCore::run_download() {
             return;
         }
         binding_.set_mode(kModeIdle);
-        report("清除数据...", ReportLevel::Progress);
+        report({MessageId::Discarding}, ReportLevel::Progress);
         reply = preset_reply();
         int32_t status = 0;
         if (!send_command(body, reply, &status)) {
-            report("", ReportLevel::Progress);
+            hide_wait_window();
             return;
         }
         if (!confirmed(status)) {
             unconfirmed_action();
             return;
         }
-        report("文件\"" + in.source + "\"未保存", ReportLevel::Finished);
+        end_with({MessageId::DownloadDiscarded, {in.source}}, ReportLevel::Finished, true);
     }
 }
 

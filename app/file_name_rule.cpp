@@ -6,9 +6,6 @@ namespace zemlo::app {
 
 namespace {
 
-constexpr const char *kTooLong = "文件名太长!";
-constexpr const char *kBadChars = "请输入字母和数字组成的文件名!";
-
 bool is_letter_or_digit(const std::string &ch) {
     if (ch.size() != 1) {
         return false;
@@ -54,7 +51,8 @@ std::string join(const std::vector<std::string> &chars, size_t count) {
 NameCheck check_file_name(const std::string &name) {
     const std::vector<std::string> chars = characters(name);
     if (chars.size() > kMaxFileNameChars) {
-        return {false, join(chars, kMaxFileNameChars), kTooLong};
+        return {false, join(chars, kMaxFileNameChars), MessageId::NameTooLong,
+                render(MessageId::NameTooLong)};
     }
     for (const std::string &ch : chars) {
         if (!is_letter_or_digit(ch)) {
@@ -64,10 +62,10 @@ NameCheck check_file_name(const std::string &name) {
                     corrected += other;
                 }
             }
-            return {false, corrected, kBadChars};
+            return {false, corrected, MessageId::NameBadChars, render(MessageId::NameBadChars)};
         }
     }
-    return {true, name, {}};
+    return {true, name, MessageId::None, {}};
 }
 
 }  // namespace zemlo::app

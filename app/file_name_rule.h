@@ -4,21 +4,23 @@
 
 #include <string>
 
+#include "messages.h"
+
 namespace zemlo::app {
 
 inline constexpr size_t kMaxFileNameChars = 8;
 
 struct NameCheck {
     bool valid = true;
-    std::string corrected;  // the name to put back into the edit box when invalid
-    std::string message;    // the message to show when invalid
+    std::string corrected;                // the name to put back into the edit box when invalid
+    MessageId problem = MessageId::None;  // why it is invalid
+    std::string message;                  // the problem's text, to show when invalid
 };
 
 // Names are UTF-8 and counted in characters, not bytes, so that a cut or a removal never leaves
-// half a character behind. Too long: cut to the first 8 characters ("文件名太长!"). Otherwise the
-// first character that is not a letter or digit is removed everywhere
-// ("请输入字母和数字组成的文件名!"); a further offending character is reported by the next check,
-// as the edit box runs it again on every change.
+// half a character behind. Too long: cut to the first 8 characters (NameTooLong). Otherwise the
+// first character that is not a letter or digit is removed everywhere (NameBadChars); a further
+// offending character is reported by the next check, as the edit box runs it again on every change.
 NameCheck check_file_name(const std::string &name);
 
 inline bool is_valid_file_name(const std::string &name) {

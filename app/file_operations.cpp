@@ -15,15 +15,15 @@ constexpr uint32_t kFormatTimeoutMs = 500;
 
 // Reports the step, then sends a command that names a file; the handset's result, or nothing when
 // the operation ends here (cancelled, or the link could not be opened).
-std::optional<uint16_t> MainCore::send_file_command(const std::string &progress,
+std::optional<uint16_t> MainCore::send_file_command(MessageId progress,
                                                     const records::RemoteCommand &command) {
-    report(progress, ReportLevel::Progress, kSingleStep);
+    report({progress}, ReportLevel::Progress, kSingleStep);
     if (values_.cancel.load()) {
         return std::nullopt;
     }
     std::vector<uint8_t> reply = preset_reply();
     if (!send_command(command_body(command), reply)) {
-        report("", ReportLevel::Progress);
+        hide_wait_window();
         return std::nullopt;
     }
     return reply_result(reply);
@@ -43,13 +43,14 @@ void MainCore::run_rename() {
     records::RemoteCommand command{records::kGroupFile, records::kCodeRename};
     command.first_path = folder + "\\" + old_name;
     command.second_path = folder + "\\" + new_name;
-    const std::optional<uint16_t> sent = send_file_command("重命名文件...", command);
+    outcome_.file = old_name;
+    const std::optional<uint16_t> sent = send_file_command(MessageId::Renaming, command);
     if (!sent) {
         return;
     }
     const uint16_t result = *sent;
     if (result != records::kResultDone) {
-        report(result == records::kResultInUse ? "该文件正在被使用！" : "重命名文件失败！",
+        report({result == records::kResultInUse ? MessageId::FileInUse : MessageId::RenameFailed},
                ReportLevel::Failed);
         on_window([&] { set_row_text(row, old_name); });
         return;
@@ -63,7 +64,7 @@ void MainCore::run_rename() {
             table_.set_text(selected_entry_, new_name + kEntrySeparator + size);
         }
     });
-    report("重命名文件成功", ReportLevel::Finished);
+    end_with({MessageId::RenameDone}, ReportLevel::Finished, true);
 }
 
 void MainCore::run_delete() {
@@ -77,17 +78,18 @@ void MainCore::run_delete() {
     });
     records::RemoteCommand command{records::kGroupFile, records::kCodeDelete};
     command.first_path = folder + "\\" + name;
-    const std::optional<uint16_t> sent = send_file_command("删除文件...", command);
+    outcome_.file = name;
+    const std::optional<uint16_t> sent = send_file_command(MessageId::Deleting, command);
     if (!sent) {
         return;
     }
     const uint16_t result = *sent;
     if (result == records::kResultInUse) {
-        report("该文件正在被使用！", ReportLevel::Failed);
+        report({MessageId::FileInUse}, ReportLevel::Failed);
         return;
     }
     if (result != records::kResultDone) {
-        report("删除文件失败！", ReportLevel::Failed);
+        report({MessageId::DeleteFailed}, ReportLevel::Failed);
         return;
     }
     on_window([&] {
@@ -101,24 +103,24 @@ void MainCore::run_delete() {
         ui_.focus_handset_tree();
         refill_handset_list();
     });
-    report("删除文件成功", ReportLevel::Finished);
+    end_with({MessageId::DeleteDone}, ReportLevel::Finished, true);
 }
 
 void MainCore::run_format() {
     const bool connected = values_.connected.load();
     if (!connected) {
-        report("连接中...", ReportLevel::Progress, kFormatHandshakeRange);
+        report({MessageId::Connecting}, ReportLevel::Progress, kFormatHandshakeRange);
         std::vector<uint8_t> reply;
         if (!handshake_with_attempts(records::kHandshakeFormat, reply)) {
             return;
         }
         if (reply_status(reply) != records::kStatusAccepted) {
-            report("手机通信错误！", ReportLevel::Failed);
+            report({MessageId::PhoneCommError}, ReportLevel::Failed);
             return;
         }
     }
     on_window([this] { connection_state_update(false, false); });
-    report("格式化...", ReportLevel::Progress, connected ? kFormatRange : 0);
+    report({MessageId::Formatting}, ReportLevel::Progress, connected ? kFormatRange : 0);
     std::vector<uint8_t> reply = preset_reply();
     binding_.set_timeout(kFormatTimeoutMs);
     int32_t status = 0;
@@ -126,28 +128,30 @@ void MainCore::run_format() {
         send_command(command_body({records::kGroupFile, records::kCodeFormat}), reply, &status);
     binding_.set_timeout(kDefaultTimeoutMs);
     if (!sent) {
-        report("", ReportLevel::Progress);
+        hide_wait_window();
         return;
     }
     // Only a handset that took the command and went quiet is restarting; a command that never
     // reached it (the line gone) formatted nothing, so nothing is cleared.
     if (!confirmed(status) && status != HL_TIMEOUT) {
-        report(kNoAnswerText, ReportLevel::Failed);
+        report({MessageId::NoAnswer}, ReportLevel::Failed);
         return;
     }
     const uint16_t result = reply_result(reply);
     if (result == records::kResultInUse) {
-        report("有文件正在被使用，请先在手机上取消其设置", ReportLevel::Failed);
+        report({MessageId::FormatInUse}, ReportLevel::Failed);
         return;
     }
     if (result == records::kResultFormatFailed) {
-        report("格式化失败！", ReportLevel::Failed);
+        report({MessageId::FormatFailed}, ReportLevel::Failed);
         return;
     }
     // Any other answer, or none at all, means the handset is restarting with an empty store.
-    report("正在重启...", ReportLevel::Progress);
-    cancellable_sleep(restart_wait_);
-    report("格式化成功", ReportLevel::Notice);
+    report({MessageId::Restarting}, ReportLevel::Progress);
+    if (!token_.sleep_for(restart_wait_)) {
+        return;
+    }
+    end_with({MessageId::FormatDone}, ReportLevel::Notice, true);
     on_window([this] {
         clear_handset_files();
         connection_state_update(false, true);

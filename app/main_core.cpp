@@ -17,12 +17,43 @@ namespace zemlo::app {
 
 namespace {
 
-constexpr const char *kConfirmCaption = "确认";
 constexpr size_t kExtensionChars = 4;  // ".bmp", ".mid"
 
-MessageBoxSpec confirm_box(const std::string &text, BoxIcon icon, BoxButtons buttons,
-                           BoxOwner owner) {
-    return {text, kConfirmCaption, icon, buttons, owner, true};
+// Where an operation stands when it shows a message, for a front end that shows progress its own
+// way instead of the message.
+Stage stage_of(MessageId id) {
+    switch (id) {
+        case MessageId::Connecting:
+            return Stage::Connecting;
+        case MessageId::ReadingData:
+            return Stage::Listing;
+        case MessageId::ConvertingPicture:
+        case MessageId::ConvertingMelody:
+        case MessageId::ConvertPictureDone:
+        case MessageId::ConvertMelodyDone:
+            return Stage::Converting;
+        case MessageId::StartingDownload:
+            return Stage::Announcing;
+        case MessageId::SendingPacket:
+            return Stage::Sending;
+        case MessageId::Previewing:
+        case MessageId::PreviewSet:
+            return Stage::Previewing;
+        case MessageId::Discarding:
+            return Stage::Discarding;
+        case MessageId::Renaming:
+            return Stage::Renaming;
+        case MessageId::Deleting:
+            return Stage::Deleting;
+        case MessageId::Formatting:
+            return Stage::Formatting;
+        case MessageId::Restarting:
+            return Stage::Restarting;
+        case MessageId::Disconnecting:
+            return Stage::Disconnecting;
+        default:
+            return Stage::None;
+    }
 }
 
 }  // namespace
@@ -45,7 +76,16 @@ MainCore::MainCore(ProgramValues &values, UiPort &ui, MediaPort &media, Dispatch
       media_(media),
       dispatcher_(dispatcher),
       profile_(profile),
-      binding_(values, [this](const MessageBoxSpec &box) { ask(box); }),
+      binding_(
+          values,
+          [this](const ErrorNotice &notice) {
+              if (notice.open_failure && !dispatcher_.on_window_thread()) {
+                  outcome_.open_failure = notice.open_failure;
+              }
+              on_window([&] { ui_.show_error(notice); });
+          },
+          // The window thread's calls are never stopped; the worker's are, by its token.
+          [this]() -> StopToken * { return dispatcher_.on_window_thread() ? nullptr : &token_; }),
       alive_(std::make_shared<std::atomic<MainCore *>>(this)) {
     sink_.base.post = &MainCore::forward_message;
     sink_.core = this;
@@ -70,8 +110,7 @@ bool MainCore::initialise(const std::string &module_dir) {
     std::string why;
     const bool loaded = binding_.load(module_dir, &why);
     if (!loaded) {
-        ui_.message_box(confirm_box("加载libhandlink.so文件错误!", BoxIcon::Error, BoxButtons::Ok,
-                                    BoxOwner::MainWindow));
+        show_error(MessageId::LibraryLoadFailed);
     }
     // The rest of the start-up runs even without the library, so that the window can be used
     // for browsing and converting; every device call then fails.
@@ -168,31 +207,38 @@ void MainCore::worker_ended() {
 }
 
 void MainCore::worker_procedure() {
-    current_stop_token = &token_;
-    try {
-        values_.cancel.store(false);
-        set_busy(true);
-        connection_state_update_from_worker(false, false);
-        run_operation(static_cast<Operation>(pending_.load()));
-        if (values_.cancel.load()) {
-            if (values_.connected.load()) {
-                run_abort_notice();
-            } else {
-                on_window([this] { receiver_.stop(); });
-                run_disconnect(true);
-            }
+    // Stopped at once by a handset event or teardown, the operation runs through without effect
+    // (every device call, wait and window call returns at once) and none of its ending runs.
+    const auto op = static_cast<Operation>(pending_.load());
+    outcome_ = Outcome{op};
+    listing_follows_ = false;
+    values_.cancel.store(false);
+    set_busy(true);
+    connection_state_update_from_worker(false, false);
+    run_operation(op);
+    if (values_.cancel.load() && !token_.stopped()) {
+        if (values_.connected.load()) {
+            run_abort_notice();
+        } else {
+            on_window([this] { receiver_.stop(); });
+            run_disconnect(true);
         }
+    }
+    // A connect ends with its listing, on the window thread.
+    if (!listing_follows_ || values_.cancel.load()) {
+        on_window([this] { ui_.operation_ended(outcome_); });
+    }
+    if (!token_.stopped()) {
         worker_recorded_.store(false);
         pending_.store(0);
         // The buttons are restored before the operation counts as finished, so that once busy
         // clears the worker needs nothing more from the window thread and can be joined there.
-        connection_state_update_from_worker(values_.connected.load(), true);
-        window_released_.store(true);
-        set_busy(false);
-    } catch (const OperationStopped &) {
-        // Stopped at once by a handset event or teardown: nothing more of it runs.
+        const bool connected = values_.connected.load();
+        if (on_window([&] { connection_state_update(connected, true); })) {
+            window_released_.store(true);
+            set_busy(false);
+        }
     }
-    current_stop_token = nullptr;
     // The last thing the thread does: a command deferred meanwhile can start now.
     std::shared_ptr<std::atomic<MainCore *>> alive = alive_;
     {
@@ -232,12 +278,14 @@ void MainCore::run_operation(Operation op) {
     }
 }
 
-void MainCore::on_window(const std::function<void()> &fn) {
+bool MainCore::on_window(const std::function<void()> &fn) {
     if (dispatcher_.on_window_thread()) {
         fn();
-        return;
+        return true;
     }
-    cancellation_point();
+    if (token_.stopped()) {
+        return false;
+    }
     auto call = std::make_shared<WindowCall>();
     call->fn = &fn;
     {
@@ -273,7 +321,7 @@ void MainCore::on_window(const std::function<void()> &fn) {
         std::lock_guard<std::mutex> guard(call_mutex_);
         current_call_.reset();
     }
-    cancellation_point();
+    return !token_.stopped();
 }
 
 void MainCore::stop_worker_at_once() {
@@ -314,23 +362,45 @@ void MainCore::wait_until_idle() {
 
 // --- reports and the connection state -----------------------------------------------------------
 
-void MainCore::report(const std::string &text, ReportLevel level, uint16_t range) {
-    on_window([&] { show_report(text, level, range); });
+void MainCore::report(const Message &message, ReportLevel level, uint16_t range,
+                      const Progress &progress) {
+    Report r{level, message, range, progress};
+    if (r.progress.stage == Stage::None) {
+        r.progress.stage = stage_of(message.id);
+    }
+    // A report that is not progress ends the operation (the worker's; teardown's disconnect on
+    // the window thread has no outcome).
+    if (level != ReportLevel::Progress && !dispatcher_.on_window_thread()) {
+        outcome_.result = message.id;
+        outcome_.succeeded = false;
+    }
+    on_window([&] { show_report(r); });
 }
 
-void MainCore::show_report(const std::string &text, ReportLevel level, uint16_t range) {
-    if (level != ReportLevel::Progress) {
-        ui_.set_status_line(text);
+void MainCore::end_with(const Message &message, ReportLevel level, bool succeeded) {
+    report(message, level);
+    if (!dispatcher_.on_window_thread()) {
+        outcome_.succeeded = succeeded;
+    }
+}
+
+void MainCore::show_report(const Report &report) {
+    if (report.level != ReportLevel::Progress) {
+        ui_.set_status_line(report.text());
     }
     // The wait window ignores reports once the user or the handset has cancelled.
     if (!values_.cancel.load()) {
-        ui_.wait_report(text, static_cast<int32_t>(level), range);
+        ui_.operation_report(report);
     }
 }
 
-BoxAnswer MainCore::ask(const MessageBoxSpec &box) {
+void MainCore::show_error(MessageId id) {
+    ui_.show_error({{id}, ErrorSource::Window, std::nullopt});
+}
+
+BoxAnswer MainCore::ask(const QuestionAsked &question) {
     BoxAnswer answer = BoxAnswer::Cancel;
-    on_window([&] { answer = ui_.message_box(box); });
+    on_window([&] { answer = ui_.ask(question); });
     return answer;
 }
 
@@ -380,8 +450,7 @@ bool MainCore::check_name(const std::string &name) {
         return true;
     }
     ui_.set_download_name_box(check.corrected);
-    ui_.message_box(
-        confirm_box(check.message, BoxIcon::Error, BoxButtons::Ok, BoxOwner::MainWindow));
+    show_error(check.problem);
     return false;
 }
 
@@ -397,32 +466,31 @@ void MainCore::disconnect_command() {
 
 void MainCore::download_command() {
     if (selected_pc_file_.empty()) {
-        ui_.message_box(
-            confirm_box("请选择一个文件!", BoxIcon::Error, BoxButtons::Ok, BoxOwner::MainWindow));
+        show_error(MessageId::ChooseFile);
         return;
     }
     if (download_name_.empty()) {
-        ui_.message_box(
-            confirm_box("请输入下载文件名!", BoxIcon::Error, BoxButtons::Ok, BoxOwner::MainWindow));
+        show_error(MessageId::EnterName);
         return;
     }
-    const std::string question = "你确定要下载文件\"" + selected_pc_file_ + "\"到\"" +
-                                 download_name_ + extension_ + "\"吗?(若有同名文件则覆盖)";
-    if (ui_.message_box(confirm_box(question, BoxIcon::Question, BoxButtons::OkCancel,
-                                    BoxOwner::MainWindow)) == BoxAnswer::Ok) {
+    if (ui_.ask({Question::ConfirmDownload, selected_pc_file_, download_name_ + extension_}) ==
+        BoxAnswer::Ok) {
         start_operation(Operation::Download);
     }
 }
 
-bool MainCore::take_selected_handset_row() {
-    ui_.focus_handset_list();
-    const int32_t row = ui_.selected_handset_row();
+bool MainCore::select_row(int32_t row) {
     if (row < 0 || static_cast<size_t>(row) >= rows_.size()) {
         return false;
     }
     selected_row_ = row;
     selected_entry_ = rows_[static_cast<size_t>(row)].entry_index;
     return true;
+}
+
+bool MainCore::take_selected_handset_row() {
+    ui_.focus_handset_list();
+    return select_row(ui_.selected_handset_row());
 }
 
 void MainCore::rename_command() {
@@ -460,16 +528,12 @@ void MainCore::rename_edit_end(int32_t row, const std::optional<std::string> &te
     // the corrected rename into it would run its check again and show a second box).
     const NameCheck check = check_file_name(name);
     if (!check.valid) {
-        ui_.message_box(
-            confirm_box(check.message, BoxIcon::Error, BoxButtons::Ok, BoxOwner::MainWindow));
+        show_error(check.problem);
         set_row_text(row, rename_old_);
         return;
     }
     rename_new_ = name + rename_extension_;
-    const std::string question =
-        "你确定要将\"" + printable_handset_text(rename_old_) + "\"改为\"" + rename_new_ + "\"吗？";
-    if (ui_.message_box(confirm_box(question, BoxIcon::Question, BoxButtons::OkCancel,
-                                    BoxOwner::None)) == BoxAnswer::Ok) {
+    if (ui_.ask({Question::ConfirmRename, rename_old_, rename_new_}) == BoxAnswer::Ok) {
         start_operation(Operation::Rename);
     } else {
         set_row_text(row, rename_old_);
@@ -480,11 +544,8 @@ void MainCore::delete_command() {
     if (!take_selected_handset_row()) {
         return;
     }
-    const std::string question =
-        "你确定要删除文件\"" +
-        printable_handset_text(rows_[static_cast<size_t>(selected_row_)].name) + "\"吗？";
-    if (ui_.message_box(confirm_box(question, BoxIcon::Question, BoxButtons::OkCancel,
-                                    BoxOwner::None)) == BoxAnswer::Ok) {
+    if (ui_.ask({Question::ConfirmDelete, rows_[static_cast<size_t>(selected_row_)].name, {}}) ==
+        BoxAnswer::Ok) {
         start_operation(Operation::Delete);
     }
 }
@@ -493,7 +554,7 @@ bool MainCore::refuse_while_busy() {
     if (!busy_.load()) {
         return false;
     }
-    ui_.message_box(confirm_box(kBusyText, BoxIcon::Error, BoxButtons::Ok, BoxOwner::MainWindow));
+    show_error(MessageId::Busy);
     return true;
 }
 
@@ -502,11 +563,66 @@ void MainCore::format_command() {
     if (refuse_while_busy()) {
         return;
     }
-    if (ui_.message_box(confirm_box("格式化将使文件全部丢失,手机会自动重启。你确定吗？",
-                                    BoxIcon::Question, BoxButtons::OkCancel,
-                                    BoxOwner::MainWindow)) == BoxAnswer::Ok) {
+    if (ui_.ask({Question::ConfirmFormat, {}, {}}) == BoxAnswer::Ok) {
         start_operation(Operation::Format);
     }
+}
+
+// --- requests already confirmed ------------------------------------------------------------------
+
+bool MainCore::download_file(int32_t file_type, const std::string &source,
+                             const std::string &name) {
+    // While an operation runs the state it reads must not change under it.
+    if (busy_.load()) {
+        return false;
+    }
+    if (source.empty()) {
+        show_error(MessageId::ChooseFile);
+        return false;
+    }
+    if (name.empty()) {
+        show_error(MessageId::EnterName);
+        return false;
+    }
+    if (const NameCheck check = check_file_name(name); !check.valid) {
+        show_error(check.problem);
+        return false;
+    }
+    file_type_ = file_type;
+    extension_ = std::string(file_type == kTypeMelody ? records::kMelodyExtension
+                                                      : records::kPictureExtension);
+    download_folder_ =
+        std::string(file_type == kTypePicture ? records::kPictureFolder : records::kMelodyFolder);
+    selected_pc_file_ = source;
+    download_name_ = name;
+    return start_operation(Operation::Download);
+}
+
+bool MainCore::rename_file(int32_t row, const std::string &new_name) {
+    if (busy_.load() || new_name.empty() || !select_row(row)) {
+        return false;
+    }
+    if (const NameCheck check = check_file_name(new_name); !check.valid) {
+        show_error(check.problem);
+        return false;
+    }
+    rename_edit_begin(row);
+    rename_new_ = new_name + rename_extension_;
+    return start_operation(Operation::Rename);
+}
+
+bool MainCore::delete_file(int32_t row) {
+    if (busy_.load() || !select_row(row)) {
+        return false;
+    }
+    return start_operation(Operation::Delete);
+}
+
+bool MainCore::format_store() {
+    if (refuse_while_busy()) {
+        return false;
+    }
+    return start_operation(Operation::Format);
 }
 
 // --- selections ----------------------------------------------------------------------------------

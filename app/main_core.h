@@ -20,6 +20,9 @@
 #include "dispatcher.h"
 #include "handset_file_table.h"
 #include "listing_parser.h"
+#include "messages.h"
+#include "operation.h"
+#include "operation_report.h"
 #include "profile.h"
 #include "program_values.h"
 #include "stop_token.h"
@@ -29,22 +32,8 @@
 
 namespace zemlo::app {
 
-enum class Operation : int32_t {
-    None = 0,
-    Connect = 1,
-    Download = 2,
-    Rename = 3,
-    Delete = 4,
-    Disconnect = 5,
-    Format = 6,
-};
-
 inline constexpr const char *kHelpFile = "dwnHelp.html";
 inline constexpr const char *kTempDownloadFile = "tmp.dwn";
-// What the user is told when the handset did not confirm a command.
-inline constexpr const char *kNoAnswerText = "未收到响应，检查连线";
-// A command that cannot run while an operation does (settings, format).
-inline constexpr const char *kBusyText = "正在进行其他操作，请等它结束后再试";
 
 class MainCore {
   public:
@@ -85,6 +74,15 @@ class MainCore {
     void about_command();
     void wait_cancel();
 
+    // --- requests already confirmed (the command line), window thread -------------------------
+    // Each starts its operation as the window's command would after the user said OK, without
+    // the window's gestures (selection, in-place edit, questions). False when it was refused
+    // (busy, no such row, a name the handset would not take: the user has been told).
+    bool download_file(int32_t file_type, const std::string &source, const std::string &name);
+    bool rename_file(int32_t row, const std::string &new_name);
+    bool delete_file(int32_t row);
+    bool format_store();
+
     // A forwarded handset message (a copy of the record), on the window thread.
     void handset_message(const std::vector<uint8_t> &record);
 
@@ -124,12 +122,19 @@ class MainCore {
     void worker_ended();  // window thread: starts a command deferred while the worker ended
     void worker_procedure();
     void run_operation(Operation op);
-    void on_window(const std::function<void()> &fn);
+    // Runs fn on the window thread and waits for it; from the worker, false (and fn maybe not
+    // run) once the operation is stopped.
+    bool on_window(const std::function<void()> &fn);
     void stop_worker_at_once();
     void set_busy(bool busy);
-    void report(const std::string &text, ReportLevel level, uint16_t range = 0);
-    void show_report(const std::string &text, ReportLevel level, uint16_t range);
-    BoxAnswer ask(const MessageBoxSpec &box);
+    void report(const Message &message, ReportLevel level, uint16_t range = 0,
+                const Progress &progress = {});
+    // A report that ends the operation: its message becomes the outcome's result.
+    void end_with(const Message &message, ReportLevel level, bool succeeded);
+    void hide_wait_window() { report({}, ReportLevel::Progress); }
+    void show_report(const Report &report);
+    void show_error(MessageId id);
+    BoxAnswer ask(const QuestionAsked &question);
     void connection_state_update(bool connected, bool enable);
     void connection_state_update_from_worker(bool connected, bool enable);
 
@@ -140,6 +145,8 @@ class MainCore {
     void clear_handset_files();
     void set_row_text(int32_t row, const std::string &text);
     bool check_name(const std::string &name);
+    // Makes row the one rename and delete act on; false when there is no such row.
+    bool select_row(int32_t row);
     // True (and the user told) while an operation runs.
     bool refuse_while_busy();
     // The device the COM number stands for now: the profile's mapping, the environment, ttyS.
@@ -150,7 +157,7 @@ class MainCore {
     bool send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply,
                       int32_t *status = nullptr);
     bool handshake_with_attempts(uint16_t purpose, std::vector<uint8_t> &reply);
-    std::optional<uint16_t> send_file_command(const std::string &progress,
+    std::optional<uint16_t> send_file_command(MessageId progress,
                                               const records::RemoteCommand &command);
     void run_connect();
     // Asks the handset for its listing (worker); false when the link could not be used.
@@ -166,6 +173,7 @@ class MainCore {
     void run_format();
     void on_data_indication(const uint8_t *body, size_t size);  // window thread
     void complete_listing();                                    // window thread
+    void connect_failed();                                      // window thread
     void on_handset_event(uint16_t code);                       // window thread
     void on_line_lost();                                        // window thread
 
@@ -200,6 +208,9 @@ class MainCore {
     std::mutex call_mutex_;
     std::shared_ptr<WindowCall> current_call_;
     std::chrono::milliseconds restart_wait_{5000};
+    // How the running operation ends (worker thread while it runs).
+    Outcome outcome_;
+    bool listing_follows_ = false;  // the connect's outcome comes with its listing
 
     // Window state (window thread).
     BlockReceiver receiver_;

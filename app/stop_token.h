@@ -1,18 +1,16 @@
-// "Stop the operation at once", made cooperative: once stopped, every device call and every wait of
-// the operation worker ends the operation there, so no further step of it runs.
+// "Stop the operation at once", made cooperative: once stopped, every device call, every wait and
+// every call of the worker onto the window thread returns at once without doing anything, so the
+// rest of the operation runs through as a row of no-ops and no further step of it has an effect.
+// The token is handed to whoever checks it (the core's worker calls, the device binding); it is
+// never found through the thread.
 #pragma once
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 
 namespace zemlo::app {
-
-// Thrown inside the operation worker at its next cancellation point after a stop; caught by the
-// worker procedure, never outside it.
-struct OperationStopped {};
 
 class StopToken {
   public:
@@ -26,19 +24,11 @@ class StopToken {
     void reset() { stopped_.store(false); }
     bool stopped() const { return stopped_.load(); }
 
-    // A cancellation point.
-    void check() const {
-        if (stopped_.load()) {
-            throw OperationStopped{};
-        }
-    }
-
-    // Sleeps, waking at once on a stop (and then ends the operation).
-    void sleep_for(std::chrono::milliseconds ms) {
+    // Sleeps, waking at once on a stop; false when stopped.
+    bool sleep_for(std::chrono::milliseconds ms) {
         std::unique_lock<std::mutex> lock(mutex_);
         cv_.wait_for(lock, ms, [this] { return stopped_.load(); });
-        lock.unlock();
-        check();
+        return !stopped_.load();
     }
 
   private:
@@ -46,23 +36,5 @@ class StopToken {
     mutable std::mutex mutex_;
     std::condition_variable cv_;
 };
-
-// The token of the operation running on this thread; none on the window thread, whose calls are
-// never stopped this way.
-inline thread_local StopToken *current_stop_token = nullptr;
-
-inline void cancellation_point() {
-    if (current_stop_token != nullptr) {
-        current_stop_token->check();
-    }
-}
-
-inline void cancellable_sleep(std::chrono::milliseconds ms) {
-    if (current_stop_token != nullptr) {
-        current_stop_token->sleep_for(ms);
-    } else {
-        std::this_thread::sleep_for(ms);
-    }
-}
 
 }  // namespace zemlo::app

@@ -10,25 +10,13 @@
 #include <vector>
 
 #include "connection_state.h"
+#include "error_notice.h"
 #include "handset_file_table.h"
+#include "message_box_spec.h"
+#include "operation_report.h"
+#include "question.h"
 
 namespace zemlo::app {
-
-enum class BoxIcon { Error, Information, Question, Warning };
-enum class BoxButtons { Ok, OkCancel };
-enum class BoxOwner { None, MainWindow, WaitWindow };
-enum class BoxAnswer { Ok, Cancel };
-
-struct MessageBoxSpec {
-    std::string text;
-    std::string caption;
-    BoxIcon icon = BoxIcon::Error;
-    BoxButtons buttons = BoxButtons::Ok;
-    BoxOwner owner = BoxOwner::None;
-    bool topmost = true;
-
-    bool operator==(const MessageBoxSpec &) const = default;
-};
 
 // A file of the PC file list.
 struct PcFileRow {
@@ -42,12 +30,17 @@ class UiPort {
   public:
     virtual ~UiPort() = default;
 
-    // A modal message box; returns the user's answer (Ok for a box with one button).
-    virtual BoxAnswer message_box(const MessageBoxSpec &box) = 0;
+    // A question to the user; returns the answer. The window shows question_box(asked).
+    virtual BoxAnswer ask(const QuestionAsked &asked) = 0;
+    // An error outside an operation's reports; returns once the user has seen it. The window
+    // shows error_box(notice).
+    virtual void show_error(const ErrorNotice &notice) = 0;
 
-    // A status report for the wait window (level and progress range as the core gives them). The
-    // window shows it before returning, so a report that opens a box returns once it is closed.
-    virtual void wait_report(const std::string &text, int32_t level, uint16_t range) = 0;
+    // A status report of the running operation, for the wait window. The window shows it before
+    // returning, so a report that opens a box returns once it is closed.
+    virtual void operation_report(const Report &report) = 0;
+    // How an operation ended, once it has (a connect once its listing has arrived).
+    virtual void operation_ended(const Outcome &outcome) = 0;
     // The status line at the bottom of the main window.
     virtual void set_status_line(const std::string &text) = 0;
 

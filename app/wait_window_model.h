@@ -5,14 +5,9 @@
 #include <cstdint>
 #include <string>
 
-namespace zemlo::app {
+#include "operation_report.h"
 
-enum class ReportLevel : int32_t {
-    Progress = 0,  // show with the text and step the bar; an empty text hides
-    Finished = 1,  // hide; the text goes to the status line
-    Failed = 2,    // error box, then hide
-    Notice = 3,    // information box, then hide
-};
+namespace zemlo::app {
 
 struct WaitWindowView {
     bool visible = false;
@@ -28,8 +23,8 @@ class WaitWindowModel {
   public:
     enum class Box { None, Error, Information };
 
-    // Applies one report and tells which message box (caption "确认", topmost) the window must show
-    // with the text before it hides. Reports are ignored while the cancel flag is set.
+    // Applies one report and tells which message box (caption CaptionConfirm, topmost) the window
+    // must show with the text before it hides. Reports are ignored while the cancel flag is set.
     Box report(const std::string &text, int32_t level, uint16_t range, bool cancel_flag);
 
     // The Cancel button: hide and stop; the caller sets the program-wide cancel flag.

@@ -93,7 +93,7 @@ int run(const std::vector<std::string> &args) {
     // The handset's name rule, checked before anything is converted or sent.
     const std::string name = parsed->value("--name").value_or(file.stem().string());
     if (name.empty()) {
-        return usage_error(kCommand, "请输入下载文件名!");
+        return usage_error(kCommand, app::render(app::MessageId::EnterName));
     }
     if (const app::NameCheck check = app::check_file_name(name); !check.valid) {
         return usage_error(kCommand, check.message + " (\"" + name + "\"; give one with --name)");
@@ -113,20 +113,10 @@ int run(const std::vector<std::string> &args) {
     session.set_effect(effect);
     session.set_echo(true);
     session.clear_outcome();
-    const std::string folder = file.parent_path().string();
-    const std::string leaf = file.filename().string();
-    session.run([&](app::MainCore &core) {
-        core.file_type_changed(*type);
-        core.pc_folder_selected(folder);
-        core.pc_file_chosen(leaf);
-        core.download_name_changed(name);
-        core.download_command();
-    });
-    std::string source;
-    session.read([&](const app::MainCore &core) { source = core.selected_pc_file(); });
-    const std::string done =
-        "文件\"" + source + "\"" + (parsed->flag("--discard") ? "未保存" : "下载成功");
-    return session.close(session.outcome(done));
+    session.run([&](app::MainCore &core) { core.download_file(*type, file.string(), name); });
+    return session.close(session.outcome(parsed->flag("--discard")
+                                             ? app::MessageId::DownloadDiscarded
+                                             : app::MessageId::DownloadSaved));
 }
 
 }  // namespace

@@ -87,7 +87,6 @@ int32_t select_file(HandsetSession &session, int32_t type, const std::string &na
         *status = fail(wanted + ": no such file in " + folder_path(type));
         return -1;
     }
-    session.set_selected_row(row);
     session.clear_outcome();
     session.set_echo(true);
     return row;
@@ -119,12 +118,8 @@ int run_rename(const std::vector<std::string> &args) {
     if (row < 0) {
         return session.close(status);
     }
-    session.run([&](app::MainCore &core) {
-        core.rename_command();
-        core.rename_edit_begin(row);
-        core.rename_edit_end(row, new_name);
-    });
-    return session.close(session.outcome("重命名文件成功"));
+    session.run([&](app::MainCore &core) { core.rename_file(row, new_name); });
+    return session.close(session.outcome(app::MessageId::RenameDone));
 }
 
 int run_delete(const std::vector<std::string> &args) {
@@ -142,11 +137,12 @@ int run_delete(const std::vector<std::string> &args) {
     }
     HandsetSession session;
     int status = kExitOk;
-    if (select_file(session, *type, parsed->positional[1], &status) < 0) {
+    const int32_t row = select_file(session, *type, parsed->positional[1], &status);
+    if (row < 0) {
         return session.close(status);
     }
-    session.run([](app::MainCore &core) { core.delete_command(); });
-    return session.close(session.outcome("删除文件成功"));
+    session.run([row](app::MainCore &core) { core.delete_file(row); });
+    return session.close(session.outcome(app::MessageId::DeleteDone));
 }
 
 int run_format(const std::vector<std::string> &args) {
@@ -159,7 +155,7 @@ int run_format(const std::vector<std::string> &args) {
         return usage_error(kFormat, "format takes no file names");
     }
     if (!parsed->flag("--yes")) {
-        return usage_error(kFormat, "格式化将使文件全部丢失,手机会自动重启。(give --yes)");
+        return usage_error(kFormat, app::render(app::MessageId::FormatNeedsYes));
     }
     HandsetSession session;
     if (const int status = session.open(global_options()); status != kExitOk) {
@@ -168,8 +164,8 @@ int run_format(const std::vector<std::string> &args) {
     // As from the window's menu: the format brings its own handshake when not connected.
     session.set_echo(true);
     session.clear_outcome();
-    session.run([](app::MainCore &core) { core.format_command(); });
-    return session.close(session.outcome("格式化成功"));
+    session.run([](app::MainCore &core) { core.format_store(); });
+    return session.close(session.outcome(app::MessageId::FormatDone));
 }
 
 }  // namespace

@@ -198,7 +198,7 @@ void read_stdout(Worker &w) {
     if (w.result.output.size() < kMaxOutput) {
         w.result.output.append(buffer, static_cast<size_t>(n));
     }
-    // A finished operation's text ("...下载成功") is the handset's latest news.
+    // A finished operation's text (a download's success, say) is the handset's latest news.
     const std::string &o = w.result.output;
     const size_t end = o.find_last_not_of('\n');
     if (end != std::string::npos) {

@@ -23,25 +23,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char *kConnected = "连接手机成功";
-constexpr const char *kConnectFailed = "连接手机失败";
-constexpr const char *kPortErrorCaption = "错误";
-constexpr const char *kPortErrorText = "不能打开COM端口";
-constexpr const char *kPreviewPicture = "要在手机上预览吗?";
-constexpr const char *kPreviewMelody = "要在手机上试听吗?";
-constexpr const char *kKeepFile = "要保存文件吗?";
-constexpr const char *kStartTransfer = "初始化下载...";
-constexpr uint16_t kExtraSteps = 5;  // the download's progress steps besides its data packets
 // The listing arrives as a block transfer after the connect operation has ended.
 constexpr auto kListingTimeout = std::chrono::seconds(30);
 // After the deadline, the request under way and the disconnect end the cancelled operation: each
 // waits at most 8 timeouts of 2 s, however the handset floods the line. One that is still running
 // after this never will.
 constexpr auto kStuckGrace = std::chrono::seconds(40);
-
-bool starts_with(const std::string &s, const char *prefix) {
-    return s.rfind(prefix, 0) == 0;
-}
 
 std::string module_dir() {
     std::error_code ec;
@@ -98,11 +85,7 @@ int HandsetSession::open(const GlobalOptions &options) {
         loop_.post([this] {
             print_error("interrupted");
             core_->wait_cancel();
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                failures_.push_back("interrupted");
-            }
-            cv_.notify_all();
+            record_failure("interrupted");
         });
     });
     const uint32_t seconds = options.deadline_seconds;
@@ -114,11 +97,7 @@ int HandsetSession::open(const GlobalOptions &options) {
                                         std::to_string(seconds) + " s (--deadline): stopped";
                 print_error(why);
                 core_->wait_cancel();
-                {
-                    std::lock_guard<std::mutex> lock(mutex_);
-                    failures_.push_back(why);
-                }
-                cv_.notify_all();
+                record_failure(why);
             });
         },
         [] {
@@ -143,16 +122,18 @@ int HandsetSession::connect() {
     std::unique_lock<std::mutex> lock(mutex_);
     const bool ended = cv_.wait_for(lock, kListingTimeout, [this] {
         return port_error_ || !failures_.empty() ||
-               std::find(statuses_.begin(), statuses_.end(), kConnected) != statuses_.end();
+               std::any_of(successes_.begin(), successes_.end(), [](const app::Outcome &o) {
+                   return o.result == app::MessageId::ConnectDone;
+               });
     });
     lock.unlock();
     // The report that ended the wait may still be printing on the window thread.
     loop_.invoke([] {});
     if (!ended) {
-        print_error(kConnectFailed);
+        print_error(app::render(app::MessageId::ConnectFailed));
         return kExitFailure;
     }
-    return outcome(kConnected);
+    return outcome(app::MessageId::ConnectDone);
 }
 
 void HandsetSession::run(const std::function<void(app::MainCore &)> &command) {
@@ -191,14 +172,15 @@ void HandsetSession::set_format_restart_wait(std::chrono::milliseconds ms) {
 
 void HandsetSession::clear_outcome() {
     std::lock_guard<std::mutex> lock(mutex_);
-    statuses_.clear();
+    successes_.clear();
     failures_.clear();
     port_error_ = false;
 }
 
-bool HandsetSession::saw_status(const std::string &text) const {
+bool HandsetSession::succeeded_with(app::MessageId success) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return std::find(statuses_.begin(), statuses_.end(), text) != statuses_.end();
+    return std::any_of(successes_.begin(), successes_.end(),
+                       [success](const app::Outcome &o) { return o.result == success; });
 }
 
 bool HandsetSession::failed() const {
@@ -211,11 +193,11 @@ bool HandsetSession::port_error() const {
     return port_error_;
 }
 
-int HandsetSession::outcome(const std::string &success_text) const {
+int HandsetSession::outcome(app::MessageId success) const {
     if (port_error()) {
         return kExitPortError;
     }
-    if (failed() || !saw_status(success_text)) {
+    if (failed() || !succeeded_with(success)) {
         return kExitFailure;
     }
     return kExitOk;
@@ -223,27 +205,28 @@ int HandsetSession::outcome(const std::string &success_text) const {
 
 // --- the window ----------------------------------------------------------------------------------
 
-app::BoxAnswer HandsetSession::message_box(const app::MessageBoxSpec &box) {
-    if (box.icon == app::BoxIcon::Question) {
-        // The confirmations were given on the command line; the download's two questions are
-        // its flags.
-        if (box.text == kPreviewPicture || box.text == kPreviewMelody) {
+app::BoxAnswer HandsetSession::ask(const app::QuestionAsked &asked) {
+    // The confirmations were given on the command line; the download's two questions after the
+    // transfer are its flags.
+    switch (asked.question) {
+        case app::Question::PreviewPicture:
+        case app::Question::PreviewMelody:
             return preview_ ? app::BoxAnswer::Ok : app::BoxAnswer::Cancel;
-        }
-        if (box.text == kKeepFile) {
+        case app::Question::KeepFile:
             return keep_ ? app::BoxAnswer::Ok : app::BoxAnswer::Cancel;
-        }
-        return app::BoxAnswer::Ok;
+        case app::Question::ConfirmDownload:
+        case app::Question::ConfirmRename:
+        case app::Question::ConfirmDelete:
+        case app::Question::ConfirmFormat:
+            break;
     }
-    if (box.icon == app::BoxIcon::Information) {
-        clear_progress_line();
-        std::printf("%s\n", box.text.c_str());
-        std::fflush(stdout);
-        return app::BoxAnswer::Ok;
-    }
-    const bool port = box.caption == kPortErrorCaption && starts_with(box.text, kPortErrorText);
+    return app::BoxAnswer::Ok;
+}
+
+void HandsetSession::show_error(const app::ErrorNotice &notice) {
+    const bool port = notice.open_failure && notice.open_failure->port_unavailable();
     // For a port that will not open, the explanation below says more than the library's reason.
-    print_error(port ? std::string(kPortErrorText) : box.text);
+    print_error(app::render(port ? app::Message{app::MessageId::PortCannotOpen} : notice.message));
     if (port) {
         std::vector<std::string> existing;
         for (const auto &d : list_serial_devices(profile_.port_devices(), process_environment())) {
@@ -258,17 +241,17 @@ app::BoxAnswer HandsetSession::message_box(const app::MessageBoxSpec &box) {
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        failures_.push_back(box.text);
+        failures_.push_back(app::render(notice.message));
         port_error_ = port_error_ || port;
     }
     cv_.notify_all();
-    return app::BoxAnswer::Ok;
 }
 
-void HandsetSession::wait_report(const std::string &text, int32_t level, uint16_t range) {
-    switch (static_cast<app::ReportLevel>(level)) {
+void HandsetSession::operation_report(const app::Report &report) {
+    const std::string text = report.text();
+    switch (report.level) {
         case app::ReportLevel::Progress:
-            print_progress(text, range);
+            print_progress(report);
             return;
         case app::ReportLevel::Finished:
             clear_progress_line();
@@ -281,11 +264,7 @@ void HandsetSession::wait_report(const std::string &text, int32_t level, uint16_
             return;
         case app::ReportLevel::Failed:
             print_error(text);
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                failures_.push_back(text);
-            }
-            cv_.notify_all();
+            record_failure(text);
             return;
         case app::ReportLevel::Notice:
             clear_progress_line();
@@ -295,10 +274,21 @@ void HandsetSession::wait_report(const std::string &text, int32_t level, uint16_
     }
 }
 
-void HandsetSession::set_status_line(const std::string &text) {
+void HandsetSession::operation_ended(const app::Outcome &outcome) {
+    if (!outcome.succeeded) {
+        return;  // its failure was reported, and recorded there
+    }
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        statuses_.push_back(text);
+        successes_.push_back(outcome);
+    }
+    cv_.notify_all();
+}
+
+void HandsetSession::record_failure(const std::string &text) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        failures_.push_back(text);
     }
     cv_.notify_all();
 }
@@ -308,18 +298,21 @@ void HandsetSession::print_error(const std::string &text) {
     std::fprintf(stderr, "zemlo-cli: %s\n", text.c_str());
 }
 
-void HandsetSession::print_progress(const std::string &text, uint16_t range) {
-    if (text == kStartTransfer && range > kExtraSteps) {
-        transfer_.packets_total = range - kExtraSteps;
+void HandsetSession::print_progress(const app::Report &report) {
+    const app::Progress &p = report.progress;
+    if (p.stage == app::Stage::Announcing) {
+        transfer_.packets_total = p.packets;
         transfer_.packets_sent = 0;
+        transfer_.bytes_total = p.total_bytes;
         transfer_start_ = std::chrono::steady_clock::now();
     }
     if (!terminal_) {
         return;
     }
-    std::string line = text;
-    if (const auto n = packet_number(text)) {
-        transfer_.packets_sent = *n - 1;
+    std::string line = report.text();
+    if (p.stage == app::Stage::Sending && p.packet > 0) {
+        transfer_.packets_sent = p.packet - 1;
+        transfer_.bytes_total = p.total_bytes;
         transfer_.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
             std::chrono::steady_clock::now() - transfer_start_);
         line = progress_line(transfer_);
@@ -339,12 +332,6 @@ void HandsetSession::clear_progress_line() {
 }
 
 // --- the side panels -----------------------------------------------------------------------------
-
-void HandsetSession::converted(const std::string &out_path) {
-    std::error_code ec;
-    const auto size = fs::file_size(out_path, ec);
-    transfer_.bytes_total = ec ? 0 : size;
-}
 
 bool HandsetSession::convert_picture(const std::string &out_path, const std::string &source) {
     std::string error;
@@ -372,7 +359,6 @@ bool HandsetSession::convert_picture(const std::string &out_path, const std::str
         print_error(outcome.error);
         return false;
     }
-    converted(out_path);
     return true;
 }
 
@@ -385,7 +371,6 @@ bool HandsetSession::convert_melody(const std::string &out_path, const std::stri
         }
         return false;
     }
-    converted(out_path);
     return true;
 }
 

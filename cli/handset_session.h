@@ -53,7 +53,6 @@ class HandsetSession : public app::UiPort, public app::MediaPort {
     }
     void set_effect(media::DisplayEffect effect) { effect_ = effect; }
     void set_handset_folder(int32_t folder) { folder_ = folder; }
-    void set_selected_row(int32_t row) { selected_row_ = row; }
     // Texts of finished operations go to standard output while on, else to standard error.
     void set_echo(bool on) { echo_ = on; }
     // Restart wait after a format (the default is the handset's; tests may shorten it).
@@ -61,19 +60,22 @@ class HandsetSession : public app::UiPort, public app::MediaPort {
 
     // What happened since the last clear.
     void clear_outcome();
-    bool saw_status(const std::string &text) const;
     bool failed() const;
     bool port_error() const;
-    // kExitPortError, kExitFailure or, when success_text was reported, kExitOk.
-    int outcome(const std::string &success_text) const;
+    // True once an operation ended with success as its result.
+    bool succeeded_with(app::MessageId success) const;
+    // kExitPortError, kExitFailure or, when an operation ended with success, kExitOk.
+    int outcome(app::MessageId success) const;
 
     const std::string &device() const { return device_; }
     uint32_t com_port() const { return com_port_; }
 
     // --- UiPort ---
-    app::BoxAnswer message_box(const app::MessageBoxSpec &box) override;
-    void wait_report(const std::string &text, int32_t level, uint16_t range) override;
-    void set_status_line(const std::string &text) override;
+    app::BoxAnswer ask(const app::QuestionAsked &asked) override;
+    void show_error(const app::ErrorNotice &notice) override;
+    void operation_report(const app::Report &report) override;
+    void operation_ended(const app::Outcome &outcome) override;
+    void set_status_line(const std::string &) override {}
     void set_buttons(const app::ButtonStates &) override {}
     void set_connection_text(const std::string &, bool) override {}
     void set_space(int64_t, int64_t) override {}
@@ -81,7 +83,7 @@ class HandsetSession : public app::UiPort, public app::MediaPort {
     void focus_handset_tree() override {}
     void focus_handset_list() override {}
     void show_handset_rows(const std::vector<app::HandsetRow> &) override {}
-    int32_t selected_handset_row() override { return selected_row_; }
+    int32_t selected_handset_row() override { return -1; }
     void set_handset_row_text(int32_t, const std::string &) override {}
     void edit_handset_row(int32_t, const std::string &) override {}
     void set_download_name_box(const std::string &) override {}
@@ -101,9 +103,9 @@ class HandsetSession : public app::UiPort, public app::MediaPort {
 
   private:
     void print_error(const std::string &text);
-    void print_progress(const std::string &text, uint16_t range);
+    void print_progress(const app::Report &report);
+    void record_failure(const std::string &text);
     void clear_progress_line();
-    void converted(const std::string &out_path);
 
     app::ProgramValues values_;
     app::MemoryProfile profile_;
@@ -119,12 +121,11 @@ class HandsetSession : public app::UiPort, public app::MediaPort {
     std::atomic<bool> echo_{false};
     std::atomic<media::DisplayEffect> effect_{media::DisplayEffect::Fit};
     std::atomic<int32_t> folder_{app::kTypePicture};
-    std::atomic<int32_t> selected_row_{-1};
 
     // Window thread writes, the command's thread reads.
     mutable std::mutex mutex_;
     std::condition_variable cv_;
-    std::vector<std::string> statuses_;
+    std::vector<app::Outcome> successes_;
     std::vector<std::string> failures_;
     bool port_error_ = false;
 

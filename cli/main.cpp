@@ -1,4 +1,5 @@
 // zemlo-cli: the handset and the media conversions from the command line.
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -7,6 +8,8 @@
 #include "cli_args.h"
 #include "fleet_runner.h"
 #include "global_options.h"
+#include "picture_runtime.h"
+#include "translation_catalogue.h"
 #include "zemlo/run_folder.h"
 
 namespace {
@@ -20,12 +23,31 @@ void print_usage(FILE *out) {
     }
 }
 
+// The core's texts follow the user's language. Chinese, the language they are written in, needs
+// nothing; English needs the application object that carries the catalogue. That object is the
+// picture runtime's, since a command converting a metafile needs that one and there can be only
+// one; creating it sets every locale category from the environment, and the command line keeps
+// the C locale it has always run in, so its numbers and file names do not change with the locale.
+void use_users_language() {
+    using namespace zemlo::i18n;
+    if (choose_ui_language(locale_variables_from_environment()) == UiLanguage::Chinese) {
+        return;
+    }
+    zemlo::media::ensure_picture_runtime();
+    std::setlocale(LC_ALL, "C");
+    if (!use_language(UiLanguage::English)) {
+        std::fputs("zemlo-cli: the English texts could not be loaded; messages stay in Chinese\n",
+                   stderr);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
     using namespace zemlo::cli;
     // A conversion or download cut short by a signal leaves no folder of its own behind.
     zemlo::remove_run_folders_when_signalled();
+    use_users_language();
     std::vector<std::string> args(argv + 1, argv + argc);
     // --port, --device and --trace may stand before the command's name or among its arguments.
     std::string option_error;

@@ -15,16 +15,14 @@ constexpr uint32_t kProbePort = 255;
 // A handset answers a handshake in a few tens of milliseconds; a silent line should not hold
 // the listing up for the usual two seconds.
 constexpr uint32_t kProbeTimeoutMs = 600;
-// What the binding says when the line opened but the handset did not take the setup.
-constexpr const char *kSetupFailed = "手机信令初始化失败";
 
 }  // namespace
 
 struct PortProbe::State {
     app::ProgramValues values;
-    std::string last_box;
-    app::DeviceBinding binding{values,
-                               [this](const app::MessageBoxSpec &box) { last_box = box.text; }};
+    app::Message last_error;
+    app::DeviceBinding binding{
+        values, [this](const app::ErrorNotice &notice) { last_error = notice.message; }};
 };
 
 PortProbe::PortProbe() : state_(std::make_unique<State>()) {}
@@ -42,7 +40,7 @@ bool PortProbe::load(std::string *error) {
 ProbeResult PortProbe::probe(const std::string &device) {
     ProbeResult r;
     State &s = *state_;
-    s.last_box.clear();
+    s.last_error = {};
     s.values.com_port.store(kProbePort);
     // The last attempt of a series: the binding then says why an open failed.
     s.values.connect_attempts_left.store(0);
@@ -50,8 +48,8 @@ ProbeResult PortProbe::probe(const std::string &device) {
     s.binding.forget_port();
     if (!s.binding.connect()) {
         // A device that opens but takes no setup has nobody answering on it.
-        r.opened = s.last_box == kSetupFailed;
-        r.problem = s.last_box;
+        r.opened = s.last_error.id == app::MessageId::SignallingSetupFailed;
+        r.problem = app::render(s.last_error);
         s.binding.close_link();
         return r;
     }

@@ -7,6 +7,7 @@
 #include "adapter_latency.h"
 #include "cli_args.h"
 #include "global_options.h"
+#include "messages.h"
 #include "port_names.h"
 #include "port_probe.h"
 #include "profile.h"
@@ -94,7 +95,7 @@ int run(const std::vector<std::string> &args) {
     PortProbe probe;
     const bool probing = parsed->flag("--probe");
     if (probing && !probe.load(&error)) {
-        return fail("加载libhandlink.so文件错误! " + error);
+        return fail(app::render(app::MessageId::LibraryLoadFailed) + " " + error);
     }
     std::vector<const SerialDevice *> answering;
     for (const auto &d : devices) {

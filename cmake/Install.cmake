@@ -54,11 +54,15 @@ foreach(library handlink picmill display)
 endforeach()
 
 # --- the user guide: architecture-independent data in share/, found beside the program ------------
+# The English page sits beside the Chinese one; the window opens the one of its language. (The
+# translations of the texts are built into the programs and need no file.)
 if(TARGET zemlo)
-    install(FILES ${CMAKE_SOURCE_DIR}/shell/help/dwnHelp.html
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/zemlo)
-    zemlo_install_symlink(${CMAKE_INSTALL_DATADIR}/zemlo/dwnHelp.html
-                          ${ZEMLO_INSTALL_PROGRAMDIR}/dwnHelp.html)
+    foreach(page dwnHelp.html dwnHelp-en.html)
+        install(FILES ${CMAKE_SOURCE_DIR}/shell/help/${page}
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/zemlo)
+        zemlo_install_symlink(${CMAKE_INSTALL_DATADIR}/zemlo/${page}
+                              ${ZEMLO_INSTALL_PROGRAMDIR}/${page})
+    endforeach()
 endif()
 
 # --- the link library for developers: header and pkg-config file ----------------------------------

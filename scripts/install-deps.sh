@@ -9,6 +9,8 @@ packages=(
     qt6-base-dev qt6-svg-dev qt6-serialport-dev
     libfluidsynth-dev libemf2svg-dev libwmf-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    # lrelease compiles the English catalogue; lupdate checks it against the code in a test
+    qt6-l10n-tools
     # fuzzing and sanitizer builds
     clang libclang-rt-14-dev
     # run: what the libraries load at run time and only recommend, installed here since apt

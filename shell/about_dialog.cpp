@@ -15,14 +15,14 @@ constexpr int kIconPixels = 32;
 }  // namespace
 
 AboutDialog::AboutDialog(const BaseUnits &base, QWidget *parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("关于"));
+    setWindowTitle(tr("关于"));
     setFixedSize(du_x(base, 235), du_y(base, 55));
     auto *icon = new QLabel(this);
     icon->setPixmap(load_icon(Icon::App).pixmap(kIconPixels, kIconPixels));
     icon->setGeometry(du_x(base, 13), du_y(base, 13), kIconPixels, kIconPixels);
-    auto *text = new QLabel(QStringLiteral("手机屏保铃音下载软件2.0 版"), this);
+    auto *text = new QLabel(tr("手机屏保铃音下载软件2.0 版"), this);
     text->setGeometry(du_rect(base, 45, 20, 117, 17));
-    auto *ok = new QPushButton(QStringLiteral("确定"), this);
+    auto *ok = new QPushButton(tr("确定"), this);
     ok->setGeometry(du_rect(base, 169, 17, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -21,7 +21,7 @@ int arrow_target(int selected, int step, int rows) {
 FileListView::FileListView(Qt::Alignment name_alignment, QWidget *parent)
     : QTreeWidget(parent), name_alignment_(name_alignment) {
     setColumnCount(2);
-    setHeaderLabels({QStringLiteral("文件"), QStringLiteral("大小(字节)")});
+    setHeaderLabels({tr("文件"), tr("大小(字节)")});
     header()->setSectionsClickable(false);
     header()->setSectionsMovable(false);
     header()->setDefaultAlignment(Qt::AlignCenter);

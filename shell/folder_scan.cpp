@@ -1,5 +1,6 @@
 #include "folder_scan.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -30,8 +31,8 @@ void add_place(std::vector<FolderNode> &nodes, const QString &name, const QStrin
 
 std::vector<FolderNode> top_level_places() {
     std::vector<FolderNode> nodes;
-    add_place(nodes, QStringLiteral("主目录"), QDir::homePath());
-    add_place(nodes, QStringLiteral("桌面"),
+    add_place(nodes, QCoreApplication::translate("FolderTree", "主目录"), QDir::homePath());
+    add_place(nodes, QCoreApplication::translate("FolderTree", "桌面"),
               QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
     add_place(nodes, QStringLiteral("/"), QDir::rootPath());
     for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {

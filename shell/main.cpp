@@ -9,6 +9,7 @@
 #include "dialog_units.h"
 #include "main_window.h"
 #include "profile.h"
+#include "translation_catalogue.h"
 #include "zemlo/run_folder.h"
 
 namespace {
@@ -40,6 +41,11 @@ int main(int argc, char **argv) {
     // Lets Wayland docks tie the window to its menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zemlo.Zemlo"));
     QApplication::setFont(zemlo::shell::dialog_font());
+    using namespace zemlo::i18n;
+    if (!use_language(choose_ui_language(locale_variables_from_environment()))) {
+        std::fputs("zemlo: the English texts could not be loaded; the window stays in Chinese\n",
+                   stderr);
+    }
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Zemlo Loader"));

@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -30,6 +32,7 @@
 #include "port_dialog.h"
 #include "shaded_slider.h"
 #include "space_gauge.h"
+#include "translation_catalogue.h"
 #include "wait_window.h"
 #include "window_fit.h"
 #include "zemlo_resources.h"
@@ -54,6 +57,14 @@ int run_dialog_modally(QDialog &dialog) {
 
 bool open_with_desktop(const QUrl &url) {
     return QDesktopServices::openUrl(url);
+}
+
+// The guide in the window's language lies beside the Chinese one; without it, the Chinese one.
+std::string guide_in_language(const std::string &path) {
+    const QFileInfo chinese(QString::fromStdString(path));
+    const QFileInfo page(chinese.dir(),
+                         QString::fromLatin1(i18n::help_file_name(i18n::active_language())));
+    return page.exists() ? page.filePath().toStdString() : path;
 }
 
 }  // namespace
@@ -130,14 +141,14 @@ QFont MainWindow::fitting_font() {
 
 void MainWindow::build_menu() {
     // Every menu and item has a mnemonic, unique within its menu: Alt+F, S opens the settings.
-    QMenu *file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
-    settings_action_ = file->addAction(QStringLiteral("设置(&S)"));
-    format_action_ = file->addAction(QStringLiteral("格式化(&M)"));
+    QMenu *file = menuBar()->addMenu(tr("文件(&F)"));
+    settings_action_ = file->addAction(tr("设置(&S)"));
+    format_action_ = file->addAction(tr("格式化(&M)"));
     file->addSeparator();
-    QAction *quit = file->addAction(QStringLiteral("退出(&X)"));
-    QMenu *other = menuBar()->addMenu(QStringLiteral("其他(&O)"));
-    help_action_ = other->addAction(QStringLiteral("帮助(&H)"));
-    about_action_ = other->addAction(QStringLiteral("关于(&A)"));
+    QAction *quit = file->addAction(tr("退出(&X)"));
+    QMenu *other = menuBar()->addMenu(tr("其他(&O)"));
+    help_action_ = other->addAction(tr("帮助(&H)"));
+    about_action_ = other->addAction(tr("关于(&A)"));
     // F10 opens the first menu, as it does in the desktop's other programs; Alt alone is left to
     // the style, which highlights the menu bar where the platform does.
     auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
@@ -182,26 +193,24 @@ void MainWindow::build_controls(QWidget *client) {
     pc_list_ = new FileListView(Qt::AlignLeft, client);
     pc_list_->setGeometry(du_rect(base_, layout::kPcList));
 
-    auto *type_label = new QLabel(QStringLiteral("下载文件类型:"), client);
+    auto *type_label = new QLabel(tr("下载文件类型:"), client);
     type_label->setGeometry(du_rect(base_, layout::kTypeLabel));
     file_type_ = new QComboBox(client);
     file_type_->setGeometry(du_rect(base_, layout::kTypeBox));
 
     auto *group = new QGroupBox(client);
     group->setGeometry(du_rect(base_, layout::kButtonGroup));
-    connect_ = make_button(client, QStringLiteral("连接"), Icon::Connect, layout::kConnectButton);
-    download_ =
-        make_button(client, QStringLiteral("下载"), Icon::Download, layout::kDownloadButton);
-    rename_ = make_button(client, QStringLiteral("重命名"), Icon::Rename, layout::kRenameButton);
-    delete_ = make_button(client, QStringLiteral("删除"), Icon::Delete, layout::kDeleteButton);
-    disconnect_ =
-        make_button(client, QStringLiteral("断开"), Icon::Disconnect, layout::kDisconnectButton);
+    connect_ = make_button(client, tr("连接"), Icon::Connect, layout::kConnectButton);
+    download_ = make_button(client, tr("下载"), Icon::Download, layout::kDownloadButton);
+    rename_ = make_button(client, tr("重命名"), Icon::Rename, layout::kRenameButton);
+    delete_ = make_button(client, tr("删除"), Icon::Delete, layout::kDeleteButton);
+    disconnect_ = make_button(client, tr("断开"), Icon::Disconnect, layout::kDisconnectButton);
 
-    auto *choose_label = new QLabel(QStringLiteral("选择文件:"), client);
+    auto *choose_label = new QLabel(tr("选择文件:"), client);
     choose_label->setGeometry(du_rect(base_, layout::kChooseLabel));
     pc_file_ = make_sunken_label(client, QString(), du_rect(base_, layout::kPcFileLabel));
 
-    auto *name_label = new QLabel(QStringLiteral("下载到文件:"), client);
+    auto *name_label = new QLabel(tr("下载到文件:"), client);
     name_label->setGeometry(du_rect(base_, layout::kNameLabel));
     name_ = new QLineEdit(client);
     name_->setGeometry(du_rect(base_, layout::kNameBox));
@@ -210,7 +219,7 @@ void MainWindow::build_controls(QWidget *client) {
 
     link_ = new LinkStateIcon(client);
     link_->setGeometry(du_rect(base_, layout::kLinkState));
-    link_->setText(QStringLiteral("未连接"));
+    link_->setText(tr("未连接"));
     link_->set_connected_flag(&values_.connected);
     gauge_ = new SpaceGauge(client);
     gauge_->setGeometry(du_rect(base_, layout::kSpaceGauge));
@@ -225,8 +234,7 @@ void MainWindow::build_controls(QWidget *client) {
                       du_x(base_, layout::kRule.width), 2);
 
     // The handset folders, with the folder icon and the open one while selected.
-    for (const auto &[text, type] :
-         {std::pair{QStringLiteral("屏保文件"), 0}, std::pair{QStringLiteral("铃音文件"), 1}}) {
+    for (const auto &[text, type] : {std::pair{tr("屏保文件"), 0}, std::pair{tr("铃音文件"), 1}}) {
         auto *item = new QTreeWidgetItem(handset_tree_, {text});
         item->setData(0, kFolderRole, type);
         item->setIcon(0, load_icon(Icon::Folder));
@@ -298,8 +306,8 @@ void MainWindow::set_tab_order() {
 
 bool MainWindow::initialise() {
     file_type_->blockSignals(true);
-    file_type_->addItem(QStringLiteral("图像文件"));
-    file_type_->addItem(QStringLiteral("MIDI文件"));
+    file_type_->addItem(tr("图像文件"));
+    file_type_->addItem(tr("MIDI文件"));
     file_type_->setCurrentIndex(0);
     file_type_->blockSignals(false);
     pc_file_->clear();
@@ -370,8 +378,17 @@ app::BoxAnswer MainWindow::message_box(const app::MessageBoxSpec &box) {
     return hooks_.box(box, owner_of(box.owner));
 }
 
-void MainWindow::wait_report(const std::string &text, int32_t level, uint16_t range) {
-    wait_->report(text, level, range, values_.cancel.load());
+app::BoxAnswer MainWindow::ask(const app::QuestionAsked &asked) {
+    return message_box(app::question_box(asked));
+}
+
+void MainWindow::show_error(const app::ErrorNotice &notice) {
+    message_box(app::error_box(notice));
+}
+
+void MainWindow::operation_report(const app::Report &report) {
+    wait_->report(report.text(), static_cast<int32_t>(report.level), report.range,
+                  values_.cancel.load());
 }
 
 void MainWindow::set_status_line(const std::string &text) {
@@ -483,14 +500,19 @@ void MainWindow::show_panel(int32_t file_type) {
     melody_->setVisible(file_type == 1);
 }
 
-void MainWindow::open_help(const std::string &path) {
+void MainWindow::open_help(const std::string &chinese_path) {
+    const std::string path = guide_in_language(chinese_path);
     if (hooks_.open_url(QUrl::fromLocalFile(QString::fromStdString(path)))) {
         return;
     }
     // No browser took it: the user can still open the guide by hand.
     app::MessageBoxSpec box;
-    box.text = "无法打开帮助，请用浏览器打开帮助文件：\n" + path;
-    box.caption = "帮助";
+    // The path goes in byte for byte: a folder name that is not UTF-8 must still be findable.
+    box.text = tr("无法打开帮助，请用浏览器打开帮助文件：\n%1").toStdString();
+    if (const size_t at = box.text.find("%1"); at != std::string::npos) {
+        box.text.replace(at, 2, path);
+    }
+    box.caption = tr("帮助").toStdString();
     box.icon = app::BoxIcon::Information;
     box.owner = app::BoxOwner::MainWindow;
     box.topmost = false;

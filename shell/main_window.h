@@ -62,8 +62,10 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     bool initialise();
 
     // --- UiPort ---
-    app::BoxAnswer message_box(const app::MessageBoxSpec &box) override;
-    void wait_report(const std::string &text, int32_t level, uint16_t range) override;
+    app::BoxAnswer ask(const app::QuestionAsked &asked) override;
+    void show_error(const app::ErrorNotice &notice) override;
+    void operation_report(const app::Report &report) override;
+    void operation_ended(const app::Outcome &) override {}
     void set_status_line(const std::string &text) override;
     void set_buttons(const app::ButtonStates &buttons) override;
     void set_connection_text(const std::string &text, bool connected) override;
@@ -138,6 +140,8 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
                             const DuRect &place);
     QLabel *make_sunken_label(QWidget *parent, const QString &text, const QRect &rect);
     QWidget *owner_of(app::BoxOwner owner);
+    // Every box of the window goes through the hooks, so tests answer it.
+    app::BoxAnswer message_box(const app::MessageBoxSpec &box);
 
     app::Profile &profile_;
     std::string module_dir_;

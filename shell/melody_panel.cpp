@@ -32,7 +32,7 @@ MelodyPanel::MelodyPanel(const BaseUnits &base, BoxAnswerer *answerer,
     auto *icon = new QLabel(this);
     icon->setPixmap(load_icon(Icon::Melody).pixmap(kIconPixels, kIconPixels));
     icon->setGeometry(du_x(base, 8), du_y(base, 21), kIconPixels, kIconPixels);
-    time_ = new QLabel(QStringLiteral("播放时间"), this);
+    time_ = new QLabel(tr("播放时间"), this);
     time_->setGeometry(du_rect(base, 35, 27, 64, 12));
     slider_ = new ShadedSlider(this);
     slider_->setGeometry(du_rect(base, 8, 58, 89, 20));

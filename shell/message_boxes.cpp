@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "messages.h"
+
 namespace zemlo::shell {
 
 app::BoxAnswer run_message_box(const app::MessageBoxSpec &box, QWidget *owner) {
@@ -23,10 +25,12 @@ app::BoxAnswer run_message_box(const app::MessageBoxSpec &box, QWidget *owner) {
     }
     QMessageBox mb(icon, QString::fromStdString(box.caption), QString::fromStdString(box.text),
                    QMessageBox::NoButton, owner);
-    QPushButton *ok = mb.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    QPushButton *ok = mb.addButton(QString::fromStdString(app::render(app::MessageId::ButtonOk)),
+                                   QMessageBox::AcceptRole);
     QPushButton *cancel = nullptr;
     if (box.buttons == app::BoxButtons::OkCancel) {
-        cancel = mb.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        cancel = mb.addButton(QString::fromStdString(app::render(app::MessageId::ButtonCancel)),
+                              QMessageBox::RejectRole);
         mb.setEscapeButton(cancel);
     } else {
         mb.setEscapeButton(ok);

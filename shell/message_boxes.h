@@ -12,8 +12,8 @@ namespace zemlo::shell {
 
 using BoxAnswerer = std::function<app::BoxAnswer(const app::MessageBoxSpec &box, QWidget *owner)>;
 
-// A modal QMessageBox with the caption, icon and buttons asked for ("确定", "取消"), kept on top
-// when the box says so.
+// A modal QMessageBox with the caption, icon and buttons asked for (ButtonOk, ButtonCancel of the
+// message table), kept on top when the box says so.
 app::BoxAnswer run_message_box(const app::MessageBoxSpec &box, QWidget *owner);
 
 }  // namespace zemlo::shell

@@ -40,7 +40,7 @@ void PictureArea::paintEvent(QPaintEvent *) {
         p.drawImage(QPoint(media::kAreaInset, media::kAreaInset), image);
     } else {
         p.setPen(kNoPictureText);
-        p.drawText(rect(), Qt::AlignCenter, QStringLiteral("未选择图片"));
+        p.drawText(rect(), Qt::AlignCenter, tr("未选择图片"));
     }
     // The static edge: dark above and left, light below and right.
     p.setPen(palette().color(QPalette::Dark));
@@ -56,12 +56,12 @@ PicturePanel::PicturePanel(const BaseUnits &base, media::PictureFolders folders,
     resize(du_x(base, kPanelWidthDu), du_y(base, kPanelHeightDu));
     auto *group = new QGroupBox(this);
     group->setGeometry(du_rect(base, 2, 1, 106, 149));
-    auto *label = new QLabel(QStringLiteral("显示效果："), this);
+    auto *label = new QLabel(tr("显示效果："), this);
     label->setGeometry(du_rect(base, 9, 17, 41, 9));
     effect_ = new QComboBox(this);
     effect_->setGeometry(du_rect(base, 62, 15, 34, 12));
-    effect_->addItem(QStringLiteral("平铺"));
-    effect_->addItem(QStringLiteral("拉伸"));
+    effect_->addItem(tr("平铺"));
+    effect_->addItem(tr("拉伸"));
     effect_->setCurrentIndex(0);
     area_ = new PictureArea(selection_, mutex_, this);
     area_->setGeometry(kPictureBox);

@@ -1,5 +1,6 @@
 #include "play_time.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
 
@@ -27,11 +28,13 @@ uint32_t play_position_ms(int percent, uint32_t length_ms) {
 
 std::string play_time_text(uint32_t length_ms) {
     const uint64_t seconds = (length_ms + kMsPerSecond / 2) / kMsPerSecond;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "播放时间 %02llu:%02llu",
+    char minutes[32];
+    std::snprintf(minutes, sizeof minutes, "%02llu:%02llu",
                   static_cast<unsigned long long>(seconds / kSecondsPerMinute),
                   static_cast<unsigned long long>(seconds % kSecondsPerMinute));
-    return buf;
+    return QCoreApplication::translate("PlayTime", "播放时间 %1")
+        .arg(QString::fromLatin1(minutes))
+        .toStdString();
 }
 
 }  // namespace zemlo::shell

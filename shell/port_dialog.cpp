@@ -26,10 +26,10 @@ PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
                        std::map<uint32_t, std::string> mapping, const QList<SerialDevice> &devices,
                        QWidget *parent)
     : QDialog(parent), mapping_(std::move(mapping)) {
-    setWindowTitle(QStringLiteral("端口设置"));
+    setWindowTitle(tr("端口设置"));
     // 81 units high, with one more row for the device.
     setFixedSize(du_x(base, 153), du_y(base, 81 + kDeviceRowDu));
-    auto *label = new QLabel(QStringLiteral("COM端口设置："), this);
+    auto *label = new QLabel(tr("COM端口设置："), this);
     label->setGeometry(du_rect(base, 16, 17, 56, 14));
     ports_ = new QComboBox(this);
     ports_->setGeometry(du_rect(base, 78, 15, 56, 14));
@@ -39,7 +39,7 @@ PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
     const int index = ports_->findData(current);
     ports_->setCurrentIndex(index >= 0 ? index : 0);
 
-    auto *device_label = new QLabel(QStringLiteral("对应设备："), this);
+    auto *device_label = new QLabel(tr("对应设备："), this);
     device_label->setGeometry(du_rect(base, 16, 17 + kDeviceRowDu / 2 + 2, 56, 14));
     devices_ = new QComboBox(this);
     devices_->setEditable(true);
@@ -50,10 +50,10 @@ PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
         devices_->addItem(device.label, device.path);  // shown with both names, stored by path
     }
 
-    auto *ok = new QPushButton(QStringLiteral("确定"), this);
+    auto *ok = new QPushButton(tr("确定"), this);
     ok->setGeometry(du_rect(base, 25, 47 + kDeviceRowDu, 48, 14));
     ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
+    auto *cancel = new QPushButton(tr("取消"), this);
     cancel->setGeometry(du_rect(base, 85, 47 + kDeviceRowDu, 48, 14));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -81,8 +81,7 @@ std::string PortDialog::chosen_device() const {
 
 void PortDialog::show_mapping_of_port() {
     const uint32_t port = chosen_port();
-    devices_->setItemText(kDefaultDeviceIndex,
-                          QStringLiteral("%1 (默认)").arg(default_port_device(port)));
+    devices_->setItemText(kDefaultDeviceIndex, tr("%1 (默认)").arg(default_port_device(port)));
     const auto it = mapping_.find(port);
     if (it == mapping_.end() || it->second.empty()) {
         devices_->setCurrentIndex(kDefaultDeviceIndex);

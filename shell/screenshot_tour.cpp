@@ -1,7 +1,8 @@
 // Renders the program's windows into PNG files for people to look at: the main window with the
 // picture panel (a sample picture chosen) and with the melody panel, the wait window in the
 // middle of a download, the about box and the port dialog. Nothing talks to a handset.
-// Usage: zemlo-screens OUTPUT_DIR
+// Usage: zemlo-screens OUTPUT_DIR (in the language the program would choose: ZEMLO_LANG=en for
+// English)
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -21,8 +22,10 @@
 #include "file_list_view.h"
 #include "frame_animation_static.h"
 #include "main_window.h"
+#include "messages.h"
 #include "port_dialog.h"
 #include "profile.h"
+#include "translation_catalogue.h"
 #include "wait_window.h"
 
 namespace {
@@ -70,6 +73,11 @@ int main(int argc, char **argv) {
     qputenv("HOME", home.path().toLocal8Bit());
     QApplication app(argc, argv);
     QApplication::setFont(zemlo::shell::dialog_font());
+    using namespace zemlo::i18n;
+    if (!use_language(choose_ui_language(locale_variables_from_environment()))) {
+        std::fprintf(stderr, "zemlo-screens: the English texts could not be loaded\n");
+        return 1;
+    }
     const QString out = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(out);
     make_samples(home.path());
@@ -99,7 +107,7 @@ int main(int argc, char **argv) {
     window.set_connection_text(zemlo::app::connection_text(3, true), true);
     window.set_space(432128, 301056);
     window.show_handset_rows({{"logo.bmp", "31232", 0}, {"cat.bmp", "31232", 1}});
-    window.set_status_line("连接手机成功");
+    window.set_status_line(zemlo::app::render(zemlo::app::MessageId::ConnectDone));
     save(window, out, QStringLiteral("main-picture.png"));
     // The whole screen as well: whether the window fits on it at this scale.
     if (QScreen *screen = window.screen()) {
@@ -127,9 +135,10 @@ int main(int argc, char **argv) {
 
     // The wait window as a download shows it.
     zemlo::shell::WaitWindow &wait = *window.wait_window();
-    wait.report("初始化下载...", 0, 65, false);
+    wait.report(zemlo::app::render(zemlo::app::MessageId::StartingDownload), 0, 65, false);
     for (int i = 1; i <= 20; ++i) {
-        wait.report("正在发送第" + std::to_string(i) + "个数据包...", 0, 0, false);
+        wait.report(zemlo::app::render(zemlo::app::MessageId::SendingPacket, {std::to_string(i)}),
+                    0, 0, false);
     }
     wait.animation()->tick();
     save(wait, out, QStringLiteral("wait-window.png"));

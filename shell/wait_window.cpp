@@ -22,7 +22,7 @@ constexpr int kHeightDu = 97;
 WaitWindow::WaitWindow(const BaseUnits &base, BoxAnswerer *answerer)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       answerer_(answerer) {
-    setWindowTitle(QStringLiteral("请稍候...."));
+    setWindowTitle(tr("请稍候...."));
     setModal(false);
     setFixedSize(du_x(base, kWidthDu), du_y(base, kHeightDu));
     QPalette pal = palette();
@@ -40,7 +40,7 @@ WaitWindow::WaitWindow(const BaseUnits &base, BoxAnswerer *answerer)
     progress_->setTextVisible(false);
     progress_->setRange(0, 0);
     progress_->setValue(0);
-    cancel_ = new QPushButton(QStringLiteral("取消"), this);
+    cancel_ = new QPushButton(tr("取消"), this);
     cancel_->setGeometry(du_rect(base, 186, 65, 50, 14));
     cancel_->setAutoDefault(false);
     connect(cancel_, &QPushButton::clicked, this, &WaitWindow::cancel_clicked);
@@ -52,7 +52,7 @@ void WaitWindow::report(const std::string &text, int32_t level, uint16_t range, 
     if (box != app::WaitWindowModel::Box::None) {
         app::MessageBoxSpec notice;
         notice.text = text;
-        notice.caption = "确认";
+        notice.caption = tr("确认").toStdString();
         notice.icon = box == app::WaitWindowModel::Box::Error ? app::BoxIcon::Error
                                                               : app::BoxIcon::Information;
         notice.owner = app::BoxOwner::WaitWindow;

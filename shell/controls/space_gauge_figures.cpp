@@ -1,5 +1,6 @@
 #include "space_gauge_figures.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
 
@@ -34,10 +35,12 @@ int gauge_text_x(int left, int width, int text_width) {
 
 QString space_tip_text(std::int32_t total, std::int32_t free) {
     if (total == 0 && free == 0) {
-        return QStringLiteral("(未连接)");
+        return QCoreApplication::translate("SpaceGauge", "(未连接)");
     }
     const std::int64_t used = static_cast<std::int64_t>(total) - free;
-    return QStringLiteral("已用空间:%1字节,剩余空间:%2字节").arg(used).arg(free);
+    return QCoreApplication::translate("SpaceGauge", "已用空间:%1字节,剩余空间:%2字节")
+        .arg(used)
+        .arg(free);
 }
 
 }  // namespace zemlo::shell

@@ -555,7 +555,7 @@ TEST_F(CoreAgainstHandset, SettingsAndFormatAreRefusedWhileAnOperationRuns) {
         core_->format_command();
         core_->settings_command();
     });
-    const std::string busy = std::string("box 确认 error ") + kBusyText;
+    const std::string busy = std::string("box 确认 error ") + render(MessageId::Busy);
     EXPECT_EQ(ui_.lines("box"), (std::vector<std::string>{busy, busy}));
     EXPECT_TRUE(ui_.lines("choose port").empty());
     EXPECT_EQ(values_.com_port.load(), 3u);

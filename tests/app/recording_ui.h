@@ -21,8 +21,29 @@ class RecordingUi : public UiPort, public MediaPort {
   public:
     void attach(MainCore *core) { core_ = core; }
 
-    // --- UiPort ---
-    BoxAnswer message_box(const MessageBoxSpec &box) override {
+    // --- UiPort: questions and errors become the boxes the window shows, reports their texts ---
+    BoxAnswer ask(const QuestionAsked &asked) override {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            questions_.push_back(asked);
+        }
+        return message_box(question_box(asked));
+    }
+    void show_error(const ErrorNotice &notice) override { message_box(error_box(notice)); }
+    void operation_report(const Report &r) override {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            progress_.push_back(r.progress);
+        }
+        wait_report(r.text(), static_cast<int32_t>(r.level), r.range);
+    }
+    void operation_ended(const Outcome &outcome) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        outcomes_.push_back(outcome);
+        cv_.notify_all();
+    }
+
+    virtual BoxAnswer message_box(const MessageBoxSpec &box) {
         const char *icon = box.icon == BoxIcon::Error         ? "error"
                            : box.icon == BoxIcon::Information ? "info"
                                                               : "question";
@@ -40,7 +61,7 @@ class RecordingUi : public UiPort, public MediaPort {
                     : ""));
         return answer;
     }
-    void wait_report(const std::string &text, int32_t level, uint16_t range) override {
+    virtual void wait_report(const std::string &text, int32_t level, uint16_t range) {
         WaitWindowModel::Box box;
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -187,6 +208,18 @@ class RecordingUi : public UiPort, public MediaPort {
         }
         return out;
     }
+    std::vector<Outcome> outcomes() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return outcomes_;
+    }
+    std::vector<QuestionAsked> questions() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return questions_;
+    }
+    std::vector<Progress> progress() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return progress_;
+    }
     WaitWindowView wait_view() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return wait_.view();
@@ -220,6 +253,9 @@ class RecordingUi : public UiPort, public MediaPort {
     std::condition_variable cv_;
     std::vector<std::string> log_;
     std::vector<HandsetRow> rows_;
+    std::vector<Outcome> outcomes_;
+    std::vector<QuestionAsked> questions_;
+    std::vector<Progress> progress_;
     std::deque<BoxAnswer> answers_;
     std::vector<uint8_t> converted_;
     bool convert_ok_ = true;

@@ -71,6 +71,7 @@ done
 # --- the help, found beside the program ------------------------------------------------------
 [ -f "$prefix/share/zemlo/dwnHelp.html" ] || fail "share/zemlo/dwnHelp.html missing"
 [ -f "$progdir/dwnHelp.html" ] || fail "dwnHelp.html not reachable from the program folder"
+[ -f "$progdir/dwnHelp-en.html" ] || fail "dwnHelp-en.html not reachable from the program folder"
 
 for f in copyright changelog.Debian.gz; do
     [ -f "$prefix/share/doc/zemlo/$f" ] || fail "share/doc/zemlo/$f missing"

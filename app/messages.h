@@ -1,0 +1,130 @@
+// Every text of the core and the command line that a user reads, in one table keyed by MessageId.
+// The sources are written so that the translation tool extracts them (context "Messages"); a text
+// is rendered through the installed translator, and with none installed it is the source itself.
+// Parameters are Qt's %1, %2, so a translation can move them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zemlo::app {
+
+enum class MessageId : uint16_t {
+    None,  // no text: a progress report with it hides the wait window
+
+    // Captions and buttons of the boxes.
+    CaptionConfirm,
+    CaptionError,
+    ButtonOk,
+    ButtonCancel,
+
+    // Connect, listing, disconnect and handset events.
+    Connecting,
+    PhoneCommError,
+    ReadingData,
+    ConnectDone,
+    ConnectFailed,
+    Disconnecting,
+    Disconnected,
+    NoAnswer,
+    LineLost,
+    EventIncomingCall,
+    EventBatteryLow,
+    EventTimeout,
+    EventUserBreak,
+    Connected,     // %1 the COM number
+    NotConnected,  // %1 the COM number
+
+    // Commands refused before they start.
+    LibraryLoadFailed,
+    ChooseFile,
+    EnterName,
+    Busy,
+    NameTooLong,
+    NameBadChars,
+
+    // Questions.
+    ConfirmDownload,  // %1 the PC file, %2 the handset name
+    ConfirmRename,    // %1 the old name, %2 the new name
+    ConfirmDelete,    // %1 the handset file
+    ConfirmFormat,
+    PreviewPicture,
+    PreviewMelody,
+    KeepFile,
+    FormatNeedsYes,
+
+    // Download.
+    OpenFileFailed,  // %1 the file or the reason
+    UnsupportedType,
+    TooManyFiles,
+    ConvertingPicture,
+    ConvertingMelody,
+    ConvertPictureFailed,
+    ConvertMelodyFailed,
+    ConvertPictureDone,
+    ConvertMelodyDone,
+    MelodyTooLarge,
+    FileTooLarge,
+    NoSpace,
+    StartingDownload,
+    FileInUse,
+    StartDownloadFailed,
+    StartPacketFailed,
+    SendingPacket,  // %1 the packet number
+    PacketFailed,   // %1 the packet number
+    EndPacketFailed,
+    Previewing,
+    PreviewSet,
+    SaveFailed,         // %1 the PC file
+    DownloadSaved,      // %1 the PC file
+    DownloadDiscarded,  // %1 the PC file
+    Discarding,
+
+    // Rename, delete, format.
+    Renaming,
+    RenameFailed,
+    RenameDone,
+    Deleting,
+    DeleteFailed,
+    DeleteDone,
+    Formatting,
+    FormatInUse,
+    FormatFailed,
+    Restarting,
+    FormatDone,
+
+    // The link's own errors (the port and the library).
+    PortInvalid,
+    PortCannotOpen,
+    PortCannotOpenBecause,  // %1 the library's reason
+    PortBusy,
+    LibraryVersionInvalid,
+    UnknownError,
+    FilterFileMissing,
+    FilterSignalsMissing,
+    SignallingSetupFailed,
+    PortNotOpened,
+    OpenPortExportMissing,
+    SetupExportMissing,
+
+    Count,
+};
+
+// A message with its parameters, as the core hands it on.
+struct Message {
+    MessageId id = MessageId::None;
+    std::vector<std::string> args;
+
+    bool empty() const { return id == MessageId::None; }
+    bool operator==(const Message &) const = default;
+};
+
+// The untranslated source text of a message (with its placeholders).
+const char *source_text(MessageId id);
+// A message in the user's language, its parameters put in byte for byte (a file name that is not
+// UTF-8 stays as it is; a "%2" inside a parameter is not replaced again).
+std::string render(MessageId id, const std::vector<std::string> &args = {});
+std::string render(const Message &message);
+
+}  // namespace zemlo::app

@@ -1,0 +1,32 @@
+// The questions the core asks the user, each with what it is about. The window shows each as its
+// message box (question_box); the command line answers each from the command's flags.
+#pragma once
+
+#include <string>
+
+#include "message_box_spec.h"
+
+namespace zemlo::app {
+
+enum class Question {
+    ConfirmDownload,  // file: the PC file; target: the handset name with its extension
+    ConfirmRename,    // file: the handset file; target: its new name
+    ConfirmDelete,    // file: the handset file
+    ConfirmFormat,
+    PreviewPicture,  // after a picture's transfer: show it on the handset?
+    PreviewMelody,   // after a melody's transfer: play it on the handset?
+    KeepFile,        // after the transfer: keep the file on the handset?
+};
+
+struct QuestionAsked {
+    Question question = Question::ConfirmFormat;
+    std::string file;
+    std::string target;
+
+    bool operator==(const QuestionAsked &) const = default;
+};
+
+// The box the window shows for a question: its text, caption, icon, buttons and owner.
+MessageBoxSpec question_box(const QuestionAsked &asked);
+
+}  // namespace zemlo::app

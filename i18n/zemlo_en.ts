@@ -1,0 +1,552 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>FolderTree</name>
+    <message>
+        <source>主目录</source>
+        <translation>Home</translation>
+    </message>
+    <message>
+        <source>桌面</source>
+        <translation>Desktop</translation>
+    </message>
+</context>
+<context>
+    <name>Messages</name>
+    <message>
+        <source>确认</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>连接中...</source>
+        <translation>Connecting...</translation>
+    </message>
+    <message>
+        <source>手机通信错误！</source>
+        <translation>Handset communication error!</translation>
+    </message>
+    <message>
+        <source>读取数据...</source>
+        <translation>Reading data...</translation>
+    </message>
+    <message>
+        <source>连接手机成功</source>
+        <translation>Connected to the handset</translation>
+    </message>
+    <message>
+        <source>连接手机失败</source>
+        <translation>Could not connect to the handset</translation>
+    </message>
+    <message>
+        <source>正在断开...</source>
+        <translation>Disconnecting...</translation>
+    </message>
+    <message>
+        <source>已断开连接</source>
+        <translation>Disconnected</translation>
+    </message>
+    <message>
+        <source>未收到响应，检查连线</source>
+        <translation>No answer, check the cable</translation>
+    </message>
+    <message>
+        <source>手机连接已断开（数据线或串口设备已拔出）</source>
+        <translation>Link lost: cable or device unplugged</translation>
+    </message>
+    <message>
+        <source>手机来电，中断操作！</source>
+        <translation>Incoming call, operation stopped!</translation>
+    </message>
+    <message>
+        <source>手机电压不足，中断操作！</source>
+        <translation>Handset battery low, operation stopped!</translation>
+    </message>
+    <message>
+        <source>操作超时！</source>
+        <translation>The operation timed out!</translation>
+    </message>
+    <message>
+        <source>用户中断连接</source>
+        <translation>Connection stopped on the handset</translation>
+    </message>
+    <message>
+        <source>   COM%1已连接</source>
+        <translation>   COM%1 connected</translation>
+    </message>
+    <message>
+        <source>   COM%1未连接</source>
+        <translation>   COM%1 not connected</translation>
+    </message>
+    <message>
+        <source>加载libhandlink.so文件错误!</source>
+        <translation>Cannot load libhandlink.so!</translation>
+    </message>
+    <message>
+        <source>请选择一个文件!</source>
+        <translation>Please choose a file!</translation>
+    </message>
+    <message>
+        <source>请输入下载文件名!</source>
+        <translation>Please type a name for the download!</translation>
+    </message>
+    <message>
+        <source>正在进行其他操作，请等它结束后再试</source>
+        <translation>Busy; try again when it is done</translation>
+    </message>
+    <message>
+        <source>文件名太长!</source>
+        <translation>The name is too long!</translation>
+    </message>
+    <message>
+        <source>请输入字母和数字组成的文件名!</source>
+        <translation>The name must be letters and digits!</translation>
+    </message>
+    <message>
+        <source>你确定要下载文件&quot;%1&quot;到&quot;%2&quot;吗?(若有同名文件则覆盖)</source>
+        <translation>Download the file &quot;%1&quot; as &quot;%2&quot;? (A file of the same name is replaced.)</translation>
+    </message>
+    <message>
+        <source>你确定要将&quot;%1&quot;改为&quot;%2&quot;吗？</source>
+        <translation>Rename &quot;%1&quot; to &quot;%2&quot;?</translation>
+    </message>
+    <message>
+        <source>你确定要删除文件&quot;%1&quot;吗？</source>
+        <translation>Delete the file &quot;%1&quot;?</translation>
+    </message>
+    <message>
+        <source>格式化将使文件全部丢失,手机会自动重启。你确定吗？</source>
+        <translation>Formatting deletes every file and the handset restarts by itself. Format?</translation>
+    </message>
+    <message>
+        <source>要在手机上预览吗?</source>
+        <translation>Preview it on the handset?</translation>
+    </message>
+    <message>
+        <source>要在手机上试听吗?</source>
+        <translation>Listen to it on the handset?</translation>
+    </message>
+    <message>
+        <source>要保存文件吗?</source>
+        <translation>Keep the file?</translation>
+    </message>
+    <message>
+        <source>格式化将使文件全部丢失,手机会自动重启。(give --yes)</source>
+        <translation>Formatting deletes every file and the handset restarts by itself. (give --yes)</translation>
+    </message>
+    <message>
+        <source>打开文件: %1错误！</source>
+        <translation>Cannot open the file: %1!</translation>
+    </message>
+    <message>
+        <source>不支持该下载文件类型</source>
+        <translation>This file type cannot be downloaded</translation>
+    </message>
+    <message>
+        <source>已超过可下载文件数,请先删除文件</source>
+        <translation>Too many files; delete a file first</translation>
+    </message>
+    <message>
+        <source>转换图形文件...</source>
+        <translation>Converting the picture...</translation>
+    </message>
+    <message>
+        <source>转换MIDI文件...</source>
+        <translation>Converting the MIDI file...</translation>
+    </message>
+    <message>
+        <source>转换图形文件失败</source>
+        <translation>The picture could not be converted</translation>
+    </message>
+    <message>
+        <source>转换MIDI文件失败！</source>
+        <translation>The MIDI file could not be converted!</translation>
+    </message>
+    <message>
+        <source>转换图形文件成功</source>
+        <translation>Picture converted</translation>
+    </message>
+    <message>
+        <source>转换MIDI文件成功！</source>
+        <translation>MIDI file converted!</translation>
+    </message>
+    <message>
+        <source>所选择的MIDI文件格式转换后大于50K!</source>
+        <translation>The converted MIDI file is larger than 50K!</translation>
+    </message>
+    <message>
+        <source>所选择的文件太大！</source>
+        <translation>The file is too large!</translation>
+    </message>
+    <message>
+        <source>手机剩余空间不够！</source>
+        <translation>Not enough free space on the handset!</translation>
+    </message>
+    <message>
+        <source>初始化下载...</source>
+        <translation>Starting the download...</translation>
+    </message>
+    <message>
+        <source>该文件正在被使用！</source>
+        <translation>The file is in use!</translation>
+    </message>
+    <message>
+        <source>初始化下载命令错误！</source>
+        <translation>The download could not be started!</translation>
+    </message>
+    <message>
+        <source>发送数据起始包错误！</source>
+        <translation>Sending the start packet failed!</translation>
+    </message>
+    <message>
+        <source>正在发送第%1个数据包...</source>
+        <translation>Sending packet %1...</translation>
+    </message>
+    <message>
+        <source>发送第%1个数据包错误</source>
+        <translation>Sending packet %1 failed</translation>
+    </message>
+    <message>
+        <source>发送数据结束包错误！</source>
+        <translation>Sending the end packet failed!</translation>
+    </message>
+    <message>
+        <source>预览...</source>
+        <translation>Previewing...</translation>
+    </message>
+    <message>
+        <source>已设置为预览</source>
+        <translation>Set for preview</translation>
+    </message>
+    <message>
+        <source>文件&quot;%1&quot;保存失败</source>
+        <translation>The file &quot;%1&quot; could not be kept</translation>
+    </message>
+    <message>
+        <source>文件&quot;%1&quot;下载成功</source>
+        <translation>The file &quot;%1&quot; was downloaded</translation>
+    </message>
+    <message>
+        <source>文件&quot;%1&quot;未保存</source>
+        <translation>The file &quot;%1&quot; was not kept</translation>
+    </message>
+    <message>
+        <source>清除数据...</source>
+        <translation>Discarding the data...</translation>
+    </message>
+    <message>
+        <source>重命名文件...</source>
+        <translation>Renaming the file...</translation>
+    </message>
+    <message>
+        <source>重命名文件失败！</source>
+        <translation>Rename failed!</translation>
+    </message>
+    <message>
+        <source>重命名文件成功</source>
+        <translation>File renamed</translation>
+    </message>
+    <message>
+        <source>删除文件...</source>
+        <translation>Deleting the file...</translation>
+    </message>
+    <message>
+        <source>删除文件失败！</source>
+        <translation>Delete failed!</translation>
+    </message>
+    <message>
+        <source>删除文件成功</source>
+        <translation>File deleted</translation>
+    </message>
+    <message>
+        <source>格式化...</source>
+        <translation>Formatting...</translation>
+    </message>
+    <message>
+        <source>有文件正在被使用，请先在手机上取消其设置</source>
+        <translation>File in use: change it on the handset</translation>
+    </message>
+    <message>
+        <source>格式化失败！</source>
+        <translation>Format failed!</translation>
+    </message>
+    <message>
+        <source>正在重启...</source>
+        <translation>Restarting...</translation>
+    </message>
+    <message>
+        <source>格式化成功</source>
+        <translation>Formatted</translation>
+    </message>
+    <message>
+        <source>无效COM端口</source>
+        <translation>Invalid COM port</translation>
+    </message>
+    <message>
+        <source>不能打开COM端口</source>
+        <translation>The COM port cannot be opened</translation>
+    </message>
+    <message>
+        <source>不能打开COM端口
+%1</source>
+        <translation>The COM port cannot be opened
+%1</translation>
+    </message>
+    <message>
+        <source>COM端口被占用</source>
+        <translation>The COM port is in use</translation>
+    </message>
+    <message>
+        <source>Invoked DLL Version invalid</source>
+        <translation>Invoked DLL Version invalid</translation>
+    </message>
+    <message>
+        <source>Unknown Error ID</source>
+        <translation>Unknown Error ID</translation>
+    </message>
+    <message>
+        <source>FilterDef.txt file not found</source>
+        <translation>FilterDef.txt file not found</translation>
+    </message>
+    <message>
+        <source>Signals not found in FilterDef.txt file</source>
+        <translation>Signals not found in FilterDef.txt file</translation>
+    </message>
+    <message>
+        <source>手机信令初始化失败</source>
+        <translation>The handset signalling could not be set up</translation>
+    </message>
+    <message>
+        <source>COM端口不能打开</source>
+        <translation>The COM port could not be opened</translation>
+    </message>
+    <message>
+        <source>Open com port error!</source>
+        <translation>Open com port error!</translation>
+    </message>
+    <message>
+        <source>Get SendSetup Address Failed!</source>
+        <translation>Get SendSetup Address Failed!</translation>
+    </message>
+</context>
+<context>
+    <name>PlayTime</name>
+    <message>
+        <source>播放时间 %1</source>
+        <translation>Play time %1</translation>
+    </message>
+</context>
+<context>
+    <name>SpaceGauge</name>
+    <message>
+        <source>(未连接)</source>
+        <translation>(not connected)</translation>
+    </message>
+    <message>
+        <source>已用空间:%1字节,剩余空间:%2字节</source>
+        <translation>Used: %1 bytes, free: %2 bytes</translation>
+    </message>
+</context>
+<context>
+    <name>zemlo::shell::AboutDialog</name>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>手机屏保铃音下载软件2.0 版</source>
+        <translation>Screen saver and ring tone loader 2.0</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>zemlo::shell::FileListView</name>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>大小(字节)</source>
+        <translation>Size (bytes)</translation>
+    </message>
+</context>
+<context>
+    <name>zemlo::shell::MainWindow</name>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>下载文件类型:</source>
+        <translation>File type:</translation>
+    </message>
+    <message>
+        <source>连接</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>下载</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>重命名</source>
+        <translation>Rename</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>断开</source>
+        <translation>Disconnect</translation>
+    </message>
+    <message>
+        <source>选择文件:</source>
+        <translation>File:</translation>
+    </message>
+    <message>
+        <source>下载到文件:</source>
+        <translation>Save as:</translation>
+    </message>
+    <message>
+        <source>未连接</source>
+        <translation>Not connected</translation>
+    </message>
+    <message>
+        <source>屏保文件</source>
+        <translation>Screen savers</translation>
+    </message>
+    <message>
+        <source>铃音文件</source>
+        <translation>Ring tones</translation>
+    </message>
+    <message>
+        <source>图像文件</source>
+        <translation>Pictures</translation>
+    </message>
+    <message>
+        <source>MIDI文件</source>
+        <translation>MIDI files</translation>
+    </message>
+    <message>
+        <source>无法打开帮助，请用浏览器打开帮助文件：
+%1</source>
+        <translation>The help could not be opened. Open the help file in a web browser:
+%1</translation>
+    </message>
+    <message>
+        <source>文件(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>设置(&amp;S)</source>
+        <translation>&amp;Settings</translation>
+    </message>
+    <message>
+        <source>格式化(&amp;M)</source>
+        <translation>For&amp;mat</translation>
+    </message>
+    <message>
+        <source>退出(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>其他(&amp;O)</source>
+        <translation>&amp;Other</translation>
+    </message>
+    <message>
+        <source>帮助(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>关于(&amp;A)</source>
+        <translation>&amp;About</translation>
+    </message>
+</context>
+<context>
+    <name>zemlo::shell::MelodyPanel</name>
+    <message>
+        <source>播放时间</source>
+        <translation>Play time</translation>
+    </message>
+</context>
+<context>
+    <name>zemlo::shell::PictureArea</name>
+    <message>
+        <source>未选择图片</source>
+        <translation>No picture</translation>
+    </message>
+</context>
+<context>
+    <name>zemlo::shell::PicturePanel</name>
+    <message>
+        <source>显示效果：</source>
+        <translation>Display:</translation>
+    </message>
+    <message>
+        <source>平铺</source>
+        <translation>Tile</translation>
+    </message>
+    <message>
+        <source>拉伸</source>
+        <translation>Fill</translation>
+    </message>
+</context>
+<context>
+    <name>zemlo::shell::PortDialog</name>
+    <message>
+        <source>端口设置</source>
+        <translation>Port Settings</translation>
+    </message>
+    <message>
+        <source>COM端口设置：</source>
+        <translation>COM port:</translation>
+    </message>
+    <message>
+        <source>对应设备：</source>
+        <translation>Device:</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>%1 (默认)</source>
+        <translation>%1 (default)</translation>
+    </message>
+</context>
+<context>
+    <name>zemlo::shell::WaitWindow</name>
+    <message>
+        <source>请稍候....</source>
+        <translation>Please wait....</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>Confirm</translation>
+    </message>
+</context>
+</TS>
