@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -11,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QTreeWidget>
 
@@ -22,6 +25,7 @@
 #include "in_place_editor.h"
 #include "link_state_icon.h"
 #include "melody_panel.h"
+#include "outside_file.h"
 #include "pc_folder_tree.h"
 #include "picture_conversion.h"
 #include "picture_panel.h"
@@ -81,6 +85,8 @@ MainWindow::MainWindow(app::Profile &profile, std::string module_dir, WindowHook
     setWindowTitle(QStringLiteral("Zemlo Loader"));
     setWindowIcon(load_icon(kAppIcon));
     setContextMenuPolicy(Qt::PreventContextMenu);
+    // A picture or MIDI file dropped from a file manager is opened as if chosen in the browser.
+    setAcceptDrops(true);
 
     build_menu();
     auto *client = new QWidget(this);
@@ -209,11 +215,7 @@ void MainWindow::build_controls(QWidget *client) {
             [this](const QString &text) { core_->download_name_changed(text.toStdString()); });
     connect(pc_tree_, &QTreeWidget::currentItemChanged, this,
             &MainWindow::pc_tree_selection_changed);
-    connect(pc_list_, &FileListView::rowChosen, this, [this](int row) {
-        if (QTreeWidgetItem *item = pc_list_->topLevelItem(row)) {
-            core_->pc_file_chosen(item->text(0).toStdString());
-        }
-    });
+    connect(pc_list_, &FileListView::rowChosen, this, &MainWindow::pc_row_chosen);
     connect(handset_tree_, &QTreeWidget::currentItemChanged, this,
             &MainWindow::handset_tree_selection_changed);
     connect(handset_list_, &FileListView::rowChosen, this,
@@ -272,6 +274,58 @@ void MainWindow::pc_tree_selection_changed() {
     if (const std::optional<QString> folder = pc_tree_->selected_folder_path()) {
         core_->pc_folder_selected(folder->toStdString());
     }
+}
+
+void MainWindow::pc_row_chosen(int row) {
+    if (QTreeWidgetItem *item = pc_list_->topLevelItem(row)) {
+        core_->pc_file_chosen(item->text(0).toStdString());
+    }
+}
+
+bool MainWindow::open_outside_file(const QString &path) {
+    const OutsideFile file = check_outside_file(path);
+    QString error = file.error;
+    if (file.ok()) {
+        const QFileInfo info(file.path);
+        if (file_type_->currentIndex() != file.file_type) {
+            file_type_->setCurrentIndex(file.file_type);  // lists the folder for the new type
+        }
+        QTreeWidgetItem *before = pc_tree_->currentItem();
+        if (!pc_tree_->select_folder(info.absolutePath())) {
+            error = QStringLiteral("无法在文件夹中找到该文件：%1").arg(file.path);
+        } else {
+            if (pc_tree_->currentItem() == before) {
+                // The same folder: read it again, the file may be newer than the list.
+                pc_tree_selection_changed();
+            }
+            const QString shown =
+                QString::fromStdString(app::printable_handset_text(info.fileName().toStdString()));
+            int row = 0;
+            while (row < pc_list_->topLevelItemCount() &&
+                   pc_list_->topLevelItem(row)->text(0) != shown) {
+                ++row;
+            }
+            // A name the list cannot show as it is would be chosen as another file.
+            if (row == pc_list_->topLevelItemCount() || shown != info.fileName()) {
+                error = QStringLiteral("无法在文件夹中找到该文件：%1").arg(file.path);
+            } else {
+                pc_list_->select_row(row);
+                pc_list_->scrollToItem(pc_list_->topLevelItem(row));
+                pc_row_chosen(row);
+            }
+        }
+    }
+    if (!error.isEmpty()) {
+        app::MessageBoxSpec box;
+        box.text = error.toStdString();
+        box.caption = "打开文件";
+        box.icon = app::BoxIcon::Warning;
+        box.owner = app::BoxOwner::MainWindow;
+        box.topmost = false;
+        message_box(box);
+        return false;
+    }
+    return true;
 }
 
 void MainWindow::handset_tree_selection_changed(QTreeWidgetItem *current,
@@ -509,6 +563,30 @@ void MainWindow::changeEvent(QEvent *event) {
         wait_->raise();
         wait_->activateWindow();
     }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event) {
+    // Only one picture or MIDI file is taken; anything else shows the refusing cursor.
+    const std::optional<QString> path = single_dropped_file(event->mimeData()->urls());
+    if (path && check_outside_file(*path).ok()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent *event) {
+    event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event) {
+    const std::optional<QString> path = single_dropped_file(event->mimeData()->urls());
+    if (!path) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    open_outside_file(*path);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {

@@ -61,6 +61,11 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     // library could not be loaded (the window stays usable for browsing).
     bool initialise();
 
+    // Selects a picture or MIDI file handed from outside (command line, a later start, a drop)
+    // exactly as clicking it would: the file type, the folder in the tree, the row in the list,
+    // and the panel. A file that cannot be opened gets a box and changes nothing.
+    bool open_outside_file(const QString &path);
+
     // --- UiPort ---
     app::BoxAnswer message_box(const app::MessageBoxSpec &box) override;
     void wait_report(const std::string &text, int32_t level, uint16_t range) override;
@@ -123,6 +128,9 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
   protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void changeEvent(QEvent *event) override;
 
   private:
@@ -132,6 +140,7 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     void pc_tree_selection_changed();
     void handset_tree_selection_changed(QTreeWidgetItem *current, QTreeWidgetItem *previous);
     void hold_buttons_for_melody(bool playing);
+    void pc_row_chosen(int row);
     IconButton *make_button(QWidget *parent, const QString &caption, int icon, int x, int y);
     QLabel *make_sunken_label(QWidget *parent, const QString &text, const QRect &rect);
     QWidget *owner_of(app::BoxOwner owner);
