@@ -252,9 +252,11 @@ bool MainWindow::initialise() {
     connect(file_type_, &QComboBox::currentIndexChanged, this,
             [this](int index) { core_->file_type_changed(index); });
 
+    // The places are read in the background: the first paint waits for no folder or mount.
+    connect(pc_tree_, &PcFolderTree::placesShown, this, &MainWindow::pc_places_shown,
+            Qt::UniqueConnection);
     pc_tree_->fill_top_level();
     handset_tree_->setCurrentItem(handset_tree_->topLevelItem(0));
-    pc_tree_->select_first();
     pc_tree_->setFocus();
     handset_tree_->setFocus();
     if (QScreen *screen = this->screen()) {
@@ -276,6 +278,21 @@ void MainWindow::pc_tree_selection_changed() {
     }
 }
 
+void MainWindow::pc_places_shown() {
+    if (pending_outside_file_) {
+        const QString path = *pending_outside_file_;
+        pending_outside_file_.reset();
+        if (open_outside_file(path)) {
+            return;
+        }
+    }
+    pc_tree_->select_first();
+}
+
+bool MainWindow::browser_ready() const {
+    return pc_tree_->places_shown() && !pc_tree_->scanning();
+}
+
 void MainWindow::pc_row_chosen(int row) {
     if (QTreeWidgetItem *item = pc_list_->topLevelItem(row)) {
         core_->pc_file_chosen(item->text(0).toStdString());
@@ -285,6 +302,11 @@ void MainWindow::pc_row_chosen(int row) {
 bool MainWindow::open_outside_file(const QString &path) {
     const OutsideFile file = check_outside_file(path);
     QString error = file.error;
+    if (file.ok() && !pc_tree_->places_shown()) {
+        // Chosen as soon as the browser has its places (instead of the first of them).
+        pending_outside_file_ = file.path;
+        return true;
+    }
     if (file.ok()) {
         const QFileInfo info(file.path);
         if (file_type_->currentIndex() != file.file_type) {

@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "dialog_units.h"
@@ -65,6 +66,9 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     // exactly as clicking it would: the file type, the folder in the tree, the row in the list,
     // and the panel. A file that cannot be opened gets a box and changes nothing.
     bool open_outside_file(const QString &path);
+    // Whether the PC browser has read its places and the folders it opened (they are read in
+    // the background).
+    bool browser_ready() const;
 
     // --- UiPort ---
     app::BoxAnswer message_box(const app::MessageBoxSpec &box) override;
@@ -141,6 +145,7 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     void handset_tree_selection_changed(QTreeWidgetItem *current, QTreeWidgetItem *previous);
     void hold_buttons_for_melody(bool playing);
     void pc_row_chosen(int row);
+    void pc_places_shown();
     IconButton *make_button(QWidget *parent, const QString &caption, int icon, int x, int y);
     QLabel *make_sunken_label(QWidget *parent, const QString &text, const QRect &rect);
     QWidget *owner_of(app::BoxOwner owner);
@@ -176,6 +181,8 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     PicturePanel *picture_ = nullptr;
     MelodyPanel *melody_ = nullptr;
     bool torn_down_ = false;
+    // A file handed in before the browser had its places.
+    std::optional<QString> pending_outside_file_;
 
     app::ProgramValues values_;
     QtDispatcher dispatcher_{this};

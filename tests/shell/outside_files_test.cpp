@@ -298,6 +298,7 @@ class OutsideWindowTest : public ::testing::Test {
         window_->initialise();
         window_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window_->browser_ready(); }, 10000));
         boxes_.clear();
     }
 
@@ -412,6 +413,69 @@ TEST_F(OutsideWindowTest, ASecondStartOfTheProgramHandsItsFileToThisWindow) {
     EXPECT_EQ(run({QStringLiteral("readme.txt")}), 1);
     EXPECT_EQ(w().core().selected_pc_file(), (home_ / "pics" / "song.mid").string());
     EXPECT_TRUE(boxes_.empty());
+}
+
+TEST(SlowBrowser, TheWindowShowsBeforeASlowMountAnswersAndAHandedFileWaitsForIt) {
+    test::ensure_app();
+    TempDir dir;
+    const fs::path home = dir.path() / "home";
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("ZEMLO_WORK_DIR", (dir.path() / "work").c_str(), 1);
+    touch(home / "a" / "tune.mid", "MThd");
+    fs::create_directories(home / "dead" / "x");
+
+    std::promise<void> answer;
+    std::shared_future<void> answered = answer.get_future().share();
+    std::promise<void> never;
+    std::shared_future<void> dead = never.get_future().share();
+    app::MemoryProfile profile;
+    WindowHooks hooks;
+    std::vector<std::string> boxes;
+    hooks.box = [&](const app::MessageBoxSpec &box, QWidget *) {
+        boxes.push_back(box.text);
+        return app::BoxAnswer::Ok;
+    };
+    auto window = std::make_unique<MainWindow>(profile, (dir.path() / "none").string(), hooks);
+    window->pc_tree()->set_sources(
+        [answered] {
+            answered.wait();
+            return top_level_places();
+        },
+        [dead](const QString &path) {
+            if (path.endsWith(QStringLiteral("/dead"))) {
+                dead.wait();  // a mount that never answers
+            }
+            return subfolders(path);
+        });
+    window->initialise();
+    boxes.clear();  // the missing device library's
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(window->pc_tree()->topLevelItemCount(), 0);
+    EXPECT_FALSE(window->browser_ready());
+    // Handed in now, chosen once the places are there, instead of the first place.
+    EXPECT_TRUE(window->open_outside_file(q(home / "a" / "tune.mid")));
+    answer.set_value();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->browser_ready(); }, 10000));
+    EXPECT_EQ(window->core().selected_pc_file(), (home / "a" / "tune.mid").string());
+    EXPECT_TRUE(boxes.empty());
+
+    // Opening the dead folder leaves the rest of the tree working; the window goes while the
+    // read is still stuck.
+    QTreeWidgetItem *home_node = window->pc_tree()->topLevelItem(0);
+    QTreeWidgetItem *dead_node = nullptr;
+    for (int i = 0; i < home_node->childCount(); ++i) {
+        if (home_node->child(i)->text(0) == QStringLiteral("dead")) {
+            dead_node = home_node->child(i);
+        }
+    }
+    ASSERT_NE(dead_node, nullptr);
+    window->pc_tree()->expandItem(dead_node);
+    EXPECT_FALSE(window->browser_ready());
+    window->pc_tree()->setCurrentItem(home_node);
+    EXPECT_EQ(window->pc_tree()->selected_folder_path(), q(home));
+    window.reset();
+    never.set_value();  // the stuck read ends after its window: nothing is delivered
 }
 
 TEST(DesktopEntry, OffersEveryKindOfFileTheProgramOpens) {
