@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "dialog_units.h"
 #include "instance_channel.h"
@@ -29,13 +30,41 @@ bool has_display() {
     return false;
 }
 
+// Hands the file (or, without a usable one, a request to come forward) to a window already
+// running. Returns the exit status when one took it; nothing when this start should open the
+// window itself (socket is dropped when something there does not answer).
+std::optional<int> hand_to_running_window(std::optional<QString> &socket, const QString &file,
+                                          const zemlo::shell::OutsideFile &checked) {
+    using zemlo::shell::ChannelRequest;
+    using zemlo::shell::HandOver;
+    ChannelRequest request;
+    if (!file.isEmpty() && checked.ok()) {
+        request = {ChannelRequest::Kind::Open, file};
+    }
+    switch (zemlo::shell::hand_over(*socket, request)) {
+        case HandOver::Delivered:
+            if (!checked.ok()) {
+                std::fprintf(stderr, "zemlo: %s\n", checked.error.toLocal8Bit().constData());
+                return 1;
+            }
+            return 0;
+        case HandOver::Refused:
+            std::fprintf(stderr, "zemlo: the running window refused %s\n", qPrintable(file));
+            return 1;
+        case HandOver::NoAnswer:
+            std::fputs("zemlo: the running window does not answer; starting another\n", stderr);
+            socket.reset();
+            return std::nullopt;
+        case HandOver::NoInstance:
+            break;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 using zemlo::shell::channel_socket_path;
-using zemlo::shell::ChannelRequest;
 using zemlo::shell::check_outside_file;
-using zemlo::shell::hand_over;
-using zemlo::shell::HandOver;
 using zemlo::shell::InstanceServer;
 using zemlo::shell::OutsideFile;
 
@@ -87,27 +116,21 @@ int main(int argc, char **argv) {
                          qPrintable(why));
         }
     }
+    InstanceServer server;
     if (socket) {
-        ChannelRequest request;
-        if (!file.isEmpty() && checked.ok()) {
-            request = {ChannelRequest::Kind::Open, file};
+        if (const std::optional<int> status = hand_to_running_window(socket, file, checked)) {
+            return *status;
         }
-        switch (hand_over(*socket, request)) {
-            case HandOver::Delivered:
-                if (!checked.ok()) {
-                    std::fprintf(stderr, "zemlo: %s\n", checked.error.toLocal8Bit().constData());
-                    return 1;
-                }
-                return 0;
-            case HandOver::Refused:
-                std::fprintf(stderr, "zemlo: the running window refused %s\n", qPrintable(file));
-                return 1;
-            case HandOver::NoAnswer:
-                std::fputs("zemlo: the running window does not answer; starting another\n", stderr);
-                socket.reset();
-                break;
-            case HandOver::NoInstance:
-                break;
+    }
+    if (socket) {
+        QString why;
+        if (!server.listen(*socket, &why)) {
+            // Two starts at the same moment: the other one may be listening by now.
+            if (const std::optional<int> status = hand_to_running_window(socket, file, checked)) {
+                return *status;
+            }
+            std::fprintf(stderr, "zemlo: %s; a later start opens a window of its own\n",
+                         qPrintable(why));
         }
     }
 
@@ -126,14 +149,6 @@ int main(int argc, char **argv) {
     zemlo::shell::MainWindow window(*profile, QCoreApplication::applicationDirPath().toStdString());
     window.initialise();
 
-    InstanceServer server;
-    if (socket) {
-        QString why;
-        if (!server.listen(*socket, &why)) {
-            std::fprintf(stderr, "zemlo: %s; a later start opens a window of its own\n",
-                         qPrintable(why));
-        }
-    }
     const auto bring_forward = [&window] {
         window.showNormal();
         window.raise();
