@@ -178,6 +178,8 @@ void MainWindow::build_controls(QWidget *client) {
     name_label->setGeometry(du_rect(base_, 7, 181, 46, 10));
     name_ = new QLineEdit(client);
     name_->setGeometry(du_rect(base_, 61, 179, 260, 12));
+    // A file dragged over the name box is a file to open, not text to type in it.
+    name_->installEventFilter(this);
     extension_ = new QLabel(QStringLiteral(".bmp"), client);
     extension_->setGeometry(du_rect(base_, 324, 181, 19, 10));
 
@@ -609,6 +611,26 @@ void MainWindow::dropEvent(QDropEvent *event) {
     }
     event->acceptProposedAction();
     open_outside_file(*path);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == name_) {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
+            auto *drag = static_cast<QDropEvent *>(event);
+            if (drag->mimeData()->hasUrls()) {
+                if (type == QEvent::DragEnter) {
+                    dragEnterEvent(static_cast<QDragEnterEvent *>(event));
+                } else if (type == QEvent::DragMove) {
+                    dragMoveEvent(static_cast<QDragMoveEvent *>(event));
+                } else {
+                    dropEvent(drag);
+                }
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {

@@ -14,11 +14,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocalSocket>
 #include <QMimeData>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QTest>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -309,17 +311,20 @@ class OutsideWindowTest : public ::testing::Test {
         return item == nullptr ? QString() : item->text(0);
     }
 
-    bool send_drop(const QList<QUrl> &urls) {
+    // A file manager's drag: the URLs, and their text as well.
+    bool send_drop(const QList<QUrl> &urls, QWidget *target = nullptr) {
+        target = target != nullptr ? target : window_.get();
         QMimeData data;
         data.setUrls(urls);
-        const QPoint at = w().rect().center();
+        data.setText(urls.isEmpty() ? QString() : urls.front().toString());
+        const QPoint at = target->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window_.get(), &enter);
+        QApplication::sendEvent(target, &enter);
         if (!enter.isAccepted()) {
             return false;
         }
         QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window_.get(), &drop);
+        QApplication::sendEvent(target, &drop);
         return drop.isAccepted();
     }
 
@@ -379,6 +384,11 @@ TEST_F(OutsideWindowTest, DroppingOnePictureOrMelodyChoosesItOtherDropsAreRefuse
                             QUrl::fromLocalFile(q(home_ / "pics" / "song.mid"))}));
     EXPECT_FALSE(send_drop({QUrl(QStringLiteral("https://example.org/a.bmp"))}));
     EXPECT_EQ(w().core().selected_pc_file(), (home_ / "top.gif").string());
+    // Dropped on the name box, the file is opened and its URL is not typed into the box.
+    w().name_box()->setText(QStringLiteral("keep"));
+    EXPECT_TRUE(send_drop({QUrl::fromLocalFile(q(home_ / "pics" / "song.mid"))}, w().name_box()));
+    EXPECT_EQ(w().core().selected_pc_file(), (home_ / "pics" / "song.mid").string());
+    EXPECT_EQ(w().name_box()->text(), QStringLiteral("keep"));
     EXPECT_TRUE(boxes_.empty());
 }
 
