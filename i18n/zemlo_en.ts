@@ -342,6 +342,25 @@
     </message>
 </context>
 <context>
+    <name>OutsideFile</name>
+    <message>
+        <source>文件路径无效：%1</source>
+        <translation>Not a valid file path: %1</translation>
+    </message>
+    <message>
+        <source>文件不存在：%1</source>
+        <translation>The file does not exist: %1</translation>
+    </message>
+    <message>
+        <source>不是普通文件：%1</source>
+        <translation>Not a regular file: %1</translation>
+    </message>
+    <message>
+        <source>不支持的文件类型（只能打开 bmp、gif、jpg、ico、emf、wmf 图片和 mid、midi 乐曲）：%1</source>
+        <translation>Unsupported file type (only bmp, gif, jpg, ico, emf and wmf pictures and mid and midi melodies can be opened): %1</translation>
+    </message>
+</context>
+<context>
     <name>PlayTime</name>
     <message>
         <source>播放时间 %1</source>
@@ -476,6 +495,14 @@
     <message>
         <source>关于(&amp;A)</source>
         <translation>&amp;About</translation>
+    </message>
+    <message>
+        <source>无法在文件夹中找到该文件：%1</source>
+        <translation>Cannot find the file in its folder: %1</translation>
+    </message>
+    <message>
+        <source>打开文件</source>
+        <translation>Open File</translation>
     </message>
 </context>
 <context>

@@ -1,13 +1,20 @@
 // The desktop program. Options: --port-device DEVICE maps the stored COM port to DEVICE for this
 // run only, without touching the user's settings (the demo points it at the emulator's link).
+// An optional FILE (a picture or MIDI file) starts with that file chosen; when a window is
+// already running, the file is handed to it and this start ends.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "dialog_units.h"
+#include "instance_channel.h"
 #include "main_window.h"
+#include "outside_file.h"
 #include "profile.h"
 #include "translation_catalogue.h"
 #include "zemlo/run_folder.h"
@@ -24,7 +31,43 @@ bool has_display() {
     return false;
 }
 
+// Hands the file (or, without a usable one, a request to come forward) to a window already
+// running. Returns the exit status when one took it; nothing when this start should open the
+// window itself (socket is dropped when something there does not answer).
+std::optional<int> hand_to_running_window(std::optional<QString> &socket, const QString &file,
+                                          const zemlo::shell::OutsideFile &checked) {
+    using zemlo::shell::ChannelRequest;
+    using zemlo::shell::HandOver;
+    ChannelRequest request;
+    if (!file.isEmpty() && checked.ok()) {
+        request = {ChannelRequest::Kind::Open, file};
+    }
+    switch (zemlo::shell::hand_over(*socket, request)) {
+        case HandOver::Delivered:
+            if (!checked.ok()) {
+                std::fprintf(stderr, "zemlo: %s\n", checked.error.toLocal8Bit().constData());
+                return 1;
+            }
+            return 0;
+        case HandOver::Refused:
+            std::fprintf(stderr, "zemlo: the running window refused %s\n", qPrintable(file));
+            return 1;
+        case HandOver::NoAnswer:
+            std::fputs("zemlo: the running window does not answer; starting another\n", stderr);
+            socket.reset();
+            return std::nullopt;
+        case HandOver::NoInstance:
+            break;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+using zemlo::shell::channel_socket_path;
+using zemlo::shell::check_outside_file;
+using zemlo::shell::InstanceServer;
+using zemlo::shell::OutsideFile;
 
 int main(int argc, char **argv) {
     // Without a display the toolkit aborts with advice that does not apply; say what is wrong.
@@ -55,7 +98,47 @@ int main(int argc, char **argv) {
         QStringLiteral("Use DEVICE for the stored COM port in this run only."),
         QStringLiteral("DEVICE"));
     parser.addOption(device_option);
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A picture or MIDI file to start with."),
+                                 QStringLiteral("[FILE]"));
     parser.process(app);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        std::fputs("zemlo: give at most one file\n", stderr);
+        return 2;
+    }
+    // Resolved here: a running window does not share this start's working folder.
+    const QString file = files.isEmpty() ? QString() : QFileInfo(files.front()).absoluteFilePath();
+    const OutsideFile checked = file.isEmpty() ? OutsideFile{} : check_outside_file(file);
+
+    // A run on a device of its own (--port-device) is deliberately separate from the user's
+    // window; every other start hands over to a running window, which owns the serial port.
+    std::optional<QString> socket;
+    if (!parser.isSet(device_option)) {
+        QString why;
+        socket = channel_socket_path(&why);
+        if (!socket) {
+            std::fprintf(stderr, "zemlo: %s; a later start opens a window of its own\n",
+                         qPrintable(why));
+        }
+    }
+    InstanceServer server;
+    if (socket) {
+        if (const std::optional<int> status = hand_to_running_window(socket, file, checked)) {
+            return *status;
+        }
+    }
+    if (socket) {
+        QString why;
+        if (!server.listen(*socket, &why)) {
+            // Two starts at the same moment: the other one may be listening by now.
+            if (const std::optional<int> status = hand_to_running_window(socket, file, checked)) {
+                return *status;
+            }
+            std::fprintf(stderr, "zemlo: %s; a later start opens a window of its own\n",
+                         qPrintable(why));
+        }
+    }
 
     zemlo::app::SettingsProfile settings;
     std::unique_ptr<zemlo::app::MemoryProfile> memory;
@@ -71,6 +154,23 @@ int main(int argc, char **argv) {
     zemlo::remove_run_folders_when_signalled();
     zemlo::shell::MainWindow window(*profile, QCoreApplication::applicationDirPath().toStdString());
     window.initialise();
+
+    const auto bring_forward = [&window] {
+        window.showNormal();
+        window.raise();
+        window.activateWindow();
+    };
+    QObject::connect(&server, &InstanceServer::showRequested, &window, bring_forward);
+    QObject::connect(&server, &InstanceServer::openRequested, &window,
+                     [&window, bring_forward](const QString &path) {
+                         bring_forward();
+                         window.open_outside_file(path);
+                     });
+
     window.show();
+    if (!file.isEmpty()) {
+        // After the first paint: a box about a bad file then has its window behind it.
+        QTimer::singleShot(0, &window, [&window, file] { window.open_outside_file(file); });
+    }
     return QApplication::exec();
 }

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QShortcut>
 #include <QTreeWidget>
@@ -26,6 +28,7 @@
 #include "link_state_icon.h"
 #include "main_window_layout.h"
 #include "melody_panel.h"
+#include "outside_file.h"
 #include "pc_folder_tree.h"
 #include "picture_conversion.h"
 #include "picture_panel.h"
@@ -88,6 +91,8 @@ MainWindow::MainWindow(app::Profile &profile, std::string module_dir, WindowHook
     setWindowTitle(QStringLiteral("Zemlo Loader"));
     setWindowIcon(load_icon(Icon::App));
     setContextMenuPolicy(Qt::PreventContextMenu);
+    // A picture or MIDI file dropped from a file manager is opened as if chosen in the browser.
+    setAcceptDrops(true);
 
     build_menu();
     setFont(fitting_font());
@@ -214,6 +219,8 @@ void MainWindow::build_controls(QWidget *client) {
     name_label->setGeometry(du_rect(base_, layout::kNameLabel));
     name_ = new QLineEdit(client);
     name_->setGeometry(du_rect(base_, layout::kNameBox));
+    // A file dragged over the name box is a file to open, not text to type in it.
+    name_->installEventFilter(this);
     extension_ = new QLabel(QStringLiteral(".bmp"), client);
     extension_->setGeometry(du_rect(base_, layout::kExtensionLabel));
 
@@ -251,11 +258,7 @@ void MainWindow::build_controls(QWidget *client) {
             [this](const QString &text) { core_->download_name_changed(text.toStdString()); });
     connect(pc_tree_, &QTreeWidget::currentItemChanged, this,
             &MainWindow::pc_tree_selection_changed);
-    connect(pc_list_, &FileListView::rowChosen, this, [this](int row) {
-        if (QTreeWidgetItem *item = pc_list_->topLevelItem(row)) {
-            core_->pc_file_chosen(item->text(0).toStdString());
-        }
-    });
+    connect(pc_list_, &FileListView::rowChosen, this, &MainWindow::pc_row_chosen);
     connect(handset_tree_, &QTreeWidget::currentItemChanged, this,
             &MainWindow::handset_tree_selection_changed);
     connect(handset_list_, &FileListView::rowChosen, this,
@@ -316,9 +319,11 @@ bool MainWindow::initialise() {
     connect(file_type_, &QComboBox::currentIndexChanged, this,
             [this](int index) { core_->file_type_changed(index); });
 
+    // The places are read in the background: the first paint waits for no folder or mount.
+    connect(pc_tree_, &PcFolderTree::placesShown, this, &MainWindow::pc_places_shown,
+            Qt::UniqueConnection);
     pc_tree_->fill_top_level();
     handset_tree_->setCurrentItem(handset_tree_->topLevelItem(0));
-    pc_tree_->select_first();
     pc_tree_->setFocus();
     handset_tree_->setFocus();
     if (QScreen *screen = this->screen()) {
@@ -338,6 +343,78 @@ void MainWindow::pc_tree_selection_changed() {
     if (const std::optional<QString> folder = pc_tree_->selected_folder_path()) {
         core_->pc_folder_selected(folder->toStdString());
     }
+}
+
+void MainWindow::pc_places_shown() {
+    if (pending_outside_file_) {
+        const QString path = *pending_outside_file_;
+        pending_outside_file_.reset();
+        if (open_outside_file(path)) {
+            return;
+        }
+    }
+    pc_tree_->select_first();
+}
+
+bool MainWindow::browser_ready() const {
+    return pc_tree_->places_shown() && !pc_tree_->scanning();
+}
+
+void MainWindow::pc_row_chosen(int row) {
+    if (QTreeWidgetItem *item = pc_list_->topLevelItem(row)) {
+        core_->pc_file_chosen(item->text(0).toStdString());
+    }
+}
+
+bool MainWindow::open_outside_file(const QString &path) {
+    const OutsideFile file = check_outside_file(path);
+    QString error = file.error;
+    if (file.ok() && !pc_tree_->places_shown()) {
+        // Chosen as soon as the browser has its places (instead of the first of them).
+        pending_outside_file_ = file.path;
+        return true;
+    }
+    if (file.ok()) {
+        const QFileInfo info(file.path);
+        if (file_type_->currentIndex() != file.file_type) {
+            file_type_->setCurrentIndex(file.file_type);  // lists the folder for the new type
+        }
+        QTreeWidgetItem *before = pc_tree_->currentItem();
+        if (!pc_tree_->select_folder(info.absolutePath())) {
+            error = tr("无法在文件夹中找到该文件：%1").arg(file.path);
+        } else {
+            if (pc_tree_->currentItem() == before) {
+                // The same folder: read it again, the file may be newer than the list.
+                pc_tree_selection_changed();
+            }
+            const QString shown =
+                QString::fromStdString(app::printable_handset_text(info.fileName().toStdString()));
+            int row = 0;
+            while (row < pc_list_->topLevelItemCount() &&
+                   pc_list_->topLevelItem(row)->text(0) != shown) {
+                ++row;
+            }
+            // A name the list cannot show as it is would be chosen as another file.
+            if (row == pc_list_->topLevelItemCount() || shown != info.fileName()) {
+                error = tr("无法在文件夹中找到该文件：%1").arg(file.path);
+            } else {
+                pc_list_->select_row(row);
+                pc_list_->scrollToItem(pc_list_->topLevelItem(row));
+                pc_row_chosen(row);
+            }
+        }
+    }
+    if (!error.isEmpty()) {
+        app::MessageBoxSpec box;
+        box.text = error.toStdString();
+        box.caption = tr("打开文件").toStdString();
+        box.icon = app::BoxIcon::Warning;
+        box.owner = app::BoxOwner::MainWindow;
+        box.topmost = false;
+        message_box(box);
+        return false;
+    }
+    return true;
 }
 
 void MainWindow::handset_tree_selection_changed(QTreeWidgetItem *current,
@@ -589,6 +666,50 @@ void MainWindow::changeEvent(QEvent *event) {
         wait_->raise();
         wait_->activateWindow();
     }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event) {
+    // Only one picture or MIDI file is taken; anything else shows the refusing cursor.
+    const std::optional<QString> path = single_dropped_file(event->mimeData()->urls());
+    if (path && check_outside_file(*path).ok()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent *event) {
+    event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event) {
+    const std::optional<QString> path = single_dropped_file(event->mimeData()->urls());
+    if (!path) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    open_outside_file(*path);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == name_) {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
+            auto *drag = static_cast<QDropEvent *>(event);
+            if (drag->mimeData()->hasUrls()) {
+                if (type == QEvent::DragEnter) {
+                    dragEnterEvent(static_cast<QDragEnterEvent *>(event));
+                } else if (type == QEvent::DragMove) {
+                    dragMoveEvent(static_cast<QDragMoveEvent *>(event));
+                } else {
+                    dropEvent(drag);
+                }
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {

@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "artwork.h"
@@ -60,6 +61,14 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     // Loads the device library, fills the browsers, reads the port setting; false when the
     // library could not be loaded (the window stays usable for browsing).
     bool initialise();
+
+    // Selects a picture or MIDI file handed from outside (command line, a later start, a drop)
+    // exactly as clicking it would: the file type, the folder in the tree, the row in the list,
+    // and the panel. A file that cannot be opened gets a box and changes nothing.
+    bool open_outside_file(const QString &path);
+    // Whether the PC browser has read its places and the folders it opened (they are read in
+    // the background).
+    bool browser_ready() const;
 
     // --- UiPort ---
     app::BoxAnswer ask(const app::QuestionAsked &asked) override;
@@ -125,6 +134,10 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
   protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
 
   private:
@@ -136,6 +149,8 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     void pc_tree_selection_changed();
     void handset_tree_selection_changed(QTreeWidgetItem *current, QTreeWidgetItem *previous);
     void hold_buttons_for_melody(bool playing);
+    void pc_row_chosen(int row);
+    void pc_places_shown();
     IconButton *make_button(QWidget *parent, const QString &caption, Icon icon,
                             const DuRect &place);
     QLabel *make_sunken_label(QWidget *parent, const QString &text, const QRect &rect);
@@ -174,6 +189,8 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     PicturePanel *picture_ = nullptr;
     MelodyPanel *melody_ = nullptr;
     bool torn_down_ = false;
+    // A file handed in before the browser had its places.
+    std::optional<QString> pending_outside_file_;
 
     app::ProgramValues values_;
     QtDispatcher dispatcher_{this};

@@ -90,6 +90,9 @@ int main(int argc, char **argv) {
     MainWindow window(profile, QCoreApplication::applicationDirPath().toStdString(), hooks);
     window.initialise();
     window.show();
+    while (!window.browser_ready()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     QApplication::processEvents();
 
     // A picture chosen, the name typed.

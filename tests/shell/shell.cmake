@@ -25,3 +25,15 @@ if(TARGET shell_window_test)
     # Help is checked against the user guide that the program's build puts beside it.
     add_dependencies(shell_window_test zemlo)
 endif()
+
+# Files from outside: the command line, a later start of the program, drops.
+find_package(Qt6 REQUIRED COMPONENTS Test)
+zemlo_add_gtest(NAME shell_outside_files_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/outside_files_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
+    LIBS zemlo_shell Qt6::Test
+    LABELS widget)
+target_compile_definitions(shell_outside_files_test PRIVATE
+    ZEMLO_DESKTOP_ENTRY="${CMAKE_SOURCE_DIR}/packaging/io.github.zemlo.Zemlo.desktop")
+# The second start is the real program.
+add_dependencies(shell_outside_files_test zemlo)

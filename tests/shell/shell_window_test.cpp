@@ -130,6 +130,7 @@ class WindowTest : public ::testing::Test {
         loaded_ = window_->initialise();
         window_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window_->browser_ready(); }, kWaitMs));
         window_->core().set_format_restart_wait(100ms);
     }
 
@@ -339,10 +340,12 @@ TEST_F(WindowTest, FolderTreeReadsEachLevelOnceAndListsTheChosenFolder) {
 
     // A folder made later does not show: each level is read once.
     w().pc_tree()->expandItem(sub);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w().browser_ready(); }, kWaitMs));
     EXPECT_EQ(sub->childCount(), 1);
     fs::create_directories(home_ / "sub" / "later");
     w().pc_tree()->collapseItem(sub);
     w().pc_tree()->expandItem(sub);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w().browser_ready(); }, kWaitMs));
     EXPECT_EQ(sub->childCount(), 1);
 }
 

@@ -1,0 +1,520 @@
+// Files handed to the program from outside: the judgement of a file, the one-line exchange with
+// a running window (including peers that misbehave), the window choosing a handed or dropped
+// file as a click would, a second start of the real program handing its file over, and the
+// desktop entry offering every kind of file the program opens.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocalSocket>
+#include <QMimeData>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QTest>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <thread>
+
+#include "file_list_view.h"
+#include "instance_channel.h"
+#include "main_window.h"
+#include "melody_panel.h"
+#include "offscreen_app.h"
+#include "outside_file.h"
+#include "pc_folder_tree.h"
+#include "picture_panel.h"
+#include "profile.h"
+
+namespace zemlo::shell {
+namespace {
+
+namespace fs = std::filesystem;
+
+QString q(const fs::path &p) {
+    return QString::fromStdString(p.string());
+}
+
+class TempDir {
+  public:
+    TempDir() {
+        char tmpl[] = "/tmp/zemlo-outside-XXXXXX";
+        path_ = ::mkdtemp(tmpl);  // made 0700
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    const fs::path &path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
+void touch(const fs::path &p, const std::string &bytes = "x") {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+// A socket file as a crashed program leaves it: bound, then closed without being removed.
+// With listening kept on and nothing accepted it stands for a program that hangs.
+int bind_raw_socket(const QString &path, bool keep_listening) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(addr.sun_path, name.constData(), static_cast<size_t>(name.size()));
+    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+    if (keep_listening) {
+        EXPECT_EQ(::listen(fd, 4), 0);
+        return fd;
+    }
+    ::close(fd);
+    return -1;
+}
+
+// hand_over blocks, so it runs on a thread while this one serves the window's event loop.
+HandOver hand_over_pumping(const QString &socket, const ChannelRequest &request,
+                           int timeout_ms = kChannelTimeoutMs) {
+    auto result =
+        std::async(std::launch::async, [&] { return hand_over(socket, request, timeout_ms); });
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+        10000));
+    return result.get();
+}
+
+TEST(OutsideFile, OnlyExistingRegularPicturesAndMelodiesAreOpened) {
+    TempDir dir;
+    const fs::path d = dir.path();
+    touch(d / "Photo.JPG");
+    touch(d / "tune.midi");
+    touch(d / "notes.txt");
+    touch(d / "photo.jpeg");  // the list offers .jpg only, so this is refused too
+    fs::create_directories(d / "folder.bmp");
+    ASSERT_EQ(::mkfifo((d / "pipe.mid").c_str(), 0600), 0);
+    fs::create_symlink(d / "tune.midi", d / "link.mid");
+
+    const OutsideFile picture = check_outside_file(q(d / "Photo.JPG"));
+    EXPECT_TRUE(picture.ok()) << picture.error.toStdString();
+    EXPECT_EQ(picture.file_type, 0);
+    const OutsideFile melody = check_outside_file(q(d / "tune.midi"));
+    EXPECT_TRUE(melody.ok());
+    EXPECT_EQ(melody.file_type, 1);
+    EXPECT_TRUE(check_outside_file(q(d / "link.mid")).ok());
+
+    for (const QString &bad :
+         {QStringLiteral("Photo.JPG"), QString(), q(d / "missing.bmp"), q(d / "notes.txt"),
+          q(d / "photo.jpeg"), q(d / "folder.bmp"), q(d / "pipe.mid")}) {
+        const OutsideFile file = check_outside_file(bad);
+        EXPECT_FALSE(file.ok()) << bad.toStdString();
+        EXPECT_FALSE(file.error.isEmpty());
+    }
+    EXPECT_TRUE(check_outside_file(q(d / "missing.bmp")).error.contains(QStringLiteral("不存在")));
+}
+
+TEST(OutsideFile, DropsGiveOneLocalFileOrNothing) {
+    const QUrl local = QUrl::fromLocalFile(QStringLiteral("/home/u/a b.bmp"));
+    EXPECT_EQ(single_dropped_file({local}), QStringLiteral("/home/u/a b.bmp"));
+    EXPECT_EQ(single_dropped_file({QUrl(QStringLiteral("file://localhost/tmp/a.bmp"))}),
+              QStringLiteral("/tmp/a.bmp"));
+    EXPECT_FALSE(single_dropped_file({}));
+    EXPECT_FALSE(single_dropped_file({local, local}));
+    EXPECT_FALSE(single_dropped_file({QUrl(QStringLiteral("https://example.org/a.bmp"))}));
+    EXPECT_FALSE(single_dropped_file({QUrl(QStringLiteral("file://elsewhere.example/a.bmp"))}));
+    EXPECT_FALSE(single_dropped_file({QUrl(QStringLiteral("a.bmp"))}));
+}
+
+TEST(InstanceChannel, RequestsSurviveTheLineAndMalformedOnesAreRefused) {
+    const QString odd = QStringLiteral("/tmp/两 words\nnext%20line/a.bmp");
+    const QByteArray line = encode_request({ChannelRequest::Kind::Open, odd});
+    EXPECT_EQ(line.count('\n'), 1);
+    const auto back = decode_request(line);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->kind, ChannelRequest::Kind::Open);
+    EXPECT_EQ(back->path, odd);
+    const auto show = decode_request(encode_request({}));
+    ASSERT_TRUE(show);
+    EXPECT_EQ(show->kind, ChannelRequest::Kind::Show);
+
+    for (const QByteArray &bad :
+         {QByteArray("OPEN file:///tmp/a.bmp"),  // no end of line
+          QByteArray("OPEN file:///tmp/a b.bmp\n"), QByteArray("OPEN http://h/a.bmp\n"),
+          QByteArray("OPEN file://host/tmp/a.bmp\n"), QByteArray("OPEN a.bmp\n"),
+          QByteArray("DELETE file:///tmp/a.bmp\n"), QByteArray("SHOW \n"), QByteArray("\n"),
+          QByteArray("OPEN file:///") + QByteArray(kMaxChannelLine, 'a') + '\n'}) {
+        EXPECT_FALSE(decode_request(bad)) << bad.left(60).toStdString();
+    }
+}
+
+TEST(InstanceChannel, SocketOnlyInAFolderPrivateToTheUser) {
+    TempDir dir;
+    QString why;
+    const auto path = channel_socket_in(q(dir.path()), &why);
+    ASSERT_TRUE(path) << why.toStdString();
+    EXPECT_EQ(*path, q(dir.path() / "zemlo.sock"));
+
+    fs::create_directories(dir.path() / "open");
+    ::chmod((dir.path() / "open").c_str(), 0755);
+    fs::create_directory_symlink(dir.path(), dir.path() / "link");
+    for (const QString &bad : {q(dir.path() / "open"), q(dir.path() / "link"),
+                               q(dir.path() / "missing"), QString(), QStringLiteral("rel")}) {
+        why.clear();
+        EXPECT_FALSE(channel_socket_in(bad, &why)) << bad.toStdString();
+        EXPECT_FALSE(why.isEmpty());
+    }
+    EXPECT_FALSE(channel_socket_in(QStringLiteral("/tmp/") + QString(120, u'd'), &why));
+}
+
+class ChannelTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::ensure_app();
+        socket_ = q(dir_.path() / "zemlo.sock");
+        touch(dir_.path() / "a.bmp");
+        QObject::connect(&server_, &InstanceServer::openRequested,
+                         [this](const QString &p) { opened_ << p; });
+        QObject::connect(&server_, &InstanceServer::showRequested, [this] { ++shown_; });
+    }
+
+    void listen() {
+        QString why;
+        ASSERT_TRUE(server_.listen(socket_, &why)) << why.toStdString();
+    }
+
+    // Sends raw bytes as a peer and returns what came back before the server closed.
+    QByteArray raw_exchange(const QByteArray &bytes) {
+        QLocalSocket peer;
+        peer.connectToServer(socket_);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return peer.state() == QLocalSocket::ConnectedState; }));
+        peer.write(bytes);
+        QByteArray got;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                got += peer.readAll();
+                return peer.state() == QLocalSocket::UnconnectedState;
+            },
+            10000));
+        return got + peer.readAll();
+    }
+
+    TempDir dir_;
+    QString socket_;
+    InstanceServer server_;
+    QStringList opened_;
+    int shown_ = 0;
+};
+
+TEST_F(ChannelTest, ARunningWindowTakesGoodRequestsAndRefusesTheRest) {
+    listen();
+    const QString file = q(dir_.path() / "a.bmp");
+    EXPECT_EQ(hand_over_pumping(socket_, {ChannelRequest::Kind::Open, file}), HandOver::Delivered);
+    EXPECT_EQ(hand_over_pumping(socket_, {}), HandOver::Delivered);
+    // Well-formed but naming nothing the program opens.
+    EXPECT_EQ(hand_over_pumping(socket_, {ChannelRequest::Kind::Open, file + ".txt"}),
+              HandOver::Refused);
+    EXPECT_EQ(hand_over_pumping(socket_, {ChannelRequest::Kind::Open, q(dir_.path())}),
+              HandOver::Refused);
+    EXPECT_EQ(raw_exchange("GIVE ME EVERYTHING\n"), QByteArray("NO\n"));
+    EXPECT_EQ(opened_, QStringList() << file);
+    EXPECT_EQ(shown_, 1);
+}
+
+TEST_F(ChannelTest, PeersThatFloodOrStaySilentAreLetGoAndOthersStillServed) {
+    server_.set_peer_timeout(300);
+    listen();
+    // A line that never ends is cut off at the bound, without an answer.
+    EXPECT_EQ(raw_exchange(QByteArray(kMaxChannelLine * 3, 'A')), QByteArray());
+    // A peer that says nothing is dropped after the timeout.
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(raw_exchange(QByteArray()), QByteArray());
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(hand_over_pumping(socket_, {ChannelRequest::Kind::Open, q(dir_.path() / "a.bmp")}),
+              HandOver::Delivered);
+    EXPECT_EQ(opened_.size(), 1);
+}
+
+TEST_F(ChannelTest, ASocketLeftByACrashIsTakenOverButALiveOneIsNot) {
+    EXPECT_EQ(hand_over(socket_, {}), HandOver::NoInstance);  // nothing there at all
+    bind_raw_socket(socket_, false);
+    ASSERT_TRUE(fs::exists(dir_.path() / "zemlo.sock"));
+    EXPECT_EQ(hand_over(socket_, {}), HandOver::NoInstance);
+    listen();
+    EXPECT_EQ(hand_over_pumping(socket_, {}), HandOver::Delivered);
+
+    InstanceServer second;
+    QString why;
+    EXPECT_FALSE(second.listen(socket_, &why));
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_EQ(hand_over_pumping(socket_, {}), HandOver::Delivered);  // still the first one's
+}
+
+TEST_F(ChannelTest, AProgramThatHangsNeverHoldsALaterStart) {
+    const int fd = bind_raw_socket(socket_, true);  // accepts into its queue, never answers
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(hand_over(socket_, {}, 300), HandOver::NoAnswer);
+    EXPECT_LT(clock.elapsed(), 3000);
+    ::close(fd);
+}
+
+// --- the window ---------------------------------------------------------------------------------
+
+class OutsideWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::ensure_app();
+        home_ = dir_.path() / "home";
+        ::setenv("HOME", home_.c_str(), 1);
+        ::setenv("ZEMLO_WORK_DIR", (dir_.path() / "work").c_str(), 1);
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        fs::create_directories(home_ / "pics" / "deep");
+        fs::create_directories(home_ / ".hidden");
+        ASSERT_TRUE(picture.save(q(home_ / "pics" / "deep" / "blue.bmp")));
+        ASSERT_TRUE(picture.save(q(home_ / ".hidden" / "secret.bmp")));
+        touch(home_ / "pics" / "song.mid", "MThd");
+        touch(home_ / "pics" / "readme.txt");
+        touch(home_ / "top.gif");
+
+        WindowHooks hooks;
+        hooks.box = [this](const app::MessageBoxSpec &box, QWidget *) {
+            boxes_.push_back(box.caption + " " + box.text);
+            return app::BoxAnswer::Ok;
+        };
+        hooks.run_dialog = [](QDialog &) { return 0; };
+        hooks.open_url = [](const QUrl &) { return true; };
+        // No device library: browsing is all these tests need.
+        window_ = std::make_unique<MainWindow>(profile_, (dir_.path() / "none").string(), hooks);
+        window_->initialise();
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window_->browser_ready(); }, 10000));
+        boxes_.clear();
+    }
+
+    MainWindow &w() { return *window_; }
+
+    QString chosen_row() const {
+        const QTreeWidgetItem *item = window_->pc_list()->currentItem();
+        return item == nullptr ? QString() : item->text(0);
+    }
+
+    // A file manager's drag: the URLs, and their text as well.
+    bool send_drop(const QList<QUrl> &urls, QWidget *target = nullptr) {
+        target = target != nullptr ? target : window_.get();
+        QMimeData data;
+        data.setUrls(urls);
+        data.setText(urls.isEmpty() ? QString() : urls.front().toString());
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted()) {
+            return false;
+        }
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        return drop.isAccepted();
+    }
+
+    TempDir dir_;
+    fs::path home_;
+    app::MemoryProfile profile_;
+    std::unique_ptr<MainWindow> window_;
+    std::vector<std::string> boxes_;
+};
+
+TEST_F(OutsideWindowTest, AHandedFileIsChosenAsAClickWouldChooseIt) {
+    const fs::path blue = home_ / "pics" / "deep" / "blue.bmp";
+    ASSERT_TRUE(w().open_outside_file(q(blue)));
+    EXPECT_EQ(w().pc_tree()->selected_folder_path(), q(blue.parent_path()));
+    EXPECT_EQ(chosen_row(), QStringLiteral("blue.bmp"));
+    EXPECT_EQ(w().pc_file_label()->text(), QStringLiteral("blue.bmp"));
+    EXPECT_EQ(w().core().selected_pc_file(), blue.string());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w().picture_panel()->captured(); }));
+
+    // A melody switches the file type, the panel and the list's filter.
+    const fs::path song = home_ / "pics" / "song.mid";
+    ASSERT_TRUE(w().open_outside_file(q(song)));
+    EXPECT_EQ(w().file_type_box()->currentIndex(), 1);
+    EXPECT_TRUE(w().melody_panel()->isVisible());
+    EXPECT_EQ(w().core().selected_pc_file(), song.string());
+    EXPECT_EQ(chosen_row(), QStringLiteral("song.mid"));
+
+    // A folder the tree leaves out, and a file made after its folder was listed.
+    ASSERT_TRUE(w().open_outside_file(q(home_ / ".hidden" / "secret.bmp")));
+    EXPECT_EQ(w().file_type_box()->currentIndex(), 0);
+    EXPECT_EQ(w().core().selected_pc_file(), (home_ / ".hidden" / "secret.bmp").string());
+    touch(home_ / ".hidden" / "later.gif");
+    ASSERT_TRUE(w().open_outside_file(q(home_ / ".hidden" / "later.gif")));
+    EXPECT_EQ(w().core().selected_pc_file(), (home_ / ".hidden" / "later.gif").string());
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(OutsideWindowTest, AFileThatCannotBeOpenedGetsABoxAndChangesNothing) {
+    const fs::path blue = home_ / "pics" / "deep" / "blue.bmp";
+    ASSERT_TRUE(w().open_outside_file(q(blue)));
+    for (const fs::path &bad :
+         {home_ / "pics" / "readme.txt", home_ / "gone.bmp", home_ / "pics"}) {
+        boxes_.clear();
+        EXPECT_FALSE(w().open_outside_file(q(bad)));
+        ASSERT_EQ(boxes_.size(), 1u) << bad;
+        EXPECT_EQ(boxes_[0].rfind("打开文件 ", 0), 0u) << boxes_[0];
+        EXPECT_EQ(w().core().selected_pc_file(), blue.string());
+        EXPECT_EQ(w().pc_tree()->selected_folder_path(), q(blue.parent_path()));
+    }
+}
+
+TEST_F(OutsideWindowTest, DroppingOnePictureOrMelodyChoosesItOtherDropsAreRefused) {
+    EXPECT_TRUE(send_drop({QUrl::fromLocalFile(q(home_ / "top.gif"))}));
+    EXPECT_EQ(w().core().selected_pc_file(), (home_ / "top.gif").string());
+    EXPECT_FALSE(send_drop({QUrl::fromLocalFile(q(home_ / "pics" / "readme.txt"))}));
+    EXPECT_FALSE(send_drop({QUrl::fromLocalFile(q(home_ / "top.gif")),
+                            QUrl::fromLocalFile(q(home_ / "pics" / "song.mid"))}));
+    EXPECT_FALSE(send_drop({QUrl(QStringLiteral("https://example.org/a.bmp"))}));
+    EXPECT_EQ(w().core().selected_pc_file(), (home_ / "top.gif").string());
+    // Dropped on the name box, the file is opened and its URL is not typed into the box.
+    w().name_box()->setText(QStringLiteral("keep"));
+    EXPECT_TRUE(send_drop({QUrl::fromLocalFile(q(home_ / "pics" / "song.mid"))}, w().name_box()));
+    EXPECT_EQ(w().core().selected_pc_file(), (home_ / "pics" / "song.mid").string());
+    EXPECT_EQ(w().name_box()->text(), QStringLiteral("keep"));
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(OutsideWindowTest, ASecondStartOfTheProgramHandsItsFileToThisWindow) {
+    const fs::path program = fs::read_symlink("/proc/self/exe").parent_path() / "zemlo";
+    if (!fs::exists(program)) {
+        GTEST_SKIP() << "the program is not built";
+    }
+    const QString socket = q(dir_.path() / "zemlo.sock");
+    InstanceServer server;
+    QString why;
+    ASSERT_TRUE(server.listen(socket, &why)) << why.toStdString();
+    QObject::connect(&server, &InstanceServer::openRequested, window_.get(),
+                     [this](const QString &p) { w().open_outside_file(p); });
+
+    const auto run = [&](const QStringList &args) {
+        QProcess later;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), q(dir_.path()));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        later.setProcessEnvironment(env);
+        later.setWorkingDirectory(q(home_ / "pics"));
+        later.start(q(program), args);
+        // The window answers on this thread's event loop, so wait without blocking it.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return later.state() == QProcess::NotRunning; }, 30000));
+        return later.exitCode();
+    };
+    // A relative name is resolved in the later start's own folder.
+    EXPECT_EQ(run({QStringLiteral("song.mid")}), 0);
+    EXPECT_EQ(w().core().selected_pc_file(), (home_ / "pics" / "song.mid").string());
+    // A file it cannot open is told there, and this window keeps its choice.
+    EXPECT_EQ(run({QStringLiteral("readme.txt")}), 1);
+    EXPECT_EQ(w().core().selected_pc_file(), (home_ / "pics" / "song.mid").string());
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST(SlowBrowser, TheWindowShowsBeforeASlowMountAnswersAndAHandedFileWaitsForIt) {
+    test::ensure_app();
+    TempDir dir;
+    const fs::path home = dir.path() / "home";
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("ZEMLO_WORK_DIR", (dir.path() / "work").c_str(), 1);
+    touch(home / "a" / "tune.mid", "MThd");
+    fs::create_directories(home / "dead" / "x");
+
+    std::promise<void> answer;
+    std::shared_future<void> answered = answer.get_future().share();
+    std::promise<void> never;
+    std::shared_future<void> dead = never.get_future().share();
+    app::MemoryProfile profile;
+    WindowHooks hooks;
+    std::vector<std::string> boxes;
+    hooks.box = [&](const app::MessageBoxSpec &box, QWidget *) {
+        boxes.push_back(box.text);
+        return app::BoxAnswer::Ok;
+    };
+    auto window = std::make_unique<MainWindow>(profile, (dir.path() / "none").string(), hooks);
+    window->pc_tree()->set_sources(
+        [answered] {
+            answered.wait();
+            return top_level_places();
+        },
+        [dead](const QString &path) {
+            if (path.endsWith(QStringLiteral("/dead"))) {
+                dead.wait();  // a mount that never answers
+            }
+            return subfolders(path);
+        });
+    window->initialise();
+    boxes.clear();  // the missing device library's
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(window->pc_tree()->topLevelItemCount(), 0);
+    EXPECT_FALSE(window->browser_ready());
+    // Handed in now, chosen once the places are there, instead of the first place.
+    EXPECT_TRUE(window->open_outside_file(q(home / "a" / "tune.mid")));
+    answer.set_value();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->browser_ready(); }, 10000));
+    EXPECT_EQ(window->core().selected_pc_file(), (home / "a" / "tune.mid").string());
+    EXPECT_TRUE(boxes.empty());
+
+    // Opening the dead folder leaves the rest of the tree working; the window goes while the
+    // read is still stuck.
+    QTreeWidgetItem *home_node = window->pc_tree()->topLevelItem(0);
+    QTreeWidgetItem *dead_node = nullptr;
+    for (int i = 0; i < home_node->childCount(); ++i) {
+        if (home_node->child(i)->text(0) == QStringLiteral("dead")) {
+            dead_node = home_node->child(i);
+        }
+    }
+    ASSERT_NE(dead_node, nullptr);
+    window->pc_tree()->expandItem(dead_node);
+    EXPECT_FALSE(window->browser_ready());
+    window->pc_tree()->setCurrentItem(home_node);
+    EXPECT_EQ(window->pc_tree()->selected_folder_path(), q(home));
+    window.reset();
+    never.set_value();  // the stuck read ends after its window: nothing is delivered
+}
+
+TEST(DesktopEntry, OffersEveryKindOfFileTheProgramOpens) {
+    test::ensure_app();
+    QFile file(QStringLiteral(ZEMLO_DESKTOP_ENTRY));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QString exec;
+    QStringList declared;
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+        if (line.startsWith(QStringLiteral("Exec="))) {
+            exec = line.mid(5);
+        } else if (line.startsWith(QStringLiteral("MimeType="))) {
+            declared = line.mid(9).split(u';', Qt::SkipEmptyParts);
+        }
+    }
+    // %f: the file manager passes one local file, as the program takes it.
+    EXPECT_TRUE(exec.endsWith(QStringLiteral(" %f"))) << exec.toStdString();
+    ASSERT_FALSE(declared.isEmpty());
+    const QMimeDatabase mimes;
+    for (const char *ext : {"bmp", "gif", "jpg", "ico", "emf", "wmf", "mid", "midi"}) {
+        const QString name = QStringLiteral("a.") + QLatin1String(ext);
+        const QMimeType type = mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+        QStringList names = type.aliases();
+        names << type.name();
+        const bool offered = std::any_of(names.begin(), names.end(),
+                                         [&](const QString &n) { return declared.contains(n); });
+        EXPECT_TRUE(offered) << ext << " is " << type.name().toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace zemlo::shell
