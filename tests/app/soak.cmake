@@ -24,6 +24,7 @@ if(TARGET handsim_core AND TARGET handlink AND TARGET zemlo_media_melody
     zemlo_add_gtest(NAME file_system_fault_tests
         SOURCES file_system_faults_test.cpp
         LIBS zemlo_core zemlo_media_melody zemlo_media_picture zemlo_picmill_core handsim_core
+            zemlo_test_support
         TIMEOUT 120
         LABELS e2e)
     add_dependencies(file_system_fault_tests handlink)
