@@ -14,7 +14,7 @@
 #include <memory>
 #include <thread>
 
-#include "child_process.h"
+#include "cli_handset_fixture.h"
 #include "file_bytes.h"
 #include "handsim/emulator.h"
 #include "sample_bitmap.h"
@@ -45,60 +45,29 @@ std::vector<uint8_t> sample_midi() {
     return v;
 }
 
-class CliAgainstHandset : public ::testing::Test {
+class CliAgainstHandset : public CliHandsetFixture {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/zemlo-cli-XXXXXX";
-        dir_ = ::mkdtemp(tmpl);
+        CliHandsetFixture::SetUp();
         // Open to other users: one case runs the program as one.
         fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                   fs::perms::others_read | fs::perms::others_exec);
-        store_ = dir_ / "store";
-        fs::create_directories(store_ / "pic");
-        fs::create_directories(store_ / "melody");
-        link_ = dir_ / "ttyHS";
-        bin_ = fs::read_symlink("/proc/self/exe").parent_path();
-    }
-
-    void TearDown() override {
-        if (sim_) {
-            sim_->stop();
-        }
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
     }
 
     void start() {
-        handsim::EmulatorOptions o;
-        o.link_path = link_.string();
-        o.store_dir = store_.string();
-        o.restart_quiet = 300ms;
-        sim_ = std::make_unique<handsim::Emulator>(o);
-        std::string error;
-        ASSERT_TRUE(sim_->start(&error)) << error;
+        start_handset([](handsim::EmulatorOptions &o) { o.restart_quiet = 300ms; });
     }
 
-    // Runs zemlo-cli with the arguments in a private profile and work folder, with the extra
-    // environment; wrapper goes before the program (a user switch).
+    // Runs zemlo-cli in the test folder with the arguments and the extra environment; wrapper
+    // goes before the program (a user switch).
     ChildRun cli(const std::vector<std::string> &args, const std::vector<std::string> &env = {},
                  const std::vector<std::string> &wrapper = {}) {
-        ChildSpec spec;
-        spec.argv = wrapper;
-        spec.argv.push_back((bin_ / "zemlo-cli").string());
-        spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-        spec.env = {"XDG_CONFIG_HOME=" + (dir_ / "config").string(),
-                    "ZEMLO_WORK_DIR=" + (dir_ / "work").string(), "QT_QPA_PLATFORM=offscreen"};
+        ChildSpec spec = cli_spec(args);
+        spec.argv.insert(spec.argv.begin(), wrapper.begin(), wrapper.end());
         spec.env.insert(spec.env.end(), env.begin(), env.end());
         spec.dir = dir_;
-        spec.out = dir_ / "stdout.txt";
-        spec.err = dir_ / "stderr.txt";
         return run_child(std::move(spec));
     }
-
-    std::string device() const { return "--device=" + link_.string(); }
-
-    fs::path dir_, store_, link_, bin_;
-    std::unique_ptr<handsim::Emulator> sim_;
 };
 
 TEST_F(CliAgainstHandset, ListDownloadBothKindsAndListAgain) {
@@ -353,8 +322,7 @@ TEST_F(CliAgainstHandset, InterruptStopsEveryHandsetCleanly) {
         std::shared_ptr<std::atomic<bool>> aborted = std::make_shared<std::atomic<bool>>(false);
     };
     std::vector<Handset> handsets(2);
-    ChildSpec spec;
-    spec.argv = {(bin_ / "zemlo-cli").string()};
+    ChildSpec spec = cli_spec({});
     for (size_t i = 0; i < handsets.size(); ++i) {
         handsim::EmulatorOptions o;
         o.link_path = (dir_ / ("tty" + std::to_string(i))).string();
@@ -372,9 +340,7 @@ TEST_F(CliAgainstHandset, InterruptStopsEveryHandsetCleanly) {
         spec.argv.insert(spec.argv.end(), {"--device", o.link_path});
     }
     spec.argv.insert(spec.argv.end(), {"download", (dir_ / "sunset.bmp").string()});
-    spec.env = {"XDG_CONFIG_HOME=" + (dir_ / "config").string(),
-                "ZEMLO_WORK_DIR=" + (dir_ / "work").string(), "QT_QPA_PLATFORM=offscreen"};
-    spec.out = dir_ / "stderr.txt";
+    spec.err.clear();  // both into one file, in the order written
 
     Child child(std::move(spec));
     ASSERT_GT(child.pid(), 0);

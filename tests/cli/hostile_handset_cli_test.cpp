@@ -20,7 +20,7 @@
 #include <mutex>
 #include <thread>
 
-#include "child_process.h"
+#include "cli_handset_fixture.h"
 #include "file_bytes.h"
 #include "handsim/emulator.h"
 #include "sample_bitmap.h"
@@ -40,42 +40,24 @@ size_t count_of(const std::string &text, const std::string &part) {
     return n;
 }
 
-class HostileHandset : public ::testing::Test {
+class HostileHandset : public CliHandsetFixture {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/zemlo-hostile-XXXXXX";
-        dir_ = ::mkdtemp(tmpl);
-        store_ = dir_ / "store";
-        fs::create_directories(store_ / "pic");
-        fs::create_directories(store_ / "melody");
+        CliHandsetFixture::SetUp();
         std::ofstream(store_ / "pic" / "a.bmp") << std::string(100, 'x');
-        link_ = dir_ / "ttyHS";
-        bin_ = fs::read_symlink("/proc/self/exe").parent_path();
-    }
-
-    void TearDown() override {
-        if (sim_) {
-            sim_->stop();
-        }
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
     }
 
     void start(uint32_t baud = 0) {
-        handsim::EmulatorOptions o;
-        o.link_path = link_.string();
-        o.store_dir = store_.string();
-        o.baud = baud;
-        o.log = [this](const std::string &line) {
-            {
-                std::lock_guard<std::mutex> lock(log_mutex_);
-                log_.push_back(line);
-            }
-            log_cv_.notify_all();
-        };
-        sim_ = std::make_unique<handsim::Emulator>(o);
-        std::string error;
-        ASSERT_TRUE(sim_->start(&error)) << error;
+        start_handset([this, baud](handsim::EmulatorOptions &o) {
+            o.baud = baud;
+            o.log = [this](const std::string &line) {
+                {
+                    std::lock_guard<std::mutex> lock(log_mutex_);
+                    log_.push_back(line);
+                }
+                log_cv_.notify_all();
+            };
+        });
     }
 
     bool wait_log(const std::string &part, std::chrono::seconds timeout) {
@@ -91,21 +73,14 @@ class HostileHandset : public ::testing::Test {
             log_.begin(), log_.end(), [&](const std::string &l) { return has(l, part); }));
     }
 
-    // Starts zemlo-cli with the arguments and only the test's environment; its output goes to
-    // files.
+    // Starts zemlo-cli with the arguments and only the test's environment.
     Child spawn(const std::vector<std::string> &args, const std::vector<std::string> &env = {},
                 const std::vector<int> &ignored_signals = {}) {
-        ChildSpec spec;
-        spec.ignored_signals = ignored_signals;
-        spec.argv = {(bin_ / "zemlo-cli").string()};
-        spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-        spec.env = {"XDG_CONFIG_HOME=" + (dir_ / "config").string(),
-                    "ZEMLO_WORK_DIR=" + (dir_ / "work").string(), "HOME=" + dir_.string(),
-                    "QT_QPA_PLATFORM=offscreen", "PATH=/usr/bin:/bin"};
+        ChildSpec spec = cli_spec(args);
+        spec.env.insert(spec.env.end(), {"HOME=" + dir_.string(), "PATH=/usr/bin:/bin"});
         spec.env.insert(spec.env.end(), env.begin(), env.end());
         spec.inherit_env = false;
-        spec.out = dir_ / "out.txt";
-        spec.err = dir_ / "err.txt";
+        spec.ignored_signals = ignored_signals;
         return Child(std::move(spec));
     }
 
@@ -113,10 +88,6 @@ class HostileHandset : public ::testing::Test {
         return spawn(args, env).finish();
     }
 
-    std::string device() const { return "--device=" + link_.string(); }
-
-    fs::path dir_, store_, link_, bin_;
-    std::unique_ptr<handsim::Emulator> sim_;
     std::mutex log_mutex_;
     std::condition_variable log_cv_;
     std::vector<std::string> log_;
