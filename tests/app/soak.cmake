@@ -9,13 +9,13 @@ if(TARGET handsim_core AND TARGET handlink)
     # A short run of it belongs to every test run.
     add_test(NAME core_soak_short COMMAND core_soak --operations 30 --seed 7
              WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-    set_tests_properties(core_soak_short PROPERTIES TIMEOUT 240 LABELS e2e)
+    set_tests_properties(core_soak_short PROPERTIES TIMEOUT 240 LABELS "e2e;waits")
 
     zemlo_add_gtest(NAME cable_e2e_tests
         SOURCES unplugged_cable_test.cpp
         LIBS zemlo_core handsim_core
         TIMEOUT 120
-        LABELS e2e)
+        LABELS e2e waits)
     add_dependencies(cable_e2e_tests handlink)
 endif()
 

@@ -20,6 +20,6 @@ if(TARGET handsim_core AND TARGET handlink AND TARGET zemlo-cli)
         SOURCES handset_cli_test.cpp
         LIBS handsim_core zemlo_test_support
         TIMEOUT 300
-        LABELS e2e)
+        LABELS e2e waits)
     add_dependencies(cli_handset_e2e_tests zemlo-cli handlink picmill display)
 endif()

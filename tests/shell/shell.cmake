@@ -9,9 +9,9 @@ if(TARGET handsim_core AND TARGET handlink)
     # Against the emulator, so e2e; but Qt's own libraries are not built with ThreadSanitizer,
     # which then cannot see the locks of Qt's cross-thread event queue and reports races that are
     # not there. The thread-sanitizer build keeps the test under a label of its own.
-    set(shell_window_labels e2e)
+    set(shell_window_labels e2e waits)
     if(ZEMLO_SANITIZE STREQUAL "thread")
-        set(shell_window_labels widget)
+        set(shell_window_labels widget waits)
     endif()
     find_package(Qt6 REQUIRED COMPONENTS Test)
     zemlo_add_gtest(NAME shell_window_test
