@@ -19,6 +19,7 @@
 #include "file_bytes.h"
 #include "melody_midi_builder.h"
 #include "sample_bitmap.h"
+#include "wait_until.h"
 
 namespace {
 
@@ -108,13 +109,9 @@ TEST_F(CliOutputs, CtrlCWhileRenderingRemovesTheUnfinishedWav) {
     const std::string wav = path("long.wav");
     Child child = start({"play", path("long.mid"), "--wav", wav});
     // Interrupted once the rendering has written sound after the header.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     std::error_code ec;
-    while (!(fs::exists(wav, ec) && fs::file_size(wav, ec) > 44) &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_TRUE(fs::exists(wav));
+    ASSERT_TRUE(wait_until([&] { return fs::exists(wav, ec) && fs::file_size(wav, ec) > 44; },
+                           std::chrono::seconds(60)));
     child.kill(SIGINT);
     const ChildRun r = child.finish();
     EXPECT_EQ(r.status, 1) << show(r);

@@ -18,6 +18,7 @@
 #include "file_bytes.h"
 #include "handsim/emulator.h"
 #include "sample_bitmap.h"
+#include "wait_until.h"
 
 namespace {
 
@@ -345,7 +346,6 @@ TEST_F(CliAgainstHandset, InterruptStopsEveryHandsetCleanly) {
     Child child(std::move(spec));
     ASSERT_GT(child.pid(), 0);
     // Both transfers under way: several data packets received by each handset.
-    const auto bound = std::chrono::steady_clock::now() + 60s;
     auto transferring = [&] {
         for (auto &h : handsets) {
             if (h.sim->stats().messages_received < 8) {
@@ -354,10 +354,7 @@ TEST_F(CliAgainstHandset, InterruptStopsEveryHandsetCleanly) {
         }
         return true;
     };
-    while (!transferring() && std::chrono::steady_clock::now() < bound) {
-        std::this_thread::sleep_for(20ms);
-    }
-    ASSERT_TRUE(transferring());
+    ASSERT_TRUE(wait_until(transferring, 60s));
     child.kill(SIGINT);
     const ChildRun r = child.finish();
     const std::string &output = r.out;

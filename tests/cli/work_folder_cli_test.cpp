@@ -23,6 +23,7 @@
 #include "file_bytes.h"
 #include "handsim/emulator.h"
 #include "sample_bitmap.h"
+#include "wait_until.h"
 #include "work_folder_support.h"
 #include "zemlo/run_folder.h"
 
@@ -382,14 +383,7 @@ bool signal_pending(pid_t pid, int sig) {
 }
 
 bool wait_signal_taken(pid_t pid, int sig) {
-    const auto until = std::chrono::steady_clock::now() + kDeadline;
-    while (signal_pending(pid, sig)) {
-        if (std::chrono::steady_clock::now() > until) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
+    return wait_until([&] { return !signal_pending(pid, sig); }, kDeadline);
 }
 
 TEST_F(WorkFolderDownload, ADownloadEndedByOneOrTwoSignalsLeavesNoFolder) {
