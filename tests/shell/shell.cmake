@@ -1,6 +1,6 @@
 # The desktop program: its pure helpers directly, and the windows offscreen against the handset
 # emulator, driven with mouse clicks and keys.
-zemlo_add_gtest(NAME shell_logic_test
+zemlo_add_gtest(NAME shell_logic_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/shell_logic_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
     LIBS zemlo_shell)
@@ -14,14 +14,14 @@ if(TARGET handsim_core AND TARGET handlink)
         set(shell_window_labels widget waits)
     endif()
     find_package(Qt6 REQUIRED COMPONENTS Test)
-    zemlo_add_gtest(NAME shell_window_test
+    zemlo_add_gtest(NAME shell_window_tests
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/shell_window_test.cpp
                 ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
         LIBS zemlo_shell handsim_core Qt6::Test
         TIMEOUT 300
         LABELS ${shell_window_labels})
 endif()
-if(TARGET shell_window_test)
+if(TARGET shell_window_tests)
     # Help is checked against the user guide that the program's build puts beside it.
-    add_dependencies(shell_window_test zemlo)
+    add_dependencies(shell_window_tests zemlo)
 endif()
