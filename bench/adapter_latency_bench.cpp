@@ -2,20 +2,17 @@
 // emulator at 115200 baud, with the handset's bytes held as a USB serial adapter holds them: no
 // adapter, a 1 ms timer (low-latency mode) and a 16 ms timer (the common default). Prints each
 // time and its ratio to what the bytes alone need on the line, all measured in this one run.
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
-#include "handlink_session.h"
-#include "handsim/emulator.h"
+#include "bench_support.h"
 #include "sample_media.h"
-#include "zemlo/work_dir.h"
 
 namespace {
 
-namespace rec = zemlo::records;
-using Clock = std::chrono::steady_clock;
+using namespace zemlo::bench;
 constexpr uint32_t kBaud = 115200;
 constexpr int kRounds = 2;
 constexpr int kLatenciesMs[] = {0, 1, 16};
@@ -29,26 +26,18 @@ double run(int latency_ms, const std::filesystem::path &dir) {
     o.adapter_latency = std::chrono::milliseconds(latency_ms);
     handsim::Emulator emulator(o);
     handsim::HandlinkSession session;
-    std::string error;
-    if (!emulator.start(&error) || !session.load("libhandlink.so", &error) ||
-        !session.open(o.link_path, &error)) {
-        std::fprintf(stderr, "bench: %s\n", error.c_str());
+    if (!open_on(emulator, session, o.link_path)) {
         return -1;
     }
     const auto picture = handsim::sample_media()[0].bytes;
-    rec::RemoteCommand announce;
-    announce.group = rec::kGroupFile;
-    announce.code = rec::kCodeAnnounce;
-    announce.first_path = "a:\\pcdlw\\pic\\bench.bmp";
     double total = 0;
     for (int i = 0; i < kRounds; ++i) {
         const auto t = Clock::now();
-        if (session.remote(announce).reply.result != rec::kResultDownloadAccepted ||
-            !session.send_file(picture, false, false).delivered) {
+        if (!download_picture(session, picture)) {
             std::fprintf(stderr, "bench: download failed at %d ms\n", latency_ms);
             return -1;
         }
-        total += std::chrono::duration<double>(Clock::now() - t).count();
+        total += seconds_since(t);
     }
     session.close();
     return total / kRounds;
@@ -57,10 +46,7 @@ double run(int latency_ms, const std::filesystem::path &dir) {
 }  // namespace
 
 int main() {
-    const auto base = zemlo::ensure_work_dir();
-    const std::filesystem::path dir =
-        std::filesystem::path(base ? *base : "/tmp") / "adapter-latency-bench";
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = bench_folder("adapter-latency-bench");
     double elapsed[std::size(kLatenciesMs)] = {};
     bool ok = true;
     for (size_t i = 0; i < std::size(kLatenciesMs) && ok; ++i) {
@@ -72,10 +58,7 @@ int main() {
     if (!ok) {
         return 1;
     }
-    // On the wire per packet: the PC's 528-byte message in 3 frames (263 + 259 + 20 bytes) and
-    // the handset's 24-byte acknowledgement in one frame (30 bytes), plus four ACK bytes.
-    constexpr double kWirePerPacket = 263 + 259 + 20 + 30 + 4;
-    const double wire = (rec::block_count(30748) + 2) * kWirePerPacket * 10.0 / kBaud;
+    const double wire = picture_wire_seconds(kBaud);
     std::printf("picture download, 63 packets at %u baud; the bytes alone need %.3f s\n", kBaud,
                 wire);
     for (size_t i = 0; i < std::size(kLatenciesMs); ++i) {

@@ -37,7 +37,9 @@ function(zemlo_add_to_e2e_tests target)
 endfunction()
 
 # zemlo_add_gtest(NAME n SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [RUN_SERIAL])
-# Builds one GoogleTest program into build/bin and registers its tests with CTest.
+# Builds one GoogleTest program into build/bin and registers its tests with CTest, each case as a
+# test of its own. Label "waits" marks a program whose cases spend their time waiting on the
+# handset's timeouts and the link's pauses: `make test` runs those several per core.
 function(zemlo_add_gtest)
     cmake_parse_arguments(T "RUN_SERIAL" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
     find_package(GTest REQUIRED)
@@ -51,7 +53,13 @@ function(zemlo_add_gtest)
     endif()
     set(props TIMEOUT ${T_TIMEOUT})
     if(T_LABELS)
-        list(APPEND props LABELS "${T_LABELS}")
+        # The discovery of the cases passes only one value per property on, so the labels are
+        # set once the cases are known: a file CTest reads after the discovery's own.
+        set(label_file ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_labels.cmake)
+        file(WRITE ${label_file}
+             "if(${T_NAME}_TESTS)\n"
+             "    set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES LABELS \"${T_LABELS}\")\n"
+             "endif()\n")
     endif()
     if(T_RUN_SERIAL)
         list(APPEND props RUN_SERIAL TRUE)
@@ -65,6 +73,9 @@ function(zemlo_add_gtest)
     gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST
                          WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
                          PROPERTIES ${props})
+    if(T_LABELS)
+        set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_file})
+    endif()
 endfunction()
 
 # zemlo_fuzz_target(NAME n SOURCES ... [LIBS ...])

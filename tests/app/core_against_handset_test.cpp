@@ -80,6 +80,19 @@ class CoreAgainstHandset : public ::testing::Test {
         rig_.choose_pc_file(name, type, download_name);
     }
 
+    // Connected, and a picture download under way on a handset that answers each packet late:
+    // the second packet is reported.
+    void start_slow_download() {
+        start();
+        connect();
+        ASSERT_TRUE(sim_->control("delay 150"));
+        ui_.set_converted(pattern(5000));
+        choose_pc_file("photo.jpg", 0, "slow");
+        ui_.answer({BoxAnswer::Ok});
+        on_window([&] { core_->download_command(); });
+        ASSERT_TRUE(ui_.wait_for("report 0 0 正在发送第2个数据包..."));
+    }
+
     bool sim_saw(const std::string &line) { return rig_.sim_saw(line); }
     void clear_sim_log() { rig_.clear_sim_log(); }
     std::string dump() const { return rig_.dump(); }
@@ -272,7 +285,7 @@ TEST_F(CoreAgainstHandset, HandsetEventStopsTheDownloadAtOnce) {
     on_window([&] { core_->download_command(); });
     ASSERT_TRUE(ui_.wait_for("box 确认 error 手机来电，中断操作！")) << dump();
     ASSERT_TRUE(rig_.wait_idle(kOperationBound));
-    std::this_thread::sleep_for(300ms);
+    on_window([] {});  // what the worker posted before it ended has reached the window
     EXPECT_FALSE(ui_.saw("report 0 0 正在发送第7个数据包...")) << dump();
     EXPECT_FALSE(values_.connected.load());
     EXPECT_TRUE(values_.cancel.load());
@@ -320,14 +333,10 @@ TEST_F(CoreAgainstHandset, LostPacketIsRetriedAndRefusedPacketDropsTheConnection
 }
 
 TEST_F(CoreAgainstHandset, CancelSendsTheAbortNotice) {
-    start();
-    connect();
-    ASSERT_TRUE(sim_->control("delay 150"));
-    ui_.set_converted(pattern(5000));
-    choose_pc_file("photo.jpg", 0, "slow");
-    ui_.answer({BoxAnswer::Ok});
-    on_window([&] { core_->download_command(); });
-    ASSERT_TRUE(ui_.wait_for("report 0 0 正在发送第2个数据包..."));
+    start_slow_download();
+    if (HasFatalFailure()) {
+        return;
+    }
     on_window([&] { core_->wait_cancel(); });
     ASSERT_TRUE(rig_.wait_idle(kOperationBound));
     EXPECT_FALSE(ui_.saw("report 0 0 正在发送第5个数据包..."));
@@ -540,14 +549,10 @@ TEST_F(CoreAgainstHandset, AnotherDeviceBehindThePortEndsTheConnection) {
 }
 
 TEST_F(CoreAgainstHandset, SettingsAndFormatAreRefusedWhileAnOperationRuns) {
-    start();
-    connect();
-    ASSERT_TRUE(sim_->control("delay 150"));
-    ui_.set_converted(pattern(5000));
-    choose_pc_file("photo.jpg", 0, "slow");
-    ui_.answer({BoxAnswer::Ok});
-    on_window([&] { core_->download_command(); });
-    ASSERT_TRUE(ui_.wait_for("report 0 0 正在发送第2个数据包..."));
+    start_slow_download();
+    if (HasFatalFailure()) {
+        return;
+    }
     ui_.clear_log();
     ui_.set_chosen_port(5);
     ui_.answer({BoxAnswer::Ok});

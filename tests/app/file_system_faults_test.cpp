@@ -2,14 +2,13 @@
 // written, and a work folder that cannot be used. Each ends with a reason and leaves nothing
 // half-written behind; nothing is sent to the handset for a file that was never made.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
 #include "core_rig.h"
+#include "disk_full_after.h"
 #include "graphic_text.h"
 #include "handset_picture.h"
 #include "melody_conversion.h"
@@ -21,33 +20,9 @@ namespace {
 using namespace std::chrono_literals;
 using testing::CoreRig;
 namespace fs = std::filesystem;
+using zemlo::testing::DiskFullAfter;
 
 constexpr auto kBound = 30s;
-
-// The disk fills up after the first few bytes of any file this process writes: a file size limit
-// makes write() fail part-way as a full disk does, on a regular file in the work folder, so the
-// program's own handling of the cut-off file (and not a device's) is what is checked.
-class DiskFullAfter {
-  public:
-    explicit DiskFullAfter(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limited = saved_;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-        // Over the limit the kernel would otherwise end the process instead of failing the write.
-        previous_ = ::signal(SIGXFSZ, SIG_IGN);
-    }
-    ~DiskFullAfter() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        ::signal(SIGXFSZ, previous_);
-    }
-    DiskFullAfter(const DiskFullAfter &) = delete;
-    DiskFullAfter &operator=(const DiskFullAfter &) = delete;
-
-  private:
-    rlimit saved_{};
-    sighandler_t previous_ = SIG_DFL;
-};
 
 constexpr rlim_t kRoomLeft = 4;
 

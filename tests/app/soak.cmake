@@ -9,13 +9,13 @@ if(TARGET handsim_core AND TARGET handlink)
     # A short run of it belongs to every test run.
     add_test(NAME core_soak_short COMMAND core_soak --operations 30 --seed 7
              WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-    set_tests_properties(core_soak_short PROPERTIES TIMEOUT 240 LABELS e2e)
+    set_tests_properties(core_soak_short PROPERTIES TIMEOUT 240 LABELS "e2e;waits")
 
     zemlo_add_gtest(NAME cable_e2e_tests
         SOURCES unplugged_cable_test.cpp
         LIBS zemlo_core handsim_core
         TIMEOUT 120
-        LABELS e2e)
+        LABELS e2e waits)
     add_dependencies(cable_e2e_tests handlink)
 endif()
 
@@ -24,6 +24,7 @@ if(TARGET handsim_core AND TARGET handlink AND TARGET zemlo_media_melody
     zemlo_add_gtest(NAME file_system_fault_tests
         SOURCES file_system_faults_test.cpp
         LIBS zemlo_core zemlo_media_melody zemlo_media_picture zemlo_picmill_core handsim_core
+            zemlo_test_support
         TIMEOUT 120
         LABELS e2e)
     add_dependencies(file_system_fault_tests handlink)

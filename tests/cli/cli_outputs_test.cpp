@@ -15,7 +15,11 @@
 #include <optional>
 #include <thread>
 
+#include "child_process.h"
+#include "file_bytes.h"
 #include "melody_midi_builder.h"
+#include "sample_bitmap.h"
+#include "wait_until.h"
 
 namespace {
 
@@ -23,52 +27,7 @@ namespace fs = std::filesystem;
 using zemlo::media::testing::Bytes;
 using zemlo::media::testing::midi_file;
 using zemlo::media::testing::TrackBuilder;
-
-struct CliRun {
-    int status = -1;  // the exit status; -1 when a signal ended the program
-    std::string out;
-    std::string err;
-};
-
-std::string read_text(const fs::path &p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-void write_bytes(const fs::path &p, const Bytes &bytes) {
-    std::ofstream f(p, std::ios::binary);
-    f.write(reinterpret_cast<const char *>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
-
-void put16(Bytes &v, uint32_t x) {
-    v.push_back(static_cast<uint8_t>(x));
-    v.push_back(static_cast<uint8_t>(x >> 8));
-}
-void put32(Bytes &v, uint32_t x) {
-    put16(v, x & 0xFFFF);
-    put16(v, x >> 16);
-}
-
-// A 24-bit bitmap of w x h with a colour ramp.
-Bytes sample_bitmap(uint32_t w, uint32_t h) {
-    const uint32_t row = (w * 3 + 3) / 4 * 4;
-    Bytes v{'B', 'M'};
-    for (uint32_t x : {54 + row * h, 0u, 54u, 40u, w, h}) {
-        put32(v, x);
-    }
-    put16(v, 1);
-    put16(v, 24);
-    for (int i = 0; i < 6; ++i) {
-        put32(v, 0);
-    }
-    for (uint32_t y = 0; y < h; ++y) {
-        for (uint32_t x = 0; x < row; ++x) {
-            v.push_back(static_cast<uint8_t>((x * 7 + y * 3) & 0xFF));
-        }
-    }
-    return v;
-}
+using namespace zemlo::testing;
 
 // One note held for seconds (at 120 beats a minute, 480 ticks a beat).
 Bytes held_note(uint32_t seconds) {
@@ -84,8 +43,8 @@ class CliOutputs : public ::testing::Test {
         dir_ = ::mkdtemp(tmpl);
         fs::create_directories(dir_ / "work");
         bin_ = fs::read_symlink("/proc/self/exe").parent_path() / "zemlo-cli";
-        write_bytes(dir_ / "a.bmp", sample_bitmap(40, 30));
-        write_bytes(dir_ / "song.mid", held_note(2));
+        write_file(dir_ / "a.bmp", ramp_bitmap(40, 30));
+        write_file(dir_ / "song.mid", held_note(2));
     }
     void TearDown() override {
         std::error_code ec;
@@ -94,48 +53,21 @@ class CliOutputs : public ::testing::Test {
 
     // Starts zemlo-cli in the test folder with its own work folder; with a file size limit the
     // writes past it fail as on a full disk.
-    pid_t start(const std::vector<std::string> &args, std::optional<rlim_t> file_limit = {}) {
-        const std::string out = (dir_ / "stdout.txt").string();
-        const std::string err = (dir_ / "stderr.txt").string();
-        const std::string work = (dir_ / "work").string();
-        std::vector<std::string> argv{bin_.string()};
-        argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<char *> cargs;
-        for (auto &a : argv) {
-            cargs.push_back(a.data());
-        }
-        cargs.push_back(nullptr);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (o < 0 || e < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0 ||
-                ::chdir(dir_.c_str()) != 0) {
-                ::_exit(127);
-            }
-            ::setenv("ZEMLO_WORK_DIR", work.c_str(), 1);
-            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            ::unsetenv("ZEMLO_AUDIO_WAV");
-            if (file_limit) {
-                const rlimit limit{*file_limit, *file_limit};
-                ::setrlimit(RLIMIT_FSIZE, &limit);
-                ::signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the program
-            }
-            ::execv(cargs[0], cargs.data());
-            ::_exit(127);
-        }
-        return pid;
+    Child start(const std::vector<std::string> &args, std::optional<rlim_t> file_limit = {}) {
+        ChildSpec spec;
+        spec.argv = {bin_.string()};
+        spec.argv.insert(spec.argv.end(), args.begin(), args.end());
+        spec.env = {"ZEMLO_WORK_DIR=" + (dir_ / "work").string(), "QT_QPA_PLATFORM=offscreen",
+                    "ZEMLO_AUDIO_WAV"};
+        spec.dir = dir_;
+        spec.out = dir_ / "stdout.txt";
+        spec.err = dir_ / "stderr.txt";
+        spec.file_limit = file_limit;
+        return Child(std::move(spec));
     }
 
-    CliRun finish(pid_t pid) const {
-        int raw = 0;
-        ::waitpid(pid, &raw, 0);
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_text(dir_ / "stdout.txt"),
-                read_text(dir_ / "stderr.txt")};
-    }
-
-    CliRun cli(const std::vector<std::string> &args, std::optional<rlim_t> file_limit = {}) {
-        return finish(start(args, file_limit));
+    ChildRun cli(const std::vector<std::string> &args, std::optional<rlim_t> file_limit = {}) {
+        return start(args, file_limit).finish();
     }
 
     std::string path(const std::string &name) const { return (dir_ / name).string(); }
@@ -143,16 +75,8 @@ class CliOutputs : public ::testing::Test {
     fs::path dir_, bin_;
 };
 
-std::string show(const CliRun &r) {
-    return "status " + std::to_string(r.status) + "\nstdout:\n" + r.out + "\nstderr:\n" + r.err;
-}
-
-bool has(const std::string &text, const std::string &part) {
-    return text.find(part) != std::string::npos;
-}
-
 TEST_F(CliOutputs, ConverterDiagnosticsGoToStandardError) {
-    const CliRun r = cli({"convert", "picture", path("a.bmp"), path("a.dwn")});
+    const ChildRun r = cli({"convert", "picture", path("a.bmp"), path("a.dwn")});
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_EQ(r.out, "") << show(r);
     EXPECT_TRUE(has(r.err, "writing ")) << "the converter's line is still shown\n" << show(r);
@@ -162,7 +86,8 @@ TEST_F(CliOutputs, ConverterDiagnosticsGoToStandardError) {
 TEST_F(CliOutputs, FailedWritesExitOneAndLeaveNoCutOffFile) {
     // The preview on a full device: the handset file is written, the preview fails, and the
     // device named as the output is not removed.
-    CliRun r = cli({"convert", "picture", path("a.bmp"), path("a.dwn"), "--preview", "/dev/full"});
+    ChildRun r =
+        cli({"convert", "picture", path("a.bmp"), path("a.dwn"), "--preview", "/dev/full"});
     EXPECT_EQ(r.status, 1) << show(r);
     EXPECT_TRUE(has(r.err, "cannot write /dev/full")) << show(r);
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
@@ -180,27 +105,23 @@ TEST_F(CliOutputs, FailedWritesExitOneAndLeaveNoCutOffFile) {
 }
 
 TEST_F(CliOutputs, CtrlCWhileRenderingRemovesTheUnfinishedWav) {
-    write_bytes(dir_ / "long.mid", held_note(600));
+    write_file(dir_ / "long.mid", held_note(600));
     const std::string wav = path("long.wav");
-    const pid_t pid = start({"play", path("long.mid"), "--wav", wav});
+    Child child = start({"play", path("long.mid"), "--wav", wav});
     // Interrupted once the rendering has written sound after the header.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     std::error_code ec;
-    while (!(fs::exists(wav, ec) && fs::file_size(wav, ec) > 44) &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_TRUE(fs::exists(wav));
-    ::kill(pid, SIGINT);
-    const CliRun r = finish(pid);
+    ASSERT_TRUE(wait_until([&] { return fs::exists(wav, ec) && fs::file_size(wav, ec) > 44; },
+                           std::chrono::seconds(60)));
+    child.kill(SIGINT);
+    const ChildRun r = child.finish();
     EXPECT_EQ(r.status, 1) << show(r);
     EXPECT_TRUE(has(r.err, "interrupted")) << show(r);
     EXPECT_FALSE(fs::exists(wav));
 }
 
 TEST_F(CliOutputs, OutputsThatAreTheInputOrEachOtherAreRefused) {
-    const std::string picture = read_text(dir_ / "a.bmp");
-    const std::string melody = read_text(dir_ / "song.mid");
+    const std::string picture = read_file(dir_ / "a.bmp");
+    const std::string melody = read_file(dir_ / "song.mid");
     fs::create_hard_link(dir_ / "a.bmp", dir_ / "same.bmp");
     fs::create_directories(dir_ / "sub");
     fs::create_directory_symlink(dir_ / "sub", dir_ / "link");
@@ -223,12 +144,12 @@ TEST_F(CliOutputs, OutputsThatAreTheInputOrEachOtherAreRefused) {
         {{"play", "song.mid", "--wav", ""}, "--wav is an empty file name"},
     };
     for (const auto &c : cases) {
-        const CliRun r = cli(c.args);
+        const ChildRun r = cli(c.args);
         EXPECT_EQ(r.status, 2) << c.args.back() << "\n" << show(r);
         EXPECT_TRUE(has(r.err, c.says)) << c.says << "\n" << show(r);
     }
-    EXPECT_EQ(read_text(dir_ / "a.bmp"), picture);
-    EXPECT_EQ(read_text(dir_ / "song.mid"), melody);
+    EXPECT_EQ(read_file(dir_ / "a.bmp"), picture);
+    EXPECT_EQ(read_file(dir_ / "song.mid"), melody);
     EXPECT_FALSE(fs::exists(dir_ / "sub" / "x.dwn"));
     EXPECT_FALSE(fs::exists(dir_ / "x.dwn"));
 }
@@ -240,10 +161,10 @@ TEST_F(CliOutputs, NamesThatAreNotUtf8AreKeptAsTheBytesGiven) {
         "p\xff"
         "bad.png");
     fs::copy_file(dir_ / "a.bmp", in);
-    CliRun r = cli({"convert", "picture", in, out, "--preview", png});
+    ChildRun r = cli({"convert", "picture", in, out, "--preview", png});
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_EQ(fs::file_size(out), 30748u);
-    EXPECT_EQ(read_text(png).substr(1, 3), "PNG");
+    EXPECT_EQ(read_file(png).substr(1, 3), "PNG");
     size_t files = 0;
     for ([[maybe_unused]] const auto &e : fs::directory_iterator(dir_)) {
         ++files;

@@ -14,61 +14,17 @@
 #include <memory>
 #include <thread>
 
+#include "cli_handset_fixture.h"
+#include "file_bytes.h"
 #include "handsim/emulator.h"
+#include "sample_bitmap.h"
+#include "wait_until.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string read_text(const fs::path &p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-void write_bytes(const fs::path &p, const std::vector<uint8_t> &bytes) {
-    std::ofstream f(p, std::ios::binary);
-    f.write(reinterpret_cast<const char *>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
-
-void put16(std::vector<uint8_t> &v, uint32_t x) {
-    v.push_back(static_cast<uint8_t>(x));
-    v.push_back(static_cast<uint8_t>(x >> 8));
-}
-void put32(std::vector<uint8_t> &v, uint32_t x) {
-    put16(v, x & 0xFFFF);
-    put16(v, x >> 16);
-}
-
-// A 24-bit bitmap of w x h with a diagonal colour ramp.
-std::vector<uint8_t> sample_bitmap(uint32_t w, uint32_t h) {
-    const uint32_t row = (w * 3 + 3) / 4 * 4;
-    std::vector<uint8_t> v{'B', 'M'};
-    put32(v, 54 + row * h);
-    put32(v, 0);
-    put32(v, 54);
-    put32(v, 40);
-    put32(v, w);
-    put32(v, h);
-    put16(v, 1);
-    put16(v, 24);
-    for (int i = 0; i < 6; ++i) {
-        put32(v, 0);
-    }
-    for (uint32_t y = 0; y < h; ++y) {
-        for (uint32_t x = 0; x < row; ++x) {
-            v.push_back(static_cast<uint8_t>((x * 7 + y * 3) & 0xFF));
-        }
-    }
-    return v;
-}
+using namespace zemlo::testing;
 
 // A format-0 MIDI file: four notes.
 std::vector<uint8_t> sample_midi() {
@@ -90,82 +46,39 @@ std::vector<uint8_t> sample_midi() {
     return v;
 }
 
-class CliAgainstHandset : public ::testing::Test {
+class CliAgainstHandset : public CliHandsetFixture {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/zemlo-cli-XXXXXX";
-        dir_ = ::mkdtemp(tmpl);
+        CliHandsetFixture::SetUp();
         // Open to other users: one case runs the program as one.
         fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                   fs::perms::others_read | fs::perms::others_exec);
-        store_ = dir_ / "store";
-        fs::create_directories(store_ / "pic");
-        fs::create_directories(store_ / "melody");
-        link_ = dir_ / "ttyHS";
-        bin_ = fs::read_symlink("/proc/self/exe").parent_path();
-    }
-
-    void TearDown() override {
-        if (sim_) {
-            sim_->stop();
-        }
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
     }
 
     void start() {
-        handsim::EmulatorOptions o;
-        o.link_path = link_.string();
-        o.store_dir = store_.string();
-        o.restart_quiet = 300ms;
-        sim_ = std::make_unique<handsim::Emulator>(o);
-        std::string error;
-        ASSERT_TRUE(sim_->start(&error)) << error;
+        start_handset([](handsim::EmulatorOptions &o) { o.restart_quiet = 300ms; });
     }
 
-    // Runs zemlo-cli with the arguments (each quoted for the shell) in a private profile and
-    // work folder; prefix goes before the program (an environment or a user switch).
-    CliRun cli(const std::vector<std::string> &args, const std::string &prefix = "") {
-        std::string cmd =
-            "cd " + dir_.string() + " && env XDG_CONFIG_HOME=" + (dir_ / "config").string() +
-            " ZEMLO_WORK_DIR=" + (dir_ / "work").string() + " QT_QPA_PLATFORM=offscreen " + prefix +
-            " " + (bin_ / "zemlo-cli").string();
-        for (const auto &a : args) {
-            cmd += " '" + a + "'";
-        }
-        const fs::path out = dir_ / "stdout.txt";
-        const fs::path err = dir_ / "stderr.txt";
-        cmd += " >" + out.string() + " 2>" + err.string() + " </dev/null";
-        CliRun r;
-        const int raw = std::system(cmd.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = read_text(out);
-        r.err = read_text(err);
-        return r;
+    // Runs zemlo-cli in the test folder with the arguments and the extra environment; wrapper
+    // goes before the program (a user switch).
+    ChildRun cli(const std::vector<std::string> &args, const std::vector<std::string> &env = {},
+                 const std::vector<std::string> &wrapper = {}) {
+        ChildSpec spec = cli_spec(args);
+        spec.argv.insert(spec.argv.begin(), wrapper.begin(), wrapper.end());
+        spec.env.insert(spec.env.end(), env.begin(), env.end());
+        spec.dir = dir_;
+        return run_child(std::move(spec));
     }
-
-    std::string device() const { return "--device=" + link_.string(); }
-
-    fs::path dir_, store_, link_, bin_;
-    std::unique_ptr<handsim::Emulator> sim_;
 };
 
-std::string show(const CliRun &r) {
-    return "status " + std::to_string(r.status) + "\nstdout:\n" + r.out + "\nstderr:\n" + r.err;
-}
-
-bool has(const std::string &text, const std::string &part) {
-    return text.find(part) != std::string::npos;
-}
-
 TEST_F(CliAgainstHandset, ListDownloadBothKindsAndListAgain) {
-    write_bytes(store_ / "pic" / "a.bmp", std::vector<uint8_t>(100, 1));
-    write_bytes(store_ / "melody" / "m.mid", std::vector<uint8_t>(513, 2));
-    write_bytes(dir_ / "sunset.bmp", sample_bitmap(40, 30));
-    write_bytes(dir_ / "tune.mid", sample_midi());
+    write_file(store_ / "pic" / "a.bmp", std::vector<uint8_t>(100, 1));
+    write_file(store_ / "melody" / "m.mid", std::vector<uint8_t>(513, 2));
+    write_file(dir_ / "sunset.bmp", ramp_bitmap(40, 30));
+    write_file(dir_ / "tune.mid", sample_midi());
     start();
 
-    CliRun r = cli(
+    ChildRun r = cli(
         {"--device", link_.string(), "--trace", (dir_ / "trace.txt").string(), "list", "--json"});
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_TRUE(has(r.out, "\"capacity\":432128,\"used\":1536,\"free\":430592")) << r.out;
@@ -209,19 +122,19 @@ TEST_F(CliAgainstHandset, ListDownloadBothKindsAndListAgain) {
     EXPECT_TRUE(fs::exists(store_ / "pic" / "dusk.bmp"));
 
     // A conversion failure is the operation's failure.
-    write_bytes(dir_ / "broken.bmp", {'B', 'M', 1, 2, 3});
+    write_file(dir_ / "broken.bmp", {'B', 'M', 1, 2, 3});
     r = cli({device(), "download", (dir_ / "broken.bmp").string()});
     EXPECT_EQ(r.status, 1) << show(r);
     EXPECT_TRUE(has(r.err, "转换图形文件失败")) << show(r);
 }
 
 TEST_F(CliAgainstHandset, RenameDeleteAndFormatWithTheHandsetsRefusals) {
-    write_bytes(store_ / "pic" / "abc.bmp", std::vector<uint8_t>(100, 1));
-    write_bytes(store_ / "melody" / "m.mid", std::vector<uint8_t>(600, 2));
+    write_file(store_ / "pic" / "abc.bmp", std::vector<uint8_t>(100, 1));
+    write_file(store_ / "melody" / "m.mid", std::vector<uint8_t>(600, 2));
     start();
 
     ASSERT_TRUE(sim_->control("in-use abc.bmp"));
-    CliRun r = cli({device(), "rename", "pic", "abc", "new"});
+    ChildRun r = cli({device(), "rename", "pic", "abc", "new"});
     EXPECT_EQ(r.status, 1) << show(r);
     EXPECT_TRUE(has(r.err, "该文件正在被使用！")) << show(r);
     ASSERT_TRUE(sim_->control("release abc.bmp"));
@@ -252,11 +165,11 @@ TEST_F(CliAgainstHandset, RenameDeleteAndFormatWithTheHandsetsRefusals) {
 }
 
 TEST_F(CliAgainstHandset, HandsetEventsAndSilenceAreFailures) {
-    write_bytes(dir_ / "wide.bmp", sample_bitmap(64, 48));
+    write_file(dir_ / "wide.bmp", ramp_bitmap(64, 48));
     start();
     // A call comes in during the transfer: the download stops and nothing is stored.
     ASSERT_TRUE(sim_->control("event 1 after 5"));
-    CliRun r = cli({device(), "download", (dir_ / "wide.bmp").string(), "--effect", "stretch"});
+    ChildRun r = cli({device(), "download", (dir_ / "wide.bmp").string(), "--effect", "stretch"});
     EXPECT_EQ(r.status, 1) << show(r);
     EXPECT_TRUE(has(r.err, "手机来电，中断操作！")) << show(r);
     EXPECT_FALSE(has(r.out, "下载成功")) << show(r);
@@ -271,9 +184,9 @@ TEST_F(CliAgainstHandset, HandsetEventsAndSilenceAreFailures) {
 }
 
 TEST_F(CliAgainstHandset, UsageErrorsAreRefusedBeforeTheHandsetIsTouched) {
-    write_bytes(dir_ / "my_pic.bmp", sample_bitmap(4, 4));
-    write_bytes(dir_ / "verylongname.bmp", sample_bitmap(4, 4));
-    write_bytes(dir_ / "notes.txt", {'x'});
+    write_file(dir_ / "my_pic.bmp", ramp_bitmap(4, 4));
+    write_file(dir_ / "verylongname.bmp", ramp_bitmap(4, 4));
+    write_file(dir_ / "notes.txt", {'x'});
     ASSERT_EQ(::mkfifo((dir_ / "pipe.jpg").c_str(), 0600), 0);
     struct Case {
         std::vector<std::string> args;
@@ -297,14 +210,14 @@ TEST_F(CliAgainstHandset, UsageErrorsAreRefusedBeforeTheHandsetIsTouched) {
         {{"list", "--bogus"}, "unknown option --bogus"},
     };
     for (const auto &c : cases) {
-        const CliRun r = cli(c.args);
+        const ChildRun r = cli(c.args);
         EXPECT_EQ(r.status, 2) << c.args[0] << " " << c.args.back() << "\n" << show(r);
         EXPECT_TRUE(has(r.err, c.says)) << c.says << "\n" << show(r);
     }
 }
 
 TEST_F(CliAgainstHandset, PortThatCannotBeOpenedSaysWhyAndExitsThree) {
-    CliRun r = cli({"--device", (dir_ / "absent").string(), "list"});
+    ChildRun r = cli({"--device", (dir_ / "absent").string(), "list"});
     EXPECT_EQ(r.status, 3) << show(r);
     EXPECT_TRUE(has(r.err, "不能打开COM端口")) << show(r);
     EXPECT_TRUE(has(r.err, "no such device " + (dir_ / "absent").string())) << show(r);
@@ -314,8 +227,8 @@ TEST_F(CliAgainstHandset, PortThatCannotBeOpenedSaysWhyAndExitsThree) {
         GTEST_SKIP() << "needs root to run the program as another user";
     }
     start();
-    r = cli({"--device", link_.string(), "list"},
-            "HOME=/nonexistent /usr/bin/setpriv --reuid=nobody --regid=nogroup --clear-groups");
+    r = cli({"--device", link_.string(), "list"}, {"HOME=/nonexistent"},
+            {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
     EXPECT_EQ(r.status, 3) << show(r);
     EXPECT_TRUE(has(r.err, "permission denied")) << show(r);
     EXPECT_TRUE(has(r.err, "sudo usermod -aG")) << show(r);
@@ -329,9 +242,10 @@ TEST_F(CliAgainstHandset, ProbeFindsTheHandsetAmongOtherDevices) {
     ASSERT_EQ(::grantpt(silent), 0);
     ASSERT_EQ(::unlockpt(silent), 0);
     const std::string silent_path = ::ptsname(silent);
-    const std::string env = "HANDLINK_COM5=" + link_.string() + " HANDLINK_COM6=" + silent_path +
-                            " HANDLINK_COM7=" + (dir_ / "gone").string();
-    const CliRun r = cli({"ports", "--probe"}, env);
+    const std::vector<std::string> env = {"HANDLINK_COM5=" + link_.string(),
+                                          "HANDLINK_COM6=" + silent_path,
+                                          "HANDLINK_COM7=" + (dir_ / "gone").string()};
+    const ChildRun r = cli({"ports", "--probe"}, env);
     ::close(silent);
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_TRUE(has(r.out, link_.string() + "  COM5")) << r.out;
@@ -346,9 +260,9 @@ TEST_F(CliAgainstHandset, ProbeFindsTheHandsetAmongOtherDevices) {
 // Four handsets at once, one of which takes a call during the transfer: that one fails, the
 // others succeed, and the exit status and the summary say so.
 TEST_F(CliAgainstHandset, FourHandsetsAtOnceWithOneFaulty) {
-    write_bytes(dir_ / "sunset.bmp", sample_bitmap(40, 30));
+    write_file(dir_ / "sunset.bmp", ramp_bitmap(40, 30));
     std::vector<std::unique_ptr<handsim::Emulator>> handsets;
-    std::string env;
+    std::vector<std::string> env;
     for (int i = 1; i <= 4; ++i) {
         const fs::path store = dir_ / ("store" + std::to_string(i));
         handsim::EmulatorOptions o;
@@ -357,10 +271,10 @@ TEST_F(CliAgainstHandset, FourHandsetsAtOnceWithOneFaulty) {
         handsets.push_back(std::make_unique<handsim::Emulator>(o));
         std::string error;
         ASSERT_TRUE(handsets.back()->start(&error)) << error;
-        env += "HANDLINK_COM" + std::to_string(10 + i) + "=" + o.link_path + " ";
+        env.push_back("HANDLINK_COM" + std::to_string(10 + i) + "=" + o.link_path);
     }
 
-    CliRun r = cli({"--port", "11,12,13,14", "list", "--json"}, env);
+    ChildRun r = cli({"--port", "11,12,13,14", "list", "--json"}, env);
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_TRUE(has(r.out, "\"succeeded\":4,\"failed\":0}")) << r.out;
     EXPECT_TRUE(has(r.out, "{\"handset\":\"COM13\",\"result\":\"ok\"")) << r.out;
@@ -403,13 +317,13 @@ TEST_F(CliAgainstHandset, FourHandsetsAtOnceWithOneFaulty) {
 // Ctrl-C while two handsets download: each worker is told once, stops and sends its handset
 // the abort notice; the run exits 1 with both named.
 TEST_F(CliAgainstHandset, InterruptStopsEveryHandsetCleanly) {
-    write_bytes(dir_ / "sunset.bmp", sample_bitmap(40, 30));
+    write_file(dir_ / "sunset.bmp", ramp_bitmap(40, 30));
     struct Handset {
         std::unique_ptr<handsim::Emulator> sim;
         std::shared_ptr<std::atomic<bool>> aborted = std::make_shared<std::atomic<bool>>(false);
     };
     std::vector<Handset> handsets(2);
-    std::vector<std::string> argv{(bin_ / "zemlo-cli").string()};
+    ChildSpec spec = cli_spec({});
     for (size_t i = 0; i < handsets.size(); ++i) {
         handsim::EmulatorOptions o;
         o.link_path = (dir_ / ("tty" + std::to_string(i))).string();
@@ -424,30 +338,14 @@ TEST_F(CliAgainstHandset, InterruptStopsEveryHandsetCleanly) {
         handsets[i].sim = std::make_unique<handsim::Emulator>(o);
         std::string error;
         ASSERT_TRUE(handsets[i].sim->start(&error)) << error;
-        argv.insert(argv.end(), {"--device", o.link_path});
+        spec.argv.insert(spec.argv.end(), {"--device", o.link_path});
     }
-    argv.insert(argv.end(), {"download", (dir_ / "sunset.bmp").string()});
+    spec.argv.insert(spec.argv.end(), {"download", (dir_ / "sunset.bmp").string()});
+    spec.err.clear();  // both into one file, in the order written
 
-    const fs::path err = dir_ / "stderr.txt";
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
-        ::setenv("ZEMLO_WORK_DIR", (dir_ / "work").c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(fd, STDERR_FILENO);
-        ::dup2(fd, STDOUT_FILENO);
-        std::vector<char *> raw;
-        for (auto &a : argv) {
-            raw.push_back(a.data());
-        }
-        raw.push_back(nullptr);
-        ::execv(raw[0], raw.data());
-        ::_exit(127);
-    }
+    Child child(std::move(spec));
+    ASSERT_GT(child.pid(), 0);
     // Both transfers under way: several data packets received by each handset.
-    const auto bound = std::chrono::steady_clock::now() + 60s;
     auto transferring = [&] {
         for (auto &h : handsets) {
             if (h.sim->stats().messages_received < 8) {
@@ -456,16 +354,11 @@ TEST_F(CliAgainstHandset, InterruptStopsEveryHandsetCleanly) {
         }
         return true;
     };
-    while (!transferring() && std::chrono::steady_clock::now() < bound) {
-        std::this_thread::sleep_for(20ms);
-    }
-    ASSERT_TRUE(transferring());
-    ::kill(pid, SIGINT);
-    int raw = 0;
-    ASSERT_EQ(::waitpid(pid, &raw, 0), pid);
-    const std::string output = read_text(err);
-    ASSERT_TRUE(WIFEXITED(raw)) << output;
-    EXPECT_EQ(WEXITSTATUS(raw), 1) << output;
+    ASSERT_TRUE(wait_until(transferring, 60s));
+    child.kill(SIGINT);
+    const ChildRun r = child.finish();
+    const std::string &output = r.out;
+    EXPECT_EQ(r.status, 1) << show(r);
     for (size_t i = 0; i < handsets.size(); ++i) {
         EXPECT_TRUE(handsets[i].aborted->load()) << "handset " << i << "\n" << output;
         EXPECT_FALSE(fs::exists(dir_ / ("store" + std::to_string(i)) / "pic" / "sunset.bmp"));
@@ -479,9 +372,9 @@ TEST_F(CliAgainstHandset, InterruptStopsEveryHandsetCleanly) {
 // the next command connects as before.
 TEST_F(CliAgainstHandset, UnpluggedAndPluggedInAgainShowsInPortsAndConnects) {
     start();
-    const std::string env = "HANDLINK_COM5=" + link_.string();
+    const std::vector<std::string> env = {"HANDLINK_COM5=" + link_.string()};
     sim_->stop();  // the link is removed
-    CliRun r = cli({"ports"}, env);
+    ChildRun r = cli({"ports"}, env);
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_TRUE(has(r.out, link_.string() + "  COM5  (missing)")) << show(r);
     r = cli({"--port", "5", "list"}, env);

@@ -12,8 +12,8 @@ target_include_directories(cli_guard_tests PRIVATE ${ZEMLO_CLI_DIR})
 if(TARGET handsim_core AND TARGET handlink AND TARGET zemlo-cli)
     zemlo_add_gtest(NAME cli_hostile_handset_tests
         SOURCES hostile_handset_cli_test.cpp
-        LIBS handsim_core
+        LIBS handsim_core zemlo_test_support
         TIMEOUT 300
-        LABELS e2e)
+        LABELS e2e waits)
     add_dependencies(cli_hostile_handset_tests zemlo-cli handlink picmill display)
 endif()

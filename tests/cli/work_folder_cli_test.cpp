@@ -19,59 +19,33 @@
 #include <thread>
 #include <vector>
 
+#include "child_process.h"
+#include "file_bytes.h"
 #include "handsim/emulator.h"
+#include "sample_bitmap.h"
+#include "wait_until.h"
 #include "work_folder_support.h"
 #include "zemlo/run_folder.h"
-
-extern char **environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Bytes = std::vector<uint8_t>;
-using zemlo::testing::mode_of;
-using zemlo::testing::Scratch;
+using namespace zemlo::testing;
 
 constexpr auto kDeadline = 120s;  // a sanitizer build is several times slower; a hang is longer
 
 Bytes read_bytes(const fs::path &p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-void write_bytes(const fs::path &p, const Bytes &bytes) {
-    std::ofstream f(p, std::ios::binary);
-    f.write(reinterpret_cast<const char *>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
-
-// n little-endian bytes of x; past its four bytes, zeros.
-void put_le(Bytes &v, uint32_t x, int n) {
-    for (int i = 0; i < n; ++i) {
-        v.push_back(i < 4 ? static_cast<uint8_t>(x >> (8 * i)) : 0);
-    }
+    const std::string text = read_file(p);
+    return {text.begin(), text.end()};
 }
 
 // A 24-bit bitmap of w x h whose colours depend on the seed: each one converts differently.
 Bytes bitmap(uint32_t w, uint32_t h, uint32_t seed) {
-    const uint32_t row = (w * 3 + 3) / 4 * 4;
-    Bytes v{'B', 'M'};
-    put_le(v, 54 + row * h, 4);
-    put_le(v, 0, 4);
-    put_le(v, 54, 4);
-    put_le(v, 40, 4);
-    put_le(v, w, 4);
-    put_le(v, h, 4);
-    put_le(v, 1, 2);
-    put_le(v, 24, 2);
-    put_le(v, 0, 24);
-    for (uint32_t y = 0; y < h; ++y) {
-        for (uint32_t x = 0; x < row; ++x) {
-            v.push_back(static_cast<uint8_t>((x * (seed + 3) + y * (seed * 5 + 1) + seed * 41)));
-        }
-    }
-    return v;
+    return bitmap24(w, h, [seed](uint32_t x, uint32_t y) {
+        return static_cast<uint8_t>(x * (seed + 3) + y * (seed * 5 + 1) + seed * 41);
+    });
 }
 
 // A format-1 MIDI file of two tracks, its notes after the seed.
@@ -100,12 +74,6 @@ Bytes melody(uint8_t seed) {
     return v;
 }
 
-struct Finished {
-    int status = -1;  // exit status, or -1 when ended by a signal or the deadline
-    int signal = 0;
-    std::string err;
-};
-
 class WorkFolderCli : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -115,73 +83,21 @@ class WorkFolderCli : public ::testing::Test {
     }
 
     // Starts zemlo-cli with the arguments, the work folder named by `work` (or the test's).
-    pid_t start(const std::vector<std::string> &args, const std::string &tag,
+    Child start(const std::vector<std::string> &args, const std::string &tag,
                 const std::string &work = {}) {
-        const std::string err = (s_.path() / (tag + ".err")).string();
-        const std::string out = (s_.path() / (tag + ".out")).string();
-        std::vector<std::string> env = {"ZEMLO_WORK_DIR=" + (work.empty() ? work_.string() : work),
-                                        "XDG_CONFIG_HOME=" + (s_.path() / "config").string(),
-                                        "QT_QPA_PLATFORM=offscreen"};
-        for (char **e = environ; *e != nullptr; ++e) {
-            const std::string entry = *e;
-            if (entry.rfind("ZEMLO_WORK_DIR=", 0) != 0 && entry.rfind("XDG_CONFIG_HOME=", 0) != 0 &&
-                entry.rfind("QT_QPA_PLATFORM=", 0) != 0) {
-                env.push_back(entry);
-            }
-        }
-        std::vector<std::string> argv = {(bin_ / "zemlo-cli").string()};
-        argv.insert(argv.end(), args.begin(), args.end());
-        // Everything the child needs is made before the fork: the emulator's threads may hold
-        // the allocator's lock, and the child only makes async-signal-safe calls.
-        std::vector<char *> a;
-        for (auto &s : argv) {
-            a.push_back(s.data());
-        }
-        a.push_back(nullptr);
-        std::vector<char *> en;
-        for (auto &s : env) {
-            en.push_back(s.data());
-        }
-        en.push_back(nullptr);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int in = ::open("/dev/null", O_RDONLY);
-            if (o < 0 || e < 0 || in < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0 ||
-                ::dup2(in, 0) < 0) {
-                ::_exit(126);
-            }
-            ::execve(a[0], a.data(), en.data());
-            ::_exit(127);
-        }
-        errs_[pid] = err;
-        return pid;
+        ChildSpec spec;
+        spec.argv = {(bin_ / "zemlo-cli").string()};
+        spec.argv.insert(spec.argv.end(), args.begin(), args.end());
+        spec.env = {"ZEMLO_WORK_DIR=" + (work.empty() ? work_.string() : work),
+                    "XDG_CONFIG_HOME=" + (s_.path() / "config").string(),
+                    "QT_QPA_PLATFORM=offscreen"};
+        spec.out = s_.path() / (tag + ".out");
+        spec.err = s_.path() / (tag + ".err");
+        return Child(std::move(spec));
     }
 
-    // Waits for the child; past the deadline it is killed and the wait fails the test.
-    Finished finish(pid_t pid) {
-        Finished f;
-        const auto until = std::chrono::steady_clock::now() + kDeadline;
-        int raw = 0;
-        while (::waitpid(pid, &raw, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > until) {
-                ADD_FAILURE() << "zemlo-cli did not end";
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, &raw, 0);
-                break;
-            }
-            std::this_thread::sleep_for(5ms);
-        }
-        f.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        f.signal = WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
-        const Bytes err = read_bytes(errs_[pid]);
-        f.err.assign(err.begin(), err.end());
-        return f;
-    }
-
-    Finished run(const std::vector<std::string> &args, const std::string &work = {}) {
-        return finish(start(args, "run", work));
+    ChildRun run(const std::vector<std::string> &args, const std::string &work = {}) {
+        return start(args, "run", work).finish(kDeadline);
     }
 
     std::vector<std::string> run_folders() const {
@@ -199,27 +115,26 @@ class WorkFolderCli : public ::testing::Test {
     Scratch s_;
     fs::path work_;
     fs::path bin_;
-    std::map<pid_t, std::string> errs_;
 };
 
 TEST_F(WorkFolderCli, EightConversionsAtOnceGiveTheBytesOfTheSameConversionsOneByOne) {
     constexpr int kPictures = 8;
     constexpr int kRounds = 3;
     for (int i = 0; i < kPictures; ++i) {
-        write_bytes(file("p" + std::to_string(i) + ".bmp"),
-                    bitmap(30 + 13 * static_cast<uint32_t>(i), 20 + 7 * static_cast<uint32_t>(i),
-                           static_cast<uint32_t>(i)));
-        write_bytes(file("m" + std::to_string(i) + ".mid"), melody(static_cast<uint8_t>(i)));
+        write_file(file("p" + std::to_string(i) + ".bmp"),
+                   bitmap(30 + 13 * static_cast<uint32_t>(i), 20 + 7 * static_cast<uint32_t>(i),
+                          static_cast<uint32_t>(i)));
+        write_file(file("m" + std::to_string(i) + ".mid"), melody(static_cast<uint8_t>(i)));
     }
     std::vector<Bytes> pictures;
     std::vector<Bytes> melodies;
     for (int i = 0; i < kPictures; ++i) {
         const std::string n = std::to_string(i);
-        const Finished p = run({"convert", "picture", file("p" + n + ".bmp").string(),
+        const ChildRun p = run({"convert", "picture", file("p" + n + ".bmp").string(),
                                 file("one-p" + n + ".dwn").string()});
         ASSERT_EQ(p.status, 0) << p.err;
         pictures.push_back(read_bytes(file("one-p" + n + ".dwn")));
-        const Finished m = run({"convert", "melody", file("m" + n + ".mid").string(),
+        const ChildRun m = run({"convert", "melody", file("m" + n + ".mid").string(),
                                 file("one-m" + n + ".dwn").string()});
         ASSERT_EQ(m.status, 0) << m.err;
         melodies.push_back(read_bytes(file("one-m" + n + ".dwn")));
@@ -229,18 +144,18 @@ TEST_F(WorkFolderCli, EightConversionsAtOnceGiveTheBytesOfTheSameConversionsOneB
     }
 
     for (int round = 0; round < kRounds; ++round) {
-        std::vector<pid_t> pids;
+        std::vector<Child> children;
         for (int i = 0; i < kPictures; ++i) {
             const std::string n = std::to_string(i);
-            pids.push_back(start({"convert", "picture", file("p" + n + ".bmp").string(),
-                                  file("at-once-p" + n + ".dwn").string()},
-                                 "p" + n));
-            pids.push_back(start({"convert", "melody", file("m" + n + ".mid").string(),
-                                  file("at-once-m" + n + ".dwn").string()},
-                                 "m" + n));
+            children.push_back(start({"convert", "picture", file("p" + n + ".bmp").string(),
+                                      file("at-once-p" + n + ".dwn").string()},
+                                     "p" + n));
+            children.push_back(start({"convert", "melody", file("m" + n + ".mid").string(),
+                                      file("at-once-m" + n + ".dwn").string()},
+                                     "m" + n));
         }
-        for (const pid_t pid : pids) {
-            const Finished f = finish(pid);
+        for (Child &child : children) {
+            const ChildRun f = child.finish(kDeadline);
             EXPECT_EQ(f.status, 0) << f.err;
         }
         for (int i = 0; i < kPictures; ++i) {
@@ -255,8 +170,8 @@ TEST_F(WorkFolderCli, EightConversionsAtOnceGiveTheBytesOfTheSameConversionsOneB
 }
 
 TEST_F(WorkFolderCli, LinksAndPipesPlantedAsWorkFilesAreNeitherWrittenThroughNorWaitedOn) {
-    write_bytes(file("a.bmp"), bitmap(40, 30, 1));
-    write_bytes(file("a.mid"), melody(1));
+    write_file(file("a.bmp"), bitmap(40, 30, 1));
+    write_file(file("a.mid"), melody(1));
     ASSERT_EQ(run({"convert", "picture", file("a.bmp").string(), file("ref.dwn").string()}).status,
               0);
     ASSERT_EQ(run({"convert", "melody", file("a.mid").string(), file("ref-m.dwn").string()}).status,
@@ -268,7 +183,7 @@ TEST_F(WorkFolderCli, LinksAndPipesPlantedAsWorkFilesAreNeitherWrittenThroughNor
         for (const auto &name : names) {
             const fs::path planted = work_ / name;
             const fs::path victim = file("victim-" + name);
-            write_bytes(victim, victim_bytes);
+            write_file(victim, victim_bytes);
             ::chmod(victim.c_str(), 0600);
             if (pipes) {
                 ASSERT_EQ(::mkfifo(planted.c_str(), 0600), 0);
@@ -276,11 +191,11 @@ TEST_F(WorkFolderCli, LinksAndPipesPlantedAsWorkFilesAreNeitherWrittenThroughNor
                 ASSERT_EQ(::symlink(victim.c_str(), planted.c_str()), 0);
             }
         }
-        const Finished p =
+        const ChildRun p =
             run({"convert", "picture", file("a.bmp").string(), file("out.dwn").string()});
         EXPECT_EQ(p.status, 0) << p.err;
         EXPECT_EQ(read_bytes(file("out.dwn")), read_bytes(file("ref.dwn")));
-        const Finished m =
+        const ChildRun m =
             run({"convert", "melody", file("a.mid").string(), file("out-m.dwn").string()});
         EXPECT_EQ(m.status, 0) << m.err;
         EXPECT_EQ(read_bytes(file("out-m.dwn")), read_bytes(file("ref-m.dwn")));
@@ -296,8 +211,8 @@ TEST_F(WorkFolderCli, LinksAndPipesPlantedAsWorkFilesAreNeitherWrittenThroughNor
 }
 
 TEST_F(WorkFolderCli, WorkFoldersOthersCouldTouchAreRefusedAndLeftAsTheyWere) {
-    write_bytes(file("a.bmp"), bitmap(40, 30, 2));
-    write_bytes(file("a.mid"), melody(2));
+    write_file(file("a.bmp"), bitmap(40, 30, 2));
+    write_file(file("a.mid"), melody(2));
     // A link to a shared sticky folder, as ZEMLO_WORK_DIR=/tmp would be for root.
     const fs::path shared = file("shared");
     ASSERT_EQ(::mkdir(shared.c_str(), 0700), 0);
@@ -322,7 +237,7 @@ TEST_F(WorkFolderCli, WorkFoldersOthersCouldTouchAreRefusedAndLeftAsTheyWere) {
         const unsigned mode_before = mode_of(c.work);
         for (const std::string kind : {"picture", "melody"}) {
             const std::string in = file(kind == "picture" ? "a.bmp" : "a.mid").string();
-            const Finished f =
+            const ChildRun f =
                 run({"convert", kind, in, file("out.dwn").string()}, c.work.string());
             EXPECT_EQ(f.status, 1) << c.work << " " << f.err;
             EXPECT_NE(f.err.find(c.work.string()), std::string::npos) << f.err;
@@ -358,8 +273,8 @@ std::string wait_for_run_folder(const fs::path &work, int inotify_fd) {
 
 TEST_F(WorkFolderCli, AKilledRunsFolderIsRemovedByTheNextRunAndASignalledRunRemovesItsOwn) {
     // Large enough that decoding it keeps the run going while the test acts.
-    write_bytes(file("big.bmp"), bitmap(2400, 2400, 3));
-    write_bytes(file("a.bmp"), bitmap(40, 30, 4));
+    write_file(file("big.bmp"), bitmap(2400, 2400, 3));
+    write_file(file("a.bmp"), bitmap(40, 30, 4));
     // A live run of another process: never taken for one that is over.
     std::string error;
     const auto live = zemlo::RunFolder::create_in(work_.string(), &error);
@@ -370,13 +285,13 @@ TEST_F(WorkFolderCli, AKilledRunsFolderIsRemovedByTheNextRunAndASignalledRunRemo
         const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
         ASSERT_GE(watch, 0);
         ASSERT_GE(::inotify_add_watch(watch, work_.c_str(), IN_CREATE), 0);
-        const pid_t pid = start(
+        Child child = start(
             {"convert", "picture", file("big.bmp").string(), file("big.dwn").string()}, "big");
         const std::string folder = wait_for_run_folder(work_, watch);
         ::close(watch);
         ASSERT_FALSE(folder.empty());
-        ::kill(pid, sig);
-        const Finished f = finish(pid);
+        child.kill(sig);
+        const ChildRun f = child.finish(kDeadline);
         if (f.signal != sig) {
             // The conversion was quicker than the signal: nothing to see this time.
             std::printf("the run ended before %s\n", strsignal(sig));
@@ -386,7 +301,7 @@ TEST_F(WorkFolderCli, AKilledRunsFolderIsRemovedByTheNextRunAndASignalledRunRemo
         }
         if (sig == SIGKILL) {
             EXPECT_TRUE(fs::exists(folder)) << "nothing can remove it at once";
-            const Finished next =
+            const ChildRun next =
                 run({"convert", "picture", file("a.bmp").string(), file("a.dwn").string()});
             EXPECT_EQ(next.status, 0) << next.err;
         }
@@ -425,8 +340,8 @@ TEST_F(WorkFolderDownload, ADownloadWhileOtherProcessesConvert) {
     start_handset();
     const fs::path store = this->store();
 
-    write_bytes(file("sunset.bmp"), bitmap(60, 50, 5));
-    write_bytes(file("other.bmp"), bitmap(70, 40, 6));
+    write_file(file("sunset.bmp"), bitmap(60, 50, 5));
+    write_file(file("other.bmp"), bitmap(70, 40, 6));
     ASSERT_EQ(
         run({"convert", "picture", file("sunset.bmp").string(), file("ref.dwn").string()}).status,
         0);
@@ -434,23 +349,19 @@ TEST_F(WorkFolderDownload, ADownloadWhileOtherProcessesConvert) {
         run({"convert", "picture", file("other.bmp").string(), file("ref-o.dwn").string()}).status,
         0);
 
-    const pid_t download = start({device(), "download", file("sunset.bmp").string()}, "download");
+    Child download = start({device(), "download", file("sunset.bmp").string()}, "download");
     // Conversions one after the other, each overlapping the download, until it is over.
     int converted = 0;
-    int raw = 0;
-    pid_t done = 0;
-    while ((done = ::waitpid(download, &raw, WNOHANG)) == 0) {
-        const Finished f =
+    ChildRun done;
+    while (!download.ended(&done)) {
+        const ChildRun f =
             run({"convert", "picture", file("other.bmp").string(), file("o.dwn").string()});
         EXPECT_EQ(f.status, 0) << f.err;
         EXPECT_EQ(read_bytes(file("o.dwn")), read_bytes(file("ref-o.dwn")));
         ++converted;
         ASSERT_LT(converted, 2000) << "the download did not end";
     }
-    ASSERT_EQ(done, download);
-    const Bytes err = read_bytes(file("download.err"));
-    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << raw << "\n"
-                                                         << std::string(err.begin(), err.end());
+    EXPECT_EQ(done.status, 0) << read_file(file("download.err"));
     EXPECT_GE(converted, 1);
     EXPECT_EQ(read_bytes(store / "pic" / "sunset.bmp"), read_bytes(file("ref.dwn")));
     EXPECT_TRUE(run_folders().empty());
@@ -472,35 +383,28 @@ bool signal_pending(pid_t pid, int sig) {
 }
 
 bool wait_signal_taken(pid_t pid, int sig) {
-    const auto until = std::chrono::steady_clock::now() + kDeadline;
-    while (signal_pending(pid, sig)) {
-        if (std::chrono::steady_clock::now() > until) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
+    return wait_until([&] { return !signal_pending(pid, sig); }, kDeadline);
 }
 
 TEST_F(WorkFolderDownload, ADownloadEndedByOneOrTwoSignalsLeavesNoFolder) {
     start_handset();
-    write_bytes(file("sunset.bmp"), bitmap(60, 50, 7));
+    write_file(file("sunset.bmp"), bitmap(60, 50, 7));
     // One SIGTERM cancels the download as Ctrl-C does; a second one ends the program at once.
     for (const int signals : {1, 2}) {
         const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
         ASSERT_GE(watch, 0);
         ASSERT_GE(::inotify_add_watch(watch, work_.c_str(), IN_CREATE), 0);
-        const pid_t pid = start({device(), "download", file("sunset.bmp").string()}, "download");
+        Child child = start({device(), "download", file("sunset.bmp").string()}, "download");
         const std::string folder = wait_for_run_folder(work_, watch);
         ::close(watch);
         ASSERT_FALSE(folder.empty());
         for (int i = 0; i < signals; ++i) {
             // A signal still pending would swallow the next one: each is sent once the one
             // before has been taken.
-            ASSERT_TRUE(wait_signal_taken(pid, SIGTERM));
-            ::kill(pid, SIGTERM);
+            ASSERT_TRUE(wait_signal_taken(child.pid(), SIGTERM));
+            child.kill(SIGTERM);
         }
-        const Finished f = finish(pid);
+        const ChildRun f = child.finish(kDeadline);
         if (signals == 2) {
             EXPECT_EQ(f.signal, SIGTERM) << "the second signal ends the program: " << f.err;
         } else {

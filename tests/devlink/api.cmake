@@ -15,9 +15,9 @@ zemlo_warnings(devlink_api_handset)
 zemlo_add_gtest(NAME devlink_api_wire_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/api_wire_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/api_family_test.cpp
-    LIBS devlink_api_handset ${CMAKE_DL_LIBS}
+    LIBS devlink_api_handset zemlo_test_support ${CMAKE_DL_LIBS}
     TIMEOUT 60
-    LABELS e2e)
+    LABELS e2e waits)
 add_dependencies(devlink_api_wire_tests handlink)
 
 # The examples for test-tool authors, run as programs.
@@ -25,7 +25,7 @@ zemlo_add_gtest(NAME devlink_api_example_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/api_example_test.cpp
     LIBS devlink_api_handset
     TIMEOUT 60
-    LABELS e2e)
+    LABELS e2e waits)
 target_compile_definitions(devlink_api_example_tests PRIVATE
     HANDLINK_EXAMPLE_C="$<TARGET_FILE:handlink_example>"
     HANDLINK_EXAMPLE_PY="${PROJECT_SOURCE_DIR}/devlink/examples/handlink_example.py"

@@ -9,7 +9,7 @@ target_include_directories(media_melody_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 zemlo_add_gtest(NAME media_player_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/melody_player_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/output_file_test.cpp
-    LIBS zemlo_media_player)
+    LIBS zemlo_media_player zemlo_test_support)
 target_include_directories(media_player_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 
 if(TARGET zemlo-cli)

@@ -2,12 +2,11 @@
 // a full device, an interrupt, a writer dropped before its end) leaves no cut-off file, and
 // removes only the regular file that was being written.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <filesystem>
 #include <vector>
 
+#include "disk_full_after.h"
 #include "melody_test_files.h"
 #include "output_file.h"
 #include "wav_writer.h"
@@ -16,28 +15,7 @@ namespace zemlo::media {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Writes past this many bytes of a file fail as on a full disk, while it lives.
-class DiskFullAfter {
-  public:
-    explicit DiskFullAfter(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limited = saved_;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-        previous_ = ::signal(SIGXFSZ, SIG_IGN);
-    }
-    ~DiskFullAfter() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        ::signal(SIGXFSZ, previous_);
-    }
-    DiskFullAfter(const DiskFullAfter &) = delete;
-    DiskFullAfter &operator=(const DiskFullAfter &) = delete;
-
-  private:
-    rlimit saved_{};
-    sighandler_t previous_ = SIG_DFL;
-};
+using zemlo::testing::DiskFullAfter;
 
 class OutputFileTest : public testing::MelodyFilesTest {};
 

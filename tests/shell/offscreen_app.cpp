@@ -23,7 +23,7 @@ void ensure_app() {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     static int argc = 1;
-    static char name[] = "controls_test";
+    static char name[] = "controls_tests";
     static char *argv[] = {name, nullptr};
     // Lives until the process ends; destroying it among static destructors is not safe.
     new QApplication(argc, argv);

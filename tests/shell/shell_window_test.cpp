@@ -237,6 +237,13 @@ class WindowTest : public ::testing::Test {
         return QTest::qWaitFor([&] { return !w().core().busy(); }, kWaitMs);
     }
 
+    // Hands the window what the worker posted before it ended: once it is idle, every report is
+    // already queued, so one pass over the queue shows them all, as a later one would.
+    static void delivered() {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+
     void connect_handset() {
         click(w().connect_button());
         ASSERT_TRUE(QTest::qWaitFor(
@@ -553,7 +560,7 @@ TEST_F(WindowTest, HandsetEventStopsTheDownload) {
     click(w().download_button());
     ASSERT_TRUE(QTest::qWaitFor([&] { return saw_box("确认 手机来电，中断操作！"); }, kWaitMs));
     ASSERT_TRUE(idle());
-    QTest::qWait(100);
+    delivered();
     EXPECT_EQ(buttons(), "10000");
     EXPECT_EQ(w().link_icon()->text(), QStringLiteral("   COM3未连接"));
     EXPECT_FALSE(w().wait_window()->isVisible());
@@ -584,7 +591,7 @@ TEST_F(WindowTest, CancelInTheWaitWindowStopsTheDownloadButNotEnterOrEscape) {
     EXPECT_FALSE(wait->isVisible());
     EXPECT_TRUE(w().values().cancel.load());
     ASSERT_TRUE(idle());
-    QTest::qWait(100);
+    delivered();
     EXPECT_FALSE(wait->isVisible());  // later reports do not bring it back
     EXPECT_EQ(buttons(), "11111");
     EXPECT_FALSE(fs::exists(store_ / "pic" / "slow.bmp"));

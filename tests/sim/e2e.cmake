@@ -1,8 +1,8 @@
 zemlo_add_gtest(NAME sim_e2e_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/handlink_e2e_test.cpp
-    LIBS handsim_core handsim_pc
+    LIBS handsim_core handsim_pc zemlo_test_support
     TIMEOUT 120
-    LABELS e2e)
+    LABELS e2e waits)
 if(TARGET handlink)
     add_dependencies(sim_e2e_tests handlink)
 endif()

@@ -10,12 +10,14 @@
 #include "media_store.h"
 #include "sample_media.h"
 #include "sim_test_util.h"
+#include "wait_until.h"
 
 namespace {
 
 namespace rec = zemlo::records;
 using namespace std::chrono_literals;
 using handsim::HandlinkSession;
+using zemlo::testing::wait_until;
 
 constexpr auto kPacketWait = 3000ms;
 constexpr uint32_t kShortTimeoutMs = 600;
@@ -152,7 +154,15 @@ TEST_F(HandlinkE2e, RenameDeleteAndFormatWithItsSilentRestart) {
     EXPECT_EQ(format.code, 9);
     EXPECT_FALSE(handshake().answered()) << "ignored while restarting";
     EXPECT_EQ(emulator->stats().restarts, 1u);
-    std::this_thread::sleep_for(700ms);
+    // While it restarts the handset does not read the line; once it reads frames again it is
+    // back, but answers nothing until a new setup.
+    const uint64_t unread = emulator->stats().frames_received;
+    ASSERT_TRUE(wait_until(
+        [&] {
+            EXPECT_FALSE(handshake().answered()) << "answered before a new setup";
+            return emulator->stats().frames_received > unread;
+        },
+        30s));
     EXPECT_FALSE(handshake().answered()) << "back, but waiting for a new setup";
     session.close();
     connect();
@@ -181,9 +191,11 @@ TEST_F(HandlinkE2e, LinkFaultsShowAsTheLibraryReportsThem) {
     control("noise off");
     // A reply later than the timeout is lost; one within it is not.
     control("delay 900");
+    const uint64_t sent = emulator->stats().messages_sent;
     EXPECT_EQ(handshake().code, 9);
     control("delay 100");
-    std::this_thread::sleep_for(1000ms);  // let the late reply go by
+    // The late reply goes by: the library still acknowledges its frame.
+    ASSERT_TRUE(emulator->wait_messages_sent(sent + 1, 30s));
     EXPECT_TRUE(handshake().answered());
 }
 
@@ -227,7 +239,7 @@ TEST_F(HandlinkE2e, EventsAndHangUpInterruptADownload) {
     EXPECT_EQ(sent.failed_packet, 3u);
     EXPECT_EQ(emulator->stats().hang_ups, 1u);
     // The line comes back at the same path; a new connect works.
-    std::this_thread::sleep_for(400ms);
+    ASSERT_TRUE(wait_until([&] { return std::filesystem::exists(emulator->link_path()); }, 30s));
     session.close();
     connect();
     EXPECT_FALSE(std::filesystem::exists(store("pic/x.bmp")));
