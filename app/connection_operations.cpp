@@ -1,6 +1,8 @@
 // Connect, disconnect, the abort notice, handset events and the listing that completes a connect.
 #include <algorithm>
 
+#include "connect_operation.h"
+#include "disconnect_operation.h"
 #include "main_core.h"
 #include "remote_command_body.h"
 #include "zemlo/signal_record.h"
@@ -9,10 +11,7 @@ namespace zemlo::app {
 
 namespace {
 
-constexpr uint8_t kModeListing = 1;
 constexpr uint8_t kModeIdle = 0;
-constexpr uint16_t kConnectRange = 2;
-constexpr uint16_t kDisconnectRange = 1;
 // A group and a code follow the 16-byte long header.
 constexpr size_t kEventBodyNeeded = records::kCmdCodeOffset + 2;
 
@@ -31,124 +30,34 @@ MessageId event_message(uint16_t code) {
 
 }  // namespace
 
-bool MainCore::send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply,
-                            int32_t *status) {
-    std::vector<uint8_t> copy = body;  // the library may write into the body it is given
-    int32_t result = 0;
-    const bool sent = binding_.remote_command(copy.data(), reply.data(), &result);
-    if (status != nullptr) {
-        *status = result;
-    }
-    if (!dispatcher_.on_window_thread()) {
-        outcome_.status = result;
-    }
-    return sent;
-}
-
-// Sends the handshake up to three times; only the last failed open shows its error.
-bool MainCore::handshake_with_attempts(uint16_t purpose, std::vector<uint8_t> &reply) {
-    const auto body = command_body({records::kGroupHandshake, purpose});
-    values_.connect_attempts_left.store(kConnectAttempts);
-    while (values_.connect_attempts_left.load() != 0) {
-        if (values_.cancel.load()) {
-            return false;
-        }
-        values_.connect_attempts_left.fetch_sub(1);
-        reply = preset_reply();
-        if (send_command(body, reply)) {
-            return true;
-        }
-        if (values_.connect_attempts_left.load() == 0) {
-            hide_wait_window();
-            return false;
-        }
-    }
-    return false;
+ListingWindow MainCore::listing_window() {
+    return {[this](bool again) { relisting_ = again; }, [this] { receiver_.expect(); },
+            [this] { receiver_.stop(); }};
 }
 
 void MainCore::run_connect() {
-    report({MessageId::Connecting}, ReportLevel::Progress, kConnectRange);
-    binding_.close_link();
-    std::vector<uint8_t> reply;
-    if (!handshake_with_attempts(records::kHandshakeConnect, reply)) {
-        return;
-    }
-    if (reply_status(reply) != records::kStatusAccepted) {
-        report({MessageId::PhoneCommError}, ReportLevel::Failed);
-        return;
-    }
-    on_window([this] { relisting_ = false; });
-    binding_.set_mode(kModeListing);
-    report({MessageId::ReadingData}, ReportLevel::Progress);
-    if (values_.cancel.load()) {
-        return;
-    }
-    if (!request_listing()) {
-        hide_wait_window();
-        return;
-    }
-    listing_follows_ = true;
-    // The handset now answers with the listing, handled on the window thread.
-}
-
-bool MainCore::request_listing() {
-    records::RemoteCommand list{records::kGroupFile, records::kCodeList};
-    list.argument = 0;
-    std::vector<uint8_t> reply = preset_reply(records::kResultListPreset);
-    // Armed before the command goes out, so that the handset's answer finds it armed.
-    on_window([this] { receiver_.expect(); });
-    if (!send_command(command_body(list), reply)) {
-        on_window([this] { receiver_.stop(); });
-        return false;
-    }
-    return true;
+    listing_follows_ = connect_handset(context_, listing_window());
 }
 
 void MainCore::reread_listing() {
-    // The listing replaces the table when it arrives; it completes no connect.
-    on_window([this] { relisting_ = true; });
-    binding_.set_mode(kModeListing);
-    request_listing();
+    relist_handset(context_, listing_window());
 }
 
 void MainCore::run_disconnect(bool notify) {
-    on_window([this] {
-        receiver_.stop();
-        clear_handset_files();
-    });
-    // A cancelled connect is ended with a disconnect only when the link came up: otherwise the
-    // disconnect would first have to open the link to a handset that never answered, and the
-    // user who pressed Ctrl-C would wait for another full connect attempt.
-    if (values_.connected.load() || (values_.cancel.load() && binding_.port_open())) {
-        on_window([this] { connection_state_update(false, false); });
-        if (notify) {
-            report({MessageId::Disconnecting}, ReportLevel::Progress, kDisconnectRange);
-        }
-        std::vector<uint8_t> reply = preset_reply();
-        const bool sent = send_command(command_body({records::kGroupDisconnect, 0}), reply);
-        // A handset that does not confirm is as good as gone: say so, whatever the send did.
-        if (!sent || reply_status(reply) != records::kStatusAccepted) {
-            report({MessageId::NoAnswer}, ReportLevel::Finished);
-        } else if (notify) {
-            end_with({MessageId::Disconnected}, ReportLevel::Finished, true);
-        }
-    }
-    binding_.close_link();
-    if (notify) {
-        on_window([this] { connection_state_update(false, true); });
-    }
+    // At teardown the window thread disconnects: that belongs to no operation's outcome.
+    Outcome teardown_outcome;
+    OperationContext teardown{binding_, *this, token_, values_, teardown_outcome};
+    disconnect_handset(dispatcher_.on_window_thread() ? teardown : context_, notify,
+                       {[this] {
+                            receiver_.stop();
+                            clear_handset_files();
+                        },
+                        [this] { connection_state_update(false, false); },
+                        [this] { connection_state_update(false, true); }});
 }
 
 void MainCore::run_abort_notice() {
-    const auto body = command_body({records::kGroupAbort, 0});
-    binding_.set_mode(kModeIdle);
-    std::vector<uint8_t> reply = preset_reply();
-    values_.open_error_reporting.store(false);
-    struct Restore {
-        ProgramValues &values;
-        ~Restore() { values.open_error_reporting.store(true); }
-    } restore{values_};
-    send_command(body, reply);
+    send_abort_notice(context_);
 }
 
 void MainCore::handset_message(const std::vector<uint8_t> &record) {
@@ -184,7 +93,7 @@ void MainCore::on_handset_event(uint16_t code) {
     receiver_.stop();
     // Stop the operation first, so that no step of it runs while the user reads the message.
     if (worker_recorded_.load()) {
-        close_temp_file();
+        sent_file_.close();
         stop_worker_at_once();
         worker_recorded_.store(false);
     }

@@ -5,9 +5,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "delete_operation.h"
 #include "file_name_rule.h"
+#include "format_operation.h"
 #include "handset_text.h"
 #include "pc_file_filter.h"
+#include "rename_operation.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/com_port_rule.h"
 #include "zemlo/handset_records.h"
@@ -18,43 +21,6 @@ namespace zemlo::app {
 namespace {
 
 constexpr size_t kExtensionChars = 4;  // ".bmp", ".mid"
-
-// Where an operation stands when it shows a message, for a front end that shows progress its own
-// way instead of the message.
-Stage stage_of(MessageId id) {
-    switch (id) {
-        case MessageId::Connecting:
-            return Stage::Connecting;
-        case MessageId::ReadingData:
-            return Stage::Listing;
-        case MessageId::ConvertingPicture:
-        case MessageId::ConvertingMelody:
-        case MessageId::ConvertPictureDone:
-        case MessageId::ConvertMelodyDone:
-            return Stage::Converting;
-        case MessageId::StartingDownload:
-            return Stage::Announcing;
-        case MessageId::SendingPacket:
-            return Stage::Sending;
-        case MessageId::Previewing:
-        case MessageId::PreviewSet:
-            return Stage::Previewing;
-        case MessageId::Discarding:
-            return Stage::Discarding;
-        case MessageId::Renaming:
-            return Stage::Renaming;
-        case MessageId::Deleting:
-            return Stage::Deleting;
-        case MessageId::Formatting:
-            return Stage::Formatting;
-        case MessageId::Restarting:
-            return Stage::Restarting;
-        case MessageId::Disconnecting:
-            return Stage::Disconnecting;
-        default:
-            return Stage::None;
-    }
-}
 
 }  // namespace
 
@@ -130,7 +96,7 @@ bool MainCore::initialise(const std::string &module_dir) {
 
 void MainCore::teardown() {
     if (worker_recorded_.load()) {
-        close_temp_file();
+        sent_file_.close();
         stop_worker_at_once();
     }
     run_disconnect(false);
@@ -360,29 +326,100 @@ void MainCore::wait_until_idle() {
     }
 }
 
+// --- the store operations: what they read of the window's state and what they change in it ----
+
+void MainCore::run_download() {
+    DownloadRequest request;
+    on_window([&] {
+        request = {file_type_, selected_pc_file_, download_name_, extension_, download_folder_};
+    });
+    const int32_t type = request.type;
+    download_to_handset(
+        context_, request, sent_file_,
+        {[this, type](const std::string &entry_key) {
+             const size_t limit =
+                 type == kTypePicture ? records::kMaxPictures : records::kMaxMelodies;
+             return static_cast<size_t>(table_.count(type)) >= limit &&
+                    table_.find(entry_key, type, false, nullptr) == -1;
+         },
+         [this, type](const std::string &out, const std::string &source) {
+             return type == kTypePicture ? media_.convert_picture(out, source)
+                                         : media_.convert_melody(out, source);
+         },
+         [this, type](const std::string &entry_key, int64_t length) {
+             return table_.room(entry_key, type, length, free_space_);
+         },
+         [this] { connection_state_update(false, true); }, [this] { clear_handset_files(); },
+         [this, &request](int64_t length) {
+             const std::string text =
+                 request.name + request.extension + "^" + std::to_string(length);
+             if (table_.find(text, request.type, true, &free_space_) == -1) {
+                 table_.append({request.type, text});
+             }
+             free_space_ -=
+                 static_cast<int64_t>(records::allocation_size(static_cast<uint64_t>(length)));
+             ui_.set_space(capacity_, free_space_);
+             ui_.focus_handset_tree();
+             rows_.clear();
+             ui_.show_handset_rows(rows_);
+             refill_handset_list();
+         },
+         [this] { reread_listing(); }});
+}
+
+void MainCore::run_rename() {
+    RenameRequest request;
+    int32_t row = -1;
+    on_window([&] {
+        request = {current_handset_folder_, rename_old_, rename_new_};
+        row = selected_row_;
+    });
+    rename_on_handset(context_, request, [&](bool renamed) {
+        set_row_text(row, renamed ? request.new_name : request.old_name);
+        if (!renamed) {
+            return;
+        }
+        if (const HandsetEntry *entry = table_.at(selected_entry_)) {
+            const size_t caret = entry->text.find(kEntrySeparator);
+            const std::string size =
+                caret == std::string::npos ? std::string() : entry->text.substr(caret + 1);
+            table_.set_text(selected_entry_, request.new_name + kEntrySeparator + size);
+        }
+    });
+}
+
+void MainCore::run_delete() {
+    DeleteRequest request;
+    on_window([&] {
+        request.folder = current_handset_folder_;
+        if (selected_row_ >= 0 && static_cast<size_t>(selected_row_) < rows_.size()) {
+            request.name = rows_[static_cast<size_t>(selected_row_)].name;
+        }
+    });
+    delete_on_handset(context_, request, [this] {
+        if (selected_row_ >= 0 && static_cast<size_t>(selected_row_) < rows_.size()) {
+            free_space_ += std::stoll("0" + rows_[static_cast<size_t>(selected_row_)].size);
+        }
+        ui_.set_space(capacity_, free_space_);
+        table_.remove(selected_entry_);
+        rows_.clear();
+        ui_.show_handset_rows(rows_);
+        ui_.focus_handset_tree();
+        refill_handset_list();
+    });
+}
+
+void MainCore::run_format() {
+    format_handset(
+        context_, {values_.connected.load(), restart_wait_},
+        [this] { connection_state_update(false, false); },
+        [this] {
+            clear_handset_files();
+            connection_state_update(false, true);
+        });
+}
+
 // --- reports and the connection state -----------------------------------------------------------
-
-void MainCore::report(const Message &message, ReportLevel level, uint16_t range,
-                      const Progress &progress) {
-    Report r{level, message, range, progress};
-    if (r.progress.stage == Stage::None) {
-        r.progress.stage = stage_of(message.id);
-    }
-    // A report that is not progress ends the operation (the worker's; teardown's disconnect on
-    // the window thread has no outcome).
-    if (level != ReportLevel::Progress && !dispatcher_.on_window_thread()) {
-        outcome_.result = message.id;
-        outcome_.succeeded = false;
-    }
-    on_window([&] { show_report(r); });
-}
-
-void MainCore::end_with(const Message &message, ReportLevel level, bool succeeded) {
-    report(message, level);
-    if (!dispatcher_.on_window_thread()) {
-        outcome_.succeeded = succeeded;
-    }
-}
 
 void MainCore::show_report(const Report &report) {
     if (report.level != ReportLevel::Progress) {

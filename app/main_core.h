@@ -16,12 +16,15 @@
 #include <vector>
 
 #include "block_receiver.h"
+#include "connect_operation.h"
 #include "device_binding.h"
 #include "dispatcher.h"
+#include "download_operation.h"
 #include "handset_file_table.h"
 #include "listing_parser.h"
 #include "messages.h"
 #include "operation.h"
+#include "operation_context.h"
 #include "operation_report.h"
 #include "profile.h"
 #include "program_values.h"
@@ -33,13 +36,12 @@
 namespace zemlo::app {
 
 inline constexpr const char *kHelpFile = "dwnHelp.html";
-inline constexpr const char *kTempDownloadFile = "tmp.dwn";
 
-class MainCore {
+class MainCore : private Reporter {
   public:
     MainCore(ProgramValues &values, UiPort &ui, MediaPort &media, Dispatcher &dispatcher,
              Profile &profile);
-    ~MainCore();
+    ~MainCore() override;
     MainCore(const MainCore &) = delete;
     MainCore &operator=(const MainCore &) = delete;
 
@@ -124,17 +126,14 @@ class MainCore {
     void run_operation(Operation op);
     // Runs fn on the window thread and waits for it; from the worker, false (and fn maybe not
     // run) once the operation is stopped.
-    bool on_window(const std::function<void()> &fn);
+    bool on_window(const std::function<void()> &fn) override;
     void stop_worker_at_once();
     void set_busy(bool busy);
-    void report(const Message &message, ReportLevel level, uint16_t range = 0,
-                const Progress &progress = {});
-    // A report that ends the operation: its message becomes the outcome's result.
-    void end_with(const Message &message, ReportLevel level, bool succeeded);
-    void hide_wait_window() { report({}, ReportLevel::Progress); }
     void show_report(const Report &report);
     void show_error(MessageId id);
-    BoxAnswer ask(const QuestionAsked &question);
+    // --- Reporter: the window side of the worker's operation ---
+    void show(const Report &report) override { show_report(report); }
+    BoxAnswer ask(const QuestionAsked &question) override;
     void connection_state_update(bool connected, bool enable);
     void connection_state_update_from_worker(bool connected, bool enable);
 
@@ -152,22 +151,16 @@ class MainCore {
     // The device the COM number stands for now: the profile's mapping, the environment, ttyS.
     std::string port_device(uint32_t port) const;
 
-    // Operations (worker thread unless noted).
-    // False when the link could not be used; *status receives the library's result.
-    bool send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply,
-                      int32_t *status = nullptr);
-    bool handshake_with_attempts(uint16_t purpose, std::vector<uint8_t> &reply);
-    std::optional<uint16_t> send_file_command(MessageId progress,
-                                              const records::RemoteCommand &command);
+    // Operations: each runs the function of its own file over context_ (worker thread unless
+    // noted), with what it reads of the window's state and what it changes in it.
     void run_connect();
-    // Asks the handset for its listing (worker); false when the link could not be used.
-    bool request_listing();
+    // What the connect and the listing change in the window.
+    ListingWindow listing_window();
     // Reads the listing again so the table shows what the handset has (worker).
     void reread_listing();
     void run_disconnect(bool notify);  // also on the window thread at teardown
     void run_abort_notice();
     void run_download();
-    void unconfirmed_action();
     void run_rename();
     void run_delete();
     void run_format();
@@ -176,11 +169,6 @@ class MainCore {
     void connect_failed();                                      // window thread
     void on_handset_event(uint16_t code);                       // window thread
     void on_line_lost();                                        // window thread
-
-    // The converted file while it is sent; closed by whoever stops first.
-    bool open_temp_file(const std::string &path, int64_t *length);
-    size_t read_temp_file(uint8_t *buf, size_t n);
-    void close_temp_file();
 
     ProgramValues &values_;
     UiPort &ui_;
@@ -211,6 +199,8 @@ class MainCore {
     // How the running operation ends (worker thread while it runs).
     Outcome outcome_;
     bool listing_follows_ = false;  // the connect's outcome comes with its listing
+    // What the worker's operation works with.
+    OperationContext context_{binding_, *this, token_, values_, outcome_};
 
     // Window state (window thread).
     BlockReceiver receiver_;
@@ -233,8 +223,8 @@ class MainCore {
     std::string rename_new_;
     bool relisting_ = false;  // the listing under way was asked for again, not by a connect
 
-    std::mutex temp_mutex_;
-    FILE *temp_file_ = nullptr;
+    // The converted file while it is sent; closed by whoever stops first.
+    SentFile sent_file_;
 };
 
 }  // namespace zemlo::app

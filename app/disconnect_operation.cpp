@@ -1,0 +1,51 @@
+#include "disconnect_operation.h"
+
+#include "remote_command_body.h"
+
+namespace zemlo::app {
+
+namespace {
+
+constexpr uint8_t kModeIdle = 0;
+constexpr uint16_t kDisconnectRange = 1;
+
+}  // namespace
+
+void disconnect_handset(OperationContext &ctx, bool notify, const DisconnectWindow &window) {
+    ctx.reporter.on_window(window.forget);
+    // A cancelled connect is ended with a disconnect only when the link came up: otherwise the
+    // disconnect would first have to open the link to a handset that never answered, and the
+    // user who pressed Ctrl-C would wait for another full connect attempt.
+    if (ctx.values.connected.load() || (ctx.cancelled() && ctx.binding.port_open())) {
+        ctx.reporter.on_window(window.hold);
+        if (notify) {
+            ctx.report({MessageId::Disconnecting}, ReportLevel::Progress, kDisconnectRange);
+        }
+        std::vector<uint8_t> reply = preset_reply();
+        const bool sent = ctx.send_command(command_body({records::kGroupDisconnect, 0}), reply);
+        // A handset that does not confirm is as good as gone: say so, whatever the send did.
+        if (!sent || reply_status(reply) != records::kStatusAccepted) {
+            ctx.report({MessageId::NoAnswer}, ReportLevel::Finished);
+        } else if (notify) {
+            ctx.end_with({MessageId::Disconnected}, ReportLevel::Finished, true);
+        }
+    }
+    ctx.binding.close_link();
+    if (notify) {
+        ctx.reporter.on_window(window.release);
+    }
+}
+
+void send_abort_notice(OperationContext &ctx) {
+    const auto body = command_body({records::kGroupAbort, 0});
+    ctx.binding.set_mode(kModeIdle);
+    std::vector<uint8_t> reply = preset_reply();
+    ctx.values.open_error_reporting.store(false);
+    struct Restore {
+        ProgramValues &values;
+        ~Restore() { values.open_error_reporting.store(true); }
+    } restore{ctx.values};
+    ctx.send_command(body, reply);
+}
+
+}  // namespace zemlo::app
