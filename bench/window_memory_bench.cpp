@@ -48,7 +48,7 @@ bool choose(MainWindow &w, const QString &name) {
     for (int row = 0; row < list->topLevelItemCount(); ++row) {
         if (list->topLevelItem(row)->text(0) == name) {
             list->select_row(row);
-            emit list->rowChosen(row);
+            emit list->row_chosen(row);
             return true;
         }
     }

@@ -11,7 +11,7 @@ static void registerZemloResources() {
 
 namespace zemlo::resources {
 
-void ensureLoaded() {
+void ensure_loaded() {
     static std::once_flag once;
     std::call_once(once, registerZemloResources);
 }

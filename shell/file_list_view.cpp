@@ -92,7 +92,7 @@ void FileListView::mouseReleaseEvent(QMouseEvent *event) {
     if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
         const int row = selected_row();
         if (row >= 0) {
-            emit rowChosen(row);
+            emit row_chosen(row);
         }
     }
 }
@@ -104,7 +104,7 @@ void FileListView::keyPressEvent(QKeyEvent *event) {
             arrow_target(selected_row(), key == Qt::Key_Up ? -1 : 1, topLevelItemCount());
         if (target >= 0) {
             select_row(target);
-            emit rowChosen(target);
+            emit row_chosen(target);
         }
         event->accept();
         return;

@@ -25,7 +25,7 @@ class FileListView : public QTreeWidget {
     QRect row_name_rect(int row) const;
 
   signals:
-    void rowChosen(int row);
+    void row_chosen(int row);
 
   protected:
     void mouseReleaseEvent(QMouseEvent *event) override;

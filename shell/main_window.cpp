@@ -78,7 +78,7 @@ MainWindow::MainWindow(app::Profile &profile, std::string module_dir, WindowHook
       profile_(profile),
       module_dir_(std::move(module_dir)),
       hooks_(std::move(hooks)) {
-    resources::ensureLoaded();
+    resources::ensure_loaded();
     if (!hooks_.box) {
         hooks_.box = run_message_box;
     }
@@ -258,10 +258,10 @@ void MainWindow::build_controls(QWidget *client) {
             [this](const QString &text) { core_->download_name_changed(text.toStdString()); });
     connect(pc_tree_, &QTreeWidget::currentItemChanged, this,
             &MainWindow::pc_tree_selection_changed);
-    connect(pc_list_, &FileListView::rowChosen, this, &MainWindow::pc_row_chosen);
+    connect(pc_list_, &FileListView::row_chosen, this, &MainWindow::pc_row_chosen);
     connect(handset_tree_, &QTreeWidget::currentItemChanged, this,
             &MainWindow::handset_tree_selection_changed);
-    connect(handset_list_, &FileListView::rowChosen, this,
+    connect(handset_list_, &FileListView::row_chosen, this,
             [this](int row) { core_->handset_row_chosen(row); });
 }
 

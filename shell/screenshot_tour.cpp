@@ -100,7 +100,7 @@ int main(int argc, char **argv) {
     for (int row = 0; row < list->topLevelItemCount(); ++row) {
         if (list->topLevelItem(row)->text(0) == QStringLiteral("sunset.bmp")) {
             list->select_row(row);
-            emit list->rowChosen(row);
+            emit list->row_chosen(row);
         }
     }
     window.name_box()->setText(QStringLiteral("sunset"));
@@ -131,7 +131,7 @@ int main(int argc, char **argv) {
     window.file_type_box()->setCurrentIndex(1);
     if (list->topLevelItemCount() > 0) {
         list->select_row(0);
-        emit list->rowChosen(0);
+        emit list->row_chosen(0);
     }
     save(window, out, QStringLiteral("main-melody.png"));
     window.file_type_box()->setCurrentIndex(0);

@@ -12,7 +12,7 @@ QString icon_resource_path(Icon icon) {
 }
 
 QIcon load_icon(Icon icon) {
-    zemlo::resources::ensureLoaded();
+    zemlo::resources::ensure_loaded();
     const QString path = icon_resource_path(icon);
     if (!QFile::exists(path)) {
         return {};
@@ -21,7 +21,7 @@ QIcon load_icon(Icon icon) {
 }
 
 QSize icon_natural_size(Icon icon) {
-    zemlo::resources::ensureLoaded();
+    zemlo::resources::ensure_loaded();
     QSvgRenderer renderer(icon_resource_path(icon));
     if (!renderer.isValid()) {
         return {};

@@ -10,7 +10,7 @@
 namespace zemlo::shell {
 
 FrameAnimationStatic::FrameAnimationStatic(QWidget *parent) : QWidget(parent) {
-    zemlo::resources::ensureLoaded();
+    zemlo::resources::ensure_loaded();
     install_control_accessibility();
     connect(&timer_, &QTimer::timeout, this, &FrameAnimationStatic::tick);
 }

@@ -19,14 +19,6 @@ using namespace std::chrono_literals;
 using testing::CoreRig;
 using testing::RecordingUi;
 
-std::vector<uint8_t> pattern(size_t n, uint8_t seed = 1) {
-    std::vector<uint8_t> v(n);
-    for (size_t i = 0; i < n; ++i) {
-        v[i] = static_cast<uint8_t>(seed + i * 7);
-    }
-    return v;
-}
-
 void write_file(const fs::path &p, const std::vector<uint8_t> &bytes) {
     CoreRig::write_file(p, bytes);
 }
@@ -55,8 +47,8 @@ std::vector<uint8_t> event_record(uint16_t code) {
 class CoreAgainstHandset : public ::testing::Test {
   protected:
     void SetUp() override {
-        write_file(pc_ / "photo.jpg", pattern(10));
-        write_file(pc_ / "tune.mid", pattern(10));
+        write_file(pc_ / "photo.jpg", CoreRig::pattern(10));
+        write_file(pc_ / "tune.mid", CoreRig::pattern(10));
     }
 
     void start(bool port_device_missing = false) {
@@ -86,7 +78,7 @@ class CoreAgainstHandset : public ::testing::Test {
         start();
         connect();
         ASSERT_TRUE(sim_->control("delay 150"));
-        ui_.set_converted(pattern(5000));
+        ui_.set_converted(CoreRig::pattern(5000));
         choose_pc_file("photo.jpg", 0, "slow");
         ui_.answer({BoxAnswer::Ok});
         on_window([&] { core_->download_command(); });
@@ -117,9 +109,9 @@ class CoreAgainstHandset : public ::testing::Test {
 };
 
 TEST_F(CoreAgainstHandset, ConnectListsBothFoldersWithAllocationSizes) {
-    write_file(store_ / "pic" / "a.bmp", pattern(100));
-    write_file(store_ / "pic" / "b.bmp", pattern(1024));
-    write_file(store_ / "melody" / "m.mid", pattern(513));
+    write_file(store_ / "pic" / "a.bmp", CoreRig::pattern(100));
+    write_file(store_ / "pic" / "b.bmp", CoreRig::pattern(1024));
+    write_file(store_ / "melody" / "m.mid", CoreRig::pattern(513));
     start();
     ASSERT_TRUE(loaded_);
     EXPECT_TRUE(ui_.saw("link    COM3未连接"));
@@ -170,7 +162,7 @@ TEST_F(CoreAgainstHandset, PictureDownloadKeptThenReplacedAndDiscarded) {
     start();
     connect();
     const int64_t free_before = read_state<int64_t>([&] { return core_->free_space(); });
-    const auto picture = pattern(1536, 3);
+    const auto picture = CoreRig::pattern(1536, 3);
     ui_.set_converted(picture);
     choose_pc_file("photo.jpg", 0, "abc");
     ui_.clear_log();
@@ -193,17 +185,17 @@ TEST_F(CoreAgainstHandset, PictureDownloadKeptThenReplacedAndDiscarded) {
     EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
 
     // The same name again replaces the entry and returns the old space first.
-    ui_.set_converted(pattern(100, 9));
+    ui_.set_converted(CoreRig::pattern(100, 9));
     ui_.answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Ok});
     run([](MainCore &c) { c.download_command(); });
     ASSERT_EQ(read_state<size_t>([&] { return core_->table().entries().size(); }), 1u);
     EXPECT_EQ(read_state<std::string>([&] { return core_->table().entries()[0].text; }),
               "abc.bmp^100");
     EXPECT_EQ(read_state<int64_t>([&] { return core_->free_space(); }), free_before - 512);
-    EXPECT_EQ(read_file(store_ / "pic" / "abc.bmp"), pattern(100, 9));
+    EXPECT_EQ(read_file(store_ / "pic" / "abc.bmp"), CoreRig::pattern(100, 9));
 
     // Discarding leaves the table as it was.
-    ui_.set_converted(pattern(700, 5));
+    ui_.set_converted(CoreRig::pattern(700, 5));
     on_window([&] { core_->download_name_changed("other"); });
     ui_.answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Cancel});
     run([](MainCore &c) { c.download_command(); });
@@ -220,7 +212,7 @@ TEST_F(CoreAgainstHandset, MelodyLimitsAndTheSixBytePrefix) {
     EXPECT_TRUE(ui_.saw("panel 1"));
 
     // 513 bytes: two blocks, the second data packet empty.
-    ui_.set_converted(pattern(513, 4));
+    ui_.set_converted(CoreRig::pattern(513, 4));
     ui_.answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Ok});
     run([](MainCore &c) { c.download_command(); });
     EXPECT_TRUE(ui_.saw("report 0 7 初始化下载...")) << dump();
@@ -229,13 +221,13 @@ TEST_F(CoreAgainstHandset, MelodyLimitsAndTheSixBytePrefix) {
               "tune.mid^513");
     EXPECT_TRUE(fs::exists(store_ / "melody" / "tune.mid"));
 
-    ui_.set_converted(pattern(51201, 4));
+    ui_.set_converted(CoreRig::pattern(51201, 4));
     ui_.answer({BoxAnswer::Ok});
     run([](MainCore &c) { c.download_command(); });
     EXPECT_TRUE(ui_.saw("box 确认 error 所选择的MIDI文件格式转换后大于50K!"));
 
     // Exactly 50 KiB is still a melody the handset takes.
-    ui_.set_converted(pattern(51200, 4));
+    ui_.set_converted(CoreRig::pattern(51200, 4));
     on_window([&] { core_->download_name_changed("long"); });
     ui_.answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Cancel});
     run([](MainCore &c) { c.download_command(); });
@@ -252,14 +244,14 @@ TEST_F(CoreAgainstHandset, MelodyLimitsAndTheSixBytePrefix) {
 
 TEST_F(CoreAgainstHandset, FolderLimitAndSpaceAreCheckedBeforeSending) {
     for (int i = 0; i < 10; ++i) {
-        write_file(store_ / "pic" / ("p" + std::to_string(i) + ".bmp"), pattern(30748));
+        write_file(store_ / "pic" / ("p" + std::to_string(i) + ".bmp"), CoreRig::pattern(30748));
     }
     // Two long melodies leave 19456 bytes free.
-    write_file(store_ / "melody" / "m1.mid", pattern(50000));
-    write_file(store_ / "melody" / "m2.mid", pattern(50000));
+    write_file(store_ / "melody" / "m1.mid", CoreRig::pattern(50000));
+    write_file(store_ / "melody" / "m2.mid", CoreRig::pattern(50000));
     start();
     connect();
-    ui_.set_converted(pattern(1000));
+    ui_.set_converted(CoreRig::pattern(1000));
     choose_pc_file("photo.jpg", 0, "fresh");
     ui_.answer({BoxAnswer::Ok});
     run([](MainCore &c) { c.download_command(); });
@@ -269,7 +261,7 @@ TEST_F(CoreAgainstHandset, FolderLimitAndSpaceAreCheckedBeforeSending) {
     // An existing name may be replaced, but not by more than the space allows: the 31232 bytes
     // of p1 and the free space make 50688, less than 60000 bytes need.
     on_window([&] { core_->download_name_changed("p1"); });
-    ui_.set_converted(pattern(60000));
+    ui_.set_converted(CoreRig::pattern(60000));
     ui_.answer({BoxAnswer::Ok});
     run([](MainCore &c) { c.download_command(); });
     EXPECT_TRUE(ui_.saw("box 确认 error 手机剩余空间不够！")) << dump();
@@ -279,7 +271,7 @@ TEST_F(CoreAgainstHandset, HandsetEventStopsTheDownloadAtOnce) {
     start();
     connect();
     ASSERT_TRUE(sim_->control("event 1 after 5"));
-    ui_.set_converted(pattern(4000));
+    ui_.set_converted(CoreRig::pattern(4000));
     choose_pc_file("photo.jpg", 0, "big");
     ui_.answer({BoxAnswer::Ok});
     on_window([&] { core_->download_command(); });
@@ -301,7 +293,7 @@ TEST_F(CoreAgainstHandset, HandsetEventStopsTheDownloadAtOnce) {
 TEST_F(CoreAgainstHandset, LostPacketIsRetriedAndRefusedPacketDropsTheConnection) {
     start();
     connect();
-    ui_.set_converted(pattern(3000));
+    ui_.set_converted(CoreRig::pattern(3000));
     choose_pc_file("photo.jpg", 0, "lossy");
     // The third packet's first frame goes unanswered: the second try gets through.
     ui_.on_report([this](const std::string &text) {
@@ -312,7 +304,7 @@ TEST_F(CoreAgainstHandset, LostPacketIsRetriedAndRefusedPacketDropsTheConnection
     ui_.answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Ok});
     run([](MainCore &c) { c.download_command(); });
     EXPECT_TRUE(ui_.saw("status 文件\"" + (pc_ / "photo.jpg").string() + "\"下载成功")) << dump();
-    EXPECT_EQ(read_file(store_ / "pic" / "lossy.bmp"), pattern(3000));
+    EXPECT_EQ(read_file(store_ / "pic" / "lossy.bmp"), CoreRig::pattern(3000));
 
     // The second packet is refused every time: three tries, then the connection is dropped.
     ui_.clear_log();
@@ -345,7 +337,7 @@ TEST_F(CoreAgainstHandset, CancelSendsTheAbortNotice) {
 }
 
 TEST_F(CoreAgainstHandset, RenameAndDeleteWithRefusals) {
-    write_file(store_ / "pic" / "abc.bmp", pattern(100));
+    write_file(store_ / "pic" / "abc.bmp", CoreRig::pattern(100));
     start();
     connect();
     ui_.set_selected_row(0);
@@ -404,7 +396,7 @@ TEST_F(CoreAgainstHandset, RenameAndDeleteWithRefusals) {
 }
 
 TEST_F(CoreAgainstHandset, FormatAnsweredRefusedAndBlocked) {
-    write_file(store_ / "pic" / "abc.bmp", pattern(100));
+    write_file(store_ / "pic" / "abc.bmp", CoreRig::pattern(100));
     start();
     connect();
     ASSERT_TRUE(sim_->control("format refuse"));
@@ -431,7 +423,7 @@ TEST_F(CoreAgainstHandset, FormatAnsweredRefusedAndBlocked) {
 }
 
 TEST_F(CoreAgainstHandset, FormatWhoseFrameFailsOnTheLineIsALinkErrorAndClearsNothing) {
-    write_file(store_ / "pic" / "abc.bmp", pattern(100));
+    write_file(store_ / "pic" / "abc.bmp", CoreRig::pattern(100));
     start();
     connect();
     // The line stays up but refuses every frame, so the format's own frame fails on the link (a
@@ -448,12 +440,12 @@ TEST_F(CoreAgainstHandset, FormatWhoseFrameFailsOnTheLineIsALinkErrorAndClearsNo
 }
 
 TEST_F(CoreAgainstHandset, UnconfirmedAfterDownloadActionsReadTheListingAgain) {
-    write_file(store_ / "pic" / "a.bmp", pattern(100));
+    write_file(store_ / "pic" / "a.bmp", CoreRig::pattern(100));
     start();
     connect();
     const int64_t free_before = read_state<int64_t>([&] { return core_->free_space(); });
     ASSERT_TRUE(sim_->control("silent action"));
-    ui_.set_converted(pattern(1536, 3));
+    ui_.set_converted(CoreRig::pattern(1536, 3));
     choose_pc_file("photo.jpg", 0, "abc");
     const std::string success = "status 文件\"" + (pc_ / "photo.jpg").string() + "\"下载成功";
 
@@ -511,7 +503,7 @@ TEST_F(CoreAgainstHandset, HandsetEventDuringADisconnectNeverHangsTheWindow) {
 }
 
 TEST_F(CoreAgainstHandset, AnotherDeviceBehindThePortEndsTheConnection) {
-    write_file(store_ / "pic" / "a.bmp", pattern(100));
+    write_file(store_ / "pic" / "a.bmp", CoreRig::pattern(100));
     start();
     // The device comes from the environment; the profile maps nothing.
     ::setenv("HANDLINK_COM3", rig_.link_path().c_str(), 1);

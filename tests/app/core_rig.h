@@ -189,6 +189,14 @@ class CoreRig {
         return rig_fs::read_symlink("/proc/self/exe").parent_path().string();
     }
 
+    // Bytes that differ from their neighbours, so a shifted or dropped packet shows.
+    static std::vector<uint8_t> pattern(size_t n, uint8_t seed = 1) {
+        std::vector<uint8_t> v(n);
+        for (size_t i = 0; i < n; ++i) {
+            v[i] = static_cast<uint8_t>(seed + i * 7);
+        }
+        return v;
+    }
     static void write_file(const rig_fs::path &p, const std::vector<uint8_t> &bytes) {
         rig_fs::create_directories(p.parent_path());
         std::ofstream f(p, std::ios::binary | std::ios::trunc);

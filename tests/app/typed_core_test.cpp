@@ -13,14 +13,6 @@ using testing::CoreRig;
 
 constexpr auto kBound = 30s;
 
-std::vector<uint8_t> pattern(size_t n) {
-    std::vector<uint8_t> v(n);
-    for (size_t i = 0; i < n; ++i) {
-        v[i] = static_cast<uint8_t>(i * 7 + 3);
-    }
-    return v;
-}
-
 class TypedCore : public ::testing::Test {
   protected:
     void start() {
@@ -47,8 +39,8 @@ TEST_F(TypedCore, DownloadTellsItsQuestionsProgressAndOutcome) {
 
     const size_t size = 1300;  // three packets, the last one short
     const std::string source = (rig_.pc() / "photo.jpg").string();
-    CoreRig::write_file(source, pattern(10));
-    rig_.ui().set_converted(pattern(size));
+    CoreRig::write_file(source, CoreRig::pattern(10, 3));
+    rig_.ui().set_converted(CoreRig::pattern(size, 3));
     rig_.ui().answer({BoxAnswer::Cancel, BoxAnswer::Ok});  // no preview, keep it
     ASSERT_TRUE(
         rig_.run([&](MainCore &c) { c.download_file(kTypePicture, source, "abc"); }, kBound));
@@ -74,11 +66,11 @@ TEST_F(TypedCore, DownloadTellsItsQuestionsProgressAndOutcome) {
     // The texts the user reads are unchanged.
     EXPECT_TRUE(rig_.ui().saw("status 文件\"" + source + "\"下载成功")) << rig_.dump();
     EXPECT_TRUE(rig_.ui().saw("report 0 0 正在发送第3个数据包..."));
-    EXPECT_EQ(CoreRig::read_file(rig_.store() / "pic" / "abc.bmp"), pattern(size));
+    EXPECT_EQ(CoreRig::read_file(rig_.store() / "pic" / "abc.bmp"), CoreRig::pattern(size, 3));
 }
 
 TEST_F(TypedCore, RenameAndDeleteRequestsNeedNoGestures) {
-    CoreRig::write_file(rig_.store() / "pic" / "abc.bmp", pattern(100));
+    CoreRig::write_file(rig_.store() / "pic" / "abc.bmp", CoreRig::pattern(100, 3));
     start();
     rig_.ui().clear_log();
 

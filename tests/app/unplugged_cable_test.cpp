@@ -13,18 +13,10 @@ using testing::CoreRig;
 
 constexpr auto kBound = 30s;
 
-std::vector<uint8_t> pattern(size_t n) {
-    std::vector<uint8_t> v(n);
-    for (size_t i = 0; i < n; ++i) {
-        v[i] = static_cast<uint8_t>(i * 13 + 5);
-    }
-    return v;
-}
-
 class UnpluggedCable : public ::testing::Test {
   protected:
     void SetUp() override {
-        CoreRig::write_file(rig_.pc() / "photo.jpg", pattern(300));
+        CoreRig::write_file(rig_.pc() / "photo.jpg", CoreRig::pattern(300, 5));
         std::string error;
         ASSERT_TRUE(rig_.start_handset(&error)) << error;
         ASSERT_TRUE(rig_.start_core());
@@ -32,7 +24,7 @@ class UnpluggedCable : public ::testing::Test {
     }
 
     bool download(const std::string &name, size_t size) {
-        rig_.ui().set_converted(pattern(size));
+        rig_.ui().set_converted(CoreRig::pattern(size, 5));
         rig_.choose_pc_file("photo.jpg", 0, name);
         rig_.ui().answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Ok});
         return rig_.run([](MainCore &c) { c.download_command(); }, kBound);
@@ -56,14 +48,14 @@ TEST_F(UnpluggedCable, LineGoneMidTransferEndsTheDownloadAndTheNextConnectWorks)
     EXPECT_TRUE(rig_.ui().rows().empty());
     EXPECT_TRUE(rig_.open_work_files().empty());
     EXPECT_FALSE(std::filesystem::exists(rig_.store() / "pic" / "gone.bmp"));
-    EXPECT_EQ(CoreRig::read_file(rig_.pc() / "photo.jpg"), pattern(300));
+    EXPECT_EQ(CoreRig::read_file(rig_.pc() / "photo.jpg"), CoreRig::pattern(300, 5));
 
     // The device is back under the same name: connect and download as before.
     ASSERT_TRUE(rig_.connect(kBound)) << rig_.dump();
     ASSERT_TRUE(download("back", 3000)) << rig_.dump();
     EXPECT_TRUE(rig_.ui().saw("status 文件\"" + (rig_.pc() / "photo.jpg").string() + "\"下载成功"))
         << rig_.dump();
-    EXPECT_EQ(CoreRig::read_file(rig_.store() / "pic" / "back.bmp"), pattern(3000));
+    EXPECT_EQ(CoreRig::read_file(rig_.store() / "pic" / "back.bmp"), CoreRig::pattern(3000, 5));
 }
 
 TEST_F(UnpluggedCable, UnpluggedWhileConnectedIsNoticedAtOnceThenBackAgain) {
@@ -95,7 +87,7 @@ TEST_F(UnpluggedCable, UnpluggedWhileConnectedIsNoticedAtOnceThenBackAgain) {
     ASSERT_TRUE(rig_.connect(kBound)) << rig_.dump();
     EXPECT_TRUE(rig_.values().connected.load());
     ASSERT_TRUE(download("again", 3000)) << rig_.dump();
-    EXPECT_EQ(CoreRig::read_file(rig_.store() / "pic" / "again.bmp"), pattern(3000));
+    EXPECT_EQ(CoreRig::read_file(rig_.store() / "pic" / "again.bmp"), CoreRig::pattern(3000, 5));
 }
 
 }  // namespace

@@ -86,6 +86,9 @@ TEST(PicturePreview, DecodesTheFileAsSent) {
     EXPECT_EQ(image.pixel(2, 0) & RGB_MASK, 0xFF0008u);
     EXPECT_TRUE(handset_picture_image({3, 1, 3, 0x10, 1}).isNull());
     EXPECT_TRUE(handset_picture_image({}).isNull());
+    // Another kind or depth is not a picture of ours, whatever its size.
+    EXPECT_TRUE(handset_picture_image({1, 1, 4, 0x10, 1, 1}).isNull());
+    EXPECT_TRUE(handset_picture_image({1, 1, 3, 0x08, 1, 1}).isNull());
 }
 
 }  // namespace
