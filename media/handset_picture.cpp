@@ -183,13 +183,21 @@ bool convert_text_file(const std::string &text_path, const std::string &output_p
     std::unique_ptr<std::FILE, FileCloser> out(::fdopen(file.fd, "wb"));
     if (!out) {
         ::close(file.fd);
+        if (!file.staged_path.empty()) {
+            drop_output_file(file, output_path, nullptr);
+        }
         *error = "cannot create " + output_path;
         return false;
     }
+    // A staged file replaces an earlier one: its bytes are on the disk before its name is.
     const bool written =
-        std::fwrite(picture->data(), 1, picture->size(), out.get()) == picture->size();
-    if (std::fclose(out.release()) != 0 || !written) {
-        discard_cut_off_output(output_path);
+        std::fwrite(picture->data(), 1, picture->size(), out.get()) == picture->size() &&
+        (file.staged_path.empty() ||
+         (std::fflush(out.get()) == 0 && ::fsync(::fileno(out.get())) == 0));
+    int why = 0;
+    if (std::fclose(out.release()) != 0 || !written ||
+        !place_output_file(file, output_path, &why)) {
+        drop_output_file(file, output_path, nullptr);
         *error = "cannot write " + output_path;
         return false;
     }

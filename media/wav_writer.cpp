@@ -57,7 +57,7 @@ void WavWriter::discard() {
     }
     std::fclose(file_);
     file_ = nullptr;
-    discard_cut_off_output(path_, written_);
+    drop_output_file(OutputFile{-1, {}, staged_path_}, path_, &written_);
 }
 
 bool WavWriter::open(const std::string &path, uint32_t sample_rate, uint16_t channels,
@@ -72,9 +72,13 @@ bool WavWriter::open(const std::string &path, uint32_t sample_rate, uint16_t cha
     if (::fstat(out.fd, &written_) != 0 || (file_ = ::fdopen(out.fd, "wb")) == nullptr) {
         *error = "cannot create " + path + ": " + std::strerror(errno);
         ::close(out.fd);
+        if (!out.staged_path.empty()) {
+            drop_output_file(out, path, nullptr);
+        }
         return false;
     }
     path_ = path;
+    staged_path_ = out.staged_path;
     sample_rate_ = sample_rate;
     channels_ = channels;
     data_bytes_ = 0;
@@ -123,14 +127,22 @@ bool WavWriter::finish(std::string *error) {
     const auto header = wav_header(sample_rate_, channels_, static_cast<uint32_t>(data_bytes_));
     bool ok = std::fseek(file_, 0, SEEK_SET) == 0 &&
               std::fwrite(header.data(), 1, header.size(), file_) == header.size();
+    // A staged file replaces an earlier one: its bytes are on the disk before its name is.
+    if (ok && !staged_path_.empty()) {
+        ok = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+    }
     int why = ok ? 0 : errno;
     if (std::fclose(file_) != 0 && ok) {
         why = errno;  // what stdio held back could not be written
         ok = false;
     }
     file_ = nullptr;
+    const OutputFile written{-1, {}, staged_path_};
+    if (ok && !place_output_file(written, path_, &why)) {
+        ok = false;
+    }
     if (!ok) {
-        discard_cut_off_output(path_, written_);
+        drop_output_file(written, path_, &written_);
         *error = "cannot write " + path_ + (why != 0 ? ": " + std::string(std::strerror(why)) : "");
     }
     return ok;

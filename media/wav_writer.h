@@ -43,6 +43,7 @@ class WavWriter {
 
     std::FILE *file_ = nullptr;
     std::string path_;
+    std::string staged_path_;  // the new file written until it takes path_'s name
     struct stat written_ {};
     uint32_t sample_rate_ = 0;
     uint16_t channels_ = 0;

@@ -108,15 +108,30 @@ TEST_F(CliOutputs, CtrlCWhileRenderingRemovesTheUnfinishedWav) {
     write_file(dir_ / "long.mid", held_note(600));
     const std::string wav = path("long.wav");
     Child child = start({"play", path("long.mid"), "--wav", wav});
-    // Interrupted once the rendering has written sound after the header.
+    // The sound is written to a new hidden file beside long.wav that takes its name only once
+    // complete: interrupted once the rendering has written sound after the header there.
+    const auto staged = [&] {
+        std::error_code ec;
+        for (const auto &entry : fs::directory_iterator(dir_, ec)) {
+            if (entry.path().filename().string().rfind(".long.wav.", 0) == 0) {
+                return entry.path();
+            }
+        }
+        return fs::path();
+    };
     std::error_code ec;
-    ASSERT_TRUE(wait_until([&] { return fs::exists(wav, ec) && fs::file_size(wav, ec) > 44; },
-                           std::chrono::seconds(60)));
+    ASSERT_TRUE(wait_until(
+        [&] {
+            const fs::path p = staged();
+            return !p.empty() && fs::file_size(p, ec) > 44 && !ec;
+        },
+        std::chrono::seconds(60)));
     child.kill(SIGINT);
     const ChildRun r = child.finish();
     EXPECT_EQ(r.status, 1) << show(r);
     EXPECT_TRUE(has(r.err, "interrupted")) << show(r);
     EXPECT_FALSE(fs::exists(wav));
+    EXPECT_TRUE(staged().empty());
 }
 
 TEST_F(CliOutputs, OutputsThatAreTheInputOrEachOtherAreRefused) {
