@@ -35,8 +35,8 @@ link library with its C header and pkg-config file.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "timgm6mb-soundfont | sf2-soundfont-gm, fonts-wqy-microhei | fonts-noto-cjk, libqt6svg6, fonts-urw-base35")
-# The help opens in the desktop's browser.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# The help opens in the desktop's browser; Qt's own texts come in Chinese with Qt's catalogue.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 
 include(CPack)

@@ -1,6 +1,7 @@
 #include "translation_catalogue.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QPointer>
 #include <atomic>
 
@@ -12,6 +13,31 @@ std::atomic<UiLanguage> g_active{UiLanguage::Chinese};
 // The English catalogue while it is installed; only the thread that owns the application changes
 // the language.
 QPointer<QTranslator> g_english;
+// Qt's own texts (a text box's context menu, the standard dialogs) in Chinese, while Chinese is
+// spoken and the system has Qt's catalogue; they are English in Qt itself.
+QPointer<QTranslator> g_qt_chinese;
+
+void use_qt_chinese(bool wanted) {
+    if (!wanted) {
+        delete g_qt_chinese.data();
+        return;
+    }
+    QCoreApplication *app = QCoreApplication::instance();
+    if (g_qt_chinese || app == nullptr) {
+        return;
+    }
+    auto catalogue = std::make_unique<QTranslator>();
+    // Simplified Chinese, the script our own texts are written in, whatever the region.
+    if (!catalogue->load(QStringLiteral("qtbase_zh_CN"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        catalogue->isEmpty()) {
+        return;  // without it Qt's few texts stay English, as before
+    }
+    catalogue->setParent(app);
+    if (QCoreApplication::installTranslator(catalogue.get())) {
+        g_qt_chinese = catalogue.release();
+    }
+}
 
 }  // namespace
 
@@ -26,6 +52,7 @@ std::unique_ptr<QTranslator> load_english_catalogue() {
 bool use_language(UiLanguage language) {
     if (language == UiLanguage::Chinese) {
         delete g_english.data();  // leaves the application's list of translators as it goes
+        use_qt_chinese(true);
         g_active = UiLanguage::Chinese;
         return true;
     }
@@ -43,6 +70,7 @@ bool use_language(UiLanguage language) {
         return false;
     }
     g_english = catalogue.release();
+    use_qt_chinese(false);
     g_active = UiLanguage::English;
     return true;
 }

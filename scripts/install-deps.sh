@@ -18,6 +18,8 @@ packages=(
     # Chinese glyphs, and the Type 1 fonts the WMF reader draws text with (it does not start
     # without them).
     timgm6mb-soundfont fonts-wqy-microhei fonts-urw-base35
+    # Qt's own texts (a text box's context menu) in Chinese while the window speaks Chinese
+    qt6-translations-l10n
     # tests and screenshots
     xvfb xauth python3
     # make package: dpkg-shlibdeps finds the libraries' packages, file finds the binaries

@@ -1,5 +1,6 @@
 #include "port_dialog.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,6 +50,11 @@ PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
     for (const SerialDevice &device : devices) {
         devices_->addItem(device.label, device.path);  // shown with both names, stored by path
     }
+    // A by-id name is longer than the box: the list opens as wide as its longest entry, and the
+    // whole text of the chosen one is in the tooltip.
+    devices_->view()->setMinimumWidth(devices_->view()->sizeHintForColumn(0) +
+                                      devices_->view()->frameWidth() * 2);
+    connect(devices_, &QComboBox::currentTextChanged, devices_, &QWidget::setToolTip);
 
     auto *ok = new QPushButton(tr("确定"), this);
     ok->setGeometry(du_rect(base, 25, 47 + kDeviceRowDu, 48, 14));

@@ -278,9 +278,14 @@ TEST_F(WindowLanguage, ChineseTextsStayAsWrittenAndEnglishReplacesThem) {
     EXPECT_EQ(space_tip_text(1000, 250), QStringLiteral("Used: 750 bytes, free: 250 bytes"));
     EXPECT_EQ(app::render(app::MessageId::SendingPacket, {"7"}), "Sending packet 7...");
 
-    // And back: switching to Chinese takes the catalogue out again.
+    // Qt's own texts (a text box's context menu) follow: English in English...
+    EXPECT_EQ(QCoreApplication::translate("QLineEdit", "&Copy"), QStringLiteral("&Copy"));
+
+    // And back: switching to Chinese takes the catalogue out again, and Qt's own texts come in
+    // Chinese with it.
     speak(UiLanguage::Chinese);
     EXPECT_EQ(play_time_text(65'400), "播放时间 01:05");
+    EXPECT_EQ(QCoreApplication::translate("QLineEdit", "&Copy"), QStringLiteral("复制(&C)"));
 }
 
 // Every caption, label and list entry of every window fits inside its control in English, whose
