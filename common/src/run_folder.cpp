@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstddef>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #include "zemlo/work_dir.h"
@@ -82,15 +83,25 @@ bool same_file(const struct stat &a, const struct stat &b) {
 }
 
 // Removes the folder `name` of work_fd, open as dir_fd, provided the name still is that folder.
+// From a signal handler the program's other threads still run, and one may put a file in the
+// folder (a conversion's output) between the emptying and the removal: then it is emptied again.
 bool remove_folder(int work_fd, const char *name, int dir_fd) noexcept {
-    remove_entries(dir_fd);
-    struct stat held {};
-    struct stat named {};
-    if (::fstat(dir_fd, &held) != 0 || ::fstatat(work_fd, name, &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !same_file(held, named)) {
-        return false;
+    for (int attempt = 0; attempt < kRemovalRounds; ++attempt) {
+        remove_entries(dir_fd);
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(dir_fd, &held) != 0 ||
+            ::fstatat(work_fd, name, &named, AT_SYMLINK_NOFOLLOW) != 0 || !same_file(held, named)) {
+            return false;
+        }
+        if (::unlinkat(work_fd, name, AT_REMOVEDIR) == 0) {
+            return true;
+        }
+        if (errno != ENOTEMPTY && errno != EEXIST) {
+            return false;
+        }
     }
-    return ::unlinkat(work_fd, name, AT_REMOVEDIR) == 0;
+    return false;
 }
 
 // --- the live runs of this process, for the signal handler ---------------------------------------
@@ -106,6 +117,8 @@ struct Slot {
 
 constexpr size_t kSlots = 32;  // more live runs at once are still removed by the next run
 std::array<Slot, kSlots> g_slots;
+// How many threads are inside a SignalsHeld section now.
+std::atomic<int> g_sections{0};
 
 int claim_slot(int work_fd, int fd, const std::string &name) {
     if (name.size() >= kNameBytes) {
@@ -132,6 +145,12 @@ void release_slot(int slot) {
 
 void on_fatal_signal(int sig) {
     const int saved = errno;
+    // A thread inside a held section (making or removing its run's folder) finishes it first;
+    // briefly, as that takes microseconds.
+    for (int i = 0; i < 400 && g_sections.load() > 0; ++i) {
+        const timespec pause{0, 5'000'000};
+        ::nanosleep(&pause, nullptr);
+    }
     remove_live_run_folders();
     // SA_RESETHAND has restored the default action; it takes effect once the handler returns.
     ::raise(sig);
@@ -162,9 +181,14 @@ std::string random_suffix() {
     return out;
 }
 
+// Holds the fatal signals on this thread while a run's folder is made and listed, or removed. A
+// signal for the process may still come in on another thread: the handler then waits until no
+// thread is inside such a section (g_sections), so that no folder is cut off half made or half
+// removed.
 class SignalsHeld {
   public:
     SignalsHeld() {
+        g_sections.fetch_add(1);
         sigset_t fatal;
         ::sigemptyset(&fatal);
         for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
@@ -172,7 +196,10 @@ class SignalsHeld {
         }
         ::pthread_sigmask(SIG_BLOCK, &fatal, &before_);
     }
-    ~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+    ~SignalsHeld() {
+        g_sections.fetch_sub(1);
+        ::pthread_sigmask(SIG_SETMASK, &before_, nullptr);
+    }
     SignalsHeld(const SignalsHeld &) = delete;
     SignalsHeld &operator=(const SignalsHeld &) = delete;
 

@@ -267,9 +267,11 @@ void DeviceWorker::run() {
 void DeviceWorker::fetch_one(std::unique_lock<std::mutex> &lock) {
     // Cleared before the fetch: a record completing meanwhile sets it again.
     arrival_pending_ = false;
+    fetching_ = true;
     lock.unlock();
     const size_t size = link_.fetch_record(staging_.data(), staging_.size());
     lock.lock();
+    fetching_ = false;
     if (size == 0) {
         caller_wake_.notify_all();  // the ring is drained: a new exchange need not wait longer
         return;
@@ -314,11 +316,16 @@ uint64_t DeviceWorker::begin_wait() {
 DeviceWorker::WaitResult DeviceWorker::wait_next(uint64_t &seen, std::chrono::milliseconds timeout,
                                                  Examiner examine, void *context) {
     std::unique_lock<std::mutex> lock(mutex_);
+    // A record completed before the line went counts: the handset did answer. So the loss ends
+    // the wait only once the records still in the ring have been fetched and examined.
+    const auto lost = [this] {
+        return line_lost_ && !fetching_ && (!arrival_pending_ || !polling_);
+    };
     if (!caller_wake_.wait_for(lock, timeout,
-                               [&] { return arrival_seq_ != seen || !running_ || line_lost_; })) {
+                               [&] { return arrival_seq_ != seen || !running_ || lost(); })) {
         return WaitResult::Timeout;
     }
-    if (arrival_seq_ == seen && line_lost_ && running_) {
+    if (arrival_seq_ == seen && lost() && running_) {
         return WaitResult::LineLost;
     }
     if (arrival_seq_ == seen) {

@@ -101,6 +101,8 @@ class DeviceWorker {
     uint16_t received_count_ = 0;
 
     bool arrival_pending_ = false;  // the link may hold a record not yet fetched
+
+    bool fetching_ = false;         // a record is being taken from the ring, lock released
     bool line_lost_ = false;        // since the last open
     bool lost_notice_due_ = false;  // the sink has yet to be told
     std::vector<uint8_t> current_;  // the last record fetched
