@@ -8,7 +8,7 @@ namespace zemlo::app {
 
 namespace {
 
-MessageBoxSpec confirm_box(std::string text, BoxOwner owner) {
+MessageBoxDetails confirm_box(std::string text, BoxOwner owner) {
     return {std::move(text),
             render(MessageId::CaptionConfirm),
             BoxIcon::Question,
@@ -19,7 +19,7 @@ MessageBoxSpec confirm_box(std::string text, BoxOwner owner) {
 
 }  // namespace
 
-MessageBoxSpec question_box(const QuestionAsked &asked) {
+MessageBoxDetails question_box(const QuestionAsked &asked) {
     switch (asked.question) {
         case Question::ConfirmDownload:
             return confirm_box(render(MessageId::ConfirmDownload, {asked.file, asked.target}),
@@ -49,7 +49,7 @@ bool OpenFailure::port_unavailable() const {
     return result == 2 || result == HL_OPEN_DEVICE_ERROR;
 }
 
-MessageBoxSpec error_box(const ErrorNotice &notice) {
+MessageBoxDetails error_box(const ErrorNotice &notice) {
     const bool link = notice.source == ErrorSource::Link;
     return {render(notice.message),
             render(link ? MessageId::CaptionError : MessageId::CaptionConfirm),

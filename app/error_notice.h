@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "message_box_spec.h"
+#include "message_box_details.h"
 #include "messages.h"
 
 namespace zemlo::app {
@@ -35,6 +35,6 @@ struct ErrorNotice {
 };
 
 // The box the window shows for an error.
-MessageBoxSpec error_box(const ErrorNotice &notice);
+MessageBoxDetails error_box(const ErrorNotice &notice);
 
 }  // namespace zemlo::app

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "device_binding.h"
-#include "message_box_spec.h"
+#include "message_box_details.h"
 #include "operation_report.h"
 #include "program_values.h"
 #include "question.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "message_box_spec.h"
+#include "message_box_details.h"
 
 namespace zemlo::app {
 
@@ -27,6 +27,6 @@ struct QuestionAsked {
 };
 
 // The box the window shows for a question: its text, caption, icon, buttons and owner.
-MessageBoxSpec question_box(const QuestionAsked &asked);
+MessageBoxDetails question_box(const QuestionAsked &asked);
 
 }  // namespace zemlo::app

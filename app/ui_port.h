@@ -12,7 +12,7 @@
 #include "connection_state.h"
 #include "error_notice.h"
 #include "handset_file_table.h"
-#include "message_box_spec.h"
+#include "message_box_details.h"
 #include "operation_report.h"
 #include "question.h"
 

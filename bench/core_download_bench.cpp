@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using zemlo::app::BoxAnswer;
-using zemlo::app::MessageBoxSpec;
+using zemlo::app::MessageBoxDetails;
 
 constexpr uint32_t kBaud = 115200;
 constexpr size_t kPictureBytes = 30748;
@@ -49,7 +49,7 @@ class TimedUi : public zemlo::app::testing::RecordingUi {
         }
         RecordingUi::wait_report(text, level, range);
     }
-    BoxAnswer message_box(const MessageBoxSpec &box) override {
+    BoxAnswer message_box(const MessageBoxDetails &box) override {
         if (box.text == "要在手机上预览吗?") {
             end = Clock::now();
         }

@@ -25,16 +25,16 @@ constexpr int kHandsets = 8;
 
 // Runs zemlo-cli download on the given links; seconds, negative when it failed.
 double download(const fs::path &dir, const std::vector<std::string> &links) {
-    ChildSpec spec;
-    spec.argv = {(fs::read_symlink("/proc/self/exe").parent_path() / "zemlo-cli").string()};
+    ChildPlan plan;
+    plan.argv = {(fs::read_symlink("/proc/self/exe").parent_path() / "zemlo-cli").string()};
     for (const auto &l : links) {
-        spec.argv.insert(spec.argv.end(), {"--device", l});
+        plan.argv.insert(plan.argv.end(), {"--device", l});
     }
-    spec.argv.insert(spec.argv.end(), {"download", (dir / "bench.bmp").string()});
-    spec.env = {"XDG_CONFIG_HOME=" + (dir / "config").string(),
+    plan.argv.insert(plan.argv.end(), {"download", (dir / "bench.bmp").string()});
+    plan.env = {"XDG_CONFIG_HOME=" + (dir / "config").string(),
                 "ZEMLO_WORK_DIR=" + (dir / "work").string(), "QT_QPA_PLATFORM=offscreen"};
-    spec.out = dir / "out.txt";
-    const ChildRun r = run_child(std::move(spec));
+    plan.out = dir / "out.txt";
+    const ChildRun r = run_child(std::move(plan));
     if (r.status != 0) {
         std::fprintf(stderr, "bench: download failed:\n%s\n", r.out.c_str());
         return -1;

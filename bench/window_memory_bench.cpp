@@ -119,7 +119,7 @@ int main(int argc, char **argv) {
     zemlo::shell::WindowHooks hooks;
     // Yes to every download; no to trying it on the handset afterwards, which only adds the
     // handset's own time to each round.
-    hooks.box = [](const zemlo::app::MessageBoxSpec &box, QWidget *) {
+    hooks.box = [](const zemlo::app::MessageBoxDetails &box, QWidget *) {
         return box.text.rfind("要在手机上", 0) == 0 ? zemlo::app::BoxAnswer::Cancel
                                                     : zemlo::app::BoxAnswer::Ok;
     };

@@ -405,7 +405,7 @@ bool MainWindow::open_outside_file(const QString &path) {
         }
     }
     if (!error.isEmpty()) {
-        app::MessageBoxSpec box;
+        app::MessageBoxDetails box;
         box.text = error.toStdString();
         box.caption = tr("打开文件").toStdString();
         box.icon = app::BoxIcon::Warning;
@@ -451,7 +451,7 @@ QWidget *MainWindow::owner_of(app::BoxOwner owner) {
     return this;
 }
 
-app::BoxAnswer MainWindow::message_box(const app::MessageBoxSpec &box) {
+app::BoxAnswer MainWindow::message_box(const app::MessageBoxDetails &box) {
     return hooks_.box(box, owner_of(box.owner));
 }
 
@@ -583,7 +583,7 @@ void MainWindow::open_help(const std::string &chinese_path) {
         return;
     }
     // No browser took it: the user can still open the guide by hand.
-    app::MessageBoxSpec box;
+    app::MessageBoxDetails box;
     // The path goes in byte for byte: a folder name that is not UTF-8 must still be findable.
     box.text = tr("无法打开帮助，请用浏览器打开帮助文件：\n%1").toStdString();
     if (const size_t at = box.text.find("%1"); at != std::string::npos) {

@@ -156,7 +156,7 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     QLabel *make_sunken_label(QWidget *parent, const QString &text, const QRect &rect);
     QWidget *owner_of(app::BoxOwner owner);
     // Every box of the window goes through the hooks, so tests answer it.
-    app::BoxAnswer message_box(const app::MessageBoxSpec &box);
+    app::BoxAnswer message_box(const app::MessageBoxDetails &box);
 
     app::Profile &profile_;
     std::string module_dir_;

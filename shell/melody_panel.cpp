@@ -81,7 +81,7 @@ void MelodyPanel::play() {
     if (!player_.open(source)) {
         QApplication::beep();
         const std::string why = player_.last_error();
-        app::MessageBoxSpec box;
+        app::MessageBoxDetails box;
         box.text = why.empty() ? "Unknown Error" : why;
         box.caption = "MCI Error";
         box.icon = app::BoxIcon::Warning;

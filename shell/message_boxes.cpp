@@ -7,7 +7,7 @@
 
 namespace zemlo::shell {
 
-app::BoxAnswer run_message_box(const app::MessageBoxSpec &box, QWidget *owner) {
+app::BoxAnswer run_message_box(const app::MessageBoxDetails &box, QWidget *owner) {
     QMessageBox::Icon icon = QMessageBox::Critical;
     switch (box.icon) {
         case app::BoxIcon::Error:

@@ -10,10 +10,11 @@ class QWidget;
 
 namespace zemlo::shell {
 
-using BoxAnswerer = std::function<app::BoxAnswer(const app::MessageBoxSpec &box, QWidget *owner)>;
+using BoxAnswerer =
+    std::function<app::BoxAnswer(const app::MessageBoxDetails &box, QWidget *owner)>;
 
 // A modal QMessageBox with the caption, icon and buttons asked for (ButtonOk, ButtonCancel of the
 // message table), kept on top when the box says so.
-app::BoxAnswer run_message_box(const app::MessageBoxSpec &box, QWidget *owner);
+app::BoxAnswer run_message_box(const app::MessageBoxDetails &box, QWidget *owner);
 
 }  // namespace zemlo::shell

@@ -84,7 +84,7 @@ int main(int argc, char **argv) {
 
     zemlo::app::MemoryProfile profile;
     zemlo::shell::WindowHooks hooks;
-    hooks.box = [](const zemlo::app::MessageBoxSpec &, QWidget *) {
+    hooks.box = [](const zemlo::app::MessageBoxDetails &, QWidget *) {
         return zemlo::app::BoxAnswer::Ok;
     };
     MainWindow window(profile, QCoreApplication::applicationDirPath().toStdString(), hooks);

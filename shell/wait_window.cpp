@@ -50,7 +50,7 @@ WaitWindow::WaitWindow(const BaseUnits &base, BoxAnswerer *answerer)
 void WaitWindow::report(const std::string &text, int32_t level, uint16_t range, bool cancel_flag) {
     const app::WaitWindowModel::Box box = model_.report(text, level, range, cancel_flag);
     if (box != app::WaitWindowModel::Box::None) {
-        app::MessageBoxSpec notice;
+        app::MessageBoxDetails notice;
         notice.text = text;
         notice.caption = tr("确认").toStdString();
         notice.icon = box == app::WaitWindowModel::Box::Error ? app::BoxIcon::Error

@@ -45,20 +45,20 @@ TEST(Messages, EveryKeyHasItsText) {
 // The boxes the window shows for the core's questions and errors: the owner and caption decide
 // where a box appears and what it says it is.
 TEST(Messages, QuestionsAndErrorsBecomeTheirBoxes) {
-    EXPECT_EQ(
-        question_box({Question::ConfirmDownload, "/pc/a.bmp", "abc.bmp"}),
-        (MessageBoxSpec{"你确定要下载文件\"/pc/a.bmp\"到\"abc.bmp\"吗?(若有同名文件则覆盖)", "确认",
-                        BoxIcon::Question, BoxButtons::OkCancel, BoxOwner::MainWindow, true}));
+    EXPECT_EQ(question_box({Question::ConfirmDownload, "/pc/a.bmp", "abc.bmp"}),
+              (MessageBoxDetails{
+                  "你确定要下载文件\"/pc/a.bmp\"到\"abc.bmp\"吗?(若有同名文件则覆盖)", "确认",
+                  BoxIcon::Question, BoxButtons::OkCancel, BoxOwner::MainWindow, true}));
     // A handset name is shown without the controls it may carry.
     EXPECT_EQ(question_box({Question::ConfirmDelete, "a\x01b.bmp", {}}).text,
               render(MessageId::ConfirmDelete, {printable_handset_text("a\x01b.bmp")}));
     EXPECT_EQ(question_box({Question::ConfirmRename, "a.bmp", "b.bmp"}).owner, BoxOwner::None);
     EXPECT_EQ(question_box({Question::KeepFile, "/pc/a.bmp", {}}).text, "要保存文件吗?");
 
-    const MessageBoxSpec link = error_box(
+    const MessageBoxDetails link = error_box(
         {{MessageId::PortCannotOpenBecause, {"busy"}}, ErrorSource::Link, OpenFailure{14, "busy"}});
-    EXPECT_EQ(link, (MessageBoxSpec{"不能打开COM端口\nbusy", "错误", BoxIcon::Error, BoxButtons::Ok,
-                                    BoxOwner::None, true}));
+    EXPECT_EQ(link, (MessageBoxDetails{"不能打开COM端口\nbusy", "错误", BoxIcon::Error,
+                                       BoxButtons::Ok, BoxOwner::None, true}));
     EXPECT_EQ(error_box({{MessageId::Busy}, ErrorSource::Window, std::nullopt}).caption, "确认");
     EXPECT_TRUE((OpenFailure{2, ""}.port_unavailable()));
     EXPECT_FALSE((OpenFailure{3, ""}.port_unavailable()));  // in use is not "cannot open"

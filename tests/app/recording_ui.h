@@ -43,7 +43,7 @@ class RecordingUi : public UiPort, public MediaPort {
         cv_.notify_all();
     }
 
-    virtual BoxAnswer message_box(const MessageBoxSpec &box) {
+    virtual BoxAnswer message_box(const MessageBoxDetails &box) {
         const char *icon = box.icon == BoxIcon::Error         ? "error"
                            : box.icon == BoxIcon::Information ? "info"
                                                               : "question";

@@ -54,15 +54,15 @@ class CliHandsetFixture : public ::testing::Test {
 
     // zemlo-cli with the arguments, its own profile and work folder in the scratch folder, its
     // output in stdout.txt and stderr.txt there.
-    ChildSpec cli_spec(const std::vector<std::string> &args) const {
-        ChildSpec spec;
-        spec.argv = {(bin_ / "zemlo-cli").string()};
-        spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-        spec.env = {"XDG_CONFIG_HOME=" + (dir_ / "config").string(),
+    ChildPlan cli_spec(const std::vector<std::string> &args) const {
+        ChildPlan plan;
+        plan.argv = {(bin_ / "zemlo-cli").string()};
+        plan.argv.insert(plan.argv.end(), args.begin(), args.end());
+        plan.env = {"XDG_CONFIG_HOME=" + (dir_ / "config").string(),
                     "ZEMLO_WORK_DIR=" + (dir_ / "work").string(), "QT_QPA_PLATFORM=offscreen"};
-        spec.out = dir_ / "stdout.txt";
-        spec.err = dir_ / "stderr.txt";
-        return spec;
+        plan.out = dir_ / "stdout.txt";
+        plan.err = dir_ / "stderr.txt";
+        return plan;
     }
 
     std::string device() const { return "--device=" + link_.string(); }

@@ -54,16 +54,16 @@ class CliOutputs : public ::testing::Test {
     // Starts zemlo-cli in the test folder with its own work folder; with a file size limit the
     // writes past it fail as on a full disk.
     Child start(const std::vector<std::string> &args, std::optional<rlim_t> file_limit = {}) {
-        ChildSpec spec;
-        spec.argv = {bin_.string()};
-        spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-        spec.env = {"ZEMLO_WORK_DIR=" + (dir_ / "work").string(), "QT_QPA_PLATFORM=offscreen",
+        ChildPlan plan;
+        plan.argv = {bin_.string()};
+        plan.argv.insert(plan.argv.end(), args.begin(), args.end());
+        plan.env = {"ZEMLO_WORK_DIR=" + (dir_ / "work").string(), "QT_QPA_PLATFORM=offscreen",
                     "ZEMLO_AUDIO_WAV"};
-        spec.dir = dir_;
-        spec.out = dir_ / "stdout.txt";
-        spec.err = dir_ / "stderr.txt";
-        spec.file_limit = file_limit;
-        return Child(std::move(spec));
+        plan.dir = dir_;
+        plan.out = dir_ / "stdout.txt";
+        plan.err = dir_ / "stderr.txt";
+        plan.file_limit = file_limit;
+        return Child(std::move(plan));
     }
 
     ChildRun cli(const std::vector<std::string> &args, std::optional<rlim_t> file_limit = {}) {

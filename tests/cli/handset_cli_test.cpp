@@ -63,11 +63,11 @@ class CliAgainstHandset : public CliHandsetFixture {
     // goes before the program (a user switch).
     ChildRun cli(const std::vector<std::string> &args, const std::vector<std::string> &env = {},
                  const std::vector<std::string> &wrapper = {}) {
-        ChildSpec spec = cli_spec(args);
-        spec.argv.insert(spec.argv.begin(), wrapper.begin(), wrapper.end());
-        spec.env.insert(spec.env.end(), env.begin(), env.end());
-        spec.dir = dir_;
-        return run_child(std::move(spec));
+        ChildPlan plan = cli_spec(args);
+        plan.argv.insert(plan.argv.begin(), wrapper.begin(), wrapper.end());
+        plan.env.insert(plan.env.end(), env.begin(), env.end());
+        plan.dir = dir_;
+        return run_child(std::move(plan));
     }
 };
 
@@ -323,7 +323,7 @@ TEST_F(CliAgainstHandset, InterruptStopsEveryHandsetCleanly) {
         std::shared_ptr<std::atomic<bool>> aborted = std::make_shared<std::atomic<bool>>(false);
     };
     std::vector<Handset> handsets(2);
-    ChildSpec spec = cli_spec({});
+    ChildPlan plan = cli_spec({});
     for (size_t i = 0; i < handsets.size(); ++i) {
         handsim::EmulatorOptions o;
         o.link_path = (dir_ / ("tty" + std::to_string(i))).string();
@@ -338,12 +338,12 @@ TEST_F(CliAgainstHandset, InterruptStopsEveryHandsetCleanly) {
         handsets[i].sim = std::make_unique<handsim::Emulator>(o);
         std::string error;
         ASSERT_TRUE(handsets[i].sim->start(&error)) << error;
-        spec.argv.insert(spec.argv.end(), {"--device", o.link_path});
+        plan.argv.insert(plan.argv.end(), {"--device", o.link_path});
     }
-    spec.argv.insert(spec.argv.end(), {"download", (dir_ / "sunset.bmp").string()});
-    spec.err.clear();  // both into one file, in the order written
+    plan.argv.insert(plan.argv.end(), {"download", (dir_ / "sunset.bmp").string()});
+    plan.err.clear();  // both into one file, in the order written
 
-    Child child(std::move(spec));
+    Child child(std::move(plan));
     ASSERT_GT(child.pid(), 0);
     // Both transfers under way: several data packets received by each handset.
     auto transferring = [&] {

@@ -76,12 +76,12 @@ class HostileHandset : public CliHandsetFixture {
     // Starts zemlo-cli with the arguments and only the test's environment.
     Child spawn(const std::vector<std::string> &args, const std::vector<std::string> &env = {},
                 const std::vector<int> &ignored_signals = {}) {
-        ChildSpec spec = cli_spec(args);
-        spec.env.insert(spec.env.end(), {"HOME=" + dir_.string(), "PATH=/usr/bin:/bin"});
-        spec.env.insert(spec.env.end(), env.begin(), env.end());
-        spec.inherit_env = false;
-        spec.ignored_signals = ignored_signals;
-        return Child(std::move(spec));
+        ChildPlan plan = cli_spec(args);
+        plan.env.insert(plan.env.end(), {"HOME=" + dir_.string(), "PATH=/usr/bin:/bin"});
+        plan.env.insert(plan.env.end(), env.begin(), env.end());
+        plan.inherit_env = false;
+        plan.ignored_signals = ignored_signals;
+        return Child(std::move(plan));
     }
 
     ChildRun cli(const std::vector<std::string> &args, const std::vector<std::string> &env = {}) {

@@ -85,15 +85,15 @@ class WorkFolderCli : public ::testing::Test {
     // Starts zemlo-cli with the arguments, the work folder named by `work` (or the test's).
     Child start(const std::vector<std::string> &args, const std::string &tag,
                 const std::string &work = {}) {
-        ChildSpec spec;
-        spec.argv = {(bin_ / "zemlo-cli").string()};
-        spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-        spec.env = {"ZEMLO_WORK_DIR=" + (work.empty() ? work_.string() : work),
+        ChildPlan plan;
+        plan.argv = {(bin_ / "zemlo-cli").string()};
+        plan.argv.insert(plan.argv.end(), args.begin(), args.end());
+        plan.env = {"ZEMLO_WORK_DIR=" + (work.empty() ? work_.string() : work),
                     "XDG_CONFIG_HOME=" + (s_.path() / "config").string(),
                     "QT_QPA_PLATFORM=offscreen"};
-        spec.out = s_.path() / (tag + ".out");
-        spec.err = s_.path() / (tag + ".err");
-        return Child(std::move(spec));
+        plan.out = s_.path() / (tag + ".out");
+        plan.err = s_.path() / (tag + ".err");
+        return Child(std::move(plan));
     }
 
     ChildRun run(const std::vector<std::string> &args, const std::string &work = {}) {

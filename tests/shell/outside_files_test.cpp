@@ -289,7 +289,7 @@ class OutsideWindowTest : public ::testing::Test {
         touch(home_ / "top.gif");
 
         WindowHooks hooks;
-        hooks.box = [this](const app::MessageBoxSpec &box, QWidget *) {
+        hooks.box = [this](const app::MessageBoxDetails &box, QWidget *) {
             boxes_.push_back(box.caption + " " + box.text);
             return app::BoxAnswer::Ok;
         };
@@ -441,7 +441,7 @@ TEST(SlowBrowser, TheWindowShowsBeforeASlowMountAnswersAndAHandedFileWaitsForIt)
     app::MemoryProfile profile;
     WindowHooks hooks;
     std::vector<std::string> boxes;
-    hooks.box = [&](const app::MessageBoxSpec &box, QWidget *) {
+    hooks.box = [&](const app::MessageBoxDetails &box, QWidget *) {
         boxes.push_back(box.text);
         return app::BoxAnswer::Ok;
     };

@@ -112,7 +112,7 @@ class WindowTest : public ::testing::Test {
 
     void open_window(const std::string &module_dir = program_dir()) {
         WindowHooks hooks;
-        hooks.box = [this](const app::MessageBoxSpec &box, QWidget *) {
+        hooks.box = [this](const app::MessageBoxDetails &box, QWidget *) {
             boxes_.push_back(box.caption + " " + box.text);
             if (box.buttons == app::BoxButtons::OkCancel && !answers_.empty()) {
                 const BoxAnswer a = answers_.front();
@@ -907,7 +907,7 @@ TEST_F(WindowTest, AWindowTooLargeForTheScreenIsLaidOutFromASmallerFont) {
     // Scale 1.5 on a 1280 x 900 screen leaves 853 x 600 device-independent pixels.
     const QSize room(853, 600);
     WindowHooks hooks;
-    hooks.box = [](const app::MessageBoxSpec &, QWidget *) { return BoxAnswer::Ok; };
+    hooks.box = [](const app::MessageBoxDetails &, QWidget *) { return BoxAnswer::Ok; };
     MainWindow normal(profile_, program_dir(), hooks);
     hooks.available_size = [room] { return room; };
     MainWindow fitted(profile_, program_dir(), hooks);

@@ -229,7 +229,7 @@ class WindowLanguage : public ::testing::Test {
 
     static std::unique_ptr<MainWindow> make_window(app::Profile &profile) {
         WindowHooks hooks;
-        hooks.box = [](const app::MessageBoxSpec &, QWidget *) { return app::BoxAnswer::Ok; };
+        hooks.box = [](const app::MessageBoxDetails &, QWidget *) { return app::BoxAnswer::Ok; };
         hooks.run_dialog = [](QDialog &) { return 0; };
         hooks.open_url = [](const QUrl &) { return true; };
         return std::make_unique<MainWindow>(profile, "/nonexistent", std::move(hooks));
@@ -345,7 +345,7 @@ TEST_F(WindowLanguage, EnglishTextsFitTheirControls) {
     PortDialog port(base, 11, {}, {}, nullptr);
     port.setFont(dialog_font());
     expect_nothing_cut_off(port, "port dialog");
-    BoxAnswerer answerer = [](const app::MessageBoxSpec &, QWidget *) {
+    BoxAnswerer answerer = [](const app::MessageBoxDetails &, QWidget *) {
         return app::BoxAnswer::Ok;
     };
     WaitWindow wait(base, &answerer);
@@ -368,7 +368,7 @@ TEST_F(WindowLanguage, CoreTextsThatFitInChineseFitInEnglish) {
     }
     ASSERT_NE(status, nullptr);
     const BaseUnits base = base_units(dialog_font());
-    BoxAnswerer answerer = [](const app::MessageBoxSpec &, QWidget *) {
+    BoxAnswerer answerer = [](const app::MessageBoxDetails &, QWidget *) {
         return app::BoxAnswer::Ok;
     };
     WaitWindow wait(base, &answerer);
@@ -439,7 +439,7 @@ TEST_F(WindowLanguage, HelpWithoutABrowserNamesThePathInEitherLanguage) {
     std::string said;
     WindowHooks hooks;
     hooks.open_url = [](const QUrl &) { return false; };
-    hooks.box = [&](const app::MessageBoxSpec &box, QWidget *) {
+    hooks.box = [&](const app::MessageBoxDetails &box, QWidget *) {
         said = box.caption + "|" + box.text;
         return app::BoxAnswer::Ok;
     };

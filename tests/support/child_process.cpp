@@ -21,13 +21,13 @@ std::string name_of(const std::string &entry) {
     return entry.substr(0, entry.find('='));
 }
 
-std::vector<std::string> environment_for(const ChildSpec &spec) {
+std::vector<std::string> environment_for(const ChildPlan &plan) {
     std::vector<std::string> env;
-    if (spec.inherit_env) {
+    if (plan.inherit_env) {
         for (char **e = environ; *e != nullptr; ++e) {
             const std::string entry = *e;
             bool replaced = false;
-            for (const auto &mine : spec.env) {
+            for (const auto &mine : plan.env) {
                 replaced = replaced || name_of(mine) == name_of(entry);
             }
             if (!replaced) {
@@ -35,7 +35,7 @@ std::vector<std::string> environment_for(const ChildSpec &spec) {
             }
         }
     }
-    for (const auto &mine : spec.env) {
+    for (const auto &mine : plan.env) {
         if (mine.find('=') != std::string::npos) {
             env.push_back(mine);
         }
@@ -67,7 +67,7 @@ void wait_for_change(pid_t pid, std::chrono::milliseconds left) {
 
 }  // namespace
 
-Child::Child(ChildSpec spec) : spec_(std::move(spec)) {
+Child::Child(ChildPlan plan) : spec_(std::move(plan)) {
     // Everything the child needs is made before the fork: another thread of this process (an
     // emulator's) may hold the allocator's lock, so the child only makes async-signal-safe calls.
     std::vector<std::string> env = environment_for(spec_);
@@ -168,8 +168,8 @@ ChildRun Child::finish(std::chrono::milliseconds deadline) {
     return r;
 }
 
-ChildRun run_child(ChildSpec spec, std::chrono::milliseconds deadline) {
-    return Child(std::move(spec)).finish(deadline);
+ChildRun run_child(ChildPlan plan, std::chrono::milliseconds deadline) {
+    return Child(std::move(plan)).finish(deadline);
 }
 
 std::string show(const ChildRun &r) {

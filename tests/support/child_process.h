@@ -14,7 +14,7 @@
 
 namespace zemlo::testing {
 
-struct ChildSpec {
+struct ChildPlan {
     std::vector<std::string> argv;  // the program's path first
     // NAME=value replaces NAME of the environment; a bare NAME removes it.
     std::vector<std::string> env;
@@ -41,7 +41,7 @@ inline constexpr std::chrono::seconds kChildDeadline{120};
 class Child {
   public:
     // Starts the program; pid() is -1 when it could not be forked.
-    explicit Child(ChildSpec spec);
+    explicit Child(ChildPlan plan);
     // A child not waited for is killed and reaped, so no test leaves one behind.
     ~Child();
     Child(Child &&other) noexcept;
@@ -60,13 +60,13 @@ class Child {
   private:
     ChildRun collect(int raw, bool hung);
 
-    ChildSpec spec_;
+    ChildPlan spec_;
     pid_t pid_ = -1;
     std::chrono::steady_clock::time_point started_;
 };
 
 // Starts the program and waits for it.
-ChildRun run_child(ChildSpec spec, std::chrono::milliseconds deadline = kChildDeadline);
+ChildRun run_child(ChildPlan plan, std::chrono::milliseconds deadline = kChildDeadline);
 
 // The run as text, for a failing assertion's message.
 std::string show(const ChildRun &r);

@@ -10,7 +10,7 @@ enum class BoxButtons { Ok, OkCancel };
 enum class BoxOwner { None, MainWindow, WaitWindow };
 enum class BoxAnswer { Ok, Cancel };
 
-struct MessageBoxSpec {
+struct MessageBoxDetails {
     std::string text;
     std::string caption;
     BoxIcon icon = BoxIcon::Error;
@@ -18,7 +18,7 @@ struct MessageBoxSpec {
     BoxOwner owner = BoxOwner::None;
     bool topmost = true;
 
-    bool operator==(const MessageBoxSpec &) const = default;
+    bool operator==(const MessageBoxDetails &) const = default;
 };
 
 }  // namespace zemlo::app
