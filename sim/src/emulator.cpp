@@ -70,6 +70,10 @@ EmulatorStats Emulator::stats() const {
     return impl_->journal.stats();
 }
 
+bool Emulator::wait_idle(std::chrono::milliseconds timeout) const {
+    return impl_->service.wait_idle(timeout);
+}
+
 bool Emulator::wait_messages_sent(uint64_t count, std::chrono::milliseconds timeout) const {
     return impl_->journal.wait_messages_sent(count, timeout);
 }

@@ -49,7 +49,7 @@ void ServiceLoop::post(Work w) {
         std::lock_guard lock(mutex_);
         queue_.push_back(std::move(w));
     }
-    cv_.notify_one();
+    cv_.notify_all();
 }
 
 void ServiceLoop::post_message(PcMessage message, bool withhold) {
@@ -78,6 +78,7 @@ void ServiceLoop::run() {
             }
             w = std::move(queue_.front());
             queue_.pop_front();
+            working_ = true;
         }
         ServiceOutput out;
         if (w.is_control) {
@@ -99,7 +100,18 @@ void ServiceLoop::run() {
                 deliver(service_.event(code));
             }
         }
+        {
+            std::lock_guard lock(mutex_);
+            working_ = false;
+        }
+        cv_.notify_all();
     }
+}
+
+bool ServiceLoop::wait_idle(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return cv_.wait_for(lock, timeout,
+                        [this] { return stopping_ || (queue_.empty() && !working_); });
 }
 
 void ServiceLoop::apply_control(const ControlCommand &c, ServiceOutput &out) {

@@ -50,6 +50,8 @@ class ServiceLoop {
     void post_control(const ControlCommand &command);
 
     bool reporting() const { return reporting_.load(); }
+    // Waits until nothing is queued and nothing is being answered; false at the timeout.
+    bool wait_idle(std::chrono::milliseconds timeout);
 
   private:
     struct Work {
@@ -95,6 +97,7 @@ class ServiceLoop {
     std::mutex mutex_;
     std::condition_variable cv_;
     std::deque<Work> queue_;
+    bool working_ = false;  // an item taken from the queue is being answered
     bool stopping_ = false;
 
     std::atomic<bool> reporting_{false};

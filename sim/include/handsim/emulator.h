@@ -77,6 +77,9 @@ class Emulator {
     bool reporting() const;  // setup received, not restarted since
     // The frames of the exchange so far, in order (the first 100000).
     std::vector<ExchangePoint> exchange() const;
+    // Waits until the handset has answered everything it received so far (a message still
+    // arriving frame by frame is not counted); false at the timeout.
+    bool wait_idle(std::chrono::milliseconds timeout) const;
     // Waits until a handset message has been sent or received count reaches the given values.
     bool wait_messages_sent(uint64_t count, std::chrono::milliseconds timeout) const;
 
