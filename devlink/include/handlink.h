@@ -50,7 +50,9 @@
  *               13, 17, 19   no confirmation arrived, and the request's frame itself failed on
  *                            the link (13 link not open, 17 no ACK, 19 NAK): the line is at fault
  *                            rather than a silent handset. A confirmation that arrives although
- *                            the frame's ACK was lost is still returned as a confirmation.
+ *                            the last frame's ACK was lost is still returned as a confirmation;
+ *                            a request whose earlier frame failed (the rest never sent) returns
+ *                            the status at once and is never confirmed.
  */
 /* clang-format on */
 #ifndef HANDLINK_H

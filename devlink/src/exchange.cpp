@@ -54,10 +54,18 @@ int32_t exchange(Library &lib, const ExchangeRequest &request, const uint8_t *bo
     }
 
     uint64_t seen = worker.begin_wait();
-    const std::optional<int32_t> sent = worker.send(record.data(), size);
+    bool whole = false;
+    const std::optional<int32_t> sent = worker.send(record.data(), size, &whole);
     if (!sent.has_value()) {
         worker.end_wait(seen);
         return HL_NO_WORKER;
+    }
+    // A request cut short before its last frame never reached the handset whole: nothing that
+    // arrives now answers it, however like its confirmation it looks (a reply the handset sent
+    // again because our ACK of it was lost would otherwise be taken for this one's).
+    if (*sent != kLinkOk && !whole) {
+        worker.end_wait(seen);
+        return *sent;
     }
     Awaited awaited{request.confirmation, reply, std::nullopt};
     int32_t result = HL_TIMEOUT;

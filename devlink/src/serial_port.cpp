@@ -16,6 +16,7 @@
 
 #include "custom_baud.h"
 #include "port_directory.h"
+#include "time_scale.h"
 
 namespace handlink {
 namespace {
@@ -299,7 +300,7 @@ void SerialPort::close() {
     }
     handler_ = nullptr;
     context_ = nullptr;
-    sleep_ms(kCloseSettleMs);
+    sleep_ms(static_cast<int>(scaled_ms(kCloseSettleMs)));
 }
 
 bool SerialPort::write(const uint8_t *bytes, size_t count) {

@@ -81,19 +81,18 @@ TEST(ApiWithoutHandset, StatusesOfOpenRequestsAndTextsWithoutALink) {
     EXPECT_NE(std::string(why).find(missing), std::string::npos) << why;
 
     // The worker runs without a port: a request without confirmation still returns 0 at once,
-    // setup reports the unsendable filter, and a request awaiting a confirmation ends after the
-    // timeout with the link's status: its frame never left.
+    // setup reports the unsendable filter, and a request awaiting a confirmation ends at once
+    // with the link's status: its frame never left, so nothing that arrives can answer it.
     api.SetTimeoutMs(3000);  // "at once" then stands well apart from a timeout
     start = Clock::now();
     EXPECT_EQ(power_up(body.data(), reply.data()), 0);
     EXPECT_LT(elapsed_ms(start), 1000);
     EXPECT_EQ(api.SendSetup(), HL_SETUP_FILTER_FAILED);
     EXPECT_EQ(api.VchargeControl(3), 1);
-    api.SetTimeoutMs(150);
     reply[0] = 0xEE;
     start = Clock::now();
     EXPECT_EQ(download(body.data(), reply.data()), 13);  // link not open
-    EXPECT_GE(elapsed_ms(start), 140);
+    EXPECT_LT(elapsed_ms(start), 1000);
     EXPECT_EQ(reply[0], 0xEE);
     EXPECT_EQ(download(nullptr, reply.data()), HL_NULL_BUFFER);
     api.CloseComm();
