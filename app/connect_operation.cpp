@@ -45,6 +45,12 @@ bool connect_handset(OperationContext &ctx, const ListingWindow &window) {
         ctx.hide_wait_window();
         return false;
     }
+    if (!window.started()) {
+        // The handset never began its listing: the connect fails instead of waiting for ever.
+        ctx.reporter.on_window(window.give_up);
+        ctx.report({MessageId::ConnectFailed}, ReportLevel::Failed);
+        return false;
+    }
     // The handset now answers with the listing, handled on the window thread.
     return true;
 }
@@ -53,7 +59,9 @@ void relist_handset(OperationContext &ctx, const ListingWindow &window) {
     // The listing replaces the table when it arrives; it completes no connect.
     ctx.reporter.on_window([&] { window.begin(true); });
     ctx.binding.set_mode(kModeListing);
-    request_listing(ctx, window);
+    if (request_listing(ctx, window) && !window.started()) {
+        ctx.reporter.on_window(window.give_up);
+    }
 }
 
 }  // namespace zemlo::app

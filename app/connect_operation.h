@@ -8,11 +8,14 @@
 
 namespace zemlo::app {
 
-// The listing's receiver in the window, each run on the window thread.
+// The listing's receiver in the window, each run on the window thread but `started`.
 struct ListingWindow {
     std::function<void(bool again)> begin;  // a listing is asked for; again: not a connect's
     std::function<void()> expect;           // armed before the request goes out
-    std::function<void()> give_up;          // the request could not be sent
+    std::function<void()> give_up;          // the request could not be sent, or went unanswered
+    // Waits (worker thread) for the handset to begin its listing, at most the library's timeout;
+    // false when it did not.
+    std::function<bool()> started;
 };
 
 // Connects to the handset and asks for its listing; true when the listing was asked for, so the

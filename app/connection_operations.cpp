@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "connect_operation.h"
+#include "core_time.h"
 #include "disconnect_operation.h"
 #include "main_core.h"
 #include "remote_command_body.h"
@@ -31,8 +32,20 @@ MessageId event_message(uint16_t code) {
 }  // namespace
 
 ListingWindow MainCore::listing_window() {
-    return {[this](bool again) { relisting_ = again; }, [this] { receiver_.expect(); },
-            [this] { receiver_.stop(); }};
+    return {[this](bool again) { relisting_ = again; },
+            [this] {
+                receiver_.expect();
+                listing_start_.arm();
+            },
+            [this] {
+                receiver_.stop();
+                if (relisting_) {
+                    relist_failed();
+                }
+            },
+            [this] {
+                return listing_start_.wait(core_time(std::chrono::milliseconds(kDefaultTimeoutMs)));
+            }};
 }
 
 void MainCore::run_connect() {
@@ -91,15 +104,22 @@ void MainCore::handset_message(const std::vector<uint8_t> &record) {
 
 void MainCore::on_handset_event(uint16_t code) {
     receiver_.stop();
+    // A command that changes the store may already have reached the handset: what it did is
+    // unknown, and the user is told so after the event.
+    bool unknown = false;
     // Stop the operation first, so that no step of it runs while the user reads the message.
     if (worker_recorded_.load()) {
+        unknown = values_.change_in_flight.exchange(false);
         sent_file_.close();
         stop_worker_at_once();
         worker_recorded_.store(false);
     }
     const MessageId event = event_message(code);
     show_report({ReportLevel::Failed, {event}});
-    ui_.operation_ended({pending(), false, event});
+    if (unknown) {
+        show_report({ReportLevel::Failed, {MessageId::ResultUnknown}});
+    }
+    ui_.operation_ended({pending(), false, unknown ? MessageId::ResultUnknown : event});
     clear_handset_files();
     values_.cancel.store(true);
     set_busy(false);
@@ -122,9 +142,18 @@ void MainCore::on_line_lost() {
 }
 
 void MainCore::on_data_indication(const uint8_t *body, size_t size) {
-    switch (receiver_.accept(body, size)) {
+    const BlockReceiver::Outcome outcome = receiver_.accept(body, size);
+    if (outcome != BlockReceiver::Outcome::Ignored) {
+        listing_start_.begun();
+    }
+    switch (outcome) {
         case BlockReceiver::Outcome::Acknowledge:
-            binding_.answer_data_indication();
+            // The handset's next packet is the answer; without it the transfer has stalled, and
+            // the listing will not come.
+            if (!binding_.answer_data_indication() && receiver_.receiving()) {
+                receiver_.stop();
+                connect_failed();
+            }
             break;
         case BlockReceiver::Outcome::Complete:
             complete_listing();
@@ -171,7 +200,18 @@ void MainCore::complete_listing() {
     ui_.operation_ended({Operation::Connect, true, MessageId::ConnectDone});
 }
 
+void MainCore::relist_failed() {
+    relisting_ = false;
+    clear_handset_files();
+    connection_state_update(false, true);
+    binding_.close_link();
+}
+
 void MainCore::connect_failed() {
+    if (relisting_) {
+        relist_failed();
+        return;
+    }
     show_report({ReportLevel::Failed, {MessageId::ConnectFailed}});
     ui_.operation_ended({Operation::Connect, false, MessageId::ConnectFailed});
 }

@@ -20,9 +20,12 @@ constexpr size_t kMaxAnnouncedPath = 255;
 
 void download_to_handset(OperationContext &ctx, const DownloadRequest &in, SentFile &file,
                          const DownloadWindow &window) {
-    // An after-download action the handset did not confirm: whether it kept the file is
-    // unknown, so the table is not guessed at but read again from the handset.
-    auto unconfirmed_action = [&] {
+    // An after-download action the handset did not confirm: the table is not guessed at but
+    // read again from the handset. A keep that may have reached it leaves the result unknown.
+    auto unconfirmed_action = [&](int32_t status, bool keep) {
+        if (keep && ctx.ended_unknown(status)) {
+            return;
+        }
         ctx.report({MessageId::NoAnswer}, ReportLevel::Failed);
         window.relist();
     };
@@ -198,7 +201,7 @@ void download_to_handset(OperationContext &ctx, const DownloadRequest &in, SentF
             return;
         }
         if (!confirmed(status)) {
-            unconfirmed_action();
+            unconfirmed_action(status, false);
             return;
         }
         ctx.report({MessageId::PreviewSet}, ReportLevel::Progress);
@@ -212,12 +215,19 @@ void download_to_handset(OperationContext &ctx, const DownloadRequest &in, SentF
         ctx.report({}, ReportLevel::Progress, 0, {Stage::Saving});
         reply = preset_reply();
         int32_t status = 0;
-        if (!ctx.send_command(body, reply, &status)) {
+        if (!ctx.send_command(body, reply, &status, true)) {
             ctx.report({MessageId::SaveFailed, {in.source}}, ReportLevel::Finished);
             return;
         }
         if (!confirmed(status)) {
-            unconfirmed_action();
+            unconfirmed_action(status, true);
+            return;
+        }
+        // The handset's verdict on the keep: it refuses one it cannot store (no room left, no
+        // complete transfer), and then the file is not on the handset.
+        if (reply_result(reply) != records::kResultDone) {
+            ctx.report({MessageId::SaveFailed, {in.source}}, ReportLevel::Failed);
+            window.relist();
             return;
         }
         ctx.end_with({MessageId::DownloadSaved, {in.source}}, ReportLevel::Finished, true);
@@ -236,7 +246,7 @@ void download_to_handset(OperationContext &ctx, const DownloadRequest &in, SentF
             return;
         }
         if (!confirmed(status)) {
-            unconfirmed_action();
+            unconfirmed_action(status, false);
             return;
         }
         ctx.end_with({MessageId::DownloadDiscarded, {in.source}}, ReportLevel::Finished, true);

@@ -1,5 +1,6 @@
 #include "format_operation.h"
 
+#include "core_time.h"
 #include "remote_command_body.h"
 
 namespace zemlo::app {
@@ -25,23 +26,35 @@ void format_handset(OperationContext &ctx, const FormatRequest &request,
             return;
         }
     }
+    // Cancelled during the handshake: the store stays as it is.
+    if (ctx.cancelled()) {
+        return;
+    }
     ctx.reporter.on_window(hold);
     ctx.report({MessageId::Formatting}, ReportLevel::Progress,
                request.connected ? kFormatRange : 0);
     std::vector<uint8_t> reply = preset_reply();
     ctx.binding.set_timeout(kFormatTimeoutMs);
     int32_t status = 0;
-    const bool sent =
-        ctx.send_command(command_body({records::kGroupFile, records::kCodeFormat}), reply, &status);
+    const bool sent = ctx.send_command(command_body({records::kGroupFile, records::kCodeFormat}),
+                                       reply, &status, true);
     ctx.binding.set_timeout(kDefaultTimeoutMs);
     if (!sent) {
+        ctx.values.change_in_flight.store(false);
         ctx.hide_wait_window();
         return;
     }
     // Only a handset that took the command and went quiet is restarting; a command that never
-    // reached it (the line gone) formatted nothing, so nothing is cleared.
+    // reached it (the line gone) formatted nothing, so nothing is cleared. A frame whose
+    // acknowledgement was lost may have reached it: then it may be restarting with an empty
+    // store, no listing can be read now, and what the table shows can no longer be trusted.
     if (!confirmed(status) && status != HL_TIMEOUT) {
-        ctx.report({MessageId::NoAnswer}, ReportLevel::Failed);
+        if (!may_have_reached(status)) {
+            ctx.report({MessageId::NoAnswer}, ReportLevel::Failed);
+            return;
+        }
+        ctx.report({MessageId::ResultUnknown}, ReportLevel::Failed);
+        ctx.reporter.on_window(formatted);
         return;
     }
     const uint16_t result = reply_result(reply);
@@ -55,7 +68,7 @@ void format_handset(OperationContext &ctx, const FormatRequest &request,
     }
     // Any other answer, or none at all, means the handset is restarting with an empty store.
     ctx.report({MessageId::Restarting}, ReportLevel::Progress);
-    if (!ctx.stop.sleep_for(request.restart_wait)) {
+    if (!ctx.stop.sleep_for(core_time(request.restart_wait))) {
         return;
     }
     ctx.end_with({MessageId::FormatDone}, ReportLevel::Notice, true);

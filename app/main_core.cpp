@@ -179,16 +179,21 @@ void MainCore::worker_procedure() {
     outcome_ = Outcome{op};
     listing_follows_ = false;
     values_.cancel.store(false);
+    values_.change_in_flight.store(false);
     set_busy(true);
     connection_state_update_from_worker(false, false);
     run_operation(op);
     if (values_.cancel.load() && !token_.stopped()) {
+        // The tidy-up after a Cancel is not the operation: how the operation ended (done, when
+        // the Cancel came too late to stop it) stays its outcome.
+        const Outcome ended = outcome_;
         if (values_.connected.load()) {
             run_abort_notice();
         } else {
             on_window([this] { receiver_.stop(); });
             run_disconnect(true);
         }
+        outcome_ = ended;
     }
     // A connect ends with its listing, on the window thread.
     if (!listing_follows_ || values_.cancel.load()) {
@@ -292,6 +297,7 @@ bool MainCore::on_window(const std::function<void()> &fn) {
 
 void MainCore::stop_worker_at_once() {
     token_.stop();
+    listing_start_.begun();  // a worker waiting for a listing stops waiting
     std::shared_ptr<WindowCall> call;
     {
         std::lock_guard<std::mutex> lock(call_mutex_);

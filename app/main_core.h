@@ -22,6 +22,7 @@
 #include "download_operation.h"
 #include "handset_file_table.h"
 #include "listing_parser.h"
+#include "listing_start.h"
 #include "messages.h"
 #include "operation.h"
 #include "operation_context.h"
@@ -134,6 +135,7 @@ class MainCore : private Reporter {
     // --- Reporter: the window side of the worker's operation ---
     void show(const Report &report) override { show_report(report); }
     BoxAnswer ask(const QuestionAsked &question) override;
+    void relist() override { reread_listing(); }
     void connection_state_update(bool connected, bool enable);
     void connection_state_update_from_worker(bool connected, bool enable);
 
@@ -167,8 +169,11 @@ class MainCore : private Reporter {
     void on_data_indication(const uint8_t *body, size_t size);  // window thread
     void complete_listing();                                    // window thread
     void connect_failed();                                      // window thread
-    void on_handset_event(uint16_t code);                       // window thread
-    void on_line_lost();                                        // window thread
+    // A listing read again that did not arrive: the table cannot be trusted, the connection
+    // ends (window thread).
+    void relist_failed();
+    void on_handset_event(uint16_t code);  // window thread
+    void on_line_lost();                   // window thread
 
     ProgramValues &values_;
     UiPort &ui_;
@@ -222,6 +227,7 @@ class MainCore : private Reporter {
     std::string rename_extension_;
     std::string rename_new_;
     bool relisting_ = false;  // the listing under way was asked for again, not by a connect
+    ListingStart listing_start_;
 
     // The converted file while it is sent; closed by whoever stops first.
     SentFile sent_file_;

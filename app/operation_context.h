@@ -28,6 +28,8 @@ class Reporter {
     virtual BoxAnswer ask(const QuestionAsked &question) = 0;
     // Runs fn on the window thread and waits for it; false (fn maybe not run) once stopped.
     virtual bool on_window(const std::function<void()> &fn) = 0;
+    // Reads the handset's listing again, so the table shows what the handset has (worker).
+    virtual void relist() = 0;
 };
 
 struct OperationContext {
@@ -45,13 +47,19 @@ struct OperationContext {
     bool cancelled() const { return values.cancel.load(); }
 
     // Sends a remote command; false when the link could not be used. *status receives the
-    // library's result.
+    // library's result. changes_store: the command changes the handset's files (rename, delete,
+    // format, keep), so its fate matters until the operation has told how it ended.
     bool send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply,
-                      int32_t *status = nullptr);
-    // Reports the step, then sends a command that names a file; the handset's result, or nothing
-    // when the operation ends here (cancelled, or the link could not be opened).
+                      int32_t *status = nullptr, bool changes_store = false);
+    // Reports the step, then sends a command that names a file and changes the store; the
+    // handset's result, or nothing when the operation ends here (cancelled, the link could not
+    // be opened, or the result is unknown: see below).
     std::optional<uint16_t> send_file_command(MessageId progress,
                                               const records::RemoteCommand &command);
+    // After a command that changes the store went unconfirmed: when it may still have reached
+    // the handset, tells the user the result is unknown (check the listing), reads the listing
+    // again, and returns true.
+    bool ended_unknown(int32_t status);
     // Sends the handshake up to three times; only the last failed open shows its error.
     bool handshake_with_attempts(uint16_t purpose, std::vector<uint8_t> &reply);
 };

@@ -85,6 +85,10 @@ int HandsetSession::open(const GlobalOptions &options) {
         loop_.post([this] {
             print_error("interrupted");
             core_->wait_cancel();
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                ++interruptions_;
+            }
             record_failure("interrupted");
         });
     });
@@ -147,15 +151,18 @@ void HandsetSession::read(const std::function<void(const app::MainCore &)> &read
 }
 
 int HandsetSession::close(int status) {
-    interrupt_.reset();
     if (!core_) {
+        interrupt_.reset();
         return status;
     }
     if (initialised_) {
         set_echo(false);
+        // Ctrl-C during the disconnect is taken as during any operation (the disconnect is short
+        // and ends the link cleanly), not left to end the program without a word.
         if (values_.connected.load()) {
             run([](app::MainCore &c) { c.disconnect_command(); });
         }
+        interrupt_.reset();
         loop_.invoke([&] { core_->teardown(); });
         loop_.drain();
     }
@@ -174,6 +181,7 @@ void HandsetSession::clear_outcome() {
     std::lock_guard<std::mutex> lock(mutex_);
     successes_.clear();
     failures_.clear();
+    interruptions_ = 0;
     port_error_ = false;
 }
 
@@ -188,6 +196,11 @@ bool HandsetSession::failed() const {
     return !failures_.empty();
 }
 
+bool HandsetSession::only_interrupted() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return failures_.size() == interruptions_;
+}
+
 bool HandsetSession::port_error() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return port_error_;
@@ -196,6 +209,10 @@ bool HandsetSession::port_error() const {
 int HandsetSession::outcome(app::MessageId success) const {
     if (port_error()) {
         return kExitPortError;
+    }
+    // Ctrl-C that came too late to stop the operation: the handset did what was asked.
+    if (succeeded_with(success) && only_interrupted()) {
+        return kExitOk;
     }
     if (failed() || !succeeded_with(success)) {
         return kExitFailure;
@@ -255,6 +272,7 @@ void HandsetSession::operation_report(const app::Report &report) {
             return;
         case app::ReportLevel::Finished:
             clear_progress_line();
+            shown_ = report.message.id;
             if (echo_) {
                 std::printf("%s\n", text.c_str());
                 std::fflush(stdout);
@@ -268,6 +286,7 @@ void HandsetSession::operation_report(const app::Report &report) {
             return;
         case app::ReportLevel::Notice:
             clear_progress_line();
+            shown_ = report.message.id;
             std::printf("%s\n", text.c_str());
             std::fflush(stdout);
             return;
@@ -277,6 +296,16 @@ void HandsetSession::operation_report(const app::Report &report) {
 void HandsetSession::operation_ended(const app::Outcome &outcome) {
     if (!outcome.succeeded) {
         return;  // its failure was reported, and recorded there
+    }
+    // After a Ctrl-C the core shows no more reports; an operation it came too late to stop
+    // still says what it did.
+    if (echo_ && outcome.result != shown_ && outcome.result != app::MessageId::None) {
+        std::printf("%s\n",
+                    app::render(outcome.result, outcome.file.empty()
+                                                    ? std::vector<std::string>{}
+                                                    : std::vector<std::string>{outcome.file})
+                        .c_str());
+        std::fflush(stdout);
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -105,6 +105,8 @@ class HandsetSession : public app::UiPort, public app::MediaPort {
     void print_error(const std::string &text);
     void print_progress(const app::Report &report);
     void record_failure(const std::string &text);
+    // Every failure recorded is a Ctrl-C (none at all counts too).
+    bool only_interrupted() const;
     void clear_progress_line();
 
     app::ProgramValues values_;
@@ -127,7 +129,10 @@ class HandsetSession : public app::UiPort, public app::MediaPort {
     std::condition_variable cv_;
     std::vector<app::Outcome> successes_;
     std::vector<std::string> failures_;
+    size_t interruptions_ = 0;  // of the failures, the user's Ctrl-C
     bool port_error_ = false;
+
+    app::MessageId shown_ = app::MessageId::None;  // the last finished report shown (window thread)
 
     // The progress line (window thread only).
     bool progress_shown_ = false;
