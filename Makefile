@@ -53,9 +53,9 @@ soak: build
 
 # The fault sweep: every fault kind at every frame of every handset operation, through zemlo-cli
 # and through the window's core, each run judged by the store; prints the table of
-# docs/robustness.md. make sweep [SWEEP_JOBS=6]
+# docs/robustness.md. make sweep [SWEEP_JOBS=12]
 sweep: build
-	$(BUILD)/bin/fault_sweep --front all --jobs $(or $(SWEEP_JOBS),6) --table
+	$(BUILD)/bin/fault_sweep --front all --jobs $(or $(SWEEP_JOBS),12) --table
 
 # Sanitizer builds. Optimised lightly with line tables only: they compile faster and still name
 # the line of every report. The AddressSanitizer build holds every test (not the benchmarks); the
