@@ -28,6 +28,7 @@ namespace {
 constexpr uint64_t kCapacity = 524288;  // the emulator's default
 constexpr auto kLineBack = 5s;
 constexpr auto kSettle = 5s;  // the handset answers what it has within this
+constexpr int kTries = 3;     // of a connect before or after the run
 constexpr size_t kPictureBytes = 3 * records::kPacketDataBytes;  // three data packets
 constexpr size_t kMelodyBytes = 1300;                            // three data packets too
 constexpr size_t kMelodySizeAdjust = 9;  // a melody's length field: the file size less 9
@@ -308,15 +309,15 @@ class CoreRun {
         return outcome ? outcome : front_.outcome_of(op, 1ms);
     }
 
-    // Connects; a connect that failed is tried once more (the short times of the sweep let a
-    // loaded machine miss one), which the note records.
+    // Connects; a connect that failed is tried again (the short times of the sweep let a loaded
+    // machine miss one), which the note records.
     std::optional<app::Outcome> connect(std::chrono::milliseconds bound, std::string *note) {
         auto connect = [](MainCore &c) {
             c.connect_command();
             return CoreOperation::Connect;
         };
         auto outcome = run(connect, bound);
-        if (outcome && !outcome->succeeded) {
+        for (int again = 1; again < kTries && outcome && !outcome->succeeded; ++again) {
             *note += " | connect tried again after: " + app::render(outcome->result);
             outcome = run(connect, bound);
         }

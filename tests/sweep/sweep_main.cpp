@@ -127,6 +127,7 @@ void in_parallel(size_t n, unsigned jobs, F fn) {
     }
 }
 
+constexpr int kCleanTries = 3;
 constexpr uint32_t kSecondTimePercent = 25;
 constexpr std::chrono::milliseconds kSecondAckTimeout{250};
 constexpr uint32_t kSecondDelayMs = 800;
@@ -151,9 +152,17 @@ std::vector<RunResult> sweep(const Front &front, const Args &args, const Setting
             operations.push_back(op);
         }
     }
+    // The fault-free runs are the reference; on a loaded machine one may miss the short times
+    // and is made again (a program that cannot do it fault-free fails every try).
     std::vector<RunRecord> clean(operations.size());
-    in_parallel(operations.size(), front.jobs,
-                [&](size_t i) { clean[i] = front.run(operations[i], std::nullopt, {}); });
+    in_parallel(operations.size(), front.jobs, [&](size_t i) {
+        for (int attempt = 0; attempt < kCleanTries; ++attempt) {
+            clean[i] = front.run(operations[i], std::nullopt, {});
+            if (clean[i].facts.told == Told::Success && clean[i].facts.second_works) {
+                break;
+            }
+        }
+    });
     std::vector<PlannedRun> runs;
     for (size_t i = 0; i < operations.size(); ++i) {
         const Operation &op = operations[i];

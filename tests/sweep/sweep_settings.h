@@ -17,11 +17,11 @@ namespace zemlo::sweep {
 struct Settings {
     std::filesystem::path bin;  // zemlo-cli and the libraries
     // The library's and the core's waits at this percentage (HANDLINK_TIME_PERCENT,
-    // ZEMLO_TIME_PERCENT): its exchange timeout is 2000 ms at 100, 200 ms at 10.
-    uint32_t time_percent = 10;
-    std::chrono::milliseconds ack_timeout{100};   // the handset's wait for the PC's ACK
+    // ZEMLO_TIME_PERCENT): its exchange timeout is 2000 ms at 100, 300 ms at 15.
+    uint32_t time_percent = 15;
+    std::chrono::milliseconds ack_timeout{150};   // the handset's wait for the PC's ACK
     std::chrono::milliseconds restart_quiet{50};  // the handset's silence after a format
-    uint32_t delay_ms = 350;                      // a delayed frame: past the exchange timeout
+    uint32_t delay_ms = 500;                      // a delayed frame: past the exchange timeout
     std::chrono::milliseconds deadline{60000};    // a run that takes longer hangs
     Bounds bounds;
     std::string unknown_text;  // what "result unknown, check the listing" reads
