@@ -8,6 +8,7 @@
 add_library(zemlo_media_melody STATIC
     ${CMAKE_CURRENT_LIST_DIR}/midi_merger.cpp
     ${CMAKE_CURRENT_LIST_DIR}/handset_melody.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/melody_fit.cpp
     ${CMAKE_CURRENT_LIST_DIR}/melody_conversion.cpp
     ${CMAKE_CURRENT_LIST_DIR}/melody_selection.cpp
     ${CMAKE_CURRENT_LIST_DIR}/midi_reader.cpp
