@@ -342,11 +342,11 @@
     </message>
     <message>
         <source>警告：转换后的旋律有%1字节，超过手机%2字节（50K）的上限，下载时会被拒绝；加 --fit 可截短到上限以内</source>
-        <translation>warning: the converted melody is %1 bytes, over the handset&apos;s limit of %2 bytes (50K), so a download will refuse it; --fit cuts it to the limit</translation>
+        <translation>warning: the melody is %1 bytes, over the handset&apos;s %2 (50K); --fit cuts it</translation>
     </message>
     <message>
         <source>%1：转换后的旋律没有任何音符（例如第一个音轨缺少结束事件），作为铃声不会发声；未写入文件</source>
-        <translation>%1: the converted melody has no notes (for example, its first track lacks its end-of-track event), so it would ring silently; nothing was written</translation>
+        <translation>%1: the melody has no notes (a first track with no end?); not written</translation>
     </message>
     <message>
         <source>旋律已截短到%1字节以内：保留%2秒，原长%3秒</source>
@@ -358,7 +358,7 @@
     </message>
     <message>
         <source>--crop 要四个整数 X,Y,W,H（宽W和高H大于0）</source>
-        <translation>--crop takes four whole numbers X,Y,W,H (W and H above 0)</translation>
+        <translation>--crop: whole numbers X,Y,W,H, W and H above 0</translation>
     </message>
     <message>
         <source>--center 要两个数 X,Y</source>
@@ -366,11 +366,11 @@
     </message>
     <message>
         <source>--zoom 要在%1到%2之间</source>
-        <translation>--zoom must be between %1 and %2</translation>
+        <translation>--zoom: from %1 to %2</translation>
     </message>
     <message>
         <source>--crop 不能和 --zoom 或 --center 一起用</source>
-        <translation>--crop cannot be combined with --zoom or --center</translation>
+        <translation>--crop goes without --zoom, --center</translation>
     </message>
     <message>
         <source>取景超出了图片（摆正后为%1 x %2像素）</source>

@@ -12,10 +12,13 @@ find_library(ZEMLO_EMF2SVG_LIBRARY emf2svg REQUIRED)
 
 add_library(zemlo_media_picture STATIC
     ${CMAKE_CURRENT_LIST_DIR}/picture_geometry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture_framing.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/rgb565_dither.cpp
     ${CMAKE_CURRENT_LIST_DIR}/metafile_structure.cpp
     ${CMAKE_CURRENT_LIST_DIR}/metafile_svg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_decoder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_drawing.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture_choice.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_capture.cpp
     ${CMAKE_CURRENT_LIST_DIR}/handset_picture.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_preview.cpp
