@@ -22,6 +22,8 @@ packages=(
     qt6-translations-l10n
     # tests and screenshots
     xvfb xauth python3
+    # benchmarks: djpeg, the JPEG library's own decoder that the picture conversion is timed against
+    libjpeg-turbo-progs
     # make package: dpkg-shlibdeps finds the libraries' packages, file finds the binaries
     dpkg-dev file
     # install test: desktop entry and metainfo validators, manual page renderer
