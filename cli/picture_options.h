@@ -15,9 +15,6 @@ namespace zemlo::cli {
 // The options above that take a value, and those that do not.
 const std::set<std::string> &picture_valued_options();
 const std::set<std::string> &picture_flag_options();
-inline constexpr const char *kPictureOptionsUsage =
-    "[--effect fit|stretch|cover] [--crop X,Y,W,H | --zoom Z [--center X,Y]] [--dither] "
-    "[--no-autorotate]";
 
 // The choice the options make; nullopt with the reason (in the user's language) when a value is
 // not one the option takes. Whether a frame lies inside the picture is known only once the
