@@ -24,8 +24,8 @@ FramingResult place(const DecodedPicture &picture, const PictureChoice &choice) 
 DecodeOptions decode_options_for(const PictureChoice &choice, const DecodedPicture &picture) {
     DecodeOptions options;
     options.autorotate = choice.autorotate;
-    if (drawn_as_always(choice)) {
-        return options;
+    if (drawn_as_always(choice) || picture.is_vector()) {
+        return options;  // a metafile is drawn at any size from the same decoding
     }
     const FramingResult placed = place(picture, choice);
     if (placed.placement) {

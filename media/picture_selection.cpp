@@ -71,7 +71,6 @@ QImage PictureSelection::draw() {
     framing_error_ = drawn.error;
     if (drawn.area.isNull()) {
         // A frame outside the picture shows nothing and captures nothing.
-        error_ = "the frame lies outside the picture";
         captured_ = true;
         capture_valid_ = false;
         return black();
@@ -99,6 +98,9 @@ ConversionOutcome PictureSelection::convert_selection(const std::string &output_
     }
     if (!captured_) {
         draw();  // not painted yet: the capture is made from the same drawing
+    }
+    if (framing_error_ != FramingError::None) {
+        return {false, "the frame lies outside the picture"};
     }
     if (!capture_valid_) {
         return {false, error_.empty() ? "the capture of the picture was not written" : error_};

@@ -132,6 +132,14 @@ TEST_F(PictureChoiceFiles, TheSameFrameGivesTheSameBytesInThePanelsOrderAndTheCo
                   .status,
               0);
     EXPECT_NE(read_file(source_.file("whole.dwn")), bytes);
+
+    // A frame moved off the picture converts nothing, and the file converted before stays.
+    choice.framing.center = SourcePoint{2500, 500};
+    ASSERT_TRUE(panel.set_choice(choice));
+    EXPECT_EQ(panel.draw().pixel(61, 63) & RGB_MASK, 0u);
+    EXPECT_EQ(panel.framing_error(), FramingError::CenterOutside);
+    EXPECT_FALSE(panel.convert_selection(source_.file("panel.dwn")).ok);
+    EXPECT_EQ(read_file(source_.file("panel.dwn")), bytes);
 }
 
 TEST_F(PictureChoiceFiles, DitherKeepsGradientsSmoothExactAndRepeatable) {
