@@ -215,11 +215,11 @@ HL_EXPORT int32_t HL_CALL OpenComm(uint32_t port, uint32_t baud);
  * OpenComm (then it only sleeps). Must not be called from the message sink. */
 HL_EXPORT void HL_CALL CloseComm(void);
 
-/* Registers the message sink and message id for handset-initiated messages (a long-header
- * SIG_DOWNLOAD_DATA_IND or SIG_DLW_REMOTE_CMD_IND from QNDLW_TASK_ID or TASK_FL_ID). NULL stops
- * forwarding. Takes effect with the next received message; when it returns, no call of the
- * previous sink is in progress, so the host may then destroy it. Because it waits for such a
- * call, do not call it while holding a lock that the sink's post takes. */
+/* Registers the message sink (on Windows the window) and message id for handset-initiated
+ * messages (a long-header SIG_DOWNLOAD_DATA_IND or SIG_DLW_REMOTE_CMD_IND from QNDLW_TASK_ID or
+ * TASK_FL_ID). NULL stops forwarding. Takes effect with the next received message; when it returns,
+ * no call of the previous sink is in progress, so the host may then destroy it. Because it waits
+ * for such a call, do not call it while holding a lock that the sink's post takes. */
 HL_EXPORT void HL_CALL SetMobileDataHandler(HlWindowHandle window, uint32_t message);
 
 /* Builds the task and signal name tables from the built-in data (until then every name resolves

@@ -31,6 +31,7 @@ constexpr uint32_t kHandsetCom = 5;
 constexpr uint32_t kOtherCom = 6;
 constexpr uint32_t kExampleCom = 7;
 constexpr uint32_t kMissingCom = 9;
+constexpr uint32_t kLostCom = 10;  // two digits: reached only as \\.\COM10
 // The program's capture size: the picture the handset shows.
 constexpr uint32_t kPictureWidth = 122;
 constexpr uint32_t kPictureHeight = 126;
@@ -92,6 +93,7 @@ std::vector<handlink::testing::ScriptedHandset::Reply> answer_power_state(
 struct WineRunState {
     std::unique_ptr<handsim::Emulator> windows_handset;
     std::unique_ptr<handsim::Emulator> other_handset;
+    std::unique_ptr<handsim::Emulator> hanging_up_handset;
     std::unique_ptr<handsim::Emulator> linux_handset;
     std::unique_ptr<handlink::testing::ScriptedHandset> example_handset;
     std::string setup_error;
@@ -104,12 +106,13 @@ struct WineRunState {
 
 WineRunState *g_run = nullptr;
 
-std::unique_ptr<handsim::Emulator> emulator(const std::string &name, bool seed,
-                                            std::string *error) {
+std::unique_ptr<handsim::Emulator> emulator(const std::string &name, bool seed, std::string *error,
+                                            std::vector<std::string> controls = {}) {
     handsim::EmulatorOptions o;
     o.link_path = (kScratch / ("handset-" + name)).string();
     o.store_dir = (kScratch / ("store-" + name)).string();
     o.seed = seed;
+    o.controls = std::move(controls);
     auto e = std::make_unique<handsim::Emulator>(o);
     if (!e->start(error)) {
         return nullptr;
@@ -169,10 +172,11 @@ class WineEnvironment : public ::testing::Environment {
         std::string error;
         run.windows_handset = emulator("windows", true, &error);
         run.other_handset = emulator("other", false, &error);
+        run.hanging_up_handset = emulator("hanging-up", false, &error, {"hangup-after 2"});
         run.linux_handset = emulator("linux", true, &error);
         run.example_handset = std::make_unique<handlink::testing::ScriptedHandset>();
-        if (!run.windows_handset || !run.other_handset || !run.linux_handset ||
-            !run.example_handset->ok()) {
+        if (!run.windows_handset || !run.other_handset || !run.hanging_up_handset ||
+            !run.linux_handset || !run.example_handset->ok()) {
             run.setup_error = "an emulator did not start: " + error;
             return;
         }
@@ -192,6 +196,7 @@ class WineEnvironment : public ::testing::Environment {
         lead_com(kOtherCom, run.other_handset->link_path());
         lead_com(kExampleCom, run.example_handset->device());
         lead_com(kMissingCom, "");
+        lead_com(kLostCom, run.hanging_up_handset->link_path());
 
         ChildPlan checks =
             wine({(kWindowsBin / "handlink_windows_tests.exe").string(), "--gtest_color=no"},
@@ -199,6 +204,7 @@ class WineEnvironment : public ::testing::Environment {
         for (const std::string &setting : {"ZEMLO_WINE_HANDSET_COM=" + std::to_string(kHandsetCom),
                                            "ZEMLO_WINE_OTHER_COM=" + std::to_string(kOtherCom),
                                            "ZEMLO_WINE_MISSING_COM=" + std::to_string(kMissingCom),
+                                           "ZEMLO_WINE_LOST_COM=" + std::to_string(kLostCom),
                                            "ZEMLO_WINE_BITMAP=" + windows_path(bitmap),
                                            "ZEMLO_WINE_MELODY=" + windows_path(melody_file),
                                            "ZEMLO_WINE_WORK=" + windows_path(kScratch / "work")}) {
@@ -238,7 +244,7 @@ TEST_F(WineRun, TheWindowsChecksPassUnderWine) {
     EXPECT_FALSE(r.hung) << show(r);
     EXPECT_EQ(r.status, 0) << show(r);
     // Every case ran, and all passed.
-    EXPECT_TRUE(has(r.out, "[  PASSED  ] 6 tests.")) << show(r);
+    EXPECT_TRUE(has(r.out, "[  PASSED  ] 7 tests.")) << show(r);
     std::printf("Windows checks under Wine: %.1f s\n", r.seconds);
 }
 

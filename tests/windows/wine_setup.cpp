@@ -20,9 +20,13 @@ uint32_t env_port(const char *name) {
 
 const WineSetup &wine_setup() {
     static const WineSetup setup{
-        env_port("ZEMLO_WINE_HANDSET_COM"), env_port("ZEMLO_WINE_OTHER_COM"),
-        env_port("ZEMLO_WINE_MISSING_COM"), env("ZEMLO_WINE_BITMAP"),
-        env("ZEMLO_WINE_MELODY"),           env("ZEMLO_WINE_WORK"),
+        env_port("ZEMLO_WINE_HANDSET_COM"),
+        env_port("ZEMLO_WINE_OTHER_COM"),
+        env_port("ZEMLO_WINE_MISSING_COM"),
+        env_port("ZEMLO_WINE_LOST_COM"),
+        env("ZEMLO_WINE_BITMAP"),
+        env("ZEMLO_WINE_MELODY"),
+        env("ZEMLO_WINE_WORK"),
     };
     return setup;
 }

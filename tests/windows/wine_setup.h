@@ -16,6 +16,7 @@ struct WineSetup {
     uint32_t handset_port = 0;  // COM port of the handset emulator, seeded with sample files
     uint32_t other_port = 0;    // COM port of a second emulator
     uint32_t missing_port = 0;  // a COM port that leads nowhere
+    uint32_t lost_port = 0;     // COM port of an emulator that hangs up during a download
     std::string bitmap;         // the 24-bit bitmap the converter is given
     std::string melody;         // a handset melody file
     std::string work;           // a folder for the converter's text
