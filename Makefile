@@ -46,6 +46,7 @@ demo: build
 windows: deps configure
 	cmake $(BUILD) >/dev/null
 	cmake --build $(BUILD) --target windows -j $(JOBS)
+	@ls -1 $(BUILD)/windows/*/zemlo-windows-*.zip
 
 # The Debian package: $(BUILD)/zemlo_<version>-1_<arch>.deb
 package: build

@@ -28,7 +28,9 @@
  * a time (the program calls them from its window thread); requests made from two threads at
  * once are handed to the worker one after the other. The message sink (HlWindow) is called on
  * the device worker thread; it must not call OpenComm, CloseComm, SendSetup, VchargeControl or
- * any phi... request (those return HL_NO_WORKER / 3 / 0 there instead of deadlocking).
+ * any phi... request (those return HL_NO_WORKER / 3 / 0 there instead of deadlocking). On
+ * Windows the sink is a window whose own thread handles the posted message, and may call any
+ * export from its window procedure, as the program does.
  *
  * Status codes
  *   OpenComm:   0 open, 10 worker thread not started, 11 port number below 1, 12 baud rate not
