@@ -27,6 +27,23 @@ function(zemlo_warnings target)
     endif()
 endfunction()
 
+# zemlo_windows_library(target): a DLL as a Windows caller expects it: named without a "lib" prefix
+# (handlink.dll), needing no runtime library of the compiler's (they are linked in), with the
+# .def file of its exports and an import library for Windows linkers (handlink.lib) beside it;
+# MinGW's own import library is libhandlink.dll.a.
+function(zemlo_windows_library target)
+    set_target_properties(${target} PROPERTIES PREFIX "")
+    set(def $<TARGET_FILE_DIR:${target}>/${target}.def)
+    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
+                        "LINKER:--output-def,${def}" $<$<CONFIG:Release>:-s>)
+    if(CMAKE_DLLTOOL)
+        add_custom_command(TARGET ${target} POST_BUILD
+            COMMAND ${CMAKE_DLLTOOL} -d ${def} -D $<TARGET_FILE_NAME:${target}>
+                    -l $<TARGET_FILE_DIR:${target}>/${target}.lib
+            VERBATIM)
+    endif()
+endfunction()
+
 # `e2e_tests` builds every program that an end-to-end test runs, so that the ThreadSanitizer
 # build compiles those and nothing else.
 if(NOT TARGET e2e_tests)

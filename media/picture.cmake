@@ -21,6 +21,7 @@ add_library(zemlo_media_picture STATIC
     ${CMAKE_CURRENT_LIST_DIR}/picture_choice.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_capture.cpp
     ${CMAKE_CURRENT_LIST_DIR}/handset_picture.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/handset_picture_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_preview.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_conversion.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_selection.cpp

@@ -28,6 +28,9 @@ packages=(
     dpkg-dev file
     # install test: desktop entry and metainfo validators, manual page renderer
     desktop-file-utils appstream groff-base
+    # the libraries for Windows (make windows), cross-built with mingw-w64 in its POSIX thread
+    # model, and Wine, which runs their tests (docs/windows.md)
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
 )
 
 missing=()

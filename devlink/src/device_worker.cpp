@@ -5,7 +5,9 @@
 #include <exception>
 
 #include "frame_link.h"
+#include "library_lifetime.h"
 #include "request_record.h"
+#include "window_post.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/signal_record.h"
 
@@ -26,7 +28,7 @@ DeviceWorker::DeviceWorker(FrameLink &link)
     : link_(link),
       current_(zemlo::kForwardedRecordBytes),
       staging_(zemlo::kForwardedRecordBytes),
-      forward_copy_(zemlo::kForwardedRecordBytes) {}
+      forward_copy_(zemlo::kForwardedRecordBytes * posted_record_copies()) {}
 
 DeviceWorker::~DeviceWorker() {
     std::unique_lock<std::mutex> lock(mutex_);
@@ -46,6 +48,7 @@ bool DeviceWorker::start() {
         // A worker that ended on its own has still to be joined.
         lock.unlock();
         thread_.join();
+        release_library();
         lock.lock();
     }
     // The worker's starting state is set here, before the thread exists: a request posted before
@@ -67,6 +70,7 @@ bool DeviceWorker::start() {
         return false;
     }
     thread_id_.store(thread_.get_id());
+    hold_library();
     return true;
 }
 
@@ -145,12 +149,13 @@ void DeviceWorker::stop_and_join(std::unique_lock<std::mutex> &lock) {
     if (thread_.joinable()) {
         lock.unlock();
         thread_.join();
+        release_library();
         lock.lock();
     }
     thread_id_.store(std::thread::id());
 }
 
-void DeviceWorker::set_window(HlWindow *window, uint32_t message) {
+void DeviceWorker::set_window(HlWindowHandle window, uint32_t message) {
     std::lock_guard<std::recursive_mutex> lock(window_mutex_);
     window_ = window;
     message_ = message;
@@ -167,14 +172,14 @@ void DeviceWorker::on_line_lost(void *context) {
 
 void DeviceWorker::tell_line_lost() {
     std::lock_guard<std::recursive_mutex> lock(window_mutex_);
-    if (window_ == nullptr || window_->post == nullptr) {
+    if (window_ == nullptr) {
         return;
     }
     // A record with no message: a host that reads every record it is given sees nothing to do.
-    std::fill(forward_copy_.begin(), forward_copy_.end(), uint8_t{0});
-    zemlo::write_le32(forward_copy_.data() + zemlo::kRecordKindOffset, HL_LINE_LOST_KIND);
-    window_->post(window_, message_, reinterpret_cast<uintptr_t>(forward_copy_.data()),
-                  HL_LINE_LOST);
+    uint8_t *copy = next_forward_copy();
+    std::fill_n(copy, zemlo::kForwardedRecordBytes, uint8_t{0});
+    zemlo::write_le32(copy + zemlo::kRecordKindOffset, HL_LINE_LOST_KIND);
+    post_to_window(window_, message_, copy, HL_LINE_LOST);
 }
 
 void DeviceWorker::on_arrival(void *context) {
@@ -293,15 +298,22 @@ void DeviceWorker::fetch_one(std::unique_lock<std::mutex> &lock) {
 
 void DeviceWorker::forward(size_t size) {
     std::lock_guard<std::recursive_mutex> lock(window_mutex_);
-    if (window_ == nullptr || window_->post == nullptr) {
+    if (window_ == nullptr) {
         return;
     }
-    // The sink gets its own copy, valid until post returns; the bytes after the record are
-    // cleared so that nothing of an earlier message shows through.
-    std::copy_n(staging_.begin(), size, forward_copy_.begin());
-    std::fill(forward_copy_.begin() + static_cast<std::ptrdiff_t>(size), forward_copy_.end(),
-              uint8_t{0});
-    window_->post(window_, message_, reinterpret_cast<uintptr_t>(forward_copy_.data()), 0);
+    // The sink gets its own copy, valid until post returns (until later posts reuse its slot,
+    // where the window reads it later); the bytes after the record are cleared so that nothing
+    // of an earlier message shows through.
+    uint8_t *copy = next_forward_copy();
+    std::copy_n(staging_.begin(), size, copy);
+    std::fill(copy + size, copy + zemlo::kForwardedRecordBytes, uint8_t{0});
+    post_to_window(window_, message_, copy, 0);
+}
+
+uint8_t *DeviceWorker::next_forward_copy() {
+    uint8_t *copy = forward_copy_.data() + forward_slot_ * zemlo::kForwardedRecordBytes;
+    forward_slot_ = (forward_slot_ + 1) % posted_record_copies();
+    return copy;
 }
 
 uint64_t DeviceWorker::begin_wait() {

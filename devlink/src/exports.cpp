@@ -106,7 +106,7 @@ HL_EXPORT void CloseComm(void) {
     std::this_thread::sleep_for(handlink::kCloseSettle);
 }
 
-HL_EXPORT void SetMobileDataHandler(HlWindow *window, uint32_t message) {
+HL_EXPORT void SetMobileDataHandler(HlWindowHandle window, uint32_t message) {
     library().worker().set_window(window, message);
 }
 
