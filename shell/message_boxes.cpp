@@ -4,8 +4,14 @@
 #include <QPushButton>
 
 #include "messages.h"
+#include "shown_text.h"
 
 namespace zemlo::shell {
+
+app::MessageBoxDetails window_box(std::string text, std::string caption, app::BoxIcon icon) {
+    return {std::move(text),     std::move(caption),        icon,
+            app::BoxButtons::Ok, app::BoxOwner::MainWindow, false};
+}
 
 app::BoxAnswer run_message_box(const app::MessageBoxDetails &box, QWidget *owner) {
     QMessageBox::Icon icon = QMessageBox::Critical;
@@ -23,8 +29,8 @@ app::BoxAnswer run_message_box(const app::MessageBoxDetails &box, QWidget *owner
             icon = QMessageBox::Warning;
             break;
     }
-    QMessageBox mb(icon, QString::fromStdString(box.caption), QString::fromStdString(box.text),
-                   QMessageBox::NoButton, owner);
+    QMessageBox mb(icon, shown_text(box.caption), shown_text(box.text), QMessageBox::NoButton,
+                   owner);
     QPushButton *ok = mb.addButton(QString::fromStdString(app::render(app::MessageId::ButtonOk)),
                                    QMessageBox::AcceptRole);
     QPushButton *cancel = nullptr;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "ui_port.h"
 
@@ -12,6 +13,9 @@ namespace zemlo::shell {
 
 using BoxAnswerer =
     std::function<app::BoxAnswer(const app::MessageBoxDetails &box, QWidget *owner)>;
+
+// A box of the window's own (not the core's): owned by the main window, not kept on top.
+app::MessageBoxDetails window_box(std::string text, std::string caption, app::BoxIcon icon);
 
 // A modal QMessageBox with the caption, icon and buttons asked for (ButtonOk, ButtonCancel of the
 // message table), kept on top when the box says so.

@@ -37,6 +37,7 @@ PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
     for (uint32_t p = kFirstComPort; p <= kLastComPort; ++p) {
         ports_->addItem(QStringLiteral("COM%1").arg(p), p);
     }
+    label->setBuddy(ports_);
     const int index = ports_->findData(current);
     ports_->setCurrentIndex(index >= 0 ? index : 0);
 
@@ -46,6 +47,7 @@ PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
     devices_->setEditable(true);
     devices_->setInsertPolicy(QComboBox::NoInsert);
     devices_->setGeometry(du_rect(base, 16, 15 + kDeviceRowDu, 121, 14));
+    device_label->setBuddy(devices_);
     devices_->addItem(QString());  // the default device; its text follows the port
     for (const SerialDevice &device : devices) {
         devices_->addItem(device.label, device.path);  // shown with both names, stored by path

@@ -96,14 +96,14 @@ int main(int argc, char **argv) {
     QApplication::processEvents();
 
     // A picture chosen, the name typed.
-    auto *list = window.pc_list();
+    auto *list = window.parts().pc_list;
     for (int row = 0; row < list->topLevelItemCount(); ++row) {
         if (list->topLevelItem(row)->text(0) == QStringLiteral("sunset.bmp")) {
             list->select_row(row);
             emit list->row_chosen(row);
         }
     }
-    window.name_box()->setText(QStringLiteral("sunset"));
+    window.parts().name_box->setText(QStringLiteral("sunset"));
     // How the window looks once a handset is connected (its state set directly: no handset here).
     window.values().connected.store(true);
     window.set_buttons(zemlo::app::button_states(true, true));
@@ -128,24 +128,26 @@ int main(int argc, char **argv) {
     window.show_handset_rows({});
     window.set_status_line("");
 
-    window.file_type_box()->setCurrentIndex(1);
+    window.parts().file_type_box->setCurrentIndex(1);
     if (list->topLevelItemCount() > 0) {
         list->select_row(0);
         emit list->row_chosen(0);
     }
     save(window, out, QStringLiteral("main-melody.png"));
-    window.file_type_box()->setCurrentIndex(0);
+    window.parts().file_type_box->setCurrentIndex(0);
 
     // The wait window as a download shows it.
-    zemlo::shell::WaitWindow &wait = *window.wait_window();
-    wait.report(zemlo::app::render(zemlo::app::MessageId::StartingDownload), 0, 65, false);
+    zemlo::shell::WaitWindow &wait = *window.parts().wait_window;
+    using zemlo::app::MessageId;
+    using zemlo::app::ReportLevel;
+    wait.report({ReportLevel::Progress, {MessageId::StartingDownload}, 65, {}}, false);
     for (int i = 1; i <= 20; ++i) {
-        wait.report(zemlo::app::render(zemlo::app::MessageId::SendingPacket, {std::to_string(i)}),
-                    0, 0, false);
+        wait.report({ReportLevel::Progress, {MessageId::SendingPacket, {std::to_string(i)}}, 0, {}},
+                    false);
     }
     wait.animation()->tick();
     save(wait, out, QStringLiteral("wait-window.png"));
-    wait.report("", 0, 0, false);
+    wait.report({}, false);
 
     zemlo::shell::AboutDialog about(window.base(), &window);
     about.show();
