@@ -16,6 +16,7 @@
 
 #include "dialog_units.h"
 #include "first_paint.h"
+#include "font_warm_up.h"
 #include "main_window.h"
 #include "profile.h"
 
@@ -31,6 +32,7 @@ constexpr int kRounds = 7;
 int window_child(int argc, char **argv) {
     zemlo::bench::Marks marks;
     marks.mark("main");
+    const zemlo::shell::FontWarmUp fonts;  // as the program's main() starts it
     QApplication app(argc, argv);
     marks.mark("app");
     QApplication::setFont(zemlo::shell::dialog_font());

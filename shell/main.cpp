@@ -12,6 +12,7 @@
 #include <string>
 
 #include "dialog_units.h"
+#include "font_warm_up.h"
 #include "handset_text.h"
 #include "instance_channel.h"
 #include "main_window.h"
@@ -85,6 +86,8 @@ using zemlo::shell::InstanceServer;
 using zemlo::shell::OutsideFile;
 
 int main(int argc, char **argv) {
+    // The font configuration is read while the toolkit starts.
+    const zemlo::shell::FontWarmUp fonts;
     // Without a display the toolkit aborts with advice that does not apply; say what is wrong.
     if (!has_display()) {
         std::fputs(

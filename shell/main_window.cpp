@@ -18,6 +18,7 @@
 #include <QProxyStyle>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
 
@@ -51,8 +52,11 @@ namespace {
 namespace layout = main_window_layout;
 
 constexpr int kButtonIconPixels = 32;
-constexpr int kPanelTopPixels = 32;
+constexpr int kPanelTopDu = 17;  // 32 pixels at the normal font
 // Below this the texts are no longer legible: a smaller screen gets a window that runs off it.
+// Legibility is a matter of screen pixels: the smallest size is this at a scale of 1 and
+// proportionally less where each logical pixel is drawn with more of them (4 points at 1.5 are
+// as many screen pixels as 6 at 1), so a 1024 x 600 screen at 1.5 still gets the whole window.
 constexpr double kSmallestPoints = 6;
 // Room left for the window manager's frame, in device-independent pixels.
 constexpr QSize kFrameAllowance(16, 40);
@@ -152,21 +156,27 @@ MainWindowParts MainWindow::parts() const {
             format_action_, help_action_, about_action_};
 }
 
+QRect MainWindow::available_area() const {
+    if (hooks_.available_area) {
+        return hooks_.available_area();
+    }
+    const QScreen *screen = this->screen();
+    return screen != nullptr ? screen->availableGeometry() : QRect();
+}
+
 QFont MainWindow::fitting_font() {
     QFont font = dialog_font();
-    QSize room;
-    if (hooks_.available_size) {
-        room = hooks_.available_size();
-    } else if (const QScreen *screen = this->screen()) {
-        room = screen->availableGeometry().size();
-    }
+    QSize room = available_area().size();
     if (room.isEmpty()) {
         return font;
     }
     // The window manager's title bar and borders come on top of the window itself.
     room -= kFrameAllowance;
+    const double ratio = screen() != nullptr ? screen()->devicePixelRatio() : 1.0;
+    const double smallest =
+        std::round(kSmallestPoints / std::max(1.0, ratio) / kFontStepPoints) * kFontStepPoints;
     font.setPointSizeF(
-        fitting_point_size(font.pointSizeF(), kSmallestPoints, room, [this, &font](double points) {
+        fitting_point_size(font.pointSizeF(), smallest, room, [this, &font](double points) {
             QFont candidate = font;
             candidate.setPointSizeF(points);
             const BaseUnits base = base_units(candidate);
@@ -189,8 +199,9 @@ void MainWindow::build_menu() {
     about_action_ = other->addAction(tr("关于(&A)"));
     // Alt pressed and released alone puts the menu bar in keyboard mode (the arrows then move
     // along the menus and Down opens one), whatever style the desktop gives the window: Qt's own
-    // style on a plain window manager leaves that out, and the arrows would move the list.
-    menuBar()->setStyle(new AltKeyMenuStyle(this));
+    // style on a plain window manager leaves that out, and the arrows would move the list. Set
+    // once the window has shown: the style's own set-up need not hold the first paint.
+    QTimer::singleShot(0, this, [this] { menuBar()->setStyle(new AltKeyMenuStyle(this)); });
     // F10 opens the first menu, as it does in the desktop's other programs.
     auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(f10, &QShortcut::activated, this,
@@ -244,6 +255,9 @@ void MainWindow::build_controls(QWidget *client) {
     file_type_ = new QComboBox(client);
     file_type_->setGeometry(du_rect(base_, layout::kTypeBox));
     type_label->setBuddy(file_type_);
+    file_type_->addItems({tr("图像文件"), tr("MIDI文件")});
+    fit_label_and_box(type_label, file_type_, du_x(base_, layout::kChooseLabel.x));
+    file_type_->clear();  // filled again by initialise(), which sets the type
 
     auto *group = new QGroupBox(client);
     group->setGeometry(du_rect(base_, layout::kButtonGroup));
@@ -290,7 +304,7 @@ void MainWindow::build_controls(QWidget *client) {
         item->setData(0, kFolderRole, type);
         item->setIcon(0, load_icon(Icon::Folder));
     }
-    icons_.reset();
+    // The cache was reset as it was made.
     icons_.add_resource_icon(Icon::Program, QStringLiteral("***"));
 
     connect(connect_, &QPushButton::clicked, this, [this] { core_->connect_command(); });
@@ -321,8 +335,8 @@ void MainWindow::build_panels(QWidget *client) {
     picture_ = new PicturePanel(base_, media::default_picture_folders(&why), client);
     picture_->show();
     // Both panels take the same place: at the right edge, below the top, the melody panel's size.
-    const QRect place(client->width() - melody_->width(), kPanelTopPixels, melody_->width(),
-                      melody_->height());
+    const QRect place(client->width() - melody_->width(), du_y(base_, kPanelTopDu),
+                      melody_->width(), melody_->height());
     melody_->setGeometry(place);
     picture_->setGeometry(place);
 }
@@ -370,9 +384,12 @@ bool MainWindow::initialise() {
     handset_tree_->setCurrentItem(handset_tree_->topLevelItem(0));
     pc_tree_->setFocus();
     handset_tree_->setFocus();
-    if (QScreen *screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
+    // Centred in the room with the window manager's frame, its title bar never above the top of
+    // the room (on a screen too small even for the smallest font the bottom runs off instead).
+    if (const QRect area = available_area(); !area.isEmpty()) {
+        const QSize framed = size() + kFrameAllowance;
+        move(area.x() + std::max(0, (area.width() - framed.width()) / 2),
+             area.y() + std::max(0, (area.height() - framed.height()) / 2));
     }
     // The wait window appears centred over the main window.
     wait_->move(geometry().center() - wait_->rect().center());
@@ -390,6 +407,16 @@ void MainWindow::pc_tree_selection_changed() {
 }
 
 void MainWindow::pc_places_shown() {
+    // The first place's files are listed just after the window's first paint, which does not wait
+    // for a folder listing.
+    choice_after_places_ = true;
+    QTimer::singleShot(0, this, [this] {
+        choice_after_places_ = false;
+        choose_after_places();
+    });
+}
+
+void MainWindow::choose_after_places() {
     if (pending_outside_file_) {
         const std::string path = *pending_outside_file_;
         pending_outside_file_.reset();
@@ -401,7 +428,7 @@ void MainWindow::pc_places_shown() {
 }
 
 bool MainWindow::browser_ready() const {
-    return pc_tree_->places_shown() && !pc_tree_->scanning();
+    return pc_tree_->places_shown() && !choice_after_places_ && !pc_tree_->scanning();
 }
 
 void MainWindow::pc_row_chosen(int row) {
@@ -413,7 +440,7 @@ void MainWindow::pc_row_chosen(int row) {
 bool MainWindow::open_outside_file(const std::string &path) {
     const OutsideFile file = check_outside_file(path);
     QString error = file.error;
-    if (file.ok() && !pc_tree_->places_shown()) {
+    if (file.ok() && (!pc_tree_->places_shown() || choice_after_places_)) {
         // Chosen as soon as the browser has its places (instead of the first of them).
         pending_outside_file_ = file.path;
         return true;

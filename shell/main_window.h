@@ -76,8 +76,9 @@ struct WindowHooks {
     std::function<int(QDialog &)> run_dialog;
     // Opens a URL with the desktop; false when nothing could open it.
     std::function<bool(const QUrl &)> open_url;
-    // The room the window may take (the screen's available area); empty: the screen's own.
-    std::function<QSize()> available_size;
+    // The room the window may take (the screen's available area, in logical pixels); none: the
+    // screen's own.
+    std::function<QRect()> available_area;
 };
 
 class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort {
@@ -149,6 +150,7 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
 
   private:
     void build_menu();
+    QRect available_area() const;
     QFont fitting_font();
     void build_controls(QWidget *client);
     void build_panels(QWidget *client);
@@ -158,6 +160,8 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     void hold_buttons_for_melody(bool playing);
     void pc_row_chosen(int row);
     void pc_places_shown();
+    // The handed file, or else the first place, once the places are there.
+    void choose_after_places();
     IconButton *make_button(QWidget *parent, const QString &caption, Icon icon,
                             const DuRect &place);
     QLabel *make_sunken_label(QWidget *parent, const QString &text, const QRect &rect);
@@ -198,6 +202,7 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     bool torn_down_ = false;
     // A file handed in before the browser had its places.
     std::optional<std::string> pending_outside_file_;
+    bool choice_after_places_ = false;
     // A refusal of a handed file is on the screen: the next one is not piled on top of it.
     bool refusal_shown_ = false;
 

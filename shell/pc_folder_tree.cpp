@@ -1,8 +1,8 @@
 #include "pc_folder_tree.h"
 
-#include <QFileIconProvider>
 #include <QHeaderView>
 
+#include "artwork.h"
 #include "background_scan.h"
 #include "shown_text.h"
 
@@ -17,11 +17,6 @@ constexpr int kReadRole = Qt::UserRole + 1;
 bool sorts_after(const QString &a, const QString &b) {
     const int c = QString::compare(a, b, Qt::CaseInsensitive);
     return c != 0 ? c > 0 : a > b;
-}
-
-QIcon folder_icon() {
-    static const QFileIconProvider provider;
-    return provider.icon(QAbstractFileIconProvider::Folder);
 }
 
 std::string path_of(const QTreeWidgetItem *item) {
@@ -56,7 +51,10 @@ std::string join(const std::string &folder, const std::string &name) {
 
 }  // namespace
 
-PcFolderTree::PcFolderTree(QWidget *parent) : QTreeWidget(parent), scan_(new BackgroundScan(this)) {
+PcFolderTree::PcFolderTree(QWidget *parent)
+    : QTreeWidget(parent),
+      scan_(new BackgroundScan(this)),
+      folder_icon_(load_icon(Icon::PcFolder)) {
     setHeaderHidden(true);
     setColumnCount(1);
     setRootIsDecorated(true);
@@ -86,7 +84,7 @@ void PcFolderTree::fill_top_level() {
             if (generation != generation_) {
                 return;  // a newer top level is on its way
             }
-            const QIcon folder = folder_icon();
+            const QIcon &folder = folder_icon_;
             for (const FolderNode &node : nodes) {
                 addTopLevelItem(make_item(node, folder));
             }
@@ -178,7 +176,7 @@ void PcFolderTree::expand_once(QTreeWidgetItem *item) {
 }
 
 void PcFolderTree::merge_children(QTreeWidgetItem *parent, const std::vector<FolderNode> &nodes) {
-    const QIcon folder = folder_icon();
+    const QIcon &folder = folder_icon_;
     for (const FolderNode &node : nodes) {
         // A node made while the read ran (a folder opened from outside) stays as it is.
         int at = 0;

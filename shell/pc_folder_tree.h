@@ -52,6 +52,7 @@ class PcFolderTree : public QTreeWidget {
     std::function<std::vector<FolderNode>()> places_ = top_level_places;
     std::function<std::vector<FolderNode>(const std::string &)> subfolders_ = subfolders;
     BackgroundScan *scan_ = nullptr;
+    QIcon folder_icon_;
     unsigned generation_ = 0;
     bool places_shown_ = false;
 };

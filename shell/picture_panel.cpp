@@ -126,14 +126,15 @@ PicturePanel::PicturePanel(const BaseUnits &base, media::PictureFolders folders,
     auto *group = new QGroupBox(this);
     group->setGeometry(du_rect(base, 2, 1, 106, 149));
     auto *label = new QLabel(tr("显示效果："), this);
-    label->setGeometry(du_rect(base, 9, 17, 41, 9));
+    label->setGeometry(du_rect(base, 7, 17, 42, 9));
     effect_ = new QComboBox(this);
     // Wide enough for either language's longest effect name beside its arrow at any font.
-    effect_->setGeometry(du_rect(base, 54, 15, 46, 12));
+    effect_->setGeometry(du_rect(base, 50, 15, 54, 12));
     effect_->addItem(tr("平铺"));
     effect_->addItem(tr("拉伸"));
     effect_->setCurrentIndex(0);
     label->setBuddy(effect_);
+    fit_label_and_box(label, effect_, du_x(base, kBoxRoomRightDu));
     area_ = new PictureArea(selection_, mutex_, this);
     const QPoint room_top_left(du_x(base, kBoxRoomLeftDu), du_y(base, kBoxRoomTopDu));
     const QSize room(du_x(base, kBoxRoomRightDu) - room_top_left.x(),

@@ -27,6 +27,11 @@ PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
                        std::map<uint32_t, std::string> mapping, const QList<SerialDevice> &devices,
                        QWidget *parent)
     : QDialog(parent), mapping_(std::move(mapping)) {
+    // Laid out from the window's font (a smaller one on a small screen), which a dialog does not
+    // take from its window by itself.
+    if (parent != nullptr) {
+        setFont(parent->font());
+    }
     setWindowTitle(tr("端口设置"));
     // 81 units high, with one more row for the device.
     setFixedSize(du_x(base, 153), du_y(base, 81 + kDeviceRowDu));
@@ -65,6 +70,7 @@ PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
     cancel->setGeometry(du_rect(base, 85, 47 + kDeviceRowDu, 48, 14));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    fit_label_and_box(label, ports_, width() - du_x(base, 4));
     connect(ports_, &QComboBox::currentIndexChanged, this, &PortDialog::show_mapping_of_port);
     show_mapping_of_port();
 }

@@ -958,7 +958,7 @@ TEST_F(WindowTest, AWindowTooLargeForTheScreenIsLaidOutFromASmallerFont) {
     WindowHooks hooks;
     hooks.box = [](const app::MessageBoxDetails &, QWidget *) { return BoxAnswer::Ok; };
     MainWindow normal(profile_, program_dir(), hooks);
-    hooks.available_size = [room] { return room; };
+    hooks.available_area = [room] { return QRect(QPoint(), room); };
     MainWindow fitted(profile_, program_dir(), hooks);
     EXPECT_GT(normal.height(), room.height() - 40);  // it would run off with its title bar
     EXPECT_LT(fitted.font().pointSizeF(), normal.font().pointSizeF());
