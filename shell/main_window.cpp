@@ -52,7 +52,9 @@ namespace {
 namespace layout = main_window_layout;
 
 constexpr int kButtonIconPixels = 32;
-constexpr int kPanelTopDu = 17;  // 32 pixels at the normal font
+constexpr int kGaugeFontPixels = 12;
+constexpr int kGaugeFontShare = 80;  // per cent of the gauge's height
+constexpr int kPanelTopDu = 17;      // 32 pixels at the normal font
 // Below this the texts are no longer legible: a smaller screen gets a window that runs off it.
 // Legibility is a matter of screen pixels: the smallest size is this at a scale of 1 and
 // proportionally less where each logical pixel is drawn with more of them (4 points at 1.5 are
@@ -290,6 +292,10 @@ void MainWindow::build_controls(QWidget *client) {
     gauge_->setText(QStringLiteral("45%"));
     gauge_->setAlignment(Qt::AlignCenter);
     gauge_->enable_tool_tip(true);
+    // The percentage's 12-pixel font, smaller on a gauge laid out lower than that allows (a small
+    // font for a small screen), so the figure is never cut off.
+    gauge_->set_font_height(
+        std::min(kGaugeFontPixels, gauge_->contentsRect().height() * kGaugeFontShare / 100));
     gauge_->setAccessibleName(tr("手机空间"));
     status_ = make_sunken_label(client, QString(), du_rect(base_, layout::kStatusLine));
 

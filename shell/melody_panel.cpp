@@ -120,8 +120,11 @@ void MelodyPanel::show_player_failure() {
             text = tr("未知错误");
             break;
     }
-    // The system's own words, in its language, come after a sentence in ours.
-    if (!error.detail.empty()) {
+    // The system's own words, in its language, come after a sentence in ours; a file that is not
+    // MIDI is said in ours alone (the reader's words are the program's own, in English).
+    const bool system_words =
+        error.failure != PlayerFailure::NotMidi && error.failure != PlayerFailure::TooLarge;
+    if (system_words && !error.detail.empty()) {
         text += u'\n' + tr("系统的说明：%1").arg(shown_text(error.detail));
     }
     (*answerer_)(

@@ -686,17 +686,20 @@ TEST_F(WindowTest, MelodyPanelPlaysHoldsTheButtonsAndReportsBadFiles) {
     EXPECT_TRUE(panel->play_button()->isEnabled());
     EXPECT_EQ(buttons(), "10000");
 
-    // A file that is not MIDI: a box says so in the window's language, the player's own words
-    // after it; nothing plays.
+    // A file that is not MIDI: a box says so in the window's language; nothing plays.
     std::ofstream(home_ / "fake.mid") << "not midi at all";
     w().parts().melody_panel->set_melody_source((home_ / "fake.mid").string());
     click(panel->play_button());
     EXPECT_FALSE(panel->playing());
     ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].rfind("播放错误 该文件不是可以播放的MIDI文件。\n系统的说明：", 0), 0u)
-        << boxes_[0];
-    EXPECT_GT(boxes_[0].size(),
-              std::string("播放错误 该文件不是可以播放的MIDI文件。\n系统的说明：").size());
+    EXPECT_EQ(boxes_[0], "播放错误 该文件不是可以播放的MIDI文件。");
+    // One that cannot be read: the system's own words follow a sentence in the window's language.
+    boxes_.clear();
+    w().parts().melody_panel->set_melody_source((home_ / "gone.mid").string());
+    click(panel->play_button());
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].rfind("播放错误 无法读取该MIDI文件。\n系统的说明：", 0), 0u) << boxes_[0];
+    EXPECT_GT(boxes_[0].size(), std::string("播放错误 无法读取该MIDI文件。\n系统的说明：").size());
 }
 
 }  // namespace

@@ -26,6 +26,7 @@
 #include "picture_panel.h"
 #include "port_dialog.h"
 #include "profile.h"
+#include "space_gauge.h"
 #include "translation_catalogue.h"
 #include "wait_window.h"
 
@@ -156,6 +157,10 @@ TEST_P(WindowFit, TheWindowFitsEveryScreenAndNothingRunsOutOfItsPlace) {
                       list->fontMetrics().horizontalAdvance(QStringLiteral("4294967295")))
                 << where(list);
         }
+        // The gauge's percentage whole inside it.
+        EXPECT_LE(QFontMetrics(parts.space_gauge->font()).ascent() +
+                      QFontMetrics(parts.space_gauge->font()).descent(),
+                  parts.space_gauge->contentsRect().height());
         // The link icon whole inside its label.
         EXPECT_TRUE(parts.link_icon->contentsRect().contains(parts.link_icon->icon_rect()));
         EXPECT_FALSE(parts.link_icon->icon_rect().isEmpty());
