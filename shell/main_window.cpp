@@ -54,7 +54,8 @@ namespace layout = main_window_layout;
 constexpr int kButtonIconPixels = 32;
 constexpr int kGaugeFontPixels = 12;
 constexpr int kGaugeFontShare = 80;  // per cent of the gauge's height
-constexpr int kPanelTopDu = 17;      // 32 pixels at the normal font
+// Just below the chosen file's label (which ends at 20 units), so neither covers the other.
+constexpr int kPanelTopDu = 21;
 // Below this the texts are no longer legible: a smaller screen gets a window that runs off it.
 // Legibility is a matter of screen pixels: the smallest size is this at a scale of 1 and
 // proportionally less where each logical pixel is drawn with more of them (4 points at 1.5 are

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <algorithm>
 #include <optional>
 
 #include "artwork.h"
@@ -19,6 +20,8 @@ namespace {
 
 constexpr int kButtonIconPixels = 32;
 constexpr int kIconPixels = 32;
+constexpr int kIconLeftDu = 8;
+constexpr int kTimeTextLeftDu = 35;
 constexpr int kSliderMax = 100;
 const QColor kSelectionColour(64, 64, 255);
 const QColor kChannelColour(196, 196, 255);
@@ -32,10 +35,12 @@ MelodyPanel::MelodyPanel(const BaseUnits &base, BoxAnswerer *answerer,
     auto *group = new QGroupBox(this);
     group->setGeometry(du_rect(base, 0, 0, 106, 150));
     auto *icon = new QLabel(this);
-    icon->setPixmap(load_icon(Icon::Melody).pixmap(kIconPixels, kIconPixels));
-    icon->setGeometry(du_x(base, 8), du_y(base, 21), kIconPixels, kIconPixels);
+    // 32 pixels, or less where a small font leaves less room before the time text.
+    const int icon_pixels = std::min(kIconPixels, du_x(base, kTimeTextLeftDu - kIconLeftDu - 2));
+    icon->setPixmap(load_icon(Icon::Melody).pixmap(icon_pixels, icon_pixels));
+    icon->setGeometry(du_x(base, kIconLeftDu), du_y(base, 21), icon_pixels, icon_pixels);
     time_ = new QLabel(tr("播放时间"), this);
-    time_->setGeometry(du_rect(base, 35, 27, 64, 12));
+    time_->setGeometry(du_rect(base, kTimeTextLeftDu, 27, 64, 12));
     slider_ = new ShadedSlider(this);
     slider_->setGeometry(du_rect(base, 8, 58, 89, 20));
     slider_->set_selection_colour(kSelectionColour);

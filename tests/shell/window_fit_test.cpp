@@ -92,6 +92,30 @@ void expect_everything_in_place(QWidget *top, const std::string &context) {
     }
 }
 
+// No two controls side by side overlap (the group boxes drawn around others aside).
+void expect_no_overlaps(QWidget *top, const std::string &context) {
+    QList<QWidget *> parents = top->findChildren<QWidget *>();
+    parents << top;
+    for (QWidget *parent : parents) {
+        std::vector<QWidget *> leaves;
+        for (QObject *o : parent->children()) {
+            auto *w = qobject_cast<QWidget *>(o);
+            if (w != nullptr && !w->isWindow() && w->isVisibleTo(top) &&
+                !w->inherits("QGroupBox") && !w->inherits("QMenuBar") &&
+                !w->inherits("QScrollBar") && !w->inherits("QHeaderView") &&
+                !parent->inherits("QAbstractScrollArea") && !parent->inherits("QComboBox")) {
+                leaves.push_back(w);
+            }
+        }
+        for (size_t i = 0; i < leaves.size(); ++i) {
+            for (size_t j = i + 1; j < leaves.size(); ++j) {
+                EXPECT_FALSE(leaves[i]->geometry().intersects(leaves[j]->geometry()))
+                    << context << ": " << where(leaves[i]) << " and " << where(leaves[j]);
+            }
+        }
+    }
+}
+
 class WindowFit : public ::testing::TestWithParam<i18n::UiLanguage> {
   protected:
     void SetUp() override {
@@ -137,7 +161,7 @@ TEST_P(WindowFit, TheWindowFitsEveryScreenAndNothingRunsOutOfItsPlace) {
         SCOPED_TRACE(context);
         auto window = window_in(room);
         window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get(), 20000));
         const MainWindowParts parts = window->parts();
 
         // The whole window with the window manager's frame, placed inside the room.
@@ -149,6 +173,12 @@ TEST_P(WindowFit, TheWindowFitsEveryScreenAndNothingRunsOutOfItsPlace) {
         EXPECT_LE(window->y() + window->height() + kFrame.height(), room.height());
 
         expect_everything_in_place(window.get(), context);
+        expect_no_overlaps(window.get(), context);
+        // The melody panel's controls too, which show in the same place.
+        parts.file_type_box->setCurrentIndex(1);
+        expect_everything_in_place(window.get(), context + " melodies");
+        expect_no_overlaps(window.get(), context + " melodies");
+        parts.file_type_box->setCurrentIndex(0);
 
         // The sizes are never hidden behind a scroll bar: both columns fit the list.
         for (FileListView *list : {parts.pc_list, parts.handset_list}) {
