@@ -118,8 +118,11 @@ void append_hex(std::string &out, const char *prefix, uint32_t value, int digits
     }
 }
 
-// text: valid UTF-8 except where bytes are not part of a character; those are escaped.
-std::string escape(std::string_view text) {
+enum class Escapes { BytesOnly, All };
+
+// text: valid UTF-8 except where bytes are not part of a character; those are escaped, and with
+// Escapes::All the controls, the backslash and the characters that steer the display too.
+std::string escape(std::string_view text, Escapes escapes = Escapes::All) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
@@ -130,7 +133,9 @@ std::string escape(std::string_view text) {
             ++i;
             continue;
         }
-        if (cp < 0x20 || cp == 0x7F) {
+        if (escapes == Escapes::BytesOnly) {
+            out.append(text.substr(i, n));
+        } else if (cp < 0x20 || cp == 0x7F) {
             append_hex(out, "\\x", cp, 2);
         } else if (cp == '\\') {
             out += "\\\\";
@@ -145,6 +150,14 @@ std::string escape(std::string_view text) {
 }
 
 }  // namespace
+
+std::string printable_pc_name(std::string_view raw) {
+    return escape(raw);
+}
+
+std::string utf8_with_escaped_bytes(std::string_view text) {
+    return escape(text, Escapes::BytesOnly);
+}
 
 std::string printable_handset_text(std::string_view raw) {
     if (!all_ascii(raw)) {

@@ -21,4 +21,14 @@ namespace zemlo::app {
 
 std::string printable_handset_text(std::string_view raw);
 
+// A PC file or folder name, kept as bytes underneath, made safe to show the same way: the PC's
+// names are UTF-8 (there is no GBK reading), so each valid UTF-8 sequence is its character and
+// every other byte, control and backslash is escaped as above ("caf\xe9.jpg").
+std::string printable_pc_name(std::string_view raw);
+
+// A text of the program's own with names put in byte for byte: each valid UTF-8 sequence as it
+// is (line breaks and backslashes included), each byte outside one as \xNN, so that a name that
+// is not UTF-8 reads the same in a box or the status line as in the file list.
+std::string utf8_with_escaped_bytes(std::string_view text);
+
 }  // namespace zemlo::app

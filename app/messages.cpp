@@ -101,7 +101,8 @@ constexpr Entry kTable[] = {
 
     {MessageId::PortInvalid, QT_TRANSLATE_NOOP("Messages", "无效COM端口")},
     {MessageId::PortCannotOpen, QT_TRANSLATE_NOOP("Messages", "不能打开COM端口")},
-    {MessageId::PortCannotOpenBecause, QT_TRANSLATE_NOOP("Messages", "不能打开COM端口\n%1")},
+    {MessageId::PortCannotOpenBecause,
+     QT_TRANSLATE_NOOP("Messages", "不能打开COM端口\n系统的说明：%1")},
     {MessageId::PortBusy, QT_TRANSLATE_NOOP("Messages", "COM端口被占用")},
     {MessageId::LibraryVersionInvalid,
      QT_TRANSLATE_NOOP("Messages", "Invoked DLL Version invalid")},

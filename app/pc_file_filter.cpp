@@ -9,9 +9,12 @@ namespace zemlo::app {
 
 namespace {
 
-constexpr std::array<std::string_view, 6> kPictureExtensions = {"bmp", "gif", "jpg",
-                                                                "ico", "emf", "wmf"};
-constexpr std::array<std::string_view, 2> kMelodyExtensions = {"mid", "midi"};
+// Every extension of the media types the desktop entry declares, so that a file a file manager
+// offers to the program is also one it takes: "dib" is a bitmap, "jpeg" and "jpe" are JPEGs, "kar"
+// is a MIDI file with words. The decoders read the content, not the name.
+constexpr std::array<std::string_view, 9> kPictureExtensions = {"bmp", "dib", "gif", "jpg", "jpeg",
+                                                                "jpe", "ico", "emf", "wmf"};
+constexpr std::array<std::string_view, 3> kMelodyExtensions = {"mid", "midi", "kar"};
 
 }  // namespace
 

@@ -115,3 +115,18 @@ function(zemlo_fuzz_target)
         set_tests_properties(fuzz_regression_${F_NAME} PROPERTIES TIMEOUT 300 LABELS fuzz)
     endif()
 endfunction()
+
+# zemlo_library_soname(VAR LIBRARY_FILE): the name the dynamic loader finds LIBRARY_FILE by, for a
+# library the programs load at first use instead of linking it. The package built from this tree
+# depends on it by hand (Packaging.cmake), since no binary names it any more.
+function(zemlo_library_soname var library)
+    get_filename_component(real "${library}" REALPATH)
+    execute_process(COMMAND objdump -p "${real}" OUTPUT_VARIABLE dump ERROR_QUIET)
+    if(dump MATCHES "SONAME +([^\n ]+)")
+        set(soname "${CMAKE_MATCH_1}")
+    else()
+        get_filename_component(soname "${library}" NAME)
+    endif()
+    set(${var} "${soname}" PARENT_SCOPE)
+    set_property(GLOBAL APPEND PROPERTY ZEMLO_DEFERRED_LIBRARIES "${real}")
+endfunction()

@@ -40,6 +40,35 @@ class PortDialog;
 class SpaceGauge;
 class WaitWindow;
 
+// The window's controls, for tests and the screenshot tour; the window itself keeps them as
+// members.
+struct MainWindowParts {
+    WaitWindow *wait_window = nullptr;
+    PicturePanel *picture_panel = nullptr;
+    MelodyPanel *melody_panel = nullptr;
+    PcFolderTree *pc_tree = nullptr;
+    FileListView *pc_list = nullptr;
+    QTreeWidget *handset_tree = nullptr;
+    FileListView *handset_list = nullptr;
+    QComboBox *file_type_box = nullptr;
+    QLineEdit *name_box = nullptr;
+    QLabel *extension_label = nullptr;
+    QLabel *pc_file_label = nullptr;
+    QLabel *status_line = nullptr;
+    LinkStateIcon *link_icon = nullptr;
+    SpaceGauge *space_gauge = nullptr;
+    IconButton *connect_button = nullptr;
+    IconButton *download_button = nullptr;
+    IconButton *rename_button = nullptr;
+    IconButton *delete_button = nullptr;
+    IconButton *disconnect_button = nullptr;
+    InPlaceEditor *rename_editor = nullptr;
+    QAction *settings_action = nullptr;
+    QAction *format_action = nullptr;
+    QAction *help_action = nullptr;
+    QAction *about_action = nullptr;
+};
+
 // What the window asks of the desktop, replaceable so that tests answer instead of a person.
 struct WindowHooks {
     BoxAnswerer box = run_message_box;
@@ -47,8 +76,9 @@ struct WindowHooks {
     std::function<int(QDialog &)> run_dialog;
     // Opens a URL with the desktop; false when nothing could open it.
     std::function<bool(const QUrl &)> open_url;
-    // The room the window may take (the screen's available area); empty: the screen's own.
-    std::function<QSize()> available_size;
+    // The room the window may take (the screen's available area, in logical pixels); none: the
+    // screen's own.
+    std::function<QRect()> available_area;
 };
 
 class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort {
@@ -65,7 +95,8 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     // Selects a picture or MIDI file handed from outside (command line, a later start, a drop)
     // exactly as clicking it would: the file type, the folder in the tree, the row in the list,
     // and the panel. A file that cannot be opened gets a box and changes nothing.
-    bool open_outside_file(const QString &path);
+    // The path is bytes, as the file system has it.
+    bool open_outside_file(const std::string &path);
     // Whether the PC browser has read its places and the folders it opened (they are read in
     // the background).
     bool browser_ready() const;
@@ -105,31 +136,8 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     app::MainCore &core() { return *core_; }
     app::ProgramValues &values() { return values_; }
     const BaseUnits &base() const { return base_; }
-    WaitWindow *wait_window() const { return wait_; }
-    PicturePanel *picture_panel() const { return picture_; }
-    MelodyPanel *melody_panel() const { return melody_; }
-    PcFolderTree *pc_tree() const { return pc_tree_; }
-    FileListView *pc_list() const { return pc_list_; }
-    QTreeWidget *handset_tree() const { return handset_tree_; }
-    FileListView *handset_list() const { return handset_list_; }
-    QComboBox *file_type_box() const { return file_type_; }
-    QLineEdit *name_box() const { return name_; }
-    QLabel *extension_label() const { return extension_; }
-    QLabel *pc_file_label() const { return pc_file_; }
-    QLabel *status_line() const { return status_; }
-    LinkStateIcon *link_icon() const { return link_; }
-    SpaceGauge *space_gauge() const { return gauge_; }
-    IconButton *connect_button() const { return connect_; }
-    IconButton *download_button() const { return download_; }
-    IconButton *rename_button() const { return rename_; }
-    IconButton *delete_button() const { return delete_; }
-    IconButton *disconnect_button() const { return disconnect_; }
-    InPlaceEditor *rename_editor() const { return editor_; }
-    FileIconCache &icon_cache() { return icons_; }
-    QAction *settings_action() const { return settings_action_; }
-    QAction *format_action() const { return format_action_; }
-    QAction *help_action() const { return help_action_; }
-    QAction *about_action() const { return about_action_; }
+    // The window's controls as they are now (the rename editor exists only while editing).
+    MainWindowParts parts() const;
 
   protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -142,6 +150,7 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
 
   private:
     void build_menu();
+    QRect available_area() const;
     QFont fitting_font();
     void build_controls(QWidget *client);
     void build_panels(QWidget *client);
@@ -151,6 +160,8 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     void hold_buttons_for_melody(bool playing);
     void pc_row_chosen(int row);
     void pc_places_shown();
+    // The handed file, or else the first place, once the places are there.
+    void choose_after_places();
     IconButton *make_button(QWidget *parent, const QString &caption, Icon icon,
                             const DuRect &place);
     QLabel *make_sunken_label(QWidget *parent, const QString &text, const QRect &rect);
@@ -190,7 +201,10 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     MelodyPanel *melody_ = nullptr;
     bool torn_down_ = false;
     // A file handed in before the browser had its places.
-    std::optional<QString> pending_outside_file_;
+    std::optional<std::string> pending_outside_file_;
+    bool choice_after_places_ = false;
+    // A refusal of a handed file is on the screen: the next one is not piled on top of it.
+    bool refusal_shown_ = false;
 
     app::ProgramValues values_;
     QtDispatcher dispatcher_{this};

@@ -20,7 +20,7 @@ TEST(Messages, RenderTheTextsUsersKnow) {
     EXPECT_EQ(render(MessageId::ConfirmDownload, {"/pc/a.bmp", "abc.bmp"}),
               "你确定要下载文件\"/pc/a.bmp\"到\"abc.bmp\"吗?(若有同名文件则覆盖)");
     EXPECT_EQ(render(MessageId::PortCannotOpenBecause, {"/dev/ttyUSB0: busy"}),
-              "不能打开COM端口\n/dev/ttyUSB0: busy");
+              "不能打开COM端口\n系统的说明：/dev/ttyUSB0: busy");
     EXPECT_EQ(connection_text(11, true), "   COM11已连接");
     EXPECT_EQ(check_file_name("abcdefghi").message, "文件名太长!");
     EXPECT_EQ(render(MessageId::None), "");
@@ -57,7 +57,7 @@ TEST(Messages, QuestionsAndErrorsBecomeTheirBoxes) {
 
     const MessageBoxDetails link = error_box(
         {{MessageId::PortCannotOpenBecause, {"busy"}}, ErrorSource::Link, OpenFailure{14, "busy"}});
-    EXPECT_EQ(link, (MessageBoxDetails{"不能打开COM端口\nbusy", "错误", BoxIcon::Error,
+    EXPECT_EQ(link, (MessageBoxDetails{"不能打开COM端口\n系统的说明：busy", "错误", BoxIcon::Error,
                                        BoxButtons::Ok, BoxOwner::None, true}));
     EXPECT_EQ(error_box({{MessageId::Busy}, ErrorSource::Window, std::nullopt}).caption, "确认");
     EXPECT_TRUE((OpenFailure{2, ""}.port_unavailable()));
