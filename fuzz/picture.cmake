@@ -16,5 +16,5 @@ target_include_directories(fuzz_bitmap_driver PRIVATE
 zemlo_fuzz_target(NAME converter_text
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/converter_text_fuzz.cpp
             ${CMAKE_SOURCE_DIR}/media/handset_picture.cpp
-    LIBS zemlo_common)
+    LIBS zemlo_run_folder)
 target_include_directories(fuzz_converter_text PRIVATE ${CMAKE_SOURCE_DIR}/media)
