@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -26,7 +27,11 @@ inline std::string shared_link_fault(const struct stat &link, const struct stat 
     if (!shared_folder(folder) || link.st_uid == me || link.st_uid == folder.st_uid) {
         return {};
     }
-    return shown + " is a link of another user (uid " + std::to_string(link.st_uid) +
+    // Not std::to_string: its digit table is a unique symbol, which would keep the link library,
+    // which includes this, from ever being unloaded.
+    char uid[24];
+    std::snprintf(uid, sizeof uid, "%lu", static_cast<unsigned long>(link.st_uid));
+    return shown + " is a link of another user (uid " + uid +
            ") in a folder open to all; it is not followed";
 }
 
