@@ -185,8 +185,8 @@ inline PathEnd walk_path(const std::string &path, const LinkRule &rule) {
             }
             char target[PATH_MAX];
             const ssize_t n = ::readlinkat(end.dir_fd, name.c_str(), target, sizeof target - 1);
-            if (n <= 0) {
-                end.error = n == 0 ? ENOENT : errno;
+            if (n <= 0 || static_cast<size_t>(n) >= sizeof target - 1) {
+                end.error = n == 0 ? ENOENT : n > 0 ? ENAMETOOLONG : errno;
                 return end;
             }
             const std::string to(target, static_cast<size_t>(n));
