@@ -21,10 +21,14 @@ extern "C" int fsync(int fd) {
     if (match != nullptr && note != nullptr && n > 0) {
         target[n] = '\0';
         if (std::strstr(target, match) != nullptr) {
-            const int out = ::open(note, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+            // Written beside it and renamed: the note appears whole or not at all.
+            char part[4096];
+            std::snprintf(part, sizeof part, "%s.part", note);
+            const int out = ::open(part, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
             if (out >= 0) {
                 [[maybe_unused]] const ssize_t put = ::write(out, target, static_cast<size_t>(n));
                 ::close(out);
+                ::rename(part, note);
             }
             for (;;) {
                 ::pause();
