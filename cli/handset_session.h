@@ -138,6 +138,7 @@ class HandsetSession : public app::UiPort, public app::MediaPort {
     // Last, so that they stop before anything they may post to is gone.
     std::unique_ptr<InterruptWatch> interrupt_;
     std::unique_ptr<CommandDeadline> deadline_;
+    std::atomic<bool> deadline_passed_{false};
 };
 
 }  // namespace zemlo::cli

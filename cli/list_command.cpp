@@ -80,7 +80,7 @@ void print_json(const Listing &l, const HandsetSession &s) {
 }
 
 void print_text(const Listing &l, const HandsetSession &s) {
-    std::printf("COM%u (%s)\n", s.com_port(), s.device().c_str());
+    std::printf("COM%u (%s)\n", s.com_port(), app::printable_local_text(s.device()).c_str());
     std::printf("capacity %lld bytes, used %lld, free %lld\n", static_cast<long long>(l.capacity),
                 static_cast<long long>(l.capacity - l.free_space),
                 static_cast<long long>(l.free_space));

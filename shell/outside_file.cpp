@@ -14,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 OutsideFile refused(const std::string &path, const char *why) {
-    const QString shown = QString::fromStdString(app::printable_pc_name(path));
+    const QString shown = QString::fromStdString(app::printable_local_text(path));
     return {path, 0, QCoreApplication::translate("OutsideFile", why).arg(shown)};
 }
 

@@ -1,9 +1,12 @@
 #include "protocol_trace.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <chrono>
 
 #include "trace_format.h"
+#include "zemlo/output_place.h"
 
 namespace handlink {
 namespace {
@@ -28,8 +31,16 @@ int32_t ProtocolTrace::set_file(FrameLink &link, const char *path) {
     std::FILE *opened = nullptr;
     int32_t status = 0;
     if (path != nullptr && *path != '\0') {
-        opened = std::fopen(path, "a");
-        if (opened == nullptr) {
+        // Opened as every file the user names is written: a regular file only, never waiting in
+        // the open, and never through a link planted by another user in a shared folder.
+        const int fd = zemlo::open_trace_output(path, nullptr);
+        if (fd >= 0) {
+            opened = ::fdopen(fd, "a");
+            if (opened == nullptr) {
+                status = errno != 0 ? errno : EINVAL;
+                ::close(fd);
+            }
+        } else {
             status = errno != 0 ? errno : EINVAL;
         }
     }

@@ -88,13 +88,17 @@ TEST_F(FileSystemFaults, PictureFilesWrittenToAFullDiskFail) {
         converted = media::convert_text_file(text.string(), out.string(), &error);
     }
     EXPECT_FALSE(converted);
-    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+    // With the reason: it said no more than "cannot write PATH".
+    EXPECT_NE(error.find("cannot write " + out.string() + ": File too large"), std::string::npos)
+        << error;
     EXPECT_FALSE(fs::exists(out)) << "the cut-off output is left behind";
 
     EXPECT_TRUE(media::convert_text_file(text.string(), out.string(), &error)) << error;
 
     // A device named as the output is not the program's to remove when the write fails.
     EXPECT_FALSE(media::convert_text_file(text.string(), "/dev/full", &error));
+    EXPECT_NE(error.find("cannot write /dev/full: No space left on device"), std::string::npos)
+        << error;
     EXPECT_TRUE(fs::exists("/dev/full"));
 
     // The capture that feeds the converter, likewise.
