@@ -195,7 +195,7 @@ int32_t SerialPort::open_device(const std::string &path, uint32_t baud) {
         return fail(errno, true);
     }
     // A USB adapter would otherwise sit on every ACK and answer for its latency timer.
-    low_latency_.store(request_low_latency(fd));
+    low_latency_.store(zemlo::request_low_latency(fd));
     tcflush(fd, TCIOFLUSH);
     fd_ = fd;
     return kSerialOk;
@@ -289,7 +289,7 @@ void SerialPort::close() {
         // The exclusive mark outlives our descriptor on some devices; take it back off so that
         // the next open (ours or another program's) is not refused.
         ioctl(fd_, TIOCNXCL);
-        release_low_latency(fd_, low_latency_.load());
+        zemlo::release_low_latency(fd_, low_latency_.load());
         ::close(fd_);
         fd_ = -1;
     }

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "low_latency.h"
+#include "zemlo/low_latency.h"
 
 namespace handlink {
 
@@ -68,8 +68,6 @@ class SerialPort {
     OpenFailure last_open_failure() const;
     // The device path of the last open attempt.
     std::string device() const;
-    // What came of asking the driver for low-latency mode at the last successful open.
-    LowLatency low_latency() const { return low_latency_.load(); }
 
   private:
     int32_t open_device(const std::string &path, uint32_t baud);
@@ -85,7 +83,7 @@ class SerialPort {
     std::atomic<bool> lost_{false};
     LostHandler lost_handler_ = nullptr;
     void *lost_context_ = nullptr;
-    std::atomic<LowLatency> low_latency_{LowLatency::Unknown};
+    std::atomic<zemlo::LowLatency> low_latency_{zemlo::LowLatency::Unknown};
     std::thread reader_;
     ByteHandler handler_ = nullptr;
     void *context_ = nullptr;

@@ -12,9 +12,8 @@ zemlo_add_gtest(NAME cli_handset_logic_tests
         ${ZEMLO_CLI_DIR}/port_diagnosis.cpp
         ${ZEMLO_CLI_DIR}/json_text.cpp
         ${ZEMLO_CLI_DIR}/transfer_progress.cpp
-    LIBS zemlo_common handlink_link)
-target_include_directories(cli_handset_logic_tests PRIVATE ${ZEMLO_CLI_DIR}
-                                                          ${HANDLINK_PRIVATE_INCLUDE_DIR})
+    LIBS zemlo_common zemlo_low_latency)
+target_include_directories(cli_handset_logic_tests PRIVATE ${ZEMLO_CLI_DIR})
 
 if(TARGET handsim_core AND TARGET handlink AND TARGET zemlo-cli)
     zemlo_add_gtest(NAME cli_handset_e2e_tests

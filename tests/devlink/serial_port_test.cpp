@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -15,12 +16,14 @@
 
 #include "port_directory.h"
 #include "pty_peer.h"
+#include "wait_until.h"
 
 namespace handlink {
 namespace {
 
 using testing::Bytes;
 using testing::PtyPeer;
+using zemlo::testing::wait_until;
 using namespace std::chrono_literals;
 
 constexpr uint32_t kBaud = 115200;
@@ -121,6 +124,17 @@ TEST(SerialPort, DeliversEveryByteInOrderHeldExclusivelyAndReopens) {
     set_port_device(12, nullptr);
 }
 
+// The threads of this process now.
+size_t thread_count() {
+    std::error_code ec;
+    size_t n = 0;
+    for (std::filesystem::directory_iterator it("/proc/self/task", ec), end; !ec && it != end;
+         it.increment(ec)) {
+        ++n;
+    }
+    return n;
+}
+
 // Counts the lost-line reports and wakes the test at the first.
 struct LostWatch {
     std::mutex mutex;
@@ -149,8 +163,10 @@ TEST(SerialPort, HangUpIsReportedOnceAndWritesFailAtOnceUntilTheNextOpen) {
     Sink sink;
     LostWatch watch;
     port.set_lost_handler(&LostWatch::on_lost, &watch);
+    const size_t threads_before_open = thread_count();
     ASSERT_EQ(port.open(13, kBaud, &Sink::take, &sink), kSerialOk);
     EXPECT_FALSE(port.line_lost());
+    EXPECT_EQ(thread_count(), threads_before_open + 1) << "the port's watch runs";
 
     const auto pulled = std::chrono::steady_clock::now();
     peer.reset();  // both sides of the pseudo-terminal gone: the PC's end hangs up
@@ -161,9 +177,14 @@ TEST(SerialPort, HangUpIsReportedOnceAndWritesFailAtOnceUntilTheNextOpen) {
     // Not the second a write waits for room in a live driver's queue.
     EXPECT_LT(std::chrono::steady_clock::now() - write_started, 500ms) << "no wait for room";
     EXPECT_LT(std::chrono::steady_clock::now() - pulled, 1s);
-    // Three more turns of the watch: the loss is told once, not on every turn.
-    std::this_thread::sleep_for(3 * std::chrono::milliseconds(kPollIntervalMs));
-    EXPECT_EQ(watch.count, 1);
+    // The loss is told once, not on every turn of the watch: the watch ends with it, on its own
+    // (the reader thread is gone before close() is asked to stop it), so nothing is left to tell
+    // it again.
+    EXPECT_TRUE(wait_until([&] { return thread_count() == threads_before_open; }, 2s));
+    {
+        std::lock_guard lock(watch.mutex);
+        EXPECT_EQ(watch.count, 1);
+    }
     port.close();
 
     // Plugged in again (a new device under the same name): the next open serves as before.

@@ -17,8 +17,9 @@ namespace zemlo::records {
 
 // --- Numbering of the download service -----------------------------------------------------------
 // The PC looks these up by name in its tables; the handset knows them by number.
-inline constexpr uint8_t kQndlwTaskId = 83;       // QNDLW_TASK_ID, the handset's download task
-inline constexpr uint8_t kEmmiLowPriTaskId = 2;   // EMMI_LOW_PRI_TASK_ID, the PC's sender
+inline constexpr uint8_t kQndlwTaskId = 83;      // QNDLW_TASK_ID, the handset's download task
+inline constexpr uint8_t kTaskFlId = 64;         // TASK_FL_ID, which may send download messages too
+inline constexpr uint8_t kEmmiLowPriTaskId = 2;  // EMMI_LOW_PRI_TASK_ID, the PC's sender
 inline constexpr uint8_t kEmmiHighPriTaskId = 3;  // EMMI_HIGH_PRI_TASK_ID, receiver of the filter
 inline constexpr uint8_t kTimerTaskId = 0;        // TIMER_TASK_ID, sender of the filter
 inline constexpr uint16_t kSigTinyFilterMatrix = 0x0110;  // SIG_TINY_FILTER_MATRIX

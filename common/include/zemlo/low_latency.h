@@ -6,7 +6,7 @@
 
 #include <linux/serial.h>
 
-namespace handlink {
+namespace zemlo {
 
 // The seam over the two ioctl calls, so that every answer a driver can give is testable.
 // Each returns 0 or the errno of the failed call.
@@ -36,4 +36,4 @@ void release_low_latency(int fd, LowLatency state, SerialInfoIo &io = system_ser
 // "on", "already on", "refused", "not supported", "unknown": for diagnostics.
 const char *describe(LowLatency state);
 
-}  // namespace handlink
+}  // namespace zemlo
