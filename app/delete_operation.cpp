@@ -5,7 +5,7 @@ namespace zemlo::app {
 void delete_on_handset(OperationContext &ctx, const DeleteRequest &request,
                        const std::function<void()> &deleted) {
     records::RemoteCommand command{records::kGroupFile, records::kCodeDelete};
-    command.first_path = request.folder + "\\" + request.name;
+    command.first_path = records::handset_path(request.folder, request.name);
     ctx.outcome.file = request.name;
     const std::optional<uint16_t> result = ctx.send_file_command(MessageId::Deleting, command);
     if (!result) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "remote_command_body.h"
+#include "zemlo/handset_listing.h"
 #include "zemlo/run_folder.h"
 
 namespace zemlo::app {
@@ -36,7 +37,7 @@ void download_to_handset(OperationContext &ctx, const DownloadRequest &in, SentF
         return;
     }
     const std::string temp_path = run->file(kTempDownloadFile);
-    const std::string entry_key = in.name + in.extension + "^";
+    const std::string entry_key = listing::entry_key(in.name + in.extension);
 
     // Convert, unless the folder is full and the name is new.
     const bool picture = in.type == kTypePicture;
@@ -92,7 +93,7 @@ void download_to_handset(OperationContext &ctx, const DownloadRequest &in, SentF
     }
 
     records::RemoteCommand announce{records::kGroupFile, records::kCodeAnnounce};
-    announce.first_path = in.folder + "\\" + in.name + in.extension;
+    announce.first_path = records::handset_path(in.folder, in.name + in.extension);
     if (announce.first_path.size() > kMaxAnnouncedPath) {
         announce.first_path.resize(kMaxAnnouncedPath);
     }

@@ -1,5 +1,6 @@
 #include "handset_file_table.h"
 
+#include "zemlo/handset_listing.h"
 #include "zemlo/handset_records.h"
 
 namespace zemlo::app {
@@ -8,7 +9,7 @@ namespace {
 
 // The size after the last caret: the part a listing or a download wrote.
 int64_t size_part(const std::string &text) {
-    return entry_size_after(text, text.rfind(kEntrySeparator));
+    return listing::entry_size_after(text, text.rfind(listing::kSizeMark));
 }
 
 int64_t alloc(int64_t n) {
@@ -50,10 +51,10 @@ int32_t HandsetFileTable::count(int32_t type) const {
 
 int32_t HandsetFileTable::find(const std::string &text, int32_t type, bool update,
                                int64_t *free_space) {
-    const std::string_view name = entry_name(text);
+    const std::string_view name = listing::entry_name(text);
     for (size_t i = 0; i < entries_.size(); ++i) {
         HandsetEntry &e = entries_[i];
-        if (e.type != type || entry_name(e.text) != name) {
+        if (e.type != type || listing::entry_name(e.text) != name) {
             continue;
         }
         if (update) {
@@ -70,9 +71,9 @@ int32_t HandsetFileTable::find(const std::string &text, int32_t type, bool updat
 bool HandsetFileTable::room(const std::string &text, int32_t type, int64_t n,
                             int64_t free_space) const {
     int64_t available = free_space;
-    const std::string_view name = entry_name(text);
+    const std::string_view name = listing::entry_name(text);
     for (const auto &e : entries_) {
-        if (e.type == type && entry_name(e.text) == name) {
+        if (e.type == type && listing::entry_name(e.text) == name) {
             available += alloc(size_part(e.text));
             break;
         }
@@ -87,9 +88,9 @@ std::vector<HandsetRow> HandsetFileTable::rows(int32_t type) const {
         if (e.type != type) {
             continue;
         }
-        const int64_t n = entry_size_after(e.text, e.text.find(kEntrySeparator));
-        out.push_back(
-            {std::string(entry_name(e.text)), std::to_string(alloc(n)), static_cast<int32_t>(i)});
+        const int64_t n = listing::entry_size_after(e.text, e.text.find(listing::kSizeMark));
+        out.push_back({std::string(listing::entry_name(e.text)), std::to_string(alloc(n)),
+                       static_cast<int32_t>(i)});
     }
     return out;
 }

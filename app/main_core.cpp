@@ -13,6 +13,7 @@
 #include "rename_operation.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/com_port_rule.h"
+#include "zemlo/handset_listing.h"
 #include "zemlo/handset_records.h"
 #include "zemlo/signal_record.h"
 
@@ -351,8 +352,8 @@ void MainCore::run_download() {
          },
          [this] { connection_state_update(false, true); }, [this] { clear_handset_files(); },
          [this, &request](int64_t length) {
-             const std::string text =
-                 request.name + request.extension + "^" + std::to_string(length);
+             const std::string text = listing::entry_text(request.name + request.extension,
+                                                          static_cast<uint64_t>(length));
              if (table_.find(text, request.type, true, &free_space_) == -1) {
                  table_.append({request.type, text});
              }
@@ -380,10 +381,10 @@ void MainCore::run_rename() {
             return;
         }
         if (const HandsetEntry *entry = table_.at(selected_entry_)) {
-            const size_t caret = entry->text.find(kEntrySeparator);
+            const size_t caret = entry->text.find(listing::kSizeMark);
             const std::string size =
                 caret == std::string::npos ? std::string() : entry->text.substr(caret + 1);
-            table_.set_text(selected_entry_, request.new_name + kEntrySeparator + size);
+            table_.set_text(selected_entry_, request.new_name + listing::kSizeMark + size);
         }
     });
 }

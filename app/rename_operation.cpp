@@ -5,8 +5,8 @@ namespace zemlo::app {
 void rename_on_handset(OperationContext &ctx, const RenameRequest &request,
                        const std::function<void(bool renamed)> &show) {
     records::RemoteCommand command{records::kGroupFile, records::kCodeRename};
-    command.first_path = request.folder + "\\" + request.old_name;
-    command.second_path = request.folder + "\\" + request.new_name;
+    command.first_path = records::handset_path(request.folder, request.old_name);
+    command.second_path = records::handset_path(request.folder, request.new_name);
     ctx.outcome.file = request.old_name;
     const std::optional<uint16_t> result = ctx.send_file_command(MessageId::Renaming, command);
     if (!result) {

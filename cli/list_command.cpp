@@ -7,6 +7,7 @@
 #include "handset_session.h"
 #include "handset_text.h"
 #include "json_text.h"
+#include "zemlo/handset_listing.h"
 #include "zemlo/handset_records.h"
 
 namespace zemlo::cli {
@@ -44,8 +45,8 @@ Listing read_listing(const app::MainCore &core) {
             continue;
         }
         ListedFile f;
-        f.name = std::string(app::entry_name(e.text));
-        f.size = app::entry_size_after(e.text, e.text.find(app::kEntrySeparator));
+        f.name = std::string(listing::entry_name(e.text));
+        f.size = listing::entry_size_after(e.text, e.text.find(listing::kSizeMark));
         f.allocated = records::allocation_size(static_cast<uint64_t>(f.size));
         l.folders[e.type].push_back(std::move(f));
     }

@@ -384,6 +384,7 @@ inline constexpr uint64_t allocation_size(uint64_t n) {
 }
 
 // --- Folders, names and limits -------------------------------------------------------------------
+inline constexpr char kPathSeparator = '\\';
 inline constexpr std::string_view kPictureFolder = "a:\\pcdlw\\pic";
 inline constexpr std::string_view kMelodyFolder = "a:\\pcdlw\\melody";
 inline constexpr std::string_view kPictureExtension = ".bmp";
@@ -392,5 +393,13 @@ inline constexpr size_t kMaxPictures = 10;
 inline constexpr size_t kMaxMelodies = 20;
 inline constexpr size_t kMaxMelodyBytes = 51200;
 inline constexpr size_t kMaxDownloadNameChars = 8;
+
+// A file's path on the handset: its folder, a backslash, its name.
+inline std::string handset_path(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    path += kPathSeparator;
+    path += name;
+    return path;
+}
 
 }  // namespace zemlo::records
