@@ -2,8 +2,7 @@
 
 namespace zemlo::app {
 
-void delete_on_handset(OperationContext &ctx, const DeleteRequest &request,
-                       const std::function<void()> &deleted) {
+void delete_on_handset(OperationContext &ctx, const DeleteRequest &request) {
     records::RemoteCommand command{records::kGroupFile, records::kCodeDelete};
     command.first_path = records::handset_path(request.folder, request.name);
     ctx.outcome.file = request.name;
@@ -19,7 +18,7 @@ void delete_on_handset(OperationContext &ctx, const DeleteRequest &request,
         ctx.report({MessageId::DeleteFailed}, ReportLevel::Failed);
         return;
     }
-    ctx.reporter.on_window(deleted);
+    ctx.on_window([&] { ctx.listing.deleted(); });
     ctx.end_with({MessageId::DeleteDone}, ReportLevel::Finished, true);
 }
 

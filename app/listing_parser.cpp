@@ -16,9 +16,9 @@ std::vector<HandsetEntry> ListingParser::parse(std::string_view text) {
     std::vector<HandsetEntry> entries;
     reader_.read(text, [&](std::string_view folder, std::string_view entry) {
         if (folder == kPictureDir) {
-            entries.push_back({kTypePicture, std::string(entry)});
+            entries.push_back({FileType::Picture, std::string(entry)});
         } else if (folder == kMelodyDir) {
-            entries.push_back({kTypeMelody, std::string(entry)});
+            entries.push_back({FileType::Melody, std::string(entry)});
         }
     });
     return entries;

@@ -1,4 +1,4 @@
-// Reads the handset's listing text (zemlo/handset_listing.h) into handset file table entries. Only
+// Reads the handset's listing text (zemlo/listing_text.h) into handset file table entries. Only
 // entries of the picture folder and the melody folder are kept. The current folder persists from
 // one listing to the next, as the handset may continue where it left off.
 #pragma once
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "handset_entry.h"
-#include "zemlo/handset_listing.h"
+#include "zemlo/listing_text.h"
 
 namespace zemlo::app {
 

@@ -68,7 +68,7 @@ int HandsetSession::open(const GlobalOptions &options) {
     }
     device_ = com_device_path(com_port_, profile_.port_devices(), process_environment());
 
-    core_ = std::make_unique<app::MainCore>(values_, *this, *this, loop_, profile_);
+    core_ = std::make_unique<app::MainCore>(values_, *this, *this, loop_, profile_, nullptr);
     bool loaded = false;
     bool traced = true;
     loop_.invoke([&] {

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "ui_port.h"
+#include "message_box_details.h"
 
 class QWidget;
 

@@ -33,9 +33,9 @@ OutsideFile check_outside_file(const QString &path) {
                        QCoreApplication::translate("OutsideFile", "不是普通文件：%1").arg(path));
     }
     const std::string name = info.fileName().toStdString();
-    for (const int type : {0, 1}) {
+    for (const app::FileType type : {app::FileType::Picture, app::FileType::Melody}) {
         if (app::is_listed_for_type(name, type)) {
-            return {path, type, QString()};
+            return {path, static_cast<int>(type), QString()};
         }
     }
     // The text whole on one line, so the catalogue tools and our check see it as written.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "zemlo/handset_listing.h"
+#include "zemlo/listing_text.h"
 
 namespace handsim {
 

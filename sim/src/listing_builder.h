@@ -10,7 +10,7 @@
 
 namespace handsim {
 
-// The picture folder, then the melody folder, as zemlo/handset_listing.h writes them.
+// The picture folder, then the melody folder, as zemlo/listing_text.h writes them.
 std::string listing_text(const std::vector<StoreEntry> &pictures,
                          const std::vector<StoreEntry> &melodies);
 

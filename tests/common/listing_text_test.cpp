@@ -1,6 +1,6 @@
 // The handset's listing as one format: what the emulator's side writes, the program's side reads
 // back entry for entry, and the handset paths the program sends name the same folders.
-#include "zemlo/handset_listing.h"
+#include "zemlo/listing_text.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ Read read_all(ListingReader &reader, std::string_view text) {
     return out;
 }
 
-TEST(HandsetListing, WhatTheHandsetWritesIsReadBackEntryForEntry) {
+TEST(ListingText, WhatTheHandsetWritesIsReadBackEntryForEntry) {
     std::string text;
     append_folder(text, records::kPictureFolder, std::vector<File>{{"a.bmp", 30748}, {"b.bmp", 0}});
     append_folder(text, records::kMelodyFolder, std::vector<File>{});
@@ -44,7 +44,7 @@ TEST(HandsetListing, WhatTheHandsetWritesIsReadBackEntryForEntry) {
     EXPECT_TRUE(read_all(reader, "d.mid^6").empty());
 }
 
-TEST(HandsetListing, EntryTextKeyAndPathAgree) {
+TEST(ListingText, EntryTextKeyAndPathAgree) {
     const std::string text = entry_text("abc.bmp", 1024);
     EXPECT_EQ(text, "abc.bmp^1024");
     EXPECT_EQ(text.rfind(entry_key("abc.bmp"), 0), 0u) << "an entry starts with its key";
