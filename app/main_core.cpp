@@ -16,12 +16,12 @@ MainCore::MainCore(ProgramValues &values, FrontEnd &front_end, MediaPort &media,
           values, [this](const ErrorNotice &notice) { runner_.link_error(notice); },
           // The window thread's calls are never stopped; the worker's are, by its token.
           [this]() -> StopToken * { return runner_.token_of_caller(); }),
-      inbox_(dispatcher, binding_, values, *this),
       listing_(window_),
       pc_(window_),
       connection_(window_, values, listing_),
       runner_({values, binding_, dispatcher, front_, window_, media, listing_, inbox_, pc_, rename_,
-               connection_}) {}
+               connection_}),
+      inbox_(dispatcher, binding_, values, *this) {}
 
 MainCore::~MainCore() {
     runner_.stop_and_join();

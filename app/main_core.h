@@ -120,13 +120,14 @@ class MainCore : private HandsetInbox::Receiver {
     MediaPort &media_;
     Profile &profile_;
     DeviceBinding binding_;
-    HandsetInbox inbox_;
     HandsetListing listing_;
     PcChoice pc_;
     RenameEdit rename_;
     ConnectionView connection_;
-    // Last: its worker is stopped before anything it works on is gone.
+    // Its worker is stopped (in the destructor) before anything it works on is gone.
     OperationRunner runner_;
+    // Last, so the first to go: records still queued for the window thread find no core.
+    HandsetInbox inbox_;
 };
 
 }  // namespace zemlo::app
