@@ -69,7 +69,7 @@ int HandsetSession::open(const GlobalOptions &options) {
     }
     device_ = com_device_path(com_port_, profile_.port_devices(), process_environment());
 
-    core_ = std::make_unique<app::MainCore>(values_, *this, *this, loop_, profile_);
+    core_ = std::make_unique<app::MainCore>(values_, *this, *this, loop_, profile_, nullptr);
     // The deadline covers the whole command, the library's loading and the trace's opening too.
     const uint32_t seconds = options.deadline_seconds;
     deadline_ = std::make_unique<CommandDeadline>(

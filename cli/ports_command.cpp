@@ -58,9 +58,9 @@ std::string describe(const SerialDevice &d) {
     // A USB adapter's timer holds every answer of the handset; show it and, where the driver
     // refuses the low-latency mode the link asks for, the rule that fixes it for good.
     if (const auto timer = d.exists ? read_latency_timer(d.path) : std::nullopt) {
-        const handlink::LowLatency state = try_low_latency(d.path);
+        const LowLatency state = try_low_latency(d.path);
         field("latency timer", std::to_string(*timer) + " ms");
-        field("low-latency mode", handlink::describe(state));
+        field("low-latency mode", zemlo::describe(state));
         if (latency_rule_needed(timer, state)) {
             s += "    every answer waits up to " + std::to_string(*timer) +
                  " ms; this udev rule sets the timer to 1 ms at plug-in\n"

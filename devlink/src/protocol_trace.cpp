@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "trace_format.h"
+#include "handlink/trace_format.h"
 
 #ifdef _WIN32
 #include <cstdio>

@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "devlink/src/name_tables.h"
-#include "devlink/src/trace_format.h"
+#include "handlink/name_tables.h"
+#include "handlink/trace_format.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/output_place.h"
 #include "zemlo/signal_record.h"

@@ -137,7 +137,7 @@ TEST_F(FileSystemFaults, DownloadWithAnUnusableWorkFolderTellsTheUserAndSendsNot
     CoreRig::write_file(blocker, {1});
     ::setenv("ZEMLO_WORK_DIR", (blocker / "zemlo").c_str(), 1);
     rig_.ui().set_converted({1, 2, 3});
-    rig_.choose_pc_file("tune.mid", 1, "tune");
+    rig_.choose_pc_file("tune.mid", FileType::Melody, "tune");
     rig_.ui().clear_log();
     rig_.clear_sim_log();
     rig_.ui().answer({BoxAnswer::Ok});
@@ -162,7 +162,7 @@ TEST_F(FileSystemFaults, PipesAndDevicesAreNotOfferedAsFiles) {
     ASSERT_TRUE(rig_.start_core());
     rig_.ui().clear_log();
     rig_.on_window([&] {
-        rig_.core().file_type_changed(1);
+        rig_.core().file_type_changed(FileType::Melody);
         rig_.core().pc_folder_selected(rig_.pc().string());
     });
     const auto listed = rig_.ui().lines("pcfiles");
