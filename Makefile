@@ -12,7 +12,7 @@ ctest_rounds = first=0; $(1) ctest --test-dir $(2) --output-on-failure -j $(JOBS
 	|| first=$$?; $(1) ctest --test-dir $(2) --output-on-failure -j $(WAIT_JOBS) -L waits $(3) \
 	&& exit $$first
 
-.PHONY: all deps configure build test demo bench soak sweep tsan asan fuzz format clean package
+.PHONY: all deps configure build test demo bench soak sweep tsan asan fuzz format clean package windows
 
 all: build
 
@@ -39,6 +39,14 @@ endif
 
 demo: build
 	@scripts/demo.sh $(BUILD)
+
+# handlink.dll and picmill.dll for Windows, cross-built with mingw-w64 (docs/windows.md):
+# $(BUILD)/windows/<arch>/ and the zip for Windows callers there. The configure step again, so
+# that a toolchain installed since the first one is found.
+windows: deps configure
+	cmake $(BUILD) >/dev/null
+	cmake --build $(BUILD) --target windows -j $(JOBS)
+	@ls -1 $(BUILD)/windows/*/zemlo-windows-*.zip
 
 # The Debian package: $(BUILD)/zemlo_<version>-1_<arch>.deb
 package: build

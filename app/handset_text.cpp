@@ -103,13 +103,6 @@ size_t utf8_at(std::string_view s, size_t i, char32_t *cp) {
     return n;
 }
 
-// Characters that move the cursor, break the line or reorder what follows on screen.
-bool shown_escaped(char32_t cp) {
-    return (cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 ||
-           (cp >= 0x200E && cp <= 0x200F) || (cp >= 0x202A && cp <= 0x202E) ||
-           (cp >= 0x2066 && cp <= 0x2069);
-}
-
 void append_hex(std::string &out, const char *prefix, uint32_t value, int digits) {
     static constexpr char kHex[] = "0123456789abcdef";
     out += prefix;
@@ -118,8 +111,11 @@ void append_hex(std::string &out, const char *prefix, uint32_t value, int digits
     }
 }
 
-// text: valid UTF-8 except where bytes are not part of a character; those are escaped.
-std::string escape(std::string_view text) {
+enum class Escapes { BytesOnly, All };
+
+// text: valid UTF-8 except where bytes are not part of a character; those are escaped, and with
+// Escapes::All the controls, the backslash and the characters that steer the display too.
+std::string escape(std::string_view text, Escapes escapes = Escapes::All) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
@@ -130,11 +126,13 @@ std::string escape(std::string_view text) {
             ++i;
             continue;
         }
-        if (cp < 0x20 || cp == 0x7F) {
+        if (escapes == Escapes::BytesOnly) {
+            out.append(text.substr(i, n));
+        } else if (cp < 0x20 || cp == 0x7F) {
             append_hex(out, "\\x", cp, 2);
         } else if (cp == '\\') {
             out += "\\\\";
-        } else if (shown_escaped(cp)) {
+        } else if (steers_display(cp)) {
             append_hex(out, "\\u", cp, 4);
         } else {
             out.append(text.substr(i, n));
@@ -145,6 +143,20 @@ std::string escape(std::string_view text) {
 }
 
 }  // namespace
+
+bool steers_display(char32_t cp) {
+    return (cp >= 0x80 && cp <= 0x9F) || cp == 0x061C || cp == 0x2028 || cp == 0x2029 ||
+           (cp >= 0x200E && cp <= 0x200F) || (cp >= 0x202A && cp <= 0x202E) ||
+           (cp >= 0x2066 && cp <= 0x2069);
+}
+
+std::string printable_local_text(std::string_view raw) {
+    return escape(raw);
+}
+
+std::string utf8_with_escaped_bytes(std::string_view text) {
+    return escape(text, Escapes::BytesOnly);
+}
 
 std::string printable_handset_text(std::string_view raw) {
     if (!all_ascii(raw)) {

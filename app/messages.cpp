@@ -103,7 +103,8 @@ constexpr Entry kTable[] = {
 
     {MessageId::PortInvalid, QT_TRANSLATE_NOOP("Messages", "无效COM端口")},
     {MessageId::PortCannotOpen, QT_TRANSLATE_NOOP("Messages", "不能打开COM端口")},
-    {MessageId::PortCannotOpenBecause, QT_TRANSLATE_NOOP("Messages", "不能打开COM端口\n%1")},
+    {MessageId::PortCannotOpenBecause,
+     QT_TRANSLATE_NOOP("Messages", "不能打开COM端口\n系统的说明：%1")},
     {MessageId::PortBusy, QT_TRANSLATE_NOOP("Messages", "COM端口被占用")},
     {MessageId::LibraryVersionInvalid,
      QT_TRANSLATE_NOOP("Messages", "Invoked DLL Version invalid")},
@@ -115,6 +116,27 @@ constexpr Entry kTable[] = {
     {MessageId::PortNotOpened, QT_TRANSLATE_NOOP("Messages", "COM端口不能打开")},
     {MessageId::OpenPortExportMissing, QT_TRANSLATE_NOOP("Messages", "Open com port error!")},
     {MessageId::SetupExportMissing, QT_TRANSLATE_NOOP("Messages", "Get SendSetup Address Failed!")},
+
+    {MessageId::MelodyOverLimit,
+     QT_TRANSLATE_NOOP("Messages",
+                       "警告：转换后的旋律有%1字节，超过手机%2字节（50K）的上限，"
+                       "下载时会被拒绝；加 --fit 可截短到上限以内")},
+    {MessageId::MelodyWithoutNotes,
+     QT_TRANSLATE_NOOP("Messages",
+                       "%1：转换后的旋律没有任何音符（例如第一个音轨缺少结束事件），"
+                       "作为铃声不会发声；未写入文件")},
+    {MessageId::MelodyCutToFit,
+     QT_TRANSLATE_NOOP("Messages", "旋律已截短到%1字节以内：保留%2秒，原长%3秒")},
+    {MessageId::PictureEffectChoice,
+     QT_TRANSLATE_NOOP("Messages", "--effect 只能是 fit（平铺）、stretch（拉伸）或 cover（填满）")},
+    {MessageId::PictureCropFormat,
+     QT_TRANSLATE_NOOP("Messages", "--crop 要四个整数 X,Y,W,H（宽W和高H大于0）")},
+    {MessageId::PictureCenterFormat, QT_TRANSLATE_NOOP("Messages", "--center 要两个数 X,Y")},
+    {MessageId::PictureZoomRange, QT_TRANSLATE_NOOP("Messages", "--zoom 要在%1到%2之间")},
+    {MessageId::PictureCropWithZoom,
+     QT_TRANSLATE_NOOP("Messages", "--crop 不能和 --zoom 或 --center 一起用")},
+    {MessageId::PictureFrameOutside,
+     QT_TRANSLATE_NOOP("Messages", "取景超出了图片（摆正后为%1 x %2像素）")},
 };
 
 constexpr size_t kCount = static_cast<size_t>(MessageId::Count);

@@ -109,6 +109,17 @@ enum class MessageId : uint16_t {
     OpenPortExportMissing,
     SetupExportMissing,
 
+    // Conversions checked before a download (zemlo-cli convert; the panels show the same).
+    MelodyOverLimit,     // %1 the converted size in bytes, %2 the limit in bytes
+    MelodyWithoutNotes,  // %1 the MIDI file
+    MelodyCutToFit,      // %1 the limit in bytes, %2 seconds kept, %3 seconds of the whole
+    PictureEffectChoice,
+    PictureCropFormat,
+    PictureCenterFormat,
+    PictureZoomRange,  // %1 the least zoom, %2 the greatest
+    PictureCropWithZoom,
+    PictureFrameOutside,  // %1 the width, %2 the height of the upright picture in pixels
+
     Count,
 };
 

@@ -1,5 +1,6 @@
 #include "operation_context.h"
 
+#include "connect_operation.h"
 #include "remote_command_body.h"
 
 namespace zemlo::app {
@@ -57,8 +58,8 @@ void OperationContext::report(const Message &message, ReportLevel level, uint16_
         outcome.result = message.id;
         outcome.succeeded = false;
     }
-    reporter.on_window([&] {
-        reporter.show(r);
+    window.on_window([&] {
+        window.show(r);
         // Told how it ended, on the thread a handset event is handled on.
         if (level != ReportLevel::Progress) {
             values.change_in_flight.store(false);
@@ -110,7 +111,7 @@ bool OperationContext::ended_unknown(int32_t status) {
         return false;
     }
     report({MessageId::ResultUnknown}, ReportLevel::Failed);
-    reporter.relist();
+    relist_handset(*this);
     return true;
 }
 

@@ -44,7 +44,7 @@ void write_midi(const fs::path &p, unsigned char note) {
 }
 
 bool choose(MainWindow &w, const QString &name) {
-    zemlo::shell::FileListView *list = w.pc_list();
+    zemlo::shell::FileListView *list = w.parts().pc_list;
     for (int row = 0; row < list->topLevelItemCount(); ++row) {
         if (list->topLevelItem(row)->text(0) == name) {
             list->select_row(row);
@@ -134,9 +134,10 @@ int main(int argc, char **argv) {
         !QTest::qWaitFor([&] { return w.browser_ready(); }, kWaitMs)) {
         fail("the window did not come up");
     }
-    w.connect_button()->click();
-    if (!QTest::qWaitFor([&] { return w.status_line()->text() == QStringLiteral("连接手机成功"); },
-                         kWaitMs) ||
+    w.parts().connect_button->click();
+    if (!QTest::qWaitFor(
+            [&] { return w.parts().status_line->text() == QStringLiteral("连接手机成功"); },
+            kWaitMs) ||
         !wait_idle(w)) {
         fail("no connection to the emulator");
     }
@@ -148,22 +149,23 @@ int main(int argc, char **argv) {
         // Three pictures for each melody.
         const bool melody = round % 4 == 0;
         const int type = melody ? 1 : 0;
-        if (w.file_type_box()->currentIndex() != type) {
-            w.file_type_box()->setCurrentIndex(type);
+        if (w.parts().file_type_box->currentIndex() != type) {
+            w.parts().file_type_box->setCurrentIndex(type);
         }
         const QString name =
             melody ? melodies[(round / 4) % melodies.size()] : pictures[round % pictures.size()];
         if (!choose(w, name)) {
             fail("a sample file is not listed");
         }
-        if (!melody && !QTest::qWaitFor([&] { return w.picture_panel()->captured(); }, kWaitMs)) {
+        if (!melody &&
+            !QTest::qWaitFor([&] { return w.parts().picture_panel->captured(); }, kWaitMs)) {
             fail("the picture was not shown");
         }
-        w.name_box()->setText(QStringLiteral("r%1").arg(round % 8));
-        w.download_button()->click();
-        if (!wait_idle(w) || !w.status_line()->text().endsWith(QStringLiteral("下载成功"))) {
+        w.parts().name_box->setText(QStringLiteral("r%1").arg(round % 8));
+        w.parts().download_button->click();
+        if (!wait_idle(w) || !w.parts().status_line->text().endsWith(QStringLiteral("下载成功"))) {
             std::fprintf(stderr, "round %d: %s\n", round,
-                         w.status_line()->text().toLocal8Bit().constData());
+                         w.parts().status_line->text().toLocal8Bit().constData());
             fail("a download failed");
         }
         if (round == kEarly) {

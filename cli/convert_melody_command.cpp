@@ -1,11 +1,13 @@
-// zemlo-cli convert melody IN OUT: a standard MIDI file into the handset melody file.
+// zemlo-cli convert melody IN OUT [--fit]: a standard MIDI file into the handset melody file.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli_args.h"
 #include "melody_conversion.h"
+#include "messages.h"
 #include "output_paths.h"
+#include "zemlo/handset_records.h"
 
 namespace zemlo::cli {
 
@@ -13,13 +15,22 @@ namespace {
 
 int run(const std::vector<std::string> &args);
 
-const Command kCommand{"convert melody", "IN.mid OUT",
-                       "convert a MIDI file into the handset melody file", run};
+const Command kCommand{"convert melody", "IN.mid OUT [--fit]",
+                       "convert a MIDI file into the handset melody file (the handset takes at "
+                       "most 51200 bytes); --fit cuts a longer melody to that limit",
+                       run};
+
+// Seconds with one decimal, whatever the locale.
+std::string seconds(uint64_t micros) {
+    constexpr uint64_t kMicrosPerTenth = 100000;
+    const uint64_t tenths = (micros + kMicrosPerTenth / 2) / kMicrosPerTenth;
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
 const CommandRegistration kRegistration{kCommand};
 
 int run(const std::vector<std::string> &args) {
     std::string error;
-    auto parsed = parse_args(args, {}, {}, &error);
+    auto parsed = parse_args(args, {}, {"--fit"}, &error);
     if (!parsed) {
         return usage_error(kCommand, error);
     }
@@ -31,7 +42,15 @@ int run(const std::vector<std::string> &args) {
     if (const auto refusal = refuse_outputs(in, {{"OUT", out}})) {
         return usage_error(kCommand, *refusal);
     }
-    const media::MelodyConversion c = media::convert_melody_file(in, out);
+    constexpr size_t kLimit = records::kMaxMelodyBytes;
+    media::MelodyOptions options;
+    options.fit_limit = parsed->flag("--fit") ? kLimit : 0;
+    // A melody without a note would be a silent ring tone: nothing is written for it.
+    options.refuse_without_notes = true;
+    const media::MelodyConversion c = media::convert_melody_file(in, out, options);
+    if (c.without_notes) {
+        return fail(app::render(app::MessageId::MelodyWithoutNotes, {in}));
+    }
     if (!c.written) {
         return fail(c.error);
     }
@@ -48,6 +67,17 @@ int run(const std::vector<std::string> &args) {
                      in.c_str(), c.tracks_cut);
     }
     std::printf("%s: %zu bytes, %zu track(s) merged\n", out.c_str(), c.output_bytes, c.tracks);
+    if (c.cut) {
+        std::printf("%s\n", app::render(app::MessageId::MelodyCutToFit,
+                                        {std::to_string(kLimit), seconds(c.kept_micros),
+                                         seconds(c.total_micros)})
+                                .c_str());
+    } else if (c.output_bytes > kLimit) {
+        std::fprintf(stderr, "zemlo-cli: %s\n",
+                     app::render(app::MessageId::MelodyOverLimit,
+                                 {std::to_string(c.output_bytes), std::to_string(kLimit)})
+                         .c_str());
+    }
     return kExitOk;
 }
 

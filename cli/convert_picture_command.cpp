@@ -1,11 +1,13 @@
-// zemlo-cli convert picture IN OUT [--effect fit|stretch] [--preview PNG]
-// Draws the picture as the handset panel does, converts the capture through libpicmill.so and
-// writes the handset picture file; the preview is that file decoded back to colours.
+// zemlo-cli convert picture IN OUT [picture options] [--preview PNG]
+// Draws the picture as the handset panel does (with the same choice of effect, frame, orientation
+// and dither), converts the capture through libpicmill.so and writes the handset picture file;
+// the preview is that file decoded back to colours.
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "handset_picture.h"
 #include "output_file.h"
 #include "output_paths.h"
+#include "picture_options.h"
 #include "picture_preview.h"
 #include "picture_runtime.h"
 #include "picture_selection.h"
@@ -25,9 +28,14 @@ using namespace zemlo::media;
 
 int run(const std::vector<std::string> &args);
 
-const Command kCommand{"convert picture", "IN OUT [--effect fit|stretch] [--preview PNG]",
+const Command kCommand{"convert picture",
+                       "IN OUT [--effect fit|stretch|cover] [--crop X,Y,W,H | --zoom Z "
+                       "[--center X,Y]] [--dither] [--no-autorotate] [--preview PNG]",
                        "write the handset picture file for a bmp, gif, jpg, ico, emf or wmf "
-                       "picture; --preview also writes a PNG of what the handset will show",
+                       "picture; --preview also writes a PNG of what the handset will show. "
+                       "--crop (pixels of the upright picture) or --zoom and --center choose "
+                       "the part shown; --dither spreads the 16-bit colours' error so gradients "
+                       "do not band; --no-autorotate ignores a photo's orientation tag",
                        &run};
 const CommandRegistration kRegistration{kCommand};
 
@@ -54,20 +62,18 @@ bool write_preview(const std::string &picture_path, const std::string &png_path,
 
 int run(const std::vector<std::string> &args) {
     std::string error;
-    const auto parsed = parse_args(args, {"--effect", "--preview"}, {}, &error);
+    std::set<std::string> valued = picture_valued_options();
+    valued.insert("--preview");
+    const auto parsed = parse_args(args, valued, picture_flag_options(), &error);
     if (!parsed) {
         return usage_error(kCommand, error);
     }
     if (parsed->positional.size() != 2) {
         return usage_error(kCommand, "expected an input picture and an output file");
     }
-    DisplayEffect effect = DisplayEffect::Fit;
-    if (const auto name = parsed->value("--effect")) {
-        if (*name == "stretch") {
-            effect = DisplayEffect::Stretch;
-        } else if (*name != "fit") {
-            return usage_error(kCommand, "--effect must be fit or stretch");
-        }
+    const auto choice = picture_choice_from(*parsed, &error);
+    if (!choice) {
+        return usage_error(kCommand, error);
     }
     const std::string &input = parsed->positional[0];
     const std::string &output = parsed->positional[1];
@@ -86,7 +92,7 @@ int run(const std::vector<std::string> &args) {
         return fail(error);
     }
     PictureSelection selection(folders);
-    selection.set_effect(effect);
+    selection.set_choice(*choice);
     ConversionOutcome outcome;
     {
         // The converter library's diagnostic lines are not the command's result.
@@ -95,6 +101,10 @@ int run(const std::vector<std::string> &args) {
             return fail(input + ": " + selection.last_error());
         }
         selection.draw();
+        if (selection.framing_error() != FramingError::None) {
+            return usage_error(kCommand, framing_refusal(selection.framing_error(),
+                                                         selection.picture()->upright_size()));
+        }
         if (!selection.last_error().empty()) {
             return fail(selection.last_error());
         }

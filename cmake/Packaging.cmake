@@ -35,6 +35,15 @@ link library with its C header and pkg-config file.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "timgm6mb-soundfont | sf2-soundfont-gm, fonts-wqy-microhei | fonts-noto-cjk, libqt6svg6, fonts-urw-base35")
+# The synthesizer and the metafile readers are loaded the first time they are needed, not linked
+# (so the window starts without them): their packages are named here, found from the files.
+get_property(zemlo_deferred GLOBAL PROPERTY ZEMLO_DEFERRED_LIBRARIES)
+foreach(library ${zemlo_deferred})
+    execute_process(COMMAND dpkg -S "${library}" OUTPUT_VARIABLE owner ERROR_QUIET)
+    if(owner MATCHES "^([^:]+)")
+        string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${CMAKE_MATCH_1}")
+    endif()
+endforeach()
 # The help opens in the desktop's browser; Qt's own texts come in Chinese with Qt's catalogue.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)

@@ -27,6 +27,23 @@ function(zemlo_warnings target)
     endif()
 endfunction()
 
+# zemlo_windows_library(target): a DLL as a Windows caller expects it: named without a "lib" prefix
+# (handlink.dll), needing no runtime library of the compiler's (they are linked in), with the
+# .def file of its exports and an import library for Windows linkers (handlink.lib) beside it;
+# MinGW's own import library is libhandlink.dll.a.
+function(zemlo_windows_library target)
+    set_target_properties(${target} PROPERTIES PREFIX "")
+    set(def $<TARGET_FILE_DIR:${target}>/${target}.def)
+    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
+                        "LINKER:--output-def,${def}" $<$<CONFIG:Release>:-s>)
+    if(CMAKE_DLLTOOL)
+        add_custom_command(TARGET ${target} POST_BUILD
+            COMMAND ${CMAKE_DLLTOOL} -d ${def} -D $<TARGET_FILE_NAME:${target}>
+                    -l $<TARGET_FILE_DIR:${target}>/${target}.lib
+            VERBATIM)
+    endif()
+endfunction()
+
 # `e2e_tests` builds every program that an end-to-end test runs, so that the ThreadSanitizer
 # build compiles those and nothing else.
 if(NOT TARGET e2e_tests)
@@ -97,4 +114,19 @@ function(zemlo_fuzz_target)
                          ${CMAKE_SOURCE_DIR}/fuzz/regressions/${F_NAME})
         set_tests_properties(fuzz_regression_${F_NAME} PROPERTIES TIMEOUT 300 LABELS fuzz)
     endif()
+endfunction()
+
+# zemlo_library_soname(VAR LIBRARY_FILE): the name the dynamic loader finds LIBRARY_FILE by, for a
+# library the programs load at first use instead of linking it. The package built from this tree
+# depends on it by hand (Packaging.cmake), since no binary names it any more.
+function(zemlo_library_soname var library)
+    get_filename_component(real "${library}" REALPATH)
+    execute_process(COMMAND objdump -p "${real}" OUTPUT_VARIABLE dump ERROR_QUIET)
+    if(dump MATCHES "SONAME +([^\n ]+)")
+        set(soname "${CMAKE_MATCH_1}")
+    else()
+        get_filename_component(soname "${library}" NAME)
+    endif()
+    set(${var} "${soname}" PARENT_SCOPE)
+    set_property(GLOBAL APPEND PROPERTY ZEMLO_DEFERRED_LIBRARIES "${real}")
 endfunction()

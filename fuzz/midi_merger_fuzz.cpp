@@ -1,10 +1,13 @@
 // Any bytes through the merger and into a handset melody file: no read outside the input, and
-// what comes out is well formed: the sizes agree and every event carries its status byte.
+// what comes out is well formed: the sizes agree and every event carries its status byte. The
+// melody is then cut to fit a limit taken from the input: the cut is as well formed and within
+// the limit.
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
 #include "handset_melody.h"
+#include "melody_fit.h"
 #include "midi_merger.h"
 #include "midi_varlen.h"
 #include "zemlo/byte_order.h"
@@ -68,5 +71,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     auto melody = zemlo::media::handset_melody_from_intermediate(result.intermediate);
     check(melody.has_value());
     check_melody(*melody);
+    (void)zemlo::media::handset_melody_has_notes(*melody);
+    // A limit somewhere between the empty melody and the whole one, chosen by the input.
+    const size_t span = melody->size() - zemlo::media::kEmptyHandsetMelodyBytes + 1;
+    const size_t limit =
+        zemlo::media::kEmptyHandsetMelodyBytes + (size == 0 ? 0 : data[0] * span / 256);
+    const auto fit = zemlo::media::fit_handset_melody(*melody, limit);
+    check(fit.has_value());
+    check(fit->melody.size() <= limit);
+    check_melody(fit->melody);
+    check(fit->kept_micros <= fit->total_micros);
     return 0;
 }

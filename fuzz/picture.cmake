@@ -15,6 +15,6 @@ target_include_directories(fuzz_bitmap_driver PRIVATE
 
 zemlo_fuzz_target(NAME converter_text
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/converter_text_fuzz.cpp
-            ${CMAKE_SOURCE_DIR}/media/handset_picture.cpp
+            ${CMAKE_SOURCE_DIR}/media/handset_picture_text.cpp
     LIBS zemlo_common)
 target_include_directories(fuzz_converter_text PRIVATE ${CMAKE_SOURCE_DIR}/media)

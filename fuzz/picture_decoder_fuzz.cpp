@@ -1,11 +1,13 @@
 // A picture file's bytes through the decoder the picture panel uses, the format told from the
 // content as it is for a file (bmp, gif, jpg and ico through Qt's image readers, emf and wmf
 // translated to SVG and drawn with QSvgRenderer), then drawn into the handset's drawing area with
-// both display effects, as the preview and the capture draw it.
+// each display effect, as the preview and the capture draw it, and once more zoomed into a frame
+// and dithered.
 #include <QByteArray>
 #include <cstddef>
 #include <cstdint>
 
+#include "picture_choice.h"
 #include "picture_decoder.h"
 #include "picture_drawing.h"
 #include "picture_runtime.h"
@@ -32,5 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (DisplayEffect effect : {DisplayEffect::Fit, DisplayEffect::Stretch}) {
         (void)draw_picture_area(*result.picture, effect);
     }
+    PictureChoice choice;
+    choice.effect = DisplayEffect::Cover;
+    (void)picture_choice_area(*result.picture, choice);
+    choice.framing.zoom = 3;
+    choice.dither = true;
+    (void)picture_choice_area(*result.picture, choice);
     return 0;
 }

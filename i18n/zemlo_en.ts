@@ -2,6 +2,24 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>BoxCaption</name>
+    <message>
+        <source>确认</source>
+        <comment>an error</comment>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <comment>the handset was formatted</comment>
+        <translation>Formatted</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <comment>an operation has ended</comment>
+        <translation>Done</translation>
+    </message>
+</context>
+<context>
     <name>FolderTree</name>
     <message>
         <source>主目录</source>
@@ -303,12 +321,6 @@
         <translation>The COM port cannot be opened</translation>
     </message>
     <message>
-        <source>不能打开COM端口
-%1</source>
-        <translation>The COM port cannot be opened
-%1</translation>
-    </message>
-    <message>
         <source>COM端口被占用</source>
         <translation>The COM port is in use</translation>
     </message>
@@ -344,6 +356,48 @@
         <source>Get SendSetup Address Failed!</source>
         <translation>Get SendSetup Address Failed!</translation>
     </message>
+    <message>
+        <source>警告：转换后的旋律有%1字节，超过手机%2字节（50K）的上限，下载时会被拒绝；加 --fit 可截短到上限以内</source>
+        <translation>warning: the melody is %1 bytes, over the handset&apos;s %2 (50K); --fit cuts it</translation>
+    </message>
+    <message>
+        <source>%1：转换后的旋律没有任何音符（例如第一个音轨缺少结束事件），作为铃声不会发声；未写入文件</source>
+        <translation>%1: the melody has no notes (a first track with no end?); not written</translation>
+    </message>
+    <message>
+        <source>旋律已截短到%1字节以内：保留%2秒，原长%3秒</source>
+        <translation>Melody cut to fit within %1 bytes: %2 s kept of %3 s</translation>
+    </message>
+    <message>
+        <source>--effect 只能是 fit（平铺）、stretch（拉伸）或 cover（填满）</source>
+        <translation>--effect must be fit, stretch or cover</translation>
+    </message>
+    <message>
+        <source>--crop 要四个整数 X,Y,W,H（宽W和高H大于0）</source>
+        <translation>--crop: whole numbers X,Y,W,H, W and H above 0</translation>
+    </message>
+    <message>
+        <source>--center 要两个数 X,Y</source>
+        <translation>--center takes two numbers X,Y</translation>
+    </message>
+    <message>
+        <source>--zoom 要在%1到%2之间</source>
+        <translation>--zoom: from %1 to %2</translation>
+    </message>
+    <message>
+        <source>--crop 不能和 --zoom 或 --center 一起用</source>
+        <translation>--crop goes without --zoom, --center</translation>
+    </message>
+    <message>
+        <source>取景超出了图片（摆正后为%1 x %2像素）</source>
+        <translation>the frame lies outside the picture (%1 x %2 pixels once upright)</translation>
+    </message>
+    <message>
+        <source>不能打开COM端口
+系统的说明：%1</source>
+        <translation>The COM port cannot be opened
+The system says: %1</translation>
+    </message>
 </context>
 <context>
     <name>OutsideFile</name>
@@ -360,8 +414,8 @@
         <translation>Not a regular file: %1</translation>
     </message>
     <message>
-        <source>不支持的文件类型（只能打开 bmp、gif、jpg、ico、emf、wmf 图片和 mid、midi 乐曲）：%1</source>
-        <translation>Unsupported file type (only bmp, gif, jpg, ico, emf and wmf pictures and mid and midi melodies can be opened): %1</translation>
+        <source>不支持的文件类型（只能打开 bmp、dib、gif、jpg、jpeg、jpe、ico、emf、wmf 图片和 mid、midi、kar 乐曲）：%1</source>
+        <translation>Unsupported file type (only bmp, dib, gif, jpg, jpeg, jpe, ico, emf and wmf pictures and mid, midi and kar melodies can be opened): %1</translation>
     </message>
 </context>
 <context>
@@ -506,7 +560,27 @@
     </message>
     <message>
         <source>打开文件</source>
-        <translation>Open File</translation>
+        <translation>File Not Opened</translation>
+    </message>
+    <message>
+        <source>手机文件夹</source>
+        <translation>Handset folders</translation>
+    </message>
+    <message>
+        <source>手机文件</source>
+        <translation>Handset files</translation>
+    </message>
+    <message>
+        <source>电脑文件夹</source>
+        <translation>PC folders</translation>
+    </message>
+    <message>
+        <source>电脑文件</source>
+        <translation>PC files</translation>
+    </message>
+    <message>
+        <source>手机空间</source>
+        <translation>Handset space</translation>
     </message>
 </context>
 <context>
@@ -515,12 +589,68 @@
         <source>播放时间</source>
         <translation>Play time</translation>
     </message>
+    <message>
+        <source>播放位置</source>
+        <translation>Play position</translation>
+    </message>
+    <message>
+        <source>播放</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>无法读取该MIDI文件。</source>
+        <translation>The MIDI file cannot be read.</translation>
+    </message>
+    <message>
+        <source>该文件太大，不是可以播放的MIDI文件。</source>
+        <translation>The file is too large to be a MIDI file that can be played.</translation>
+    </message>
+    <message>
+        <source>该文件不是可以播放的MIDI文件。</source>
+        <translation>The file is not a MIDI file that can be played.</translation>
+    </message>
+    <message>
+        <source>无法启动音源，不能播放乐曲。</source>
+        <translation>The synthesizer cannot be started; the melody cannot be played.</translation>
+    </message>
+    <message>
+        <source>找不到可用的音色库，不能播放乐曲。</source>
+        <translation>No usable sound font was found; the melody cannot be played.</translation>
+    </message>
+    <message>
+        <source>无法打开音频输出，不能播放乐曲。</source>
+        <translation>No audio output can be opened; the melody cannot be played.</translation>
+    </message>
+    <message>
+        <source>无法写入播放的声音文件。</source>
+        <translation>The sound file being played cannot be written.</translation>
+    </message>
+    <message>
+        <source>未知错误</source>
+        <translation>Unknown error</translation>
+    </message>
+    <message>
+        <source>系统的说明：%1</source>
+        <translation>The system says: %1</translation>
+    </message>
+    <message>
+        <source>播放错误</source>
+        <translation>Playback Error</translation>
+    </message>
 </context>
 <context>
     <name>zemlo::shell::PictureArea</name>
     <message>
         <source>未选择图片</source>
         <translation>No picture</translation>
+    </message>
+    <message>
+        <source>无法读取该图片</source>
+        <translation>The picture cannot be read</translation>
     </message>
 </context>
 <context>
@@ -531,11 +661,15 @@
     </message>
     <message>
         <source>平铺</source>
-        <translation>Tile</translation>
+        <translation>Fit</translation>
     </message>
     <message>
         <source>拉伸</source>
-        <translation>Fill</translation>
+        <translation>Stretch</translation>
+    </message>
+    <message>
+        <source>图片预览</source>
+        <translation>Picture preview</translation>
     </message>
 </context>
 <context>
@@ -569,15 +703,15 @@
     <name>zemlo::shell::WaitWindow</name>
     <message>
         <source>请稍候....</source>
-        <translation>Please wait....</translation>
+        <translation>Please wait...</translation>
     </message>
     <message>
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
     <message>
-        <source>确认</source>
-        <translation>Confirm</translation>
+        <source>进度</source>
+        <translation>Progress</translation>
     </message>
 </context>
 </TS>

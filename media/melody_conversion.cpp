@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "handset_melody.h"
+#include "melody_fit.h"
 #include "output_file.h"
 #include "source_file.h"
 #include "zemlo/run_folder.h"
@@ -93,11 +94,10 @@ std::optional<std::string> write_work_file(const RunFolder &run, const char *nam
     return run.file(name);
 }
 
-
 }  // namespace
 
-MelodyConversion convert_melody_file(const std::string &source_path,
-                                     const std::string &output_path) {
+MelodyConversion convert_melody_file(const std::string &source_path, const std::string &output_path,
+                                     const MelodyOptions &options) {
     MelodyConversion c;
     auto source = read_bounded(source_path, kMaxMidiSourceBytes, &c.error);
     if (!source) {
@@ -145,6 +145,23 @@ MelodyConversion convert_melody_file(const std::string &source_path,
         if (c.error.empty()) {
             c.error = "cannot read back " + *tmp_name;
         }
+        return c;
+    }
+    c.uncut_bytes = melody->size();
+    if (options.fit_limit != 0 && melody->size() > options.fit_limit) {
+        auto fit = fit_handset_melody(*melody, options.fit_limit);
+        if (!fit) {
+            c.error = "cannot cut the melody of " + source_path;
+            return c;
+        }
+        c.cut = fit->cut;
+        c.kept_micros = fit->kept_micros;
+        c.total_micros = fit->total_micros;
+        *melody = std::move(fit->melody);
+    }
+    if (options.refuse_without_notes && !handset_melody_has_notes(*melody)) {
+        c.without_notes = true;
+        c.error = source_path + ": the melody strikes no note";
         return c;
     }
     if (!write_output_file(output_path, melody->data(), melody->size(), &c.error)) {

@@ -1,15 +1,12 @@
 #include "metafile_svg.h"
 
-#include <emf2svg.h>
-#include <libwmf/api.h>
-#include <libwmf/svg.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
 
+#include "metafile_libraries.h"
 #include "metafile_structure.h"
 #include "picture_geometry.h"
 #include "zemlo/byte_order.h"
@@ -74,14 +71,16 @@ MetafileSvg wmf_reader_failure(const char *why) {
 }
 
 struct WmfApi {
+    explicit WmfApi(const WmfLibrary &library) : fl(library) {}
+    const WmfLibrary &fl;
     wmfAPI *api = nullptr;
     bool opened = false;
     ~WmfApi() {
         if (opened) {
-            wmf_mem_close(api);
+            fl.wmf_mem_close(api);
         }
         if (api != nullptr) {
-            wmf_api_destroy(api);
+            fl.wmf_api_destroy(api);
         }
     }
 };
@@ -140,6 +139,12 @@ MetafileSvg emf_to_svg(const QByteArray &metafile) {
         out.width = mul_div(static_cast<int>(bounds_w), kHimetricPerInch, kLogicalDpi);
         out.height = mul_div(static_cast<int>(bounds_h), kHimetricPerInch, kLogicalDpi);
     }
+    // The reader is loaded now, the first time an EMF picture is read.
+    std::string load_error;
+    const EmfLibrary *emf = emf_library(&load_error);
+    if (emf == nullptr) {
+        return failure("the EMF reader cannot be loaded: " + load_error);
+    }
     generatorOptions options{};
     char no_namespace[] = "";
     options.nameSpace = no_namespace;
@@ -147,7 +152,7 @@ MetafileSvg emf_to_svg(const QByteArray &metafile) {
     char *svg = nullptr;
     size_t svg_length = 0;
     const int ok =
-        emf2svg(input.data(), static_cast<size_t>(input.size()), &svg, &svg_length, &options);
+        emf->emf2svg(input.data(), static_cast<size_t>(input.size()), &svg, &svg_length, &options);
     std::unique_ptr<char, decltype(&std::free)> owned(svg, &std::free);
     if (ok == 0 || svg == nullptr || svg_length == 0) {
         return failure("cannot read the EMF metafile");
@@ -183,27 +188,33 @@ MetafileSvg wmf_to_svg(const QByteArray &metafile) {
         out.height = mul_div(std::abs(bottom - top), kHimetricPerInch, inch);
     }
 
-    WmfApi wmf;
+    // The reader is loaded now, the first time a WMF picture is read.
+    std::string load_error;
+    const WmfLibrary *fl = wmf_library(&load_error);
+    if (fl == nullptr) {
+        return failure("the WMF reader cannot be loaded: " + load_error);
+    }
+    WmfApi wmf(*fl);
     wmfAPI_Options options{};
-    options.function = wmf_svg_function;
+    options.function = fl->wmf_svg_function;
     const unsigned long flags =
         WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
-    if (wmf_api_create(&wmf.api, flags, &options) != wmf_E_None) {
+    if (fl->wmf_api_create(&wmf.api, flags, &options) != wmf_E_None) {
         wmf.api = nullptr;
         return wmf_reader_failure("cannot start the WMF reader");
     }
-    if (wmf_mem_open(wmf.api, reinterpret_cast<unsigned char *>(input.data()),
-                     static_cast<long>(input.size())) != wmf_E_None) {
+    if (fl->wmf_mem_open(wmf.api, reinterpret_cast<unsigned char *>(input.data()),
+                         static_cast<long>(input.size())) != wmf_E_None) {
         return wmf_reader_failure("cannot read the WMF metafile");
     }
     wmf.opened = true;
     wmfD_Rect bbox{};
-    if (wmf_scan(wmf.api, 0, &bbox) != wmf_E_None) {
+    if (fl->wmf_scan(wmf.api, 0, &bbox) != wmf_E_None) {
         return wmf_reader_failure("cannot read the WMF metafile");
     }
     unsigned int width = 0;
     unsigned int height = 0;
-    if (wmf_display_size(wmf.api, &width, &height, kLogicalDpi, kLogicalDpi) != wmf_E_None ||
+    if (fl->wmf_display_size(wmf.api, &width, &height, kLogicalDpi, kLogicalDpi) != wmf_E_None ||
         width == 0 || height == 0) {
         return failure("metafile has no size");
     }
@@ -212,20 +223,20 @@ MetafileSvg wmf_to_svg(const QByteArray &metafile) {
         out.height = mul_div(static_cast<int>(height), kHimetricPerInch, kLogicalDpi);
     }
     wmf_svg_t *device = WMF_SVG_GetData(wmf.api);
-    device->out = wmf_stream_create(wmf.api, nullptr);
+    device->out = fl->wmf_stream_create(wmf.api, nullptr);
     device->bbox = bbox;
     device->width = width;
     device->height = height;
-    const wmf_error_t played = wmf_play(wmf.api, 0, &bbox);
+    const wmf_error_t played = fl->wmf_play(wmf.api, 0, &bbox);
     char *svg = nullptr;
     unsigned long svg_length = 0;
-    wmf_stream_destroy(wmf.api, device->out, &svg, &svg_length);
+    fl->wmf_stream_destroy(wmf.api, device->out, &svg, &svg_length);
     // The text belongs to the reader's own allocator, which frees it with the reader.
     if (played != wmf_E_None || svg == nullptr || svg_length == 0) {
         return wmf_reader_failure("cannot draw the WMF metafile");
     }
     out.svg = QByteArray(svg, static_cast<qsizetype>(svg_length));
-    wmf_free(wmf.api, svg);
+    fl->wmf_free(wmf.api, svg);
     return out;
 }
 

@@ -1,12 +1,12 @@
 #include "midi_player.h"
 
-#include <fluidsynth.h>
-
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -15,6 +15,7 @@
 #include "midi_reader.h"
 #include "midi_schedule.h"
 #include "source_file.h"
+#include "synth_library.h"
 #include "wav_writer.h"
 
 namespace zemlo::media {
@@ -46,22 +47,27 @@ void capture_log(int, const char *message, void *) {
 
 void quiet_log(int, const char *, void *) {}
 
-void install_log_hooks() {
+void install_log_hooks(const SynthLibrary &fl) {
     static std::once_flag once;
-    std::call_once(once, [] {
-        fluid_set_log_function(FLUID_PANIC, capture_log, nullptr);
-        fluid_set_log_function(FLUID_ERR, capture_log, nullptr);
-        fluid_set_log_function(FLUID_WARN, quiet_log, nullptr);
-        fluid_set_log_function(FLUID_INFO, quiet_log, nullptr);
-        fluid_set_log_function(FLUID_DBG, quiet_log, nullptr);
+    std::call_once(once, [&fl] {
+        fl.fluid_set_log_function(FLUID_PANIC, capture_log, nullptr);
+        fl.fluid_set_log_function(FLUID_ERR, capture_log, nullptr);
+        fl.fluid_set_log_function(FLUID_WARN, quiet_log, nullptr);
+        fl.fluid_set_log_function(FLUID_INFO, quiet_log, nullptr);
+        fl.fluid_set_log_function(FLUID_DBG, quiet_log, nullptr);
     });
 }
 
+// What the synthesizer said last, taken so that it is not reported twice.
 std::string take_synth_error() {
     std::lock_guard lock(g_log_mutex);
     std::string text = g_last_synth_error;
     g_last_synth_error.clear();
-    return text.empty() ? std::string() : " (" + text + ")";
+    return text;
+}
+
+std::string in_brackets(const std::string &detail) {
+    return detail.empty() ? std::string() : " (" + detail + ")";
 }
 
 std::string find_soundfont(const std::string &chosen) {
@@ -80,17 +86,25 @@ std::string find_soundfont(const std::string &chosen) {
     return kSystemSoundFonts[0];
 }
 
-std::optional<std::vector<uint8_t>> read_file(const std::string &path, std::string *error) {
+struct FileFailure {
+    PlayerFailure failure = PlayerFailure::None;
+    std::string text;    // English, with the path
+    std::string detail;  // the system's reason
+};
+
+std::optional<std::vector<uint8_t>> read_file(const std::string &path, FileFailure *error) {
     // Only a regular file is read: a pipe or a device given as the melody must not hang the player.
     const SourceFile source = open_source_file(path);
     if (source.fd < 0) {
-        *error = "cannot open " + path + ": " + source.reason;
+        *error = {PlayerFailure::CannotOpen, "cannot open " + path + ": " + source.reason,
+                  source.reason};
         return std::nullopt;
     }
     std::FILE *f = ::fdopen(source.fd, "rb");
     if (f == nullptr) {
+        const std::string reason = std::strerror(errno);
         ::close(source.fd);
-        *error = "cannot open " + path;
+        *error = {PlayerFailure::CannotOpen, "cannot open " + path + ": " + reason, reason};
         return std::nullopt;
     }
     // Read in blocks up to the limit: a huge file is never read whole, and a small one costs
@@ -104,13 +118,14 @@ std::optional<std::vector<uint8_t>> read_file(const std::string &path, std::stri
         bytes.resize(bytes.size() - kBlock + n);
     } while (n == kBlock && bytes.size() <= kMaxMidiFileBytes);
     const bool failed = std::ferror(f) != 0;
+    const std::string reason = failed ? std::strerror(errno) : std::string();
     std::fclose(f);
     if (failed) {
-        *error = "cannot read " + path;
+        *error = {PlayerFailure::CannotRead, "cannot read " + path + ": " + reason, reason};
         return std::nullopt;
     }
     if (bytes.size() > kMaxMidiFileBytes) {
-        *error = path + " is too large for a MIDI file";
+        *error = {PlayerFailure::TooLarge, path + " is too large for a MIDI file", {}};
         return std::nullopt;
     }
     return bytes;
@@ -121,6 +136,21 @@ uint64_t frames_at(uint64_t micros) {
 }
 
 }  // namespace
+
+std::optional<uint32_t> midi_file_length_ms(const std::string &path) {
+    FileFailure failure;
+    const auto bytes = read_file(path, &failure);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    std::string error;
+    const auto file = read_midi(*bytes, &error);
+    if (!file) {
+        return std::nullopt;
+    }
+    const uint64_t ms = make_midi_schedule(*file).length_micros / kMillisPerSecond;
+    return static_cast<uint32_t>(std::min<uint64_t>(ms, UINT32_MAX));
+}
 
 MidiPlayerOptions MidiPlayerOptions::from_environment() {
     MidiPlayerOptions o;
@@ -136,6 +166,9 @@ MidiPlayerOptions MidiPlayerOptions::from_environment() {
 // The synthesizer, the opened melody and where playback stands. The audio output's thread and
 // the caller meet under the mutex.
 struct MidiPlayer::Engine {
+    explicit Engine(const SynthLibrary &library) : fl(library) {}
+
+    const SynthLibrary &fl;
     fluid_settings_t *settings = nullptr;
     fluid_synth_t *synth = nullptr;
     fluid_audio_driver_t *driver = nullptr;
@@ -151,13 +184,13 @@ struct MidiPlayer::Engine {
     ~Engine() {
         // The audio thread takes the mutex; it is stopped before anything it uses goes away.
         if (driver != nullptr) {
-            delete_fluid_audio_driver(driver);
+            fl.delete_fluid_audio_driver(driver);
         }
         if (synth != nullptr) {
-            delete_fluid_synth(synth);
+            fl.delete_fluid_synth(synth);
         }
         if (settings != nullptr) {
-            delete_fluid_settings(settings);
+            fl.delete_fluid_settings(settings);
         }
     }
 
@@ -165,29 +198,29 @@ struct MidiPlayer::Engine {
         const int chan = m.status & kMidiChannelMask;
         switch (m.status & kMidiKindMask) {
             case kMidiNoteOff:
-                fluid_synth_noteoff(synth, chan, m.data1);
+                fl.fluid_synth_noteoff(synth, chan, m.data1);
                 break;
             case kMidiNoteOn:
                 if (m.data2 == 0) {
-                    fluid_synth_noteoff(synth, chan, m.data1);
+                    fl.fluid_synth_noteoff(synth, chan, m.data1);
                 } else {
-                    fluid_synth_noteon(synth, chan, m.data1, m.data2);
+                    fl.fluid_synth_noteon(synth, chan, m.data1, m.data2);
                 }
                 break;
             case kMidiKeyPressure:
-                fluid_synth_key_pressure(synth, chan, m.data1, m.data2);
+                fl.fluid_synth_key_pressure(synth, chan, m.data1, m.data2);
                 break;
             case kMidiControlChange:
-                fluid_synth_cc(synth, chan, m.data1, m.data2);
+                fl.fluid_synth_cc(synth, chan, m.data1, m.data2);
                 break;
             case kMidiProgramChange:
-                fluid_synth_program_change(synth, chan, m.data1);
+                fl.fluid_synth_program_change(synth, chan, m.data1);
                 break;
             case kMidiChannelPressure:
-                fluid_synth_channel_pressure(synth, chan, m.data1);
+                fl.fluid_synth_channel_pressure(synth, chan, m.data1);
                 break;
             case kMidiPitchBend:
-                fluid_synth_pitch_bend(synth, chan, m.data1 | (m.data2 << kPitchBendLowBits));
+                fl.fluid_synth_pitch_bend(synth, chan, m.data1 | (m.data2 << kPitchBendLowBits));
                 break;
             default:
                 break;
@@ -225,7 +258,7 @@ struct MidiPlayer::Engine {
 
     void finish() {
         is_playing = false;
-        fluid_synth_all_sounds_off(synth, kAllChannels);
+        fl.fluid_synth_all_sounds_off(synth, kAllChannels);
         stopped.notify_all();
     }
 
@@ -256,8 +289,8 @@ struct MidiPlayer::Engine {
                     f[static_cast<size_t>(i)] = fx[i] + offset;
                 }
             }
-            status = fluid_synth_process(self->synth, static_cast<int>(count), nf, f.data(), outs,
-                                         o.data());
+            status = self->fl.fluid_synth_process(self->synth, static_cast<int>(count), nf,
+                                                  f.data(), outs, o.data());
             return status == FLUID_OK;
         });
         return status;
@@ -270,61 +303,82 @@ MidiPlayer::~MidiPlayer() {
     close();
 }
 
-bool MidiPlayer::fail(const std::string &text) {
+bool MidiPlayer::fail(PlayerFailure failure, const std::string &text, std::string detail) {
     last_error_ = text;
+    failure_ = {failure, std::move(detail)};
     return false;
 }
 
 bool MidiPlayer::open(const std::string &path) {
     close();
-    install_log_hooks();
-    std::string error;
-    auto bytes = read_file(path, &error);
+    FileFailure file_failure;
+    auto bytes = read_file(path, &file_failure);
     if (!bytes) {
-        return fail(error);
+        return fail(file_failure.failure, file_failure.text, file_failure.detail);
     }
+    std::string error;
     auto file = read_midi(*bytes, &error);
     if (!file) {
-        return fail(path + " cannot be played: " + error);
+        return fail(PlayerFailure::NotMidi, path + " cannot be played: " + error, error);
     }
-    auto engine = std::make_unique<Engine>();
+    // The synthesizer is loaded now, the first time a melody is opened, not at the start.
+    const SynthLibrary *fl = synth_library(&error);
+    if (fl == nullptr) {
+        return fail(PlayerFailure::NoSynthesizer, "the synthesizer cannot be loaded: " + error,
+                    error);
+    }
+    install_log_hooks(*fl);
+    auto engine = std::make_unique<Engine>(*fl);
     engine->schedule = make_midi_schedule(*file);
     engine->length_frames = frames_at(engine->schedule.length_micros);
 
-    engine->settings = new_fluid_settings();
+    engine->settings = fl->new_fluid_settings();
     if (engine->settings == nullptr) {
-        return fail("the synthesizer cannot be set up" + take_synth_error());
+        const std::string why = take_synth_error();
+        return fail(PlayerFailure::SynthesizerSetUp,
+                    "the synthesizer cannot be set up" + in_brackets(why), why);
     }
-    fluid_settings_setnum(engine->settings, "synth.sample-rate", kSampleRate);
-    fluid_settings_setnum(engine->settings, "synth.gain", kSynthGain);
+    fl->fluid_settings_setnum(engine->settings, "synth.sample-rate", kSampleRate);
+    fl->fluid_settings_setnum(engine->settings, "synth.gain", kSynthGain);
     if (!options_.audio_driver.empty() &&
-        fluid_settings_setstr(engine->settings, "audio.driver", options_.audio_driver.c_str()) !=
-            FLUID_OK) {
-        return fail("no audio output could be opened: unknown audio driver " +
-                    options_.audio_driver);
+        fl->fluid_settings_setstr(engine->settings, "audio.driver",
+                                  options_.audio_driver.c_str()) != FLUID_OK) {
+        return fail(
+            PlayerFailure::NoAudioOutput,
+            "no audio output could be opened: unknown audio driver " + options_.audio_driver,
+            "unknown audio driver " + options_.audio_driver);
     }
     for (const auto &[name, value] : options_.audio_settings) {
-        if (fluid_settings_setstr(engine->settings, name.c_str(), value.c_str()) != FLUID_OK) {
-            return fail("unknown synthesizer setting " + name);
+        if (fl->fluid_settings_setstr(engine->settings, name.c_str(), value.c_str()) != FLUID_OK) {
+            return fail(PlayerFailure::SynthesizerSetUp, "unknown synthesizer setting " + name,
+                        "unknown setting " + name);
         }
     }
-    engine->synth = new_fluid_synth(engine->settings);
+    engine->synth = fl->new_fluid_synth(engine->settings);
     if (engine->synth == nullptr) {
-        return fail("the synthesizer cannot be started" + take_synth_error());
+        const std::string why = take_synth_error();
+        return fail(PlayerFailure::SynthesizerSetUp,
+                    "the synthesizer cannot be started" + in_brackets(why), why);
     }
     const std::string soundfont = find_soundfont(options_.soundfont);
-    if (fluid_synth_sfload(engine->synth, soundfont.c_str(), 1) == FLUID_FAILED) {
-        return fail("cannot load the SoundFont " + soundfont + take_synth_error());
+    if (fl->fluid_synth_sfload(engine->synth, soundfont.c_str(), 1) == FLUID_FAILED) {
+        const std::string why = take_synth_error();
+        return fail(PlayerFailure::NoSoundFont,
+                    "cannot load the SoundFont " + soundfont + in_brackets(why),
+                    soundfont + in_brackets(why));
     }
     if (options_.wav_output.empty()) {
         engine->driver =
-            new_fluid_audio_driver2(engine->settings, &Engine::audio_callback, engine.get());
+            fl->new_fluid_audio_driver2(engine->settings, &Engine::audio_callback, engine.get());
         if (engine->driver == nullptr) {
-            return fail("no audio output could be opened" + take_synth_error());
+            const std::string why = take_synth_error();
+            return fail(PlayerFailure::NoAudioOutput,
+                        "no audio output could be opened" + in_brackets(why), why);
         }
     }
     engine_ = std::move(engine);
     last_error_.clear();
+    failure_ = {};
     return true;
 }
 
@@ -358,7 +412,7 @@ uint32_t MidiPlayer::position_ms() const {
 
 bool MidiPlayer::play() {
     if (!engine_) {
-        return fail("no melody is open");
+        return fail(PlayerFailure::NotOpen, "no melody is open");
     }
     Engine &e = *engine_;
     std::unique_lock lock(e.mutex);
@@ -368,21 +422,22 @@ bool MidiPlayer::play() {
     }
     if (e.length_frames - std::min(e.frame, e.length_frames) > kMaxWavSeconds * kSampleRate) {
         e.is_playing = false;
-        return fail("the melody is too long to render to a WAV file");
+        return fail(PlayerFailure::CannotWriteWav, "the melody is too long to render to a WAV file",
+                    "too long");
     }
     WavWriter wav;
     std::string error;
     if (!wav.open(options_.wav_output, kSampleRate, kChannels, &error)) {
         e.is_playing = false;
-        return fail(error);
+        return fail(PlayerFailure::CannotWriteWav, error, error);
     }
     std::vector<int16_t> block(static_cast<size_t>(kWavBlockFrames) * kChannels);
     bool written = true;
     while (e.is_playing && written) {
         e.render(kWavBlockFrames, [&](uint64_t, uint64_t count) {
             const int n = static_cast<int>(count);
-            written = fluid_synth_write_s16(e.synth, n, block.data(), 0, kChannels, block.data(), 1,
-                                            kChannels) == FLUID_OK &&
+            written = e.fl.fluid_synth_write_s16(e.synth, n, block.data(), 0, kChannels,
+                                                 block.data(), 1, kChannels) == FLUID_OK &&
                       wav.write(block.data(), count * kChannels);
             return written;
         });
@@ -391,18 +446,19 @@ bool MidiPlayer::play() {
         e.finish();
     }
     if (!wav.finish(&error) || !written) {
-        return fail(error.empty() ? "cannot write " + options_.wav_output : error);
+        const std::string text = error.empty() ? "cannot write " + options_.wav_output : error;
+        return fail(PlayerFailure::CannotWriteWav, text, text);
     }
     return true;
 }
 
 bool MidiPlayer::stop() {
     if (!engine_) {
-        return fail("no melody is open");
+        return fail(PlayerFailure::NotOpen, "no melody is open");
     }
     std::lock_guard lock(engine_->mutex);
     engine_->is_playing = false;
-    fluid_synth_all_sounds_off(engine_->synth, kAllChannels);
+    engine_->fl.fluid_synth_all_sounds_off(engine_->synth, kAllChannels);
     engine_->stopped.notify_all();
     return true;
 }
@@ -413,7 +469,7 @@ bool MidiPlayer::seek_to_start() {
 
 bool MidiPlayer::seek(uint32_t position_ms) {
     if (!engine_) {
-        return fail("no melody is open");
+        return fail(PlayerFailure::NotOpen, "no melody is open");
     }
     Engine &e = *engine_;
     std::lock_guard lock(e.mutex);
@@ -421,7 +477,7 @@ bool MidiPlayer::seek(uint32_t position_ms) {
     const uint64_t micros = uint64_t{position_ms} * kMillisPerSecond;
     const uint64_t target =
         std::min((micros * kSampleRate + kMicrosPerSecond - 1) / kMicrosPerSecond, e.length_frames);
-    fluid_synth_system_reset(e.synth);
+    e.fl.fluid_synth_system_reset(e.synth);
     // Everything before the target that sets a channel's state is sent now; notes are not, or
     // every note skipped over would sound at once. Messages at the target itself are left for
     // render(), which sends them as playback reaches them.

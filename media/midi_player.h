@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,31 @@ struct MidiPlayerOptions {
     // wav_output from $ZEMLO_AUDIO_WAV, soundfont from $ZEMLO_SOUNDFONT.
     static MidiPlayerOptions from_environment();
 };
+
+// Why the player could not do what it was asked, for a window that says it in its own language;
+// detail is what the system or the synthesizer said (its own words), or empty.
+enum class PlayerFailure {
+    None,
+    CannotOpen,        // the file cannot be opened; detail: the system's reason
+    CannotRead,        // the file cannot be read; detail: the system's reason
+    TooLarge,          // larger than a MIDI file can sensibly be
+    NotMidi,           // not a MIDI file the player can play; detail: what was wrong
+    NoSynthesizer,     // the synthesizer's library cannot be loaded; detail: the loader's reason
+    SynthesizerSetUp,  // the synthesizer cannot be set up or started; detail: its reason
+    NoSoundFont,       // the SoundFont cannot be loaded; detail: its path and the reason
+    NoAudioOutput,     // no audio output could be opened; detail: the synthesizer's reason
+    CannotWriteWav,    // the WAV rendering failed; detail: the reason
+    NotOpen,           // play, stop or seek with no melody open
+};
+
+struct PlayerError {
+    PlayerFailure failure = PlayerFailure::None;
+    std::string detail;
+};
+
+// The length of the MIDI file's melody in milliseconds, read as play would read it but without
+// the synthesizer; nothing when it cannot be read or is not MIDI.
+std::optional<uint32_t> midi_file_length_ms(const std::string &path);
 
 class MidiPlayer {
   public:
@@ -55,15 +81,19 @@ class MidiPlayer {
     // Waits until the melody has played to its end or was stopped; false on timeout.
     bool wait_until_stopped(std::chrono::milliseconds timeout);
 
+    // The last failure in English, for the command line.
     std::string last_error() const;
+    // The same as a kind and the system's own words, for the window.
+    const PlayerError &last_failure() const { return failure_; }
 
   private:
     struct Engine;
-    bool fail(const std::string &text);
+    bool fail(PlayerFailure failure, const std::string &text, std::string detail = {});
 
     MidiPlayerOptions options_;
     std::unique_ptr<Engine> engine_;
     std::string last_error_;
+    PlayerError failure_;
 };
 
 }  // namespace zemlo::media

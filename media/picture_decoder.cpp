@@ -28,7 +28,9 @@ constexpr double kMaxDpi = 10000.0;
 constexpr int kMaxIcoImages = 256;
 constexpr int kIndexedColours = 256;
 constexpr int kMonoColours = 2;
-constexpr int kGifScreenOffset = 6;  // after "GIF89a": screen width and height, 16 bits each
+constexpr int kGifScreenOffset = 6;
+// Detail steps beyond covering the area; 32 steps are 2^16 times the pixels, past any stored size.
+constexpr int kMaxDetail = 32;  // after "GIF89a": screen width and height, 16 bits each
 // Qt's image readers take this many megabytes for one decoded image at most.
 constexpr int kAllocationLimitMegabytes = 4 * kMaxRasterPixels / (1 << 20);
 
@@ -59,11 +61,22 @@ int himetric(int pixels, double dpi) {
     return static_cast<int>(std::clamp(value, 1.0, static_cast<double>(INT_MAX)));
 }
 
+// Decoded pixels per stored pixel that still cover the whole drawing area with the picture.
+double covering_scale(QSize full) {
+    return std::max(static_cast<double>(kAreaWidth) / full.width(),
+                    static_cast<double>(kAreaHeight) / full.height());
+}
+
+// The scale of a detail step: each one doubles the pixels.
+double detail_scale(double covering, int detail) {
+    return covering * std::pow(2.0, detail / 2.0);
+}
+
 // The size a large JPEG is decoded at: reduced, with its proportions, to the smallest size that
-// still covers the whole drawing area, so neither effect ever enlarges it.
-QSize reduced_size(QSize full) {
-    const double scale = std::max(static_cast<double>(kAreaWidth) / full.width(),
-                                  static_cast<double>(kAreaHeight) / full.height());
+// still covers the whole drawing area (so neither effect alone ever enlarges it), or more for a
+// higher detail.
+QSize reduced_size(QSize full, int detail) {
+    const double scale = detail_scale(covering_scale(full), detail);
     if (scale >= 1.0) {
         return full;
     }
@@ -148,7 +161,7 @@ QImage best_icon_image(QImageReader &reader) {
     return best;
 }
 
-DecodeResult decode_raster(QIODevice &device) {
+DecodeResult decode_raster(QIODevice &device, const DecodeOptions &options) {
     QImageReader reader(&device);
     reader.setAutoTransform(false);
     reader.setAllocationLimit(kAllocationLimitMegabytes);
@@ -161,6 +174,13 @@ DecodeResult decode_raster(QIODevice &device) {
     if (auto refusal = refuse_size(format, canvas)) {
         return {std::nullopt, *refusal};
     }
+    // A photo taken with the camera turned is stored sideways or upside down, with a tag that
+    // says how to turn it upright; the reader turns it after decoding (and after reducing).
+    const QImageIOHandler::Transformations turn =
+        options.autorotate ? reader.transformation() : QImageIOHandler::TransformationNone;
+    const bool sideways = (turn & QImageIOHandler::TransformationRotate90) != 0;
+    reader.setAutoTransform(options.autorotate);
+    const QSize upright = sideways ? full.transposed() : full;
     QImage image;
     if (format == "ico" || format == "cur") {
         image = best_icon_image(reader);
@@ -168,9 +188,9 @@ DecodeResult decode_raster(QIODevice &device) {
         // Only the JPEG reader can decode at a reduced size cheaply; the first frame of an
         // animation is the picture.
         if (format == "jpeg" && full.isValid()) {
-            const QSize reduced = reduced_size(full);
-            if (reduced != full) {
-                reader.setScaledSize(reduced);
+            const QSize reduced = reduced_size(upright, options.detail);
+            if (reduced != upright) {
+                reader.setScaledSize(sideways ? reduced.transposed() : reduced);
             }
         }
         image = reader.read();
@@ -188,13 +208,15 @@ DecodeResult decode_raster(QIODevice &device) {
     complete_colour_table(image);
     // The natural size belongs to the picture as stored, not to the reduced decode.
     const QSize stored =
-        full.isValid() && image.size() != full && format == "jpeg" ? full : image.size();
+        upright.isValid() && image.size() != upright && format == "jpeg" ? upright : image.size();
     const NaturalSize natural{himetric(stored.width(), resolution(image.dotsPerMeterX())),
                               himetric(stored.height(), resolution(image.dotsPerMeterY()))};
     if (natural.width <= 0 || natural.height <= 0) {
         return {std::nullopt, "picture has no size"};
     }
-    return {DecodedPicture::raster(std::move(image), natural), {}};
+    return {DecodedPicture::raster(std::move(image), natural,
+                                   PictureSize{stored.width(), stored.height()}),
+            {}};
 }
 
 DecodeResult decode_metafile(const QByteArray &bytes, MetafileKind kind) {
@@ -217,11 +239,11 @@ DecodeResult decode_metafile(const QByteArray &bytes, MetafileKind kind) {
     return {DecodedPicture::vector(std::move(renderer), {svg.width, svg.height}), {}};
 }
 
-DecodeResult decode_picture_from(QIODevice &device, qint64 size) {
+DecodeResult decode_picture_from(QIODevice &device, qint64 size, const DecodeOptions &options) {
     const QByteArray head = device.peek(kMetafileSniffBytes);
     const std::optional<MetafileKind> kind = sniff_metafile(head);
     if (!kind) {
-        return decode_raster(device);
+        return decode_raster(device, options);
     }
     if (size > kMaxMetafileBytes) {
         return {std::nullopt, "metafile too large: " + std::to_string(size) + " bytes (at most " +
@@ -234,8 +256,22 @@ DecodeResult decode_picture_from(QIODevice &device, qint64 size) {
 
 }  // namespace
 
-DecodedPicture DecodedPicture::raster(QImage image, NaturalSize natural) {
+int detail_for_scale(double scale, PictureSize upright) {
+    if (upright.width <= 0 || upright.height <= 0) {
+        return 0;
+    }
+    const double covering = covering_scale({upright.width, upright.height});
+    int detail = 0;
+    while (detail < kMaxDetail && detail_scale(covering, detail) < std::min(scale, 1.0)) {
+        ++detail;
+    }
+    return detail;
+}
+
+DecodedPicture DecodedPicture::raster(QImage image, NaturalSize natural,
+                                      std::optional<PictureSize> upright) {
     DecodedPicture p;
+    p.upright_ = upright.value_or(PictureSize{image.width(), image.height()});
     p.image_ = std::move(image);
     p.natural_ = natural;
     return p;
@@ -245,6 +281,8 @@ DecodedPicture DecodedPicture::vector(std::shared_ptr<QSvgRenderer> renderer, Na
     DecodedPicture p;
     p.vector_ = std::move(renderer);
     p.natural_ = natural;
+    p.upright_ = {std::max(1, mul_div(natural.width, kLogicalDpi, kHimetricPerInch)),
+                  std::max(1, mul_div(natural.height, kLogicalDpi, kHimetricPerInch))};
     return p;
 }
 
@@ -268,7 +306,51 @@ void DecodedPicture::draw(QPainter &painter, const QRect &target) const {
     painter.restore();
 }
 
-DecodeResult decode_picture(const std::string &path) {
+void DecodedPicture::draw_part(QPainter &painter, const FramePlacement &placement) const {
+    const PixelRect &t = placement.target;
+    if (t.width <= 0 || t.height <= 0 || placement.source.width <= 0 ||
+        placement.source.height <= 0) {
+        return;
+    }
+    const QRect target(t.left, t.top, t.width, t.height);
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    if (vector_) {
+        // The whole drawing, placed so that the source part lands on the target, cut to it.
+        const SourceRect &s = placement.source;
+        const double left = t.left - s.left * placement.scale_x;
+        const double top = t.top - s.top * placement.scale_y;
+        painter.setClipRect(target);
+        vector_->render(&painter, QRectF(left, top, upright_.width * placement.scale_x,
+                                         upright_.height * placement.scale_y));
+    } else if (!image_.isNull()) {
+        // The source part in the decoded image's pixels (a reduced decode has fewer), to whole
+        // pixels, then scaled once with the smooth filter as the whole picture is.
+        const double per_x = static_cast<double>(image_.width()) / upright_.width;
+        const double per_y = static_cast<double>(image_.height()) / upright_.height;
+        const SourceRect &s = placement.source;
+        const int left =
+            std::clamp(static_cast<int>(std::round(s.left * per_x)), 0, image_.width() - 1);
+        const int top =
+            std::clamp(static_cast<int>(std::round(s.top * per_y)), 0, image_.height() - 1);
+        const int right = std::clamp(static_cast<int>(std::round((s.left + s.width) * per_x)),
+                                     left + 1, image_.width());
+        const int bottom = std::clamp(static_cast<int>(std::round((s.top + s.height) * per_y)),
+                                      top + 1, image_.height());
+        const QRect part(left, top, right - left, bottom - top);
+        const QImage piece = part == image_.rect() ? image_ : image_.copy(part);
+        if (piece.size() == target.size()) {
+            painter.drawImage(target.topLeft(), piece);
+        } else {
+            painter.drawImage(target.topLeft(), piece.scaled(target.size(), Qt::IgnoreAspectRatio,
+                                                             Qt::SmoothTransformation));
+        }
+    }
+    painter.restore();
+}
+
+DecodeResult decode_picture(const std::string &path, const DecodeOptions &options) {
     // Pictures are regular files; a device or a pipe could block or never end.
     SourceFile source = open_source_file(path);
     if (source.fd < 0) {
@@ -279,14 +361,14 @@ DecodeResult decode_picture(const std::string &path) {
         ::close(source.fd);
         return {std::nullopt, "cannot open: " + file.errorString().toStdString()};
     }
-    return decode_picture_from(file, source.size);
+    return decode_picture_from(file, source.size, options);
 }
 
-DecodeResult decode_picture_bytes(const QByteArray &bytes) {
+DecodeResult decode_picture_bytes(const QByteArray &bytes, const DecodeOptions &options) {
     QByteArray copy = bytes;  // QBuffer wants a non-const array; this shares, it does not copy
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
-    return decode_picture_from(buffer, bytes.size());
+    return decode_picture_from(buffer, bytes.size(), options);
 }
 
 }  // namespace zemlo::media

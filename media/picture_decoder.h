@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 
+#include "picture_framing.h"
+
 class QPainter;
 class QSvgRenderer;
 
@@ -29,23 +31,48 @@ struct NaturalSize {
     int height = 0;
 };
 
+// How a picture file is decoded.
+struct DecodeOptions {
+    // Turn a photo upright by the orientation its camera recorded in it (JPEG's EXIF tag).
+    bool autorotate = true;
+    // How many pixels a large JPEG keeps: 0, the fewest that still cover the drawing area when
+    // the whole picture is shown; each step above doubles them (a side grows by the square root
+    // of 2), up to the stored size. A frame that enlarges part of the picture needs more.
+    int detail = 0;
+    bool operator==(const DecodeOptions &) const = default;
+};
+
+// The least detail at which a picture of this upright size is decoded with at least scale
+// decoded pixels per stored pixel (or whole).
+int detail_for_scale(double scale, PictureSize upright);
+
 class DecodedPicture {
   public:
-    static DecodedPicture raster(QImage image, NaturalSize natural);
+    // upright: the size of the picture as stored, turned upright, when the image is a reduced
+    // decode of it; the image's own size otherwise.
+    static DecodedPicture raster(QImage image, NaturalSize natural,
+                                 std::optional<PictureSize> upright = std::nullopt);
     static DecodedPicture vector(std::shared_ptr<QSvgRenderer> renderer, NaturalSize natural);
 
     NaturalSize natural() const { return natural_; }
+    // The picture's size in pixels, upright and undiminished: what a frame's coordinates count.
+    // A metafile counts its natural size at 96 dpi.
+    PictureSize upright_size() const { return upright_; }
     bool is_vector() const { return vector_ != nullptr; }
     // The decoded raster (possibly reduced from the file's own size); null for metafiles.
     const QImage &image() const { return image_; }
 
     // Draws the whole picture into target with smooth scaling, over what is already there.
     void draw(QPainter &painter, const QRect &target) const;
+    // Draws the placed part of the picture into the placement's target, with the same smooth
+    // scaling; nothing when the target is empty.
+    void draw_part(QPainter &painter, const FramePlacement &placement) const;
 
   private:
     QImage image_;
     std::shared_ptr<QSvgRenderer> vector_;
     NaturalSize natural_;
+    PictureSize upright_;
 };
 
 struct DecodeResult {
@@ -54,11 +81,11 @@ struct DecodeResult {
 };
 
 // Decodes the file. The path is taken as bytes, as the user gave it: a name that is not valid
-// UTF-8 is still the same file. Large JPEGs are decoded at a reduced size that still covers the
-// drawing area, since the picture will be shrunk anyway.
-DecodeResult decode_picture(const std::string &path);
+// UTF-8 is still the same file. Large JPEGs are decoded at a reduced size (see DecodeOptions),
+// since the picture will be shrunk anyway: the decoder works out only every eighth pixel or so.
+DecodeResult decode_picture(const std::string &path, const DecodeOptions &options = {});
 
 // Decodes a picture file's bytes held in memory, exactly as decode_picture decodes the file.
-DecodeResult decode_picture_bytes(const QByteArray &bytes);
+DecodeResult decode_picture_bytes(const QByteArray &bytes, const DecodeOptions &options = {});
 
 }  // namespace zemlo::media

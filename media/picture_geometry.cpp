@@ -1,5 +1,7 @@
 #include "picture_geometry.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
@@ -35,6 +37,19 @@ PixelRect picture_rect(DisplayEffect effect, int natural_width, int natural_heig
     }
     int w = mul_div(natural_width, dpi, kHimetricPerInch);
     int h = mul_div(natural_height, dpi, kHimetricPerInch);
+    if (effect == DisplayEffect::Cover) {
+        // Scaled by the larger of the two ratios, so the shorter side fills the area exactly and
+        // the longer one overflows it by as much on either side.
+        const double width = std::max(w, 1);
+        const double height = std::max(h, 1);
+        const double scale = std::max(area.width / width, area.height / height);
+        const auto cover_w = static_cast<int>(std::min<double>(
+            INT32_MAX / 2, std::max<double>(area.width, std::round(width * scale))));
+        const auto cover_h = static_cast<int>(std::min<double>(
+            INT32_MAX / 2, std::max<double>(area.height, std::round(height * scale))));
+        return {area.left - (cover_w - area.width) / 2, area.top - (cover_h - area.height) / 2,
+                cover_w, cover_h};
+    }
     const auto centre_x = [&](int width) { return area_right - (area.width - width) / 2 - width; };
     const auto centre_y = [&](int height) {
         return area_bottom - (area.height - height) / 2 - height;

@@ -1,13 +1,14 @@
 // Where the picture goes in the handset's drawing area: 122 x 126 pixels inside a 3-pixel
 // border, with the "fit" effect (own size centred when it fits 120 x 124, otherwise shrunk to
-// one limiting side) or the "stretch" effect (the whole area).
+// one limiting side), the "stretch" effect (the whole area) or the "cover" effect (the whole area
+// filled without distortion, the overflow of the longer side cut off evenly).
 #pragma once
 
 #include <cstdint>
 
 namespace zemlo::media {
 
-enum class DisplayEffect { Fit = 0, Stretch = 1 };
+enum class DisplayEffect { Fit = 0, Stretch = 1, Cover = 2 };
 
 inline constexpr int kAreaInset = 3;
 inline constexpr int kAreaWidth = 122;
@@ -34,7 +35,8 @@ PixelRect drawing_area();
 
 // The rectangle, in the same coordinates, that the whole picture is drawn into. The natural
 // size is in HIMETRIC; dpi converts it to pixels. A picture without a positive natural size
-// gets an empty rectangle when fitted.
+// gets an empty rectangle when fitted or covered. A covering rectangle reaches past the area on
+// one side; what lies outside is not shown.
 PixelRect picture_rect(DisplayEffect effect, int natural_width, int natural_height,
                        int dpi = kLogicalDpi);
 

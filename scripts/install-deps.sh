@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     # build
     cmake g++ make pkg-config git
-    qt6-base-dev qt6-svg-dev qt6-serialport-dev
+    qt6-base-dev qt6-svg-dev qt6-serialport-dev libfontconfig-dev
     libfluidsynth-dev libemf2svg-dev libwmf-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     # lrelease compiles the English catalogue; lupdate checks it against the code in a test
@@ -20,12 +20,17 @@ packages=(
     timgm6mb-soundfont fonts-wqy-microhei fonts-urw-base35
     # Qt's own texts (a text box's context menu) in Chinese while the window speaks Chinese
     qt6-translations-l10n
-    # tests and screenshots
-    xvfb xauth python3
+    # tests and screenshots; the screen reader's view of the window over AT-SPI
+    xvfb xauth python3 python3-pyatspi at-spi2-core dbus-daemon
+    # benchmarks: djpeg, the JPEG library's own decoder that the picture conversion is timed against
+    libjpeg-turbo-progs
     # make package: dpkg-shlibdeps finds the libraries' packages, file finds the binaries
     dpkg-dev file
     # install test: desktop entry and metainfo validators, manual page renderer
     desktop-file-utils appstream groff-base
+    # the libraries for Windows (make windows), cross-built with mingw-w64 in its POSIX thread
+    # model, and Wine, which runs their tests (docs/windows.md)
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
 )
 
 missing=()

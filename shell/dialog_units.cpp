@@ -1,8 +1,11 @@
 #include "dialog_units.h"
 
+#include <QComboBox>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 
 namespace zemlo::shell {
 
@@ -41,6 +44,32 @@ QRect du_rect(const BaseUnits &base, int x, int y, int width, int height) {
 
 QRect du_rect(const BaseUnits &base, const DuRect &r) {
     return du_rect(base, r.x, r.y, r.width, r.height);
+}
+
+void fit_label_and_box(QLabel *label, QComboBox *box, int right_limit) {
+    const int label_needs = label->fontMetrics().horizontalAdvance(label->text()) +
+                            label->contentsMargins().left() + label->contentsMargins().right();
+    if (label->width() < label_needs) {
+        label->resize(label_needs, label->height());
+    }
+    QRect place = box->geometry();
+    // The box may take the room the label has beyond its text.
+    const int leftmost = label->x() + label_needs + 1;
+    if (place.left() < leftmost) {
+        place.setLeft(leftmost);
+    }
+    const int needs = box->sizeHint().width();
+    if (place.width() < needs) {
+        place.setWidth(std::min(needs, right_limit - place.left()));
+    }
+    if (place.width() < needs) {
+        place.moveLeft(std::max(leftmost, right_limit - needs));
+        place.setWidth(std::min(needs, right_limit - place.left()));
+    }
+    box->setGeometry(place);
+    if (label->geometry().right() >= place.left()) {
+        label->resize(place.left() - label->x(), label->height());
+    }
 }
 
 QFont dialog_font() {

@@ -5,6 +5,9 @@
 #include <QFont>
 #include <QRect>
 
+class QComboBox;
+class QLabel;
+
 namespace zemlo::shell {
 
 // Base units of a font: the average character width and the character height, in pixels.
@@ -29,6 +32,13 @@ struct DuRect {
     int height = 0;
 };
 QRect du_rect(const BaseUnits &base, const DuRect &r);
+
+// At a very small font (a small screen) the fixed parts of a combo box, its arrow and frame, take
+// more of it than the dialog units allow for, and a label's text can come out a pixel wider than
+// its units. The label is widened to its text, and the box, kept right of the label, to its
+// entries: first to the right as far as right_limit, then to the left. Nothing changes at the
+// normal font, where both fit as laid out.
+void fit_label_and_box(QLabel *label, QComboBox *box, int right_limit);
 
 // The dialog font: a CJK sans font at 9 points.
 QFont dialog_font();

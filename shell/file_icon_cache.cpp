@@ -1,6 +1,5 @@
 #include "file_icon_cache.h"
 
-#include <QFileIconProvider>
 #include <QMimeDatabase>
 
 #include "artwork.h"
@@ -10,9 +9,11 @@ namespace zemlo::shell {
 void FileIconCache::reset() {
     keys_.clear();
     icons_.clear();
-    const QFileIconProvider provider;
-    append(QStringLiteral("*"), provider.icon(QAbstractFileIconProvider::File));
-    append(QStringLiteral("."), provider.icon(QAbstractFileIconProvider::Folder));
+    by_type_.clear();
+    // The program's own plain document and folder: the style's stock icons would have every
+    // image reader of the toolkit loaded before the window's first paint.
+    append(QStringLiteral("*"), load_icon(Icon::Document));
+    append(QStringLiteral("."), load_icon(Icon::PcFolder));
 }
 
 int FileIconCache::add_resource_icon(Icon icon, const QString &key) {
@@ -27,7 +28,15 @@ int FileIconCache::image_index(const QString &file_name) {
         }
     }
     static const QMimeDatabase db;
-    const QMimeType type = db.mimeTypeForFile(key, QMimeDatabase::MatchExtension);
+    return append(key, icon_of_type(db.mimeTypeForFile(key, QMimeDatabase::MatchExtension).name()));
+}
+
+QIcon FileIconCache::icon_of_type(const QString &type_name) {
+    if (const auto found = by_type_.find(type_name); found != by_type_.end()) {
+        return found->second;
+    }
+    static const QMimeDatabase db;
+    const QMimeType type = db.mimeTypeForName(type_name);
     QIcon icon = QIcon::fromTheme(type.iconName());
     if (icon.isNull()) {
         icon = QIcon::fromTheme(type.genericIconName());
@@ -35,7 +44,8 @@ int FileIconCache::image_index(const QString &file_name) {
     if (icon.isNull()) {
         icon = icons_[kDocumentIndex];
     }
-    return append(key, icon);
+    by_type_.emplace(type_name, icon);
+    return icon;
 }
 
 QIcon FileIconCache::icon(int index) const {

@@ -5,6 +5,7 @@
 
 #include <QIcon>
 #include <QString>
+#include <map>
 #include <vector>
 
 #include "artwork.h"
@@ -29,9 +30,13 @@ class FileIconCache {
 
   private:
     int append(const QString &key, const QIcon &icon);
+    // The theme's icon for a type, looked up once per type: a folder of a few hundred pictures
+    // asks the theme a few times, not once per name.
+    QIcon icon_of_type(const QString &type_name);
 
     std::vector<QString> keys_;
     std::vector<QIcon> icons_;
+    std::map<QString, QIcon> by_type_;
 };
 
 }  // namespace zemlo::shell

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
 
 namespace zemlo::shell {
 
@@ -10,6 +11,8 @@ namespace {
 
 constexpr int kNameColumnWidth = 190;
 constexpr int kSizeColumnWidth = 80;
+// Room around a header's text: its margins and the section's edge.
+constexpr int kHeaderTextPadding = 12;
 
 }  // namespace
 
@@ -28,6 +31,7 @@ FileListView::FileListView(Qt::Alignment name_alignment, QWidget *parent)
     headerItem()->setTextAlignment(0, name_alignment | Qt::AlignVCenter);
     setColumnWidth(0, kNameColumnWidth);
     setColumnWidth(1, kSizeColumnWidth);
+    header()->setStretchLastSection(true);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -35,6 +39,21 @@ FileListView::FileListView(Qt::Alignment name_alignment, QWidget *parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setContextMenuPolicy(Qt::PreventContextMenu);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+bool FileListView::viewportEvent(QEvent *event) {
+    if (event->type() == QEvent::Resize) {
+        fit_columns();
+    }
+    return QTreeWidget::viewportEvent(event);
+}
+
+void FileListView::fit_columns() {
+    const QFontMetrics metrics(header()->font());
+    const int size_text = metrics.horizontalAdvance(headerItem()->text(1)) + kHeaderTextPadding;
+    const int size_width = std::max(kSizeColumnWidth, size_text);
+    const int room = viewport()->width() - size_width;
+    setColumnWidth(0, std::clamp(room, size_width / 2, kNameColumnWidth));
 }
 
 int FileListView::selected_row() const {

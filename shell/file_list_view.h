@@ -28,10 +28,16 @@ class FileListView : public QTreeWidget {
     void row_chosen(int row);
 
   protected:
+    // The columns follow the room the list has (see fit_columns).
+    bool viewportEvent(QEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
   private:
+    // The name column is 190 pixels and the size column takes the rest, as long as the list is
+    // wide enough; on a narrower list (a small font for a small screen) the name column gives
+    // way, so the sizes never hide behind a scroll bar.
+    void fit_columns();
     QTreeWidgetItem *make_row(const QIcon &icon, const QString &name, const QString &size) const;
     Qt::Alignment name_alignment_;
 };

@@ -4,9 +4,9 @@
 
 namespace zemlo::shell {
 
-InPlaceEditor::InPlaceEditor(QWidget *parent, const QRect &rect, const QString &text,
-                             Finished finished)
-    : QLineEdit(parent), finished_(std::move(finished)) {
+InPlaceEditor::InPlaceEditor(QWidget *parent, QWidget *focus_after, const QRect &rect,
+                             const QString &text, Finished finished)
+    : QLineEdit(parent), focus_after_(focus_after), finished_(std::move(finished)) {
     setGeometry(rect);
     setText(text);
     selectAll();
@@ -46,6 +46,11 @@ void InPlaceEditor::finish(const std::optional<QString> &text) {
         return;
     }
     done_ = true;
+    // Hiding the focused editor would pass the focus on to whatever follows it in the tab chain
+    // (the file type box, where the next arrow key changes the type).
+    if (hasFocus() && focus_after_ != nullptr) {
+        focus_after_->setFocus(Qt::OtherFocusReason);
+    }
     hide();
     deleteLater();
     // The handler may open message boxes; the editor is out of the way by then.

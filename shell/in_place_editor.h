@@ -1,5 +1,6 @@
 // The editor of an in-place rename: a line edit over a list row. Return or leaving it ends the
-// edit with its text, Escape ends it without; it ends exactly once and then removes itself.
+// edit with its text, Escape ends it without; it ends exactly once and then removes itself. The
+// keyboard focus it held goes back to the list it edits, not on along the tab chain.
 #pragma once
 
 #include <QLineEdit>
@@ -13,7 +14,9 @@ class InPlaceEditor : public QLineEdit {
   public:
     using Finished = std::function<void(const std::optional<QString> &text)>;
 
-    InPlaceEditor(QWidget *parent, const QRect &rect, const QString &text, Finished finished);
+    // focus_after: the list being edited, which takes the focus back when the edit ends.
+    InPlaceEditor(QWidget *parent, QWidget *focus_after, const QRect &rect, const QString &text,
+                  Finished finished);
     // Ends the edit as if the user left it (nothing when it has ended already).
     void commit();
     void cancel();
@@ -24,6 +27,7 @@ class InPlaceEditor : public QLineEdit {
 
   private:
     void finish(const std::optional<QString> &text);
+    QWidget *focus_after_;
     Finished finished_;
     bool done_ = false;
 };

@@ -67,7 +67,7 @@ QByteArray encode_request(const ChannelRequest &request) {
         return kShow + '\n';
     }
     // The URL form carries any byte a file name may hold, a newline included, on one line.
-    return kOpen + QUrl::fromLocalFile(request.path).toEncoded() + '\n';
+    return kOpen + file_url_of(request.path) + '\n';
 }
 
 std::optional<ChannelRequest> decode_request(const QByteArray &line) {
@@ -93,7 +93,7 @@ std::optional<ChannelRequest> decode_request(const QByteArray &line) {
     if (url.scheme() != QStringLiteral("file") || !url.host().isEmpty()) {
         return std::nullopt;
     }
-    const std::optional<QString> path = local_path_of(url);
+    const std::optional<std::string> path = local_path_of(url);
     if (!path) {
         return std::nullopt;
     }
@@ -207,22 +207,22 @@ void InstanceServer::read_peer(QLocalSocket *peer) {
     }
     const QByteArray line = peer->readLine(kMaxChannelLine + 1);
     peer->setProperty("answered", true);
-    std::optional<ChannelRequest> request = decode_request(line);
-    if (request && request->kind == ChannelRequest::Kind::Open &&
-        !check_outside_file(request->path).ok()) {
-        request.reset();
-    }
+    const std::optional<ChannelRequest> request = decode_request(line);
+    const bool open = request && request->kind == ChannelRequest::Kind::Open;
+    const bool taken = request && (!open || check_outside_file(request->path).ok());
     // The answer goes first: the later start is waiting, and opening may take a moment.
-    peer->write(request ? kYes : kNo);
+    peer->write(taken ? kYes : kNo);
     peer->flush();
     peer->disconnectFromServer();
     if (!request) {
         return;
     }
-    if (request->kind == ChannelRequest::Kind::Show) {
-        emit showRequested();
+    if (open) {
+        // Also a file the window cannot take: the person who chose it in a file manager sees
+        // the window say why, not only the later start's error output.
+        emit openRequested(QByteArray::fromStdString(request->path));
     } else {
-        emit openRequested(request->path);
+        emit showRequested();
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QString>
 #include <optional>
+#include <string>
 
 class QLocalServer;
 class QLocalSocket;
@@ -31,7 +32,7 @@ std::optional<QString> channel_socket_path(QString *why);
 // What one line of a later start asks.
 struct ChannelRequest {
     enum class Kind { Show, Open } kind = Kind::Show;
-    QString path;  // for Open: an absolute local path
+    std::string path;  // for Open: an absolute local path, as bytes
 };
 QByteArray encode_request(const ChannelRequest &request);
 // Nothing for a line that is not a well-formed request (the path itself is judged by the caller).
@@ -59,8 +60,9 @@ class InstanceServer : public QObject {
     void set_peer_timeout(int ms) { peer_timeout_ms_ = ms; }
 
   signals:
-    // A well-formed request for an existing, supported file.
-    void openRequested(const QString &path);
+    // A well-formed request to open a file, answered OK when the file can be opened and NO when
+    // not; the window judges it again and says why it cannot take it.
+    void openRequested(const QByteArray &path);
     void showRequested();
 
   private:

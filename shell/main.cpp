@@ -4,14 +4,16 @@
 // already running, the file is handed to it and this start ends.
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "dialog_units.h"
+#include "font_warm_up.h"
+#include "handset_text.h"
 #include "instance_channel.h"
 #include "main_window.h"
 #include "outside_file.h"
@@ -34,23 +36,26 @@ bool has_display() {
 // Hands the file (or, without a usable one, a request to come forward) to a window already
 // running. Returns the exit status when one took it; nothing when this start should open the
 // window itself (socket is dropped when something there does not answer).
-std::optional<int> hand_to_running_window(std::optional<QString> &socket, const QString &file,
+std::optional<int> hand_to_running_window(std::optional<QString> &socket, const std::string &file,
                                           const zemlo::shell::OutsideFile &checked) {
     using zemlo::shell::ChannelRequest;
     using zemlo::shell::HandOver;
     ChannelRequest request;
-    if (!file.isEmpty() && checked.ok()) {
+    // Also a file that cannot be opened goes over: the running window says why, where the
+    // person who chose it in a file manager looks.
+    if (!file.empty()) {
         request = {ChannelRequest::Kind::Open, file};
     }
     switch (zemlo::shell::hand_over(*socket, request)) {
         case HandOver::Delivered:
-            if (!checked.ok()) {
-                std::fprintf(stderr, "zemlo: %s\n", checked.error.toLocal8Bit().constData());
-                return 1;
-            }
             return 0;
         case HandOver::Refused:
-            std::fprintf(stderr, "zemlo: the running window refused %s\n", qPrintable(file));
+            if (checked.ok()) {
+                std::fprintf(stderr, "zemlo: the running window refused %s\n",
+                             zemlo::app::printable_local_text(file).c_str());
+            } else {
+                std::fprintf(stderr, "zemlo: %s\n", checked.error.toLocal8Bit().constData());
+            }
             return 1;
         case HandOver::NoAnswer:
             std::fputs("zemlo: the running window does not answer; starting another\n", stderr);
@@ -62,6 +67,17 @@ std::optional<int> hand_to_running_window(std::optional<QString> &socket, const 
     return std::nullopt;
 }
 
+// The argument as the command line gave it, byte for byte: the parser's decoded text cannot hold
+// a name that is not UTF-8.
+std::string raw_argument(int argc, char **argv, const QString &decoded) {
+    for (int i = argc - 1; i > 0; --i) {
+        if (QString::fromLocal8Bit(argv[i]) == decoded) {
+            return argv[i];
+        }
+    }
+    return decoded.toStdString();
+}
+
 }  // namespace
 
 using zemlo::shell::channel_socket_path;
@@ -70,6 +86,8 @@ using zemlo::shell::InstanceServer;
 using zemlo::shell::OutsideFile;
 
 int main(int argc, char **argv) {
+    // The font configuration is read while the toolkit starts.
+    const zemlo::shell::FontWarmUp fonts;
     // Without a display the toolkit aborts with advice that does not apply; say what is wrong.
     if (!has_display()) {
         std::fputs(
@@ -108,8 +126,10 @@ int main(int argc, char **argv) {
         return 2;
     }
     // Resolved here: a running window does not share this start's working folder.
-    const QString file = files.isEmpty() ? QString() : QFileInfo(files.front()).absoluteFilePath();
-    const OutsideFile checked = file.isEmpty() ? OutsideFile{} : check_outside_file(file);
+    const std::string file =
+        files.isEmpty() ? std::string()
+                        : zemlo::shell::absolute_argument(raw_argument(argc, argv, files.front()));
+    const OutsideFile checked = file.empty() ? OutsideFile{} : check_outside_file(file);
 
     // A run on a device of its own (--port-device) is deliberately separate from the user's
     // window; every other start hands over to a running window, which owns the serial port.
@@ -162,13 +182,13 @@ int main(int argc, char **argv) {
     };
     QObject::connect(&server, &InstanceServer::showRequested, &window, bring_forward);
     QObject::connect(&server, &InstanceServer::openRequested, &window,
-                     [&window, bring_forward](const QString &path) {
+                     [&window, bring_forward](const QByteArray &path) {
                          bring_forward();
-                         window.open_outside_file(path);
+                         window.open_outside_file(path.toStdString());
                      });
 
     window.show();
-    if (!file.isEmpty()) {
+    if (!file.empty()) {
         // After the first paint: a box about a bad file then has its window behind it.
         QTimer::singleShot(0, &window, [&window, file] { window.open_outside_file(file); });
     }

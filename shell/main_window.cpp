@@ -15,12 +15,16 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 #include <QTreeWidget>
+#include <filesystem>
 
 #include "about_dialog.h"
 #include "artwork.h"
+#include "box_captions.h"
 #include "file_list_view.h"
 #include "handset_text.h"
 #include "icon_button.h"
@@ -28,12 +32,14 @@
 #include "link_state_icon.h"
 #include "main_window_layout.h"
 #include "melody_panel.h"
+#include "notice_boxes.h"
 #include "outside_file.h"
 #include "pc_folder_tree.h"
 #include "picture_conversion.h"
 #include "picture_panel.h"
 #include "port_dialog.h"
 #include "shaded_slider.h"
+#include "shown_text.h"
 #include "space_gauge.h"
 #include "translation_catalogue.h"
 #include "wait_window.h"
@@ -47,12 +53,35 @@ namespace {
 namespace layout = main_window_layout;
 
 constexpr int kButtonIconPixels = 32;
-constexpr int kPanelTopPixels = 32;
+constexpr int kGaugeFontPixels = 12;
+constexpr int kGaugeFontShare = 80;  // per cent of the gauge's height
+// Just below the chosen file's label (which ends at 20 units), so neither covers the other.
+constexpr int kPanelTopDu = 21;
 // Below this the texts are no longer legible: a smaller screen gets a window that runs off it.
+// Legibility is a matter of screen pixels: the smallest size is this at a scale of 1 and
+// proportionally less where each logical pixel is drawn with more of them (4 points at 1.5 are
+// as many screen pixels as 6 at 1), so a 1024 x 600 screen at 1.5 still gets the whole window.
 constexpr double kSmallestPoints = 6;
 // Room left for the window manager's frame, in device-independent pixels.
 constexpr QSize kFrameAllowance(16, 40);
 constexpr int kFolderRole = Qt::UserRole;
+// A PC file's name as the file system has it; the row shows it escaped.
+constexpr int kNameBytesRole = Qt::UserRole + 1;
+
+// The application's style with one difference: Alt alone activates the menu bar.
+class AltKeyMenuStyle : public QProxyStyle {
+  public:
+    // Owned by the window, which outlives its menu bar.
+    explicit AltKeyMenuStyle(QObject *owner) { setParent(owner); }
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *answer) const override {
+        if (hint == QStyle::SH_MenuBar_AltKeyNavigation) {
+            return 1;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, answer);
+    }
+};
 
 int run_dialog_modally(QDialog &dialog) {
     return dialog.exec();
@@ -63,11 +92,12 @@ bool open_with_desktop(const QUrl &url) {
 }
 
 // The guide in the window's language lies beside the Chinese one; without it, the Chinese one.
+// Bytes throughout: the program's folder may have a name that is not UTF-8.
 std::string guide_in_language(const std::string &path) {
-    const QFileInfo chinese(QString::fromStdString(path));
-    const QFileInfo page(chinese.dir(),
-                         QString::fromLatin1(i18n::help_file_name(i18n::active_language())));
-    return page.exists() ? page.filePath().toStdString() : path;
+    const std::filesystem::path page =
+        std::filesystem::path(path).parent_path() / i18n::help_file_name(i18n::active_language());
+    std::error_code ec;
+    return std::filesystem::exists(page, ec) ? page.string() : path;
 }
 
 }  // namespace
@@ -107,7 +137,7 @@ MainWindow::MainWindow(app::Profile &profile, std::string module_dir, WindowHook
     // A fixed frame: the window is exactly its layout table, so each control stays where it is put.
     setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
 
-    core_ = std::make_unique<app::MainCore>(values_, *this, *this, dispatcher_, profile_);
+    core_ = std::make_unique<app::MainCore>(values_, *this, *this, dispatcher_, profile_, this);
 }
 
 MainWindow::~MainWindow() {
@@ -119,21 +149,38 @@ MainWindow::~MainWindow() {
     delete wait_;
 }
 
+MainWindowParts MainWindow::parts() const {
+    return {wait_,          picture_,     melody_,
+            pc_tree_,       pc_list_,     handset_tree_,
+            handset_list_,  file_type_,   name_,
+            extension_,     pc_file_,     status_,
+            link_,          gauge_,       connect_,
+            download_,      rename_,      delete_,
+            disconnect_,    editor_,      settings_action_,
+            format_action_, help_action_, about_action_};
+}
+
+QRect MainWindow::available_area() const {
+    if (hooks_.available_area) {
+        return hooks_.available_area();
+    }
+    const QScreen *screen = this->screen();
+    return screen != nullptr ? screen->availableGeometry() : QRect();
+}
+
 QFont MainWindow::fitting_font() {
     QFont font = dialog_font();
-    QSize room;
-    if (hooks_.available_size) {
-        room = hooks_.available_size();
-    } else if (const QScreen *screen = this->screen()) {
-        room = screen->availableGeometry().size();
-    }
+    QSize room = available_area().size();
     if (room.isEmpty()) {
         return font;
     }
     // The window manager's title bar and borders come on top of the window itself.
     room -= kFrameAllowance;
+    const double ratio = screen() != nullptr ? screen()->devicePixelRatio() : 1.0;
+    const double smallest =
+        std::round(kSmallestPoints / std::max(1.0, ratio) / kFontStepPoints) * kFontStepPoints;
     font.setPointSizeF(
-        fitting_point_size(font.pointSizeF(), kSmallestPoints, room, [this, &font](double points) {
+        fitting_point_size(font.pointSizeF(), smallest, room, [this, &font](double points) {
             QFont candidate = font;
             candidate.setPointSizeF(points);
             const BaseUnits base = base_units(candidate);
@@ -154,8 +201,12 @@ void MainWindow::build_menu() {
     QMenu *other = menuBar()->addMenu(tr("其他(&O)"));
     help_action_ = other->addAction(tr("帮助(&H)"));
     about_action_ = other->addAction(tr("关于(&A)"));
-    // F10 opens the first menu, as it does in the desktop's other programs; Alt alone is left to
-    // the style, which highlights the menu bar where the platform does.
+    // Alt pressed and released alone puts the menu bar in keyboard mode (the arrows then move
+    // along the menus and Down opens one), whatever style the desktop gives the window: Qt's own
+    // style on a plain window manager leaves that out, and the arrows would move the list. Set
+    // once the window has shown: the style's own set-up need not hold the first paint.
+    QTimer::singleShot(0, this, [this] { menuBar()->setStyle(new AltKeyMenuStyle(this)); });
+    // F10 opens the first menu, as it does in the desktop's other programs.
     auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(f10, &QShortcut::activated, this,
             [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
@@ -197,11 +248,20 @@ void MainWindow::build_controls(QWidget *client) {
     pc_tree_->setGeometry(du_rect(base_, layout::kPcTree));
     pc_list_ = new FileListView(Qt::AlignLeft, client);
     pc_list_->setGeometry(du_rect(base_, layout::kPcList));
+    // What a screen reader says for each list: what it holds, not its first row.
+    handset_tree_->setAccessibleName(tr("手机文件夹"));
+    handset_list_->setAccessibleName(tr("手机文件"));
+    pc_tree_->setAccessibleName(tr("电脑文件夹"));
+    pc_list_->setAccessibleName(tr("电脑文件"));
 
     auto *type_label = new QLabel(tr("下载文件类型:"), client);
     type_label->setGeometry(du_rect(base_, layout::kTypeLabel));
     file_type_ = new QComboBox(client);
     file_type_->setGeometry(du_rect(base_, layout::kTypeBox));
+    type_label->setBuddy(file_type_);
+    file_type_->addItems({tr("图像文件"), tr("MIDI文件")});
+    fit_label_and_box(type_label, file_type_, du_x(base_, layout::kChooseLabel.x));
+    file_type_->clear();  // filled again by initialise(), which sets the type
 
     auto *group = new QGroupBox(client);
     group->setGeometry(du_rect(base_, layout::kButtonGroup));
@@ -219,6 +279,7 @@ void MainWindow::build_controls(QWidget *client) {
     name_label->setGeometry(du_rect(base_, layout::kNameLabel));
     name_ = new QLineEdit(client);
     name_->setGeometry(du_rect(base_, layout::kNameBox));
+    name_label->setBuddy(name_);
     // A file dragged over the name box is a file to open, not text to type in it.
     name_->installEventFilter(this);
     extension_ = new QLabel(QStringLiteral(".bmp"), client);
@@ -233,6 +294,11 @@ void MainWindow::build_controls(QWidget *client) {
     gauge_->setText(QStringLiteral("45%"));
     gauge_->setAlignment(Qt::AlignCenter);
     gauge_->enable_tool_tip(true);
+    // The percentage's 12-pixel font, smaller on a gauge laid out lower than that allows (a small
+    // font for a small screen), so the figure is never cut off.
+    gauge_->set_font_height(
+        std::min(kGaugeFontPixels, gauge_->contentsRect().height() * kGaugeFontShare / 100));
+    gauge_->setAccessibleName(tr("手机空间"));
     status_ = make_sunken_label(client, QString(), du_rect(base_, layout::kStatusLine));
 
     auto *rule = new QFrame(client);
@@ -246,7 +312,7 @@ void MainWindow::build_controls(QWidget *client) {
         item->setData(0, kFolderRole, type);
         item->setIcon(0, load_icon(Icon::Folder));
     }
-    icons_.reset();
+    // The cache was reset as it was made.
     icons_.add_resource_icon(Icon::Program, QStringLiteral("***"));
 
     connect(connect_, &QPushButton::clicked, this, [this] { core_->connect_command(); });
@@ -277,8 +343,8 @@ void MainWindow::build_panels(QWidget *client) {
     picture_ = new PicturePanel(base_, media::default_picture_folders(&why), client);
     picture_->show();
     // Both panels take the same place: at the right edge, below the top, the melody panel's size.
-    const QRect place(client->width() - melody_->width(), kPanelTopPixels, melody_->width(),
-                      melody_->height());
+    const QRect place(client->width() - melody_->width(), du_y(base_, kPanelTopDu),
+                      melody_->width(), melody_->height());
     melody_->setGeometry(place);
     picture_->setGeometry(place);
 }
@@ -317,7 +383,7 @@ bool MainWindow::initialise() {
 
     const bool loaded = core_->initialise(module_dir_);
     connect(file_type_, &QComboBox::currentIndexChanged, this,
-            [this](int index) { core_->file_type_changed(index); });
+            [this](int index) { core_->file_type_changed(static_cast<app::FileType>(index)); });
 
     // The places are read in the background: the first paint waits for no folder or mount.
     connect(pc_tree_, &PcFolderTree::placesShown, this, &MainWindow::pc_places_shown,
@@ -326,9 +392,12 @@ bool MainWindow::initialise() {
     handset_tree_->setCurrentItem(handset_tree_->topLevelItem(0));
     pc_tree_->setFocus();
     handset_tree_->setFocus();
-    if (QScreen *screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
+    // Centred in the room with the window manager's frame, its title bar never above the top of
+    // the room (on a screen too small even for the smallest font the bottom runs off instead).
+    if (const QRect area = available_area(); !area.isEmpty()) {
+        const QSize framed = size() + kFrameAllowance;
+        move(area.x() + std::max(0, (area.width() - framed.width()) / 2),
+             area.y() + std::max(0, (area.height() - framed.height()) / 2));
     }
     // The wait window appears centred over the main window.
     wait_->move(geometry().center() - wait_->rect().center());
@@ -340,14 +409,24 @@ bool MainWindow::initialise() {
 void MainWindow::pc_tree_selection_changed() {
     pc_list_->clear();
     core_->clear_pc_file_choice();
-    if (const std::optional<QString> folder = pc_tree_->selected_folder_path()) {
-        core_->pc_folder_selected(folder->toStdString());
+    if (const std::optional<std::string> folder = pc_tree_->selected_folder_path()) {
+        core_->pc_folder_selected(*folder);
     }
 }
 
 void MainWindow::pc_places_shown() {
+    // The first place's files are listed just after the window's first paint, which does not wait
+    // for a folder listing.
+    choice_after_places_ = true;
+    QTimer::singleShot(0, this, [this] {
+        choice_after_places_ = false;
+        choose_after_places();
+    });
+}
+
+void MainWindow::choose_after_places() {
     if (pending_outside_file_) {
-        const QString path = *pending_outside_file_;
+        const std::string path = *pending_outside_file_;
         pending_outside_file_.reset();
         if (open_outside_file(path)) {
             return;
@@ -357,64 +436,61 @@ void MainWindow::pc_places_shown() {
 }
 
 bool MainWindow::browser_ready() const {
-    return pc_tree_->places_shown() && !pc_tree_->scanning();
+    return pc_tree_->places_shown() && !choice_after_places_ && !pc_tree_->scanning();
 }
 
 void MainWindow::pc_row_chosen(int row) {
     if (QTreeWidgetItem *item = pc_list_->topLevelItem(row)) {
-        core_->pc_file_chosen(item->text(0).toStdString());
+        core_->pc_file_chosen(item->data(0, kNameBytesRole).toByteArray().toStdString());
     }
 }
 
-bool MainWindow::open_outside_file(const QString &path) {
+bool MainWindow::open_outside_file(const std::string &path) {
     const OutsideFile file = check_outside_file(path);
     QString error = file.error;
-    if (file.ok() && !pc_tree_->places_shown()) {
+    if (file.ok() && (!pc_tree_->places_shown() || choice_after_places_)) {
         // Chosen as soon as the browser has its places (instead of the first of them).
         pending_outside_file_ = file.path;
         return true;
     }
     if (file.ok()) {
-        const QFileInfo info(file.path);
+        const std::filesystem::path at(file.path);
+        const QByteArray name = QByteArray::fromStdString(at.filename().string());
         if (file_type_->currentIndex() != file.file_type) {
             file_type_->setCurrentIndex(file.file_type);  // lists the folder for the new type
         }
         QTreeWidgetItem *before = pc_tree_->currentItem();
-        if (!pc_tree_->select_folder(info.absolutePath())) {
-            error = tr("无法在文件夹中找到该文件：%1").arg(file.path);
-        } else {
+        int row = -1;
+        if (pc_tree_->select_folder(at.parent_path().string())) {
             if (pc_tree_->currentItem() == before) {
                 // The same folder: read it again, the file may be newer than the list.
                 pc_tree_selection_changed();
             }
-            const QString shown =
-                QString::fromStdString(app::printable_handset_text(info.fileName().toStdString()));
-            int row = 0;
-            while (row < pc_list_->topLevelItemCount() &&
-                   pc_list_->topLevelItem(row)->text(0) != shown) {
-                ++row;
-            }
-            // A name the list cannot show as it is would be chosen as another file.
-            if (row == pc_list_->topLevelItemCount() || shown != info.fileName()) {
-                error = tr("无法在文件夹中找到该文件：%1").arg(file.path);
-            } else {
-                pc_list_->select_row(row);
-                pc_list_->scrollToItem(pc_list_->topLevelItem(row));
-                pc_row_chosen(row);
+            for (int i = 0; i < pc_list_->topLevelItemCount() && row < 0; ++i) {
+                if (pc_list_->topLevelItem(i)->data(0, kNameBytesRole).toByteArray() == name) {
+                    row = i;
+                }
             }
         }
+        if (row < 0) {
+            error = tr("无法在文件夹中找到该文件：%1").arg(shown_name(file.path));
+        } else {
+            pc_list_->select_row(row);
+            pc_list_->scrollToItem(pc_list_->topLevelItem(row));
+            pc_row_chosen(row);
+        }
     }
-    if (!error.isEmpty()) {
-        app::MessageBoxDetails box;
-        box.text = error.toStdString();
-        box.caption = tr("打开文件").toStdString();
-        box.icon = app::BoxIcon::Warning;
-        box.owner = app::BoxOwner::MainWindow;
-        box.topmost = false;
-        message_box(box);
-        return false;
+    if (error.isEmpty()) {
+        return true;
     }
-    return true;
+    // One refusal at a time: a later start's requests cannot stack boxes on the window.
+    if (!refusal_shown_) {
+        refusal_shown_ = true;
+        message_box(
+            window_box(error.toStdString(), tr("打开文件").toStdString(), app::BoxIcon::Warning));
+        refusal_shown_ = false;
+    }
+    return false;
 }
 
 void MainWindow::handset_tree_selection_changed(QTreeWidgetItem *current,
@@ -426,7 +502,8 @@ void MainWindow::handset_tree_selection_changed(QTreeWidgetItem *current,
         return;
     }
     current->setIcon(0, load_icon(Icon::OpenFolder));
-    core_->handset_folder_selected(current->data(0, kFolderRole).toInt());
+    core_->handset_folder_selected(
+        static_cast<app::FileType>(current->data(0, kFolderRole).toInt()));
 }
 
 void MainWindow::hold_buttons_for_melody(bool playing) {
@@ -438,7 +515,7 @@ void MainWindow::hold_buttons_for_melody(bool playing) {
     set_buttons(app::button_states(values_.connected.load() && idle, idle));
 }
 
-// --- UiPort ------------------------------------------------------------------------------------
+// --- FrontEnd and WindowPort --------------------------------------------------------------------
 
 QWidget *MainWindow::owner_of(app::BoxOwner owner) {
     switch (owner) {
@@ -456,20 +533,19 @@ app::BoxAnswer MainWindow::message_box(const app::MessageBoxDetails &box) {
 }
 
 app::BoxAnswer MainWindow::ask(const app::QuestionAsked &asked) {
-    return message_box(app::question_box(asked));
+    return message_box(question_box(asked));
 }
 
 void MainWindow::show_error(const app::ErrorNotice &notice) {
-    message_box(app::error_box(notice));
+    message_box(error_box(notice));
 }
 
 void MainWindow::operation_report(const app::Report &report) {
-    wait_->report(report.text(), static_cast<int32_t>(report.level), report.range,
-                  values_.cancel.load());
+    wait_->report(report, values_.cancel.load());
 }
 
 void MainWindow::set_status_line(const std::string &text) {
-    status_->setText(QString::fromStdString(text));
+    status_->setText(shown_text(text));
 }
 
 void MainWindow::set_buttons(const app::ButtonStates &buttons) {
@@ -484,7 +560,7 @@ void MainWindow::set_buttons(const app::ButtonStates &buttons) {
 }
 
 void MainWindow::set_connection_text(const std::string &text, bool) {
-    link_->setText(QString::fromStdString(text));
+    link_->setText(shown_text(text));
     link_->update();
 }
 
@@ -493,11 +569,6 @@ void MainWindow::set_space(int64_t capacity, int64_t free_space) {
         return static_cast<int32_t>(std::clamp<int64_t>(v, 0, INT32_MAX));
     };
     gauge_->set_space(true, clamp(capacity), clamp(free_space));
-}
-
-int32_t MainWindow::handset_folder() {
-    const QTreeWidgetItem *item = handset_tree_->currentItem();
-    return item == nullptr ? 0 : item->data(0, kFolderRole).toInt();
 }
 
 void MainWindow::focus_handset_tree() {
@@ -536,7 +607,7 @@ void MainWindow::edit_handset_row(int32_t row, const std::string &editor_text) {
     core_->rename_edit_begin(row);
     handset_list_->scrollToItem(handset_list_->topLevelItem(row));
     editor_ = new InPlaceEditor(
-        handset_list_->viewport(), handset_list_->row_name_rect(row),
+        handset_list_->viewport(), handset_list_, handset_list_->row_name_rect(row),
         QString::fromStdString(app::printable_handset_text(editor_text)),
         [this, row](const std::optional<QString> &text) {
             editor_ = nullptr;
@@ -560,40 +631,45 @@ void MainWindow::set_extension_label(const std::string &text) {
 }
 
 void MainWindow::set_pc_file_label(const std::string &text) {
-    pc_file_->setText(QString::fromStdString(text));
+    // The chosen file's name, shown as its row shows it.
+    pc_file_->setText(shown_name(text));
+    if (text.empty()) {
+        // Nothing is chosen (another folder or file type): the panels let go of the file before,
+        // so neither its picture nor its length stays on show.
+        picture_->clear_picture();
+        melody_->clear_source();
+    }
 }
 
 void MainWindow::show_pc_files(const std::vector<app::PcFileRow> &rows) {
     pc_list_->clear();
     for (const app::PcFileRow &row : rows) {
-        // The handset's names in its own encoding, without the controls a name may carry.
-        const QString name = QString::fromStdString(app::printable_handset_text(row.name));
+        // Shown escaped, chosen by its bytes: a name that is not UTF-8 still opens its file.
+        const QString name = shown_name(row.name);
         pc_list_->add_row(icons_.icon(icons_.image_index(name)), name, QString::number(row.size));
+        pc_list_->topLevelItem(pc_list_->topLevelItemCount() - 1)
+            ->setData(0, kNameBytesRole, QByteArray::fromStdString(row.name));
     }
 }
 
-void MainWindow::show_panel(int32_t file_type) {
-    picture_->setVisible(file_type == 0);
-    melody_->setVisible(file_type == 1);
+void MainWindow::show_panel(app::FileType type) {
+    picture_->setVisible(type == app::FileType::Picture);
+    melody_->setVisible(type == app::FileType::Melody);
 }
 
 void MainWindow::open_help(const std::string &chinese_path) {
     const std::string path = guide_in_language(chinese_path);
-    if (hooks_.open_url(QUrl::fromLocalFile(QString::fromStdString(path)))) {
+    // The URL carries the path's bytes: a folder name that is not UTF-8 is still found.
+    if (hooks_.open_url(QUrl::fromEncoded(file_url_of(path)))) {
         return;
     }
     // No browser took it: the user can still open the guide by hand.
-    app::MessageBoxDetails box;
     // The path goes in byte for byte: a folder name that is not UTF-8 must still be findable.
-    box.text = tr("无法打开帮助，请用浏览器打开帮助文件：\n%1").toStdString();
-    if (const size_t at = box.text.find("%1"); at != std::string::npos) {
-        box.text.replace(at, 2, path);
+    std::string text = tr("无法打开帮助，请用浏览器打开帮助文件：\n%1").toStdString();
+    if (const size_t at = text.find("%1"); at != std::string::npos) {
+        text.replace(at, 2, path);
     }
-    box.caption = tr("帮助").toStdString();
-    box.icon = app::BoxIcon::Information;
-    box.owner = app::BoxOwner::MainWindow;
-    box.topmost = false;
-    message_box(box);
+    message_box(window_box(std::move(text), tr("帮助").toStdString(), app::BoxIcon::Information));
 }
 
 void MainWindow::show_about() {
@@ -670,7 +746,7 @@ void MainWindow::changeEvent(QEvent *event) {
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event) {
     // Only one picture or MIDI file is taken; anything else shows the refusing cursor.
-    const std::optional<QString> path = single_dropped_file(event->mimeData()->urls());
+    const std::optional<std::string> path = single_dropped_file(event->mimeData()->urls());
     if (path && check_outside_file(*path).ok()) {
         event->acceptProposedAction();
     } else {
@@ -683,7 +759,7 @@ void MainWindow::dragMoveEvent(QDragMoveEvent *event) {
 }
 
 void MainWindow::dropEvent(QDropEvent *event) {
-    const std::optional<QString> path = single_dropped_file(event->mimeData()->urls());
+    const std::optional<std::string> path = single_dropped_file(event->mimeData()->urls());
     if (!path) {
         event->ignore();
         return;

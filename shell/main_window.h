@@ -1,7 +1,7 @@
 // The main window "Zemlo Loader": the PC browser above, the handset folders and files below, the
 // download name, the command buttons, the status line and, at the upper right, the picture or
-// the melody panel. It shows what the core tells it (UiPort), hands the panels' work to the core
-// (MediaPort), and feeds the user's commands to the core on the window thread.
+// the melody panel. It shows what the core tells it (FrontEnd, WindowPort), hands the panels' work
+// to the core (MediaPort), and feeds the user's commands to the core on the window thread.
 #pragma once
 
 #include <QMainWindow>
@@ -14,10 +14,12 @@
 #include "artwork.h"
 #include "dialog_units.h"
 #include "file_icon_cache.h"
+#include "front_end.h"
 #include "main_core.h"
+#include "media_port.h"
 #include "message_boxes.h"
 #include "qt_dispatcher.h"
-#include "ui_port.h"
+#include "window_port.h"
 
 class QComboBox;
 class QDialog;
@@ -40,6 +42,35 @@ class PortDialog;
 class SpaceGauge;
 class WaitWindow;
 
+// The window's controls, for tests and the screenshot tour; the window itself keeps them as
+// members.
+struct MainWindowParts {
+    WaitWindow *wait_window = nullptr;
+    PicturePanel *picture_panel = nullptr;
+    MelodyPanel *melody_panel = nullptr;
+    PcFolderTree *pc_tree = nullptr;
+    FileListView *pc_list = nullptr;
+    QTreeWidget *handset_tree = nullptr;
+    FileListView *handset_list = nullptr;
+    QComboBox *file_type_box = nullptr;
+    QLineEdit *name_box = nullptr;
+    QLabel *extension_label = nullptr;
+    QLabel *pc_file_label = nullptr;
+    QLabel *status_line = nullptr;
+    LinkStateIcon *link_icon = nullptr;
+    SpaceGauge *space_gauge = nullptr;
+    IconButton *connect_button = nullptr;
+    IconButton *download_button = nullptr;
+    IconButton *rename_button = nullptr;
+    IconButton *delete_button = nullptr;
+    IconButton *disconnect_button = nullptr;
+    InPlaceEditor *rename_editor = nullptr;
+    QAction *settings_action = nullptr;
+    QAction *format_action = nullptr;
+    QAction *help_action = nullptr;
+    QAction *about_action = nullptr;
+};
+
 // What the window asks of the desktop, replaceable so that tests answer instead of a person.
 struct WindowHooks {
     BoxAnswerer box = run_message_box;
@@ -47,11 +78,15 @@ struct WindowHooks {
     std::function<int(QDialog &)> run_dialog;
     // Opens a URL with the desktop; false when nothing could open it.
     std::function<bool(const QUrl &)> open_url;
-    // The room the window may take (the screen's available area); empty: the screen's own.
-    std::function<QSize()> available_size;
+    // The room the window may take (the screen's available area, in logical pixels); none: the
+    // screen's own.
+    std::function<QRect()> available_area;
 };
 
-class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort {
+class MainWindow : public QMainWindow,
+                   public app::FrontEnd,
+                   public app::WindowPort,
+                   public app::MediaPort {
     Q_OBJECT
   public:
     // module_dir is where libhandlink.so is looked for. initialise() starts the window's state.
@@ -65,21 +100,23 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     // Selects a picture or MIDI file handed from outside (command line, a later start, a drop)
     // exactly as clicking it would: the file type, the folder in the tree, the row in the list,
     // and the panel. A file that cannot be opened gets a box and changes nothing.
-    bool open_outside_file(const QString &path);
+    // The path is bytes, as the file system has it.
+    bool open_outside_file(const std::string &path);
     // Whether the PC browser has read its places and the folders it opened (they are read in
     // the background).
     bool browser_ready() const;
 
-    // --- UiPort ---
+    // --- FrontEnd ---
     app::BoxAnswer ask(const app::QuestionAsked &asked) override;
     void show_error(const app::ErrorNotice &notice) override;
     void operation_report(const app::Report &report) override;
     void operation_ended(const app::Outcome &) override {}
+
+    // --- WindowPort ---
     void set_status_line(const std::string &text) override;
     void set_buttons(const app::ButtonStates &buttons) override;
     void set_connection_text(const std::string &text, bool connected) override;
     void set_space(int64_t capacity, int64_t free_space) override;
-    int32_t handset_folder() override;
     void focus_handset_tree() override;
     void focus_handset_list() override;
     void show_handset_rows(const std::vector<app::HandsetRow> &rows) override;
@@ -90,7 +127,7 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     void set_extension_label(const std::string &text) override;
     void set_pc_file_label(const std::string &text) override;
     void show_pc_files(const std::vector<app::PcFileRow> &rows) override;
-    void show_panel(int32_t file_type) override;
+    void show_panel(app::FileType type) override;
     void open_help(const std::string &path) override;
     void show_about() override;
     std::optional<uint32_t> choose_port(uint32_t current) override;
@@ -105,31 +142,8 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     app::MainCore &core() { return *core_; }
     app::ProgramValues &values() { return values_; }
     const BaseUnits &base() const { return base_; }
-    WaitWindow *wait_window() const { return wait_; }
-    PicturePanel *picture_panel() const { return picture_; }
-    MelodyPanel *melody_panel() const { return melody_; }
-    PcFolderTree *pc_tree() const { return pc_tree_; }
-    FileListView *pc_list() const { return pc_list_; }
-    QTreeWidget *handset_tree() const { return handset_tree_; }
-    FileListView *handset_list() const { return handset_list_; }
-    QComboBox *file_type_box() const { return file_type_; }
-    QLineEdit *name_box() const { return name_; }
-    QLabel *extension_label() const { return extension_; }
-    QLabel *pc_file_label() const { return pc_file_; }
-    QLabel *status_line() const { return status_; }
-    LinkStateIcon *link_icon() const { return link_; }
-    SpaceGauge *space_gauge() const { return gauge_; }
-    IconButton *connect_button() const { return connect_; }
-    IconButton *download_button() const { return download_; }
-    IconButton *rename_button() const { return rename_; }
-    IconButton *delete_button() const { return delete_; }
-    IconButton *disconnect_button() const { return disconnect_; }
-    InPlaceEditor *rename_editor() const { return editor_; }
-    FileIconCache &icon_cache() { return icons_; }
-    QAction *settings_action() const { return settings_action_; }
-    QAction *format_action() const { return format_action_; }
-    QAction *help_action() const { return help_action_; }
-    QAction *about_action() const { return about_action_; }
+    // The window's controls as they are now (the rename editor exists only while editing).
+    MainWindowParts parts() const;
 
   protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -142,6 +156,7 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
 
   private:
     void build_menu();
+    QRect available_area() const;
     QFont fitting_font();
     void build_controls(QWidget *client);
     void build_panels(QWidget *client);
@@ -151,6 +166,8 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     void hold_buttons_for_melody(bool playing);
     void pc_row_chosen(int row);
     void pc_places_shown();
+    // The handed file, or else the first place, once the places are there.
+    void choose_after_places();
     IconButton *make_button(QWidget *parent, const QString &caption, Icon icon,
                             const DuRect &place);
     QLabel *make_sunken_label(QWidget *parent, const QString &text, const QRect &rect);
@@ -190,7 +207,10 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     MelodyPanel *melody_ = nullptr;
     bool torn_down_ = false;
     // A file handed in before the browser had its places.
-    std::optional<QString> pending_outside_file_;
+    std::optional<std::string> pending_outside_file_;
+    bool choice_after_places_ = false;
+    // A refusal of a handed file is on the screen: the next one is not piled on top of it.
+    bool refusal_shown_ = false;
 
     app::ProgramValues values_;
     QtDispatcher dispatcher_{this};

@@ -32,18 +32,18 @@ inline constexpr DuRect kSpaceGauge{3, 197, 341, 9};
 inline constexpr DuRect kHandsetTree{3, 209, 151, 105};
 inline constexpr DuRect kHandsetList{156, 209, 188, 105};
 
-// The command buttons in their group (lower right), one above the other, 24 units apart. 20 units
-// high (35 pixels at the normal font) so that the 32-pixel icon fits whole between the frame
-// lines with room for the pressed shift.
+// The command buttons in their group (lower right), one above the other, 24 units apart. 22 units
+// high (41 pixels at the normal font) so that the 32-pixel icon fits whole inside the frame line
+// and the focus ring with room for the pressed shift.
 inline constexpr DuRect kButtonGroup{355, 175, 106, 139};
 inline constexpr int kButtonX = 373;
 inline constexpr int kButtonWidth = 69;
-inline constexpr int kButtonHeight = 20;
-inline constexpr DuRect kConnectButton{kButtonX, 189, kButtonWidth, kButtonHeight};
-inline constexpr DuRect kDownloadButton{kButtonX, 213, kButtonWidth, kButtonHeight};
-inline constexpr DuRect kRenameButton{kButtonX, 237, kButtonWidth, kButtonHeight};
-inline constexpr DuRect kDeleteButton{kButtonX, 261, kButtonWidth, kButtonHeight};
-inline constexpr DuRect kDisconnectButton{kButtonX, 285, kButtonWidth, kButtonHeight};
+inline constexpr int kButtonHeight = 22;
+inline constexpr DuRect kConnectButton{kButtonX, 188, kButtonWidth, kButtonHeight};
+inline constexpr DuRect kDownloadButton{kButtonX, 212, kButtonWidth, kButtonHeight};
+inline constexpr DuRect kRenameButton{kButtonX, 236, kButtonWidth, kButtonHeight};
+inline constexpr DuRect kDeleteButton{kButtonX, 260, kButtonWidth, kButtonHeight};
+inline constexpr DuRect kDisconnectButton{kButtonX, 284, kButtonWidth, kButtonHeight};
 
 // The status bar: the link state and the status line.
 inline constexpr DuRect kLinkState{3, 318, 68, 10};

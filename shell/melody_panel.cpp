@@ -4,12 +4,15 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <algorithm>
+#include <optional>
 
 #include "artwork.h"
 #include "dialog_units.h"
 #include "icon_button.h"
 #include "play_time.h"
 #include "shaded_slider.h"
+#include "shown_text.h"
 
 namespace zemlo::shell {
 
@@ -17,6 +20,8 @@ namespace {
 
 constexpr int kButtonIconPixels = 32;
 constexpr int kIconPixels = 32;
+constexpr int kIconLeftDu = 8;
+constexpr int kTimeTextLeftDu = 35;
 constexpr int kSliderMax = 100;
 const QColor kSelectionColour(64, 64, 255);
 const QColor kChannelColour(196, 196, 255);
@@ -30,21 +35,27 @@ MelodyPanel::MelodyPanel(const BaseUnits &base, BoxAnswerer *answerer,
     auto *group = new QGroupBox(this);
     group->setGeometry(du_rect(base, 0, 0, 106, 150));
     auto *icon = new QLabel(this);
-    icon->setPixmap(load_icon(Icon::Melody).pixmap(kIconPixels, kIconPixels));
-    icon->setGeometry(du_x(base, 8), du_y(base, 21), kIconPixels, kIconPixels);
+    // 32 pixels, or less where a small font leaves less room before the time text.
+    const int icon_pixels = std::min(kIconPixels, du_x(base, kTimeTextLeftDu - kIconLeftDu - 2));
+    icon->setPixmap(load_icon(Icon::Melody).pixmap(icon_pixels, icon_pixels));
+    icon->setGeometry(du_x(base, kIconLeftDu), du_y(base, 21), icon_pixels, icon_pixels);
     time_ = new QLabel(tr("播放时间"), this);
-    time_->setGeometry(du_rect(base, 35, 27, 64, 12));
+    time_->setGeometry(du_rect(base, kTimeTextLeftDu, 27, 64, 12));
     slider_ = new ShadedSlider(this);
     slider_->setGeometry(du_rect(base, 8, 58, 89, 20));
     slider_->set_selection_colour(kSelectionColour);
     slider_->set_channel_colour(kChannelColour);
     slider_->setRange(0, kSliderMax);
+    slider_->setAccessibleName(tr("播放位置"));
     play_ = new IconButton(QString(), this);
     play_->setGeometry(du_rect(base, 18, 97, 25, 22));
     play_->set_icon(Icon::Play, kButtonIconPixels);
+    // Buttons with an icon alone: the tooltip says what they do, and is their name.
+    play_->setToolTip(tr("播放"));
     stop_ = new IconButton(QString(), this);
     stop_->setGeometry(du_rect(base, 61, 97, 25, 22));
     stop_->set_icon(Icon::Stop, kButtonIconPixels);
+    stop_->setToolTip(tr("停止"));
     timer_.setInterval(kTickMs);
     connect(&timer_, &QTimer::timeout, this, &MelodyPanel::tick);
     connect(play_, &QPushButton::clicked, this, &MelodyPanel::play);
@@ -60,12 +71,70 @@ MelodyPanel::~MelodyPanel() {
 }
 
 int MelodyPanel::set_melody_source(const std::string &path) {
+    const int result = selection_.SetMelodySource(path);
     if (!player_.is_open()) {
-        // A thumb left somewhere belonged to the melody chosen before.
+        // A thumb left somewhere, and the length shown, belonged to the melody chosen before.
         start_percent_ = 0;
         slider_->setValue(0);
+        show_source_length();
     }
-    return selection_.SetMelodySource(path);
+    return result;
+}
+
+void MelodyPanel::clear_source() {
+    set_melody_source(std::string());
+}
+
+void MelodyPanel::show_source_length() {
+    const std::string source = selection_.source();
+    const std::optional<uint32_t> length =
+        source.empty() ? std::nullopt : media::midi_file_length_ms(source);
+    time_->setText(length ? QString::fromStdString(play_time_text(*length)) : tr("播放时间"));
+}
+
+void MelodyPanel::show_player_failure() {
+    using media::PlayerFailure;
+    const media::PlayerError &error = player_.last_failure();
+    QString text;
+    switch (error.failure) {
+        case PlayerFailure::CannotOpen:
+        case PlayerFailure::CannotRead:
+            text = tr("无法读取该MIDI文件。");
+            break;
+        case PlayerFailure::TooLarge:
+            text = tr("该文件太大，不是可以播放的MIDI文件。");
+            break;
+        case PlayerFailure::NotMidi:
+            text = tr("该文件不是可以播放的MIDI文件。");
+            break;
+        case PlayerFailure::NoSynthesizer:
+        case PlayerFailure::SynthesizerSetUp:
+            text = tr("无法启动音源，不能播放乐曲。");
+            break;
+        case PlayerFailure::NoSoundFont:
+            text = tr("找不到可用的音色库，不能播放乐曲。");
+            break;
+        case PlayerFailure::NoAudioOutput:
+            text = tr("无法打开音频输出，不能播放乐曲。");
+            break;
+        case PlayerFailure::CannotWriteWav:
+            text = tr("无法写入播放的声音文件。");
+            break;
+        case PlayerFailure::None:
+        case PlayerFailure::NotOpen:
+            text = tr("未知错误");
+            break;
+    }
+    // The system's own words, in its language, come after a sentence in ours; a file that is not
+    // MIDI is said in ours alone (the reader's words are the program's own, in English).
+    const bool system_words =
+        error.failure != PlayerFailure::NotMidi && error.failure != PlayerFailure::TooLarge;
+    if (system_words && !error.detail.empty()) {
+        text += u'\n' + tr("系统的说明：%1").arg(shown_text(error.detail));
+    }
+    (*answerer_)(
+        window_box(text.toStdString(), tr("播放错误").toStdString(), app::BoxIcon::Warning),
+        window());
 }
 
 bool MelodyPanel::convert_selection(const std::string &output, const std::string &source) {
@@ -80,14 +149,7 @@ void MelodyPanel::play() {
     player_.close();
     if (!player_.open(source)) {
         QApplication::beep();
-        const std::string why = player_.last_error();
-        app::MessageBoxDetails box;
-        box.text = why.empty() ? "Unknown Error" : why;
-        box.caption = "MCI Error";
-        box.icon = app::BoxIcon::Warning;
-        box.owner = app::BoxOwner::MainWindow;
-        box.topmost = false;
-        (*answerer_)(box, window());
+        show_player_failure();
         return;
     }
     if (start_percent_ > 0) {
@@ -124,6 +186,8 @@ void MelodyPanel::stop() {
         player_.close();
         play_->setEnabled(true);
         stop_->setEnabled(true);
+        // Another melody may have been chosen while this one played.
+        show_source_length();
     }
     timer_.stop();
 }

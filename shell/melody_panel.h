@@ -34,7 +34,10 @@ class MelodyPanel : public QWidget {
                 std::function<void(bool playing)> hold_buttons, QWidget *parent);
     ~MelodyPanel() override;
 
+    // The chosen melody; the time text shows its length at once (unless another one plays).
     int set_melody_source(const std::string &path);
+    // Nothing is chosen any more: play does nothing, the time text goes back to "播放时间".
+    void clear_source();
     bool convert_selection(const std::string &output, const std::string &source);
 
     void play();
@@ -54,6 +57,10 @@ class MelodyPanel : public QWidget {
     void keyPressEvent(QKeyEvent *event) override;
 
   private:
+    // The time text for the chosen melody while nothing plays: its length, or the bare label
+    // when there is none or it cannot be read.
+    void show_source_length();
+    void show_player_failure();
     void slider_moved(int percent);
     void slider_released();
 

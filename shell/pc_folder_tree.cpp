@@ -1,10 +1,10 @@
 #include "pc_folder_tree.h"
 
-#include <QDir>
-#include <QFileIconProvider>
 #include <QHeaderView>
 
+#include "artwork.h"
 #include "background_scan.h"
+#include "shown_text.h"
 
 namespace zemlo::shell {
 
@@ -19,26 +19,42 @@ bool sorts_after(const QString &a, const QString &b) {
     return c != 0 ? c > 0 : a > b;
 }
 
-QIcon folder_icon() {
-    static const QFileIconProvider provider;
-    return provider.icon(QAbstractFileIconProvider::Folder);
+std::string path_of(const QTreeWidgetItem *item) {
+    return item->data(0, kPathRole).toByteArray().toStdString();
 }
 
 // The part of path below place, as folder names, or nothing when place does not hold path.
-std::optional<QStringList> path_below(const QString &place, const QString &path) {
+std::optional<std::vector<std::string>> path_below(const std::string &place,
+                                                   const std::string &path) {
     if (path == place) {
-        return QStringList();
+        return std::vector<std::string>();
     }
-    const QString prefix = place.endsWith(u'/') ? place : place + u'/';
-    if (!path.startsWith(prefix)) {
+    const std::string prefix = !place.empty() && place.back() == '/' ? place : place + '/';
+    if (path.compare(0, prefix.size(), prefix) != 0) {
         return std::nullopt;
     }
-    return path.mid(prefix.size()).split(u'/', Qt::SkipEmptyParts);
+    std::vector<std::string> names;
+    size_t from = prefix.size();
+    while (from < path.size()) {
+        const size_t slash = std::min(path.find('/', from), path.size());
+        if (slash > from) {
+            names.push_back(path.substr(from, slash - from));
+        }
+        from = slash + 1;
+    }
+    return names;
+}
+
+std::string join(const std::string &folder, const std::string &name) {
+    return !folder.empty() && folder.back() == '/' ? folder + name : folder + '/' + name;
 }
 
 }  // namespace
 
-PcFolderTree::PcFolderTree(QWidget *parent) : QTreeWidget(parent), scan_(new BackgroundScan(this)) {
+PcFolderTree::PcFolderTree(QWidget *parent)
+    : QTreeWidget(parent),
+      scan_(new BackgroundScan(this)),
+      folder_icon_(load_icon(Icon::PcFolder)) {
     setHeaderHidden(true);
     setColumnCount(1);
     setRootIsDecorated(true);
@@ -48,8 +64,9 @@ PcFolderTree::PcFolderTree(QWidget *parent) : QTreeWidget(parent), scan_(new Bac
     connect(this, &QTreeWidget::itemExpanded, this, &PcFolderTree::expand_once);
 }
 
-void PcFolderTree::set_sources(std::function<std::vector<FolderNode>()> places,
-                               std::function<std::vector<FolderNode>(const QString &)> subfolders) {
+void PcFolderTree::set_sources(
+    std::function<std::vector<FolderNode>()> places,
+    std::function<std::vector<FolderNode>(const std::string &)> subfolders) {
     places_ = std::move(places);
     subfolders_ = std::move(subfolders);
 }
@@ -67,7 +84,7 @@ void PcFolderTree::fill_top_level() {
             if (generation != generation_) {
                 return;  // a newer top level is on its way
             }
-            const QIcon folder = folder_icon();
+            const QIcon &folder = folder_icon_;
             for (const FolderNode &node : nodes) {
                 addTopLevelItem(make_item(node, folder));
             }
@@ -89,28 +106,27 @@ void PcFolderTree::select_first() {
     setCurrentItem(first);
 }
 
-std::optional<QString> PcFolderTree::selected_folder_path() const {
+std::optional<std::string> PcFolderTree::selected_folder_path() const {
     const QTreeWidgetItem *item = currentItem();
     if (item == nullptr) {
         return std::nullopt;
     }
-    const QString path = item->data(0, kPathRole).toString();
-    if (path.isEmpty()) {
+    std::string path = path_of(item);
+    if (path.empty()) {
         return std::nullopt;
     }
     return path;
 }
 
-bool PcFolderTree::select_folder(const QString &folder) {
-    const QString path = QDir::cleanPath(folder);
+bool PcFolderTree::select_folder(const std::string &folder) {
+    const std::string path = clean_folder_path(folder);
     // The place that holds the folder most closely: the Desktop rather than home, home rather
     // than the root.
     QTreeWidgetItem *place = nullptr;
-    QStringList below;
+    std::vector<std::string> below;
     for (int i = 0; i < topLevelItemCount(); ++i) {
         QTreeWidgetItem *item = topLevelItem(i);
-        const std::optional<QStringList> names =
-            path_below(item->data(0, kPathRole).toString(), path);
+        const std::optional<std::vector<std::string>> names = path_below(path_of(item), path);
         if (names && (place == nullptr || names->size() < below.size())) {
             place = item;
             below = *names;
@@ -120,7 +136,7 @@ bool PcFolderTree::select_folder(const QString &folder) {
         return false;
     }
     QTreeWidgetItem *item = place;
-    for (const QString &name : below) {
+    for (const std::string &name : below) {
         expandItem(item);
         item = child_for(item, name);
     }
@@ -133,7 +149,7 @@ QTreeWidgetItem *PcFolderTree::make_item(const FolderNode &node, const QIcon &ic
     auto *item = new QTreeWidgetItem();
     item->setText(0, node.name);
     item->setIcon(0, icon);
-    item->setData(0, kPathRole, node.path);
+    item->setData(0, kPathRole, QByteArray::fromStdString(node.path));
     item->setData(0, kReadRole, false);
     item->setChildIndicatorPolicy(node.has_subfolders
                                       ? QTreeWidgetItem::ShowIndicator
@@ -147,7 +163,7 @@ void PcFolderTree::expand_once(QTreeWidgetItem *item) {
         return;
     }
     item->setData(0, kReadRole, true);
-    const QString path = item->data(0, kPathRole).toString();
+    const std::string path = path_of(item);
     // Nodes go only with the whole tree (fill_top_level), which starts a new generation.
     const unsigned generation = generation_;
     scan_->run([this, generation, item, path, read = subfolders_]() -> std::function<void()> {
@@ -160,18 +176,17 @@ void PcFolderTree::expand_once(QTreeWidgetItem *item) {
 }
 
 void PcFolderTree::merge_children(QTreeWidgetItem *parent, const std::vector<FolderNode> &nodes) {
-    const QIcon folder = folder_icon();
+    const QIcon &folder = folder_icon_;
     for (const FolderNode &node : nodes) {
         // A node made while the read ran (a folder opened from outside) stays as it is.
         int at = 0;
         bool present = false;
         for (; at < parent->childCount(); ++at) {
-            const QString existing = parent->child(at)->text(0);
-            if (existing == node.name) {
+            if (path_of(parent->child(at)) == node.path) {
                 present = true;
                 break;
             }
-            if (sorts_after(existing, node.name)) {
+            if (sorts_after(parent->child(at)->text(0), node.name)) {
                 break;
             }
         }
@@ -184,20 +199,24 @@ void PcFolderTree::merge_children(QTreeWidgetItem *parent, const std::vector<Fol
     }
 }
 
-QTreeWidgetItem *PcFolderTree::child_for(QTreeWidgetItem *parent, const QString &name) {
-    for (int at = 0; at < parent->childCount(); ++at) {
-        if (parent->child(at)->text(0) == name) {
-            return parent->child(at);
+QTreeWidgetItem *PcFolderTree::child_for(QTreeWidgetItem *parent, const std::string &name) {
+    const std::string path = join(path_of(parent), name);
+    const auto find = [&]() -> QTreeWidgetItem * {
+        for (int at = 0; at < parent->childCount(); ++at) {
+            if (path_of(parent->child(at)) == path) {
+                return parent->child(at);
+            }
         }
+        return nullptr;
+    };
+    if (QTreeWidgetItem *found = find()) {
+        return found;
     }
     // Not read yet, hidden, or made later: the node is added now (the one read this needs is of
     // a folder the user named).
-    const QString path = QDir(parent->data(0, kPathRole).toString()).filePath(name);
-    merge_children(parent, {FolderNode{name, path, has_subfolders(path)}});
-    for (int at = 0; at < parent->childCount(); ++at) {
-        if (parent->child(at)->text(0) == name) {
-            return parent->child(at);
-        }
+    merge_children(parent, {FolderNode{shown_name(name), path, has_subfolders(path)}});
+    if (QTreeWidgetItem *added = find()) {
+        return added;
     }
     return parent;  // not reached: the node was just added
 }

@@ -1,10 +1,14 @@
 #include "picture_panel.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <cmath>
+#include <iterator>
 
 #include "dialog_units.h"
 
@@ -12,15 +16,74 @@ namespace zemlo::shell {
 
 namespace {
 
-// The picture box is placed in pixels, not dialog units: the handset's screen has a fixed size.
-const QRect kPictureBox(15, 60, 128, 132);
+// What a screen reader is told of the picture box: a picture, named "图片预览", described by
+// what the black area says when there is no picture to see.
+class PictureAreaAccessible : public QAccessibleWidget {
+  public:
+    explicit PictureAreaAccessible(PictureArea *area)
+        : QAccessibleWidget(area, QAccessible::Graphic) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Description) {
+            return static_cast<PictureArea *>(widget())->status_text();
+        }
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface *picture_area_interface(const QString &key, QObject *object) {
+    if (key == QLatin1String(PictureArea::staticMetaObject.className())) {
+        if (auto *area = qobject_cast<PictureArea *>(object)) {
+            return new PictureAreaAccessible(area);
+        }
+    }
+    return nullptr;
+}
+
+// The picture box stands for the handset's screen: 128 x 132 pixels (its 122 x 126 drawing area
+// and the edge) at the normal font, at the top left of its room inside the group box; on a
+// panel too small for it (a small font for a small screen) it is reduced by a half step.
+const QSize kPictureBox(128, 132);
+constexpr int kBoxRoomLeftDu = 8;
+constexpr int kBoxRoomTopDu = 32;
+constexpr int kBoxRoomRightDu = 105;
+constexpr int kBoxRoomBottomDu = 148;
+constexpr double kBoxScales[] = {2.0, 1.5, 1.0, 0.5};
 const QColor kNoPictureText(160, 160, 160);
 
 }  // namespace
 
+double picture_box_scale(QSize room) {
+    for (const double k : kBoxScales) {
+        if (kPictureBox.width() * k <= room.width() && kPictureBox.height() * k <= room.height()) {
+            return k;
+        }
+    }
+    return kBoxScales[std::size(kBoxScales) - 1];
+}
+
 PictureArea::PictureArea(media::PictureSelection &selection, std::mutex &mutex, QWidget *parent)
     : QWidget(parent), selection_(selection), mutex_(mutex) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    static std::once_flag once;
+    std::call_once(once, [] { QAccessible::installFactory(picture_area_interface); });
+}
+
+QString PictureArea::status_text() const {
+    bool has_picture = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        has_picture = selection_.has_picture();
+    }
+    if (has_picture) {
+        return QString();
+    }
+    return unreadable_ ? tr("无法读取该图片") : tr("未选择图片");
+}
+
+void PictureArea::set_unreadable(bool unreadable) {
+    unreadable_ = unreadable;
+    update();
 }
 
 void PictureArea::paintEvent(QPaintEvent *) {
@@ -37,10 +100,16 @@ void PictureArea::paintEvent(QPaintEvent *) {
         }
     }
     if (has_picture) {
-        p.drawImage(QPoint(media::kAreaInset, media::kAreaInset), image);
+        // The box is kPictureBox at scale k (picture_box_scale); the drawing area with it.
+        const double k = static_cast<double>(width()) / kPictureBox.width();
+        const QRectF target(media::kAreaInset * k, media::kAreaInset * k, image.width() * k,
+                            image.height() * k);
+        p.setRenderHint(QPainter::SmoothPixmapTransform, k != std::floor(k));
+        p.drawImage(target, image);
     } else {
         p.setPen(kNoPictureText);
-        p.drawText(rect(), Qt::AlignCenter, tr("未选择图片"));
+        p.drawText(rect().adjusted(media::kAreaInset, 0, -media::kAreaInset, 0),
+                   Qt::AlignCenter | Qt::TextWordWrap, status_text());
     }
     // The static edge: dark above and left, light below and right.
     p.setPen(palette().color(QPalette::Dark));
@@ -57,14 +126,22 @@ PicturePanel::PicturePanel(const BaseUnits &base, media::PictureFolders folders,
     auto *group = new QGroupBox(this);
     group->setGeometry(du_rect(base, 2, 1, 106, 149));
     auto *label = new QLabel(tr("显示效果："), this);
-    label->setGeometry(du_rect(base, 9, 17, 41, 9));
+    label->setGeometry(du_rect(base, 7, 17, 42, 9));
     effect_ = new QComboBox(this);
-    effect_->setGeometry(du_rect(base, 62, 15, 34, 12));
+    // Wide enough for either language's longest effect name beside its arrow at any font.
+    effect_->setGeometry(du_rect(base, 50, 15, 54, 12));
     effect_->addItem(tr("平铺"));
     effect_->addItem(tr("拉伸"));
     effect_->setCurrentIndex(0);
+    label->setBuddy(effect_);
+    fit_label_and_box(label, effect_, du_x(base, kBoxRoomRightDu));
     area_ = new PictureArea(selection_, mutex_, this);
-    area_->setGeometry(kPictureBox);
+    const QPoint room_top_left(du_x(base, kBoxRoomLeftDu), du_y(base, kBoxRoomTopDu));
+    const QSize room(du_x(base, kBoxRoomRightDu) - room_top_left.x(),
+                     du_y(base, kBoxRoomBottomDu) - room_top_left.y());
+    const double k = picture_box_scale(room);
+    area_->setGeometry(QRect(room_top_left, (QSizeF(kPictureBox) * k).toSize()));
+    area_->setAccessibleName(tr("图片预览"));
     connect(effect_, &QComboBox::currentIndexChanged, this, &PicturePanel::effect_changed);
 }
 
@@ -74,8 +151,17 @@ bool PicturePanel::show_picture(const std::string &path) {
         std::lock_guard<std::mutex> lock(mutex_);
         ok = selection_.show_picture(path);
     }
-    area_->update();
+    area_->set_unreadable(!ok);
     return ok;
+}
+
+void PicturePanel::clear_picture() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        // Loading nothing drops the picture and its capture on disk.
+        selection_.show_picture(std::string());
+    }
+    area_->set_unreadable(false);
 }
 
 bool PicturePanel::convert_selection(const std::string &output_path,

@@ -27,6 +27,11 @@ PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
                        std::map<uint32_t, std::string> mapping, const QList<SerialDevice> &devices,
                        QWidget *parent)
     : QDialog(parent), mapping_(std::move(mapping)) {
+    // Laid out from the window's font (a smaller one on a small screen), which a dialog does not
+    // take from its window by itself.
+    if (parent != nullptr) {
+        setFont(parent->font());
+    }
     setWindowTitle(tr("端口设置"));
     // 81 units high, with one more row for the device.
     setFixedSize(du_x(base, 153), du_y(base, 81 + kDeviceRowDu));
@@ -37,6 +42,7 @@ PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
     for (uint32_t p = kFirstComPort; p <= kLastComPort; ++p) {
         ports_->addItem(QStringLiteral("COM%1").arg(p), p);
     }
+    label->setBuddy(ports_);
     const int index = ports_->findData(current);
     ports_->setCurrentIndex(index >= 0 ? index : 0);
 
@@ -46,6 +52,7 @@ PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
     devices_->setEditable(true);
     devices_->setInsertPolicy(QComboBox::NoInsert);
     devices_->setGeometry(du_rect(base, 16, 15 + kDeviceRowDu, 121, 14));
+    device_label->setBuddy(devices_);
     devices_->addItem(QString());  // the default device; its text follows the port
     for (const SerialDevice &device : devices) {
         devices_->addItem(device.label, device.path);  // shown with both names, stored by path
@@ -63,6 +70,7 @@ PortDialog::PortDialog(const BaseUnits &base, uint32_t current,
     cancel->setGeometry(du_rect(base, 85, 47 + kDeviceRowDu, 48, 14));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    fit_label_and_box(label, ports_, width() - du_x(base, 4));
     connect(ports_, &QComboBox::currentIndexChanged, this, &PortDialog::show_mapping_of_port);
     show_mapping_of_port();
 }

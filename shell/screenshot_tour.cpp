@@ -6,23 +6,33 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QLinearGradient>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
 #include <cstdio>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "about_dialog.h"
+#include "box_captions.h"
 #include "dialog_units.h"
 #include "file_list_view.h"
 #include "frame_animation_static.h"
 #include "main_window.h"
+#include "melody_panel.h"
+#include "message_boxes.h"
 #include "messages.h"
+#include "notice_boxes.h"
 #include "port_dialog.h"
 #include "profile.h"
 #include "translation_catalogue.h"
@@ -31,6 +41,7 @@
 namespace {
 
 using zemlo::shell::MainWindow;
+constexpr int kMapWaitMs = 2000;
 
 void save(QWidget &w, const QString &dir, const QString &name) {
     QApplication::processEvents();
@@ -84,7 +95,10 @@ int main(int argc, char **argv) {
 
     zemlo::app::MemoryProfile profile;
     zemlo::shell::WindowHooks hooks;
-    hooks.box = [](const zemlo::app::MessageBoxDetails &, QWidget *) {
+    // The boxes the window asks for are kept and shown at the end, each for its own picture.
+    std::vector<zemlo::app::MessageBoxDetails> asked;
+    hooks.box = [&asked](const zemlo::app::MessageBoxDetails &box, QWidget *) {
+        asked.push_back(box);
         return zemlo::app::BoxAnswer::Ok;
     };
     MainWindow window(profile, QCoreApplication::applicationDirPath().toStdString(), hooks);
@@ -96,14 +110,14 @@ int main(int argc, char **argv) {
     QApplication::processEvents();
 
     // A picture chosen, the name typed.
-    auto *list = window.pc_list();
+    auto *list = window.parts().pc_list;
     for (int row = 0; row < list->topLevelItemCount(); ++row) {
         if (list->topLevelItem(row)->text(0) == QStringLiteral("sunset.bmp")) {
             list->select_row(row);
             emit list->row_chosen(row);
         }
     }
-    window.name_box()->setText(QStringLiteral("sunset"));
+    window.parts().name_box->setText(QStringLiteral("sunset"));
     // How the window looks once a handset is connected (its state set directly: no handset here).
     window.values().connected.store(true);
     window.set_buttons(zemlo::app::button_states(true, true));
@@ -128,24 +142,26 @@ int main(int argc, char **argv) {
     window.show_handset_rows({});
     window.set_status_line("");
 
-    window.file_type_box()->setCurrentIndex(1);
+    window.parts().file_type_box->setCurrentIndex(1);
     if (list->topLevelItemCount() > 0) {
         list->select_row(0);
         emit list->row_chosen(0);
     }
     save(window, out, QStringLiteral("main-melody.png"));
-    window.file_type_box()->setCurrentIndex(0);
+    window.parts().file_type_box->setCurrentIndex(0);
 
     // The wait window as a download shows it.
-    zemlo::shell::WaitWindow &wait = *window.wait_window();
-    wait.report(zemlo::app::render(zemlo::app::MessageId::StartingDownload), 0, 65, false);
+    zemlo::shell::WaitWindow &wait = *window.parts().wait_window;
+    using zemlo::app::MessageId;
+    using zemlo::app::ReportLevel;
+    wait.report({ReportLevel::Progress, {MessageId::StartingDownload}, 65, {}}, false);
     for (int i = 1; i <= 20; ++i) {
-        wait.report(zemlo::app::render(zemlo::app::MessageId::SendingPacket, {std::to_string(i)}),
-                    0, 0, false);
+        wait.report({ReportLevel::Progress, {MessageId::SendingPacket, {std::to_string(i)}}, 0, {}},
+                    false);
     }
     wait.animation()->tick();
     save(wait, out, QStringLiteral("wait-window.png"));
-    wait.report("", 0, 0, false);
+    wait.report({}, false);
 
     zemlo::shell::AboutDialog about(window.base(), &window);
     about.show();
@@ -161,6 +177,54 @@ int main(int argc, char **argv) {
     port.show();
     save(port, out, QStringLiteral("port-dialog.png"));
     port.hide();
+
+    // The boxes: a question, an error of the window and one of the link, the end of a format,
+    // a melody that cannot be played and a file from outside that cannot be opened. Each also on
+    // the whole screen, with the window manager's title bar over it.
+    using zemlo::app::ErrorSource;
+    using zemlo::app::MessageBoxDetails;
+    std::vector<std::pair<MessageBoxDetails, QString>> boxes = {
+        {zemlo::shell::question_box({zemlo::app::Question::ConfirmDownload,
+                                     (home.path() + QStringLiteral("/sunset.bmp")).toStdString(),
+                                     "sunset.bmp"}),
+         QStringLiteral("box-question")},
+        {zemlo::shell::error_box({{MessageId::ConvertPictureFailed}, ErrorSource::Window, {}}),
+         QStringLiteral("box-error")},
+        {zemlo::shell::error_box({{MessageId::PortCannotOpenBecause, {"no such device /dev/ttyS4"}},
+                                  ErrorSource::Link,
+                                  {}}),
+         QStringLiteral("box-link-error")}};
+    boxes.push_back(
+        {zemlo::shell::window_box(zemlo::app::render(MessageId::FormatDone),
+                                  zemlo::shell::notice_box_caption(MessageId::FormatDone),
+                                  zemlo::app::BoxIcon::Information),
+         QStringLiteral("box-formatted")});
+    asked.clear();
+    window.parts().melody_panel->set_melody_source(
+        (home.path() + QStringLiteral("/sunset.bmp")).toStdString());
+    window.parts().melody_panel->play();
+    window.open_outside_file((home.path() + QStringLiteral("/notes.txt")).toStdString());
+    for (size_t i = 0; i < asked.size(); ++i) {
+        boxes.push_back({asked[i], QStringLiteral("box-window-%1").arg(i + 1)});
+    }
+    for (const auto &[details, name] : boxes) {
+        const std::unique_ptr<QMessageBox> box = zemlo::shell::make_message_box(details, &window);
+        box->show();
+        save(*box, out, name + QStringLiteral(".png"));
+        // Once the window manager has put it on the screen with its title bar.
+        QElapsedTimer clock;
+        clock.start();
+        while ((box->windowHandle() == nullptr || !box->windowHandle()->isExposed()) &&
+               clock.elapsed() < kMapWaitMs) {
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, kMapWaitMs);
+        }
+        if (QScreen *screen = box->screen()) {
+            QApplication::processEvents();
+            screen->grabWindow(0).save(out + QLatin1Char('/') + name +
+                                       QStringLiteral("-on-screen.png"));
+        }
+        box->hide();
+    }
     window.close();
     return 0;
 }

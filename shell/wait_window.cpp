@@ -6,8 +6,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "box_captions.h"
 #include "dialog_units.h"
 #include "frame_animation_static.h"
+#include "shown_text.h"
 
 namespace zemlo::shell {
 
@@ -38,6 +40,7 @@ WaitWindow::WaitWindow(const BaseUnits &base, BoxAnswerer *answerer)
     progress_ = new QProgressBar(this);
     progress_->setGeometry(du_rect(base, 10, 68, 166, 9));
     progress_->setTextVisible(false);
+    progress_->setAccessibleName(tr("进度"));
     progress_->setRange(0, 0);
     progress_->setValue(0);
     cancel_ = new QPushButton(tr("取消"), this);
@@ -47,14 +50,16 @@ WaitWindow::WaitWindow(const BaseUnits &base, BoxAnswerer *answerer)
     sync();
 }
 
-void WaitWindow::report(const std::string &text, int32_t level, uint16_t range, bool cancel_flag) {
-    const app::WaitWindowModel::Box box = model_.report(text, level, range, cancel_flag);
+void WaitWindow::report(const app::Report &report, bool cancel_flag) {
+    const std::string text = report.text();
+    const app::WaitWindowModel::Box box =
+        model_.report(text, static_cast<int32_t>(report.level), report.range, cancel_flag);
     if (box != app::WaitWindowModel::Box::None) {
+        const bool error = box == app::WaitWindowModel::Box::Error;
         app::MessageBoxDetails notice;
         notice.text = text;
-        notice.caption = tr("确认").toStdString();
-        notice.icon = box == app::WaitWindowModel::Box::Error ? app::BoxIcon::Error
-                                                              : app::BoxIcon::Information;
+        notice.caption = error ? error_box_caption() : notice_box_caption(report.message.id);
+        notice.icon = error ? app::BoxIcon::Error : app::BoxIcon::Information;
         notice.owner = app::BoxOwner::WaitWindow;
         notice.topmost = true;
         (*answerer_)(notice, isVisible() ? this : parentWidget());
@@ -77,7 +82,7 @@ void WaitWindow::cancel_clicked() {
 
 void WaitWindow::sync() {
     const app::WaitWindowView &v = model_.view();
-    text_->setText(QString::fromStdString(v.text));
+    text_->setText(shown_text(v.text));
     // A range of 0..0 would make the bar busy-animate; an empty bar is 0..1 at 0.
     progress_->setRange(0, v.progress_max > 0 ? v.progress_max : 1);
     progress_->setValue(v.progress_max > 0 ? v.progress : 0);

@@ -24,7 +24,7 @@ class WaitWindow : public QDialog {
     WaitWindow(const BaseUnits &base, BoxAnswerer *answerer);
 
     // One status report; returns once any message box it opens has been closed.
-    void report(const std::string &text, int32_t level, uint16_t range, bool cancel_flag);
+    void report(const app::Report &report, bool cancel_flag);
     // Hides and stops the window without cancelling anything: no operation is left for it.
     void dismiss();
     // Called after Cancel has hidden the window and stopped it.

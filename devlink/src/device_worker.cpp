@@ -5,8 +5,10 @@
 #include <exception>
 
 #include "frame_link.h"
+#include "library_lifetime.h"
 #include "request_record.h"
 #include "time_scale.h"
+#include "window_post.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/signal_record.h"
 
@@ -27,7 +29,7 @@ DeviceWorker::DeviceWorker(FrameLink &link)
     : link_(link),
       current_(zemlo::kForwardedRecordBytes),
       staging_(zemlo::kForwardedRecordBytes),
-      forward_copy_(zemlo::kForwardedRecordBytes) {}
+      forward_copy_(zemlo::kForwardedRecordBytes * posted_record_copies()) {}
 
 DeviceWorker::~DeviceWorker() {
     std::unique_lock<std::mutex> lock(mutex_);
@@ -47,13 +49,13 @@ bool DeviceWorker::start() {
         // A worker that ended on its own has still to be joined.
         lock.unlock();
         thread_.join();
+        release_library();
         lock.lock();
     }
     // The worker's starting state is set here, before the thread exists: a request posted before
     // the new thread first runs is then kept, never wiped by the thread's own start.
     stop_ = false;
     running_ = true;
-    received_count_ = 0;
     request_ = Request::None;
     done_ = true;
     polling_ = false;
@@ -68,6 +70,7 @@ bool DeviceWorker::start() {
         return false;
     }
     thread_id_.store(thread_.get_id());
+    hold_library();
     return true;
 }
 
@@ -150,12 +153,13 @@ void DeviceWorker::stop_and_join(std::unique_lock<std::mutex> &lock) {
     if (thread_.joinable()) {
         lock.unlock();
         thread_.join();
+        release_library();
         lock.lock();
     }
     thread_id_.store(std::thread::id());
 }
 
-void DeviceWorker::set_window(HlWindow *window, uint32_t message) {
+void DeviceWorker::set_window(HlWindowHandle window, uint32_t message) {
     std::lock_guard<std::recursive_mutex> lock(window_mutex_);
     window_ = window;
     message_ = message;
@@ -172,14 +176,14 @@ void DeviceWorker::on_line_lost(void *context) {
 
 void DeviceWorker::tell_line_lost() {
     std::lock_guard<std::recursive_mutex> lock(window_mutex_);
-    if (window_ == nullptr || window_->post == nullptr) {
+    if (window_ == nullptr) {
         return;
     }
     // A record with no message: a host that reads every record it is given sees nothing to do.
-    std::fill(forward_copy_.begin(), forward_copy_.end(), uint8_t{0});
-    zemlo::write_le32(forward_copy_.data() + zemlo::kRecordKindOffset, HL_LINE_LOST_KIND);
-    window_->post(window_, message_, reinterpret_cast<uintptr_t>(forward_copy_.data()),
-                  HL_LINE_LOST);
+    uint8_t *copy = next_forward_copy();
+    std::fill_n(copy, zemlo::kForwardedRecordBytes, uint8_t{0});
+    zemlo::write_le32(copy + zemlo::kRecordKindOffset, HL_LINE_LOST_KIND);
+    post_to_window(window_, message_, copy, HL_LINE_LOST);
 }
 
 void DeviceWorker::on_arrival(void *context) {
@@ -187,11 +191,6 @@ void DeviceWorker::on_arrival(void *context) {
     std::lock_guard<std::mutex> lock(self->mutex_);
     self->arrival_pending_ = true;
     self->worker_wake_.notify_all();
-}
-
-uint16_t DeviceWorker::received_count() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return received_count_;
 }
 
 void DeviceWorker::run() {
@@ -288,7 +287,6 @@ void DeviceWorker::fetch_one(std::unique_lock<std::mutex> &lock) {
     current_size_ = size;
     ++arrival_seq_;
     unseen_ = waiters_;
-    ++received_count_;
     caller_wake_.notify_all();
 
     if (is_forwarded(staging_.data(), size)) {
@@ -300,15 +298,22 @@ void DeviceWorker::fetch_one(std::unique_lock<std::mutex> &lock) {
 
 void DeviceWorker::forward(size_t size) {
     std::lock_guard<std::recursive_mutex> lock(window_mutex_);
-    if (window_ == nullptr || window_->post == nullptr) {
+    if (window_ == nullptr) {
         return;
     }
-    // The sink gets its own copy, valid until post returns; the bytes after the record are
-    // cleared so that nothing of an earlier message shows through.
-    std::copy_n(staging_.begin(), size, forward_copy_.begin());
-    std::fill(forward_copy_.begin() + static_cast<std::ptrdiff_t>(size), forward_copy_.end(),
-              uint8_t{0});
-    window_->post(window_, message_, reinterpret_cast<uintptr_t>(forward_copy_.data()), 0);
+    // The sink gets its own copy, valid until post returns (until later posts reuse its slot,
+    // where the window reads it later); the bytes after the record are cleared so that nothing
+    // of an earlier message shows through.
+    uint8_t *copy = next_forward_copy();
+    std::copy_n(staging_.begin(), size, copy);
+    std::fill(copy + size, copy + zemlo::kForwardedRecordBytes, uint8_t{0});
+    post_to_window(window_, message_, copy, 0);
+}
+
+uint8_t *DeviceWorker::next_forward_copy() {
+    uint8_t *copy = forward_copy_.data() + forward_slot_ * zemlo::kForwardedRecordBytes;
+    forward_slot_ = (forward_slot_ + 1) % posted_record_copies();
+    return copy;
 }
 
 uint64_t DeviceWorker::begin_wait() {

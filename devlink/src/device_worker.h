@@ -45,7 +45,7 @@ class DeviceWorker {
     // Closes the link through the worker and ends the thread. Nothing when it does not run.
     void close_and_stop();
 
-    void set_window(HlWindow *window, uint32_t message);
+    void set_window(HlWindowHandle window, uint32_t message);
 
     // Called on the reader thread when a record is complete.
     static void on_arrival(void *context);
@@ -66,8 +66,6 @@ class DeviceWorker {
                          void *context);
     void end_wait(uint64_t seen);
 
-    uint16_t received_count() const;
-
   private:
     enum class Request { None, Open, Send, Close, Charge };
 
@@ -75,6 +73,7 @@ class DeviceWorker {
     bool post(std::unique_lock<std::mutex> &lock, Request request);
     void fetch_one(std::unique_lock<std::mutex> &lock);
     void forward(size_t size);
+    uint8_t *next_forward_copy();
     void tell_line_lost();
     void stop_and_join(std::unique_lock<std::mutex> &lock);
 
@@ -101,7 +100,6 @@ class DeviceWorker {
     int32_t result_ = 0;
     bool last_frame_written_ = false;
     uint8_t charge_result_ = 0;
-    uint16_t received_count_ = 0;
 
     bool arrival_pending_ = false;  // the link may hold a record not yet fetched
 
@@ -117,11 +115,12 @@ class DeviceWorker {
 
     // Worker thread only.
     std::vector<uint8_t> staging_;
-    std::vector<uint8_t> forward_copy_;
+    std::vector<uint8_t> forward_copy_;  // as many records as must stay valid at once
+    size_t forward_slot_ = 0;
 
     // Held while the sink is called, so that replacing it waits for a call in progress.
     std::recursive_mutex window_mutex_;
-    HlWindow *window_ = nullptr;
+    HlWindowHandle window_ = nullptr;
     uint32_t message_ = 0;
 };
 

@@ -25,11 +25,6 @@ void settle_after_answer() {
 
 }  // namespace
 
-FrameLink &frame_link() {
-    static FrameLink link;
-    return link;
-}
-
 FrameLink::~FrameLink() {
     link_close();
 }

@@ -53,9 +53,4 @@ void Library::set_description_file(const char *path) {
     names_.set_description_file(path != nullptr ? path : "");
 }
 
-Library &library() {
-    static Library instance;
-    return instance;
-}
-
 }  // namespace handlink

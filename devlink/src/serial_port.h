@@ -1,5 +1,7 @@
-// The one serial line to the handset: a termios device opened raw at 8N1, held exclusively, with a
-// reader thread that hands every received byte, in order, to the frame layer's byte handler.
+// The one serial line to the handset: a device opened raw at 8N1, held exclusively, with a reader
+// thread that hands every received byte, in order, to the frame layer's byte handler. What differs
+// between systems is the device itself (serial_line.h); the reader, the checks and the loss
+// handling here are the same everywhere.
 #pragma once
 
 #include <atomic>
@@ -9,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "low_latency.h"
+#include "serial_line.h"
 
 namespace handlink {
 
@@ -32,11 +34,12 @@ bool is_supported_baud(uint32_t baud);
 
 // Why the last open of a device failed, so that the user can be told more than a status number.
 struct OpenFailure {
-    int error_number = 0;      // errno of the failed step, 0 when no open has failed
+    int error_number = 0;      // the system's error code of the failed step, 0 when none failed
     std::string device;        // the device path that was tried
     bool configuring = false;  // true when the device opened but its line settings were refused
     // A sentence for the user: "permission denied on /dev/ttyUSB0 (...)", "/dev/ttyUSB0 is busy
     // (another program holds it)", "no such device /dev/ttyUSB0", ...; empty when nothing failed.
+    // Each system's serial line file words its own error codes.
     std::string describe() const;
 };
 
@@ -68,24 +71,18 @@ class SerialPort {
     OpenFailure last_open_failure() const;
     // The device path of the last open attempt.
     std::string device() const;
-    // What came of asking the driver for low-latency mode at the last successful open.
-    LowLatency low_latency() const { return low_latency_.load(); }
 
   private:
-    int32_t open_device(const std::string &path, uint32_t baud);
     void record_failure(int error_number, const std::string &path, bool configuring);
     void reader_loop();
     void lose();
-    bool node_changed(const std::string &path) const;
 
-    int fd_ = -1;
-    int wake_fd_ = -1;  // eventfd that ends the reader's wait at close
+    SerialLine line_;
     std::atomic<bool> open_{false};
     std::atomic<bool> running_{false};
     std::atomic<bool> lost_{false};
     LostHandler lost_handler_ = nullptr;
     void *lost_context_ = nullptr;
-    std::atomic<LowLatency> low_latency_{LowLatency::Unknown};
     std::thread reader_;
     ByteHandler handler_ = nullptr;
     void *context_ = nullptr;

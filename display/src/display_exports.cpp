@@ -9,6 +9,12 @@
 #include "graphic_conversion.h"
 #include "zemlo/byte_order.h"
 
+#if defined(_WIN32)
+#define GDDI_EXPORT __declspec(dllexport)
+#else
+#define GDDI_EXPORT __attribute__((visibility("default")))
+#endif
+
 namespace {
 
 constexpr size_t kFileSizeField = 2;
@@ -30,19 +36,19 @@ std::optional<zemlo::display::BitmapView> view(const uint8_t *file_image) {
 
 extern "C" {
 
-__attribute__((visibility("default"))) int32_t _gddiDescribeDriver(char *description) {
+GDDI_EXPORT int32_t _gddiDescribeDriver(char *description) {
     if (description != nullptr) {
         std::snprintf(description, GDDI_DESCRIPTION_BYTES, "%s", kDescription);
     }
     return 1;
 }
 
-__attribute__((visibility("default"))) int32_t _gddiSetConversionDepth(int32_t depth) {
+GDDI_EXPORT int32_t _gddiSetConversionDepth(int32_t depth) {
     g_depth = depth;
     return depth == zemlo::display::kSupportedDepth ? 1 : 0;
 }
 
-__attribute__((visibility("default"))) uint32_t _gddiGdGraphicMemReq(const uint8_t *file_image) {
+GDDI_EXPORT uint32_t _gddiGdGraphicMemReq(const uint8_t *file_image) {
     const auto bitmap = view(file_image);
     if (!bitmap || g_depth != zemlo::display::kSupportedDepth) {
         return 0;
@@ -50,8 +56,7 @@ __attribute__((visibility("default"))) uint32_t _gddiGdGraphicMemReq(const uint8
     return zemlo::display::graphic_bytes(*bitmap);
 }
 
-__attribute__((visibility("default"))) int32_t _gddiConvertBmpToGdGraphic(const uint8_t *file_image,
-                                                                          uint8_t *graphic) {
+GDDI_EXPORT int32_t _gddiConvertBmpToGdGraphic(const uint8_t *file_image, uint8_t *graphic) {
     const auto bitmap = view(file_image);
     if (!bitmap || graphic == nullptr || g_depth != zemlo::display::kSupportedDepth) {
         return 0;

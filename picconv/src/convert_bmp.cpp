@@ -84,8 +84,8 @@ int convert(const char *bitmap_path, const char *text_path, std::string *diagnos
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) int ConvertBmp(const char *bitmap_path,
-                                                                 const char *text_path) {
+extern "C" PICMILL_EXPORT int PICMILL_CALL ConvertBmp(const char *bitmap_path,
+                                                      const char *text_path) {
     const std::lock_guard<std::mutex> lock(conversion_mutex());
     std::string diagnostics;
     const int result = convert(bitmap_path, text_path, &diagnostics);

@@ -1,6 +1,6 @@
 #include "display_binding.h"
 
-#include <dlfcn.h>
+#include "driver_library.h"
 
 namespace zemlo::picmill {
 
@@ -8,24 +8,7 @@ namespace {
 
 template <typename Fn>
 Fn bind(void *handle, const char *name) {
-    return reinterpret_cast<Fn>(::dlsym(handle, name));
-}
-
-// The driver is the one beside this library. Asking the loader by bare name would depend on who
-// the loader takes for the caller (an intercepting dlopen, as sanitizers install, has no run path
-// of its own) and would let a library of the same name elsewhere on the search path stand in.
-std::string driver_path() {
-    Dl_info info{};
-    if (::dladdr(reinterpret_cast<void *>(&load_display), &info) == 0 ||
-        info.dli_fname == nullptr) {
-        return kDisplayLibraryName;
-    }
-    const std::string self = info.dli_fname;
-    const auto slash = self.rfind('/');
-    if (slash == std::string::npos) {
-        return kDisplayLibraryName;
-    }
-    return self.substr(0, slash + 1) + kDisplayLibraryName;
+    return reinterpret_cast<Fn>(driver_symbol(handle, name));
 }
 
 }  // namespace
@@ -38,7 +21,7 @@ DisplayBinding &display_binding() {
 void release_display() {
     DisplayBinding &d = display_binding();
     if (d.handle != nullptr) {
-        ::dlclose(d.handle);
+        close_driver(d.handle);
     }
     d.handle = nullptr;
     d.describe = nullptr;
@@ -49,11 +32,11 @@ void release_display() {
 
 bool load_display(std::string *diagnostics) {
     DisplayBinding &d = display_binding();
-    d.handle = ::dlopen(driver_path().c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string why;
+    d.handle = open_driver(&why);
     if (d.handle == nullptr) {
-        const char *why = ::dlerror();
-        *diagnostics += std::string("Error: cannot load ") + kDisplayLibraryName + ": " +
-                        (why != nullptr ? why : "unknown error") + "\n";
+        *diagnostics +=
+            std::string("Error: cannot load ") + kDisplayLibraryName + ": " + why + "\n";
         return false;
     }
     d.convert = bind<GddiConvertBmpToGdGraphicFn>(d.handle, "_gddiConvertBmpToGdGraphic");

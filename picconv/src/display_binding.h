@@ -1,5 +1,6 @@
-// The library-wide binding to libdisplay.so: its handle, its four entry points and the buffer
-// that receives its description. Loaded for each conversion and freed after a successful one.
+// The library-wide binding to the display driver (libdisplay.so, display.dll): its handle, its four
+// entry points and the buffer that receives its description. Loaded for each conversion and freed
+// after a successful one.
 #pragma once
 
 #include <string>
@@ -8,7 +9,11 @@
 
 namespace zemlo::picmill {
 
+#if defined(_WIN32)
+inline constexpr const char *kDisplayLibraryName = "display.dll";
+#else
 inline constexpr const char *kDisplayLibraryName = "libdisplay.so";
+#endif
 
 struct DisplayBinding {
     void *handle = nullptr;

@@ -20,6 +20,8 @@ enum class Icon {
     Folder,      // a handset folder
     OpenFolder,  // the handset folder selected now
     Program,     // a program file in the file lists
+    Document,    // any other file in the file lists
+    PcFolder,    // a folder of the PC's
     Melody,      // the melody panel's note
     Connect,     // the command buttons
     Rename,
@@ -44,6 +46,8 @@ inline constexpr std::array kIconArtwork = {
     IconArt{Icon::Folder,       171, 32},
     IconArt{Icon::OpenFolder,   172, 32},
     IconArt{Icon::Program,      173, 32},
+    IconArt{Icon::Document,     176, 32},
+    IconArt{Icon::PcFolder,     177, 32},
     IconArt{Icon::Melody,       175, 32},
     IconArt{Icon::Connect,      197, 32},
     IconArt{Icon::Rename,       198, 32},

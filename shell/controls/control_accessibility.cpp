@@ -117,8 +117,11 @@ class GaugeAccessible : public QAccessibleWidget, public QAccessibleValueInterfa
         switch (t) {
             case QAccessible::Name:
                 return named ? QAccessibleWidget::text(t) : gauge()->tip_text();
-            case QAccessible::Description:
+            // The value in words is the figures the tooltip shows (used and free bytes, or not
+            // connected); the share in per cent is its description and its numeric value.
             case QAccessible::Value:
+                return gauge()->tip_text();
+            case QAccessible::Description:
                 return gauge()->used_percent_text();
             default:
                 return QAccessibleWidget::text(t);

@@ -45,4 +45,20 @@ std::vector<QPoint> focus_cue_pixels(const EdgeRect &r) {
     return out;
 }
 
+std::vector<QPoint> focus_ring_pixels(const EdgeRect &r) {
+    std::vector<QPoint> out;
+    if (r.width() < 2 * kFocusRingWidth || r.height() < 2 * kFocusRingWidth) {
+        return out;
+    }
+    for (int y = r.top; y < r.bottom; ++y) {
+        const bool band = y < r.top + kFocusRingWidth || y >= r.bottom - kFocusRingWidth;
+        for (int x = r.left; x < r.right; ++x) {
+            if (band || x < r.left + kFocusRingWidth || x >= r.right - kFocusRingWidth) {
+                out.emplace_back(x, y);
+            }
+        }
+    }
+    return out;
+}
+
 }  // namespace zemlo::shell

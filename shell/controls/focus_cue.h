@@ -21,8 +21,14 @@ bool focus_cue_after_focus_in(Qt::FocusReason reason, bool shown_before);
 // pixel along each edge, starting at the top-left corner, each pixel once.
 std::vector<QPoint> focus_cue_pixels(const EdgeRect &r);
 
-// How far inside a button's face its cue is drawn: past the one-pixel frame line and one pixel
-// of face, so the cue never touches the frame.
-inline constexpr int kFocusCueInset = 2;
+// The focus of a button is a solid ring of this width in the highlight colour, just inside its
+// one-pixel frame line: the pointer's look is a thin raised frame in the face's own shades, so
+// the two are told apart at a glance, and the icon and caption are laid out inside the ring
+// (icon_button_layout.h), so it never covers them.
+inline constexpr int kFocusRingWidth = 2;
+
+// The ring's pixels inside r (right and bottom exclusive), each pixel once; nothing when r is
+// too small to hold it.
+std::vector<QPoint> focus_ring_pixels(const EdgeRect &r);
 
 }  // namespace zemlo::shell

@@ -89,9 +89,8 @@ void IconButton::paint_into(QPainter &p) {
     }
 
     if (shows_focus_cue()) {
-        // Under the icon and caption, so that the cue never hides a part of them.
-        draw_pixels_at(p, focus_cue_pixels(r.shrunk(kFocusCueInset)),
-                       lit ? active_text_ : inactive_text_);
+        // Inside the frame line; the icon and caption are laid out inside the ring.
+        draw_pixels_at(p, focus_ring_pixels(r.shrunk(kFrameWidth)), pal.color(QPalette::Highlight));
     }
 
     const QString caption = text();

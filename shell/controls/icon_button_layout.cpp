@@ -20,8 +20,8 @@ QSize fitted_icon_size(const EdgeRect &r, QSize icon) {
     if (icon.isEmpty()) {
         return {};
     }
-    const QSize room(r.width() - 2 * kFrameWidth - kPressedShift,
-                     r.height() - 2 * kFrameWidth - kPressedShift);
+    const QSize room(r.width() - 2 * kFaceInset - kPressedShift,
+                     r.height() - 2 * kFaceInset - kPressedShift);
     if (room.width() <= 0 || room.height() <= 0) {
         return {};
     }
@@ -42,8 +42,8 @@ IconButtonLayout layout_icon_button(const EdgeRect &r, QSize natural_icon_size, 
         if (!has_caption) {
             icon.left += (r.width() - icon_size.width()) / 2;
         } else {
-            icon.left += kIconGap;
-            out.caption_area.left += icon_size.width() + kIconGap;
+            icon.left += kFaceInset;
+            out.caption_area.left += icon_size.width() + kFaceInset;
         }
         icon.top += (r.height() - icon_size.height()) / 2;
         if (pressed) {

@@ -9,13 +9,13 @@
 
 namespace zemlo::shell {
 
-// Gap between the button's left edge and an icon that sits beside a caption, and between that
-// icon and the caption.
-inline constexpr int kIconGap = 3;
 // A pressed button shows its icon and caption one pixel down and to the right.
 inline constexpr int kPressedShift = 1;
 // The frame lines are one pixel wide on every side.
 inline constexpr int kFrameWidth = 1;
+// Icon and caption stay inside the frame line and the focus ring (focus_cue.h) within it; an
+// icon beside a caption sits this far from the left edge and from the caption.
+inline constexpr int kFaceInset = 3;
 
 enum class FrameShade { Shadow, Highlight };
 
@@ -35,10 +35,10 @@ struct IconButtonLayout {
 };
 
 // The size an icon of natural size `icon` is drawn at on the face r: its own size when it fits
-// between the frame lines with room for the pressed shift, otherwise scaled down, proportions
-// kept, to the largest size that does. A button shorter than its artwork (the window's command
-// buttons are 16 dialog units, 28 pixels at 9 pt, for 32-pixel icons) thus shows the whole icon
-// instead of cutting off its top and bottom rows.
+// inside the frame line and the focus ring with room for the pressed shift, otherwise scaled
+// down, proportions kept, to the largest size that does. A button shorter than its artwork (the
+// window's command buttons at a small font) thus shows the whole icon instead of cutting off its
+// top and bottom rows, and the focus ring never covers it.
 QSize fitted_icon_size(const EdgeRect &r, QSize icon);
 
 // Where the icon and the caption go in the item rectangle r. icon_size is empty when no icon is

@@ -8,20 +8,12 @@
 
 namespace zemlo::shell {
 
-namespace {
-
-QPixmap icon_at_own_size(Icon id) {
-    const QSize size = icon_natural_size(id);
-    return size.isEmpty() ? QPixmap() : load_icon(id).pixmap(size);
-}
-
-}  // namespace
-
 LinkStateIcon::LinkStateIcon(QWidget *parent)
     : QLabel(parent),
       connected_([] { return false; }),
-      disconnected_icon_(icon_at_own_size(Icon::Disconnected)),
-      connected_icon_(icon_at_own_size(Icon::Connected)) {
+      disconnected_icon_(load_icon(Icon::Disconnected)),
+      connected_icon_(load_icon(Icon::Connected)),
+      natural_(icon_natural_size(Icon::Disconnected)) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
     install_control_accessibility();
@@ -40,12 +32,21 @@ void LinkStateIcon::set_connected_flag(const std::atomic<bool> *flag) {
     set_connected_source([flag] { return flag->load(); });
 }
 
+QRect LinkStateIcon::icon_rect() const {
+    const QRect room = contentsRect();
+    const QSize size = natural_.boundedTo(room.size()).isEmpty()
+                           ? QSize()
+                           : natural_.scaled(natural_.boundedTo(room.size()), Qt::KeepAspectRatio);
+    return QRect(QPoint(room.left(), room.top() + (room.height() - size.height()) / 2), size);
+}
+
 void LinkStateIcon::paintEvent(QPaintEvent *) {
     QPainter p(this);
     drawFrame(&p);
-    const QPixmap &icon = connected_() ? connected_icon_ : disconnected_icon_;
-    if (!icon.isNull()) {
-        p.drawPixmap(contentsRect().topLeft(), icon);
+    const QIcon &icon = connected_() ? connected_icon_ : disconnected_icon_;
+    const QRect at = icon_rect();
+    if (!icon.isNull() && !at.isEmpty()) {
+        p.drawPixmap(at, icon.pixmap(at.size(), devicePixelRatioF()));
     }
 }
 

@@ -37,10 +37,16 @@ QString space_tip_text(std::int32_t total, std::int32_t free) {
     if (total == 0 && free == 0) {
         return QCoreApplication::translate("SpaceGauge", "(未连接)");
     }
-    const std::int64_t used = static_cast<std::int64_t>(total) - free;
+    // Held to the bar's range: a handset that reports more free space than it has, or less than
+    // none, never gets a negative count in words. Without a total there is no range to hold the
+    // free count to, only its lower end.
+    const std::int64_t top = std::max<std::int64_t>(total, 0);
+    const std::int64_t shown_free =
+        total > 0 ? std::clamp<std::int64_t>(free, 0, top) : std::max<std::int64_t>(free, 0);
+    const std::int64_t used = total > 0 ? top - shown_free : 0;
     return QCoreApplication::translate("SpaceGauge", "已用空间:%1字节,剩余空间:%2字节")
         .arg(used)
-        .arg(free);
+        .arg(shown_free);
 }
 
 }  // namespace zemlo::shell

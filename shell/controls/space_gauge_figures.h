@@ -21,7 +21,8 @@ GaugeFigures gauge_figures(int width, std::int32_t total, std::int32_t free);
 // Left edge of the centred percentage (halves rounded toward zero).
 int gauge_text_x(int left, int width, int text_width);
 
-// The tooltip's text: used and free bytes, or "(未连接)" when both counts are 0.
+// The tooltip's text: used and free bytes, or "(未连接)" when both counts are 0. The counts are
+// held to 0..total as the bar's are, so neither is ever negative.
 QString space_tip_text(std::int32_t total, std::int32_t free);
 
 }  // namespace zemlo::shell

@@ -32,7 +32,8 @@ PtyLine::~PtyLine() {
 
 bool PtyLine::open(const std::string &link_path, std::string *error) {
     close();
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+    // Close-on-exec: a program started meanwhile must not hold the line open past a hang-up.
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0) {
         return fail(error, "cannot open a pseudo-terminal");
     }
@@ -43,7 +44,7 @@ bool PtyLine::open(const std::string &link_path, std::string *error) {
         return fail(error, "cannot prepare the pseudo-terminal");
     }
     slave_name_ = name;
-    slave_ = ::open(name, O_RDWR | O_NOCTTY);
+    slave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (slave_ < 0) {
         close();
         return fail(error, "cannot open " + slave_name_);

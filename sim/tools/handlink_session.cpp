@@ -1,12 +1,7 @@
 #include "handlink_session.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include <climits>
 #include <cstring>
 
-#include "handlink.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/signal_record.h"
 
@@ -17,50 +12,24 @@ namespace rec = zemlo::records;
 namespace {
 constexpr uint32_t kPort = 1;
 constexpr uint32_t kBaud = 115200;
-constexpr uint32_t kWindowMessage = 3026;  // WM_USER + 2002
 constexpr int kPacketAttempts = 3;
-
-template <class F>
-F *symbol(void *library, const char *name) {
-    return reinterpret_cast<F *>(::dlsym(library, name));
-}
-
-std::string program_dir() {
-    char path[PATH_MAX] = {};
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    std::string p(path, n > 0 ? static_cast<size_t>(n) : 0);
-    return p.substr(0, p.rfind('/'));
-}
 }  // namespace
 
-struct HandlinkSession::Sink {
-    HlWindow window;
-    HandlinkSession *owner;
-};
-
-HandlinkSession::HandlinkSession() : sink_(new Sink{{nullptr}, this}) {
-    sink_->window.post = [](HlWindow *w, uint32_t message, uintptr_t wparam, intptr_t lparam) {
-        post(reinterpret_cast<Sink *>(w)->owner, message, wparam, lparam);
-    };
-}
+HandlinkSession::HandlinkSession() : sink_(make_sink(this)) {}
 
 HandlinkSession::~HandlinkSession() {
     close();
+    drop_sink(sink_);
     if (library_ != nullptr) {
-        ::dlclose(library_);
+        unload_file(library_);
     }
-    delete sink_;
 }
 
 bool HandlinkSession::load(const std::string &library, std::string *error) {
     const std::string path =
-        library.find('/') == std::string::npos ? program_dir() + "/" + library : library;
-    library_ = ::dlopen(path.c_str(), RTLD_NOW);
-    if (library_ == nullptr) {
-        *error = ::dlerror();
-        return false;
-    }
-    return true;
+        library.find_first_of("/\\") == std::string::npos ? program_dir() + "/" + library : library;
+    library_ = load_file(path, error);
+    return library_ != nullptr;
 }
 
 void HandlinkSession::post(void *self, uint32_t, uintptr_t wparam, intptr_t) {
@@ -86,19 +55,27 @@ void HandlinkSession::post(void *self, uint32_t, uintptr_t wparam, intptr_t) {
 }
 
 bool HandlinkSession::open(const std::string &device, std::string *error) {
-    auto set_port = symbol<void(uint32_t, const char *)>(library_, "SetPortDevice");
-    auto set_handler = symbol<void(HlWindow *, uint32_t)>(library_, "SetMobileDataHandler");
-    auto close_comm = symbol<void()>(library_, "CloseComm");
-    auto open_comm = symbol<int32_t(uint32_t, uint32_t)>(library_, "OpenComm");
-    auto send_setup = symbol<int32_t()>(library_, "SendSetup");
-    if (!set_port || !set_handler || !close_comm || !open_comm || !send_setup) {
+    auto set_port = symbol<void(uint32_t, const char *)>("SetPortDevice");
+    if (!set_port) {
         *error = "the library lacks an export";
         return false;
     }
-    set_handler(&sink_->window, kWindowMessage);
     set_port(kPort, device.c_str());
+    return open_port(kPort, error);
+}
+
+bool HandlinkSession::open_port(uint32_t port, std::string *error) {
+    auto set_handler = symbol<void(HlWindowHandle, uint32_t)>("SetMobileDataHandler");
+    auto close_comm = symbol<void()>("CloseComm");
+    auto open_comm = symbol<int32_t(uint32_t, uint32_t)>("OpenComm");
+    auto send_setup = symbol<int32_t()>("SendSetup");
+    if (!set_handler || !close_comm || !open_comm || !send_setup) {
+        *error = "the library lacks an export";
+        return false;
+    }
+    set_handler(sink_window(sink_), kWindowMessage);
     close_comm();
-    if (const int32_t r = open_comm(kPort, kBaud); r != HL_OPEN_OK) {
+    if (const int32_t r = open_comm(port, kBaud); r != HL_OPEN_OK) {
         *error = "OpenComm returned " + std::to_string(r);
         return false;
     }
@@ -113,23 +90,23 @@ void HandlinkSession::close() {
     if (library_ == nullptr) {
         return;
     }
-    if (auto set_handler = symbol<void(HlWindow *, uint32_t)>(library_, "SetMobileDataHandler")) {
+    if (auto set_handler = symbol<void(HlWindowHandle, uint32_t)>("SetMobileDataHandler")) {
         set_handler(nullptr, 0);
     }
-    if (auto close_comm = symbol<void()>(library_, "CloseComm")) {
+    if (auto close_comm = symbol<void()>("CloseComm")) {
         close_comm();
     }
 }
 
 void HandlinkSession::set_timeout_ms(uint32_t ms) {
-    if (auto f = symbol<uint32_t(uint32_t)>(library_, "SetTimeoutMs")) {
+    if (auto f = symbol<uint32_t(uint32_t)>("SetTimeoutMs")) {
         f(ms);
     }
 }
 
 HandlinkSession::Reply HandlinkSession::remote(const rec::RemoteCommand &command) {
     Reply r;
-    auto f = symbol<int32_t(uint8_t *, uint8_t *)>(library_, "phiQntDlwRemoteCmd");
+    auto f = symbol<int32_t(uint8_t *, uint8_t *)>("phiQntDlwRemoteCmd");
     if (f == nullptr) {
         return r;
     }
@@ -163,7 +140,7 @@ std::optional<HandlinkSession::Forwarded> HandlinkSession::next_forwarded(
 
 std::optional<HandlinkSession::Listing> HandlinkSession::list(std::chrono::milliseconds wait,
                                                               std::string *error) {
-    auto ack = symbol<int32_t(uint8_t *, uint8_t *)>(library_, "phiReceiveDataResp");
+    auto ack = symbol<int32_t(uint8_t *, uint8_t *)>("phiReceiveDataResp");
     {
         std::lock_guard lock(mutex_);
         forwarded_.clear();
@@ -222,7 +199,7 @@ std::optional<HandlinkSession::Listing> HandlinkSession::list(std::chrono::milli
 }
 
 std::optional<uint16_t> HandlinkSession::send_packet(const rec::DownloadPacket &packet) {
-    auto f = symbol<int32_t(uint8_t *, uint8_t *)>(library_, "phiDownloadDataReq");
+    auto f = symbol<int32_t(uint8_t *, uint8_t *)>("phiDownloadDataReq");
     auto body = rec::encode_packet(packet);
     std::vector<uint8_t> reply(HL_MAX_REPLY_BYTES, 0);
     const int32_t r = f(body.data(), reply.data());

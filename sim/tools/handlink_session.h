@@ -1,7 +1,8 @@
-// The PC's side of a conversation with the handset through the real link library, loaded with
-// dlopen as the program loads it: open the line, send remote commands, receive the listing's
-// block transfer, send a download packet by packet, watch for handset events. Used by the demo
-// tool and the emulator's end-to-end tests.
+// The PC's side of a conversation with the handset through the real link library, loaded by path
+// as the program loads it: open the line, send remote commands, receive the listing's block
+// transfer, send a download packet by packet, watch for handset events. Used by the demo tool,
+// the emulator's end-to-end tests and the tests of the Windows build, where the handset's
+// messages are posted to a window whose own thread runs a message loop.
 #pragma once
 
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "handlink.h"
 #include "zemlo/handset_records.h"
 
 namespace handsim {
@@ -24,10 +26,15 @@ class HandlinkSession {
     HandlinkSession(const HandlinkSession &) = delete;
     HandlinkSession &operator=(const HandlinkSession &) = delete;
 
+    // The message id the handset's own messages come with, as the program registers it.
+    static constexpr uint32_t kWindowMessage = 3026;  // WM_USER + 2002
+
     // Loads the library (a path, or a bare name found beside the running program).
     bool load(const std::string &library, std::string *error);
     // Maps COM1 to the device, closes, opens at 115200 and sends the setup, as a connect does.
     bool open(const std::string &device, std::string *error);
+    // The same on COM port `port` as the library resolves it, mapping nothing.
+    bool open_port(uint32_t port, std::string *error);
     void close();
 
     void set_timeout_ms(uint32_t ms);
@@ -72,9 +79,23 @@ class HandlinkSession {
     };
     static void post(void *self, uint32_t message, uintptr_t wparam, intptr_t lparam);
     std::optional<Forwarded> next_forwarded(uint16_t signal_id, std::chrono::milliseconds wait);
+    template <class F>
+    F *symbol(const char *name) const {
+        return reinterpret_cast<F *>(find_symbol(library_, name));
+    }
+
+    // What differs between systems (handlink_session_posix.cpp, handlink_session_win32.cpp):
+    // loading the library, and where its messages go.
+    static void *load_file(const std::string &path, std::string *error);
+    static void *find_symbol(void *library, const char *name);
+    static void unload_file(void *library);
+    static std::string program_dir();
+    struct Sink;
+    static Sink *make_sink(HandlinkSession *owner);
+    static HlWindowHandle sink_window(Sink *sink);
+    static void drop_sink(Sink *sink);
 
     void *library_ = nullptr;
-    struct Sink;
     Sink *sink_;
     std::mutex mutex_;
     std::condition_variable cv_;

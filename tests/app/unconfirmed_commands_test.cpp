@@ -42,17 +42,6 @@ class FaultAtAFrame : public ::testing::Test {
         ASSERT_TRUE(rig_.run(command, kBound)) << "did not end\n" << rig_.dump();
     }
 
-    // Starts the rename or delete of a picture as the command line's request does.
-    static int32_t row_of(MainCore &c, const std::string &name) {
-        c.handset_folder_selected(kTypePicture);
-        for (size_t i = 0; i < c.handset_rows().size(); ++i) {
-            if (c.handset_rows()[i].name == name) {
-                return static_cast<int32_t>(i);
-            }
-        }
-        return -1;
-    }
-
     MessageId last_result() {
         const auto outcomes = rig_.ui().outcomes();
         return outcomes.empty() ? MessageId::None : outcomes.back().result;
@@ -86,7 +75,7 @@ class FaultAtAFrame : public ::testing::Test {
 TEST_F(FaultAtAFrame, RenameWhoseReplyIsLostIsUnknownAndTheListingTellsTheTruth) {
     connect();
     at(3, "withhold");
-    run([](MainCore &c) { c.rename_file(row_of(c, "a.bmp"), "c"); });
+    run([](MainCore &c) { c.rename_file(FileType::Picture, "a.bmp", "c"); });
     EXPECT_TRUE(rig_.ui().saw(kUnknownBox)) << rig_.dump();
     EXPECT_FALSE(rig_.ui().saw("box 确认 error 重命名文件失败！"));
     EXPECT_EQ(last_result(), MessageId::ResultUnknown);
@@ -102,21 +91,21 @@ TEST_F(FaultAtAFrame, ADeleteIsFailedDoneOrUnknownAsItsFramesFared) {
     connect();
     // Its last frame refused with NAK: the handset never took the command.
     at(2, "nak");
-    run([](MainCore &c) { c.delete_file(row_of(c, "a.bmp")); });
+    run([](MainCore &c) { c.delete_file(FileType::Picture, "a.bmp"); });
     EXPECT_TRUE(rig_.ui().saw("box 确认 error 删除文件失败！")) << rig_.dump();
     EXPECT_EQ(last_result(), MessageId::DeleteFailed);
     EXPECT_TRUE(store_has("a.bmp"));
 
     // The ACK of its last frame lost, the reply come: the handset's word counts.
     at(2, "lose-ack");
-    run([](MainCore &c) { c.delete_file(row_of(c, "a.bmp")); });
+    run([](MainCore &c) { c.delete_file(FileType::Picture, "a.bmp"); });
     EXPECT_EQ(last_result(), MessageId::DeleteDone) << rig_.dump();
     EXPECT_FALSE(store_has("a.bmp"));
 
     // The ACK lost and no reply: the handset may have deleted it (it did), the PC cannot know.
     at(2, "lose-ack");
     at(3, "withhold");
-    run([](MainCore &c) { c.delete_file(row_of(c, "d.bmp")); });
+    run([](MainCore &c) { c.delete_file(FileType::Picture, "d.bmp"); });
     EXPECT_TRUE(rig_.ui().saw(kUnknownBox)) << rig_.dump();
     EXPECT_EQ(last_result(), MessageId::ResultUnknown);
     EXPECT_FALSE(store_has("d.bmp"));
@@ -126,7 +115,7 @@ TEST_F(FaultAtAFrame, ADeleteIsFailedDoneOrUnknownAsItsFramesFared) {
 TEST_F(FaultAtAFrame, AnEventInsteadOfTheReplyLeavesTheRenameUnknown) {
     connect();
     at(3, "event 1");
-    run([](MainCore &c) { c.rename_file(row_of(c, "a.bmp"), "c"); });
+    run([](MainCore &c) { c.rename_file(FileType::Picture, "a.bmp", "c"); });
     ASSERT_TRUE(rig_.ui().wait_for("box 确认 error 手机来电，中断操作！")) << rig_.dump();
     ASSERT_TRUE(rig_.ui().wait_for(kUnknownBox)) << rig_.dump();
     EXPECT_EQ(last_result(), MessageId::ResultUnknown);
@@ -137,7 +126,7 @@ TEST_F(FaultAtAFrame, AnEventInsteadOfTheReplyLeavesTheRenameUnknown) {
 TEST_F(FaultAtAFrame, AKeepTheHandsetRefusesIsNoSuccess) {
     connect();
     rig_.ui().set_converted(CoreRig::pattern(1536, 3));
-    rig_.choose_pc_file("photo.jpg", kTypePicture, "abc");
+    rig_.choose_pc_file("photo.jpg", FileType::Picture, "abc");
     // While the last packet goes, the folder fills up on the handset: the keep finds no room.
     rig_.on_window([&] {
         rig_.ui().on_report([this](const std::string &text) {
@@ -162,7 +151,7 @@ TEST_F(FaultAtAFrame, AKeepTheHandsetRefusesIsNoSuccess) {
 TEST_F(FaultAtAFrame, AKeepWhoseReplyIsLostIsUnknown) {
     connect();
     rig_.ui().set_converted(CoreRig::pattern(1536, 3));
-    rig_.choose_pc_file("photo.jpg", kTypePicture, "abc");
+    rig_.choose_pc_file("photo.jpg", FileType::Picture, "abc");
     // Announce 3, start packet 4, three data packets 4 each, end packet 4, keep 2, its reply.
     at(3 + 4 + 3 * 4 + 4 + 3, "withhold");
     rig_.ui().answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Ok});
@@ -176,7 +165,7 @@ TEST_F(FaultAtAFrame, AKeepWhoseReplyIsLostIsUnknown) {
 TEST_F(FaultAtAFrame, AReplySentAgainNeverConfirmsAKeepCutShort) {
     connect();
     rig_.ui().set_converted(CoreRig::pattern(1536, 3));
-    rig_.choose_pc_file("photo.jpg", kTypePicture, "abc");
+    rig_.choose_pc_file("photo.jpg", FileType::Picture, "abc");
     // Announce 3, start packet 4, three data packets 4 each, end packet 4, preview 2, its reply
     // (26): the PC's ACK of the reply is lost, so the handset sends it again a second later.
     // Meanwhile the keep's first frame (27) is held past the PC's ACK wait: the keep is cut
@@ -233,7 +222,7 @@ TEST_F(FaultAtAFrame, AListingReadAgainThatDoesNotComeEndsTheConnection) {
     // rename 1 to 3, list 4 and 5, its reply 6, the listing's start 7.
     at(3, "withhold");
     at(7, "withhold");
-    run([](MainCore &c) { c.rename_file(row_of(c, "a.bmp"), "c"); });
+    run([](MainCore &c) { c.rename_file(FileType::Picture, "a.bmp", "c"); });
     EXPECT_TRUE(rig_.ui().saw(kUnknownBox)) << rig_.dump();
     ASSERT_TRUE(
         ::zemlo::testing::wait_until([&] { return !rig_.values().connected.load(); }, kBound));
@@ -251,7 +240,7 @@ TEST_F(FaultAtAFrame, ACancelTooLateToStopAnOperationLeavesItsSuccess) {
     ASSERT_TRUE(rig_.sim().control("delay 300"));
     const uint64_t received = rig_.sim().stats().messages_received;
     rig_.ui().clear_log();
-    rig_.on_window([this] { rig_.core().rename_file(row_of(rig_.core(), "a.bmp"), "c"); });
+    rig_.on_window([this] { rig_.core().rename_file(FileType::Picture, "a.bmp", "c"); });
     ASSERT_TRUE(::zemlo::testing::wait_until(
         [&] { return rig_.sim().stats().messages_received > received; }, kBound));
     rig_.loop().post([this] { rig_.core().wait_cancel(); });

@@ -3,6 +3,7 @@ zemlo_add_gtest(NAME media_melody_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/melody_merger_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/melody_roundtrip_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/melody_conversion_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/melody_fit_test.cpp
     LIBS zemlo_media_melody)
 target_include_directories(media_melody_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 

@@ -23,11 +23,13 @@ class MelodyCliTest : public testing::MelodyFilesTest {
         std::string out;
         std::string err;
     };
-    Run cli(const std::string &args) const {
+    // language: what ZEMLO_LANG says for this run (the tests' own is Chinese).
+    Run cli(const std::string &args, const std::string &language = "zh") const {
         const std::string out = (dir_ / "stdout").string();
         const std::string err = (dir_ / "stderr").string();
-        const int raw =
-            std::system((std::string(ZEMLO_CLI) + " " + args + " >" + out + " 2>" + err).c_str());
+        const int raw = std::system(("ZEMLO_LANG=" + language + " " + std::string(ZEMLO_CLI) + " " +
+                                     args + " >" + out + " 2>" + err)
+                                        .c_str());
         const Bytes o = read(out), e = read(err);
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(o.begin(), o.end()),
                 std::string(e.begin(), e.end())};
@@ -60,6 +62,51 @@ TEST_F(MelodyCliTest, ConvertMelody) {
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.err.find("byte 27 (a tempo event whose length is not 3)"), std::string::npos)
         << r.err;
+}
+
+TEST_F(MelodyCliTest, ConvertMelodyWarnsOfTheLimitCutsToItAndRefusesSilence) {
+    const std::string in = write("long.mid", testing::long_song(9000));
+    const std::string out = (dir_ / "long.dwn").string();
+
+    // Over the limit: written as converted, with a warning naming the limit and the way out.
+    Run r = cli("convert melody " + in + " " + out);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_GT(fs::file_size(out), 51200u);
+    EXPECT_NE(r.err.find("超过手机51200字节（50K）的上限"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--fit"), std::string::npos) << r.err;
+    r = cli("convert melody " + in + " " + out, "en");
+    EXPECT_NE(r.err.find("over the handset's 51200 (50K); --fit cuts it"), std::string::npos)
+        << r.err;
+
+    // --fit: within the limit, and how much of the song is left. 9000 notes of half a second,
+    // 9 bytes each after a 7-byte tempo: 5685 whole notes and the stroke of the next, released
+    // at once, fill the 51200 bytes exactly.
+    r = cli("convert melody --fit " + in + " " + out);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(fs::file_size(out), 51200u);
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("旋律已截短到51200字节以内：保留2842.5秒，原长4500.0秒"),
+              std::string::npos)
+        << r.out;
+    r = cli("convert melody " + in + " " + out + " --fit", "en");
+    EXPECT_NE(r.out.find("Melody cut to fit within 51200 bytes: 2842.5 s kept of 4500.0 s"),
+              std::string::npos)
+        << r.out;
+
+    // A first track without its end-of-track merges to no notes at all: refused, nothing
+    // written, in either language.
+    testing::TrackBuilder open_track;
+    open_track.event(0, {0x90, 60, 100}).event(480, {0x80, 60, 0});
+    const std::string noend = write("noend.mid", testing::midi_file(0, 480, {open_track}));
+    const std::string silent = (dir_ / "noend.dwn").string();
+    r = cli("convert melody " + noend + " " + silent);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("转换后的旋律没有任何音符"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(silent));
+    r = cli("convert melody " + noend + " " + silent, "en");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("the melody has no notes"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(silent));
 }
 
 TEST_F(MelodyCliTest, PlayRendersToWavAndPrintsTheLength) {

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <QImage>
 #include <algorithm>
-#include <cstdlib>
 
 #include "picture_samples.h"
 #include "picture_selection.h"
@@ -111,38 +109,24 @@ TEST_F(PictureConversion, FailuresAreReportedNotCrashed) {
     EXPECT_FALSE(std::filesystem::exists(source_.file("out.dwn")));
 }
 
-struct CliRun {
-    int status;
-    std::string err;
-};
-
-CliRun run_cli(const TempFolder &work, const std::string &args) {
-    const std::string err_file = work.file("stderr.txt");
-    const std::string command = "ZEMLO_WORK_DIR='" + work.path().string() + "' '" +
-                                ZEMLO_TEST_BIN_DIR + "/zemlo-cli' convert picture " + args +
-                                " >/dev/null 2>'" + err_file + "'";
-    const int raw = std::system(command.c_str());
-    const auto err = read_file(err_file);
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(err.begin(), err.end())};
-}
-
 TEST_F(PictureConversion, CommandLineWritesFileAndPreviewWithExitStatuses) {
     write_file(source_.file("a.wmf"), red_wmf());
     const std::string out = source_.file("a.dwn");
     const std::string png = source_.file("a.png");
-    const CliRun ok = run_cli(work_, "'" + source_.file("a.wmf") + "' '" + out +
-                                         "' --effect stretch --preview '" + png + "'");
+    const CliRun ok = run_convert_picture(work_, "'" + source_.file("a.wmf") + "' '" + out +
+                                                     "' --effect stretch --preview '" + png + "'");
     ASSERT_EQ(ok.status, 0) << ok.err;
     EXPECT_EQ(read_file(out).size(), kStandardFileBytes);
     const QImage preview(QString::fromStdString(png));
     ASSERT_EQ(preview.size(), QSize(kAreaWidth, kAreaHeight));
     EXPECT_EQ(preview.pixel(61, 63) & RGB_MASK, 0xFF0008u);  // red as the handset gets it
 
-    const CliRun missing = run_cli(work_, "'" + source_.file("none.bmp") + "' '" + out + "'");
+    const CliRun missing =
+        run_convert_picture(work_, "'" + source_.file("none.bmp") + "' '" + out + "'");
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
-    EXPECT_EQ(run_cli(work_, "a.bmp").status, 2);
-    EXPECT_EQ(run_cli(work_, "a.bmp b.dwn --effect tile").status, 2);
+    EXPECT_EQ(run_convert_picture(work_, "a.bmp").status, 2);
+    EXPECT_EQ(run_convert_picture(work_, "a.bmp b.dwn --effect tile").status, 2);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include "picture_test_support.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QString>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -51,6 +53,18 @@ void save_image(QImage image, const std::string &path, const char *format) {
     image.setDotsPerMeterX(kDotsPerMetreAt96Dpi);
     image.setDotsPerMeterY(kDotsPerMetreAt96Dpi);
     ASSERT_TRUE(image.save(QString::fromStdString(path), format)) << path;
+}
+
+CliRun run_convert_picture(const TempFolder &work, const std::string &args,
+                           const std::string &language) {
+    const std::string err_file = work.file("stderr.txt");
+    const std::string command = "ZEMLO_LANG=" + language + " ZEMLO_WORK_DIR='" +
+                                work.path().string() + "' '" + ZEMLO_TEST_BIN_DIR +
+                                "/zemlo-cli' convert picture " + args + " >/dev/null 2>'" +
+                                err_file + "'";
+    const int raw = std::system(command.c_str());
+    const auto err = read_file(err_file);
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(err.begin(), err.end())};
 }
 
 }  // namespace zemlo::testing

@@ -25,4 +25,14 @@ std::vector<uint8_t> read_file(const std::string &path);
 // Saves an image (its resolution set to 96 dpi) in the given Qt format.
 void save_image(QImage image, const std::string &path, const char *format);
 
+struct CliRun {
+    int status;
+    std::string err;
+};
+
+// Runs "zemlo-cli convert picture ARGS" (ARGS quoted as the shell reads them) with its work
+// folder in work, in the language given (ZEMLO_LANG); standard output is dropped.
+CliRun run_convert_picture(const TempFolder &work, const std::string &args,
+                           const std::string &language = "zh");
+
 }  // namespace zemlo::testing

@@ -5,3 +5,4 @@ zemlo_add_gtest(NAME media_source_tests
             ${CMAKE_CURRENT_LIST_DIR}/picture_bounds_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/picture_test_support.cpp
     LIBS zemlo_media_picture zemlo_media_player zemlo_picmill_core)
+target_compile_definitions(media_source_tests PRIVATE ZEMLO_TEST_BIN_DIR="${CMAKE_BINARY_DIR}/bin")

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <cmath>
 #include <utility>
 
@@ -92,27 +94,32 @@ TEST(IconButtonLayout, IconShowsWholeBetweenTheFrameLinesAtEveryScale) {
                                  << caption << " pressed " << pressed);
                     ASSERT_FALSE(l.icon_size.isEmpty());
                     EXPECT_EQ(l.icon_size.width(), l.icon_size.height());
-                    // Between the frame lines, in logical pixels...
+                    // Inside the frame line and the focus ring, in logical pixels: not one pixel
+                    // of the ring falls on the icon...
                     const QRect at(l.icon_top_left, l.icon_size);
-                    EXPECT_GE(at.top(), kFrameWidth);
-                    EXPECT_LE(at.y() + at.height(), height - kFrameWidth);
-                    EXPECT_GE(at.left(), kFrameWidth);
-                    EXPECT_LE(at.x() + at.width(), face.width() - kFrameWidth);
+                    EXPECT_GE(at.top(), kFaceInset);
+                    EXPECT_LE(at.y() + at.height(), height - kFaceInset);
+                    EXPECT_GE(at.left(), kFaceInset);
+                    EXPECT_LE(at.x() + at.width(), face.width() - kFaceInset);
+                    for (const QPoint &px : focus_ring_pixels(face.shrunk(kFrameWidth))) {
+                        ASSERT_FALSE(at.contains(px)) << px.x() << "," << px.y();
+                    }
                     // ...and inside the face's buffer in device pixels, rounded as Qt rounds it.
                     const auto [top, bottom] = device_rows(at.y(), at.y() + at.height(), ratio);
                     EXPECT_GE(top, 0);
                     EXPECT_LE(bottom, static_cast<int>(std::lround(height * ratio)));
                 }
             }
-            // Shrunk only when it does not fit: full size from 35 pixels up.
-            EXPECT_EQ(fitted_icon_size(face, icon).height(), std::min(32, height - 3));
+            // Shrunk only when it does not fit: full size from 39 pixels up.
+            EXPECT_EQ(fitted_icon_size(face, icon).height(),
+                      std::min(32, height - 2 * kFaceInset - kPressedShift));
         }
     }
     // A face too small for anything shows no icon rather than one of negative size.
-    EXPECT_TRUE(fitted_icon_size(EdgeRect{0, 0, 3, 3}, icon).isEmpty());
+    EXPECT_TRUE(fitted_icon_size(EdgeRect{0, 0, 7, 7}, icon).isEmpty());
     // Proportions are kept.
-    EXPECT_EQ(fitted_icon_size(EdgeRect{0, 0, 100, 19}, QSize(32, 16)), QSize(32, 16));
-    EXPECT_EQ(fitted_icon_size(EdgeRect{0, 0, 100, 11}, QSize(32, 16)), QSize(16, 8));
+    EXPECT_EQ(fitted_icon_size(EdgeRect{0, 0, 100, 23}, QSize(32, 16)), QSize(32, 16));
+    EXPECT_EQ(fitted_icon_size(EdgeRect{0, 0, 100, 15}, QSize(32, 16)), QSize(16, 8));
 }
 
 TEST(FocusCue, KeyboardShowsItAClickHidesItTheRestKeepIt) {
@@ -148,6 +155,23 @@ TEST(FocusCue, DotsGoRoundTheRectangleOnceEveryOtherPixel) {
         }
     }
     EXPECT_TRUE(focus_cue_pixels(EdgeRect{5, 5, 5, 9}).empty());
+}
+
+TEST(FocusCue, TheButtonRingIsSolidTwoPixelsAndEachPixelOnce) {
+    const EdgeRect r{2, 3, 12, 9};  // 10 x 6
+    const std::vector<QPoint> ring = focus_ring_pixels(r);
+    // Every pixel of the rectangle but the 6 x 2 hole in the middle.
+    EXPECT_EQ(ring.size(), 10u * 6u - 6u * 2u);
+    for (const QPoint &p : ring) {
+        EXPECT_TRUE(r.to_rect().contains(p));
+        EXPECT_FALSE(r.shrunk(kFocusRingWidth).to_rect().contains(p));
+    }
+    std::set<std::pair<int, int>> distinct;
+    for (const QPoint &p : ring) {
+        distinct.insert({p.x(), p.y()});
+    }
+    EXPECT_EQ(distinct.size(), ring.size());
+    EXPECT_TRUE(focus_ring_pixels(EdgeRect{0, 0, 3, 10}).empty());
 }
 
 TEST(ButtonHover, PointerLightsTheButtonUntilItLeaves) {
@@ -216,10 +240,13 @@ TEST(SpaceGaugeFigures, UsedShareAndText) {
 TEST(SpaceGaugeFigures, TipText) {
     EXPECT_EQ(space_tip_text(1000, 250), QStringLiteral("已用空间:750字节,剩余空间:250字节"));
     EXPECT_EQ(space_tip_text(0, 0), QStringLiteral("(未连接)"));
-    EXPECT_EQ(space_tip_text(0, 512), QStringLiteral("已用空间:-512字节,剩余空间:512字节"));
-    // No overflow at the ends of the 32-bit range.
+    // Counts outside the total are held to it as the bar holds them: never a negative count.
+    EXPECT_EQ(space_tip_text(0, 512), QStringLiteral("已用空间:0字节,剩余空间:512字节"));
+    EXPECT_EQ(space_tip_text(1000, 1500), QStringLiteral("已用空间:0字节,剩余空间:1000字节"));
+    EXPECT_EQ(space_tip_text(1000, -5), QStringLiteral("已用空间:1000字节,剩余空间:0字节"));
+    EXPECT_EQ(space_tip_text(0, -512), QStringLiteral("已用空间:0字节,剩余空间:0字节"));
     EXPECT_EQ(space_tip_text(2147483647, -2147483647 - 1),
-              QStringLiteral("已用空间:4294967295字节,剩余空间:-2147483648字节"));
+              QStringLiteral("已用空间:2147483647字节,剩余空间:0字节"));
 }
 
 TEST(TipText, MultiLineExtentAndLengthBound) {

@@ -3,6 +3,7 @@
 #include "focus_cue.h"
 #include "frame_animation_static.h"
 #include "icon_button.h"
+#include "icon_button_layout.h"
 #include "link_state_icon.h"
 #include "shade_math.h"
 #include "shaded_slider.h"
@@ -34,6 +35,7 @@ const QColor kFace(200, 200, 200);
 const QColor kLight(255, 255, 0);
 const QColor kDark(0, 0, 128);
 const QColor kIconColour(255, 0, 255);
+const QColor kHighlight(0, 160, 0);
 const QSize kButtonSize(100, 30);
 
 QColor at(const QImage &img, int x, int y) {
@@ -47,6 +49,7 @@ class Controls : public ::testing::Test {
         pal.setColor(QPalette::Button, kFace);
         pal.setColor(QPalette::Light, kLight);
         pal.setColor(QPalette::Dark, kDark);
+        pal.setColor(QPalette::Highlight, kHighlight);
         host.setPalette(pal);
         host.resize(600, 100);
     }
@@ -176,9 +179,12 @@ TEST_F(Controls, DragOntoAButtonFromOutsideDoesNotLightIt) {
 TEST_F(Controls, ButtonShowsTheFocusCueOnlyForTheKeyboardAndEnterOrSpacePressIt) {
     IconButton *b = button(QStringLiteral("连接"));
     auto *other = new IconButton(QStringLiteral("断开"), &host);
-    other->move(0, 40);
+    // Away from where the pointer rests, which would light a button as the window shows.
+    b->move(200, 0);
+    other->move(200, 40);
     activate();
-    const QPoint dot(kFocusCueInset, kFocusCueInset);
+    // The ring just inside the one-pixel frame line, on both sides of the face.
+    const QPoint dot(1, 1);
     EXPECT_EQ(b->focusPolicy(), Qt::StrongFocus);
 
     other->setFocus(Qt::MouseFocusReason);
@@ -186,17 +192,36 @@ TEST_F(Controls, ButtonShowsTheFocusCueOnlyForTheKeyboardAndEnterOrSpacePressIt)
     ASSERT_TRUE(b->hasFocus());
     EXPECT_TRUE(b->shows_focus_cue());
     QImage img = render(*b);
-    EXPECT_NE(at(img, dot.x(), dot.y()), kFace);
-    EXPECT_EQ(at(img, dot.x() + 1, dot.y()), kFace);  // dotted
-    EXPECT_NE(at(img, kButtonSize.width() - 1 - kFocusCueInset - 1, dot.y()), kFace);
+    for (const QPoint &p : {QPoint(1, 1), QPoint(2, 2), QPoint(3, 1),
+                            QPoint(kButtonSize.width() - 2, kButtonSize.height() - 3)}) {
+        EXPECT_EQ(at(img, p.x(), p.y()), kHighlight) << p.x() << "," << p.y();
+    }
+    // The icon is whole beside it, and the face's own frame line is not the ring.
+    EXPECT_EQ(at(img, 0, 1), kFace);
+    const QRect icon_at(kFaceInset, (kButtonSize.height() - 8) / 2, 8, 8);
+    for (int x = icon_at.left(); x <= icon_at.right(); ++x) {
+        EXPECT_EQ(at(img, x, icon_at.top()), kIconColour) << x;
+    }
+    // Focus and the pointer look nothing alike: the pointer's frame is the face's own shades,
+    // one pixel wide, and leaves the ring's pixels alone.
+    other->setFocus(Qt::TabFocusReason);
+    hover(b);
+    ASSERT_TRUE(b->mouse_over());
+    const QImage over = render(*b);
+    EXPECT_EQ(at(over, 0, 0), kLight);
+    EXPECT_EQ(at(over, 2, 2), kFace);
+    EXPECT_NE(at(over, 1, 1), kHighlight);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(b, &leave);
+    b->setFocus(Qt::TabFocusReason);
 
     // Focus moves away and comes back by a click: no cue; then a key shows it again.
     other->setFocus(Qt::TabFocusReason);
     EXPECT_FALSE(b->shows_focus_cue());
-    EXPECT_EQ(at(render(*b), dot.x(), dot.y()), kFace);
+    EXPECT_NE(at(render(*b), dot.x(), dot.y()), kHighlight);
     b->setFocus(Qt::MouseFocusReason);
     EXPECT_FALSE(b->shows_focus_cue());
-    EXPECT_EQ(at(render(*b), dot.x(), dot.y()), kFace);
+    EXPECT_NE(at(render(*b), dot.x(), dot.y()), kHighlight);
 
     QSignalSpy clicked(b, &QPushButton::clicked);
     key(b, Qt::Key_Return);
@@ -365,6 +390,11 @@ TEST_F(Controls, GaugeLinkIconAndAnimationAreAnnounced) {
     gauge.set_space(true, 0, 0);
     EXPECT_EQ(g->text(QAccessible::Name), QStringLiteral("(未连接)"));
     EXPECT_EQ(g->valueInterface()->currentValue().toInt(), 0);
+    // Named by what it is, the figures are its value in words.
+    gauge.setAccessibleName(QStringLiteral("手机空间"));
+    gauge.set_space(true, 1000, 250);
+    EXPECT_EQ(g->text(QAccessible::Name), QStringLiteral("手机空间"));
+    EXPECT_EQ(g->text(QAccessible::Value), QStringLiteral("已用空间:750字节,剩余空间:250字节"));
 
     std::atomic<bool> connected{true};
     LinkStateIcon icon(&host);
@@ -446,7 +476,8 @@ TEST_F(Controls, LinkIconFollowsTheConnectedFlag) {
     icon.setText(QStringLiteral("   COM3未连接"));
     icon.resize(110, 20);
     icon.set_connected_flag(&connected);
-    const QPoint origin = icon.contentsRect().topLeft();
+    ASSERT_EQ(icon.icon_rect().size(), QSize(16, 16));
+    const QPoint origin = icon.icon_rect().topLeft();
     const QImage off = render(icon).copy(QRect(origin, QSize(16, 16)));
     connected = true;
     const QImage on = render(icon).copy(QRect(origin, QSize(16, 16)));
@@ -454,6 +485,20 @@ TEST_F(Controls, LinkIconFollowsTheConnectedFlag) {
     // Inside the handset's body: grey when not connected, blue when connected.
     EXPECT_EQ(at(off, 6, 10), QColor(0x9a, 0xa7, 0xb4));
     EXPECT_EQ(at(on, 6, 10), QColor(0x3d, 0x7b, 0xd9));
+
+    // A label lower than the icon (a window laid out from a small font) shows it whole, smaller:
+    // its outline at the bottom is drawn, inside the frame.
+    icon.resize(110, 12);
+    const QRect small = icon.icon_rect();
+    EXPECT_TRUE(icon.contentsRect().contains(small));
+    EXPECT_EQ(small.height(), icon.contentsRect().height());
+    const QImage drawn = render(icon);
+    const QColor background = at(drawn, 100, 6);
+    bool bottom_outline = false;
+    for (int x = small.left(); x <= small.right(); ++x) {
+        bottom_outline = bottom_outline || at(drawn, x, small.bottom()) != background;
+    }
+    EXPECT_TRUE(bottom_outline);
 }
 
 TEST_F(Controls, AnimationShowsFramesInOrderAndStopsBlank) {

@@ -100,34 +100,65 @@ TEST(OutsideFile, OnlyExistingRegularPicturesAndMelodiesAreOpened) {
     touch(d / "Photo.JPG");
     touch(d / "tune.midi");
     touch(d / "notes.txt");
-    touch(d / "photo.jpeg");  // the list offers .jpg only, so this is refused too
     fs::create_directories(d / "folder.bmp");
     ASSERT_EQ(::mkfifo((d / "pipe.mid").c_str(), 0600), 0);
     fs::create_symlink(d / "tune.midi", d / "link.mid");
 
-    const OutsideFile picture = check_outside_file(q(d / "Photo.JPG"));
+    const OutsideFile picture = check_outside_file((d / "Photo.JPG").string());
     EXPECT_TRUE(picture.ok()) << picture.error.toStdString();
     EXPECT_EQ(picture.file_type, 0);
-    const OutsideFile melody = check_outside_file(q(d / "tune.midi"));
+    const OutsideFile melody = check_outside_file((d / "tune.midi").string());
     EXPECT_TRUE(melody.ok());
     EXPECT_EQ(melody.file_type, 1);
-    EXPECT_TRUE(check_outside_file(q(d / "link.mid")).ok());
+    EXPECT_TRUE(check_outside_file((d / "link.mid").string()).ok());
 
-    for (const QString &bad :
-         {QStringLiteral("Photo.JPG"), QString(), q(d / "missing.bmp"), q(d / "notes.txt"),
-          q(d / "photo.jpeg"), q(d / "folder.bmp"), q(d / "pipe.mid")}) {
+    for (const std::string &bad :
+         {std::string("Photo.JPG"), std::string(), (d / "missing.bmp").string(),
+          (d / "notes.txt").string(), (d / "folder.bmp").string(), (d / "pipe.mid").string()}) {
         const OutsideFile file = check_outside_file(bad);
-        EXPECT_FALSE(file.ok()) << bad.toStdString();
+        EXPECT_FALSE(file.ok()) << bad;
         EXPECT_FALSE(file.error.isEmpty());
     }
-    EXPECT_TRUE(check_outside_file(q(d / "missing.bmp")).error.contains(QStringLiteral("不存在")));
+    EXPECT_TRUE(
+        check_outside_file((d / "missing.bmp").string()).error.contains(QStringLiteral("不存在")));
+}
+
+TEST(OutsideFile, EveryExtensionTheDesktopEntryOffersIsTaken) {
+    TempDir dir;
+    // A file manager offers the program every file of image/jpeg (.jpeg, .jpe), image/bmp (.dib)
+    // and audio/midi (.kar), in any case.
+    for (const char *name : {"a.jpeg", "b.JPE", "c.Jpg", "d.dib", "e.kar", "f.MIDI"}) {
+        touch(dir.path() / name);
+        const OutsideFile file = check_outside_file((dir.path() / name).string());
+        EXPECT_TRUE(file.ok()) << name << ": " << file.error.toStdString();
+    }
+    EXPECT_EQ(check_outside_file((dir.path() / "e.kar").string()).file_type, 1);
+    // The byte that is not UTF-8 stays in the path, and the refusal shows it escaped.
+    const std::string latin = (dir.path() / "caf\xe9.jpg").string();
+    touch(latin);
+    EXPECT_TRUE(check_outside_file(latin).ok());
+    const OutsideFile missing = check_outside_file((dir.path() / "gon\xe9.jpg").string());
+    EXPECT_TRUE(missing.error.contains(QStringLiteral("gon\\xe9.jpg")))
+        << missing.error.toStdString();
+}
+
+TEST(OutsideFile, CommandLineArgumentsBecomeAbsoluteByteForByte) {
+    const std::string here = fs::current_path().string();
+    EXPECT_EQ(absolute_argument("caf\xe9.jpg"), here + "/caf\xe9.jpg");
+    EXPECT_EQ(absolute_argument("/a/./b/../c.bmp"), "/a/c.bmp");
+    EXPECT_EQ(absolute_argument(""), "");
 }
 
 TEST(OutsideFile, DropsGiveOneLocalFileOrNothing) {
     const QUrl local = QUrl::fromLocalFile(QStringLiteral("/home/u/a b.bmp"));
-    EXPECT_EQ(single_dropped_file({local}), QStringLiteral("/home/u/a b.bmp"));
+    EXPECT_EQ(single_dropped_file({local}), std::string("/home/u/a b.bmp"));
     EXPECT_EQ(single_dropped_file({QUrl(QStringLiteral("file://localhost/tmp/a.bmp"))}),
-              QStringLiteral("/tmp/a.bmp"));
+              std::string("/tmp/a.bmp"));
+    // A file manager encodes a name that is not UTF-8 byte by byte; the bytes come back.
+    EXPECT_EQ(single_dropped_file({QUrl::fromEncoded("file:///tmp/caf%E9.jpg")}),
+              std::string("/tmp/caf\xe9.jpg"));
+    EXPECT_EQ(single_dropped_file({QUrl::fromEncoded("file:///tmp/%E4%B8%A4.bmp")}),
+              std::string("/tmp/\xe4\xb8\xa4.bmp"));
     EXPECT_FALSE(single_dropped_file({}));
     EXPECT_FALSE(single_dropped_file({local, local}));
     EXPECT_FALSE(single_dropped_file({QUrl(QStringLiteral("https://example.org/a.bmp"))}));
@@ -136,13 +167,15 @@ TEST(OutsideFile, DropsGiveOneLocalFileOrNothing) {
 }
 
 TEST(InstanceChannel, RequestsSurviveTheLineAndMalformedOnesAreRefused) {
-    const QString odd = QStringLiteral("/tmp/两 words\nnext%20line/a.bmp");
-    const QByteArray line = encode_request({ChannelRequest::Kind::Open, odd});
-    EXPECT_EQ(line.count('\n'), 1);
-    const auto back = decode_request(line);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->kind, ChannelRequest::Kind::Open);
-    EXPECT_EQ(back->path, odd);
+    for (const std::string &odd :
+         {std::string("/tmp/两 words\nnext%20line/a.bmp"), std::string("/tmp/caf\xe9 \xff.jpg")}) {
+        const QByteArray line = encode_request({ChannelRequest::Kind::Open, odd});
+        EXPECT_EQ(line.count('\n'), 1);
+        const auto back = decode_request(line);
+        ASSERT_TRUE(back) << line.toStdString();
+        EXPECT_EQ(back->kind, ChannelRequest::Kind::Open);
+        EXPECT_EQ(back->path, odd);
+    }
     const auto show = decode_request(encode_request({}));
     ASSERT_TRUE(show);
     EXPECT_EQ(show->kind, ChannelRequest::Kind::Show);
@@ -183,7 +216,7 @@ class ChannelTest : public ::testing::Test {
         socket_ = q(dir_.path() / "zemlo.sock");
         touch(dir_.path() / "a.bmp");
         QObject::connect(&server_, &InstanceServer::openRequested,
-                         [this](const QString &p) { opened_ << p; });
+                         [this](const QByteArray &p) { opened_.push_back(p.toStdString()); });
         QObject::connect(&server_, &InstanceServer::showRequested, [this] { ++shown_; });
     }
 
@@ -211,22 +244,23 @@ class ChannelTest : public ::testing::Test {
     TempDir dir_;
     QString socket_;
     InstanceServer server_;
-    QStringList opened_;
+    std::vector<std::string> opened_;
     int shown_ = 0;
 };
 
 TEST_F(ChannelTest, ARunningWindowTakesGoodRequestsAndRefusesTheRest) {
     listen();
-    const QString file = q(dir_.path() / "a.bmp");
+    const std::string file = (dir_.path() / "a.bmp").string();
     EXPECT_EQ(hand_over_pumping(socket_, {ChannelRequest::Kind::Open, file}), HandOver::Delivered);
     EXPECT_EQ(hand_over_pumping(socket_, {}), HandOver::Delivered);
-    // Well-formed but naming nothing the program opens.
+    // Well-formed but naming nothing the program opens: refused, and still handed to the window,
+    // which says why where the person who chose the file looks.
     EXPECT_EQ(hand_over_pumping(socket_, {ChannelRequest::Kind::Open, file + ".txt"}),
               HandOver::Refused);
-    EXPECT_EQ(hand_over_pumping(socket_, {ChannelRequest::Kind::Open, q(dir_.path())}),
+    EXPECT_EQ(hand_over_pumping(socket_, {ChannelRequest::Kind::Open, dir_.path().string()}),
               HandOver::Refused);
     EXPECT_EQ(raw_exchange("GIVE ME EVERYTHING\n"), QByteArray("NO\n"));
-    EXPECT_EQ(opened_, QStringList() << file);
+    EXPECT_EQ(opened_, (std::vector<std::string>{file, file + ".txt", dir_.path().string()}));
     EXPECT_EQ(shown_, 1);
 }
 
@@ -240,8 +274,9 @@ TEST_F(ChannelTest, PeersThatFloodOrStaySilentAreLetGoAndOthersStillServed) {
     clock.start();
     EXPECT_EQ(raw_exchange(QByteArray()), QByteArray());
     EXPECT_LT(clock.elapsed(), 5000);
-    EXPECT_EQ(hand_over_pumping(socket_, {ChannelRequest::Kind::Open, q(dir_.path() / "a.bmp")}),
-              HandOver::Delivered);
+    EXPECT_EQ(
+        hand_over_pumping(socket_, {ChannelRequest::Kind::Open, (dir_.path() / "a.bmp").string()}),
+        HandOver::Delivered);
     EXPECT_EQ(opened_.size(), 1);
 }
 
@@ -287,6 +322,10 @@ class OutsideWindowTest : public ::testing::Test {
         touch(home_ / "pics" / "song.mid", "MThd");
         touch(home_ / "pics" / "readme.txt");
         touch(home_ / "top.gif");
+        // A JPEG under a Latin-1 name and one under the longer extension.
+        ASSERT_TRUE(picture.save(q(home_ / "pics" / "photo.jpeg"), "JPEG"));
+        fs::rename(home_ / "pics" / "photo.jpeg", home_ / "pics" / "caf\xe9.jpg");
+        ASSERT_TRUE(picture.save(q(home_ / "pics" / "photo.jpeg"), "JPEG"));
 
         WindowHooks hooks;
         hooks.box = [this](const app::MessageBoxDetails &box, QWidget *) {
@@ -307,7 +346,7 @@ class OutsideWindowTest : public ::testing::Test {
     MainWindow &w() { return *window_; }
 
     QString chosen_row() const {
-        const QTreeWidgetItem *item = window_->pc_list()->currentItem();
+        const QTreeWidgetItem *item = window_->parts().pc_list->currentItem();
         return item == nullptr ? QString() : item->text(0);
     }
 
@@ -337,42 +376,42 @@ class OutsideWindowTest : public ::testing::Test {
 
 TEST_F(OutsideWindowTest, AHandedFileIsChosenAsAClickWouldChooseIt) {
     const fs::path blue = home_ / "pics" / "deep" / "blue.bmp";
-    ASSERT_TRUE(w().open_outside_file(q(blue)));
-    EXPECT_EQ(w().pc_tree()->selected_folder_path(), q(blue.parent_path()));
+    ASSERT_TRUE(w().open_outside_file(blue.string()));
+    EXPECT_EQ(w().parts().pc_tree->selected_folder_path(), blue.parent_path().string());
     EXPECT_EQ(chosen_row(), QStringLiteral("blue.bmp"));
-    EXPECT_EQ(w().pc_file_label()->text(), QStringLiteral("blue.bmp"));
+    EXPECT_EQ(w().parts().pc_file_label->text(), QStringLiteral("blue.bmp"));
     EXPECT_EQ(w().core().selected_pc_file(), blue.string());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w().picture_panel()->captured(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w().parts().picture_panel->captured(); }));
 
     // A melody switches the file type, the panel and the list's filter.
     const fs::path song = home_ / "pics" / "song.mid";
-    ASSERT_TRUE(w().open_outside_file(q(song)));
-    EXPECT_EQ(w().file_type_box()->currentIndex(), 1);
-    EXPECT_TRUE(w().melody_panel()->isVisible());
+    ASSERT_TRUE(w().open_outside_file(song.string()));
+    EXPECT_EQ(w().parts().file_type_box->currentIndex(), 1);
+    EXPECT_TRUE(w().parts().melody_panel->isVisible());
     EXPECT_EQ(w().core().selected_pc_file(), song.string());
     EXPECT_EQ(chosen_row(), QStringLiteral("song.mid"));
 
     // A folder the tree leaves out, and a file made after its folder was listed.
-    ASSERT_TRUE(w().open_outside_file(q(home_ / ".hidden" / "secret.bmp")));
-    EXPECT_EQ(w().file_type_box()->currentIndex(), 0);
+    ASSERT_TRUE(w().open_outside_file((home_ / ".hidden" / "secret.bmp").string()));
+    EXPECT_EQ(w().parts().file_type_box->currentIndex(), 0);
     EXPECT_EQ(w().core().selected_pc_file(), (home_ / ".hidden" / "secret.bmp").string());
     touch(home_ / ".hidden" / "later.gif");
-    ASSERT_TRUE(w().open_outside_file(q(home_ / ".hidden" / "later.gif")));
+    ASSERT_TRUE(w().open_outside_file((home_ / ".hidden" / "later.gif").string()));
     EXPECT_EQ(w().core().selected_pc_file(), (home_ / ".hidden" / "later.gif").string());
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(OutsideWindowTest, AFileThatCannotBeOpenedGetsABoxAndChangesNothing) {
     const fs::path blue = home_ / "pics" / "deep" / "blue.bmp";
-    ASSERT_TRUE(w().open_outside_file(q(blue)));
+    ASSERT_TRUE(w().open_outside_file(blue.string()));
     for (const fs::path &bad :
          {home_ / "pics" / "readme.txt", home_ / "gone.bmp", home_ / "pics"}) {
         boxes_.clear();
-        EXPECT_FALSE(w().open_outside_file(q(bad)));
+        EXPECT_FALSE(w().open_outside_file(bad.string()));
         ASSERT_EQ(boxes_.size(), 1u) << bad;
         EXPECT_EQ(boxes_[0].rfind("打开文件 ", 0), 0u) << boxes_[0];
         EXPECT_EQ(w().core().selected_pc_file(), blue.string());
-        EXPECT_EQ(w().pc_tree()->selected_folder_path(), q(blue.parent_path()));
+        EXPECT_EQ(w().parts().pc_tree->selected_folder_path(), blue.parent_path().string());
     }
 }
 
@@ -385,10 +424,11 @@ TEST_F(OutsideWindowTest, DroppingOnePictureOrMelodyChoosesItOtherDropsAreRefuse
     EXPECT_FALSE(send_drop({QUrl(QStringLiteral("https://example.org/a.bmp"))}));
     EXPECT_EQ(w().core().selected_pc_file(), (home_ / "top.gif").string());
     // Dropped on the name box, the file is opened and its URL is not typed into the box.
-    w().name_box()->setText(QStringLiteral("keep"));
-    EXPECT_TRUE(send_drop({QUrl::fromLocalFile(q(home_ / "pics" / "song.mid"))}, w().name_box()));
+    w().parts().name_box->setText(QStringLiteral("keep"));
+    EXPECT_TRUE(
+        send_drop({QUrl::fromLocalFile(q(home_ / "pics" / "song.mid"))}, w().parts().name_box));
     EXPECT_EQ(w().core().selected_pc_file(), (home_ / "pics" / "song.mid").string());
-    EXPECT_EQ(w().name_box()->text(), QStringLiteral("keep"));
+    EXPECT_EQ(w().parts().name_box->text(), QStringLiteral("keep"));
     EXPECT_TRUE(boxes_.empty());
 }
 
@@ -402,26 +442,69 @@ TEST_F(OutsideWindowTest, ASecondStartOfTheProgramHandsItsFileToThisWindow) {
     QString why;
     ASSERT_TRUE(server.listen(socket, &why)) << why.toStdString();
     QObject::connect(&server, &InstanceServer::openRequested, window_.get(),
-                     [this](const QString &p) { w().open_outside_file(p); });
+                     [this](const QByteArray &p) { w().open_outside_file(p.toStdString()); });
 
-    const auto run = [&](const QStringList &args) {
+    // The argument goes through the shell's printf, so that a name that is not UTF-8 reaches
+    // the program as the bytes a file manager would pass.
+    const auto run = [&](const QString &printf_argument) {
         QProcess later;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), q(dir_.path()));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         later.setProcessEnvironment(env);
         later.setWorkingDirectory(q(home_ / "pics"));
-        later.start(q(program), args);
+        later.start(QStringLiteral("/bin/sh"),
+                    {QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$(printf \"$1\")\""),
+                     q(program), printf_argument});
         // The window answers on this thread's event loop, so wait without blocking it.
         EXPECT_TRUE(QTest::qWaitFor([&] { return later.state() == QProcess::NotRunning; }, 30000));
         return later.exitCode();
     };
     // A relative name is resolved in the later start's own folder.
-    EXPECT_EQ(run({QStringLiteral("song.mid")}), 0);
+    EXPECT_EQ(run(QStringLiteral("song.mid")), 0);
     EXPECT_EQ(w().core().selected_pc_file(), (home_ / "pics" / "song.mid").string());
-    // A file it cannot open is told there, and this window keeps its choice.
-    EXPECT_EQ(run({QStringLiteral("readme.txt")}), 1);
-    EXPECT_EQ(w().core().selected_pc_file(), (home_ / "pics" / "song.mid").string());
+    // A Latin-1 name ("caf\xe9.jpg") and a .jpeg, as a file manager hands them over.
+    EXPECT_EQ(run(QStringLiteral("caf\\351.jpg")), 0);
+    EXPECT_EQ(w().core().selected_pc_file(), (home_ / "pics" / "caf\xe9.jpg").string());
+    EXPECT_EQ(run(QStringLiteral("photo.jpeg")), 0);
+    EXPECT_EQ(w().core().selected_pc_file(), (home_ / "pics" / "photo.jpeg").string());
+    EXPECT_TRUE(boxes_.empty());
+    // A file it cannot open is refused (status 1), this window keeps its choice, and says why:
+    // the person who chose the file in a file manager sees no error output.
+    EXPECT_EQ(run(QStringLiteral("readme.txt")), 1);
+    EXPECT_EQ(w().core().selected_pc_file(), (home_ / "pics" / "photo.jpeg").string());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes_.empty(); }));
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].rfind("打开文件 不支持的文件类型", 0), 0u) << boxes_[0];
+    EXPECT_NE(boxes_[0].find("readme.txt"), std::string::npos) << boxes_[0];
+}
+
+TEST_F(OutsideWindowTest, ANameThatIsNotUtf8IsShownEscapedAndOpensItsOwnFile) {
+    const fs::path latin = home_ / "pics" / "caf\xe9.jpg";
+    // The list shows it escaped; choosing the row opens that very file, not one named
+    // "caf\\xe9.jpg", so the picture is drawn.
+    ASSERT_TRUE(w().open_outside_file((home_ / "pics" / "song.mid").string()));
+    w().parts().file_type_box->setCurrentIndex(0);
+    FileListView *list = w().parts().pc_list;
+    int row = -1;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        if (list->topLevelItem(i)->text(0) == QStringLiteral("caf\\xe9.jpg")) {
+            row = i;
+        }
+    }
+    ASSERT_GE(row, 0);
+    list->select_row(row);
+    emit list->row_chosen(row);
+    EXPECT_EQ(w().core().selected_pc_file(), latin.string());
+    EXPECT_EQ(w().parts().pc_file_label->text(), QStringLiteral("caf\\xe9.jpg"));
+    EXPECT_TRUE(w().parts().picture_panel->has_picture());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w().parts().picture_panel->captured(); }));
+
+    // The same file dropped, its URL encoded byte by byte as a file manager encodes it.
+    w().parts().file_type_box->setCurrentIndex(1);
+    EXPECT_TRUE(send_drop({QUrl::fromEncoded(file_url_of(latin.string()))}));
+    EXPECT_EQ(w().core().selected_pc_file(), latin.string());
+    EXPECT_EQ(chosen_row(), QStringLiteral("caf\\xe9.jpg"));
     EXPECT_TRUE(boxes_.empty());
 }
 
@@ -446,13 +529,13 @@ TEST(SlowBrowser, TheWindowShowsBeforeASlowMountAnswersAndAHandedFileWaitsForIt)
         return app::BoxAnswer::Ok;
     };
     auto window = std::make_unique<MainWindow>(profile, (dir.path() / "none").string(), hooks);
-    window->pc_tree()->set_sources(
+    window->parts().pc_tree->set_sources(
         [answered] {
             answered.wait();
             return top_level_places();
         },
-        [dead](const QString &path) {
-            if (path.endsWith(QStringLiteral("/dead"))) {
+        [dead](const std::string &path) {
+            if (path.size() >= 5 && path.compare(path.size() - 5, 5, "/dead") == 0) {
                 dead.wait();  // a mount that never answers
             }
             return subfolders(path);
@@ -461,10 +544,10 @@ TEST(SlowBrowser, TheWindowShowsBeforeASlowMountAnswersAndAHandedFileWaitsForIt)
     boxes.clear();  // the missing device library's
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    EXPECT_EQ(window->pc_tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(window->parts().pc_tree->topLevelItemCount(), 0);
     EXPECT_FALSE(window->browser_ready());
     // Handed in now, chosen once the places are there, instead of the first place.
-    EXPECT_TRUE(window->open_outside_file(q(home / "a" / "tune.mid")));
+    EXPECT_TRUE(window->open_outside_file((home / "a" / "tune.mid").string()));
     answer.set_value();
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->browser_ready(); }, 10000));
     EXPECT_EQ(window->core().selected_pc_file(), (home / "a" / "tune.mid").string());
@@ -472,7 +555,7 @@ TEST(SlowBrowser, TheWindowShowsBeforeASlowMountAnswersAndAHandedFileWaitsForIt)
 
     // Opening the dead folder leaves the rest of the tree working; the window goes while the
     // read is still stuck.
-    QTreeWidgetItem *home_node = window->pc_tree()->topLevelItem(0);
+    QTreeWidgetItem *home_node = window->parts().pc_tree->topLevelItem(0);
     QTreeWidgetItem *dead_node = nullptr;
     for (int i = 0; i < home_node->childCount(); ++i) {
         if (home_node->child(i)->text(0) == QStringLiteral("dead")) {
@@ -480,10 +563,10 @@ TEST(SlowBrowser, TheWindowShowsBeforeASlowMountAnswersAndAHandedFileWaitsForIt)
         }
     }
     ASSERT_NE(dead_node, nullptr);
-    window->pc_tree()->expandItem(dead_node);
+    window->parts().pc_tree->expandItem(dead_node);
     EXPECT_FALSE(window->browser_ready());
-    window->pc_tree()->setCurrentItem(home_node);
-    EXPECT_EQ(window->pc_tree()->selected_folder_path(), q(home));
+    window->parts().pc_tree->setCurrentItem(home_node);
+    EXPECT_EQ(window->parts().pc_tree->selected_folder_path(), home.string());
     window.reset();
     never.set_value();  // the stuck read ends after its window: nothing is delivered
 }

@@ -2,6 +2,7 @@
 # emulator, driven with mouse clicks and keys.
 zemlo_add_gtest(NAME shell_logic_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/shell_logic_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/notice_boxes_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
     LIBS zemlo_shell)
 

@@ -164,21 +164,21 @@ class WindowTest : public ::testing::Test {
     // until the focus comes back to it.
     QStringList tab_chain(Qt::KeyboardModifiers modifiers = {}) {
         const std::vector<std::pair<QWidget *, QString>> names = {
-            {w().file_type_box(), "type"},
-            {w().pc_tree(), "pc tree"},
-            {w().pc_list(), "pc list"},
-            {w().picture_panel()->effect_box(), "effect"},
-            {w().melody_panel()->slider(), "slider"},
-            {w().melody_panel()->play_button(), "play"},
-            {w().melody_panel()->stop_button(), "stop"},
-            {w().name_box(), "name"},
-            {w().handset_tree(), "handset tree"},
-            {w().handset_list(), "handset list"},
-            {w().connect_button(), "连接"},
-            {w().download_button(), "下载"},
-            {w().rename_button(), "重命名"},
-            {w().delete_button(), "删除"},
-            {w().disconnect_button(), "断开"}};
+            {w().parts().file_type_box, "type"},
+            {w().parts().pc_tree, "pc tree"},
+            {w().parts().pc_list, "pc list"},
+            {w().parts().picture_panel->effect_box(), "effect"},
+            {w().parts().melody_panel->slider(), "slider"},
+            {w().parts().melody_panel->play_button(), "play"},
+            {w().parts().melody_panel->stop_button(), "stop"},
+            {w().parts().name_box, "name"},
+            {w().parts().handset_tree, "handset tree"},
+            {w().parts().handset_list, "handset list"},
+            {w().parts().connect_button, "连接"},
+            {w().parts().download_button, "下载"},
+            {w().parts().rename_button, "重命名"},
+            {w().parts().delete_button, "删除"},
+            {w().parts().disconnect_button, "断开"}};
         const auto name_of = [&](QWidget *widget) {
             for (const auto &[candidate, name] : names) {
                 if (candidate == widget) {
@@ -188,11 +188,11 @@ class WindowTest : public ::testing::Test {
             return widget == nullptr ? QStringLiteral("(none)")
                                      : QString::fromLatin1(widget->metaObject()->className());
         };
-        w().file_type_box()->setFocus(Qt::TabFocusReason);
+        w().parts().file_type_box->setFocus(Qt::TabFocusReason);
         QStringList chain{name_of(QApplication::focusWidget())};
         for (int i = 0; i < 30; ++i) {
             key(Qt::Key_Tab, modifiers);
-            if (QApplication::focusWidget() == w().file_type_box()) {
+            if (QApplication::focusWidget() == w().parts().file_type_box) {
                 break;
             }
             chain << name_of(QApplication::focusWidget());
@@ -223,9 +223,9 @@ class WindowTest : public ::testing::Test {
 
     std::string buttons() const {
         std::string s;
-        for (QWidget *b :
-             {window_->connect_button(), window_->download_button(), window_->rename_button(),
-              window_->delete_button(), window_->disconnect_button()}) {
+        for (QWidget *b : {window_->parts().connect_button, window_->parts().download_button,
+                           window_->parts().rename_button, window_->parts().delete_button,
+                           window_->parts().disconnect_button}) {
             s += b->isEnabled() ? '1' : '0';
         }
         return s;
@@ -247,19 +247,21 @@ class WindowTest : public ::testing::Test {
     }
 
     void connect_handset() {
-        click(w().connect_button());
+        click(w().parts().connect_button);
         ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return w().status_line()->text() == QStringLiteral("连接手机成功"); }, kWaitMs))
-            << w().status_line()->text().toStdString();
+            [&] { return w().parts().status_line->text() == QStringLiteral("连接手机成功"); },
+            kWaitMs))
+            << w().parts().status_line->text().toStdString();
         ASSERT_TRUE(idle());
     }
 
     // Chooses photo.bmp, lets the panel draw it, and types the download name.
     void choose_photo(const QString &name) {
-        click_row(w().pc_list(), QStringLiteral("photo.bmp"));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return w().picture_panel()->captured(); }, kWaitMs));
-        w().name_box()->clear();
-        QTest::keyClicks(w().name_box(), name);
+        click_row(w().parts().pc_list, QStringLiteral("photo.bmp"));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return w().parts().picture_panel->captured(); }, kWaitMs));
+        w().parts().name_box->clear();
+        QTest::keyClicks(w().parts().name_box, name);
     }
 
     fs::path dir_, home_, store_;
@@ -279,42 +281,42 @@ TEST_F(WindowTest, StartsUsableWithoutTheDeviceLibrary) {
     EXPECT_FALSE(loaded_);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0], "确认 加载libhandlink.so文件错误!");
-    EXPECT_EQ(w().link_icon()->text(), QStringLiteral("   COM3未连接"));
+    EXPECT_EQ(w().parts().link_icon->text(), QStringLiteral("   COM3未连接"));
     EXPECT_EQ(buttons(), "10000");
     // Browsing still works, and neither Return nor Escape closes the window.
-    EXPECT_EQ(rows(w().pc_list()), QStringList() << "photo.bmp");
+    EXPECT_EQ(rows(w().parts().pc_list), QStringList() << "photo.bmp");
     QTest::keyClick(window_.get(), Qt::Key_Escape);
     QTest::keyClick(window_.get(), Qt::Key_Return);
     EXPECT_TRUE(w().isVisible());
     // Connecting then fails with a message, not a hang.
-    click(w().connect_button());
+    click(w().parts().connect_button);
     ASSERT_TRUE(idle());
     EXPECT_EQ(buttons(), "10000");
 }
 
 TEST_F(WindowTest, FileTypeSwapsPanelsListsAndExtension) {
     open_window();
-    EXPECT_EQ(w().file_type_box()->currentText(), QStringLiteral("图像文件"));
-    EXPECT_TRUE(w().picture_panel()->isVisible());
-    EXPECT_FALSE(w().melody_panel()->isVisible());
-    EXPECT_EQ(w().extension_label()->text(), QStringLiteral(".bmp"));
-    click_row(w().pc_list(), QStringLiteral("photo.bmp"));
-    EXPECT_EQ(w().pc_file_label()->text(), QStringLiteral("photo.bmp"));
+    EXPECT_EQ(w().parts().file_type_box->currentText(), QStringLiteral("图像文件"));
+    EXPECT_TRUE(w().parts().picture_panel->isVisible());
+    EXPECT_FALSE(w().parts().melody_panel->isVisible());
+    EXPECT_EQ(w().parts().extension_label->text(), QStringLiteral(".bmp"));
+    click_row(w().parts().pc_list, QStringLiteral("photo.bmp"));
+    EXPECT_EQ(w().parts().pc_file_label->text(), QStringLiteral("photo.bmp"));
 
-    w().file_type_box()->setCurrentIndex(1);
-    EXPECT_FALSE(w().picture_panel()->isVisible());
-    EXPECT_TRUE(w().melody_panel()->isVisible());
-    EXPECT_EQ(w().melody_panel()->geometry(), w().picture_panel()->geometry());
-    EXPECT_EQ(w().extension_label()->text(), QStringLiteral(".mid"));
-    EXPECT_EQ(rows(w().pc_list()), QStringList() << "tune.mid");
-    EXPECT_TRUE(w().pc_file_label()->text().isEmpty());
+    w().parts().file_type_box->setCurrentIndex(1);
+    EXPECT_FALSE(w().parts().picture_panel->isVisible());
+    EXPECT_TRUE(w().parts().melody_panel->isVisible());
+    EXPECT_EQ(w().parts().melody_panel->geometry(), w().parts().picture_panel->geometry());
+    EXPECT_EQ(w().parts().extension_label->text(), QStringLiteral(".mid"));
+    EXPECT_EQ(rows(w().parts().pc_list), QStringList() << "tune.mid");
+    EXPECT_TRUE(w().parts().pc_file_label->text().isEmpty());
     EXPECT_TRUE(w().core().selected_pc_file().empty());
     EXPECT_EQ(w().core().download_folder(), "a:\\pcdlw\\melody");
 
     // A right-click chooses like a click and opens no menu.
-    QTest::mouseClick(w().pc_list()->viewport(), Qt::RightButton, {},
-                      w().pc_list()->row_name_rect(0).center());
-    EXPECT_EQ(w().pc_file_label()->text(), QStringLiteral("tune.mid"));
+    QTest::mouseClick(w().parts().pc_list->viewport(), Qt::RightButton, {},
+                      w().parts().pc_list->row_name_rect(0).center());
+    EXPECT_EQ(w().parts().pc_file_label->text(), QStringLiteral("tune.mid"));
     EXPECT_EQ(w().core().selected_pc_file(), (home_ / "tune.mid").string());
 }
 
@@ -324,7 +326,7 @@ TEST_F(WindowTest, FolderTreeReadsEachLevelOnceAndListsTheChosenFolder) {
     std::ofstream(home_ / "sub" / "b.GIF") << "x";
     std::ofstream(home_ / "sub" / "a.bmp") << "xy";
     open_window();
-    QTreeWidgetItem *home = w().pc_tree()->topLevelItem(0);
+    QTreeWidgetItem *home = w().parts().pc_tree->topLevelItem(0);
     ASSERT_NE(home, nullptr);
     EXPECT_EQ(home->text(0), QStringLiteral("主目录"));
     ASSERT_EQ(home->childCount(), 1);  // folders only, hidden ones left out
@@ -334,26 +336,26 @@ TEST_F(WindowTest, FolderTreeReadsEachLevelOnceAndListsTheChosenFolder) {
     EXPECT_EQ(sub->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
     EXPECT_EQ(sub->childCount(), 0);
 
-    click_row(w().pc_list(), QStringLiteral("photo.bmp"));
-    w().pc_tree()->setCurrentItem(sub);
-    EXPECT_TRUE(w().pc_file_label()->text().isEmpty());
+    click_row(w().parts().pc_list, QStringLiteral("photo.bmp"));
+    w().parts().pc_tree->setCurrentItem(sub);
+    EXPECT_TRUE(w().parts().pc_file_label->text().isEmpty());
     EXPECT_TRUE(w().core().selected_pc_file().empty());
     // Reverse enumeration order, sizes in bytes; the type is judged in lower case.
     QStringList sizes;
-    for (int row = 0; row < w().pc_list()->topLevelItemCount(); ++row) {
-        sizes << w().pc_list()->topLevelItem(row)->text(1);
+    for (int row = 0; row < w().parts().pc_list->topLevelItemCount(); ++row) {
+        sizes << w().parts().pc_list->topLevelItem(row)->text(1);
     }
-    EXPECT_EQ(rows(w().pc_list()).size(), 2);
-    EXPECT_TRUE(rows(w().pc_list()).contains(QStringLiteral("b.GIF")));
+    EXPECT_EQ(rows(w().parts().pc_list).size(), 2);
+    EXPECT_TRUE(rows(w().parts().pc_list).contains(QStringLiteral("b.GIF")));
     EXPECT_TRUE(sizes.contains(QStringLiteral("2")));
 
     // A folder made later does not show: each level is read once.
-    w().pc_tree()->expandItem(sub);
+    w().parts().pc_tree->expandItem(sub);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w().browser_ready(); }, kWaitMs));
     EXPECT_EQ(sub->childCount(), 1);
     fs::create_directories(home_ / "sub" / "later");
-    w().pc_tree()->collapseItem(sub);
-    w().pc_tree()->expandItem(sub);
+    w().parts().pc_tree->collapseItem(sub);
+    w().parts().pc_tree->expandItem(sub);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w().browser_ready(); }, kWaitMs));
     EXPECT_EQ(sub->childCount(), 1);
 }
@@ -361,14 +363,14 @@ TEST_F(WindowTest, FolderTreeReadsEachLevelOnceAndListsTheChosenFolder) {
 TEST_F(WindowTest, ChoosingFilesAndTheDownloadNameRule) {
     open_window();
     // Down with no row selected chooses the first row; Up on it chooses nothing new.
-    w().pc_list()->setFocus();
-    QTest::keyClick(w().pc_list(), Qt::Key_Down);
-    EXPECT_EQ(w().pc_file_label()->text(), QStringLiteral("photo.bmp"));
-    QTest::keyClick(w().pc_list(), Qt::Key_Up);
+    w().parts().pc_list->setFocus();
+    QTest::keyClick(w().parts().pc_list, Qt::Key_Down);
+    EXPECT_EQ(w().parts().pc_file_label->text(), QStringLiteral("photo.bmp"));
+    QTest::keyClick(w().parts().pc_list, Qt::Key_Up);
     EXPECT_EQ(w().core().selected_pc_file(), (home_ / "photo.bmp").string());
     // Choosing briefly disables the buttons and gives them back for the state (not connected).
     EXPECT_EQ(buttons(), "10000");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w().picture_panel()->captured(); }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w().parts().picture_panel->captured(); }, kWaitMs));
     // In the window's own folder inside the work folder.
     bool capture_written = false;
     for (const auto &e : fs::recursive_directory_iterator(dir_ / "work")) {
@@ -376,53 +378,53 @@ TEST_F(WindowTest, ChoosingFilesAndTheDownloadNameRule) {
     }
     EXPECT_TRUE(capture_written);
     // Changing the effect makes the next drawing write the capture again.
-    w().picture_panel()->effect_box()->setCurrentIndex(1);
-    EXPECT_FALSE(w().picture_panel()->captured());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w().picture_panel()->captured(); }, kWaitMs));
+    w().parts().picture_panel->effect_box()->setCurrentIndex(1);
+    EXPECT_FALSE(w().parts().picture_panel->captured());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w().parts().picture_panel->captured(); }, kWaitMs));
 
     // Letters and digits only, at most eight: a bad name is refused and corrected in the box.
-    QTest::keyClicks(w().name_box(), QStringLiteral("ab"));
+    QTest::keyClicks(w().parts().name_box, QStringLiteral("ab"));
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(w().core().download_name(), "ab");
-    QTest::keyClicks(w().name_box(), QStringLiteral("-"));
+    QTest::keyClicks(w().parts().name_box, QStringLiteral("-"));
     EXPECT_TRUE(saw_box("确认 请输入字母和数字组成的文件名!"));
-    EXPECT_EQ(w().name_box()->text(), QStringLiteral("ab"));
+    EXPECT_EQ(w().parts().name_box->text(), QStringLiteral("ab"));
     boxes_.clear();
-    QTest::keyClicks(w().name_box(), QStringLiteral("1234567"));
+    QTest::keyClicks(w().parts().name_box, QStringLiteral("1234567"));
     EXPECT_TRUE(saw_box("确认 文件名太长!"));
-    EXPECT_EQ(w().name_box()->text().size(), 8);
-    EXPECT_EQ(w().core().download_name(), w().name_box()->text().toStdString());
+    EXPECT_EQ(w().parts().name_box->text().size(), 8);
+    EXPECT_EQ(w().core().download_name(), w().parts().name_box->text().toStdString());
 }
 
 TEST_F(WindowTest, PictureDownloadClickedThroughThenRenamedInPlace) {
     start_handset();
     open_window();
-    EXPECT_EQ(w().link_icon()->text(), QStringLiteral("   COM3未连接"));
+    EXPECT_EQ(w().parts().link_icon->text(), QStringLiteral("   COM3未连接"));
     connect_handset();
     EXPECT_EQ(buttons(), "11111");
-    EXPECT_EQ(w().link_icon()->text(), QStringLiteral("   COM3已连接"));
-    EXPECT_FALSE(w().wait_window()->isVisible());
+    EXPECT_EQ(w().parts().link_icon->text(), QStringLiteral("   COM3已连接"));
+    EXPECT_FALSE(w().parts().wait_window->isVisible());
 
     choose_photo(QStringLiteral("abc"));
     answers_ = {BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
-    click(w().download_button());
+    click(w().parts().download_button);
     ASSERT_TRUE(idle());
     const std::string source = (home_ / "photo.bmp").string();
     EXPECT_TRUE(
         saw_box("确认 你确定要下载文件\"" + source + "\"到\"abc.bmp\"吗?(若有同名文件则覆盖)"));
-    EXPECT_EQ(w().status_line()->text().toStdString(), "文件\"" + source + "\"下载成功");
+    EXPECT_EQ(w().parts().status_line->text().toStdString(), "文件\"" + source + "\"下载成功");
     ASSERT_TRUE(fs::exists(store_ / "pic" / "abc.bmp"));
     EXPECT_EQ(fs::file_size(store_ / "pic" / "abc.bmp"), kHandsetPictureBytes);
-    EXPECT_EQ(rows(w().handset_list()), QStringList() << "abc.bmp");
-    EXPECT_FALSE(w().wait_window()->isVisible());
+    EXPECT_EQ(rows(w().parts().handset_list), QStringList() << "abc.bmp");
+    EXPECT_FALSE(w().parts().wait_window->isVisible());
     EXPECT_EQ(buttons(), "11111");
 
     // Clicking the handset row proposes its name; rename edits the row in place.
-    w().name_box()->clear();
-    click_row(w().handset_list(), QStringLiteral("abc.bmp"));
-    EXPECT_EQ(w().name_box()->text(), QStringLiteral("abc"));
-    click(w().rename_button());
-    InPlaceEditor *editor = w().rename_editor();
+    w().parts().name_box->clear();
+    click_row(w().parts().handset_list, QStringLiteral("abc.bmp"));
+    EXPECT_EQ(w().parts().name_box->text(), QStringLiteral("abc"));
+    click(w().parts().rename_button);
+    InPlaceEditor *editor = w().parts().rename_editor;
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->text(), QStringLiteral("abc"));
     editor->selectAll();
@@ -432,16 +434,16 @@ TEST_F(WindowTest, PictureDownloadClickedThroughThenRenamedInPlace) {
     EXPECT_TRUE(saw_box("确认 你确定要将\"abc.bmp\"改为\"xyz.bmp\"吗？"));
     ASSERT_TRUE(idle());
     ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(store_ / "pic" / "xyz.bmp"); }, kWaitMs));
-    EXPECT_EQ(rows(w().handset_list()), QStringList() << "xyz.bmp");
+    EXPECT_EQ(rows(w().parts().handset_list), QStringList() << "xyz.bmp");
 
     // Escape in the editor changes nothing.
-    w().handset_list()->select_row(0);
-    click(w().rename_button());
-    ASSERT_NE(w().rename_editor(), nullptr);
+    w().parts().handset_list->select_row(0);
+    click(w().parts().rename_button);
+    ASSERT_NE(w().parts().rename_editor, nullptr);
     boxes_.clear();
-    QTest::keyClick(w().rename_editor(), Qt::Key_Escape);
+    QTest::keyClick(w().parts().rename_editor, Qt::Key_Escape);
     EXPECT_TRUE(boxes_.empty());
-    EXPECT_EQ(rows(w().handset_list()), QStringList() << "xyz.bmp");
+    EXPECT_EQ(rows(w().parts().handset_list), QStringList() << "xyz.bmp");
 }
 
 TEST_F(WindowTest, AFileThatCannotBeShownIsNeverDownloadedAsTheEarlierPicture) {
@@ -455,39 +457,41 @@ TEST_F(WindowTest, AFileThatCannotBeShownIsNeverDownloadedAsTheEarlierPicture) {
     connect_handset();
 
     // First thing chosen cannot be shown: the old run's capture is not sent.
-    click_row(w().pc_list(), QStringLiteral("empty.bmp"));
-    QTest::keyClicks(w().name_box(), QStringLiteral("stale"));
+    click_row(w().parts().pc_list, QStringLiteral("empty.bmp"));
+    QTest::keyClicks(w().parts().name_box, QStringLiteral("stale"));
     answers_ = {BoxAnswer::Ok};
-    click(w().download_button());
+    click(w().parts().download_button);
     ASSERT_TRUE(idle());
     EXPECT_TRUE(saw_box("确认 转换图形文件失败"));
     EXPECT_FALSE(fs::exists(store_ / "pic" / "stale.bmp"));
 
-    // A good picture, then one that cannot be decoded: the panel says nothing is chosen, and
-    // nothing is sent.
+    // A good picture, then one that cannot be decoded: the panel says the file could not be
+    // read (not that nothing is chosen), and nothing is sent.
     choose_photo(QStringLiteral("abc"));
     for (const QString &bad : {QStringLiteral("notapic.jpg"), QStringLiteral("empty.bmp")}) {
         SCOPED_TRACE(bad.toStdString());
-        click_row(w().pc_list(), bad);
-        EXPECT_FALSE(w().picture_panel()->has_picture());
+        click_row(w().parts().pc_list, bad);
+        EXPECT_FALSE(w().parts().picture_panel->has_picture());
+        EXPECT_EQ(w().parts().picture_panel->area()->status_text(),
+                  QStringLiteral("无法读取该图片"));
         boxes_.clear();
         answers_ = {BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
-        click(w().download_button());
+        click(w().parts().download_button);
         ASSERT_TRUE(idle());
         EXPECT_TRUE(saw_box("确认 转换图形文件失败"));
-        EXPECT_FALSE(w().status_line()->text().contains(QStringLiteral("下载成功")));
+        EXPECT_FALSE(w().parts().status_line->text().contains(QStringLiteral("下载成功")));
         EXPECT_FALSE(fs::exists(store_ / "pic" / "abc.bmp"));
     }
     EXPECT_EQ(buttons(), "11111");
 
     // The melody side: a MIDI file that cannot be read never sends the melody before it.
     std::ofstream(home_ / "broken.mid") << "not midi at all";
-    w().file_type_box()->setCurrentIndex(1);
-    click_row(w().pc_list(), QStringLiteral("tune.mid"));
-    click_row(w().pc_list(), QStringLiteral("broken.mid"));
+    w().parts().file_type_box->setCurrentIndex(1);
+    click_row(w().parts().pc_list, QStringLiteral("tune.mid"));
+    click_row(w().parts().pc_list, QStringLiteral("broken.mid"));
     boxes_.clear();
     answers_ = {BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
-    click(w().download_button());
+    click(w().parts().download_button);
     ASSERT_TRUE(idle());
     EXPECT_TRUE(saw_box("确认 转换MIDI文件失败！"));
     EXPECT_FALSE(fs::exists(store_ / "melody" / "abc.mid"));
@@ -497,20 +501,20 @@ TEST_F(WindowTest, SettingsAndFormatAreDisabledWhileAnOperationRuns) {
     start_handset();
     open_window();
     connect_handset();
-    EXPECT_TRUE(w().settings_action()->isEnabled());
-    EXPECT_TRUE(w().format_action()->isEnabled());
+    EXPECT_TRUE(w().parts().settings_action->isEnabled());
+    EXPECT_TRUE(w().parts().format_action->isEnabled());
     choose_photo(QStringLiteral("slow"));
     ASSERT_TRUE(sim_->control("delay 150"));
     answers_ = {BoxAnswer::Ok};
-    click(w().download_button());
+    click(w().parts().download_button);
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return w().wait_window()->text_label()->text().contains("第2个"); }, kWaitMs));
-    EXPECT_FALSE(w().settings_action()->isEnabled());
-    EXPECT_FALSE(w().format_action()->isEnabled());
-    click(w().wait_window()->cancel_button());
+        [&] { return w().parts().wait_window->text_label()->text().contains("第2个"); }, kWaitMs));
+    EXPECT_FALSE(w().parts().settings_action->isEnabled());
+    EXPECT_FALSE(w().parts().format_action->isEnabled());
+    click(w().parts().wait_window->cancel_button());
     ASSERT_TRUE(idle());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w().settings_action()->isEnabled(); }, kWaitMs));
-    EXPECT_TRUE(w().format_action()->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w().parts().settings_action->isEnabled(); }, kWaitMs));
+    EXPECT_TRUE(w().parts().format_action->isEnabled());
 }
 
 TEST_F(WindowTest, AListingThatNeverComesEndsTheConnectAndTakesTheWaitWindowAway) {
@@ -520,7 +524,7 @@ TEST_F(WindowTest, AListingThatNeverComesEndsTheConnectAndTakesTheWaitWindowAway
     // window was activated; now the connect fails once the listing has not begun in time.
     ASSERT_TRUE(sim_->control("silent list"));
     boxes_.clear();
-    click(w().connect_button());
+    click(w().parts().connect_button);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             return std::find(boxes_.begin(), boxes_.end(), "确认 连接手机失败") != boxes_.end();
@@ -528,8 +532,8 @@ TEST_F(WindowTest, AListingThatNeverComesEndsTheConnectAndTakesTheWaitWindowAway
         kWaitMs))
         << ::testing::PrintToString(boxes_);
     ASSERT_TRUE(idle());
-    EXPECT_FALSE(w().wait_window()->isVisible());
-    EXPECT_TRUE(w().connect_button()->isEnabled());
+    EXPECT_FALSE(w().parts().wait_window->isVisible());
+    EXPECT_TRUE(w().parts().connect_button->isEnabled());
 }
 
 TEST_F(WindowTest, InPlaceRenameToARefusedNameShowsOneBoxAndKeepsTheTypedName) {
@@ -537,19 +541,19 @@ TEST_F(WindowTest, InPlaceRenameToARefusedNameShowsOneBoxAndKeepsTheTypedName) {
     start_handset();
     open_window();
     connect_handset();
-    ASSERT_EQ(rows(w().handset_list()), QStringList() << "abc.bmp");
-    QTest::keyClicks(w().name_box(), QStringLiteral("mine"));
-    w().handset_list()->select_row(0);
-    click(w().rename_button());
-    InPlaceEditor *editor = w().rename_editor();
+    ASSERT_EQ(rows(w().parts().handset_list), QStringList() << "abc.bmp");
+    QTest::keyClicks(w().parts().name_box, QStringLiteral("mine"));
+    w().parts().handset_list->select_row(0);
+    click(w().parts().rename_button);
+    InPlaceEditor *editor = w().parts().rename_editor;
     ASSERT_NE(editor, nullptr);
     editor->selectAll();
     QTest::keyClicks(editor, QStringLiteral("a_b-c"));
     boxes_.clear();
     QTest::keyClick(editor, Qt::Key_Return);
     EXPECT_EQ(boxes_, std::vector<std::string>{"确认 请输入字母和数字组成的文件名!"});
-    EXPECT_EQ(w().name_box()->text(), QStringLiteral("mine"));
-    EXPECT_EQ(rows(w().handset_list()), QStringList() << "abc.bmp");
+    EXPECT_EQ(w().parts().name_box->text(), QStringLiteral("mine"));
+    EXPECT_EQ(rows(w().parts().handset_list), QStringList() << "abc.bmp");
 }
 
 TEST_F(WindowTest, HandsetEventStopsTheDownload) {
@@ -559,14 +563,14 @@ TEST_F(WindowTest, HandsetEventStopsTheDownload) {
     choose_photo(QStringLiteral("big"));
     ASSERT_TRUE(sim_->control("event 1 after 5"));
     answers_ = {BoxAnswer::Ok};
-    click(w().download_button());
+    click(w().parts().download_button);
     ASSERT_TRUE(QTest::qWaitFor([&] { return saw_box("确认 手机来电，中断操作！"); }, kWaitMs));
     ASSERT_TRUE(idle());
     delivered();
     EXPECT_EQ(buttons(), "10000");
-    EXPECT_EQ(w().link_icon()->text(), QStringLiteral("   COM3未连接"));
-    EXPECT_FALSE(w().wait_window()->isVisible());
-    EXPECT_EQ(w().handset_list()->topLevelItemCount(), 0);
+    EXPECT_EQ(w().parts().link_icon->text(), QStringLiteral("   COM3未连接"));
+    EXPECT_FALSE(w().parts().wait_window->isVisible());
+    EXPECT_EQ(w().parts().handset_list->topLevelItemCount(), 0);
     EXPECT_FALSE(fs::exists(store_ / "pic" / "big.bmp"));
 }
 
@@ -577,8 +581,8 @@ TEST_F(WindowTest, CancelInTheWaitWindowStopsTheDownloadButNotEnterOrEscape) {
     choose_photo(QStringLiteral("slow"));
     ASSERT_TRUE(sim_->control("delay 150"));
     answers_ = {BoxAnswer::Ok};
-    click(w().download_button());
-    WaitWindow *wait = w().wait_window();
+    click(w().parts().download_button);
+    WaitWindow *wait = w().parts().wait_window;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return wait->isVisible() && wait->text_label()->text().contains("第2个"); },
         kWaitMs));
@@ -611,10 +615,10 @@ TEST_F(WindowTest, MenuCommandsAndThePortDialogSave) {
         port->device_box()->setCurrentText(QStringLiteral("/dev/ttyUSB7"));
         return static_cast<int>(QDialog::Accepted);
     };
-    w().settings_action()->trigger();
+    w().parts().settings_action->trigger();
     EXPECT_EQ(profile_.com_port(), 5u);
     EXPECT_EQ(profile_.port_devices()[5], "/dev/ttyUSB7");
-    EXPECT_EQ(w().link_icon()->text(), QStringLiteral("   COM5未连接"));
+    EXPECT_EQ(w().parts().link_icon->text(), QStringLiteral("   COM5未连接"));
     // Cancel changes nothing.
     dialog_script_ = [](QDialog &d) {
         if (auto *port = dynamic_cast<PortDialog *>(&d)) {
@@ -622,7 +626,7 @@ TEST_F(WindowTest, MenuCommandsAndThePortDialogSave) {
         }
         return static_cast<int>(QDialog::Rejected);
     };
-    w().settings_action()->trigger();
+    w().parts().settings_action->trigger();
     EXPECT_EQ(profile_.com_port(), 5u);
 
     bool about_shown = false;
@@ -631,9 +635,9 @@ TEST_F(WindowTest, MenuCommandsAndThePortDialogSave) {
             dynamic_cast<AboutDialog *>(&d) != nullptr && d.windowTitle() == QStringLiteral("关于");
         return static_cast<int>(QDialog::Accepted);
     };
-    w().about_action()->trigger();
+    w().parts().about_action->trigger();
     EXPECT_TRUE(about_shown);
-    w().help_action()->trigger();
+    w().parts().help_action->trigger();
     ASSERT_EQ(opened_.size(), 1u);
     EXPECT_TRUE(opened_[0].toLocalFile().endsWith(QStringLiteral("/dwnHelp.html")));
     EXPECT_TRUE(fs::exists(opened_[0].toLocalFile().toStdString()));
@@ -641,7 +645,7 @@ TEST_F(WindowTest, MenuCommandsAndThePortDialogSave) {
     // No browser could open it: the user is told where the guide is.
     browser_ = false;
     boxes_.clear();
-    w().help_action()->trigger();
+    w().parts().help_action->trigger();
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].rfind("帮助 ", 0), 0u) << boxes_[0];
     EXPECT_NE(boxes_[0].find(opened_[1].toLocalFile().toStdString()), std::string::npos)
@@ -658,21 +662,21 @@ TEST_F(WindowTest, PortDialogShowsTheDeviceTheEnvironmentNames) {
         }
         return static_cast<int>(QDialog::Rejected);
     };
-    w().settings_action()->trigger();
+    w().parts().settings_action->trigger();
     ::unsetenv("HANDLINK_COM3");
     EXPECT_EQ(shown, QStringLiteral("/dev/ttyACM4 (默认)"));
 }
 
 TEST_F(WindowTest, MelodyPanelPlaysHoldsTheButtonsAndReportsBadFiles) {
     open_window();
-    w().file_type_box()->setCurrentIndex(1);
-    MelodyPanel *panel = w().melody_panel();
+    w().parts().file_type_box->setCurrentIndex(1);
+    MelodyPanel *panel = w().parts().melody_panel;
     // Nothing chosen: play does nothing.
     click(panel->play_button());
     EXPECT_FALSE(panel->playing());
     EXPECT_TRUE(boxes_.empty());
 
-    click_row(w().pc_list(), QStringLiteral("tune.mid"));
+    click_row(w().parts().pc_list, QStringLiteral("tune.mid"));
     click(panel->play_button());
     ASSERT_TRUE(panel->playing());
     EXPECT_EQ(buttons(), "00000");
@@ -684,31 +688,72 @@ TEST_F(WindowTest, MelodyPanelPlaysHoldsTheButtonsAndReportsBadFiles) {
     EXPECT_TRUE(panel->play_button()->isEnabled());
     EXPECT_EQ(buttons(), "10000");
 
-    // A file that is not MIDI: the player's reason in an "MCI Error" box, nothing plays.
+    // A file that is not MIDI: a box says so in the window's language; nothing plays.
     std::ofstream(home_ / "fake.mid") << "not midi at all";
-    w().melody_panel()->set_melody_source((home_ / "fake.mid").string());
+    w().parts().melody_panel->set_melody_source((home_ / "fake.mid").string());
     click(panel->play_button());
     EXPECT_FALSE(panel->playing());
     ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].rfind("MCI Error ", 0), 0u);
-    EXPECT_GT(boxes_[0].size(), std::string("MCI Error ").size());
+    EXPECT_EQ(boxes_[0], "播放错误 该文件不是可以播放的MIDI文件。");
+    // One that cannot be read: the system's own words follow a sentence in the window's language.
+    boxes_.clear();
+    w().parts().melody_panel->set_melody_source((home_ / "gone.mid").string());
+    click(panel->play_button());
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].rfind("播放错误 无法读取该MIDI文件。\n系统的说明：", 0), 0u) << boxes_[0];
+    EXPECT_GT(boxes_[0].size(), std::string("播放错误 无法读取该MIDI文件。\n系统的说明：").size());
 }
 
 }  // namespace
+TEST_F(WindowTest, NoPanelKeepsWhatBelongedToTheFileChosenBefore) {
+    write_long_midi(home_ / "long.mid");
+    fs::create_directories(home_ / "songs");
+    write_midi(home_ / "songs" / "short.mid");
+    open_window();
+
+    // The length shown is the chosen melody's, at once and after another one has played.
+    w().parts().file_type_box->setCurrentIndex(1);
+    MelodyPanel *panel = w().parts().melody_panel;
+    EXPECT_EQ(panel->time_label()->text(), QStringLiteral("播放时间"));
+    click_row(w().parts().pc_list, QStringLiteral("long.mid"));
+    EXPECT_EQ(panel->time_label()->text(), QStringLiteral("播放时间 00:08"));
+    click(panel->play_button());
+    panel->tick();  // rendered at once: the tick finds the end
+    ASSERT_FALSE(panel->playing());
+    click_row(w().parts().pc_list, QStringLiteral("tune.mid"));
+    EXPECT_EQ(panel->time_label()->text(), QStringLiteral("播放时间 00:01"));
+
+    // A picture, then a folder without pictures: the preview goes with the choice.
+    w().parts().file_type_box->setCurrentIndex(0);
+    EXPECT_FALSE(w().parts().picture_panel->has_picture());
+    click_row(w().parts().pc_list, QStringLiteral("photo.bmp"));
+    ASSERT_TRUE(w().parts().picture_panel->has_picture());
+    ASSERT_TRUE(w().parts().pc_tree->select_folder((home_ / "songs").string()));
+    EXPECT_TRUE(w().parts().pc_file_label->text().isEmpty());
+    EXPECT_FALSE(w().parts().picture_panel->has_picture());
+    EXPECT_EQ(w().parts().picture_panel->area()->status_text(), QStringLiteral("未选择图片"));
+    // And the melody's length goes the same way when the type changes.
+    w().parts().file_type_box->setCurrentIndex(1);
+    click_row(w().parts().pc_list, QStringLiteral("short.mid"));
+    EXPECT_EQ(panel->time_label()->text(), QStringLiteral("播放时间 00:01"));
+    w().parts().file_type_box->setCurrentIndex(0);
+    EXPECT_EQ(panel->time_label()->text(), QStringLiteral("播放时间"));
+}
+
 TEST_F(WindowTest, TheCaptureLivesInTheWindowsOwnFolderAndGoesWithTheWindow) {
     open_window();
-    w().pc_list()->setFocus();
-    QTest::keyClick(w().pc_list(), Qt::Key_Down);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w().picture_panel()->captured(); }, kWaitMs));
+    w().parts().pc_list->setFocus();
+    QTest::keyClick(w().parts().pc_list, Qt::Key_Down);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w().parts().picture_panel->captured(); }, kWaitMs));
     fs::path folder;
-    for (const auto &e : fs::directory_iterator(dir_ / "work")) {
+    for (const auto &e : fs::directory_iterator(dir_ / "work" / "zemlo-runs")) {
         folder = e.path();
     }
     ASSERT_EQ(folder.filename().string().rfind("run-", 0), 0u) << folder;
     EXPECT_TRUE(fs::exists(folder / "tmp.bmp"));
     window_.reset();
     EXPECT_FALSE(fs::exists(folder));
-    EXPECT_TRUE(fs::is_empty(dir_ / "work"));
+    EXPECT_TRUE(fs::is_empty(dir_ / "work" / "zemlo-runs"));
 }
 
 namespace {
@@ -722,7 +767,7 @@ TEST_F(WindowTest, TabFollowsTheReadingOrderAndShiftTabFromTheNameNeverReachesAD
               "type > pc tree > pc list > effect > name > handset tree > handset list > 连接");
     connect_handset();
     activate();  // the window manager's part: the window is active again after the wait window
-    w().file_type_box()->setCurrentIndex(1);
+    w().parts().file_type_box->setCurrentIndex(1);
     const QStringList forward = {"type", "pc tree", "pc list",      "slider",       "play",
                                  "stop", "name",    "handset tree", "handset list", "连接",
                                  "下载", "重命名",  "删除",         "断开"};
@@ -734,22 +779,22 @@ TEST_F(WindowTest, TabFollowsTheReadingOrderAndShiftTabFromTheNameNeverReachesAD
               backward.join(" > ").toStdString());
 
     // One Shift+Tab from the name box lands in the panel, with either panel shown.
-    w().name_box()->setFocus(Qt::TabFocusReason);
+    w().parts().name_box->setFocus(Qt::TabFocusReason);
     key(Qt::Key_Tab, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), w().melody_panel()->stop_button());
-    w().file_type_box()->setCurrentIndex(0);
-    w().name_box()->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(QApplication::focusWidget(), w().parts().melody_panel->stop_button());
+    w().parts().file_type_box->setCurrentIndex(0);
+    w().parts().name_box->setFocus(Qt::TabFocusReason);
     key(Qt::Key_Tab, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), w().picture_panel()->effect_box());
+    EXPECT_EQ(QApplication::focusWidget(), w().parts().picture_panel->effect_box());
 }
 
 TEST_F(WindowTest, DraggingThePlayTimeSliderSeeksAndTheTimeTextFollows) {
     write_long_midi(home_ / "long.mid");
     open_window();
-    w().file_type_box()->setCurrentIndex(1);
-    MelodyPanel *panel = w().melody_panel();
+    w().parts().file_type_box->setCurrentIndex(1);
+    MelodyPanel *panel = w().parts().melody_panel;
     ShadedSlider *slider = panel->slider();
-    click_row(w().pc_list(), QStringLiteral("long.mid"));
+    click_row(w().parts().pc_list, QStringLiteral("long.mid"));
 
     // Nothing playing: the thumb is where the next play starts (half of 8 s rendered).
     slider->setSliderDown(true);
@@ -834,7 +879,7 @@ TEST_F(WindowTest, EveryCommandRunsFromTheKeyboard) {
     EXPECT_TRUE(saw_box("确认 格式化将使文件全部丢失,手机会自动重启。你确定吗？"));
 
     // The command buttons: Tab to them, Space presses them.
-    ASSERT_TRUE(tab_to(w().connect_button()));
+    ASSERT_TRUE(tab_to(w().parts().connect_button));
     key(Qt::Key_Space);
     ASSERT_TRUE(QTest::qWaitFor([&] { return buttons() == "11111"; }, kWaitMs));
     ASSERT_TRUE(idle());
@@ -847,57 +892,64 @@ TEST_F(WindowTest, EveryCommandRunsFromTheKeyboard) {
         }
     };
 
-    ASSERT_TRUE(tab_to(w().pc_list()));
+    ASSERT_TRUE(tab_to(w().parts().pc_list));
     key(Qt::Key_Down);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w().picture_panel()->captured(); }, kWaitMs));
-    ASSERT_TRUE(tab_to(w().name_box()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w().parts().picture_panel->captured(); }, kWaitMs));
+    ASSERT_TRUE(tab_to(w().parts().name_box));
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("kbd"));
-    ASSERT_TRUE(tab_to(w().download_button()));
+    ASSERT_TRUE(tab_to(w().parts().download_button));
     answers_ = {BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
     key(Qt::Key_Space);
     ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(store_ / "pic" / "kbd.bmp"); }, kWaitMs));
     ASSERT_TRUE(idle());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rows(w().handset_list()).size() == 1; }, kWaitMs));
-    tab_again_from(w().file_type_box());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return rows(w().parts().handset_list).size() == 1; }, kWaitMs));
+    tab_again_from(w().parts().file_type_box);
 
-    ASSERT_TRUE(tab_to(w().handset_list()));
+    ASSERT_TRUE(tab_to(w().parts().handset_list));
     key(Qt::Key_Down);
-    ASSERT_TRUE(tab_to(w().rename_button()));
+    ASSERT_TRUE(tab_to(w().parts().rename_button));
     key(Qt::Key_Space);
-    ASSERT_NE(w().rename_editor(), nullptr);
+    ASSERT_NE(w().parts().rename_editor, nullptr);
     key(Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("key"));
     answers_ = {BoxAnswer::Ok};
     key(Qt::Key_Return);
     ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(store_ / "pic" / "key.bmp"); }, kWaitMs));
     ASSERT_TRUE(idle());
-    tab_again_from(w().file_type_box());
-
-    ASSERT_TRUE(tab_to(w().handset_list()));
+    // The focus is back on the handset list, where it was before the rename, as after a
+    // download or a deletion: the next arrow moves along the files, not the file type.
+    activate();
+    EXPECT_EQ(w().focusWidget(), w().parts().handset_list);
     key(Qt::Key_Down);
-    ASSERT_TRUE(tab_to(w().delete_button()));
+    EXPECT_EQ(w().parts().file_type_box->currentIndex(), 0);
+    tab_again_from(w().parts().file_type_box);
+
+    ASSERT_TRUE(tab_to(w().parts().handset_list));
+    key(Qt::Key_Down);
+    ASSERT_TRUE(tab_to(w().parts().delete_button));
     answers_ = {BoxAnswer::Ok};
     key(Qt::Key_Space);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !fs::exists(store_ / "pic" / "key.bmp"); }, kWaitMs));
     ASSERT_TRUE(idle());
-    tab_again_from(w().file_type_box());
+    tab_again_from(w().parts().file_type_box);
 
-    ASSERT_TRUE(tab_to(w().disconnect_button()));
+    ASSERT_TRUE(tab_to(w().parts().disconnect_button));
     key(Qt::Key_Space);
     ASSERT_TRUE(QTest::qWaitFor([&] { return buttons() == "10000"; }, kWaitMs));
-    tab_again_from(w().file_type_box());
+    tab_again_from(w().parts().file_type_box);
 
     // The melody panel's play button is in the chain as well.
-    w().file_type_box()->setFocus(Qt::TabFocusReason);
+    w().parts().file_type_box->setFocus(Qt::TabFocusReason);
     key(Qt::Key_Down);
-    ASSERT_TRUE(w().melody_panel()->isVisible());
-    ASSERT_TRUE(tab_to(w().pc_list()));
+    ASSERT_TRUE(w().parts().melody_panel->isVisible());
+    ASSERT_TRUE(tab_to(w().parts().pc_list));
     key(Qt::Key_Down);
-    ASSERT_TRUE(tab_to(w().melody_panel()->play_button()));
+    ASSERT_TRUE(tab_to(w().parts().melody_panel->play_button()));
     key(Qt::Key_Space);
-    EXPECT_TRUE(w().melody_panel()->playing());
-    w().melody_panel()->tick();  // rendered at once: the tick finds the end
-    EXPECT_FALSE(w().melody_panel()->playing());
+    EXPECT_TRUE(w().parts().melody_panel->playing());
+    w().parts().melody_panel->tick();  // rendered at once: the tick finds the end
+    EXPECT_FALSE(w().parts().melody_panel->playing());
 
     key(Qt::Key_F, Qt::AltModifier);
     ASSERT_TRUE(menu_open(file));
@@ -911,7 +963,7 @@ TEST_F(WindowTest, AWindowTooLargeForTheScreenIsLaidOutFromASmallerFont) {
     WindowHooks hooks;
     hooks.box = [](const app::MessageBoxDetails &, QWidget *) { return BoxAnswer::Ok; };
     MainWindow normal(profile_, program_dir(), hooks);
-    hooks.available_size = [room] { return room; };
+    hooks.available_area = [room] { return QRect(QPoint(), room); };
     MainWindow fitted(profile_, program_dir(), hooks);
     EXPECT_GT(normal.height(), room.height() - 40);  // it would run off with its title bar
     EXPECT_LT(fitted.font().pointSizeF(), normal.font().pointSizeF());
@@ -919,7 +971,7 @@ TEST_F(WindowTest, AWindowTooLargeForTheScreenIsLaidOutFromASmallerFont) {
     EXPECT_LE(fitted.height(), room.height() - 30);
     // Laid out throughout from the smaller font.
     EXPECT_EQ(fitted.base().height, QFontMetrics(fitted.font()).height());
-    EXPECT_EQ(fitted.connect_button()->geometry(),
+    EXPECT_EQ(fitted.parts().connect_button->geometry(),
               du_rect(fitted.base(), main_window_layout::kConnectButton));
 }
 

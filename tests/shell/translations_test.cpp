@@ -350,7 +350,8 @@ TEST_F(WindowLanguage, EnglishTextsFitTheirControls) {
     };
     WaitWindow wait(base, &answerer);
     wait.setFont(dialog_font());
-    wait.report(app::render(app::MessageId::SendingPacket, {"120"}), 0, 0, false);
+    wait.report({app::ReportLevel::Progress, {app::MessageId::SendingPacket, {"120"}}, 0, {}},
+                false);
     expect_nothing_cut_off(wait, "wait window");
     wait.dismiss();
 }

@@ -14,6 +14,7 @@
 #include "wait_until.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/handset_records.h"
+#include "zemlo/listing_text.h"
 
 namespace zemlo::sweep {
 
@@ -51,14 +52,12 @@ std::vector<uint8_t> converted_melody() {
     return m;
 }
 
-// The front end the sweep gives the core. What it needs of it are the four calls every front
-// end answers (ask, show_error, operation_report, operation_ended); of the window's widgets it
-// keeps the buttons, to hold them against the connection, and ignores the rest.
-class SweepFront : public app::UiPort, public app::MediaPort {
+// The front end the sweep gives the core: the four calls every front end answers (ask,
+// show_error, operation_report, operation_ended), and the converters.
+class SweepFront : public app::FrontEnd, public app::MediaPort {
   public:
     SweepFront(bool preview, bool keep) : preview_(preview), keep_(keep) {}
 
-    // --- the front end ---
     app::BoxAnswer ask(const app::QuestionAsked &asked) override {
         switch (asked.question) {
             case app::Question::PreviewPicture:
@@ -74,12 +73,7 @@ class SweepFront : public app::UiPort, public app::MediaPort {
         std::lock_guard lock(mutex_);
         errors_.push_back(notice.message.id);
     }
-    void operation_report(const app::Report &report) override {
-        if (report.level == app::ReportLevel::Failed) {
-            std::lock_guard lock(mutex_);
-            failures_.push_back(report.message.id);
-        }
-    }
+    void operation_report(const app::Report &) override {}
     void operation_ended(const app::Outcome &outcome) override {
         {
             std::lock_guard lock(mutex_);
@@ -93,7 +87,6 @@ class SweepFront : public app::UiPort, public app::MediaPort {
         std::lock_guard lock(mutex_);
         outcomes_.clear();
         errors_.clear();
-        failures_.clear();
     }
     // The first outcome of the operation, waited for at most `bound`.
     std::optional<app::Outcome> outcome_of(CoreOperation op, std::chrono::milliseconds bound) {
@@ -114,34 +107,6 @@ class SweepFront : public app::UiPort, public app::MediaPort {
         std::lock_guard lock(mutex_);
         return errors_;
     }
-    app::ButtonStates buttons() {
-        std::lock_guard lock(mutex_);
-        return buttons_;
-    }
-
-    // --- widgets: the buttons are kept, the rest shows nothing ---
-    void set_buttons(const app::ButtonStates &b) override {
-        std::lock_guard lock(mutex_);
-        buttons_ = b;
-    }
-    void set_status_line(const std::string &) override {}
-    void set_connection_text(const std::string &, bool) override {}
-    void set_space(int64_t, int64_t) override {}
-    int32_t handset_folder() override { return app::kTypePicture; }
-    void focus_handset_tree() override {}
-    void focus_handset_list() override {}
-    void show_handset_rows(const std::vector<app::HandsetRow> &) override {}
-    int32_t selected_handset_row() override { return -1; }
-    void set_handset_row_text(int32_t, const std::string &) override {}
-    void edit_handset_row(int32_t, const std::string &) override {}
-    void set_download_name_box(const std::string &) override {}
-    void set_extension_label(const std::string &) override {}
-    void set_pc_file_label(const std::string &) override {}
-    void show_pc_files(const std::vector<app::PcFileRow> &) override {}
-    void show_panel(int32_t) override {}
-    void open_help(const std::string &) override {}
-    void show_about() override {}
-    std::optional<uint32_t> choose_port(uint32_t) override { return std::nullopt; }
 
     // --- the converters: the files they would have made ---
     void show_picture(const std::string &) override {}
@@ -162,20 +127,52 @@ class SweepFront : public app::UiPort, public app::MediaPort {
     std::condition_variable cv_;
     std::vector<app::Outcome> outcomes_;
     std::vector<MessageId> errors_;
-    std::vector<MessageId> failures_;
+};
+
+// Of the main window's widgets, the buttons: what the sweep holds against the connection. The
+// rest shows nothing, as for a front end without a window.
+class ButtonsSeen : public app::WindowPort {
+  public:
+    app::ButtonStates buttons() {
+        std::lock_guard lock(mutex_);
+        return buttons_;
+    }
+    void set_buttons(const app::ButtonStates &b) override {
+        std::lock_guard lock(mutex_);
+        buttons_ = b;
+    }
+    void set_status_line(const std::string &) override {}
+    void set_connection_text(const std::string &, bool) override {}
+    void set_space(int64_t, int64_t) override {}
+    void focus_handset_tree() override {}
+    void focus_handset_list() override {}
+    void show_handset_rows(const std::vector<app::HandsetRow> &) override {}
+    int32_t selected_handset_row() override { return -1; }
+    void set_handset_row_text(int32_t, const std::string &) override {}
+    void edit_handset_row(int32_t, const std::string &) override {}
+    void set_download_name_box(const std::string &) override {}
+    void set_extension_label(const std::string &) override {}
+    void set_pc_file_label(const std::string &) override {}
+    void show_pc_files(const std::vector<app::PcFileRow> &) override {}
+    void show_panel(app::FileType) override {}
+    void open_help(const std::string &) override {}
+    void show_about() override {}
+    std::optional<uint32_t> choose_port(uint32_t) override { return std::nullopt; }
+
+  private:
+    std::mutex mutex_;
     app::ButtonStates buttons_;
 };
 
 // The core's file table and free space as a listing.
 Listed shown_by(const MainCore &core) {
     Listed l;
-    for (const auto &e : core.table().entries()) {
-        const std::string folder = e.type == app::kTypePicture ? "pic/" : "melody/";
-        const size_t caret = e.text.find(app::kEntrySeparator);
-        l.sizes[folder + e.text.substr(0, caret)] =
-            caret == std::string::npos ? 0 : std::stoull("0" + e.text.substr(caret + 1));
+    for (const auto &e : core.listing().table().entries()) {
+        const std::string folder = e.type == app::FileType::Picture ? "pic/" : "melody/";
+        l.sizes[folder + std::string(listing::entry_name(e.text))] = static_cast<uint64_t>(
+            listing::entry_size_after(e.text, e.text.find(listing::kSizeMark)));
     }
-    l.free_space = core.free_space();
+    l.free_space = core.listing().free_space();
     return l;
 }
 
@@ -184,20 +181,11 @@ Listed shown_by(const MainCore &core) {
 bool core_agrees(const MainCore &core, bool connected, const app::ButtonStates &buttons,
                  const StoreFiles &store) {
     if (!connected) {
-        return core.table().entries().empty() && buttons == app::button_states(false, true);
+        return core.listing().table().entries().empty() &&
+               buttons == app::button_states(false, true);
     }
     return shown_by(core) == listing_of(store, kCapacity) &&
            buttons == app::button_states(true, true);
-}
-
-int32_t row_of(const MainCore &core, const std::string &name) {
-    const auto &rows = core.handset_rows();
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].name == name) {
-            return static_cast<int32_t>(i);
-        }
-    }
-    return -1;
 }
 
 // The operation the arguments ask for, started on the window thread as the window's confirmed
@@ -219,18 +207,18 @@ CoreOperation start_request(MainCore &core, const std::vector<std::string> &args
     if (what == "download") {
         const bool picture = args.at(1) == "picture";
         const std::string source = (pc / (picture ? "photo.bmp" : "tune.mid")).string();
-        return core.download_file(picture ? app::kTypePicture : app::kTypeMelody, source,
+        return core.download_file(picture ? app::FileType::Picture : app::FileType::Melody, source,
                                   picture ? "photo" : "tune")
                    ? CoreOperation::Download
                    : CoreOperation::None;
     }
-    core.handset_folder_selected(args.at(1) == "pic" ? app::kTypePicture : app::kTypeMelody);
-    const int32_t row = row_of(core, args.at(2));
+    const app::FileType type = args.at(1) == "pic" ? app::FileType::Picture : app::FileType::Melody;
     if (what == "rename") {
-        return core.rename_file(row, args.at(3)) ? CoreOperation::Rename : CoreOperation::None;
+        return core.rename_file(type, args.at(2), args.at(3)) ? CoreOperation::Rename
+                                                              : CoreOperation::None;
     }
     if (what == "delete") {
-        return core.delete_file(row) ? CoreOperation::Delete : CoreOperation::None;
+        return core.delete_file(type, args.at(2)) ? CoreOperation::Delete : CoreOperation::None;
     }
     return CoreOperation::None;
 }
@@ -240,7 +228,7 @@ class CoreRun {
   public:
     CoreRun(const std::string &link, bool preview, bool keep) : front_(preview, keep) {
         profile_.set_port_device(app::kDefaultComPort, link);
-        core_ = std::make_unique<MainCore>(values_, front_, front_, loop_, profile_);
+        core_ = std::make_unique<MainCore>(values_, front_, front_, loop_, profile_, &buttons_);
         loop_.invoke([&] {
             loaded_ = core_->initialise(fs::read_symlink("/proc/self/exe").parent_path().string());
         });
@@ -260,6 +248,7 @@ class CoreRun {
 
     bool loaded() const { return loaded_; }
     SweepFront &front() { return front_; }
+    app::ButtonStates buttons() { return buttons_.buttons(); }
     app::ProgramValues &values() { return values_; }
 
     // Cancel, as the wait window's button: from any thread.
@@ -291,7 +280,7 @@ class CoreRun {
             return false;
         }
         return testing::wait_until(
-            [&] { return on_window([](MainCore &c) { return !c.receiving(); }); }, bound);
+            [&] { return on_window([](MainCore &c) { return !c.listing_pending(); }); }, bound);
     }
 
     // Runs an operation to its end: its outcome, or nothing when it never ended.
@@ -327,6 +316,7 @@ class CoreRun {
   private:
     app::ProgramValues values_;
     SweepFront front_;
+    ButtonsSeen buttons_;
     app::EventLoopThread loop_;
     app::MemoryProfile profile_{app::kDefaultComPort};
     std::unique_ptr<MainCore> core_;
@@ -444,9 +434,8 @@ RunRecord run_on_core(const Operation &op, const std::optional<PlannedRun> &faul
         rec.note = std::string(outcome->succeeded ? "succeeded: " : "failed: ") +
                    app::render(outcome->result) + (cancelled ? " (cancelled)" : "");
         const bool connected = run.values().connected.load();
-        rec.facts.shown_agrees = run.on_window([&](MainCore &c) {
-            return core_agrees(c, connected, run.front().buttons(), rec.facts.after);
-        });
+        rec.facts.shown_agrees = run.on_window(
+            [&](MainCore &c) { return core_agrees(c, connected, run.buttons(), rec.facts.after); });
 
         // Reconnect, and the table must be the store's; that connect is the next operation too.
         sim.control("clear");
@@ -463,7 +452,7 @@ RunRecord run_on_core(const Operation &op, const std::optional<PlannedRun> &faul
         rec.facts.second_works = again && again->succeeded;
         const StoreFiles now = read_store(store);
         rec.facts.reconnect_agrees = !rec.facts.second_works || run.on_window([&](MainCore &c) {
-            return core_agrees(c, true, run.front().buttons(), now);
+            return core_agrees(c, true, run.buttons(), now);
         });
         if (!rec.facts.second_works) {
             rec.note += " | reconnect failed: " +

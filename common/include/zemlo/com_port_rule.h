@@ -1,7 +1,8 @@
 // Which serial device a COM number stands for. One rule for the device library, the desktop
 // program's port dialog and the command-line companion: the device the program mapped to it,
 // else the environment variable HANDLINK_COM<n>, else /dev/ttyS<n-1> (COM1 is the first serial
-// device, as the usual Windows-on-Linux convention has it).
+// device, as the usual Windows-on-Linux convention has it). On Windows the last is the system's
+// own \\.\COM<n>, the form that reaches COM10 and above as well.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +14,13 @@
 namespace zemlo {
 
 inline constexpr const char *kComEnvPrefix = "HANDLINK_COM";
+#if defined(_WIN32)
+inline constexpr const char *kComDefaultPrefix = "\\\\.\\COM";
+inline constexpr uint32_t kComDefaultFirst = 1;  // COM1 is \\.\COM1
+#else
 inline constexpr const char *kComDefaultPrefix = "/dev/ttyS";
+inline constexpr uint32_t kComDefaultFirst = 0;  // COM1 is /dev/ttyS0
+#endif
 
 // Looks up an environment variable; nothing when it is unset or empty.
 using EnvLookup = std::function<std::optional<std::string>(const std::string &)>;
@@ -32,14 +39,14 @@ inline std::string com_env_variable(uint32_t port) {
 }
 
 // The device COM n stands for when the program has not mapped it: $HANDLINK_COM<n>, else
-// /dev/ttyS<n-1>.
+// /dev/ttyS<n-1> (\\.\COM<n> on Windows).
 inline std::string unmapped_com_device(uint32_t port, const EnvLookup &env = process_env) {
     if (env) {
         if (auto from_env = env(com_env_variable(port))) {
             return *from_env;
         }
     }
-    return kComDefaultPrefix + std::to_string(port == 0 ? 0 : port - 1);
+    return kComDefaultPrefix + std::to_string(port == 0 ? 0 : port - 1 + kComDefaultFirst);
 }
 
 // The device COM n stands for: mapped (when given and not empty), else the unmapped device.
