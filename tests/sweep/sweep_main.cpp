@@ -171,8 +171,15 @@ std::vector<RunResult> sweep(const Front &front, const Args &args, const Setting
         const Judgement j = judge(facts, s.bounds);
         const auto span = find_span(clean[i].exchange, op.span);
         if (facts.told != Told::Success || !j.violations.empty() || !span) {
-            std::fprintf(stderr, "%s %s: the fault-free run did not succeed: %s\n",
-                         front.name.c_str(), op.name.c_str(), clean[i].note.c_str());
+            std::string why = span ? "" : " (its frames not found)";
+            for (const Violation v : j.violations) {
+                why += " [" + std::string(violation_name(v)) + "]";
+            }
+            for (const auto &left : facts.left_behind) {
+                why += " left: " + left;
+            }
+            std::fprintf(stderr, "%s %s: the fault-free run did not succeed%s: %s\n",
+                         front.name.c_str(), op.name.c_str(), why.c_str(), clean[i].note.c_str());
             ++*broken;
             continue;
         }

@@ -137,7 +137,12 @@ std::vector<std::string> left_in(const fs::path &dir) {
     std::vector<std::string> left;
     std::error_code ec;
     for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        left.push_back(fs::relative(it->path(), dir, ec).string());
+        const std::string name = fs::relative(it->path(), dir, ec).string();
+        // The folder the runs are made in stays for the next program; only what is in it is a
+        // run's.
+        if (name != "zemlo-runs") {
+            left.push_back(name);
+        }
     }
     return left;
 }

@@ -40,7 +40,8 @@ Listed listing_of(const StoreFiles &store, uint64_t capacity);
 // The listing a "list --json" printed; nothing when it is not one.
 std::optional<Listed> parse_json_listing(const std::string &json);
 
-// Everything left under a folder (work files, run folders), as paths relative to it.
+// Everything left under a folder (work files, run folders) but the empty folder the runs are made
+// in, as paths relative to it.
 std::vector<std::string> left_in(const std::filesystem::path &dir);
 
 // A scratch folder of its own, removed with everything in it.
