@@ -218,8 +218,9 @@ void LineReader::name_frame(const FrameReader &rx) {
 }
 
 void LineReader::hang_up() {
-    line_.hang_up();
+    // Counted before the line goes, so whoever sees the line lost also sees the hang-up.
     journal_.count([](EmulatorStats &s) { ++s.hang_ups; });
+    line_.hang_up();
     journal_.log("hung up; the line comes back in a moment");
     if (!stop_.wait_for(kHangUpPause)) {
         return;
