@@ -389,6 +389,7 @@ int main(int argc, char **argv) {
     }
     if (args->table) {
         std::fputs(tables.c_str(), stdout);
+        std::fflush(stdout);  // the table before the summary, when both go to one terminal
     }
     std::fprintf(stderr, "fault_sweep: %zu runs, %d broke the bar\n", all.size(), broken);
     return broken == 0 ? 0 : 1;
