@@ -454,8 +454,10 @@ class Soak {
             expect.lines = {kBoxError + std::string("有文件正在被使用，请先在手机上取消其设置")};
         } else {
             rig_.sim().control("format ok");
+            // Only the empty listing after the restart makes it a success, and the handset is
+            // connected again by then.
             expect.lines = {"box 确认 info 格式化成功"};
-            expect.connected = false;
+            expect.connected = true;
             expect.store_emptied = true;
         }
         rig_.ui().answer({BoxAnswer::Ok});

@@ -131,7 +131,7 @@ class WindowTest : public ::testing::Test {
         window_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
         ASSERT_TRUE(QTest::qWaitFor([&] { return window_->browser_ready(); }, kWaitMs));
-        window_->core().set_format_restart_wait(100ms);
+        window_->core().set_format_timing({100ms, 5s});
     }
 
     MainWindow &w() { return *window_; }
