@@ -27,11 +27,12 @@ if(TARGET shell_window_tests)
 endif()
 
 # Files from outside: the command line, a later start of the program, drops.
-find_package(Qt6 REQUIRED COMPONENTS Test)
+# The toolkit's own local socket stands in for a peer written by someone else.
+find_package(Qt6 REQUIRED COMPONENTS Test Network)
 zemlo_add_gtest(NAME shell_outside_files_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/outside_files_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
-    LIBS zemlo_shell Qt6::Test
+    LIBS zemlo_shell Qt6::Test Qt6::Network
     LABELS widget)
 target_compile_definitions(shell_outside_files_tests PRIVATE
     ZEMLO_DESKTOP_ENTRY="${CMAKE_SOURCE_DIR}/packaging/io.github.zemlo.Zemlo.desktop")
