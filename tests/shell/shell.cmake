@@ -1,9 +1,11 @@
 # The desktop program: its pure helpers directly, and the windows offscreen against the handset
 # emulator, driven with mouse clicks and keys.
+# The serial port library only to check the device folder's ports against it.
+find_package(Qt6 REQUIRED COMPONENTS SerialPort)
 zemlo_add_gtest(NAME shell_logic_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/shell_logic_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
-    LIBS zemlo_shell)
+    LIBS zemlo_shell Qt6::SerialPort)
 
 if(TARGET handsim_core AND TARGET handlink)
     # Against the emulator, so e2e; but Qt's own libraries are not built with ThreadSanitizer,
