@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "artwork.h"
 #include "dialog_units.h"
 #include "font_warm_up.h"
 #include "handset_text.h"
@@ -169,7 +170,9 @@ int run_window_program(int argc, char **argv, const StartWatch &watch) {
     // signal ends the program.
     zemlo::remove_run_folders_when_signalled();
     // The window's first text needs the font configuration. Whoever asks for it while it is
-    // still being read reads it again beside it, so the read-ahead is waited for instead.
+    // still being read reads it again beside it, so the read-ahead is waited for instead, after
+    // what the window needs and can have without fonts: its icons.
+    read_artwork();
     fonts.wait();
     MainWindow window(*profile, QCoreApplication::applicationDirPath().toStdString());
     window.initialise();
