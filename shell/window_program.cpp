@@ -171,10 +171,11 @@ int run_window_program(int argc, char **argv, const StartWatch &watch) {
     zemlo::remove_run_folders_when_signalled();
     // The window's first text needs the font configuration. Whoever asks for it while it is
     // still being read reads it again beside it, so the read-ahead is waited for instead, after
-    // what the window needs and can have without fonts: its icons.
+    // what the window needs and can have without fonts: its icons and menus.
     read_artwork();
-    fonts.wait();
-    MainWindow window(*profile, QCoreApplication::applicationDirPath().toStdString());
+    WindowHooks hooks;
+    hooks.before_text = [&fonts] { fonts.wait(); };
+    MainWindow window(*profile, QCoreApplication::applicationDirPath().toStdString(), hooks);
     window.initialise();
 
     const auto bring_forward = [&window] {
