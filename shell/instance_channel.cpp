@@ -139,6 +139,10 @@ class InstanceServer::Peer : public QObject {
         : QObject(parent),
           socket(fd),
           readable(new QSocketNotifier(fd, QSocketNotifier::Read, this)) {}
+    // The notifier (a child, deleted after the members) stops watching before the socket closes.
+    ~Peer() override { readable->setEnabled(false); }
+    Peer(const Peer &) = delete;
+    Peer &operator=(const Peer &) = delete;
 
     SocketFd socket;
     QSocketNotifier *readable;
