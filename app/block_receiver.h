@@ -35,7 +35,6 @@ class BlockReceiver {
     // other time is one nobody asked for and is ignored, unanswered: answering each would cost a
     // request that waits out its timeout, and a handset sending them fast would bury the command.
     void expect() { expecting_ = true; }
-    bool expecting() const { return expecting_; }
     bool receiving() const { return receiving_; }
     void stop() {
         receiving_ = false;

@@ -9,14 +9,14 @@ namespace {
 constexpr uint8_t kModeListing = 1;
 constexpr uint16_t kConnectRange = 2;
 
-bool request_listing(OperationContext &ctx, const ListingWindow &window) {
+bool request_listing(OperationContext &ctx, bool again) {
     records::RemoteCommand list{records::kGroupFile, records::kCodeList};
     list.argument = 0;
     std::vector<uint8_t> reply = preset_reply(records::kResultListPreset);
     // Armed before the command goes out, so that the handset's answer finds it armed.
-    ctx.reporter.on_window(window.expect);
+    ctx.on_window([&] { ctx.window.expect_listing(again); });
     if (!ctx.send_command(command_body(list), reply)) {
-        ctx.reporter.on_window(window.give_up);
+        ctx.on_window([&] { ctx.window.stop_listing(); });
         return false;
     }
     return true;
@@ -24,7 +24,7 @@ bool request_listing(OperationContext &ctx, const ListingWindow &window) {
 
 }  // namespace
 
-bool connect_handset(OperationContext &ctx, const ListingWindow &window) {
+bool connect_handset(OperationContext &ctx) {
     ctx.report({MessageId::Connecting}, ReportLevel::Progress, kConnectRange);
     ctx.binding.close_link();
     std::vector<uint8_t> reply;
@@ -35,25 +35,23 @@ bool connect_handset(OperationContext &ctx, const ListingWindow &window) {
         ctx.report({MessageId::PhoneCommError}, ReportLevel::Failed);
         return false;
     }
-    ctx.reporter.on_window([&] { window.begin(false); });
     ctx.binding.set_mode(kModeListing);
     ctx.report({MessageId::ReadingData}, ReportLevel::Progress);
     if (ctx.cancelled()) {
         return false;
     }
-    if (!request_listing(ctx, window)) {
+    if (!request_listing(ctx, false)) {
         ctx.hide_wait_window();
         return false;
     }
-    // The handset now answers with the listing, handled on the window thread.
+    // The handset now answers with the listing, taken in on the window thread.
     return true;
 }
 
-void relist_handset(OperationContext &ctx, const ListingWindow &window) {
+void relist_handset(OperationContext &ctx) {
     // The listing replaces the table when it arrives; it completes no connect.
-    ctx.reporter.on_window([&] { window.begin(true); });
     ctx.binding.set_mode(kModeListing);
-    request_listing(ctx, window);
+    request_listing(ctx, true);
 }
 
 }  // namespace zemlo::app

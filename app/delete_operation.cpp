@@ -2,10 +2,9 @@
 
 namespace zemlo::app {
 
-void delete_on_handset(OperationContext &ctx, const DeleteRequest &request,
-                       const std::function<void()> &deleted) {
+void delete_on_handset(OperationContext &ctx, const DeleteRequest &request) {
     records::RemoteCommand command{records::kGroupFile, records::kCodeDelete};
-    command.first_path = request.folder + "\\" + request.name;
+    command.first_path = records::handset_path(request.folder, request.name);
     ctx.outcome.file = request.name;
     const std::optional<uint16_t> result = ctx.send_file_command(MessageId::Deleting, command);
     if (!result) {
@@ -19,7 +18,7 @@ void delete_on_handset(OperationContext &ctx, const DeleteRequest &request,
         ctx.report({MessageId::DeleteFailed}, ReportLevel::Failed);
         return;
     }
-    ctx.reporter.on_window(deleted);
+    ctx.on_window([&] { ctx.listing.deleted(); });
     ctx.end_with({MessageId::DeleteDone}, ReportLevel::Finished, true);
 }
 

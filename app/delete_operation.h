@@ -1,7 +1,6 @@
 // Delete: one file of a handset folder is removed.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "operation_context.h"
@@ -13,9 +12,8 @@ struct DeleteRequest {
     std::string name;    // with its extension
 };
 
-// Asks the handset to delete the file. Once it has, deleted runs on the window thread before the
-// last report, so the window no longer lists the file.
-void delete_on_handset(OperationContext &ctx, const DeleteRequest &request,
-                       const std::function<void()> &deleted);
+// Asks the handset to delete the file (the listing's selected one). Once it has, the listing
+// drops it before the last report.
+void delete_on_handset(OperationContext &ctx, const DeleteRequest &request);
 
 }  // namespace zemlo::app

@@ -11,13 +11,16 @@ constexpr uint16_t kDisconnectRange = 1;
 
 }  // namespace
 
-void disconnect_handset(OperationContext &ctx, bool notify, const DisconnectWindow &window) {
-    ctx.reporter.on_window(window.forget);
+void disconnect_handset(OperationContext &ctx, bool notify) {
+    ctx.on_window([&] {
+        ctx.window.stop_listing();
+        ctx.listing.forget_files();
+    });
     // A cancelled connect is ended with a disconnect only when the link came up: otherwise the
     // disconnect would first have to open the link to a handset that never answered, and the
     // user who pressed Ctrl-C would wait for another full connect attempt.
     if (ctx.values.connected.load() || (ctx.cancelled() && ctx.binding.port_open())) {
-        ctx.reporter.on_window(window.hold);
+        ctx.on_window([&] { ctx.window.show_not_connected(false); });
         if (notify) {
             ctx.report({MessageId::Disconnecting}, ReportLevel::Progress, kDisconnectRange);
         }
@@ -32,7 +35,7 @@ void disconnect_handset(OperationContext &ctx, bool notify, const DisconnectWind
     }
     ctx.binding.close_link();
     if (notify) {
-        ctx.reporter.on_window(window.release);
+        ctx.on_window([&] { ctx.window.show_not_connected(true); });
     }
 }
 

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
+#include <optional>
 
+#include "connect_operation.h"
 #include "remote_command_body.h"
+#include "zemlo/listing_text.h"
 #include "zemlo/run_folder.h"
 
 namespace zemlo::app {
@@ -16,48 +18,40 @@ constexpr uint16_t kExtraSteps = 5;      // progress steps besides the data pack
 constexpr int64_t kLargestFile = 65535;  // one part: a larger file is refused
 constexpr size_t kMaxAnnouncedPath = 255;
 
-}  // namespace
+bool is_picture(const DownloadRequest &in) {
+    return in.type == FileType::Picture;
+}
 
-void download_to_handset(OperationContext &ctx, const DownloadRequest &in, SentFile &file,
-                         const DownloadWindow &window) {
-    // An after-download action the handset did not confirm: whether it kept the file is
-    // unknown, so the table is not guessed at but read again from the handset.
-    auto unconfirmed_action = [&] {
-        ctx.report({MessageId::NoAnswer}, ReportLevel::Failed);
-        window.relist();
-    };
-    ctx.outcome.file = in.source;
-    // This download's own folder, removed with the converted file however the download ends;
-    // the file is made new there (O_EXCL|O_NOFOLLOW) for the converters to fill.
-    std::string why;
-    const auto run = RunFolder::create(&why);
-    if (!run || !run->make_empty_file(kTempDownloadFile, &why)) {
-        ctx.report({MessageId::OpenFileFailed, {why}}, ReportLevel::Failed);
-        return;
-    }
-    const std::string temp_path = run->file(kTempDownloadFile);
-    const std::string entry_key = in.name + in.extension + "^";
+// The file's name on the handset, with its folder's extension.
+std::string handset_name(const DownloadRequest &in) {
+    return in.name + std::string(file_extension(in.type));
+}
 
-    // Convert, unless the folder is full and the name is new.
-    const bool picture = in.type == kTypePicture;
-    if (in.type != kTypePicture && in.type != kTypeMelody) {
+// Converts the PC file into temp_path and opens it as the file to send, unless the folder is
+// full and the name is new, the file breaks a limit or the handset has no room for it; the
+// converted file's length, or nothing when the download ends here.
+std::optional<int64_t> convert_and_check(OperationContext &ctx, const DownloadRequest &in,
+                                         const std::string &temp_path, SentFile &file) {
+    const std::string entry_key = listing::entry_key(handset_name(in));
+    const bool picture = is_picture(in);
+    if (in.type != FileType::Picture && in.type != FileType::Melody) {
         ctx.report({MessageId::UnsupportedType}, ReportLevel::Failed);
-        return;
+        return std::nullopt;
     }
     bool full = false;
-    ctx.reporter.on_window([&] { full = window.folder_full(entry_key); });
+    ctx.on_window([&] { full = ctx.listing.folder_full(in.type, entry_key); });
     if (full) {
         ctx.report({MessageId::TooManyFiles}, ReportLevel::Failed);
-        return;
+        return std::nullopt;
     }
     ctx.report({picture ? MessageId::ConvertingPicture : MessageId::ConvertingMelody},
                ReportLevel::Progress);
     bool converted = false;
-    ctx.reporter.on_window([&] { converted = window.convert(temp_path, in.source); });
+    ctx.on_window([&] { converted = ctx.window.convert(in.type, temp_path, in.source); });
     if (!converted) {
         ctx.report({picture ? MessageId::ConvertPictureFailed : MessageId::ConvertMelodyFailed},
                    ReportLevel::Failed);
-        return;
+        return std::nullopt;
     }
     ctx.report({picture ? MessageId::ConvertPictureDone : MessageId::ConvertMelodyDone},
                ReportLevel::Progress);
@@ -65,87 +59,89 @@ void download_to_handset(OperationContext &ctx, const DownloadRequest &in, SentF
     int64_t length = 0;
     if (!file.open(temp_path, &length)) {
         ctx.report({MessageId::OpenFileFailed, {temp_path}}, ReportLevel::Failed);
-        return;
+        return std::nullopt;
     }
-    struct CloseTemp {
-        SentFile &file;
-        ~CloseTemp() { file.close(); }
-    } close_temp{file};
-
-    std::array<uint8_t, records::kPacketDataBytes> data{};
-    const uint16_t blocks = records::block_count(static_cast<size_t>(length));
     if (!picture && length > static_cast<int64_t>(records::kMaxMelodyBytes)) {
         ctx.report({MessageId::MelodyTooLarge}, ReportLevel::Failed);
-        return;
+        return std::nullopt;
     }
     // The packets carry one part of at most 65535 bytes; what the handset would make of several
     // parts is unknown, so a larger file is refused rather than sent in a guessed form.
     if (length > kLargestFile) {
         ctx.report({MessageId::FileTooLarge}, ReportLevel::Failed);
-        return;
+        return std::nullopt;
     }
     bool room = false;
-    ctx.reporter.on_window([&] { room = window.room(entry_key, length); });
+    ctx.on_window([&] { room = ctx.listing.room(in.type, entry_key, length); });
     if (!room) {
         ctx.report({MessageId::NoSpace}, ReportLevel::Failed);
-        return;
+        return std::nullopt;
     }
+    return length;
+}
 
-    records::RemoteCommand announce{records::kGroupFile, records::kCodeAnnounce};
-    announce.first_path = in.folder + "\\" + in.name + in.extension;
-    if (announce.first_path.size() > kMaxAnnouncedPath) {
-        announce.first_path.resize(kMaxAnnouncedPath);
-    }
+// Tells the handset a file of length bytes is coming under its name; true when it accepted.
+bool announce(OperationContext &ctx, const DownloadRequest &in, int64_t length) {
+    records::RemoteCommand command{records::kGroupFile, records::kCodeAnnounce};
+    command.first_path =
+        records::handset_path(folder_path(in.type), handset_name(in)).substr(0, kMaxAnnouncedPath);
     if (ctx.cancelled()) {
-        return;
+        return false;
     }
     ctx.binding.set_mode(kModeIdle);
-    const auto total_bytes = static_cast<uint64_t>(length);
+    const uint16_t blocks = records::block_count(static_cast<size_t>(length));
     ctx.report({MessageId::StartingDownload}, ReportLevel::Progress,
                static_cast<uint16_t>(blocks + kExtraSteps),
-               {Stage::Announcing, 0, blocks, 0, total_bytes});
+               {Stage::Announcing, 0, blocks, 0, static_cast<uint64_t>(length)});
     std::vector<uint8_t> reply = preset_reply();
-    if (!ctx.send_command(command_body(announce), reply)) {
+    if (!ctx.send_command(command_body(command), reply)) {
         ctx.hide_wait_window();
-        return;
+        return false;
     }
     if (reply_result(reply) == records::kResultInUse) {
         ctx.report({MessageId::FileInUse}, ReportLevel::Failed);
-        return;
+        return false;
     }
     if (reply_result(reply) != records::kResultDownloadAccepted) {
         ctx.report({MessageId::StartDownloadFailed}, ReportLevel::Failed);
-        return;
+        return false;
     }
     ctx.binding.set_mode(kModeIdle);
+    return true;
+}
 
-    // A transfer that fails half-way leaves the handset in an unknown state: start afresh.
-    auto drop_connection = [&](const Message &message, bool report_first) {
-        if (report_first) {
-            ctx.report(message, ReportLevel::Failed);
-        }
-        ctx.reporter.on_window(window.disconnected);
-        if (!report_first) {
-            ctx.report(message, ReportLevel::Failed);
-        }
-        ctx.reporter.on_window(window.forget_files);
-    };
+// A transfer that fails half-way leaves the handset in an unknown state: start afresh.
+void drop_connection(OperationContext &ctx, const Message &message, bool report_first) {
+    if (report_first) {
+        ctx.report(message, ReportLevel::Failed);
+    }
+    ctx.on_window([&] { ctx.window.show_not_connected(true); });
+    if (!report_first) {
+        ctx.report(message, ReportLevel::Failed);
+    }
+    ctx.on_window([&] { ctx.listing.forget_files(); });
+}
 
+// The start packet, the data packets and the end packet; true when every one went through.
+bool send_packets(OperationContext &ctx, const DownloadRequest &in, SentFile &file,
+                  int64_t length) {
+    std::array<uint8_t, records::kPacketDataBytes> data{};
+    const uint16_t blocks = records::block_count(static_cast<size_t>(length));
+    const auto total_bytes = static_cast<uint64_t>(length);
     // A melody's 6-byte prefix is not sent as data; its last byte rides in the start packet.
     uint8_t melody_prefix_last = 0;
-    if (!picture) {
+    if (!is_picture(in)) {
         file.read(data.data(), records::kMelodyPrefixBytes);
         melody_prefix_last = data[records::kStartMelodyByteOffset];
     }
     if (ctx.cancelled()) {
-        return;
+        return false;
     }
     if (!ctx.binding.send_download_packet(
             records::make_pc_start_packet(blocks, melody_prefix_last))) {
-        drop_connection({MessageId::StartPacketFailed}, true);
-        return;
+        drop_connection(ctx, {MessageId::StartPacketFailed}, true);
+        return false;
     }
-
     uint32_t total = 0;
     for (uint16_t n = 1; n <= blocks; ++n) {
         data.fill(0);
@@ -158,88 +154,106 @@ void download_to_handset(OperationContext &ctx, const DownloadRequest &in, SentF
                    {Stage::Sending, n, blocks, sent_before, total_bytes});
         if (!ctx.binding.send_download_packet(packet)) {
             ctx.outcome.packet = n;
-            drop_connection({MessageId::PacketFailed, {std::to_string(n)}}, false);
-            return;
+            drop_connection(ctx, {MessageId::PacketFailed, {std::to_string(n)}}, false);
+            return false;
         }
-        data.fill(0);
         if (ctx.cancelled()) {
-            return;
+            return false;
         }
     }
-
     if (ctx.cancelled()) {
-        return;
+        return false;
     }
     if (!ctx.binding.send_download_packet(records::make_end_packet(total))) {
-        drop_connection({MessageId::EndPacketFailed}, true);
-        return;
+        drop_connection(ctx, {MessageId::EndPacketFailed}, true);
+        return false;
     }
+    return true;
+}
 
-    const uint16_t argument = picture ? records::kArgumentPicture : records::kArgumentMelody;
-    auto action = [&](uint16_t what) {
-        records::RemoteCommand c{records::kGroupFile, records::kCodeAfterDownload};
-        c.argument = argument;
-        c.action = what;
-        return command_body(c);
-    };
-    if (ctx.reporter.ask(
-            {picture ? Question::PreviewPicture : Question::PreviewMelody, in.source, {}}) ==
-        BoxAnswer::Ok) {
-        const auto body = action(records::kActionPreview);
-        if (ctx.cancelled()) {
-            return;
-        }
-        ctx.binding.set_mode(kModeIdle);
-        ctx.report({MessageId::Previewing}, ReportLevel::Progress);
-        reply = preset_reply();
-        int32_t status = 0;
-        if (!ctx.send_command(body, reply, &status)) {
-            ctx.hide_wait_window();
-            return;
-        }
-        if (!confirmed(status)) {
-            unconfirmed_action();
+// One after-download action: what the step shows, and what is reported when the command could
+// not be sent at all.
+struct ActionStep {
+    uint16_t action = 0;
+    Message progress;
+    Progress stage;
+    Message not_sent;
+    ReportLevel not_sent_level = ReportLevel::Progress;
+};
+
+// Tells the handset what to do with the file it received; true once it confirmed. When it did not,
+// whether it kept the file is unknown, so the table is not guessed at but read again.
+bool send_action(OperationContext &ctx, const DownloadRequest &in, const ActionStep &step) {
+    records::RemoteCommand command{records::kGroupFile, records::kCodeAfterDownload};
+    command.argument = is_picture(in) ? records::kArgumentPicture : records::kArgumentMelody;
+    command.action = step.action;
+    if (ctx.cancelled()) {
+        return false;
+    }
+    ctx.binding.set_mode(kModeIdle);
+    ctx.report(step.progress, ReportLevel::Progress, 0, step.stage);
+    std::vector<uint8_t> reply = preset_reply();
+    int32_t status = 0;
+    if (!ctx.send_command(command_body(command), reply, &status)) {
+        ctx.report(step.not_sent, step.not_sent_level);
+        return false;
+    }
+    if (!confirmed(status)) {
+        ctx.report({MessageId::NoAnswer}, ReportLevel::Failed);
+        relist_handset(ctx);
+        return false;
+    }
+    return true;
+}
+
+// The preview the user may ask for, then keeping the file or discarding it.
+void after_download(OperationContext &ctx, const DownloadRequest &in, int64_t length) {
+    const Question preview = is_picture(in) ? Question::PreviewPicture : Question::PreviewMelody;
+    if (ctx.window.ask({preview, in.source, {}}) == BoxAnswer::Ok) {
+        if (!send_action(ctx, in, {records::kActionPreview, {MessageId::Previewing}})) {
             return;
         }
         ctx.report({MessageId::PreviewSet}, ReportLevel::Progress);
     }
-    if (ctx.reporter.ask({Question::KeepFile, in.source, {}}) == BoxAnswer::Ok) {
-        const auto body = action(records::kActionSave);
-        if (ctx.cancelled()) {
-            return;
+    if (ctx.window.ask({Question::KeepFile, in.source, {}}) != BoxAnswer::Ok) {
+        if (send_action(ctx, in, {records::kActionDiscard, {MessageId::Discarding}})) {
+            ctx.end_with({MessageId::DownloadDiscarded, {in.source}}, ReportLevel::Finished, true);
         }
-        ctx.binding.set_mode(kModeIdle);
-        ctx.report({}, ReportLevel::Progress, 0, {Stage::Saving});
-        reply = preset_reply();
-        int32_t status = 0;
-        if (!ctx.send_command(body, reply, &status)) {
-            ctx.report({MessageId::SaveFailed, {in.source}}, ReportLevel::Finished);
-            return;
-        }
-        if (!confirmed(status)) {
-            unconfirmed_action();
-            return;
-        }
-        ctx.end_with({MessageId::DownloadSaved, {in.source}}, ReportLevel::Finished, true);
-        ctx.reporter.on_window([&] { window.saved(length); });
-    } else {
-        const auto body = action(records::kActionDiscard);
-        if (ctx.cancelled()) {
-            return;
-        }
-        ctx.binding.set_mode(kModeIdle);
-        ctx.report({MessageId::Discarding}, ReportLevel::Progress);
-        reply = preset_reply();
-        int32_t status = 0;
-        if (!ctx.send_command(body, reply, &status)) {
-            ctx.hide_wait_window();
-            return;
-        }
-        if (!confirmed(status)) {
-            unconfirmed_action();
-            return;
-        }
-        ctx.end_with({MessageId::DownloadDiscarded, {in.source}}, ReportLevel::Finished, true);
+        return;
+    }
+    if (!send_action(ctx, in,
+                     {records::kActionSave,
+                      {},
+                      {Stage::Saving},
+                      {MessageId::SaveFailed, {in.source}},
+                      ReportLevel::Finished})) {
+        return;
+    }
+    ctx.end_with({MessageId::DownloadSaved, {in.source}}, ReportLevel::Finished, true);
+    ctx.on_window(
+        [&] { ctx.listing.saved(in.type, listing::entry_text(handset_name(in), length), length); });
+}
+
+}  // namespace
+
+void download_to_handset(OperationContext &ctx, const DownloadRequest &in, SentFile &file) {
+    ctx.outcome.file = in.source;
+    // This download's own folder, removed with the converted file however the download ends;
+    // the file is made new there (O_EXCL|O_NOFOLLOW) for the converters to fill.
+    std::string why;
+    const auto run = RunFolder::create(&why);
+    if (!run || !run->make_empty_file(kTempDownloadFile, &why)) {
+        ctx.report({MessageId::OpenFileFailed, {why}}, ReportLevel::Failed);
+        return;
+    }
+    struct CloseSent {
+        SentFile &file;
+        ~CloseSent() { file.close(); }
+    } close_sent{file};
+    const std::optional<int64_t> length =
+        convert_and_check(ctx, in, run->file(kTempDownloadFile), file);
+    if (length && announce(ctx, in, *length) && send_packets(ctx, in, file, *length)) {
+        after_download(ctx, in, *length);
     }
 }
 

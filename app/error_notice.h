@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-#include "message_box_details.h"
 #include "messages.h"
 
 namespace zemlo::app {
@@ -34,7 +33,7 @@ struct ErrorNotice {
     bool operator==(const ErrorNotice &) const = default;
 };
 
-// The box the window shows for an error.
-MessageBoxDetails error_box(const ErrorNotice &notice);
+// The caption an error is shown under: "错误" for the link's, "确认" for the window's own.
+MessageId error_caption(ErrorSource source);
 
 }  // namespace zemlo::app

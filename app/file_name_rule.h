@@ -23,8 +23,4 @@ struct NameCheck {
 // offending character is reported by the next check, as the edit box runs it again on every change.
 NameCheck check_file_name(const std::string &name);
 
-inline bool is_valid_file_name(const std::string &name) {
-    return check_file_name(name).valid;
-}
-
 }  // namespace zemlo::app

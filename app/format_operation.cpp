@@ -12,8 +12,7 @@ constexpr uint32_t kFormatTimeoutMs = 500;
 
 }  // namespace
 
-void format_handset(OperationContext &ctx, const FormatRequest &request,
-                    const std::function<void()> &hold, const std::function<void()> &formatted) {
+void format_handset(OperationContext &ctx, const FormatRequest &request) {
     if (!request.connected) {
         ctx.report({MessageId::Connecting}, ReportLevel::Progress, kFormatHandshakeRange);
         std::vector<uint8_t> reply;
@@ -25,7 +24,7 @@ void format_handset(OperationContext &ctx, const FormatRequest &request,
             return;
         }
     }
-    ctx.reporter.on_window(hold);
+    ctx.on_window([&] { ctx.window.show_not_connected(false); });
     ctx.report({MessageId::Formatting}, ReportLevel::Progress,
                request.connected ? kFormatRange : 0);
     std::vector<uint8_t> reply = preset_reply();
@@ -59,7 +58,10 @@ void format_handset(OperationContext &ctx, const FormatRequest &request,
         return;
     }
     ctx.end_with({MessageId::FormatDone}, ReportLevel::Notice, true);
-    ctx.reporter.on_window(formatted);
+    ctx.on_window([&] {
+        ctx.listing.forget_files();
+        ctx.window.show_not_connected(true);
+    });
 }
 
 }  // namespace zemlo::app

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 
 #include "operation_context.h"
 
@@ -13,10 +12,9 @@ struct FormatRequest {
     std::chrono::milliseconds restart_wait{5000};
 };
 
-// Formats the handset's store. hold runs on the window thread before the command goes out (the
-// commands held while the handset works); formatted runs there once the handset has restarted
-// with an empty store, after the last report.
-void format_handset(OperationContext &ctx, const FormatRequest &request,
-                    const std::function<void()> &hold, const std::function<void()> &formatted);
+// Formats the handset's store. The commands are held while the handset works; once it has
+// restarted with an empty store, after the last report, the window shows no files and offers
+// connect again.
+void format_handset(OperationContext &ctx, const FormatRequest &request);
 
 }  // namespace zemlo::app

@@ -1,6 +1,7 @@
 #include "handset_file_table.h"
 
 #include "zemlo/handset_records.h"
+#include "zemlo/listing_text.h"
 
 namespace zemlo::app {
 
@@ -8,7 +9,7 @@ namespace {
 
 // The size after the last caret: the part a listing or a download wrote.
 int64_t size_part(const std::string &text) {
-    return entry_size_after(text, text.rfind(kEntrySeparator));
+    return listing::entry_size_after(text, text.rfind(listing::kSizeMark));
 }
 
 int64_t alloc(int64_t n) {
@@ -40,7 +41,7 @@ const HandsetEntry *HandsetFileTable::at(int32_t index) const {
     return &entries_[static_cast<size_t>(index)];
 }
 
-int32_t HandsetFileTable::count(int32_t type) const {
+int32_t HandsetFileTable::count(FileType type) const {
     int32_t n = 0;
     for (const auto &e : entries_) {
         n += e.type == type ? 1 : 0;
@@ -48,31 +49,35 @@ int32_t HandsetFileTable::count(int32_t type) const {
     return n;
 }
 
-int32_t HandsetFileTable::find(const std::string &text, int32_t type, bool update,
-                               int64_t *free_space) {
-    const std::string_view name = entry_name(text);
+int32_t HandsetFileTable::find(const std::string &text, FileType type) const {
+    const std::string_view name = listing::entry_name(text);
     for (size_t i = 0; i < entries_.size(); ++i) {
-        HandsetEntry &e = entries_[i];
-        if (e.type != type || entry_name(e.text) != name) {
-            continue;
+        if (entries_[i].type == type && listing::entry_name(entries_[i].text) == name) {
+            return static_cast<int32_t>(i);
         }
-        if (update) {
-            if (free_space != nullptr) {
-                *free_space += alloc(size_part(e.text));
-            }
-            e.text = text;
-        }
-        return static_cast<int32_t>(i);
     }
     return -1;
 }
 
-bool HandsetFileTable::room(const std::string &text, int32_t type, int64_t n,
+void HandsetFileTable::store(HandsetEntry entry, int64_t *free_space) {
+    const int32_t index = find(entry.text, entry.type);
+    if (index == -1) {
+        entries_.push_back(std::move(entry));
+        return;
+    }
+    HandsetEntry &e = entries_[static_cast<size_t>(index)];
+    if (free_space != nullptr) {
+        *free_space += alloc(size_part(e.text));
+    }
+    e.text = std::move(entry.text);
+}
+
+bool HandsetFileTable::room(const std::string &text, FileType type, int64_t n,
                             int64_t free_space) const {
     int64_t available = free_space;
-    const std::string_view name = entry_name(text);
+    const std::string_view name = listing::entry_name(text);
     for (const auto &e : entries_) {
-        if (e.type == type && entry_name(e.text) == name) {
+        if (e.type == type && listing::entry_name(e.text) == name) {
             available += alloc(size_part(e.text));
             break;
         }
@@ -80,16 +85,16 @@ bool HandsetFileTable::room(const std::string &text, int32_t type, int64_t n,
     return alloc(n) <= available;
 }
 
-std::vector<HandsetRow> HandsetFileTable::rows(int32_t type) const {
+std::vector<HandsetRow> HandsetFileTable::rows(FileType type) const {
     std::vector<HandsetRow> out;
     for (size_t i = 0; i < entries_.size(); ++i) {
         const HandsetEntry &e = entries_[i];
         if (e.type != type) {
             continue;
         }
-        const int64_t n = entry_size_after(e.text, e.text.find(kEntrySeparator));
-        out.push_back(
-            {std::string(entry_name(e.text)), std::to_string(alloc(n)), static_cast<int32_t>(i)});
+        const int64_t n = listing::entry_size_after(e.text, e.text.find(listing::kSizeMark));
+        out.push_back({std::string(listing::entry_name(e.text)), std::to_string(alloc(n)),
+                       static_cast<int32_t>(i)});
     }
     return out;
 }

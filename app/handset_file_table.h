@@ -31,18 +31,20 @@ class HandsetFileTable {
     const std::vector<HandsetEntry> &entries() const { return entries_; }
     const HandsetEntry *at(int32_t index) const;
 
-    int32_t count(int32_t type) const;
+    int32_t count(FileType type) const;
 
-    // The first entry of that type whose name part equals the name part of text, or -1. With update
-    // set, a match first returns its old allocation to *free_space and takes text as its new text.
-    int32_t find(const std::string &text, int32_t type, bool update, int64_t *free_space);
+    // The first entry of that type whose name part equals the name part of text, or -1.
+    int32_t find(const std::string &text, FileType type) const;
+    // Enters a file the handset kept: an entry of the same name and type first returns its old
+    // allocation to *free_space and takes the new entry's text; otherwise the entry is appended.
+    void store(HandsetEntry entry, int64_t *free_space);
 
     // Whether a file of n bytes fits: the free space plus the allocation of the entry of the same
     // name and type that it would replace.
-    bool room(const std::string &text, int32_t type, int64_t n, int64_t free_space) const;
+    bool room(const std::string &text, FileType type, int64_t n, int64_t free_space) const;
 
     // The rows of the handset list for a folder type, in table order.
-    std::vector<HandsetRow> rows(int32_t type) const;
+    std::vector<HandsetRow> rows(FileType type) const;
 
   private:
     std::vector<HandsetEntry> entries_;

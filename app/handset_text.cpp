@@ -103,13 +103,6 @@ size_t utf8_at(std::string_view s, size_t i, char32_t *cp) {
     return n;
 }
 
-// Characters that move the cursor, break the line or reorder what follows on screen.
-bool shown_escaped(char32_t cp) {
-    return (cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 ||
-           (cp >= 0x200E && cp <= 0x200F) || (cp >= 0x202A && cp <= 0x202E) ||
-           (cp >= 0x2066 && cp <= 0x2069);
-}
-
 void append_hex(std::string &out, const char *prefix, uint32_t value, int digits) {
     static constexpr char kHex[] = "0123456789abcdef";
     out += prefix;
@@ -139,7 +132,7 @@ std::string escape(std::string_view text, Escapes escapes = Escapes::All) {
             append_hex(out, "\\x", cp, 2);
         } else if (cp == '\\') {
             out += "\\\\";
-        } else if (shown_escaped(cp)) {
+        } else if (steers_display(cp)) {
             append_hex(out, "\\u", cp, 4);
         } else {
             out.append(text.substr(i, n));
@@ -151,7 +144,13 @@ std::string escape(std::string_view text, Escapes escapes = Escapes::All) {
 
 }  // namespace
 
-std::string printable_pc_name(std::string_view raw) {
+bool steers_display(char32_t cp) {
+    return (cp >= 0x80 && cp <= 0x9F) || cp == 0x061C || cp == 0x2028 || cp == 0x2029 ||
+           (cp >= 0x200E && cp <= 0x200F) || (cp >= 0x202A && cp <= 0x202E) ||
+           (cp >= 0x2066 && cp <= 0x2069);
+}
+
+std::string printable_local_text(std::string_view raw) {
     return escape(raw);
 }
 

@@ -10,7 +10,8 @@
 //   - otherwise: each valid UTF-8 sequence as its character, every other byte escaped.
 // Then, whatever the reading, these are escaped: C0 controls and DEL as \xNN (\x1b, \x0d, \x7f),
 // C1 controls and the characters that reorder or break lines (U+2028/2029, the bidirectional
-// embeddings, overrides and isolates) as \uNNNN, a byte that is not part of any character as \xNN
+// marks, embeddings, overrides and isolates) as \uNNNN, a byte that is not part of any character as
+// \xNN
 // (\xff), and the backslash itself as \\ so that an escape on screen is never the handset's text.
 #pragma once
 
@@ -21,14 +22,20 @@ namespace zemlo::app {
 
 std::string printable_handset_text(std::string_view raw);
 
-// A PC file or folder name, kept as bytes underneath, made safe to show the same way: the PC's
-// names are UTF-8 (there is no GBK reading), so each valid UTF-8 sequence is its character and
-// every other byte, control and backslash is escaped as above ("caf\xe9.jpg").
-std::string printable_pc_name(std::string_view raw);
+// Text of this computer's (a device path the user gave, a PC file or folder name), kept as bytes
+// underneath and made safe to show: the PC's names are UTF-8 (there is no GBK reading), so each
+// valid UTF-8 sequence is its character and every other byte, control and backslash is escaped as
+// above ("caf\xe9.jpg"), and the characters that steer the display too.
+std::string printable_local_text(std::string_view raw);
 
 // A text of the program's own with names put in byte for byte: each valid UTF-8 sequence as it
 // is (line breaks and backslashes included), each byte outside one as \xNN, so that a name that
 // is not UTF-8 reads the same in a box or the status line as in the file list.
 std::string utf8_with_escaped_bytes(std::string_view text);
+
+// Whether a character past ASCII moves the cursor, breaks the line or reorders what follows on
+// screen (C1 controls, line and paragraph separators, bidirectional marks, embeddings, overrides
+// and isolates): such a character is never shown as it is, also not inside JSON.
+bool steers_display(char32_t cp);
 
 }  // namespace zemlo::app

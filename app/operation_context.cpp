@@ -57,7 +57,7 @@ void OperationContext::report(const Message &message, ReportLevel level, uint16_
         outcome.result = message.id;
         outcome.succeeded = false;
     }
-    reporter.on_window([&] { reporter.show(r); });
+    window.on_window([&] { window.show(r); });
 }
 
 void OperationContext::end_with(const Message &message, ReportLevel level, bool succeeded) {

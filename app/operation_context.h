@@ -1,16 +1,19 @@
-// What an operation running on the worker works with: the device binding, the reporter that shows
-// its steps and asks its questions on the window thread, the stop token, and the outcome it fills
-// in. Each operation is one function over this context, in a file of its own; MainCore owns the
-// window's state and hands an operation only what it reads, taking back what it changed.
+// What an operation running on the worker works with: the device binding, the window side that
+// shows its steps, asks its questions and takes its changes on the window thread, the handset
+// listing it updates there, the stop token, and the outcome it fills in. Each operation is one
+// function over this context, in a file of its own; MainCore owns the window's state and hands an
+// operation only what it reads, as a request.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "device_binding.h"
-#include "message_box_details.h"
+#include "handset_entry.h"
+#include "handset_listing.h"
 #include "operation_report.h"
 #include "program_values.h"
 #include "question.h"
@@ -19,24 +22,38 @@
 
 namespace zemlo::app {
 
-// The window side of a running operation (MainCore on the window thread).
-class Reporter {
+// The window side of a running operation (MainCore). show, ask and on_window are called from the
+// worker; the rest runs on the window thread, inside on_window.
+class OperationWindow {
   public:
-    virtual ~Reporter() = default;
-    // Shows a report (wait window, status line) and returns once it was shown.
+    virtual ~OperationWindow() = default;
+    // Shows a report (wait window, status line) and returns once it was shown; window thread.
     virtual void show(const Report &report) = 0;
     virtual BoxAnswer ask(const QuestionAsked &question) = 0;
     // Runs fn on the window thread and waits for it; false (fn maybe not run) once stopped.
     virtual bool on_window(const std::function<void()> &fn) = 0;
+
+    // The window as when not connected: every command held while the handset works (enable
+    // false), or connect offered again.
+    virtual void show_not_connected(bool enable) = 0;
+    // A listing is asked for (again: to show what the handset has after a command it did not
+    // confirm, not a connect's); the receiver is armed before the request goes out.
+    virtual void expect_listing(bool again) = 0;
+    // The listing's request could not be sent, or the handset's files are no longer wanted.
+    virtual void stop_listing() = 0;
+    // Converts source into the handset's format at out; false when it could not.
+    virtual bool convert(FileType type, const std::string &out, const std::string &source) = 0;
 };
 
 struct OperationContext {
     DeviceBinding &binding;
-    Reporter &reporter;
+    OperationWindow &window;
+    HandsetListing &listing;  // window thread only
     StopToken &stop;
     ProgramValues &values;
     Outcome &outcome;
 
+    bool on_window(const std::function<void()> &fn) { return window.on_window(fn); }
     // A report that is not progress ends the operation: its message becomes the result.
     void report(const Message &message, ReportLevel level, uint16_t range = 0,
                 const Progress &progress = {});

@@ -23,7 +23,7 @@ std::string filter_extension(std::string_view file_name) {
     return std::string(dot == std::string_view::npos ? file_name : file_name.substr(dot + 1));
 }
 
-bool is_listed_for_type(std::string_view file_name, int file_type) {
+bool is_listed_for_type(std::string_view file_name, FileType type) {
     if (file_name.empty() || file_name.front() == '.') {
         return false;
     }
@@ -31,13 +31,13 @@ bool is_listed_for_type(std::string_view file_name, int file_type) {
     for (char &c : ext) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    if (file_type == kTypePicture) {
+    if (type == FileType::Picture) {
         for (auto e : kPictureExtensions) {
             if (ext == e) {
                 return true;
             }
         }
-    } else if (file_type == kTypeMelody) {
+    } else if (type == FileType::Melody) {
         for (auto e : kMelodyExtensions) {
             if (ext == e) {
                 return true;

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "handset_entry.h"
+
 namespace zemlo::app {
 
 // The extension used by the filter: the text after the last "." of the name, or the whole name when
@@ -11,8 +13,8 @@ namespace zemlo::app {
 // ("holiday.2024.jpg") are judged by their real extension.
 std::string filter_extension(std::string_view file_name);
 
-// True when the PC file list shows the file for the file type (0 picture, 1 melody). Names starting
-// with "." are never shown; the extension is compared in lower case.
-bool is_listed_for_type(std::string_view file_name, int file_type);
+// True when the PC file list shows the file for the file type. Names starting with "." are never
+// shown; the extension is compared in lower case.
+bool is_listed_for_type(std::string_view file_name, FileType type);
 
 }  // namespace zemlo::app

@@ -5,6 +5,9 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
+
+#include "zemlo/com_port_rule.h"
 
 namespace zemlo::app {
 
@@ -61,6 +64,12 @@ void SettingsProfile::set_port_device(uint32_t port, const std::string &device) 
     } else {
         s->setValue(key, QString::fromStdString(device));
     }
+}
+
+std::string profile_device(const Profile &profile, uint32_t port) {
+    const auto mapping = profile.port_devices();
+    const auto it = mapping.find(port);
+    return com_device(port, it == mapping.end() ? std::nullopt : std::optional(it->second));
 }
 
 }  // namespace zemlo::app

@@ -17,6 +17,10 @@ class Profile {
     virtual void set_port_device(uint32_t port, const std::string &device) = 0;
 };
 
+// The device the COM number stands for now: the profile's mapping, else the environment's
+// (HANDLINK_COM<n>), else /dev/ttyS<n-1>.
+std::string profile_device(const Profile &profile, uint32_t port);
+
 // The profile in the user's configuration folder (QSettings, INI format).
 class SettingsProfile : public Profile {
   public:

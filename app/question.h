@@ -1,5 +1,5 @@
-// The questions the core asks the user, each with what it is about. The window shows each as its
-// message box (question_box); the command line answers each from the command's flags.
+// The questions the core asks the user, each with what it is about. The window shows each as a
+// message box; the command line answers each from the command's flags.
 #pragma once
 
 #include <string>
@@ -26,7 +26,7 @@ struct QuestionAsked {
     bool operator==(const QuestionAsked &) const = default;
 };
 
-// The box the window shows for a question: its text, caption, icon, buttons and owner.
-MessageBoxDetails question_box(const QuestionAsked &asked);
+// The question as the user reads it (its caption is "确认").
+std::string question_text(const QuestionAsked &asked);
 
 }  // namespace zemlo::app

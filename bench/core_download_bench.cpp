@@ -82,7 +82,7 @@ int main() {
     zemlo::app::EventLoopThread loop;
     zemlo::app::MemoryProfile profile(3);
     profile.set_port_device(3, o.link_path);
-    zemlo::app::MainCore core(values, ui, ui, loop, profile);
+    zemlo::app::MainCore core(values, ui, ui, loop, profile, &ui);
     ui.attach(&core);
     const std::string module_dir = fs::read_symlink("/proc/self/exe").parent_path().string();
     loop.invoke([&] { core.initialise(module_dir); });

@@ -36,20 +36,20 @@ std::optional<int> read_latency_timer(const std::string &device, const std::stri
     return ms;
 }
 
-handlink::LowLatency try_low_latency(const std::string &device) {
+LowLatency try_low_latency(const std::string &device) {
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return handlink::LowLatency::Unknown;
+        return LowLatency::Unknown;
     }
-    const handlink::LowLatency state = handlink::request_low_latency(fd);
-    handlink::release_low_latency(fd, state);
+    const LowLatency state = request_low_latency(fd);
+    release_low_latency(fd, state);
     ::close(fd);
     return state;
 }
 
-bool latency_rule_needed(std::optional<int> timer_ms, handlink::LowLatency state) {
+bool latency_rule_needed(std::optional<int> timer_ms, LowLatency state) {
     return timer_ms && *timer_ms > 1 &&
-           (state == handlink::LowLatency::Refused || state == handlink::LowLatency::Unsupported);
+           (state == LowLatency::Refused || state == LowLatency::Unsupported);
 }
 
 std::string latency_udev_rule(const std::string &driver) {

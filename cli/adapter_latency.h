@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "low_latency.h"
+#include "zemlo/low_latency.h"
 
 namespace zemlo::cli {
 
@@ -16,11 +16,11 @@ std::optional<int> read_latency_timer(const std::string &device,
 
 // Opens the device for a moment and asks its driver for low-latency mode (given back at once);
 // Unknown when it cannot be opened (busy, no permission).
-handlink::LowLatency try_low_latency(const std::string &device);
+LowLatency try_low_latency(const std::string &device);
 
 // True when every download through the adapter waits out a timer above 1 ms: the driver did not
 // take low-latency mode.
-bool latency_rule_needed(std::optional<int> timer_ms, handlink::LowLatency state);
+bool latency_rule_needed(std::optional<int> timer_ms, LowLatency state);
 
 // The rule, ready to paste into /etc/udev/rules.d/, that sets the timer to 1 ms at every plug-in
 // of an adapter with this driver (any driver when empty).

@@ -28,24 +28,24 @@ const Command kCommand{
     &run};
 const CommandRegistration kRegistration{kCommand};
 
-std::optional<int32_t> type_of(const fs::path &file, const std::optional<std::string> &given,
-                               std::string *error) {
+std::optional<app::FileType> type_of(const fs::path &file, const std::optional<std::string> &given,
+                                     std::string *error) {
     if (given) {
         if (*given == "picture" || *given == "pic") {
-            return app::kTypePicture;
+            return app::FileType::Picture;
         }
         if (*given == "melody") {
-            return app::kTypeMelody;
+            return app::FileType::Melody;
         }
         *error = "--type must be picture or melody";
         return std::nullopt;
     }
     const std::string name = file.filename().string();
-    if (app::is_listed_for_type(name, app::kTypePicture)) {
-        return app::kTypePicture;
+    if (app::is_listed_for_type(name, app::FileType::Picture)) {
+        return app::FileType::Picture;
     }
-    if (app::is_listed_for_type(name, app::kTypeMelody)) {
-        return app::kTypeMelody;
+    if (app::is_listed_for_type(name, app::FileType::Melody)) {
+        return app::FileType::Melody;
     }
     *error = "cannot tell from its extension whether " + name +
              " is a picture (bmp gif jpg ico emf wmf) or a melody (mid midi); give --type";
@@ -81,7 +81,7 @@ int run(const std::vector<std::string> &args) {
     }
     media::DisplayEffect effect = media::DisplayEffect::Fit;
     if (const auto e = parsed->value("--effect")) {
-        if (*type != app::kTypePicture) {
+        if (*type != app::FileType::Picture) {
             return usage_error(kCommand, "--effect applies to pictures only");
         }
         if (*e == "stretch") {
@@ -99,7 +99,7 @@ int run(const std::vector<std::string> &args) {
         return usage_error(kCommand, check.message + " (\"" + name + "\"; give one with --name)");
     }
 
-    if (*type == app::kTypePicture) {
+    if (*type == app::FileType::Picture) {
         media::ensure_picture_runtime();  // metafile text needs it, on the main thread
     }
     HandsetSession session;

@@ -6,7 +6,6 @@
 #include "cli_args.h"
 #include "file_name_rule.h"
 #include "handset_session.h"
-#include "zemlo/handset_records.h"
 
 namespace zemlo::cli {
 
@@ -28,29 +27,19 @@ const CommandRegistration kRenameRegistration{kRename};
 const CommandRegistration kDeleteRegistration{kDelete};
 const CommandRegistration kFormatRegistration{kFormat};
 
-std::optional<int32_t> folder_of(const std::string &word) {
+std::optional<app::FileType> folder_of(const std::string &word) {
     if (word == "pic" || word == "picture") {
-        return app::kTypePicture;
+        return app::FileType::Picture;
     }
     if (word == "melody") {
-        return app::kTypeMelody;
+        return app::FileType::Melody;
     }
     return std::nullopt;
 }
 
-std::string extension_of(int32_t type) {
-    return std::string(type == app::kTypePicture ? records::kPictureExtension
-                                                 : records::kMelodyExtension);
-}
-
-std::string folder_path(int32_t type) {
-    return std::string(type == app::kTypePicture ? records::kPictureFolder
-                                                 : records::kMelodyFolder);
-}
-
 // "abc" or "abc.bmp" -> "abc": the folder's own extension may be given or left out.
-std::string without_extension(const std::string &name, int32_t type) {
-    const std::string ext = extension_of(type);
+std::string without_extension(const std::string &name, app::FileType type) {
+    const std::string ext(app::file_extension(type));
     if (name.size() > ext.size()) {
         std::string tail = name.substr(name.size() - ext.size());
         for (char &c : tail) {
@@ -63,33 +52,29 @@ std::string without_extension(const std::string &name, int32_t type) {
     return name;
 }
 
-// Connects, shows the folder and selects the row of name; the row, or -1 with the session closed
-// and *status set.
-int32_t select_file(HandsetSession &session, int32_t type, const std::string &name, int *status) {
+// Connects and looks for name in the folder; the file's name with its extension, or nothing with
+// *status set.
+std::optional<std::string> find_file(HandsetSession &session, app::FileType type,
+                                     const std::string &name, int *status) {
     if ((*status = session.open(global_options())) != kExitOk ||
         (*status = session.connect()) != kExitOk) {
-        return -1;
+        return std::nullopt;
     }
-    session.set_handset_folder(type);
-    const std::string wanted = without_extension(name, type) + extension_of(type);
-    int32_t row = -1;
-    session.run([&](app::MainCore &core) {
-        core.handset_folder_selected(type);
-        const auto &rows = core.handset_rows();
-        for (size_t i = 0; i < rows.size(); ++i) {
-            if (rows[i].name == wanted) {
-                row = static_cast<int32_t>(i);
-                break;
-            }
+    const std::string wanted =
+        without_extension(name, type) + std::string(app::file_extension(type));
+    bool found = false;
+    session.read([&](const app::MainCore &core) {
+        for (const app::HandsetRow &row : core.listing().table().rows(type)) {
+            found = found || row.name == wanted;
         }
     });
-    if (row < 0) {
-        *status = fail(wanted + ": no such file in " + folder_path(type));
-        return -1;
+    if (!found) {
+        *status = fail(wanted + ": no such file in " + std::string(app::folder_path(type)));
+        return std::nullopt;
     }
     session.clear_outcome();
     session.set_echo(true);
-    return row;
+    return wanted;
 }
 
 int run_rename(const std::vector<std::string> &args) {
@@ -114,11 +99,11 @@ int run_rename(const std::vector<std::string> &args) {
     }
     HandsetSession session;
     int status = kExitOk;
-    const int32_t row = select_file(session, *type, parsed->positional[1], &status);
-    if (row < 0) {
+    const auto file = find_file(session, *type, parsed->positional[1], &status);
+    if (!file) {
         return session.close(status);
     }
-    session.run([&](app::MainCore &core) { core.rename_file(row, new_name); });
+    session.run([&](app::MainCore &core) { core.rename_file(*type, *file, new_name); });
     return session.close(session.outcome(app::MessageId::RenameDone));
 }
 
@@ -137,11 +122,11 @@ int run_delete(const std::vector<std::string> &args) {
     }
     HandsetSession session;
     int status = kExitOk;
-    const int32_t row = select_file(session, *type, parsed->positional[1], &status);
-    if (row < 0) {
+    const auto file = find_file(session, *type, parsed->positional[1], &status);
+    if (!file) {
         return session.close(status);
     }
-    session.run([row](app::MainCore &core) { core.delete_file(row); });
+    session.run([&](app::MainCore &core) { core.delete_file(*type, *file); });
     return session.close(session.outcome(app::MessageId::DeleteDone));
 }
 

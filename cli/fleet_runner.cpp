@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/signalfd.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,10 +15,14 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "cli_args.h"
 #include "fleet_report.h"
+#include "handset_text.h"
+#include "port_names.h"
+#include "profile.h"
 #include "zemlo/work_dir.h"
 
 namespace zemlo::cli {
@@ -35,8 +40,8 @@ constexpr size_t kMaxOutput = 16 * 1024 * 1024;  // a worker's standard output k
 
 struct Worker {
     std::string label;
+    std::string device;                     // the device it opens
     std::vector<std::string> handset_args;  // --port N or --device PATH
-    fs::path work_dir;
     pid_t pid = -1;
     int out = -1;
     int err = -1;
@@ -57,9 +62,10 @@ void close_fd(int &fd) {
 }
 
 // Forks and execs this program for one handset. The worker gets its own process group, so that
-// Ctrl-C on the terminal reaches the runner alone and each worker is told exactly once.
+// Ctrl-C on the terminal reaches the runner alone and each worker is told exactly once. It works
+// in the runner's work folder: every run there has a folder of its own.
 bool start_worker(Worker &w, const std::string &exe, const std::vector<std::string> &argv,
-                  const sigset_t &old_mask, std::string *error) {
+                  const std::string &work_dir, const sigset_t &old_mask, std::string *error) {
     int out_pipe[2];
     int err_pipe[2];
     if (::pipe2(out_pipe, O_CLOEXEC) != 0) {
@@ -78,10 +84,15 @@ bool start_worker(Worker &w, const std::string &exe, const std::vector<std::stri
         raw.push_back(const_cast<char *>(a.c_str()));
     }
     raw.push_back(nullptr);
-    const std::string work = w.work_dir.string();
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::setpgid(0, 0);
+        // The runner passes on the signals it gets, and the worker must act on them even when
+        // the runner was started with some ignored (a background job ignores SIGINT): the worker
+        // gets no other, being in a process group of its own.
+        for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+            ::signal(sig, SIG_DFL);
+        }
         ::sigprocmask(SIG_SETMASK, &old_mask, nullptr);
         const int null_in = ::open("/dev/null", O_RDONLY);
         if (null_in >= 0) {
@@ -89,7 +100,7 @@ bool start_worker(Worker &w, const std::string &exe, const std::vector<std::stri
         }
         ::dup2(out_pipe[1], STDOUT_FILENO);
         ::dup2(err_pipe[1], STDERR_FILENO);
-        ::setenv("ZEMLO_WORK_DIR", work.c_str(), 1);
+        ::setenv("ZEMLO_WORK_DIR", work_dir.c_str(), 1);
         ::setenv(kWorkerVariable, "1", 1);
         ::execv(exe.c_str(), raw.data());
         const char text[] = "zemlo-cli: cannot start the worker\n";
@@ -242,24 +253,39 @@ bool serves_several_handsets(const std::string &command) {
 int run_on_handsets(const std::string &command, const std::vector<std::string> &args,
                     const GlobalOptions &options) {
     std::vector<Worker> workers;
-    std::set<std::string> seen;
+    const std::map<uint32_t, std::string> mapping = app::SettingsProfile().port_devices();
     for (const uint32_t port : options.ports) {
         Worker w;
         w.label = "COM" + std::to_string(port);
+        w.device = com_device_path(port, mapping, process_environment());
         w.handset_args = {"--port", std::to_string(port)};
         workers.push_back(std::move(w));
     }
     for (const auto &device : options.devices) {
         Worker w;
-        w.label = device;
+        w.label = app::printable_local_text(device);  // shown on terminals: controls escaped
+        w.device = device;
         w.handset_args = {"--device", device};
         workers.push_back(std::move(w));
     }
+    // The same handset named twice, however it is spelled (./l1, a link to it, the COM number it
+    // stands behind), would get two workers fighting over one line: refused.
+    std::set<std::string> seen;
+    std::map<std::pair<dev_t, ino_t>, std::string> opened;
     for (auto &w : workers) {
         w.result.handset = w.label;
         if (!seen.insert(w.label).second) {
             std::fprintf(stderr, "zemlo-cli: %s is named twice\n", w.label.c_str());
             return kExitUsage;
+        }
+        struct stat st {};
+        if (::stat(w.device.c_str(), &st) == 0) {
+            const auto [at, added] = opened.emplace(std::make_pair(st.st_dev, st.st_ino), w.label);
+            if (!added) {
+                std::fprintf(stderr, "zemlo-cli: %s and %s are the same handset\n",
+                             at->second.c_str(), w.label.c_str());
+                return kExitUsage;
+            }
         }
     }
     // --json on download asks for the summary as JSON; list's workers print their own.
@@ -276,11 +302,6 @@ int run_on_handsets(const std::string &command, const std::vector<std::string> &
     if (exe.empty() || !base) {
         return fail(exe.empty() ? "cannot find this program to start its workers" : why);
     }
-    std::string pattern = *base + "/handsets-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        return fail("cannot create a folder in " + *base + ": " + std::strerror(errno));
-    }
-    const fs::path run_dir = pattern;
 
     // Ctrl-C, SIGTERM and SIGHUP come through a descriptor, so the loop below passes them on.
     sigset_t stop_signals;
@@ -294,10 +315,6 @@ int run_on_handsets(const std::string &command, const std::vector<std::string> &
 
     for (size_t i = 0; i < workers.size(); ++i) {
         Worker &w = workers[i];
-        w.work_dir = run_dir / std::to_string(i + 1);
-        std::error_code ec;
-        fs::create_directory(w.work_dir, ec);
-        fs::permissions(w.work_dir, fs::perms::owner_all, ec);
         std::vector<std::string> argv{exe};
         argv.insert(argv.end(), w.handset_args.begin(), w.handset_args.end());
         if (options.trace) {
@@ -307,7 +324,7 @@ int run_on_handsets(const std::string &command, const std::vector<std::string> &
         argv.push_back(command);
         argv.insert(argv.end(), worker_args.begin(), worker_args.end());
         std::string error;
-        if (!start_worker(w, exe, argv, old_mask, &error)) {
+        if (!start_worker(w, exe, argv, *base, old_mask, &error)) {
             w.result.message = "cannot start a worker: " + error;
             w.done = true;
         }
@@ -355,11 +372,12 @@ int run_on_handsets(const std::string &command, const std::vector<std::string> &
         if (signals >= 0 && (fds.back().revents & POLLIN) != 0) {
             signalfd_siginfo info{};
             while (::read(signals, &info, sizeof info) == sizeof info) {
-                // The first asks each worker to stop cleanly; a second one ends them at once.
+                // Passed on as it came: the first asks each worker to stop cleanly, a second one
+                // ends them at once.
                 ++interrupts;
                 for (auto &w : workers) {
                     if (!w.done && w.pid > 0) {
-                        ::kill(w.pid, interrupts == 1 ? SIGINT : SIGTERM);
+                        ::kill(w.pid, static_cast<int>(info.ssi_signo));
                     }
                 }
             }
@@ -371,8 +389,6 @@ int run_on_handsets(const std::string &command, const std::vector<std::string> &
         ::close(signals);
     }
     ::sigprocmask(SIG_SETMASK, &old_mask, nullptr);
-    std::error_code ec;
-    fs::remove_all(run_dir, ec);
 
     std::vector<HandsetResult> results;
     for (auto &w : workers) {
@@ -394,6 +410,11 @@ int run_on_handsets(const std::string &command, const std::vector<std::string> &
     std::fflush(stdout);
     if (const std::string failed = failures_line(results); !failed.empty()) {
         std::fprintf(stderr, "zemlo-cli: %s\n", failed.c_str());
+    }
+    // Whatever the workers made of it, a run cut short by a signal did not do what was asked.
+    if (interrupts > 0) {
+        std::fputs("zemlo-cli: interrupted\n", stderr);
+        return kExitFailure;
     }
     return fleet_exit_status(results);
 }

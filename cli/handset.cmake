@@ -22,7 +22,7 @@ list(APPEND ZEMLO_CLI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ports_command.cpp
     ${CMAKE_CURRENT_LIST_DIR}/adapter_latency.cpp)
 list(APPEND ZEMLO_CLI_LIBS zemlo_core zemlo_media_picture zemlo_media_melody Qt6::SerialPort
-     handlink_link)  # only its low-latency request, for ports
+     zemlo_low_latency)
 
 # The demo's sample picture and melody, drawn and composed by the build's own program.
 add_executable(zemlo-demo-samples ${CMAKE_CURRENT_LIST_DIR}/demo_samples.cpp)

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "cli_args.h"
+#include "handset_text.h"
 #include "melody_selection.h"
 #include "open_facts.h"
 #include "picture_conversion.h"
@@ -68,7 +69,30 @@ int HandsetSession::open(const GlobalOptions &options) {
     }
     device_ = com_device_path(com_port_, profile_.port_devices(), process_environment());
 
-    core_ = std::make_unique<app::MainCore>(values_, *this, *this, loop_, profile_);
+    core_ = std::make_unique<app::MainCore>(values_, *this, *this, loop_, profile_, nullptr);
+    // The deadline covers the whole command, the library's loading and the trace's opening too.
+    const uint32_t seconds = options.deadline_seconds;
+    deadline_ = std::make_unique<CommandDeadline>(
+        std::chrono::seconds(seconds), kStuckGrace,
+        [this, seconds] {
+            loop_.post([this, seconds] {
+                const std::string why = "the handset command did not end within " +
+                                        std::to_string(seconds) + " s (--deadline): stopped";
+                deadline_passed_ = true;
+                print_error(why);
+                core_->wait_cancel();
+                record_failure(why);
+            });
+        },
+        [] {
+            // Not even the cancelled operation ends: the line is held by something that does not
+            // let go, and waiting longer helps no one.
+            std::fputs(
+                "zemlo-cli: the stopped command still did not end; giving up without a "
+                "disconnect\n",
+                stderr);
+            std::_Exit(kExitFailure);
+        });
     bool loaded = false;
     bool traced = true;
     loop_.invoke([&] {
@@ -88,27 +112,6 @@ int HandsetSession::open(const GlobalOptions &options) {
             record_failure("interrupted");
         });
     });
-    const uint32_t seconds = options.deadline_seconds;
-    deadline_ = std::make_unique<CommandDeadline>(
-        std::chrono::seconds(seconds), kStuckGrace,
-        [this, seconds] {
-            loop_.post([this, seconds] {
-                const std::string why = "the handset command did not end within " +
-                                        std::to_string(seconds) + " s (--deadline): stopped";
-                print_error(why);
-                core_->wait_cancel();
-                record_failure(why);
-            });
-        },
-        [] {
-            // Not even the cancelled operation ends: the line is held by something that does not
-            // let go, and waiting longer helps no one.
-            std::fputs(
-                "zemlo-cli: the stopped command still did not end; giving up without a "
-                "disconnect\n",
-                stderr);
-            std::_Exit(kExitFailure);
-        });
     if (!traced) {
         print_error("cannot write the trace file " + *options.trace);
         return kExitFailure;
@@ -163,7 +166,9 @@ int HandsetSession::close(int status) {
     deadline_.reset();
     loop_.drain();
     core_.reset();
-    return status;
+    // Stopped by the deadline, even in the disconnect after a listing that was printed: the
+    // command did not end as it should have.
+    return status == kExitOk && deadline_passed_.load() ? kExitFailure : status;
 }
 
 void HandsetSession::set_format_restart_wait(std::chrono::milliseconds ms) {
@@ -236,8 +241,8 @@ void HandsetSession::show_error(const app::ErrorNotice &notice) {
             }
         }
         const Diagnosis d = diagnose_open_failure(gather_open_facts(device_, existing));
-        std::fprintf(stderr, "  COM%u is %s\n%s", com_port_, device_.c_str(),
-                     format_diagnosis(d).c_str());
+        std::fprintf(stderr, "  COM%u is %s\n%s", com_port_,
+                     app::printable_local_text(device_).c_str(), format_diagnosis(d).c_str());
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);

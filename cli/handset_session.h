@@ -1,6 +1,6 @@
-// One run of a handset command without a window: the core of the desktop program with a headless
-// window behind it. Reports go to the terminal, the window's questions are answered from the
-// command's flags, and what happened is kept so that the command can give its exit status.
+// One run of a handset command without a window: the core of the desktop program, with this
+// session as its front end. Reports go to the terminal, the window's questions are answered from
+// the command's flags, and what happened is kept so that the command can give its exit status.
 #pragma once
 
 #include <atomic>
@@ -15,19 +15,20 @@
 
 #include "command_deadline.h"
 #include "event_loop_thread.h"
+#include "front_end.h"
 #include "global_options.h"
 #include "interrupt_watch.h"
 #include "main_core.h"
+#include "media_port.h"
 #include "picture_geometry.h"
 #include "profile.h"
 #include "transfer_progress.h"
-#include "ui_port.h"
 
 namespace zemlo::cli {
 
 inline constexpr int kExitPortError = 3;  // the port cannot be opened
 
-class HandsetSession : public app::UiPort, public app::MediaPort {
+class HandsetSession : public app::FrontEnd, public app::MediaPort {
   public:
     HandsetSession();
     ~HandsetSession() override;
@@ -52,7 +53,6 @@ class HandsetSession : public app::UiPort, public app::MediaPort {
         keep_ = keep;
     }
     void set_effect(media::DisplayEffect effect) { effect_ = effect; }
-    void set_handset_folder(int32_t folder) { folder_ = folder; }
     // Texts of finished operations go to standard output while on, else to standard error.
     void set_echo(bool on) { echo_ = on; }
     // Restart wait after a format (the default is the handset's; tests may shorten it).
@@ -70,30 +70,11 @@ class HandsetSession : public app::UiPort, public app::MediaPort {
     const std::string &device() const { return device_; }
     uint32_t com_port() const { return com_port_; }
 
-    // --- UiPort ---
+    // --- FrontEnd ---
     app::BoxAnswer ask(const app::QuestionAsked &asked) override;
     void show_error(const app::ErrorNotice &notice) override;
     void operation_report(const app::Report &report) override;
     void operation_ended(const app::Outcome &outcome) override;
-    void set_status_line(const std::string &) override {}
-    void set_buttons(const app::ButtonStates &) override {}
-    void set_connection_text(const std::string &, bool) override {}
-    void set_space(int64_t, int64_t) override {}
-    int32_t handset_folder() override { return folder_; }
-    void focus_handset_tree() override {}
-    void focus_handset_list() override {}
-    void show_handset_rows(const std::vector<app::HandsetRow> &) override {}
-    int32_t selected_handset_row() override { return -1; }
-    void set_handset_row_text(int32_t, const std::string &) override {}
-    void edit_handset_row(int32_t, const std::string &) override {}
-    void set_download_name_box(const std::string &) override {}
-    void set_extension_label(const std::string &) override {}
-    void set_pc_file_label(const std::string &) override {}
-    void show_pc_files(const std::vector<app::PcFileRow> &) override {}
-    void show_panel(int32_t) override {}
-    void open_help(const std::string &) override {}
-    void show_about() override {}
-    std::optional<uint32_t> choose_port(uint32_t) override { return std::nullopt; }
 
     // --- MediaPort ---
     void show_picture(const std::string &) override {}
@@ -120,7 +101,6 @@ class HandsetSession : public app::UiPort, public app::MediaPort {
     std::atomic<bool> keep_{true};
     std::atomic<bool> echo_{false};
     std::atomic<media::DisplayEffect> effect_{media::DisplayEffect::Fit};
-    std::atomic<int32_t> folder_{app::kTypePicture};
 
     // Window thread writes, the command's thread reads.
     mutable std::mutex mutex_;
@@ -138,6 +118,7 @@ class HandsetSession : public app::UiPort, public app::MediaPort {
     // Last, so that they stop before anything they may post to is gone.
     std::unique_ptr<InterruptWatch> interrupt_;
     std::unique_ptr<CommandDeadline> deadline_;
+    std::atomic<bool> deadline_passed_{false};
 };
 
 }  // namespace zemlo::cli

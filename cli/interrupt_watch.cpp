@@ -22,7 +22,7 @@ std::atomic<int> g_write_end{-1};
 // (it removes the run's folders before ending the program).
 // A signal ignored before the watch (nohup) stays ignored: the user asked for the command to
 // outlive the terminal.
-struct sigaction g_before[std::size(kWatched)] {};
+struct sigaction g_before[std::size(kWatched)]{};
 
 void restore_before(int sig) {
     for (size_t i = 0; i < std::size(kWatched); ++i) {
@@ -32,14 +32,17 @@ void restore_before(int sig) {
     }
 }
 
-void on_signal(int sig) {
+void on_signal(int) {
     const int saved = errno;
     const int fd = g_write_end.load();
     if (fd >= 0) {
         const char c = kSignalled;
         [[maybe_unused]] const ssize_t n = ::write(fd, &c, 1);
     }
-    restore_before(sig);  // a second press ends the program
+    // A second signal, of whichever kind, ends the program.
+    for (const int watched : kWatched) {
+        restore_before(watched);
+    }
     errno = saved;
 }
 

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "handset_text.h"
+
 namespace zemlo::cli {
 
 namespace {
@@ -10,8 +12,9 @@ namespace {
 constexpr unsigned char kFirstPrintable = 0x20;
 constexpr unsigned char kDelete = 0x7f;
 
-// The length of the UTF-8 sequence at s[i], or 0 when it is not a valid one.
-size_t utf8_length(std::string_view s, size_t i) {
+// The length of the UTF-8 sequence at s[i], or 0 when it is not a valid one; *code gets its
+// code point.
+size_t utf8_length(std::string_view s, size_t i, uint32_t *code) {
     const auto c = static_cast<unsigned char>(s[i]);
     size_t n = 0;
     uint32_t min = 0;
@@ -39,12 +42,13 @@ size_t utf8_length(std::string_view s, size_t i) {
         cp = (cp << 6) | (b & 0x3F);
     }
     const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
+    *code = cp;
     return cp < min || cp > 0x10FFFF || surrogate ? 0 : n;
 }
 
-void append_escape(std::string &out, unsigned char c) {
+void append_escape(std::string &out, uint32_t c) {
     char buf[8];
-    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+    std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
     out += buf;
 }
 
@@ -64,8 +68,14 @@ std::string json_string(std::string_view text) {
         } else if (c < 0x80) {
             out += static_cast<char>(c);
             ++i;
-        } else if (const size_t n = utf8_length(text, i); n != 0) {
-            out.append(text.substr(i, n));
+        } else if (uint32_t code = 0; const size_t n = utf8_length(text, i, &code)) {
+            // Characters that would steer a terminal showing the document go as escapes: the
+            // same text to a JSON reader, nothing raw on the screen.
+            if (app::steers_display(code)) {
+                append_escape(out, code);
+            } else {
+                out.append(text.substr(i, n));
+            }
             i += n;
         } else {
             append_escape(out, c);  // read as Latin-1

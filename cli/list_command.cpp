@@ -8,6 +8,7 @@
 #include "handset_text.h"
 #include "json_text.h"
 #include "zemlo/handset_records.h"
+#include "zemlo/listing_text.h"
 
 namespace zemlo::cli {
 
@@ -37,24 +38,20 @@ constexpr const char *kFolderKeys[2] = {"pic", "melody"};
 
 Listing read_listing(const app::MainCore &core) {
     Listing l;
-    l.capacity = core.capacity();
-    l.free_space = core.free_space();
-    for (const auto &e : core.table().entries()) {
-        if (e.type != app::kTypePicture && e.type != app::kTypeMelody) {
-            continue;
-        }
+    l.capacity = core.listing().capacity();
+    l.free_space = core.listing().free_space();
+    for (const auto &e : core.listing().table().entries()) {
         ListedFile f;
-        f.name = std::string(app::entry_name(e.text));
-        f.size = app::entry_size_after(e.text, e.text.find(app::kEntrySeparator));
+        f.name = std::string(listing::entry_name(e.text));
+        f.size = listing::entry_size_after(e.text, e.text.find(listing::kSizeMark));
         f.allocated = records::allocation_size(static_cast<uint64_t>(f.size));
-        l.folders[e.type].push_back(std::move(f));
+        l.folders[static_cast<size_t>(e.type)].push_back(std::move(f));
     }
     return l;
 }
 
 std::string folder_path(int type) {
-    return std::string(type == app::kTypePicture ? records::kPictureFolder
-                                                 : records::kMelodyFolder);
+    return std::string(app::folder_path(static_cast<app::FileType>(type)));
 }
 
 void print_json(const Listing &l, const HandsetSession &s) {
@@ -80,7 +77,7 @@ void print_json(const Listing &l, const HandsetSession &s) {
 }
 
 void print_text(const Listing &l, const HandsetSession &s) {
-    std::printf("COM%u (%s)\n", s.com_port(), s.device().c_str());
+    std::printf("COM%u (%s)\n", s.com_port(), app::printable_local_text(s.device()).c_str());
     std::printf("capacity %lld bytes, used %lld, free %lld\n", static_cast<long long>(l.capacity),
                 static_cast<long long>(l.capacity - l.free_space),
                 static_cast<long long>(l.free_space));

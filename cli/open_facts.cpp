@@ -80,6 +80,17 @@ OpenFacts gather_open_facts(const std::string &device, const std::vector<std::st
     }
     struct stat st {};
     if (::stat(device.c_str(), &st) == 0) {
+        if (S_ISSOCK(st.st_mode)) {
+            f.other_kind = "a socket";
+        } else if (S_ISFIFO(st.st_mode)) {
+            f.other_kind = "a named pipe";
+        } else if (S_ISDIR(st.st_mode)) {
+            f.other_kind = "a folder";
+        } else if (S_ISREG(st.st_mode)) {
+            f.other_kind = "a regular file";
+        } else if (S_ISBLK(st.st_mode)) {
+            f.other_kind = "a block device";
+        }
         f.device_group = group_name(st.st_gid);
         const gid_t gid = st.st_gid;
         gid_t active[kMaxGroups];

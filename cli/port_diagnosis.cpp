@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "handset_text.h"
+
 namespace zemlo::cli {
 
 namespace {
@@ -95,8 +97,19 @@ void missing(const OpenFacts &f, Diagnosis &d) {
 
 }  // namespace
 
-Diagnosis diagnose_open_failure(const OpenFacts &f) {
+Diagnosis diagnose_open_failure(const OpenFacts &facts) {
+    // The path is the user's, but it is shown on a terminal: its controls are escaped.
+    OpenFacts f = facts;
+    f.device = app::printable_local_text(facts.device);
+    for (auto &other : f.existing) {
+        other = app::printable_local_text(other);
+    }
     Diagnosis d;
+    if (!f.other_kind.empty()) {
+        d.why = f.device + " is " + f.other_kind + ", not a serial device";
+        d.fixes = {"give the handset's serial device with --device (zemlo-cli ports lists them)"};
+        return d;
+    }
     if (f.not_a_terminal) {
         d.why = f.device + " is not a serial device";
         d.fixes = {"give the handset's serial device with --device (zemlo-cli ports lists them)"};

@@ -13,6 +13,9 @@ struct OpenFacts {
     std::string device;
     int error_number = 0;         // errno of the failed open or lock; 0 when it opened this time
     bool not_a_terminal = false;  // it opened, but takes no line settings
+    // What the path is when it exists but is no character device ("a socket", "a folder"); the
+    // open fails on such a path with errors that would read as a missing device.
+    std::string other_kind;
     std::string user;
     std::string device_group;                // the group that owns the device ("dialout")
     bool group_listed = false;               // the user is a member in the group database

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <charconv>
 
+#include "handset_text.h"
+
 namespace zemlo::cli {
 
 namespace {
@@ -53,16 +55,18 @@ std::string com_device_path(uint32_t port, const std::map<uint32_t, std::string>
 std::optional<std::string> refuse_windows_device(std::string_view name,
                                                  const std::map<uint32_t, std::string> &mapping,
                                                  const EnvLookup &env) {
+    // Printed on a terminal: the names' controls escaped.
+    const auto shown = [](std::string_view text) { return app::printable_local_text(text); };
     if (auto n = windows_com_number(name)) {
-        const std::string device = com_device_path(*n, mapping, env);
-        return "\"" + std::string(name) + "\" is a Windows port name; on Linux use --device " +
-               device + " (or --port " + std::to_string(*n) + ", which maps to " + device + ")";
+        const std::string device = shown(com_device_path(*n, mapping, env));
+        return "\"" + shown(name) + "\" is a Windows port name; on Linux use --device " + device +
+               " (or --port " + std::to_string(*n) + ", which maps to " + device + ")";
     }
     if (!name.empty() && name.back() == ':') {
         std::string_view bare = name;
         bare.remove_suffix(1);
-        return "\"" + std::string(name) +
-               "\": Linux device names have no trailing \":\"; use --device " + std::string(bare);
+        return "\"" + shown(name) + "\": Linux device names have no trailing \":\"; use --device " +
+               shown(bare);
     }
     return std::nullopt;
 }

@@ -7,6 +7,7 @@
 #include "adapter_latency.h"
 #include "cli_args.h"
 #include "global_options.h"
+#include "handset_text.h"
 #include "messages.h"
 #include "port_names.h"
 #include "port_probe.h"
@@ -25,8 +26,13 @@ const Command kCommand{"ports", "[--probe]",
                        &run};
 const CommandRegistration kRegistration{kCommand};
 
+// Paths come from the user, the environment and the profile: shown with their controls escaped.
+std::string shown(const std::string &path) {
+    return app::printable_local_text(path);
+}
+
 std::string describe(const SerialDevice &d) {
-    std::string s = d.path;
+    std::string s = shown(d.path);
     std::string coms;
     for (uint32_t n : d.com_ports) {
         coms += (coms.empty() ? "" : ",") + std::string("COM") + std::to_string(n);
@@ -52,9 +58,9 @@ std::string describe(const SerialDevice &d) {
     // A USB adapter's timer holds every answer of the handset; show it and, where the driver
     // refuses the low-latency mode the link asks for, the rule that fixes it for good.
     if (const auto timer = d.exists ? read_latency_timer(d.path) : std::nullopt) {
-        const handlink::LowLatency state = try_low_latency(d.path);
+        const LowLatency state = try_low_latency(d.path);
         field("latency timer", std::to_string(*timer) + " ms");
-        field("low-latency mode", handlink::describe(state));
+        field("low-latency mode", zemlo::describe(state));
         if (latency_rule_needed(timer, state)) {
             s += "    every answer waits up to " + std::to_string(*timer) +
                  " ms; this udev rule sets the timer to 1 ms at plug-in\n"
@@ -91,7 +97,7 @@ int run(const std::vector<std::string> &args) {
         std::printf("no serial devices found\n");
     }
     std::printf("the handset commands use COM%u (%s)\n", com,
-                com_device_path(com, mapping, process_environment()).c_str());
+                shown(com_device_path(com, mapping, process_environment())).c_str());
     PortProbe probe;
     const bool probing = parsed->flag("--probe");
     if (probing && !probe.load(&error)) {
@@ -126,7 +132,8 @@ int run(const std::vector<std::string> &args) {
         return kExitFailure;
     }
     for (const SerialDevice *d : answering) {
-        std::printf("handset found on %s: use --device %s%s\n", d->path.c_str(), d->path.c_str(),
+        std::printf("handset found on %s: use --device %s%s\n", shown(d->path).c_str(),
+                    shown(d->path).c_str(),
                     d->com_ports.empty()
                         ? ""
                         : (" or --port " + std::to_string(d->com_ports.front())).c_str());

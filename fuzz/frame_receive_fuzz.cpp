@@ -7,7 +7,7 @@
 #include <zemlo/byte_order.h>
 #include <zemlo/signal_record.h>
 
-#include "frame_codec.h"
+#include "frame_receiver.h"
 #include "receive_ring.h"
 
 using handlink::FrameReceiver;

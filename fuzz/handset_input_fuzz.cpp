@@ -10,9 +10,9 @@
 
 #include "download_service.h"
 #include "filter_matrix.h"
+#include "handlink/name_tables.h"
 #include "media_render.h"
 #include "media_store.h"
-#include "name_tables.h"
 #include "segment_codec.h"
 #include "zemlo/work_dir.h"
 

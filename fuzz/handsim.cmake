@@ -1,4 +1,3 @@
 zemlo_fuzz_target(NAME handset_input
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/handset_input_fuzz.cpp
     LIBS handsim_core)
-target_include_directories(fuzz_handset_input PRIVATE ${HANDLINK_PRIVATE_INCLUDE_DIR})

@@ -12,7 +12,8 @@
 
 namespace {
 constexpr uint8_t kFullBodyMark = 0xFF;
-constexpr int32_t kTypes[] = {0, 1};
+constexpr zemlo::app::FileType kTypes[] = {zemlo::app::FileType::Picture,
+                                           zemlo::app::FileType::Melody};
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -32,9 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 zemlo::app::HandsetFileTable table;
                 table.assign(parser.parse(listing.text));
                 int64_t free_space = listing.free_space;
-                for (int32_t type : kTypes) {
+                for (const zemlo::app::FileType type : kTypes) {
                     for (const auto &row : table.rows(type)) {
-                        table.find(row.name + "^1", type, true, &free_space);
+                        table.store({type, row.name + "^1"}, &free_space);
                     }
                 }
             }

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "name_tables.h"
+#include "handlink/name_tables.h"
+#include "handlink/trace_format.h"
 #include "request_record.h"
-#include "trace_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static handlink::NameTables names = [] {

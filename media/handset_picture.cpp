@@ -2,10 +2,13 @@
 
 #include <unistd.h>
 
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
-#include "cut_off_output.h"
 #include "output_file.h"
 
 namespace zemlo::media {
@@ -45,30 +48,33 @@ bool convert_text_file(const std::string &text_path, const std::string &output_p
     if (!picture) {
         return false;
     }
-    const OutputFile file = open_output_file(output_path);
+    OutputFile file = open_output_file(output_path);
     if (file.fd < 0) {
         *error = "cannot create " + output_path + ": " + file.reason;
         return false;
     }
+    struct stat written {};
+    const bool known = ::fstat(file.fd, &written) == 0;
     std::unique_ptr<std::FILE, FileCloser> out(::fdopen(file.fd, "wb"));
     if (!out) {
+        *error = "cannot create " + output_path + ": " + std::strerror(errno);
         ::close(file.fd);
-        if (!file.staged_path.empty()) {
-            drop_output_file(file, output_path, nullptr);
-        }
-        *error = "cannot create " + output_path;
+        drop_output_file(file, nullptr);
         return false;
     }
-    // A staged file replaces an earlier one: its bytes are on the disk before its name is.
-    const bool written =
-        std::fwrite(picture->data(), 1, picture->size(), out.get()) == picture->size() &&
-        (file.staged_path.empty() ||
-         (std::fflush(out.get()) == 0 && ::fsync(::fileno(out.get())) == 0));
+    // A staged file replaces an earlier one: its bytes are on the disk before its name is. Each
+    // step keeps its errno, so that the failure says why.
     int why = 0;
-    if (std::fclose(out.release()) != 0 || !written ||
-        !place_output_file(file, output_path, &why)) {
-        drop_output_file(file, output_path, nullptr);
-        *error = "cannot write " + output_path;
+    if (std::fwrite(picture->data(), 1, picture->size(), out.get()) != picture->size() ||
+        std::fflush(out.get()) != 0 || (file.is_staged() && ::fsync(::fileno(out.get())) != 0)) {
+        why = errno != 0 ? errno : EIO;
+    }
+    if (std::fclose(out.release()) != 0 && why == 0) {
+        why = errno;
+    }
+    if (why != 0 || !place_output_file(file, &why)) {
+        drop_output_file(file, known ? &written : nullptr);
+        *error = "cannot write " + output_path + ": " + std::strerror(why);
         return false;
     }
     return true;

@@ -38,7 +38,6 @@ class PictureSelection {
     bool has_picture() const { return picture_.has_value(); }
     bool captured() const { return captured_; }
     // "tmp.bmp" holds the capture of the picture shown now.
-    bool capture_valid() const { return capture_valid_; }
     const std::optional<DecodedPicture> &picture() const { return picture_; }
     const std::string &last_error() const { return error_; }
     const PictureFolders &folders() const { return folders_; }

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "cut_off_output.h"
 #include "output_file.h"
 #include "zemlo/byte_order.h"
 
@@ -47,6 +46,8 @@ std::array<uint8_t, kWavHeaderBytes> wav_header(uint32_t sample_rate, uint16_t c
     return h;
 }
 
+WavWriter::WavWriter() = default;
+
 WavWriter::~WavWriter() {
     discard();
 }
@@ -57,28 +58,27 @@ void WavWriter::discard() {
     }
     std::fclose(file_);
     file_ = nullptr;
-    drop_output_file(OutputFile{-1, {}, staged_path_}, path_, &written_);
+    drop_output_file(*output_, &written_);
+    output_.reset();
 }
 
 bool WavWriter::open(const std::string &path, uint32_t sample_rate, uint16_t channels,
                      std::string *error) {
     discard();
     // Not fopen: a named pipe at the path would block it until a reader came.
-    const OutputFile out = open_output_file(path);
-    if (out.fd < 0) {
-        *error = "cannot create " + path + ": " + out.reason;
+    auto out = std::make_unique<OutputFile>(open_output_file(path));
+    if (out->fd < 0) {
+        *error = "cannot create " + path + ": " + out->reason;
         return false;
     }
-    if (::fstat(out.fd, &written_) != 0 || (file_ = ::fdopen(out.fd, "wb")) == nullptr) {
+    if (::fstat(out->fd, &written_) != 0 || (file_ = ::fdopen(out->fd, "wb")) == nullptr) {
         *error = "cannot create " + path + ": " + std::strerror(errno);
-        ::close(out.fd);
-        if (!out.staged_path.empty()) {
-            drop_output_file(out, path, nullptr);
-        }
+        ::close(out->fd);
+        drop_output_file(*out, nullptr);
         return false;
     }
     path_ = path;
-    staged_path_ = out.staged_path;
+    output_ = std::move(out);
     sample_rate_ = sample_rate;
     channels_ = channels;
     data_bytes_ = 0;
@@ -128,7 +128,7 @@ bool WavWriter::finish(std::string *error) {
     bool ok = std::fseek(file_, 0, SEEK_SET) == 0 &&
               std::fwrite(header.data(), 1, header.size(), file_) == header.size();
     // A staged file replaces an earlier one: its bytes are on the disk before its name is.
-    if (ok && !staged_path_.empty()) {
+    if (ok && output_->is_staged()) {
         ok = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
     }
     int why = ok ? 0 : errno;
@@ -137,14 +137,14 @@ bool WavWriter::finish(std::string *error) {
         ok = false;
     }
     file_ = nullptr;
-    const OutputFile written{-1, {}, staged_path_};
-    if (ok && !place_output_file(written, path_, &why)) {
+    if (ok && !place_output_file(*output_, &why)) {
         ok = false;
     }
     if (!ok) {
-        drop_output_file(written, path_, &written_);
+        drop_output_file(*output_, &written_);
         *error = "cannot write " + path_ + (why != 0 ? ": " + std::string(std::strerror(why)) : "");
     }
+    output_.reset();
     return ok;
 }
 

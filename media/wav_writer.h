@@ -11,9 +11,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace zemlo::media {
+
+struct OutputFile;
 
 inline constexpr size_t kWavHeaderBytes = 44;
 
@@ -27,7 +30,7 @@ void abandon_wav_output();
 
 class WavWriter {
   public:
-    WavWriter() = default;
+    WavWriter();
     WavWriter(const WavWriter &) = delete;
     WavWriter &operator=(const WavWriter &) = delete;
     ~WavWriter();
@@ -43,7 +46,7 @@ class WavWriter {
 
     std::FILE *file_ = nullptr;
     std::string path_;
-    std::string staged_path_;  // the new file written until it takes path_'s name
+    std::unique_ptr<OutputFile> output_;  // where it goes; a staged file until finished
     struct stat written_ {};
     uint32_t sample_rate_ = 0;
     uint16_t channels_ = 0;

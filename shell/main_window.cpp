@@ -32,6 +32,7 @@
 #include "link_state_icon.h"
 #include "main_window_layout.h"
 #include "melody_panel.h"
+#include "notice_boxes.h"
 #include "outside_file.h"
 #include "pc_folder_tree.h"
 #include "picture_conversion.h"
@@ -139,7 +140,7 @@ MainWindow::MainWindow(app::Profile &profile, std::string module_dir, WindowHook
     // A fixed frame: the window is exactly its layout table, so each control stays where it is put.
     setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
 
-    core_ = std::make_unique<app::MainCore>(values_, *this, *this, dispatcher_, profile_);
+    core_ = std::make_unique<app::MainCore>(values_, *this, *this, dispatcher_, profile_, this);
 }
 
 MainWindow::~MainWindow() {
@@ -385,7 +386,7 @@ bool MainWindow::initialise() {
 
     const bool loaded = core_->initialise(module_dir_);
     connect(file_type_, &QComboBox::currentIndexChanged, this,
-            [this](int index) { core_->file_type_changed(index); });
+            [this](int index) { core_->file_type_changed(static_cast<app::FileType>(index)); });
 
     // The places are read in the background: the first paint waits for no folder or mount.
     connect(pc_tree_, &PcFolderTree::placesShown, this, &MainWindow::pc_places_shown,
@@ -504,7 +505,8 @@ void MainWindow::handset_tree_selection_changed(QTreeWidgetItem *current,
         return;
     }
     current->setIcon(0, load_icon(Icon::OpenFolder));
-    core_->handset_folder_selected(current->data(0, kFolderRole).toInt());
+    core_->handset_folder_selected(
+        static_cast<app::FileType>(current->data(0, kFolderRole).toInt()));
 }
 
 void MainWindow::hold_buttons_for_melody(bool playing) {
@@ -516,7 +518,7 @@ void MainWindow::hold_buttons_for_melody(bool playing) {
     set_buttons(app::button_states(values_.connected.load() && idle, idle));
 }
 
-// --- UiPort ------------------------------------------------------------------------------------
+// --- FrontEnd and WindowPort --------------------------------------------------------------------
 
 QWidget *MainWindow::owner_of(app::BoxOwner owner) {
     switch (owner) {
@@ -534,16 +536,11 @@ app::BoxAnswer MainWindow::message_box(const app::MessageBoxDetails &box) {
 }
 
 app::BoxAnswer MainWindow::ask(const app::QuestionAsked &asked) {
-    return message_box(app::question_box(asked));
+    return message_box(question_box(asked));
 }
 
 void MainWindow::show_error(const app::ErrorNotice &notice) {
-    app::MessageBoxDetails box = app::error_box(notice);
-    if (notice.source == app::ErrorSource::Window) {
-        // "确认" in Chinese as before; in English "Error", not "Confirm".
-        box.caption = error_box_caption();
-    }
-    message_box(box);
+    message_box(error_box(notice));
 }
 
 void MainWindow::operation_report(const app::Report &report) {
@@ -575,11 +572,6 @@ void MainWindow::set_space(int64_t capacity, int64_t free_space) {
         return static_cast<int32_t>(std::clamp<int64_t>(v, 0, INT32_MAX));
     };
     gauge_->set_space(true, clamp(capacity), clamp(free_space));
-}
-
-int32_t MainWindow::handset_folder() {
-    const QTreeWidgetItem *item = handset_tree_->currentItem();
-    return item == nullptr ? 0 : item->data(0, kFolderRole).toInt();
 }
 
 void MainWindow::focus_handset_tree() {
@@ -663,9 +655,9 @@ void MainWindow::show_pc_files(const std::vector<app::PcFileRow> &rows) {
     }
 }
 
-void MainWindow::show_panel(int32_t file_type) {
-    picture_->setVisible(file_type == 0);
-    melody_->setVisible(file_type == 1);
+void MainWindow::show_panel(app::FileType type) {
+    picture_->setVisible(type == app::FileType::Picture);
+    melody_->setVisible(type == app::FileType::Melody);
 }
 
 void MainWindow::open_help(const std::string &chinese_path) {

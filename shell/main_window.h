@@ -1,7 +1,7 @@
 // The main window "Zemlo Loader": the PC browser above, the handset folders and files below, the
 // download name, the command buttons, the status line and, at the upper right, the picture or
-// the melody panel. It shows what the core tells it (UiPort), hands the panels' work to the core
-// (MediaPort), and feeds the user's commands to the core on the window thread.
+// the melody panel. It shows what the core tells it (FrontEnd, WindowPort), hands the panels' work
+// to the core (MediaPort), and feeds the user's commands to the core on the window thread.
 #pragma once
 
 #include <QMainWindow>
@@ -14,10 +14,12 @@
 #include "artwork.h"
 #include "dialog_units.h"
 #include "file_icon_cache.h"
+#include "front_end.h"
 #include "main_core.h"
+#include "media_port.h"
 #include "message_boxes.h"
 #include "qt_dispatcher.h"
-#include "ui_port.h"
+#include "window_port.h"
 
 class QComboBox;
 class QDialog;
@@ -85,7 +87,10 @@ struct WindowHooks {
     std::function<void()> before_text;
 };
 
-class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort {
+class MainWindow : public QMainWindow,
+                   public app::FrontEnd,
+                   public app::WindowPort,
+                   public app::MediaPort {
     Q_OBJECT
   public:
     // module_dir is where libhandlink.so is looked for. initialise() starts the window's state.
@@ -105,16 +110,17 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     // the background).
     bool browser_ready() const;
 
-    // --- UiPort ---
+    // --- FrontEnd ---
     app::BoxAnswer ask(const app::QuestionAsked &asked) override;
     void show_error(const app::ErrorNotice &notice) override;
     void operation_report(const app::Report &report) override;
     void operation_ended(const app::Outcome &) override {}
+
+    // --- WindowPort ---
     void set_status_line(const std::string &text) override;
     void set_buttons(const app::ButtonStates &buttons) override;
     void set_connection_text(const std::string &text, bool connected) override;
     void set_space(int64_t capacity, int64_t free_space) override;
-    int32_t handset_folder() override;
     void focus_handset_tree() override;
     void focus_handset_list() override;
     void show_handset_rows(const std::vector<app::HandsetRow> &rows) override;
@@ -125,7 +131,7 @@ class MainWindow : public QMainWindow, public app::UiPort, public app::MediaPort
     void set_extension_label(const std::string &text) override;
     void set_pc_file_label(const std::string &text) override;
     void show_pc_files(const std::vector<app::PcFileRow> &rows) override;
-    void show_panel(int32_t file_type) override;
+    void show_panel(app::FileType type) override;
     void open_help(const std::string &path) override;
     void show_about() override;
     std::optional<uint32_t> choose_port(uint32_t current) override;

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "ui_port.h"
+#include "message_box_details.h"
 
 class QMessageBox;
 class QWidget;

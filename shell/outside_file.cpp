@@ -14,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 OutsideFile refused(const std::string &path, const char *why) {
-    const QString shown = QString::fromStdString(app::printable_pc_name(path));
+    const QString shown = QString::fromStdString(app::printable_local_text(path));
     return {path, 0, QCoreApplication::translate("OutsideFile", why).arg(shown)};
 }
 
@@ -34,9 +34,9 @@ OutsideFile check_outside_file(const std::string &path) {
         return refused(path, QT_TRANSLATE_NOOP("OutsideFile", "不是普通文件：%1"));
     }
     const std::string name = fs::path(path).filename().string();
-    for (const int type : {0, 1}) {
+    for (const app::FileType type : {app::FileType::Picture, app::FileType::Melody}) {
         if (app::is_listed_for_type(name, type)) {
-            return {path, type, QString()};
+            return {path, static_cast<int>(type), QString()};
         }
     }
     // The text whole on one line, so the catalogue tools and our check see it as written.

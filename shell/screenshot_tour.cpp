@@ -32,6 +32,7 @@
 #include "melody_panel.h"
 #include "message_boxes.h"
 #include "messages.h"
+#include "notice_boxes.h"
 #include "port_dialog.h"
 #include "profile.h"
 #include "translation_catalogue.h"
@@ -183,17 +184,16 @@ int main(int argc, char **argv) {
     using zemlo::app::ErrorSource;
     using zemlo::app::MessageBoxDetails;
     std::vector<std::pair<MessageBoxDetails, QString>> boxes = {
-        {zemlo::app::question_box({zemlo::app::Question::ConfirmDownload,
-                                   (home.path() + QStringLiteral("/sunset.bmp")).toStdString(),
-                                   "sunset.bmp"}),
+        {zemlo::shell::question_box({zemlo::app::Question::ConfirmDownload,
+                                     (home.path() + QStringLiteral("/sunset.bmp")).toStdString(),
+                                     "sunset.bmp"}),
          QStringLiteral("box-question")},
-        {zemlo::app::error_box({{MessageId::ConvertPictureFailed}, ErrorSource::Window, {}}),
+        {zemlo::shell::error_box({{MessageId::ConvertPictureFailed}, ErrorSource::Window, {}}),
          QStringLiteral("box-error")},
-        {zemlo::app::error_box({{MessageId::PortCannotOpenBecause, {"no such device /dev/ttyS4"}},
-                                ErrorSource::Link,
-                                {}}),
+        {zemlo::shell::error_box({{MessageId::PortCannotOpenBecause, {"no such device /dev/ttyS4"}},
+                                  ErrorSource::Link,
+                                  {}}),
          QStringLiteral("box-link-error")}};
-    boxes[1].first.caption = zemlo::shell::error_box_caption();
     boxes.push_back(
         {zemlo::shell::window_box(zemlo::app::render(MessageId::FormatDone),
                                   zemlo::shell::notice_box_caption(MessageId::FormatDone),

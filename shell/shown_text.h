@@ -16,7 +16,7 @@ inline QString shown_text(std::string_view text) {
 
 // A PC file or folder name: also its controls and backslashes escaped.
 inline QString shown_name(std::string_view name) {
-    return QString::fromStdString(app::printable_pc_name(name));
+    return QString::fromStdString(app::printable_local_text(name));
 }
 
 }  // namespace zemlo::shell

@@ -51,7 +51,7 @@ std::optional<int> hand_to_running_window(std::optional<QString> &socket, const 
         case HandOver::Refused:
             if (checked.ok()) {
                 std::fprintf(stderr, "zemlo: the running window refused %s\n",
-                             zemlo::app::printable_pc_name(file).c_str());
+                             zemlo::app::printable_local_text(file).c_str());
             } else {
                 std::fprintf(stderr, "zemlo: %s\n", checked.error.toLocal8Bit().constData());
             }

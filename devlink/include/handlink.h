@@ -271,8 +271,11 @@ HL_EXPORT uint32_t HL_CALL GetLastOpenError(char *buf, uint32_t size);
  *       SIG_DOWNLOAD_DATA_IND(0x7901) body 520                                   (one line)
  * Lines are appended to the file at `path` (created if missing) and flushed one by one. NULL or
  * "" stops tracing. The environment variable HANDLINK_TRACE, when set, names a file traced from
- * the library's first use. Returns 0, or the errno of a file that cannot be opened (tracing is
- * then off). Safe from any thread. */
+ * the library's first use. Only a regular file is traced to: a named pipe, socket or device is
+ * refused (EINVAL) without waiting, and in a folder open to all with the sticky bit (as /tmp) a
+ * link of another user than the caller or the folder's owner is not followed, nor any link to a
+ * file that does not exist (EACCES). Returns 0, or the errno of a file that cannot be opened
+ * (tracing is then off). Safe from any thread. */
 HL_EXPORT int32_t HL_CALL SetTraceFile(const char *path);
 
 /* ---- requests ------------------------------------------------------------------------------ */

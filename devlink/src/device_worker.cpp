@@ -55,7 +55,6 @@ bool DeviceWorker::start() {
     // the new thread first runs is then kept, never wiped by the thread's own start.
     stop_ = false;
     running_ = true;
-    received_count_ = 0;
     request_ = Request::None;
     done_ = true;
     polling_ = false;
@@ -189,11 +188,6 @@ void DeviceWorker::on_arrival(void *context) {
     self->worker_wake_.notify_all();
 }
 
-uint16_t DeviceWorker::received_count() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return received_count_;
-}
-
 void DeviceWorker::run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
@@ -286,7 +280,6 @@ void DeviceWorker::fetch_one(std::unique_lock<std::mutex> &lock) {
     current_size_ = size;
     ++arrival_seq_;
     unseen_ = waiters_;
-    ++received_count_;
     caller_wake_.notify_all();
 
     if (is_forwarded(staging_.data(), size)) {

@@ -64,8 +64,6 @@ class DeviceWorker {
                          void *context);
     void end_wait(uint64_t seen);
 
-    uint16_t received_count() const;
-
   private:
     enum class Request { None, Open, Send, Close, Charge };
 
@@ -99,7 +97,6 @@ class DeviceWorker {
     uint32_t charge_value_ = 0;
     int32_t result_ = 0;
     uint8_t charge_result_ = 0;
-    uint16_t received_count_ = 0;
 
     bool arrival_pending_ = false;  // the link may hold a record not yet fetched
 

@@ -12,21 +12,18 @@
 #include "port_directory.h"
 #include "request_record.h"
 #include "serial_port.h"
+#include "zemlo/handset_records.h"
 
 namespace handlink {
 namespace {
 
 using std::chrono::milliseconds;
 
-// Lets the freshly started worker reach its loop before the first request.
-constexpr milliseconds kWorkerStartPause{15};
 // Lets the handset notice the dropped line before anything else happens.
 constexpr milliseconds kCloseSettle{500};
 // Lets the handset settle after the open before it is told what to report.
 constexpr milliseconds kSetupSettle{500};
 
-// The command that completes the setup.
-constexpr uint8_t kSetupCommand[] = {0x02, 0x03, 0x00, 0x00, 0x00};
 constexpr size_t kCommandRecordBytes = 64;
 
 constexpr const char *kInterfaceRevision = "3.0";
@@ -85,7 +82,6 @@ HL_EXPORT int32_t OpenComm(uint32_t port, uint32_t baud) {
     if (!lib.worker().start()) {
         return HL_OPEN_NO_WORKER;
     }
-    std::this_thread::sleep_for(handlink::kWorkerStartPause);
     const auto status = lib.worker().open(port, baud);
     if (!status.has_value()) {
         return HL_OPEN_NO_WORKER;
@@ -128,8 +124,10 @@ HL_EXPORT int32_t SendSetup(void) {
         return HL_SETUP_FILTER_FAILED;
     }
     uint8_t command[handlink::kCommandRecordBytes];
-    size = handlink::build_command_record(handlink::kSetupCommand, sizeof handlink::kSetupCommand,
-                                          command, sizeof command);
+    // The command that completes the setup.
+    const auto &setup_command = zemlo::records::kSetupCommand;
+    size = handlink::build_command_record(setup_command.data(), setup_command.size(), command,
+                                          sizeof command);
     const auto sent = worker.send(command, size);
     if (!sent.has_value() || *sent != 0) {
         return HL_SETUP_COMMAND_FAILED;

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "frame_codec.h"
+#include "frame_receiver.h"
 #include "receive_ring.h"
 #include "serial_port.h"
 

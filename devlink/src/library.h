@@ -11,7 +11,7 @@
 
 #include "device_worker.h"
 #include "frame_link.h"
-#include "name_tables.h"
+#include "handlink/name_tables.h"
 #include "protocol_trace.h"
 
 namespace handlink {

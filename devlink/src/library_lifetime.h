@@ -1,5 +1,6 @@
 // The library's single instance and how it ends, which differs between systems: one file each.
-// library() (library.h) and frame_link() (frame_link.h) are defined there, too.
+// library() (library.h) and frame_link() (frame_link.h) are defined in library_lifetime_*.cpp, the
+// hold of a running worker in library_hold_*.cpp.
 //
 // Elsewhere the instance is a static object: unloading the library destroys it, which closes the
 // link and joins its threads. Windows cannot join a thread while it unloads a library (the thread's

@@ -16,8 +16,4 @@ Library &library() {
     return instance;
 }
 
-// Unloading closes the link and joins the threads through the destructors.
-void hold_library() {}
-void release_library() {}
-
 }  // namespace handlink

@@ -12,15 +12,6 @@ namespace {
 // Created at first use, never by a static destructor: see library_lifetime.h.
 std::atomic<FrameLink *> g_link{nullptr};
 std::atomic<Library *> g_library{nullptr};
-
-HMODULE this_library() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&this_library), &module);
-    return module;
-}
-
 }  // namespace
 
 FrameLink &frame_link() {
@@ -31,18 +22,6 @@ FrameLink &frame_link() {
 Library &library() {
     static Library *const instance = g_library = new Library;
     return *instance;
-}
-
-void hold_library() {
-    HMODULE held = nullptr;
-    // One more reference to this library: a FreeLibrary of the caller's cannot unload it now.
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                       reinterpret_cast<LPCWSTR>(&hold_library), &held);
-}
-
-void release_library() {
-    // Called from an export, so the caller's own reference keeps the library loaded past this.
-    FreeLibrary(this_library());
 }
 
 }  // namespace handlink

@@ -3,13 +3,46 @@
 #include <cerrno>
 #include <chrono>
 
-#include "trace_format.h"
+#include "handlink/trace_format.h"
+
+#ifdef _WIN32
+#include <cstdio>
+#else
+#include <unistd.h>
+
+#include "zemlo/output_place.h"
+#endif
 
 namespace handlink {
 namespace {
 
 TraceDirection direction(Direction d) {
     return d == Direction::ToHandset ? TraceDirection::ToHandset : TraceDirection::FromHandset;
+}
+
+// Opened as every file the user names is written: a regular file only, never waiting in the
+// open, and never through a link planted by another user in a shared folder. Windows has no
+// shared sticky folders of that kind; there the file is opened for appending as it is.
+std::FILE *open_trace_file(const char *path, int32_t *status) {
+#ifdef _WIN32
+    std::FILE *opened = std::fopen(path, "a");
+    if (opened == nullptr) {
+        *status = errno != 0 ? errno : EINVAL;
+    }
+    return opened;
+#else
+    const int fd = zemlo::open_trace_output(path, nullptr);
+    if (fd < 0) {
+        *status = errno != 0 ? errno : EINVAL;
+        return nullptr;
+    }
+    std::FILE *opened = ::fdopen(fd, "a");
+    if (opened == nullptr) {
+        *status = errno != 0 ? errno : EINVAL;
+        ::close(fd);
+    }
+    return opened;
+#endif
 }
 
 std::string now() {
@@ -28,10 +61,7 @@ int32_t ProtocolTrace::set_file(FrameLink &link, const char *path) {
     std::FILE *opened = nullptr;
     int32_t status = 0;
     if (path != nullptr && *path != '\0') {
-        opened = std::fopen(path, "a");
-        if (opened == nullptr) {
-            status = errno != 0 ? errno : EINVAL;
-        }
+        opened = open_trace_file(path, &status);
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);

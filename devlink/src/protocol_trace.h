@@ -7,7 +7,7 @@
 #include <string>
 
 #include "frame_link.h"
-#include "name_tables.h"
+#include "handlink/name_tables.h"
 
 namespace handlink {
 

@@ -20,10 +20,6 @@ constexpr const char *kReplyTaskName = "EMMI_LOW_PRI_TASK_ID";
 
 }  // namespace
 
-std::span<const RequestSpec> request_specs() {
-    return kSpecs;
-}
-
 const RequestSpec &request_spec(RequestId id) {
     return kSpecs[static_cast<size_t>(id)];
 }

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 
 namespace handlink {
 
@@ -142,8 +141,6 @@ enum class RequestId : size_t {
 #undef HANDLINK_REQUEST_ENUM
 };
 
-// Every request, in the order of the list above.
-std::span<const RequestSpec> request_specs();
 const RequestSpec &request_spec(RequestId id);
 
 // The body length a request sends for this body: the constant, or the uint16 field plus the

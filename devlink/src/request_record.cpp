@@ -4,17 +4,13 @@
 #include <cstring>
 
 #include "zemlo/byte_order.h"
+#include "zemlo/handset_records.h"
 
 namespace handlink {
 namespace {
 
 using namespace zemlo;
 
-// The forwarding rule is fixed numbering, not looked up: it must work before the tables exist.
-constexpr uint8_t kQndlwTaskId = 83;
-constexpr uint8_t kTaskFlId = 64;
-constexpr uint16_t kSigDownloadDataInd = 0x7901;
-constexpr uint16_t kSigDlwRemoteCmdInd = 0x7905;
 constexpr unsigned kSignalIdShift = 16;
 
 // Message bytes the record really holds: its length field, cut to what was given.
@@ -87,8 +83,9 @@ bool is_forwarded(const uint8_t *record, size_t size) {
     const uint8_t *message = record + kRecordHeadBytes;
     const uint8_t sender = message[kLongSenderOffset];
     const uint16_t signal = read_le16(message + kLongSignalIdOffset);
-    return (sender == kQndlwTaskId || sender == kTaskFlId) &&
-           (signal == kSigDownloadDataInd || signal == kSigDlwRemoteCmdInd);
+    // The forwarding rule is fixed numbering, not looked up: it must work before the tables exist.
+    return (sender == records::kQndlwTaskId || sender == records::kTaskFlId) &&
+           (signal == records::kSigDownloadDataInd || signal == records::kSigDlwRemoteCmdInd);
 }
 
 }  // namespace handlink

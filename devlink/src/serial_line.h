@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "low_latency.h"
+#include "zemlo/low_latency.h"
 
 namespace handlink {
 
@@ -49,8 +49,6 @@ class SerialLine {
     bool node_changed(const std::string &path) const;
     // Drops DTR, empties the queues and closes the device. Only once the reader has ended.
     void close();
-    // What came of asking the driver for low-latency mode at the open.
-    LowLatency low_latency() const;
 
   private:
     struct System;

@@ -79,7 +79,7 @@ std::string OpenFailure::describe() const {
 struct SerialLine::System {
     int fd = -1;
     int wake_fd = -1;  // eventfd that ends the reader's wait at close
-    LowLatency low_latency = LowLatency::Unknown;
+    zemlo::LowLatency low_latency = zemlo::LowLatency::Unknown;
 
     // A failing poll or read is retried once per poll interval instead of spinning.
     void idle(std::chrono::milliseconds timeout) const {
@@ -141,7 +141,7 @@ SerialLine::Opened SerialLine::open(const std::string &path, uint32_t baud) {
         return fail(errno, false);
     }
     // A USB adapter would otherwise sit on every ACK and answer for its latency timer.
-    system_->low_latency = request_low_latency(fd);
+    system_->low_latency = zemlo::request_low_latency(fd);
     tcflush(fd, TCIOFLUSH);
     system_->fd = fd;
     system_->wake_fd = wake_fd;
@@ -234,7 +234,7 @@ void SerialLine::close() {
         // The exclusive mark outlives our descriptor on some devices; take it back off so that
         // the next open (ours or another program's) is not refused.
         ioctl(s.fd, TIOCNXCL);
-        release_low_latency(s.fd, s.low_latency);
+        zemlo::release_low_latency(s.fd, s.low_latency);
         ::close(s.fd);
         s.fd = -1;
     }
@@ -242,10 +242,6 @@ void SerialLine::close() {
         ::close(s.wake_fd);
         s.wake_fd = -1;
     }
-}
-
-LowLatency SerialLine::low_latency() const {
-    return system_->low_latency;
 }
 
 }  // namespace handlink

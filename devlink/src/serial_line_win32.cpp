@@ -257,9 +257,4 @@ void SerialLine::close() {
     }
 }
 
-LowLatency SerialLine::low_latency() const {
-    // Windows has no such request: an adapter's latency timer is a setting of its driver.
-    return LowLatency::Unsupported;
-}
-
 }  // namespace handlink

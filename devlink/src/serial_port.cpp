@@ -66,7 +66,6 @@ int32_t SerialPort::open(uint32_t port_number, uint32_t baud, ByteHandler handle
         record_failure(opened.error_number, path, opened.configuring);
         return kSerialNotOpened;
     }
-    low_latency_.store(line_.low_latency());
     handler_ = handler;
     context_ = context;
     lost_.store(false);

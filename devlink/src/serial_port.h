@@ -11,7 +11,6 @@
 #include <string>
 #include <thread>
 
-#include "low_latency.h"
 #include "serial_line.h"
 
 namespace handlink {
@@ -72,8 +71,6 @@ class SerialPort {
     OpenFailure last_open_failure() const;
     // The device path of the last open attempt.
     std::string device() const;
-    // What came of asking the driver for low-latency mode at the last successful open.
-    LowLatency low_latency() const { return low_latency_.load(); }
 
   private:
     void record_failure(int error_number, const std::string &path, bool configuring);
@@ -86,7 +83,6 @@ class SerialPort {
     std::atomic<bool> lost_{false};
     LostHandler lost_handler_ = nullptr;
     void *lost_context_ = nullptr;
-    std::atomic<LowLatency> low_latency_{LowLatency::Unknown};
     std::thread reader_;
     ByteHandler handler_ = nullptr;
     void *context_ = nullptr;

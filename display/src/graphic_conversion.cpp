@@ -1,13 +1,15 @@
 #include "graphic_conversion.h"
 
 #include "zemlo/byte_order.h"
+#include "zemlo/driver_graphic.h"
 #include "zemlo/rgb565.h"
 
 namespace zemlo::display {
 
 namespace {
 
-constexpr uint32_t kMaxImageBytes = 0xFFFF;
+namespace graphic = driver_graphic;
+
 constexpr size_t kBgrBytes = 3;
 
 uint16_t palette_colour(const BitmapView &bitmap, uint32_t index) {
@@ -34,28 +36,27 @@ uint16_t pixel(const BitmapView &bitmap, const uint8_t *row, uint32_t x) {
 }  // namespace
 
 uint32_t graphic_bytes(const BitmapView &bitmap) {
-    if (bitmap.width > kMaxGraphicSide || bitmap.height > kMaxGraphicSide) {
+    if (bitmap.width > graphic::kMaxSide || bitmap.height > graphic::kMaxSide) {
         return 0;
     }
-    return static_cast<uint32_t>(kGraphicHeaderBytes +
-                                 bitmap.width * bitmap.height * kBytesPerPixel);
+    return static_cast<uint32_t>(graphic::kHeaderBytes +
+                                 bitmap.width * bitmap.height * graphic::kBytesPerPixel);
 }
 
-bool convert(const BitmapView &bitmap, uint8_t *graphic) {
+bool convert(const BitmapView &bitmap, uint8_t *out) {
     const uint32_t total = graphic_bytes(bitmap);
-    if (total == 0 || total - kGraphicHeaderBytes > kMaxImageBytes) {
+    if (total == 0 || total - graphic::kHeaderBytes > graphic::kMaxImageBytes) {
         return false;
     }
-    graphic[0] = static_cast<uint8_t>(bitmap.width);
-    graphic[1] = static_cast<uint8_t>(bitmap.height);
-    write_le16(graphic + 2, static_cast<uint16_t>(total - kGraphicHeaderBytes));
-    graphic[4] = kGraphicPixelOffset;
-    uint8_t *out = graphic + kGraphicHeaderBytes;
+    graphic::write_header(out, static_cast<uint8_t>(bitmap.width),
+                          static_cast<uint8_t>(bitmap.height),
+                          static_cast<uint16_t>(total - graphic::kHeaderBytes));
+    uint8_t *pixels = out + graphic::kHeaderBytes;
     for (uint32_t y = 0; y < bitmap.height; ++y) {
         const uint8_t *row = bitmap.row(y);
         for (uint32_t x = 0; x < bitmap.width; ++x) {
-            write_le16(out, pixel(bitmap, row, x));
-            out += kBytesPerPixel;
+            write_le16(pixels, pixel(bitmap, row, x));
+            pixels += graphic::kBytesPerPixel;
         }
     }
     return true;

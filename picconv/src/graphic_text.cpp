@@ -2,15 +2,12 @@
 
 #include <cstdio>
 
-#include "zemlo/byte_order.h"
+#include "zemlo/driver_graphic.h"
 
 namespace zemlo::picmill {
 
 namespace {
 
-constexpr size_t kPixelsOffset = 5;
-constexpr size_t kBytesPerPixel = 2;
-constexpr size_t kSizeField = 2;
 constexpr size_t kByteTextChars = 6;  // "0x%.2x, "
 constexpr size_t kLineBufferChars = 32;
 
@@ -34,14 +31,15 @@ void append_number_line(std::string &out, int value, const char *comment) {
 
 std::optional<std::string> graphic_text(const uint8_t *buffer, size_t size,
                                         const std::string &symbol) {
-    if (buffer == nullptr || size < kPixelsOffset) {
+    const std::optional<driver_graphic::Header> header = driver_graphic::read_header(buffer, size);
+    if (!header) {
         return std::nullopt;
     }
-    const unsigned width = buffer[0];
-    const unsigned height = buffer[1];
-    const unsigned image_size = read_le16(buffer + kSizeField);
-    const size_t row_bytes = width * kBytesPerPixel;
-    if (row_bytes * height > size - kPixelsOffset) {
+    const unsigned width = header->width;
+    const unsigned height = header->height;
+    const unsigned image_size = header->image_bytes;
+    const size_t row_bytes = header->row_bytes();
+    if (row_bytes * height > size - driver_graphic::kHeaderBytes) {
         return std::nullopt;
     }
     const std::string &s = symbol;
@@ -63,7 +61,7 @@ std::optional<std::string> graphic_text(const uint8_t *buffer, size_t size,
     append_number_line(out, static_cast<int>(image_size), "bmSizeImage");
     out += "  offsetof (Ag_" + s + ", bmImage[0]), /* bmOffset    */\n";
     out += "  {\n";
-    const uint8_t *pixels = buffer + kPixelsOffset;
+    const uint8_t *pixels = buffer + driver_graphic::kHeaderBytes;
     for (unsigned y = 0; y < height; ++y) {
         out += "    ";
         for (size_t i = 0; i < row_bytes; ++i) {

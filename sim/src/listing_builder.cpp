@@ -2,30 +2,17 @@
 
 #include <algorithm>
 
+#include "zemlo/listing_text.h"
+
 namespace handsim {
 
 namespace rec = zemlo::records;
 
-namespace {
-void append_folder(std::string &text, std::string_view folder,
-                   const std::vector<StoreEntry> &entries) {
-    text += folder;
-    text += '\\';
-    for (const auto &e : entries) {
-        text += e.name;
-        text += '^';
-        text += std::to_string(e.size);
-        text += ';';
-    }
-    text += '%';
-}
-}  // namespace
-
 std::string listing_text(const std::vector<StoreEntry> &pictures,
                          const std::vector<StoreEntry> &melodies) {
     std::string text;
-    append_folder(text, rec::kPictureFolder, pictures);
-    append_folder(text, rec::kMelodyFolder, melodies);
+    zemlo::listing::append_folder(text, rec::kPictureFolder, pictures);
+    zemlo::listing::append_folder(text, rec::kMelodyFolder, melodies);
     return text;
 }
 

@@ -10,7 +10,7 @@
 
 namespace handsim {
 
-// "a:\pcdlw\pic\" then "name^size;" per picture, "%", then the melody folder the same way.
+// The picture folder, then the melody folder, as zemlo/listing_text.h writes them.
 std::string listing_text(const std::vector<StoreEntry> &pictures,
                          const std::vector<StoreEntry> &melodies);
 

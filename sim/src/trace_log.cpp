@@ -1,11 +1,14 @@
 #include "trace_log.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
-#include "devlink/src/name_tables.h"
-#include "devlink/src/trace_format.h"
+#include "handlink/name_tables.h"
+#include "handlink/trace_format.h"
 #include "zemlo/byte_order.h"
+#include "zemlo/output_place.h"
 #include "zemlo/signal_record.h"
 
 namespace handsim {
@@ -29,10 +32,18 @@ TraceLog::~TraceLog() {
 }
 
 bool TraceLog::open(const std::string &path, std::string *error) {
-    out_ = std::fopen(path.c_str(), "a");
+    // A regular file only, never waiting in the open, never through another user's link in a
+    // shared folder: the link library's own trace is opened the same way.
+    std::string why;
+    const int fd = zemlo::open_trace_output(path, &why);
+    out_ = fd >= 0 ? ::fdopen(fd, "a") : nullptr;
     if (out_ == nullptr) {
+        if (fd >= 0) {
+            why = std::strerror(errno);
+            ::close(fd);
+        }
         if (error != nullptr) {
-            *error = "cannot open the trace " + path + ": " + std::strerror(errno);
+            *error = "cannot open the trace " + path + ": " + why;
         }
         return false;
     }

@@ -68,7 +68,7 @@ class CoreAgainstHandset : public ::testing::Test {
 
     void connect() { ASSERT_TRUE(rig_.connect(kOperationBound)) << dump(); }
 
-    void choose_pc_file(const std::string &name, int32_t type, const std::string &download_name) {
+    void choose_pc_file(const std::string &name, FileType type, const std::string &download_name) {
         rig_.choose_pc_file(name, type, download_name);
     }
 
@@ -79,7 +79,7 @@ class CoreAgainstHandset : public ::testing::Test {
         connect();
         ASSERT_TRUE(sim_->control("delay 150"));
         ui_.set_converted(CoreRig::pattern(5000));
-        choose_pc_file("photo.jpg", 0, "slow");
+        choose_pc_file("photo.jpg", FileType::Picture, "slow");
         ui_.answer({BoxAnswer::Ok});
         on_window([&] { core_->download_command(); });
         ASSERT_TRUE(ui_.wait_for("report 0 0 正在发送第2个数据包..."));
@@ -121,8 +121,8 @@ TEST_F(CoreAgainstHandset, ConnectListsBothFoldersWithAllocationSizes) {
     EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
     EXPECT_EQ(ui_.lines("link").back(), "link    COM3已连接");
     EXPECT_TRUE(values_.connected.load());
-    EXPECT_EQ(read_state<int64_t>([&] { return core_->capacity(); }), 524288 - 92160);
-    EXPECT_EQ(read_state<int64_t>([&] { return core_->free_space(); }),
+    EXPECT_EQ(read_state<int64_t>([&] { return core_->listing().capacity(); }), 524288 - 92160);
+    EXPECT_EQ(read_state<int64_t>([&] { return core_->listing().free_space(); }),
               524288 - 92160 - 512 - 1536 - 1024);
     auto rows = ui_.rows();
     ASSERT_EQ(rows.size(), 2u);
@@ -131,8 +131,7 @@ TEST_F(CoreAgainstHandset, ConnectListsBothFoldersWithAllocationSizes) {
     EXPECT_EQ(rows[1].name + ":" + rows[1].size, "b.bmp:1536");
 
     // The melody folder shows its own files and becomes the target of rename and delete.
-    ui_.set_folder(1);
-    on_window([&] { core_->handset_folder_selected(1); });
+    on_window([&] { core_->handset_folder_selected(FileType::Melody); });
     ASSERT_EQ(ui_.rows().size(), 1u);
     EXPECT_EQ(ui_.rows()[0].size, "1024");
     EXPECT_EQ(read_state<std::string>([&] { return core_->current_handset_folder(); }),
@@ -161,10 +160,10 @@ TEST_F(CoreAgainstHandset, ConnectWithoutHandsetTriesThreeTimesAndShowsOneReason
 TEST_F(CoreAgainstHandset, PictureDownloadKeptThenReplacedAndDiscarded) {
     start();
     connect();
-    const int64_t free_before = read_state<int64_t>([&] { return core_->free_space(); });
+    const int64_t free_before = read_state<int64_t>([&] { return core_->listing().free_space(); });
     const auto picture = CoreRig::pattern(1536, 3);
     ui_.set_converted(picture);
-    choose_pc_file("photo.jpg", 0, "abc");
+    choose_pc_file("photo.jpg", FileType::Picture, "abc");
     ui_.clear_log();
     ui_.answer({BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok});
     run([](MainCore &c) { c.download_command(); });
@@ -180,7 +179,8 @@ TEST_F(CoreAgainstHandset, PictureDownloadKeptThenReplacedAndDiscarded) {
     EXPECT_TRUE(ui_.saw("report 0 0 已设置为预览"));
     EXPECT_TRUE(ui_.saw("status 文件\"" + source + "\"下载成功")) << dump();
     EXPECT_EQ(read_file(store_ / "pic" / "abc.bmp"), picture);
-    EXPECT_EQ(read_state<int64_t>([&] { return core_->free_space(); }), free_before - 2048);
+    EXPECT_EQ(read_state<int64_t>([&] { return core_->listing().free_space(); }),
+              free_before - 2048);
     EXPECT_EQ(ui_.rows().size(), 1u);
     EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
 
@@ -188,10 +188,11 @@ TEST_F(CoreAgainstHandset, PictureDownloadKeptThenReplacedAndDiscarded) {
     ui_.set_converted(CoreRig::pattern(100, 9));
     ui_.answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Ok});
     run([](MainCore &c) { c.download_command(); });
-    ASSERT_EQ(read_state<size_t>([&] { return core_->table().entries().size(); }), 1u);
-    EXPECT_EQ(read_state<std::string>([&] { return core_->table().entries()[0].text; }),
+    ASSERT_EQ(read_state<size_t>([&] { return core_->listing().table().entries().size(); }), 1u);
+    EXPECT_EQ(read_state<std::string>([&] { return core_->listing().table().entries()[0].text; }),
               "abc.bmp^100");
-    EXPECT_EQ(read_state<int64_t>([&] { return core_->free_space(); }), free_before - 512);
+    EXPECT_EQ(read_state<int64_t>([&] { return core_->listing().free_space(); }),
+              free_before - 512);
     EXPECT_EQ(read_file(store_ / "pic" / "abc.bmp"), CoreRig::pattern(100, 9));
 
     // Discarding leaves the table as it was.
@@ -200,14 +201,14 @@ TEST_F(CoreAgainstHandset, PictureDownloadKeptThenReplacedAndDiscarded) {
     ui_.answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Cancel});
     run([](MainCore &c) { c.download_command(); });
     EXPECT_TRUE(ui_.saw("status 文件\"" + source + "\"未保存"));
-    EXPECT_EQ(read_state<size_t>([&] { return core_->table().entries().size(); }), 1u);
+    EXPECT_EQ(read_state<size_t>([&] { return core_->listing().table().entries().size(); }), 1u);
     EXPECT_FALSE(fs::exists(store_ / "pic" / "other.bmp"));
 }
 
 TEST_F(CoreAgainstHandset, MelodyLimitsAndTheSixBytePrefix) {
     start();
     connect();
-    choose_pc_file("tune.mid", 1, "tune");
+    choose_pc_file("tune.mid", FileType::Melody, "tune");
     EXPECT_TRUE(ui_.saw("ext .mid"));
     EXPECT_TRUE(ui_.saw("panel 1"));
 
@@ -217,8 +218,9 @@ TEST_F(CoreAgainstHandset, MelodyLimitsAndTheSixBytePrefix) {
     run([](MainCore &c) { c.download_command(); });
     EXPECT_TRUE(ui_.saw("report 0 7 初始化下载...")) << dump();
     EXPECT_TRUE(ui_.saw("report 0 0 正在发送第2个数据包..."));
-    EXPECT_EQ(read_state<std::string>([&] { return core_->table().entries().back().text; }),
-              "tune.mid^513");
+    EXPECT_EQ(
+        read_state<std::string>([&] { return core_->listing().table().entries().back().text; }),
+        "tune.mid^513");
     EXPECT_TRUE(fs::exists(store_ / "melody" / "tune.mid"));
 
     ui_.set_converted(CoreRig::pattern(51201, 4));
@@ -252,7 +254,7 @@ TEST_F(CoreAgainstHandset, FolderLimitAndSpaceAreCheckedBeforeSending) {
     start();
     connect();
     ui_.set_converted(CoreRig::pattern(1000));
-    choose_pc_file("photo.jpg", 0, "fresh");
+    choose_pc_file("photo.jpg", FileType::Picture, "fresh");
     ui_.answer({BoxAnswer::Ok});
     run([](MainCore &c) { c.download_command(); });
     EXPECT_TRUE(ui_.saw("box 确认 error 已超过可下载文件数,请先删除文件"));
@@ -272,7 +274,7 @@ TEST_F(CoreAgainstHandset, HandsetEventStopsTheDownloadAtOnce) {
     connect();
     ASSERT_TRUE(sim_->control("event 1 after 5"));
     ui_.set_converted(CoreRig::pattern(4000));
-    choose_pc_file("photo.jpg", 0, "big");
+    choose_pc_file("photo.jpg", FileType::Picture, "big");
     ui_.answer({BoxAnswer::Ok});
     on_window([&] { core_->download_command(); });
     ASSERT_TRUE(ui_.wait_for("box 确认 error 手机来电，中断操作！")) << dump();
@@ -294,7 +296,7 @@ TEST_F(CoreAgainstHandset, LostPacketIsRetriedAndRefusedPacketDropsTheConnection
     start();
     connect();
     ui_.set_converted(CoreRig::pattern(3000));
-    choose_pc_file("photo.jpg", 0, "lossy");
+    choose_pc_file("photo.jpg", FileType::Picture, "lossy");
     // The third packet's first frame goes unanswered: the second try gets through.
     ui_.on_report([this](const std::string &text) {
         if (text == "正在发送第3个数据包...") {
@@ -381,16 +383,17 @@ TEST_F(CoreAgainstHandset, RenameAndDeleteWithRefusals) {
     ASSERT_TRUE(rig_.wait_idle(kOperationBound));
     EXPECT_TRUE(ui_.saw("status 重命名文件成功")) << dump();
     EXPECT_TRUE(fs::exists(store_ / "pic" / "new.bmp"));
-    EXPECT_EQ(read_state<std::string>([&] { return core_->table().entries()[0].text; }),
+    EXPECT_EQ(read_state<std::string>([&] { return core_->listing().table().entries()[0].text; }),
               "new.bmp^100");
 
     // Delete returns the allocation to the free space.
-    const int64_t free_before = read_state<int64_t>([&] { return core_->free_space(); });
+    const int64_t free_before = read_state<int64_t>([&] { return core_->listing().free_space(); });
     ui_.answer({BoxAnswer::Ok});
     run([](MainCore &c) { c.delete_command(); });
     EXPECT_TRUE(ui_.saw("box 确认 question 你确定要删除文件\"new.bmp\"吗？ -> ok"));
     EXPECT_TRUE(ui_.saw("status 删除文件成功"));
-    EXPECT_EQ(read_state<int64_t>([&] { return core_->free_space(); }), free_before + 512);
+    EXPECT_EQ(read_state<int64_t>([&] { return core_->listing().free_space(); }),
+              free_before + 512);
     EXPECT_FALSE(fs::exists(store_ / "pic" / "new.bmp"));
     EXPECT_TRUE(ui_.rows().empty());
 }
@@ -436,17 +439,17 @@ TEST_F(CoreAgainstHandset, FormatWhoseFrameFailsOnTheLineIsALinkErrorAndClearsNo
     EXPECT_FALSE(ui_.saw("report 0 0 正在重启..."));
     EXPECT_FALSE(ui_.saw("box 确认 info 格式化成功"));
     ASSERT_EQ(ui_.rows().size(), 1u);
-    EXPECT_EQ(read_state<size_t>([&] { return core_->table().entries().size(); }), 1u);
+    EXPECT_EQ(read_state<size_t>([&] { return core_->listing().table().entries().size(); }), 1u);
 }
 
 TEST_F(CoreAgainstHandset, UnconfirmedAfterDownloadActionsReadTheListingAgain) {
     write_file(store_ / "pic" / "a.bmp", CoreRig::pattern(100));
     start();
     connect();
-    const int64_t free_before = read_state<int64_t>([&] { return core_->free_space(); });
+    const int64_t free_before = read_state<int64_t>([&] { return core_->listing().free_space(); });
     ASSERT_TRUE(sim_->control("silent action"));
     ui_.set_converted(CoreRig::pattern(1536, 3));
-    choose_pc_file("photo.jpg", 0, "abc");
+    choose_pc_file("photo.jpg", FileType::Picture, "abc");
     const std::string success = "status 文件\"" + (pc_ / "photo.jpg").string() + "\"下载成功";
 
     // Keep without the handset's word: no success, no row, no space taken; the listing is read
@@ -459,8 +462,8 @@ TEST_F(CoreAgainstHandset, UnconfirmedAfterDownloadActionsReadTheListingAgain) {
     EXPECT_FALSE(ui_.saw(success));
     ASSERT_TRUE(ui_.wait_for("rows a.bmp:512")) << dump();
     EXPECT_TRUE(sim_saw("command list"));
-    EXPECT_EQ(read_state<size_t>([&] { return core_->table().entries().size(); }), 1u);
-    EXPECT_EQ(read_state<int64_t>([&] { return core_->free_space(); }), free_before);
+    EXPECT_EQ(read_state<size_t>([&] { return core_->listing().table().entries().size(); }), 1u);
+    EXPECT_EQ(read_state<int64_t>([&] { return core_->listing().free_space(); }), free_before);
     EXPECT_FALSE(ui_.saw("status 连接手机成功"));
     EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
 
@@ -575,7 +578,7 @@ TEST_F(CoreAgainstHandset, StartsWithoutTheLibraryAndStaysUsable) {
     start();
     on_window([&] { core_->teardown(); });
     ui_.clear_log();
-    MainCore bare(values_, ui_, ui_, rig_.loop(), rig_.profile());
+    MainCore bare(values_, ui_, ui_, rig_.loop(), rig_.profile(), &ui_);
     bool loaded = true;
     on_window([&] { loaded = bare.initialise((rig_.dir() / "nowhere").string()); });
     EXPECT_FALSE(loaded);

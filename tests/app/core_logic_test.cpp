@@ -18,9 +18,9 @@ TEST(ListingParser, ReadsBothFoldersAndTrimsEntries) {
     auto entries = parser.parse(
         "a:\\pcdlw\\pic\\ a.bmp^100 ;b.bmp^1024;%a:\\pcdlw\\melody\\tune.mid^513;%trailing");
     ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0], (HandsetEntry{kTypePicture, "a.bmp^100"}));
-    EXPECT_EQ(entries[1], (HandsetEntry{kTypePicture, "b.bmp^1024"}));
-    EXPECT_EQ(entries[2], (HandsetEntry{kTypeMelody, "tune.mid^513"}));
+    EXPECT_EQ(entries[0], (HandsetEntry{FileType::Picture, "a.bmp^100"}));
+    EXPECT_EQ(entries[1], (HandsetEntry{FileType::Picture, "b.bmp^1024"}));
+    EXPECT_EQ(entries[2], (HandsetEntry{FileType::Melody, "tune.mid^513"}));
 }
 
 TEST(ListingParser, SkipsOtherFoldersAndKeepsTheDirectoryAcrossListings) {
@@ -30,7 +30,7 @@ TEST(ListingParser, SkipsOtherFoldersAndKeepsTheDirectoryAcrossListings) {
     // The next listing continues in the folder the previous one ended in.
     auto entries = parser.parse("z.mid^10;");
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].type, kTypeMelody);
+    EXPECT_EQ(entries[0].type, FileType::Melody);
 }
 
 // A block transfer packet as the handset sends it: kind, checksum, sequence, length, data.
@@ -117,34 +117,39 @@ TEST(BlockReceiver, BoundsEveryCountTheHandsetSends) {
 
 TEST(HandsetFileTable, RowsShowAllocationSizesForTheChosenFolder) {
     HandsetFileTable table;
-    table.assign({{kTypePicture, "a.bmp^100"},
-                  {kTypeMelody, "m.mid^512"},
-                  {kTypePicture, "b.bmp^1024"},
-                  {kTypePicture, "c.bmp^junk"}});
+    table.assign({{FileType::Picture, "a.bmp^100"},
+                  {FileType::Melody, "m.mid^512"},
+                  {FileType::Picture, "b.bmp^1024"},
+                  {FileType::Picture, "c.bmp^junk"}});
     EXPECT_EQ(
-        table.rows(kTypePicture),
+        table.rows(FileType::Picture),
         (std::vector<HandsetRow>{{"a.bmp", "512", 0}, {"b.bmp", "1536", 2}, {"c.bmp", "512", 3}}));
-    EXPECT_EQ(table.rows(kTypeMelody), (std::vector<HandsetRow>{{"m.mid", "1024", 1}}));
-    EXPECT_EQ(table.count(kTypePicture), 3);
+    EXPECT_EQ(table.rows(FileType::Melody), (std::vector<HandsetRow>{{"m.mid", "1024", 1}}));
+    EXPECT_EQ(table.count(FileType::Picture), 3);
 }
 
-TEST(HandsetFileTable, FindUpdatesTheEntryAndReturnsItsSpace) {
+TEST(HandsetFileTable, StoreReplacesTheFileOfTheSameNameAndGivesBackItsSpace) {
     HandsetFileTable table;
-    table.assign({{kTypePicture, "a.bmp^100"}, {kTypeMelody, "a.bmp^5000"}});
+    table.assign({{FileType::Picture, "a.bmp^100"}, {FileType::Melody, "a.bmp^5000"}});
     int64_t free_space = 1000;
-    EXPECT_EQ(table.find("a.bmp^", kTypeMelody, false, &free_space), 1);
-    EXPECT_EQ(table.find("A.bmp^", kTypePicture, false, &free_space), -1);  // case matters
-    EXPECT_EQ(table.find("a.bmp^30748", kTypePicture, true, &free_space), 0);
+    EXPECT_EQ(table.find("a.bmp^", FileType::Melody), 1);
+    EXPECT_EQ(table.find("A.bmp^", FileType::Picture), -1);  // case matters
+    table.store({FileType::Picture, "a.bmp^30748"}, &free_space);
     EXPECT_EQ(free_space, 1512);
     EXPECT_EQ(table.at(0)->text, "a.bmp^30748");
+    EXPECT_EQ(table.entries().size(), 2u);
+    // A new name is appended, and takes nothing back.
+    table.store({FileType::Melody, "b.mid^10"}, &free_space);
+    EXPECT_EQ(free_space, 1512);
+    EXPECT_EQ(table.find("b.mid^", FileType::Melody), 2);
 }
 
 TEST(HandsetFileTable, RoomCountsTheFileItReplaces) {
     HandsetFileTable table;
-    table.assign({{kTypePicture, "a.bmp^1000"}});
-    EXPECT_FALSE(table.room("b.bmp^", kTypePicture, 1024, 1024));  // needs 1536
-    EXPECT_TRUE(table.room("a.bmp^", kTypePicture, 1024, 1024));   // 1024 + 1024 freed
-    EXPECT_TRUE(table.room("b.bmp^", kTypePicture, 1023, 1024));
+    table.assign({{FileType::Picture, "a.bmp^1000"}});
+    EXPECT_FALSE(table.room("b.bmp^", FileType::Picture, 1024, 1024));  // needs 1536
+    EXPECT_TRUE(table.room("a.bmp^", FileType::Picture, 1024, 1024));   // 1024 + 1024 freed
+    EXPECT_TRUE(table.room("b.bmp^", FileType::Picture, 1023, 1024));
 }
 
 TEST(FileNameRule, CutsLongNamesAndRemovesOffendingCharacters) {
@@ -163,15 +168,15 @@ TEST(FileNameRule, CutsLongNamesAndRemovesOffendingCharacters) {
 }
 
 TEST(PcFileFilter, OffersFilesByTheirExtension) {
-    EXPECT_TRUE(is_listed_for_type("a.BMP", kTypePicture));
-    EXPECT_TRUE(is_listed_for_type("b.Gif", kTypePicture));
-    EXPECT_FALSE(is_listed_for_type("c.txt", kTypePicture));
-    EXPECT_TRUE(is_listed_for_type("d.mid", kTypeMelody));
-    EXPECT_TRUE(is_listed_for_type("e.midi", kTypeMelody));
-    EXPECT_FALSE(is_listed_for_type("d.mid", kTypePicture));
-    EXPECT_TRUE(is_listed_for_type("bmp", kTypePicture));
-    EXPECT_TRUE(is_listed_for_type("holiday.2024.jpg", kTypePicture));
-    EXPECT_FALSE(is_listed_for_type(".hidden.bmp", kTypePicture));
+    EXPECT_TRUE(is_listed_for_type("a.BMP", FileType::Picture));
+    EXPECT_TRUE(is_listed_for_type("b.Gif", FileType::Picture));
+    EXPECT_FALSE(is_listed_for_type("c.txt", FileType::Picture));
+    EXPECT_TRUE(is_listed_for_type("d.mid", FileType::Melody));
+    EXPECT_TRUE(is_listed_for_type("e.midi", FileType::Melody));
+    EXPECT_FALSE(is_listed_for_type("d.mid", FileType::Picture));
+    EXPECT_TRUE(is_listed_for_type("bmp", FileType::Picture));
+    EXPECT_TRUE(is_listed_for_type("holiday.2024.jpg", FileType::Picture));
+    EXPECT_FALSE(is_listed_for_type(".hidden.bmp", FileType::Picture));
 }
 
 TEST(ConnectionState, ButtonsFollowEnableAndConnected) {

@@ -72,7 +72,7 @@ class CoreRig {
     // Loads the library and points COM3 at the emulator's line, or at the device given.
     bool start_core(const std::string &port_device = {}) {
         profile_.set_port_device(3, port_device.empty() ? link_path() : port_device);
-        core_ = std::make_unique<MainCore>(values_, ui_, ui_, loop_, profile_);
+        core_ = std::make_unique<MainCore>(values_, ui_, ui_, loop_, profile_, &ui_);
         ui_.attach(core_.get());
         core_->set_format_restart_wait(std::chrono::milliseconds(100));
         bool loaded = false;
@@ -117,7 +117,7 @@ class CoreRig {
     }
 
     // The file of the user chosen for the next download, under the given name.
-    void choose_pc_file(const std::string &file, int32_t type, const std::string &name) {
+    void choose_pc_file(const std::string &file, FileType type, const std::string &name) {
         on_window([&] {
             core_->file_type_changed(type);
             core_->pc_folder_selected(pc_.string());

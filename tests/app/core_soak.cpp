@@ -23,6 +23,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using zemlo::app::BoxAnswer;
+using zemlo::app::FileType;
 using zemlo::app::MainCore;
 using zemlo::app::testing::CoreRig;
 using zemlo::soak::Fault;
@@ -41,8 +42,8 @@ constexpr size_t kNamePool = 13;
 constexpr uint32_t kLargestPicture = 4000;
 constexpr uint32_t kLargestMelody = 3000;
 constexpr uint32_t kSmallestFile = 100;
-constexpr int32_t kPicture = 0;
-constexpr int32_t kMelody = 1;
+constexpr FileType kPicture = FileType::Picture;
+constexpr FileType kMelody = FileType::Melody;
 constexpr uint32_t kPercentPictures = 65;
 constexpr size_t kFailuresShown = 5;
 
@@ -69,7 +70,7 @@ struct Expectation {
 };
 
 struct FileEntry {
-    int32_t type;
+    FileType type;
     std::string name;
     uint64_t size;
     auto operator<=>(const FileEntry &) const = default;
@@ -148,7 +149,6 @@ class Soak {
         }
         for (int attempt = 0; attempt < 2; ++attempt) {
             if (rig_.connect(kConnectBound)) {
-                rig_.ui().set_folder(kPicture);
                 rig_.on_window([&] { rig_.core().handset_folder_selected(kPicture); });
                 return;
             }
@@ -159,7 +159,7 @@ class Soak {
     std::vector<FileEntry> table_entries() {
         std::vector<FileEntry> out;
         rig_.on_window([&] {
-            for (const auto &e : rig_.core().table().entries()) {
+            for (const auto &e : rig_.core().listing().table().entries()) {
                 const size_t caret = e.text.rfind('^');
                 out.push_back({e.type, e.text.substr(0, caret),
                                std::strtoull(e.text.c_str() + caret + 1, nullptr, 10)});
@@ -171,7 +171,7 @@ class Soak {
 
     std::vector<FileEntry> store_entries() const {
         std::vector<FileEntry> out;
-        for (int32_t type : {kPicture, kMelody}) {
+        for (FileType type : {kPicture, kMelody}) {
             const fs::path dir = rig_.store() / (type == kPicture ? "pic" : "melody");
             std::error_code ec;
             for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
@@ -242,7 +242,7 @@ class Soak {
     }
 
     bool download(Step &step, Expectation &expect) {
-        const int32_t type = plan_.coin(kPercentPictures) ? kPicture : kMelody;
+        const FileType type = plan_.coin(kPercentPictures) ? kPicture : kMelody;
         const auto entries = table_entries();
         std::vector<std::string> present;
         for (const auto &e : entries) {
@@ -355,8 +355,8 @@ class Soak {
 
     bool file_command(Step &step, Expectation &expect) {
         const auto entries = table_entries();
-        std::vector<int32_t> types;
-        for (int32_t type : {kPicture, kMelody}) {
+        std::vector<FileType> types;
+        for (FileType type : {kPicture, kMelody}) {
             if (std::any_of(entries.begin(), entries.end(),
                             [type](const FileEntry &e) { return e.type == type; })) {
                 types.push_back(type);
@@ -365,8 +365,7 @@ class Soak {
         if (types.empty()) {
             return false;
         }
-        const int32_t folder = types[plan_.pick(0, static_cast<uint32_t>(types.size() - 1))];
-        rig_.ui().set_folder(folder);
+        const FileType folder = types[plan_.pick(0, static_cast<uint32_t>(types.size() - 1))];
         rig_.on_window([&] { rig_.core().handset_folder_selected(folder); });
         const auto rows = rig_.ui().rows();
         const int32_t row =
@@ -441,7 +440,6 @@ class Soak {
         } else if (!rig_.ui().wait_for("status 连接手机成功", kConnectBound)) {
             expect.lines = {"status 连接手机成功"};  // reported as missing below
         }
-        rig_.ui().set_folder(kPicture);
         rig_.on_window([&] { rig_.core().handset_folder_selected(kPicture); });
         return true;
     }
@@ -530,7 +528,7 @@ class Soak {
             used += rec::allocation_size(e.size);
         }
         int64_t free_space = 0;
-        rig_.on_window([&] { free_space = rig_.core().free_space(); });
+        rig_.on_window([&] { free_space = rig_.core().listing().free_space(); });
         const int64_t expected_free =
             static_cast<int64_t>(rec::kMaxCapacityBytes - rec::kReservedBytes - used);
         if (free_space != expected_free) {

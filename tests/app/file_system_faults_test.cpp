@@ -88,13 +88,17 @@ TEST_F(FileSystemFaults, PictureFilesWrittenToAFullDiskFail) {
         converted = media::convert_text_file(text.string(), out.string(), &error);
     }
     EXPECT_FALSE(converted);
-    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+    // With the reason: it said no more than "cannot write PATH".
+    EXPECT_NE(error.find("cannot write " + out.string() + ": File too large"), std::string::npos)
+        << error;
     EXPECT_FALSE(fs::exists(out)) << "the cut-off output is left behind";
 
     EXPECT_TRUE(media::convert_text_file(text.string(), out.string(), &error)) << error;
 
     // A device named as the output is not the program's to remove when the write fails.
     EXPECT_FALSE(media::convert_text_file(text.string(), "/dev/full", &error));
+    EXPECT_NE(error.find("cannot write /dev/full: No space left on device"), std::string::npos)
+        << error;
     EXPECT_TRUE(fs::exists("/dev/full"));
 
     // The capture that feeds the converter, likewise.
@@ -133,7 +137,7 @@ TEST_F(FileSystemFaults, DownloadWithAnUnusableWorkFolderTellsTheUserAndSendsNot
     CoreRig::write_file(blocker, {1});
     ::setenv("ZEMLO_WORK_DIR", (blocker / "zemlo").c_str(), 1);
     rig_.ui().set_converted({1, 2, 3});
-    rig_.choose_pc_file("tune.mid", 1, "tune");
+    rig_.choose_pc_file("tune.mid", FileType::Melody, "tune");
     rig_.ui().clear_log();
     rig_.clear_sim_log();
     rig_.ui().answer({BoxAnswer::Ok});
@@ -158,7 +162,7 @@ TEST_F(FileSystemFaults, PipesAndDevicesAreNotOfferedAsFiles) {
     ASSERT_TRUE(rig_.start_core());
     rig_.ui().clear_log();
     rig_.on_window([&] {
-        rig_.core().file_type_changed(1);
+        rig_.core().file_type_changed(FileType::Melody);
         rig_.core().pc_folder_selected(rig_.pc().string());
     });
     const auto listed = rig_.ui().lines("pcfiles");

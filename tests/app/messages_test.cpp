@@ -42,24 +42,16 @@ TEST(Messages, EveryKeyHasItsText) {
     }
 }
 
-// The boxes the window shows for the core's questions and errors: the owner and caption decide
-// where a box appears and what it says it is.
-TEST(Messages, QuestionsAndErrorsBecomeTheirBoxes) {
-    EXPECT_EQ(question_box({Question::ConfirmDownload, "/pc/a.bmp", "abc.bmp"}),
-              (MessageBoxDetails{
-                  "你确定要下载文件\"/pc/a.bmp\"到\"abc.bmp\"吗?(若有同名文件则覆盖)", "确认",
-                  BoxIcon::Question, BoxButtons::OkCancel, BoxOwner::MainWindow, true}));
-    // A handset name is shown without the controls it may carry.
-    EXPECT_EQ(question_box({Question::ConfirmDelete, "a\x01b.bmp", {}}).text,
+// A question reads as it always has; a handset name in it is shown without the controls it may
+// carry. Errors of the link stand under their own caption.
+TEST(Messages, QuestionsAndErrorsReadAsTheirTexts) {
+    EXPECT_EQ(question_text({Question::ConfirmDownload, "/pc/a.bmp", "abc.bmp"}),
+              "你确定要下载文件\"/pc/a.bmp\"到\"abc.bmp\"吗?(若有同名文件则覆盖)");
+    EXPECT_EQ(question_text({Question::ConfirmDelete, "a\x01b.bmp", {}}),
               render(MessageId::ConfirmDelete, {printable_handset_text("a\x01b.bmp")}));
-    EXPECT_EQ(question_box({Question::ConfirmRename, "a.bmp", "b.bmp"}).owner, BoxOwner::None);
-    EXPECT_EQ(question_box({Question::KeepFile, "/pc/a.bmp", {}}).text, "要保存文件吗?");
-
-    const MessageBoxDetails link = error_box(
-        {{MessageId::PortCannotOpenBecause, {"busy"}}, ErrorSource::Link, OpenFailure{14, "busy"}});
-    EXPECT_EQ(link, (MessageBoxDetails{"不能打开COM端口\n系统的说明：busy", "错误", BoxIcon::Error,
-                                       BoxButtons::Ok, BoxOwner::None, true}));
-    EXPECT_EQ(error_box({{MessageId::Busy}, ErrorSource::Window, std::nullopt}).caption, "确认");
+    EXPECT_EQ(question_text({Question::KeepFile, "/pc/a.bmp", {}}), "要保存文件吗?");
+    EXPECT_EQ(render(error_caption(ErrorSource::Link)), "错误");
+    EXPECT_EQ(render(error_caption(ErrorSource::Window)), "确认");
     EXPECT_TRUE((OpenFailure{2, ""}.port_unavailable()));
     EXPECT_FALSE((OpenFailure{3, ""}.port_unavailable()));  // in use is not "cannot open"
 }

@@ -11,25 +11,31 @@
 #include <string>
 #include <vector>
 
+#include "front_end.h"
 #include "main_core.h"
-#include "ui_port.h"
+#include "media_port.h"
+#include "messages.h"
 #include "wait_window_model.h"
+#include "window_port.h"
 
 namespace zemlo::app::testing {
 
-class RecordingUi : public UiPort, public MediaPort {
+class RecordingUi : public FrontEnd, public WindowPort, public MediaPort {
   public:
     void attach(MainCore *core) { core_ = core; }
 
-    // --- UiPort: questions and errors become the boxes the window shows, reports their texts ---
+    // --- FrontEnd: questions and errors become boxes with their texts, reports their texts ---
     BoxAnswer ask(const QuestionAsked &asked) override {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             questions_.push_back(asked);
         }
-        return message_box(question_box(asked));
+        return message_box({question_text(asked), render(MessageId::CaptionConfirm),
+                            BoxIcon::Question, BoxButtons::OkCancel});
     }
-    void show_error(const ErrorNotice &notice) override { message_box(error_box(notice)); }
+    void show_error(const ErrorNotice &notice) override {
+        message_box({render(notice.message), render(error_caption(notice.source))});
+    }
     void operation_report(const Report &r) override {
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -77,6 +83,7 @@ class RecordingUi : public UiPort, public MediaPort {
             record("box 确认 info " + text);
         }
     }
+    // --- WindowPort: every call one line ---
     void set_status_line(const std::string &text) override { record("status " + text); }
     void set_buttons(const ButtonStates &b) override {
         std::string s = "buttons ";
@@ -89,7 +96,6 @@ class RecordingUi : public UiPort, public MediaPort {
     void set_space(int64_t capacity, int64_t free_space) override {
         record("space " + std::to_string(capacity) + " " + std::to_string(free_space));
     }
-    int32_t handset_folder() override { return folder_; }
     void focus_handset_tree() override {}
     void focus_handset_list() override {}
     void show_handset_rows(const std::vector<HandsetRow> &rows) override {
@@ -124,7 +130,9 @@ class RecordingUi : public UiPort, public MediaPort {
         }
         record(s);
     }
-    void show_panel(int32_t type) override { record("panel " + std::to_string(type)); }
+    void show_panel(FileType type) override {
+        record("panel " + std::to_string(static_cast<int32_t>(type)));
+    }
     void open_help(const std::string &path) override { record("help " + path); }
     void show_about() override { record("about"); }
     std::optional<uint32_t> choose_port(uint32_t current) override {
@@ -155,7 +163,6 @@ class RecordingUi : public UiPort, public MediaPort {
         converted_ = std::move(bytes);
         convert_ok_ = ok;
     }
-    void set_folder(int32_t folder) { folder_ = folder; }
     void on_report(std::function<void(const std::string &)> fn) { on_report_ = std::move(fn); }
     void set_selected_row(int32_t row) { selected_row_ = row; }
     void set_chosen_port(std::optional<uint32_t> port, std::function<void()> on_choose = {}) {
@@ -260,7 +267,6 @@ class RecordingUi : public UiPort, public MediaPort {
     std::vector<uint8_t> converted_;
     bool convert_ok_ = true;
     WaitWindowModel wait_;
-    int32_t folder_ = 0;
     int32_t selected_row_ = -1;
     std::optional<uint32_t> chosen_port_;
     std::function<void()> on_choose_port_;

@@ -43,7 +43,7 @@ TEST_F(TypedCore, DownloadTellsItsQuestionsProgressAndOutcome) {
     rig_.ui().set_converted(CoreRig::pattern(size, 3));
     rig_.ui().answer({BoxAnswer::Cancel, BoxAnswer::Ok});  // no preview, keep it
     ASSERT_TRUE(
-        rig_.run([&](MainCore &c) { c.download_file(kTypePicture, source, "abc"); }, kBound));
+        rig_.run([&](MainCore &c) { c.download_file(FileType::Picture, source, "abc"); }, kBound));
 
     EXPECT_EQ(rig_.ui().questions(),
               (std::vector<QuestionAsked>{{Question::PreviewPicture, source, {}},
@@ -69,37 +69,46 @@ TEST_F(TypedCore, DownloadTellsItsQuestionsProgressAndOutcome) {
     EXPECT_EQ(CoreRig::read_file(rig_.store() / "pic" / "abc.bmp"), CoreRig::pattern(size, 3));
 }
 
-TEST_F(TypedCore, RenameAndDeleteRequestsNeedNoGestures) {
+TEST_F(TypedCore, RenameAndDeleteRequestsNameTheFileByTypeAndName) {
     CoreRig::write_file(rig_.store() / "pic" / "abc.bmp", CoreRig::pattern(100, 3));
+    CoreRig::write_file(rig_.store() / "melody" / "tune.mid", CoreRig::pattern(100, 4));
     start();
     rig_.ui().clear_log();
 
     // A name the handset would not take is refused before anything starts.
     bool started = true;
-    rig_.on_window([&] { started = rig_.core().rename_file(0, "a_b"); });
+    rig_.on_window([&] { started = rig_.core().rename_file(FileType::Picture, "abc.bmp", "a_b"); });
     EXPECT_FALSE(started);
     EXPECT_EQ(rig_.ui().lines("box"),
               std::vector<std::string>{"box 确认 error 请输入字母和数字组成的文件名!"});
-    rig_.on_window([&] { started = rig_.core().rename_file(5, "new"); });
-    EXPECT_FALSE(started);  // no such row
+    rig_.on_window([&] { started = rig_.core().rename_file(FileType::Picture, "x.bmp", "new"); });
+    EXPECT_FALSE(started);  // no such file
+    // A name is looked up in its own type's folder only.
+    rig_.on_window([&] { started = rig_.core().delete_file(FileType::Melody, "abc.bmp"); });
+    EXPECT_FALSE(started);
 
     ASSERT_TRUE(rig_.sim().control("in-use abc.bmp"));
-    ASSERT_TRUE(rig_.run([](MainCore &c) { c.rename_file(0, "new"); }, kBound));
+    const auto rename = [](MainCore &c) { c.rename_file(FileType::Picture, "abc.bmp", "new"); };
+    ASSERT_TRUE(rig_.run(rename, kBound));
     EXPECT_EQ(last_outcome().result, MessageId::FileInUse);
     EXPECT_FALSE(last_outcome().succeeded);
     EXPECT_EQ(last_outcome().file, "abc.bmp");
     ASSERT_TRUE(rig_.sim().control("release abc.bmp"));
 
-    ASSERT_TRUE(rig_.run([](MainCore &c) { c.rename_file(0, "new"); }, kBound));
+    ASSERT_TRUE(rig_.run(rename, kBound));
     EXPECT_EQ(last_outcome().operation, Operation::Rename);
     EXPECT_EQ(last_outcome().result, MessageId::RenameDone);
     EXPECT_TRUE(last_outcome().succeeded);
     EXPECT_TRUE(std::filesystem::exists(rig_.store() / "pic" / "new.bmp"));
 
-    ASSERT_TRUE(rig_.run([](MainCore &c) { c.delete_file(0); }, kBound));
+    // The renamed file is known by its new name; the melody folder is reached from the pictures.
+    ASSERT_TRUE(rig_.run([](MainCore &c) { c.delete_file(FileType::Picture, "new.bmp"); }, kBound));
     EXPECT_EQ(last_outcome().operation, Operation::Delete);
     EXPECT_EQ(last_outcome().result, MessageId::DeleteDone);
     EXPECT_FALSE(std::filesystem::exists(rig_.store() / "pic" / "new.bmp"));
+    ASSERT_TRUE(rig_.run([](MainCore &c) { c.delete_file(FileType::Melody, "tune.mid"); }, kBound));
+    EXPECT_EQ(last_outcome().result, MessageId::DeleteDone);
+    EXPECT_FALSE(std::filesystem::exists(rig_.store() / "melody" / "tune.mid"));
     // Neither request asked anything nor edited a row in place.
     EXPECT_TRUE(rig_.ui().questions().empty());
     EXPECT_TRUE(rig_.ui().lines("edit").empty());

@@ -25,7 +25,7 @@ class UnpluggedCable : public ::testing::Test {
 
     bool download(const std::string &name, size_t size) {
         rig_.ui().set_converted(CoreRig::pattern(size, 5));
-        rig_.choose_pc_file("photo.jpg", 0, name);
+        rig_.choose_pc_file("photo.jpg", FileType::Picture, name);
         rig_.ui().answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Ok});
         return rig_.run([](MainCore &c) { c.download_command(); }, kBound);
     }

@@ -13,7 +13,6 @@ namespace zemlo::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using handlink::LowLatency;
 
 TEST(AdapterLatency, TimerReadFromSysfsThroughAByIdLink) {
     const fs::path root = fs::path(::testing::TempDir()) / "zemlo-sysfs";

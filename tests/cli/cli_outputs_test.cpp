@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -167,6 +168,102 @@ TEST_F(CliOutputs, OutputsThatAreTheInputOrEachOtherAreRefused) {
     EXPECT_EQ(read_file(dir_ / "song.mid"), melody);
     EXPECT_FALSE(fs::exists(dir_ / "sub" / "x.dwn"));
     EXPECT_FALSE(fs::exists(dir_ / "x.dwn"));
+}
+
+TEST_F(CliOutputs, LinksPlantedByAnotherUserInASharedFolderAreNeverWrittenThrough) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to plant links of another user";
+    }
+    // Another user's links in a folder open to all, as in /tmp: to the victim's file and to a
+    // file that does not exist yet.
+    const fs::path shared = dir_ / "shared";
+    ASSERT_EQ(::mkdir(shared.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    write_file(dir_ / "precious", std::vector<uint8_t>{'m', 'i', 'n', 'e'});
+    const auto plant = [&](const std::string &name, const fs::path &target) {
+        const fs::path link = shared / name;
+        EXPECT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+        EXPECT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+        return link.string();
+    };
+    const std::vector<std::vector<std::string>> commands = {
+        {"convert", "picture", path("a.bmp"), plant("out.bmp", dir_ / "precious")},
+        {"convert", "picture", path("a.bmp"), path("a.dwn"), "--preview",
+         plant("out.png", dir_ / "precious")},
+        {"convert", "melody", path("song.mid"), plant("out.dwn", dir_ / "precious")},
+        {"play", path("song.mid"), "--wav", plant("out.wav", dir_ / "precious")},
+        {"convert", "picture", path("a.bmp"), plant("out2.bmp", dir_ / "planted")},
+    };
+    for (const auto &c : commands) {
+        const ChildRun r = cli(c);
+        EXPECT_EQ(r.status, 1) << c.back() << "\n" << show(r);
+        EXPECT_TRUE(has(r.err, "is a link of another user (uid 65534) in a folder open to all"))
+            << show(r);
+    }
+    EXPECT_EQ(read_file(dir_ / "precious"), "mine");
+    EXPECT_FALSE(fs::exists(dir_ / "planted"));
+    for (const auto &e : fs::directory_iterator(shared)) {
+        EXPECT_TRUE(e.is_symlink()) << e.path() << ": nothing but the planted links";
+    }
+}
+
+// An output is written beside its file under a hidden name until complete. A signal that ends the
+// program while the disk is still taking it (fsync held by a preloaded library) removes that file,
+// and the earlier output stays as it was.
+TEST_F(CliOutputs, ASignalWhileAnOutputIsWrittenLeavesNoStagedFileBehind) {
+    const fs::path slow = bin_.parent_path() / "libzemlo_slow_fsync.so";
+    ASSERT_TRUE(fs::exists(slow)) << slow;
+    struct Case {
+        std::vector<std::string> args;
+        std::string staged;  // part of the staged file's name
+        int sig;
+    };
+    const std::vector<Case> cases = {
+        {{"convert", "picture", path("a.bmp"), path("out.bmp")}, "/.out.bmp.", SIGTERM},
+        {{"convert", "melody", path("song.mid"), path("out.dwn")}, "/.out.dwn.", SIGHUP},
+        {{"convert", "picture", path("a.bmp"), path("a.dwn"), "--preview", path("out.png")},
+         "/.out.png.",
+         SIGINT},
+    };
+    for (const char *name : {"out.bmp", "out.dwn", "out.png"}) {
+        write_file(dir_ / name, std::vector<uint8_t>{'e', 'a', 'r', 'l', 'i', 'e', 'r'});
+    }
+    const fs::path note = dir_ / "work" / "fsync-note";
+    // Preloaded into a sanitizer build too, which wants its own runtime first otherwise.
+    const char *asan = std::getenv("ASAN_OPTIONS");
+    const std::string asan_options =
+        std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.staged);
+        fs::remove(note);
+        ChildPlan plan;
+        plan.argv = {bin_.string()};
+        plan.argv.insert(plan.argv.end(), c.args.begin(), c.args.end());
+        plan.env = {"ZEMLO_WORK_DIR=" + (dir_ / "work").string(),
+                    "QT_QPA_PLATFORM=offscreen",
+                    "LD_PRELOAD=" + slow.string(),
+                    "ZEMLO_SLOW_FSYNC_MATCH=" + c.staged,
+                    "ZEMLO_SLOW_FSYNC_NOTE=" + note.string(),
+                    "ASAN_OPTIONS=" + asan_options};
+        plan.dir = dir_;
+        plan.out = dir_ / "stdout.txt";
+        plan.err = dir_ / "stderr.txt";
+        Child child(std::move(plan));
+        ASSERT_TRUE(wait_until([&] { return fs::exists(note); }, std::chrono::seconds(60)))
+            << read_file(dir_ / "stderr.txt");
+        const std::string staged = read_file(note);
+        EXPECT_TRUE(fs::exists(staged)) << staged;
+        child.kill(c.sig);
+        const ChildRun r = child.finish();
+        EXPECT_EQ(r.signal, c.sig) << show(r);
+        EXPECT_FALSE(fs::exists(staged)) << staged;
+    }
+    for (const char *name : {"out.bmp", "out.dwn", "out.png"}) {
+        EXPECT_EQ(read_file(dir_ / name), "earlier") << name;
+    }
+    for (const auto &e : fs::directory_iterator(dir_)) {
+        EXPECT_EQ(e.path().filename().string().find(".part"), std::string::npos) << e.path();
+    }
 }
 
 TEST_F(CliOutputs, NamesThatAreNotUtf8AreKeptAsTheBytesGiven) {

@@ -12,9 +12,11 @@ zemlo_add_gtest(NAME cli_handset_logic_tests
         ${ZEMLO_CLI_DIR}/port_diagnosis.cpp
         ${ZEMLO_CLI_DIR}/json_text.cpp
         ${ZEMLO_CLI_DIR}/transfer_progress.cpp
-    LIBS zemlo_common handlink_link)
-target_include_directories(cli_handset_logic_tests PRIVATE ${ZEMLO_CLI_DIR}
-                                                          ${HANDLINK_PRIVATE_INCLUDE_DIR})
+        ${CMAKE_SOURCE_DIR}/app/handset_text.cpp
+    LIBS zemlo_common zemlo_low_latency)
+target_include_directories(cli_handset_logic_tests PRIVATE ${ZEMLO_CLI_DIR})
+# The one escaper of text shown on a terminal, for the JSON text and the port diagnosis.
+target_include_directories(cli_handset_logic_tests PRIVATE ${CMAKE_SOURCE_DIR}/app)
 
 if(TARGET handsim_core AND TARGET handlink AND TARGET zemlo-cli)
     zemlo_add_gtest(NAME cli_handset_e2e_tests

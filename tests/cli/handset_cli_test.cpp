@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -222,6 +224,24 @@ TEST_F(CliAgainstHandset, PortThatCannotBeOpenedSaysWhyAndExitsThree) {
     EXPECT_TRUE(has(r.err, "不能打开COM端口")) << show(r);
     EXPECT_TRUE(has(r.err, "no such device " + (dir_ / "absent").string())) << show(r);
 
+    // A socket is said to be one, not a missing device; a path with controls is shown escaped.
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(sock, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const std::string sock_path = (dir_ / "sock").string();
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", sock_path.c_str());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+    r = cli({"--device", sock_path, "list"});
+    ::close(sock);
+    EXPECT_EQ(r.status, 3) << show(r);
+    EXPECT_TRUE(has(r.err, sock_path + " is a socket, not a serial device")) << show(r);
+    r = cli({"--device", (dir_ / "tty\x1b[2J\nfake").string(), "list"});
+    EXPECT_EQ(r.status, 3) << show(r);
+    EXPECT_TRUE(has(r.err, "no such device " + (dir_ / "tty\\x1b[2J\\x0afake").string()))
+        << show(r);
+    EXPECT_FALSE(has(r.err, "\x1b")) << show(r);
+
     // A device the user may not open: the emulator's terminal, as an unprivileged user.
     if (::geteuid() != 0 || ::access("/usr/bin/setpriv", X_OK) != 0) {
         GTEST_SKIP() << "needs root to run the program as another user";
@@ -314,58 +334,132 @@ TEST_F(CliAgainstHandset, FourHandsetsAtOnceWithOneFaulty) {
     }
 }
 
+TEST_F(CliAgainstHandset, TheSameHandsetNamedTwiceIsRefusedHoweverItIsSpelled) {
+    start();
+    fs::create_symlink(link_, dir_ / "again");
+    // Relative to the working folder, through a link, and behind a COM number.
+    const std::vector<std::vector<std::string>> cases = {
+        {"--device", link_.string(), "--device", "./ttyHS", "list"},
+        {"--device", link_.string(), "--device", (dir_ / "again").string(), "list"},
+        {"--port", "11,12", "list"},
+    };
+    for (const auto &c : cases) {
+        const ChildRun r = cli(
+            c, {"HANDLINK_COM11=" + link_.string(), "HANDLINK_COM12=" + (dir_ / "again").string()});
+        EXPECT_EQ(r.status, 2) << show(r);
+        EXPECT_TRUE(has(r.err, "are the same handset")) << show(r);
+    }
+    EXPECT_EQ(sim_->stats().messages_received, 0u) << "no worker was started";
+}
+
+// The trace is opened as every file the user names: never a pipe or a device, never waiting in
+// the open (a pipe held the command past its deadline), never through another user's link in a
+// shared folder.
+TEST_F(CliAgainstHandset, TheTraceIsARegularFileOpenedWithoutWaiting) {
+    start();
+    ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+    ChildRun r = cli({device(), "--deadline", "20", "--trace", (dir_ / "fifo").string(), "list"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "cannot write the trace file")) << show(r);
+    EXPECT_LT(r.seconds, 15) << show(r);
+    r = cli({device(), "--trace", "/dev/null", "list"});
+    EXPECT_EQ(r.status, 1) << show(r);
+
+    // On several handsets, each worker's trace is FILE.N: the first one a pipe.
+    std::vector<std::unique_ptr<handsim::Emulator>> others;
+    handsim::EmulatorOptions o;
+    o.link_path = (dir_ / "tty2").string();
+    o.store_dir = (dir_ / "store2").string();
+    others.push_back(std::make_unique<handsim::Emulator>(o));
+    std::string error;
+    ASSERT_TRUE(others.back()->start(&error)) << error;
+    ASSERT_EQ(::mkfifo((dir_ / "t.1").c_str(), 0600), 0);
+    r = cli({"--device", link_.string(), "--device", o.link_path, "--deadline", "20", "--trace",
+             (dir_ / "t").string(), "list"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.out, "== " + o.link_path + "\n")) << "the other handset's listing\n"
+                                                        << show(r);
+    EXPECT_GT(fs::file_size(dir_ / "t.2"), 0u);
+    EXPECT_LT(r.seconds, 15) << show(r);
+    others.back()->stop();
+
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to plant a link of another user";
+    }
+    const fs::path shared = dir_ / "shared";
+    ASSERT_EQ(::mkdir(shared.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    write_file(dir_ / "victim", {'v'});
+    ASSERT_EQ(::symlink((dir_ / "victim").c_str(), (shared / "trace").c_str()), 0);
+    ASSERT_EQ(::lchown((shared / "trace").c_str(), 65534, 65534), 0);
+    r = cli({device(), "--trace", (shared / "trace").string(), "list"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_EQ(read_file(dir_ / "victim"), "v");
+}
+
 // Ctrl-C while two handsets download: each worker is told once, stops and sends its handset
 // the abort notice; the run exits 1 with both named.
+// Started in the background (SIGINT ignored, as a shell leaves it) and stopped with SIGTERM, the
+// same: the workers used to inherit SIGINT ignored, be sent SIGINT, and finish with exit 0.
 TEST_F(CliAgainstHandset, InterruptStopsEveryHandsetCleanly) {
     write_file(dir_ / "sunset.bmp", ramp_bitmap(40, 30));
-    struct Handset {
-        std::unique_ptr<handsim::Emulator> sim;
-        std::shared_ptr<std::atomic<bool>> aborted = std::make_shared<std::atomic<bool>>(false);
+    struct Round {
+        int sig;
+        std::vector<int> ignored;
     };
-    std::vector<Handset> handsets(2);
-    ChildPlan plan = cli_spec({});
-    for (size_t i = 0; i < handsets.size(); ++i) {
-        handsim::EmulatorOptions o;
-        o.link_path = (dir_ / ("tty" + std::to_string(i))).string();
-        o.store_dir = (dir_ / ("store" + std::to_string(i))).string();
-        o.baud = 19200;  // slow enough that the interrupt comes during the transfer
-        auto aborted = handsets[i].aborted;
-        o.log = [aborted](const std::string &line) {
-            if (line == "command abort") {
-                *aborted = true;
-            }
+    for (const Round &round : {Round{SIGINT, {}}, Round{SIGTERM, {SIGINT}}}) {
+        SCOPED_TRACE(strsignal(round.sig));
+        struct Handset {
+            std::unique_ptr<handsim::Emulator> sim;
+            std::shared_ptr<std::atomic<bool>> aborted = std::make_shared<std::atomic<bool>>(false);
         };
-        handsets[i].sim = std::make_unique<handsim::Emulator>(o);
-        std::string error;
-        ASSERT_TRUE(handsets[i].sim->start(&error)) << error;
-        plan.argv.insert(plan.argv.end(), {"--device", o.link_path});
-    }
-    plan.argv.insert(plan.argv.end(), {"download", (dir_ / "sunset.bmp").string()});
-    plan.err.clear();  // both into one file, in the order written
-
-    Child child(std::move(plan));
-    ASSERT_GT(child.pid(), 0);
-    // Both transfers under way: several data packets received by each handset.
-    auto transferring = [&] {
-        for (auto &h : handsets) {
-            if (h.sim->stats().messages_received < 8) {
-                return false;
-            }
+        std::vector<Handset> handsets(2);
+        ChildPlan plan = cli_spec({});
+        plan.ignored_signals = round.ignored;
+        for (size_t i = 0; i < handsets.size(); ++i) {
+            handsim::EmulatorOptions o;
+            o.link_path = (dir_ / ("tty" + std::to_string(i))).string();
+            o.store_dir = (dir_ / ("store" + std::to_string(i))).string();
+            o.baud = 19200;  // slow enough that the interrupt comes during the transfer
+            auto aborted = handsets[i].aborted;
+            o.log = [aborted](const std::string &line) {
+                if (line == "command abort") {
+                    *aborted = true;
+                }
+            };
+            handsets[i].sim = std::make_unique<handsim::Emulator>(o);
+            std::string error;
+            ASSERT_TRUE(handsets[i].sim->start(&error)) << error;
+            plan.argv.insert(plan.argv.end(), {"--device", o.link_path});
         }
-        return true;
-    };
-    ASSERT_TRUE(wait_until(transferring, 60s));
-    child.kill(SIGINT);
-    const ChildRun r = child.finish();
-    const std::string &output = r.out;
-    EXPECT_EQ(r.status, 1) << show(r);
-    for (size_t i = 0; i < handsets.size(); ++i) {
-        EXPECT_TRUE(handsets[i].aborted->load()) << "handset " << i << "\n" << output;
-        EXPECT_FALSE(fs::exists(dir_ / ("store" + std::to_string(i)) / "pic" / "sunset.bmp"));
-        handsets[i].sim->stop();
+        plan.argv.insert(plan.argv.end(), {"download", (dir_ / "sunset.bmp").string()});
+        plan.err.clear();  // both into one file, in the order written
+
+        Child child(std::move(plan));
+        ASSERT_GT(child.pid(), 0);
+        // Both transfers under way: several data packets received by each handset.
+        auto transferring = [&] {
+            for (auto &h : handsets) {
+                if (h.sim->stats().messages_received < 8) {
+                    return false;
+                }
+            }
+            return true;
+        };
+        ASSERT_TRUE(wait_until(transferring, 60s));
+        child.kill(round.sig);
+        const ChildRun r = child.finish();
+        const std::string &output = r.out;
+        EXPECT_EQ(r.status, 1) << show(r);
+        for (size_t i = 0; i < handsets.size(); ++i) {
+            EXPECT_TRUE(handsets[i].aborted->load()) << "handset " << i << "\n" << output;
+            EXPECT_FALSE(fs::exists(dir_ / ("store" + std::to_string(i)) / "pic" / "sunset.bmp"));
+            handsets[i].sim->stop();
+        }
+        EXPECT_TRUE(has(output, "2 of 2 handsets failed")) << output;
+        EXPECT_TRUE(has(output, "(interrupted)")) << output;
+        EXPECT_TRUE(has(output, "\nzemlo-cli: interrupted\n")) << output;
     }
-    EXPECT_TRUE(has(output, "2 of 2 handsets failed")) << output;
-    EXPECT_TRUE(has(output, "(interrupted)")) << output;
 }
 
 // The cable pulled and put back: ports shows the device gone, then back under the same name, and

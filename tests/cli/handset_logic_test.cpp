@@ -122,6 +122,22 @@ TEST(PortDiagnosis, EachErrorSaysWhyAndWhatToDo) {
     file.device = "/tmp/notes.txt";
     file.not_a_terminal = true;
     EXPECT_NE(diagnose_open_failure(file).why.find("not a serial device"), std::string::npos);
+
+    // A socket fails the open as a missing device would (ENXIO): it is said to be a socket.
+    OpenFacts socket;
+    socket.device = "/run/handset.sock";
+    socket.error_number = ENXIO;
+    socket.other_kind = "a socket";
+    EXPECT_EQ(diagnose_open_failure(socket).why,
+              "/run/handset.sock is a socket, not a serial device");
+
+    // The user's path is shown with its controls escaped, in every line that names it.
+    gone.device = "/dev/tty\x1b[2J\nUSB0";
+    gone.existing = {"/dev/ttyS\x1b]0;x\x07"};
+    text = all(diagnose_open_failure(gone));
+    EXPECT_NE(text.find("no such device /dev/tty\\x1b[2J\\x0aUSB0"), std::string::npos) << text;
+    EXPECT_NE(text.find("/dev/ttyS\\x1b]0;x\\x07"), std::string::npos) << text;
+    EXPECT_EQ(text.find('\x1b'), std::string::npos) << text;
 }
 
 TEST(JsonText, EscapesWhatWouldBreakTheDocument) {
@@ -133,6 +149,10 @@ TEST(JsonText, EscapesWhatWouldBreakTheDocument) {
     EXPECT_EQ(json_string("\xe6x"), "\"\\u00e6x\"");
     EXPECT_EQ(json_string("\xc0\x80"), "\"\\u00c0\\u0080\"");
     EXPECT_EQ(json_string("\xe6\x96"), "\"\\u00e6\\u0096\"");
+    // Characters that would steer a terminal showing the document: escaped, still the same text.
+    EXPECT_EQ(json_string("a\u202eb\u2066c\u2028d\u0085e\u061cf\u200fg"),
+              "\"a\\u202eb\\u2066c\\u2028d\\u0085e\\u061cf\\u200fg\"");
+    EXPECT_EQ(json_string("\u00e9\u4e2d"), "\"\u00e9\u4e2d\"") << "other characters as they are";
 }
 
 TEST(TransferProgress, PacketReportsBecomeAProgressLine) {

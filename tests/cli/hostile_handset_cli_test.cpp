@@ -119,6 +119,22 @@ TEST_F(HostileHandset, NamesCannotSteerTheTerminal) {
     r = cli({device(), "list", "--json"});
     EXPECT_EQ(r.status, 0) << show(r);
     EXPECT_TRUE(has(r.out, "\\u001b[2J\\u000d")) << r.out;
+
+    // Characters that reorder the line or break it, as UTF-8 (U+202E, U+202C, U+2066, U+2069,
+    // U+2028, U+0085, U+009B, U+061C): escaped in both outputs, raw in neither. The last byte
+    // keeps the name from reading as GBK.
+    ASSERT_TRUE(sim_->control(
+        "listing-name 61e280ae62e280ac63e281a664e281a965e280a866c28567c29b68d89c69ff"));
+    const std::string escaped = "a\\u202eb\\u202cc\\u2066d\\u2069e\\u2028f\\u0085g\\u009bh\\u061ci";
+    for (const bool json : {false, true}) {
+        r = cli(json ? std::vector<std::string>{device(), "list", "--json"}
+                     : std::vector<std::string>{device(), "list"});
+        EXPECT_EQ(r.status, 0) << show(r);
+        EXPECT_TRUE(has(r.out, escaped)) << r.out;
+        for (const std::string raw : {"\xe2\x80", "\xe2\x81", "\xc2\x85", "\xc2\x9b", "\xd8\x9c"}) {
+            EXPECT_FALSE(has(r.out, raw)) << (json ? "--json: " : "") << r.out;
+        }
+    }
 }
 
 TEST_F(HostileHandset, StartPacketFloodsNeitherSlowNorBreakTheCommand) {
@@ -187,6 +203,16 @@ TEST_F(HostileHandset, EveryCommandEndsByItsDeadline) {
     EXPECT_TRUE(r.out.empty()) << show(r);
     // Stopped at the next step, then the disconnect: well within the grace period.
     EXPECT_LT(r.seconds, 15) << show(r);
+}
+
+TEST_F(HostileHandset, TheDeadlinePassingInTheDisconnectStillFailsTheCommand) {
+    start();
+    // The listing arrives, then the disconnect is never answered.
+    ASSERT_TRUE(sim_->control("silent disconnect"));
+    const ChildRun r = cli({device(), "--deadline", "4", "list"});
+    EXPECT_TRUE(has(r.out, "a.bmp")) << show(r);
+    EXPECT_TRUE(has(r.err, "did not end within 4 s (--deadline): stopped")) << show(r);
+    EXPECT_EQ(r.status, 1) << show(r);
 }
 
 // The terminal closing mid-transfer stops the download as Ctrl-C does; under nohup (SIGHUP ignored

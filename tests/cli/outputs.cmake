@@ -4,5 +4,5 @@ if(TARGET zemlo-cli)
         SOURCES cli_outputs_test.cpp
         LIBS zemlo_media_melody zemlo_test_support)
     target_include_directories(cli_output_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/media)
-    add_dependencies(cli_output_tests zemlo-cli picmill display)
+    add_dependencies(cli_output_tests zemlo-cli picmill display zemlo_slow_fsync)
 endif()

@@ -3,6 +3,7 @@
 // end by a signal. Every child is waited for with a deadline, so a hang fails instead of sticking.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -74,6 +76,48 @@ Bytes melody(uint8_t seed) {
     return v;
 }
 
+void write_text(const fs::path &p, const std::string &text) {
+    fs::create_directories(p.parent_path());
+    write_file(p, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+// What a user keeps in a work folder, which the program must never remove: a folder named like a
+// run's, with a file and a subfolder; an older version's run folder; a folder an older
+// many-handsets runner left.
+const std::map<std::string, std::string> kUsersFiles = {
+    {"run-2024-report/results.csv", "important"},
+    {"run-2024-report/sub/deep.txt", "deep"},
+    {"run-1-abcdef/tmp.bmp", "an older version's"},
+    {"handsets-abcdef/1/notes.txt", "an older runner's"},
+};
+
+void put_users_files(const fs::path &work) {
+    for (const auto &[name, text] : kUsersFiles) {
+        write_text(work / name, text);
+    }
+}
+
+// The files that differ from what put_users_files() wrote, with what they hold now.
+std::string users_files_changed(const fs::path &work) {
+    std::string changed;
+    for (const auto &[name, text] : kUsersFiles) {
+        if (read_file(work / name) != text) {
+            changed += name + " now holds \"" + read_file(work / name) + "\"\n";
+        }
+    }
+    return changed;
+}
+
+// The folder a run killed outright leaves: the program's marker and a capture, nothing else.
+fs::path put_ended_run(const fs::path &work) {
+    const fs::path run = work / "zemlo-runs" / "run-5-abcdef";
+    write_text(run / "zemlo-run.lock", "");
+    write_text(run / "tmp.bmp", "capture");
+    ::chmod((work / "zemlo-runs").c_str(), 0700);
+    ::chmod(run.c_str(), 0700);
+    return run;
+}
+
 class WorkFolderCli : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -100,14 +144,31 @@ class WorkFolderCli : public ::testing::Test {
         return start(args, "run", work).finish(kDeadline);
     }
 
+    // The runs' own folder in the work folder, made as the program makes it when it is not there
+    // yet, so that a test can watch it.
+    fs::path runs() const {
+        ::mkdir((work_ / "zemlo-runs").c_str(), 0700);
+        return work_ / "zemlo-runs";
+    }
+
     std::vector<std::string> run_folders() const {
         std::vector<std::string> out;
-        for (const auto &e : fs::directory_iterator(work_)) {
+        for (const auto &e : fs::directory_iterator(runs())) {
             if (e.path().filename().string().rfind("run-", 0) == 0) {
                 out.push_back(e.path().string());
             }
         }
         return out;
+    }
+
+    // Nothing left of the runs: the runs' folder is all there is, and it is empty.
+    bool no_trace_of_runs() const {
+        for (const auto &e : fs::directory_iterator(work_)) {
+            if (e.path() != runs()) {
+                return false;
+            }
+        }
+        return fs::is_empty(runs());
     }
 
     fs::path file(const std::string &name) const { return s_.path() / name; }
@@ -165,7 +226,7 @@ TEST_F(WorkFolderCli, EightConversionsAtOnceGiveTheBytesOfTheSameConversionsOneB
             EXPECT_EQ(read_bytes(file("at-once-m" + n + ".dwn")), melodies[static_cast<size_t>(i)])
                 << "melody " << i << " in round " << round;
         }
-        EXPECT_TRUE(fs::is_empty(work_)) << "a run left its folder";
+        EXPECT_TRUE(no_trace_of_runs()) << "a run left its folder";
     }
 }
 
@@ -250,6 +311,176 @@ TEST_F(WorkFolderCli, WorkFoldersOthersCouldTouchAreRefusedAndLeftAsTheyWere) {
     EXPECT_TRUE(fs::is_empty(shared));
 }
 
+TEST_F(WorkFolderCli, AUserFolderNamedLikeARunIsNeverEmptied) {
+    // It was: every folder named "run-..." lost its files at the start of every run.
+    write_file(file("a.bmp"), bitmap(40, 30, 8));
+    put_users_files(work_);
+    const fs::path ended = put_ended_run(work_);
+    for (const std::string kind : {"picture", "melody", "picture"}) {
+        write_file(file("a.mid"), melody(8));
+        const std::string in = file(kind == "picture" ? "a.bmp" : "a.mid").string();
+        const ChildRun r = run({"convert", kind, in, file("out.dwn").string()});
+        EXPECT_EQ(r.status, 0) << r.err;
+    }
+    EXPECT_EQ(users_files_changed(work_), "");
+    EXPECT_FALSE(fs::exists(ended)) << "the ended run's own folder is removed";
+    EXPECT_TRUE(run_folders().empty());
+}
+
+// Runs zemlo-cli as another user (nobody), with the environment given; the reason in why_not()
+// when that cannot be done here (not root, no setpriv, or no copy of the program that user can
+// run). The checkout may lie in a folder only its owner may enter (/root): the program and the
+// libraries it loads from its own folder are copied to the scratch folder, which that user can
+// reach, and run from there.
+class AsAnotherUser {
+  public:
+    AsAnotherUser(const fs::path &bin, const fs::path &scratch) {
+        const passwd *pw = ::getpwnam("nobody");
+        if (::geteuid() != 0 || pw == nullptr || ::access(kSetpriv, X_OK) != 0) {
+            why_ = "needs root, the user nobody and " + std::string(kSetpriv);
+            return;
+        }
+        uid_ = pw->pw_uid;
+        gid_ = pw->pw_gid;
+        const fs::path copy = scratch / "program";
+        fs::create_directories(copy);
+        for (const auto &e : fs::directory_iterator(bin)) {
+            const std::string name = e.path().filename().string();
+            if (e.is_regular_file() && (name == "zemlo-cli" || e.path().extension() == ".so")) {
+                fs::copy_file(e.path(), copy / name);
+            }
+        }
+        cli_ = copy / "zemlo-cli";
+        if (run({"--help"}, {}, scratch / "as-nobody.out").status != 0) {
+            why_ =
+                "nobody cannot run " + cli_.string() + ": " + read_file(scratch / "as-nobody.out");
+        }
+    }
+
+    const std::string &why_not() const { return why_; }
+    uid_t uid() const { return uid_; }
+    gid_t gid() const { return gid_; }
+
+    ChildRun run(const std::vector<std::string> &args, const std::vector<std::string> &env,
+                 const fs::path &out) const {
+        ChildPlan plan;
+        plan.argv = {kSetpriv, "--reuid=" + std::to_string(uid_), "--regid=" + std::to_string(gid_),
+                     "--clear-groups", cli_.string()};
+        plan.argv.insert(plan.argv.end(), args.begin(), args.end());
+        plan.env = env;
+        plan.env.insert(plan.env.end(), {"HOME=/nonexistent", "QT_QPA_PLATFORM=offscreen",
+                                         "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"});
+        plan.dir = "/";
+        plan.out = out;
+        return run_child(std::move(plan), kDeadline);
+    }
+
+  private:
+    static constexpr const char *kSetpriv = "/usr/bin/setpriv";
+
+    std::string why_;
+    uid_t uid_ = 0;
+    gid_t gid_ = 0;
+    fs::path cli_;
+};
+
+TEST_F(WorkFolderCli, AnotherUsersRunsNeverTouchTheWorkFolderOfTheFirst) {
+    // Open for others to look into: the first user's folders, and the picture for both.
+    ASSERT_EQ(::chmod(s_.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(work_.c_str(), 0755), 0);
+    const AsAnotherUser other(bin_, s_.path());
+    if (!other.why_not().empty()) {
+        GTEST_SKIP() << other.why_not();
+    }
+    write_file(file("a.bmp"), bitmap(40, 30, 9));
+    ASSERT_EQ(::chmod(file("a.bmp").c_str(), 0644), 0);
+    put_users_files(work_);
+    const fs::path first_ended = put_ended_run(work_);
+
+    // The other user's own work folder, of the same kinds of files, and a folder to write to.
+    const fs::path theirs = file("theirs");
+    const fs::path outputs = file("outputs");
+    put_users_files(theirs);
+    const fs::path their_ended = put_ended_run(theirs);
+    fs::create_directories(outputs);
+    for (const fs::path &p : {theirs, outputs}) {
+        for (const auto &e : fs::recursive_directory_iterator(p)) {
+            ASSERT_EQ(::lchown(e.path().c_str(), other.uid(), other.gid()), 0) << e.path();
+        }
+        ASSERT_EQ(::chown(p.c_str(), other.uid(), other.gid()), 0);
+    }
+    const std::string out = (outputs / "out.dwn").string();
+    const std::vector<std::string> convert = {"convert", "picture", file("a.bmp").string(), out};
+
+    // The other user against the first user's work folder: refused, nothing changed.
+    ChildRun r = other.run(convert, {"ZEMLO_WORK_DIR=" + work_.string()}, file("other.out"));
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.out, "belongs to another user (uid 0)")) << show(r);
+    EXPECT_EQ(users_files_changed(work_), "");
+    EXPECT_TRUE(fs::exists(first_ended / "tmp.bmp")) << "not the other user's to remove";
+
+    // In a folder of their own, their runs work, remove their own ended run, keep their files.
+    r = other.run(convert, {"ZEMLO_WORK_DIR=" + theirs.string()}, file("other.out"));
+    EXPECT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(fs::exists(out));
+    EXPECT_EQ(users_files_changed(theirs), "");
+    EXPECT_FALSE(fs::exists(their_ended));
+
+    // And the first user against the other's folder: refused, nothing changed.
+    put_ended_run(theirs);
+    r = run(convert, theirs.string());
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_TRUE(has(r.err, "belongs to another user")) << r.err;
+    EXPECT_TRUE(fs::exists(their_ended / "tmp.bmp"));
+    EXPECT_EQ(users_files_changed(theirs), "");
+    EXPECT_EQ(users_files_changed(work_), "");
+}
+
+TEST_F(WorkFolderCli, ARunOnSeveralHandsetsKilledOutrightLeavesNothingForEver) {
+    // It left its handsets-XXXXXX/1..N folders, which no later run removed.
+    write_file(file("sunset.bmp"), bitmap(60, 50, 10));
+    std::vector<std::unique_ptr<handsim::Emulator>> handsets;
+    std::vector<std::string> args;
+    for (const std::string n : {"1", "2"}) {
+        handsim::EmulatorOptions o;
+        o.link_path = file("tty" + n).string();
+        o.store_dir = file("store" + n).string();
+        o.baud = 19200;  // slow enough to be killed during the transfer
+        fs::create_directories(file("store" + n) / "pic");
+        fs::create_directories(file("store" + n) / "melody");
+        handsets.push_back(std::make_unique<handsim::Emulator>(o));
+        std::string error;
+        ASSERT_TRUE(handsets.back()->start(&error)) << error;
+        args.insert(args.end(), {"--device", o.link_path});
+    }
+    args.insert(args.end(), {"--deadline", "60", "download", file("sunset.bmp").string()});
+    Child runner = start(args, "runner");
+    ASSERT_TRUE(wait_until(
+        [&] {
+            for (const auto &h : handsets) {
+                if (h->stats().messages_received < 8) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        kDeadline));
+    runner.kill(SIGKILL);
+    runner.finish(kDeadline);
+    // Its workers end on their own (by the broken pipe, or when done); then the next run removes
+    // whatever they left, and nothing else is there.
+    EXPECT_TRUE(wait_until(
+        [&] {
+            const ChildRun next =
+                run({"convert", "picture", file("sunset.bmp").string(), file("n.dwn").string()});
+            return next.status == 0 && no_trace_of_runs();
+        },
+        kDeadline));
+    for (auto &h : handsets) {
+        h->stop();
+    }
+}
+
 // Waits until a run's folder appears in the work folder (inotify, bounded); its path or "".
 std::string wait_for_run_folder(const fs::path &work, int inotify_fd) {
     const auto until = std::chrono::steady_clock::now() + kDeadline;
@@ -284,10 +515,10 @@ TEST_F(WorkFolderCli, AKilledRunsFolderIsRemovedByTheNextRunAndASignalledRunRemo
     for (const int sig : {SIGKILL, SIGTERM, SIGINT, SIGHUP}) {
         const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
         ASSERT_GE(watch, 0);
-        ASSERT_GE(::inotify_add_watch(watch, work_.c_str(), IN_CREATE), 0);
+        ASSERT_GE(::inotify_add_watch(watch, runs().c_str(), IN_CREATE), 0);
         Child child = start(
             {"convert", "picture", file("big.bmp").string(), file("big.dwn").string()}, "big");
-        const std::string folder = wait_for_run_folder(work_, watch);
+        const std::string folder = wait_for_run_folder(runs(), watch);
         ::close(watch);
         ASSERT_FALSE(folder.empty());
         child.kill(sig);
@@ -393,9 +624,9 @@ TEST_F(WorkFolderDownload, ADownloadEndedByOneOrTwoSignalsLeavesNoFolder) {
     for (const int signals : {1, 2}) {
         const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
         ASSERT_GE(watch, 0);
-        ASSERT_GE(::inotify_add_watch(watch, work_.c_str(), IN_CREATE), 0);
+        ASSERT_GE(::inotify_add_watch(watch, runs().c_str(), IN_CREATE), 0);
         Child child = start({device(), "download", file("sunset.bmp").string()}, "download");
-        const std::string folder = wait_for_run_folder(work_, watch);
+        const std::string folder = wait_for_run_folder(runs(), watch);
         ::close(watch);
         ASSERT_FALSE(folder.empty());
         for (int i = 0; i < signals; ++i) {

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "work_folder_support.h"
@@ -27,9 +28,15 @@ std::string read_all(const fs::path &p) {
     return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
+// The runs' own folder inside a work folder.
+fs::path runs_of(const fs::path &work) {
+    return work / "zemlo-runs";
+}
+
 size_t run_folders_in(const fs::path &work) {
     size_t n = 0;
-    for (const auto &e : fs::directory_iterator(work)) {
+    std::error_code ec;
+    for (const auto &e : fs::directory_iterator(runs_of(work), ec)) {
         n += e.path().filename().string().rfind("run-", 0) == 0 && !e.is_symlink() ? 1 : 0;
     }
     return n;
@@ -80,7 +87,8 @@ TEST(RunFolder, PrivateNeverSharedAndGoneWithItsFiles) {
         ASSERT_TRUE(other) << error;
         EXPECT_NE(run->path(), other->path());
         path = run->path();
-        EXPECT_EQ(fs::path(path).parent_path(), s.path());
+        EXPECT_EQ(fs::path(path).parent_path(), runs_of(s.path()));
+        EXPECT_EQ(mode_of(runs_of(s.path())), 0700u);
         EXPECT_EQ(
             fs::path(path).filename().string().rfind("run-" + std::to_string(::getpid()) + "-", 0),
             0u);
@@ -134,7 +142,7 @@ TEST(RunFolder, EndedRunsAreRemovedByTheNextRunLiveOnesAndLinksAreNot) {
     const fs::path elsewhere = s.path() / "elsewhere";
     fs::create_directory(elsewhere);
     std::ofstream(elsewhere / "tmp.bmp") << "keep";
-    fs::create_directory_symlink(elsewhere, work / "run-1-planted");
+    fs::create_directory_symlink(elsewhere, runs_of(work) / "run-1-planted");
 
     std::string error;
     {
@@ -142,7 +150,7 @@ TEST(RunFolder, EndedRunsAreRemovedByTheNextRunLiveOnesAndLinksAreNot) {
         ASSERT_TRUE(next) << error;
         EXPECT_FALSE(fs::exists(killed_path)) << "the killed run's folder is left";
         EXPECT_TRUE(fs::exists(fs::path(live_path) / "tmp.bmp")) << "a live run's folder went";
-        EXPECT_TRUE(fs::is_symlink(work / "run-1-planted"));
+        EXPECT_TRUE(fs::is_symlink(runs_of(work) / "run-1-planted"));
         EXPECT_EQ(read_all(elsewhere / "tmp.bmp"), "keep");
     }
     // The live run ends normally and removes its own folder.
@@ -153,6 +161,78 @@ TEST(RunFolder, EndedRunsAreRemovedByTheNextRunLiveOnesAndLinksAreNot) {
     EXPECT_EQ(run_folders_in(work), 0u);
     ::close(tell[0]);
     ::close(tell[1]);
+}
+
+// Writes a file, making the folders above it.
+void put(const fs::path &file, const std::string &text) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << text;
+}
+
+TEST(RunFolder, OnlyFoldersProvablyLeftByEndedRunsAreRemoved) {
+    Scratch s;
+    const fs::path work = s.path() / "work";
+    const fs::path runs = runs_of(work);
+    ASSERT_EQ(::mkdir(work.c_str(), 0700), 0);
+    const fs::path victim = s.path() / "victim.txt";
+    // Every file that must stay, with its text: the user's own in the work folder, one folder
+    // named like a run, and an older version's run folder (without the marker).
+    std::map<fs::path, std::string> kept = {
+        {victim, "victim"},
+        {work / "run-2024-report" / "results.csv", "important"},
+        {work / "run-2024-report" / "sub" / "deep.txt", "deep"},
+        {work / "run-1-abcdef" / "tmp.bmp", "an older version's"},
+        // In the program's own folder, what looks like a run's folder but is not provably one:
+        // no marker; the marker and a file no run makes; a link where a run's file goes; a name
+        // that is not a run's.
+        {runs / "run-7-abcdef" / "tmp.bmp", "no marker"},
+        {runs / "run-8-abcdef" / "zemlo-run.lock", ""},
+        {runs / "run-8-abcdef" / "tmp.bmp", "with a stranger"},
+        {runs / "run-8-abcdef" / "mine.txt", "the stranger"},
+        {runs / "run-9-abcdef" / "zemlo-run.lock", ""},
+        {runs / "run-report" / "zemlo-run.lock", ""},
+        {runs / "run-10-abcdefg" / "zemlo-run.lock", ""},
+        {runs / "notes.txt", "mine"},
+    };
+    for (const auto &[path, text] : kept) {
+        put(path, text);
+    }
+    ASSERT_EQ(::symlink(victim.c_str(), (runs / "run-9-abcdef" / "tmp.el").c_str()), 0);
+    // Provably ended: the marker and the files a run makes, a staged output among them; and the
+    // empty folder of a run killed before it made its marker.
+    put(runs / "run-11-abcdef" / "zemlo-run.lock", "");
+    put(runs / "run-11-abcdef" / "tmp.dwn", "sent");
+    put(runs / "run-11-abcdef" / ".tmp.dwn.0123abcd.part", "half");
+    ASSERT_EQ(::mkdir((runs / "run-12-abcdef").c_str(), 0700), 0);
+    // Another user's, as only root can make it.
+    put(runs / "run-13-abcdef" / "zemlo-run.lock", "");
+    if (::chown((runs / "run-13-abcdef").c_str(), 65534, 65534) == 0) {
+        kept[runs / "run-13-abcdef" / "zemlo-run.lock"] = "";
+    } else {
+        fs::remove_all(runs / "run-13-abcdef");
+    }
+
+    EXPECT_EQ(zemlo::remove_ended_run_folders(work.string()), 2u);
+    EXPECT_FALSE(fs::exists(runs / "run-11-abcdef"));
+    EXPECT_FALSE(fs::exists(runs / "run-12-abcdef"));
+    for (const auto &[path, text] : kept) {
+        EXPECT_EQ(read_all(path), text) << path;
+    }
+    EXPECT_TRUE(fs::is_symlink(runs / "run-9-abcdef" / "tmp.el"));
+
+    // A run makes its folder beside them and takes it away again, touching nothing else.
+    std::string error;
+    std::string made;
+    {
+        auto run = RunFolder::create_in(work.string(), &error);
+        ASSERT_TRUE(run) << error;
+        made = run->path();
+        EXPECT_TRUE(fs::is_regular_file(run->file("zemlo-run.lock"))) << "the marker comes first";
+    }
+    EXPECT_FALSE(fs::exists(made));
+    for (const auto &[path, text] : kept) {
+        EXPECT_EQ(read_all(path), text) << path;
+    }
 }
 
 TEST(RunFolder, AFatalSignalRemovesTheLiveRunsFolderAndStillEndsTheProgram) {

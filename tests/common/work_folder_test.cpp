@@ -119,6 +119,38 @@ TEST(WorkFolder, AFolderAboveThatOthersCanSwapIsRefusedUnlessSticky) {
     EXPECT_EQ(mode_of(open_parent), 01777u);
 }
 
+TEST(WorkFolder, ALinkAboveItIsFollowedOnlyWhenItIsTheUsersOrRoots) {
+    // As root, ZEMLO_WORK_DIR=/tmp/<another user's link to /etc>/zemlo made /etc/zemlo.
+    Scratch s;
+    EnvironmentGuard env;
+    const fs::path shared = s.path() / "tmp";
+    const fs::path target = s.path() / "etc";  // a folder of root's, as /etc
+    ASSERT_EQ(::mkdir(shared.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    ASSERT_EQ(::mkdir(target.c_str(), 0755), 0);
+    const fs::path theirs = shared / "theirs";
+    const fs::path mine = shared / "mine";
+    ASSERT_EQ(::symlink(target.c_str(), theirs.c_str()), 0);
+    ASSERT_EQ(::symlink(target.c_str(), mine.c_str()), 0);
+    if (::lchown(theirs.c_str(), kOtherUser, kOtherUser) != 0) {
+        GTEST_SKIP() << "only root can give a link to another user";
+    }
+    std::string error;
+    for (const fs::path &work : {theirs / "zemlo", theirs / "deeper" / "zemlo"}) {
+        env.set("ZEMLO_WORK_DIR", work.string());
+        EXPECT_FALSE(zemlo::ensure_work_dir(&error)) << work;
+        EXPECT_NE(error.find(theirs.string() + " above it is a link of another user (uid 65534)"),
+                  std::string::npos)
+            << error;
+        EXPECT_TRUE(fs::is_empty(target)) << "nothing is made where the link leads";
+    }
+    // The user's own link on the way is followed, as before.
+    env.set("ZEMLO_WORK_DIR", (mine / "zemlo").string());
+    const auto dir = zemlo::ensure_work_dir(&error);
+    ASSERT_TRUE(dir) << error;
+    EXPECT_EQ(*dir, (target / "zemlo").string());
+}
+
 TEST(WorkFolder, MadeNewAndPrivateWhereTheEnvironmentSays) {
     Scratch s;
     EnvironmentGuard env;

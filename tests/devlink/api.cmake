@@ -2,7 +2,7 @@
 zemlo_add_gtest(NAME devlink_api_unit_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/api_name_tables_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/api_request_record_test.cpp
-    LIBS handlink_core)
+    LIBS handlink_core handlink_trace)
 target_include_directories(devlink_api_unit_tests PRIVATE ${HANDLINK_PRIVATE_INCLUDE_DIR})
 
 # The library through dlopen, against a scripted handset on a pseudo-terminal.

@@ -3,7 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include "frame_codec.h"
+#include "frame_receiver.h"
 #include "zemlo/byte_order.h"
 
 namespace handlink::testing {

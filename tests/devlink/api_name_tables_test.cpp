@@ -4,8 +4,8 @@
 #include <set>
 #include <string>
 
-#include "name_tables.h"
-#include "trace_format.h"
+#include "handlink/name_tables.h"
+#include "handlink/trace_format.h"
 
 namespace handlink {
 namespace {

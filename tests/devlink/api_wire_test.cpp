@@ -182,6 +182,29 @@ TEST_F(ApiWire, SetupSendsTheFilterMatrixAndCommandAndFillsTheTables) {
     EXPECT_EQ(records[0].signal(), 0x7803);
 }
 
+struct Sink {
+    HlWindow window{&Sink::post};
+    std::mutex mutex;
+    std::condition_variable posted;
+    std::vector<std::pair<uint32_t, Bytes>> messages;
+    std::vector<intptr_t> lparams;
+
+    static void post(HlWindow *self, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+        auto *sink = reinterpret_cast<Sink *>(self);
+        const auto *record = reinterpret_cast<const uint8_t *>(wparam);
+        const size_t size = 10 + zemlo::read_le16(record + 8);
+        std::lock_guard<std::mutex> lock(sink->mutex);
+        sink->messages.emplace_back(message, Bytes(record, record + size));
+        sink->lparams.push_back(lparam);
+        sink->posted.notify_all();
+    }
+    size_t wait(size_t count) {
+        std::unique_lock<std::mutex> lock(mutex);
+        posted.wait_for(lock, 2s, [&] { return messages.size() >= count; });
+        return messages.size();
+    }
+};
+
 TEST_F(ApiWire, ExchangeMatchesConfirmationsAndDiscardsWhatCameBefore) {
     setup();
     std::vector<uint8_t> packet(520, 0x11);
@@ -203,12 +226,16 @@ TEST_F(ApiWire, ExchangeMatchesConfirmationsAndDiscardsWhatCameBefore) {
     EXPECT_EQ(records[0].body_length(), 520);
     EXPECT_EQ(records[0].body(), Bytes(packet.begin(), packet.end()));
 
-    // A confirmation that arrived before the request is stale: the request times out.
+    // A confirmation that arrived before the request is stale: the request times out. The
+    // library takes the handset's records in one at a time, in order, so once a message sent after
+    // the confirmation has reached the sink, the confirmation has been taken in before it.
     handset.set_responder(nullptr);
+    Sink sink;
+    api.SetMobileDataHandler(&sink.window, 3026);
     handset.send(kLongSegment, long_header_message(kQndlw, kAckRsp, {9, 9}));
-    // The library shows no point at which a received confirmation counts as come before a
-    // request (its ACK goes out earlier): this one is given time to be taken in.
-    std::this_thread::sleep_for(100ms);
+    handset.send(kLongSegment, long_header_message(kQndlw, kRemoteInd, {1, 2}));
+    ASSERT_EQ(sink.wait(1), 1u);
+    api.SetMobileDataHandler(nullptr, 0);
     api.SetTimeoutMs(200);
     std::fill(reply.begin(), reply.end(), 0xEE);
     EXPECT_EQ(call("phiDownloadDataReq", packet.data(), reply.data()), HL_TIMEOUT);
@@ -291,29 +318,6 @@ TEST_F(ApiWire, SilentHandsetTimesOutAndOpenRestoresTheTimeout) {
     EXPECT_EQ(waited, HL_NO_WORKER);
     EXPECT_LT(elapsed_ms(start), 2500);
 }
-
-struct Sink {
-    HlWindow window{&Sink::post};
-    std::mutex mutex;
-    std::condition_variable posted;
-    std::vector<std::pair<uint32_t, Bytes>> messages;
-    std::vector<intptr_t> lparams;
-
-    static void post(HlWindow *self, uint32_t message, uintptr_t wparam, intptr_t lparam) {
-        auto *sink = reinterpret_cast<Sink *>(self);
-        const auto *record = reinterpret_cast<const uint8_t *>(wparam);
-        const size_t size = 10 + zemlo::read_le16(record + 8);
-        std::lock_guard<std::mutex> lock(sink->mutex);
-        sink->messages.emplace_back(message, Bytes(record, record + size));
-        sink->lparams.push_back(lparam);
-        sink->posted.notify_all();
-    }
-    size_t wait(size_t count) {
-        std::unique_lock<std::mutex> lock(mutex);
-        posted.wait_for(lock, 2s, [&] { return messages.size() >= count; });
-        return messages.size();
-    }
-};
 
 TEST_F(ApiWire, HandsetInitiatedMessagesReachTheSinkAsCopies) {
     Sink sink;

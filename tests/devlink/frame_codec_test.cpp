@@ -1,4 +1,4 @@
-#include "frame_codec.h"
+#include "frame_receiver.h"
 
 #include <gtest/gtest.h>
 

@@ -15,10 +15,12 @@ target_include_directories(devlink_ring_tests PRIVATE ${HANDLINK_PRIVATE_INCLUDE
 zemlo_add_gtest(NAME devlink_link_wire_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/serial_port_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/frame_link_test.cpp
-    LIBS handlink_link devlink_test_peer
+    LIBS handlink_link devlink_test_peer zemlo_test_support
     LABELS e2e)
 
-zemlo_add_gtest(NAME devlink_low_latency_tests
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/low_latency_test.cpp
-    LIBS handlink_link util)
-target_include_directories(devlink_low_latency_tests PRIVATE ${HANDLINK_PRIVATE_INCLUDE_DIR})
+# The device worker's hand-over of requests, on a link that was never opened.
+zemlo_add_gtest(NAME devlink_worker_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/device_worker_test.cpp
+    LIBS handlink_link
+    LABELS e2e)
+target_include_directories(devlink_worker_tests PRIVATE ${HANDLINK_PRIVATE_INCLUDE_DIR})

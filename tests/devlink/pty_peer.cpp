@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-#include "frame_codec.h"
+#include "frame_receiver.h"
 
 namespace handlink::testing {
 namespace {

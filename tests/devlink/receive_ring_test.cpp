@@ -7,7 +7,7 @@
 
 #include <zemlo/byte_order.h>
 
-#include "frame_codec.h"
+#include "frame_receiver.h"
 
 namespace handlink {
 namespace {

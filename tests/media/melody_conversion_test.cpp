@@ -46,7 +46,7 @@ TEST_F(MelodyConversionTest, WritesOnlyTheOutputAndLeavesNoWorkFiles) {
     EXPECT_EQ(read(output), *handset_melody_from_intermediate(merger.merge(song).intermediate));
     EXPECT_EQ(read(dir_ / "my.dat"), (Bytes{'k', 'e', 'e', 'p'}));
     EXPECT_EQ(listing(), (std::vector<std::string>{"my.dat", "my.songs", "my.songs/tune.mid",
-                                                   "tmp.dwn", "work"}));
+                                                   "tmp.dwn", "work", "work/zemlo-runs"}));
 }
 
 TEST_F(MelodyConversionTest, FailuresWriteNothingAndSayWhy) {
@@ -72,7 +72,7 @@ TEST_F(MelodyConversionTest, FailuresWriteNothingAndSayWhy) {
     EXPECT_EQ(selection.ConvertSelection((dir_ / "no-dir" / "out.dwn").string(), good), 0);
 
     EXPECT_FALSE(fs::exists(output));
-    EXPECT_TRUE(fs::is_empty(dir_ / "work"));
+    EXPECT_TRUE(fs::is_empty(dir_ / "work" / "zemlo-runs"));
 }
 
 TEST_F(MelodyConversionTest, ASourceOfExactly65536BytesIsConverted) {

@@ -2,6 +2,8 @@
 // a full device, an interrupt, a writer dropped before its end) leaves no cut-off file, and
 // removes only the regular file that was being written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -156,6 +158,109 @@ TEST_F(OutputFileTest, ALinkIsWrittenThroughAndAFileWeMayNotWriteIsRefused) {
         EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
         EXPECT_EQ(read_file(target), "new");
     }
+}
+
+constexpr uid_t kOtherUser = 65534;  // nobody, and nogroup as the group
+
+// A link at `link` to `target`, owned by `uid` (only root can give it away): false when it cannot.
+bool link_of(const fs::path &target, const fs::path &link, uid_t uid) {
+    return ::symlink(target.c_str(), link.c_str()) == 0 &&
+           (uid == ::geteuid() || ::lchown(link.c_str(), uid, uid) == 0);
+}
+
+TEST_F(OutputFileTest, InAFolderOpenToAllOnlyTheUsersAndTheFolderOwnersLinksAreFollowed) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to plant links of another user";
+    }
+    // As /tmp: open to all with the sticky bit, root's.
+    const fs::path shared = dir_ / "shared";
+    ASSERT_EQ(::mkdir(shared.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    const fs::path precious = dir_ / "precious";
+    std::ofstream(precious) << "precious";
+    std::string error;
+
+    // Another user's links: to an existing file, to one that does not exist, and to a folder.
+    ASSERT_TRUE(link_of(precious, shared / "out.bmp", kOtherUser));
+    ASSERT_TRUE(link_of(dir_ / "planted", shared / "out2.bmp", kOtherUser));
+    ASSERT_TRUE(link_of(dir_, shared / "folder", kOtherUser));
+    for (const char *name : {"out.bmp", "out2.bmp", "folder/precious"}) {
+        const std::string out = (shared / name).string();
+        EXPECT_FALSE(write_output_file(out, "new", 3, &error)) << name;
+        EXPECT_NE(error.find("is a link of another user (uid 65534) in a folder open to all"),
+                  std::string::npos)
+            << error;
+        WavWriter wav;
+        EXPECT_FALSE(wav.open(out, 44100, 2, &error)) << name;
+    }
+    EXPECT_EQ(read_file(precious), "precious");
+    EXPECT_FALSE(fs::exists(dir_ / "planted"));
+
+    // The user's own link there is followed to a file that exists, never to one that does not.
+    ASSERT_TRUE(link_of(precious, shared / "mine.bmp", 0));
+    ASSERT_TRUE(write_output_file((shared / "mine.bmp").string(), "new", 3, &error)) << error;
+    EXPECT_EQ(read_file(precious), "new");
+    ASSERT_TRUE(link_of(dir_ / "made", shared / "mine2.bmp", 0));
+    EXPECT_FALSE(write_output_file((shared / "mine2.bmp").string(), "new", 3, &error));
+    EXPECT_NE(error.find("to a file that does not exist; no file is made through it"),
+              std::string::npos)
+        << error;
+    EXPECT_FALSE(fs::exists(dir_ / "made"));
+
+    // In a shared folder of another user's, that user's links are as good as the folder.
+    const fs::path theirs = dir_ / "theirs";
+    ASSERT_EQ(::mkdir(theirs.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(theirs.c_str(), 01777), 0);
+    ASSERT_EQ(::chown(theirs.c_str(), kOtherUser, kOtherUser), 0);
+    ASSERT_TRUE(link_of(precious, theirs / "out.bmp", kOtherUser));
+    EXPECT_TRUE(write_output_file((theirs / "out.bmp").string(), "abc", 3, &error)) << error;
+    EXPECT_EQ(read_file(precious), "abc");
+    EXPECT_EQ(names_in(shared),
+              (std::vector<std::string>{"folder", "mine.bmp", "mine2.bmp", "out.bmp", "out2.bmp"}));
+}
+
+TEST_F(OutputFileTest, ReplacingAFileKeepsItsOwnerAndGroupOrLeavesItAsItWas) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to make a file of another user";
+    }
+    const fs::path out = dir_ / "a.bmp";
+    std::ofstream(out) << "theirs";
+    ASSERT_EQ(::chown(out.c_str(), kOtherUser, kOtherUser), 0);
+    ASSERT_EQ(::chmod(out.c_str(), 0640), 0);
+    std::string error;
+    ASSERT_TRUE(write_output_file(out.string(), "converted", 9, &error)) << error;
+    struct stat st {};
+    ASSERT_EQ(::stat(out.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kOtherUser);
+    EXPECT_EQ(st.st_gid, kOtherUser);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(read_file(out), "converted");
+
+    // A user who may write another's file (here root's, open to all) in a folder open to them, but
+    // cannot give a new file away: refused, and the earlier file is left as it was.
+    const fs::path open = dir_ / "open";
+    ASSERT_EQ(::mkdir(open.c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(open.c_str(), 0777), 0);
+    const fs::path roots = open / "b.bmp";
+    std::ofstream(roots) << "root's";
+    ASSERT_EQ(::chmod(roots.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(dir_.c_str(), 0755), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::string why;
+        const bool refused =
+            ::setgid(kOtherUser) == 0 && ::setuid(kOtherUser) == 0 &&
+            !write_output_file(roots.string(), "stolen", 6, &why) &&
+            why.find("which a new file of this user cannot keep") != std::string::npos;
+        std::_Exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(read_file(roots), "root's");
+    ASSERT_EQ(::stat(roots.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
+    EXPECT_EQ(names_in(open), std::vector<std::string>{"b.bmp"});
 }
 
 }  // namespace

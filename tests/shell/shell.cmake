@@ -4,6 +4,7 @@
 find_package(Qt6 REQUIRED COMPONENTS SerialPort)
 zemlo_add_gtest(NAME shell_logic_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/shell_logic_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/notice_boxes_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
     LIBS zemlo_shell Qt6::SerialPort)
 

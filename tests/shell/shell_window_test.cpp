@@ -744,14 +744,14 @@ TEST_F(WindowTest, TheCaptureLivesInTheWindowsOwnFolderAndGoesWithTheWindow) {
     QTest::keyClick(w().parts().pc_list, Qt::Key_Down);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w().parts().picture_panel->captured(); }, kWaitMs));
     fs::path folder;
-    for (const auto &e : fs::directory_iterator(dir_ / "work")) {
+    for (const auto &e : fs::directory_iterator(dir_ / "work" / "zemlo-runs")) {
         folder = e.path();
     }
     ASSERT_EQ(folder.filename().string().rfind("run-", 0), 0u) << folder;
     EXPECT_TRUE(fs::exists(folder / "tmp.bmp"));
     window_.reset();
     EXPECT_FALSE(fs::exists(folder));
-    EXPECT_TRUE(fs::is_empty(dir_ / "work"));
+    EXPECT_TRUE(fs::is_empty(dir_ / "work" / "zemlo-runs"));
 }
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include <fstream>
 
+#include "handlink/name_tables.h"
 #include "listing_builder.h"
 #include "media_render.h"
-#include "name_tables.h"
 #include "sample_media.h"
 #include "sim_test_util.h"
 

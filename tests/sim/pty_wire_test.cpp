@@ -10,9 +10,9 @@
 #include <chrono>
 #include <fstream>
 
-#include "frame_codec.h"
+#include "frame_receiver.h"
+#include "handlink/name_tables.h"
 #include "handsim/emulator.h"
-#include "name_tables.h"
 #include "sim_test_util.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include "control_command.h"
 #include "filter_matrix.h"
-#include "name_tables.h"
+#include "handlink/name_tables.h"
 #include "segment_codec.h"
 #include "zemlo/handset_records.h"
 #include "zemlo/wire/frame_format.h"

@@ -5,6 +5,5 @@ zemlo_add_gtest(NAME sim_unit_tests
             ${CMAKE_CURRENT_LIST_DIR}/adapter_hold_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/frame_reader_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/fault_plan_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/trace_log_test.cpp
     LIBS handsim_core)
-# The filter matrix is checked against the link library's own name tables.
-target_include_directories(sim_unit_tests PRIVATE ${HANDLINK_PRIVATE_INCLUDE_DIR})

@@ -17,8 +17,9 @@ namespace zemlo::records {
 
 // --- Numbering of the download service -----------------------------------------------------------
 // The PC looks these up by name in its tables; the handset knows them by number.
-inline constexpr uint8_t kQndlwTaskId = 83;       // QNDLW_TASK_ID, the handset's download task
-inline constexpr uint8_t kEmmiLowPriTaskId = 2;   // EMMI_LOW_PRI_TASK_ID, the PC's sender
+inline constexpr uint8_t kQndlwTaskId = 83;      // QNDLW_TASK_ID, the handset's download task
+inline constexpr uint8_t kTaskFlId = 64;         // TASK_FL_ID, which may send download messages too
+inline constexpr uint8_t kEmmiLowPriTaskId = 2;  // EMMI_LOW_PRI_TASK_ID, the PC's sender
 inline constexpr uint8_t kEmmiHighPriTaskId = 3;  // EMMI_HIGH_PRI_TASK_ID, receiver of the filter
 inline constexpr uint8_t kTimerTaskId = 0;        // TIMER_TASK_ID, sender of the filter
 inline constexpr uint16_t kSigTinyFilterMatrix = 0x0110;  // SIG_TINY_FILTER_MATRIX
@@ -383,6 +384,7 @@ inline constexpr uint64_t allocation_size(uint64_t n) {
 }
 
 // --- Folders, names and limits -------------------------------------------------------------------
+inline constexpr char kPathSeparator = '\\';
 inline constexpr std::string_view kPictureFolder = "a:\\pcdlw\\pic";
 inline constexpr std::string_view kMelodyFolder = "a:\\pcdlw\\melody";
 inline constexpr std::string_view kPictureExtension = ".bmp";
@@ -391,5 +393,13 @@ inline constexpr size_t kMaxPictures = 10;
 inline constexpr size_t kMaxMelodies = 20;
 inline constexpr size_t kMaxMelodyBytes = 51200;
 inline constexpr size_t kMaxDownloadNameChars = 8;
+
+// A file's path on the handset: its folder, a backslash, its name.
+inline std::string handset_path(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    path += kPathSeparator;
+    path += name;
+    return path;
+}
 
 }  // namespace zemlo::records

@@ -1,10 +1,13 @@
 // The private subfolder of one run (a conversion, a download, or the desktop program's picture
-// selection) inside the work folder: "run-<pid>-XXXXXX", made by mkdtemp with mode 0700, so that
-// runs at the same time never share a file name and nobody can plant one in it. The run holds an
-// exclusive flock on the folder for as long as it lives; the kernel drops the lock when the
-// process ends, however it ends. A folder whose lock can be taken therefore belongs to a run
-// that is over: the next run removes it. Everything inside is removed through the folder's
-// descriptor (unlinkat), so nothing is ever reached through a symbolic link.
+// selection): "run-<pid>-XXXXXX", made by mkdtemp with mode 0700 in "zemlo-runs", a folder of the
+// program's own inside the work folder, so that runs at the same time never share a file name,
+// nobody can plant one in it, and nothing of the user's in the work folder ever shares their
+// level. The first thing made in it is the run's marker file. The run holds an exclusive flock on
+// the folder for as long as it lives; the kernel drops the lock when the process ends, however it
+// ends. A folder whose lock can be taken therefore belongs to a run that is over: the next run
+// removes it, but only when it provably is a run's (see remove_ended_run_folders). Everything
+// inside is removed through the folder's descriptor (unlinkat), so nothing is ever reached
+// through a symbolic link.
 #pragma once
 
 #include <memory>
@@ -37,26 +40,29 @@ class RunFolder {
     void remove_file(const std::string &name) const;
 
   private:
-    RunFolder(int work_fd, int fd, std::string name, std::string path);
+    RunFolder(int runs_fd, int fd, std::string name, std::string path);
 
-    int work_fd_;
+    int runs_fd_;
     int fd_;
     std::string name_;
     std::string path_;
     int slot_;
 };
 
-// Removes the folders in work_dir left by runs that are over; returns how many were removed.
-// A folder still locked by a live run, a symbolic link or anything not named "run-..." is left.
+// Removes the folders in work_dir's "zemlo-runs" left by runs that are over; returns how many
+// were removed. Only a folder named as a run names it ("run-<digits>-XXXXXX"), the user's own,
+// not locked by a live run, holding the run's marker and nothing but the files a run makes is
+// removed, and with it only those files. Anything else (a link, another name, a folder holding
+// something else, everything outside "zemlo-runs") is left as it is, never emptied.
 size_t remove_ended_run_folders(const std::string &work_dir);
 
 // For a signal handler that ends the program: removes the folders of this process's live runs.
 // Only async-signal-safe calls are made.
 void remove_live_run_folders() noexcept;
 
-// Makes SIGINT, SIGTERM and SIGHUP remove the live runs' folders before they end the program as
-// they would have; a signal that was ignored stays ignored. A handler installed later (the
-// interrupt watch) takes over while it is in place.
+// Makes SIGINT, SIGTERM and SIGHUP remove the live runs' folders and the staged outputs
+// (staged_file.h) before they end the program as they would have; a signal that was ignored stays
+// ignored. A handler installed later (the interrupt watch) takes over while it is in place.
 void remove_run_folders_when_signalled();
 
 }  // namespace zemlo

@@ -6,9 +6,10 @@
 // The folder is used only when nobody else can plant or swap files in it: it must be a real
 // folder (not a symbolic link), belong to the user and not be writable by group or others, and
 // every folder above it must belong to the user or to root and be writable by nobody else unless
-// it has the sticky bit (as /tmp has). A folder that fails is refused with the reason; it is never
-// changed, because the program did not create it. A missing folder (and missing parents) is
-// created with mode 0700.
+// it has the sticky bit (as /tmp has); so must every symbolic link on the way to it, and the
+// folder holding that link, since whoever owns a link decides where it leads. A folder that fails
+// is refused with the reason; it is never changed, because the program did not create it. A
+// missing folder (and missing parents) is created with mode 0700.
 #pragma once
 
 #include <sys/stat.h>
@@ -21,6 +22,8 @@
 #include <optional>
 #include <string>
 #include <system_error>
+
+#include "zemlo/path_walk.h"
 
 namespace zemlo {
 
@@ -106,15 +109,40 @@ inline std::string parent_of(const std::string &path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Resolves `from` (links included) and checks it and every folder above it; the reason, naming
-// the folder, or empty.
-inline std::string check_above(const std::string &from, const std::string &work_dir, uid_t me) {
-    char resolved[PATH_MAX];
-    if (::realpath(from.c_str(), resolved) == nullptr) {
-        return "cannot reach " + from + " above the work folder " + work_dir + ": " +
-               errno_text(errno);
+// A link on the way to the work folder may be followed only when it is the user's or root's and
+// lies in a folder that passes as a folder above the work folder.
+inline LinkRule link_rule_above(const std::string &work_dir, uid_t me) {
+    return [work_dir, me](const struct stat &link, const struct stat &folder,
+                          const std::string &shown) -> std::string {
+        if (link.st_uid != me && link.st_uid != 0) {
+            return "the work folder " + work_dir + " is not private: " + shown +
+                   " above it is a link of another user (uid " + std::to_string(link.st_uid) + ")";
+        }
+        if (const std::string why = work_dir_parent_fault(folder, me); !why.empty()) {
+            return "the work folder " + work_dir + " is not private: the folder of the link " +
+                   shown + " above it " + why;
+        }
+        return {};
+    };
+}
+
+// Resolves `from` (links included, each one checked) and checks it and every folder above it;
+// the reason, naming the folder, or empty. *resolved gets the path with no link left in it.
+inline std::string check_above(const std::string &from, const std::string &work_dir, uid_t me,
+                               std::string *resolved = nullptr) {
+    const PathEnd end = walk_path(from, link_rule_above(work_dir, me));
+    if (!end.refusal.empty()) {
+        return end.refusal;
     }
-    for (std::string at = resolved;; at = parent_of(at)) {
+    if (!end.ok() || !end.exists) {
+        return "cannot reach " + from + " above the work folder " + work_dir + ": " +
+               errno_text(end.error != 0 ? end.error : ENOENT);
+    }
+    const std::string real = end.path();
+    if (resolved != nullptr) {
+        *resolved = real;
+    }
+    for (std::string at = real;; at = parent_of(at)) {
         struct stat st {};
         if (::lstat(at.c_str(), &st) != 0) {
             return "cannot check " + at + " above the work folder: " + errno_text(errno);
@@ -177,13 +205,9 @@ inline std::optional<std::string> ensure_work_dir(std::string *error = nullptr) 
             return fail("cannot create " + part + " for the work folder: " + errno_text(errno));
         }
     }
-    char resolved[PATH_MAX];
-    if (::realpath(parent.c_str(), resolved) == nullptr) {
-        return fail("cannot reach the folder above the work folder " + path + ": " +
-                    errno_text(errno));
-    }
-    const std::string above = resolved;
-    if (const std::string why = work_dir_detail::check_above(above, path, me); !why.empty()) {
+    std::string above;
+    if (const std::string why = work_dir_detail::check_above(parent, path, me, &above);
+        !why.empty()) {
         return fail(why);
     }
     const std::string folder =

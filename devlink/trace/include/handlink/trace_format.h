@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <string>
 
-#include "name_tables.h"
+#include "handlink/name_tables.h"
 
 namespace handlink {
 

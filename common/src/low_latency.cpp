@@ -1,10 +1,10 @@
-#include "low_latency.h"
+#include "zemlo/low_latency.h"
 
 #include <sys/ioctl.h>
 
 #include <cerrno>
 
-namespace handlink {
+namespace zemlo {
 namespace {
 
 class SystemSerialInfoIo final : public SerialInfoIo {
@@ -72,4 +72,4 @@ const char *describe(LowLatency state) {
     return "unknown";
 }
 
-}  // namespace handlink
+}  // namespace zemlo

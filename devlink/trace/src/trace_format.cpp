@@ -1,4 +1,4 @@
-#include "trace_format.h"
+#include "handlink/trace_format.h"
 
 #include <algorithm>
 #include <ctime>

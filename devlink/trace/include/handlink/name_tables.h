@@ -68,7 +68,6 @@ class NameTables {
 
     // Recorded for an interface description file; nothing reads the file.
     void set_description_file(std::string path) { description_file_ = std::move(path); }
-    const std::string &description_file() const { return description_file_; }
 
   private:
     std::vector<std::string> filter_names_;

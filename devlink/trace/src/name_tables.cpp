@@ -1,4 +1,4 @@
-#include "name_tables.h"
+#include "handlink/name_tables.h"
 
 #include <algorithm>
 

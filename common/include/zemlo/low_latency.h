@@ -9,7 +9,7 @@
 #include <linux/serial.h>
 #endif
 
-namespace handlink {
+namespace zemlo {
 
 #if defined(__linux__)
 // The seam over the two ioctl calls, so that every answer a driver can give is testable.
@@ -43,4 +43,4 @@ void release_low_latency(int fd, LowLatency state, SerialInfoIo &io = system_ser
 // "on", "already on", "refused", "not supported", "unknown": for diagnostics.
 const char *describe(LowLatency state);
 
-}  // namespace handlink
+}  // namespace zemlo

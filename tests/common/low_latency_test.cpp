@@ -1,6 +1,6 @@
 // Asking the serial driver for low-latency mode, through a scripted driver and on a real
 // pseudo-terminal.
-#include "low_latency.h"
+#include "zemlo/low_latency.h"
 
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-namespace handlink {
+namespace zemlo {
 namespace {
 
 // A driver as scripted: its flags, what each call answers, and whether it keeps the flag.
@@ -88,4 +88,4 @@ TEST(LowLatency, DeviceWithoutTheSettingIsLeftAlone) {
 }
 
 }  // namespace
-}  // namespace handlink
+}  // namespace zemlo

@@ -1,0 +1,68 @@
+// The core's answers to what the handset sends of its own accord (HandsetInbox): its events, a
+// lost line, and the listing that completes a connect or shows what the handset has again.
+#include "main_core.h"
+
+namespace zemlo::app {
+
+namespace {
+
+constexpr uint8_t kModeIdle = 0;
+
+}  // namespace
+
+void MainCore::handset_event(MessageId event) {
+    inbox_.stop_listing();
+    // Stop the operation first, so that no step of it runs while the user reads the message.
+    runner_.interrupt();
+    runner_.show_report({ReportLevel::Failed, {event}});
+    front_.operation_ended({runner_.pending(), false, event});
+    listing_.forget_files();
+    values_.cancel.store(true);
+    runner_.end_busy();
+    connection_.update(false, true);
+    binding_.close_link();
+}
+
+void MainCore::line_lost() {
+    // An operation under way sees its requests fail at once and ends the connection its own way;
+    // an idle connection ends here, so the user is not left looking at a handset that is gone.
+    if (runner_.busy() || !values_.connected.load()) {
+        return;
+    }
+    inbox_.stop_listing();
+    listing_.forget_files();
+    connection_.update(false, true);
+    binding_.close_link();
+    runner_.show_report({ReportLevel::Failed, {MessageId::LineLost}});
+    front_.operation_ended({Operation::None, false, MessageId::LineLost});
+}
+
+void MainCore::listing_arrived(const ListingResult &listing, bool again) {
+    if (listing.storage_ok) {
+        listing_.take_storage(listing.capacity, listing.free_space);
+    }
+    if (!listing.accepted) {
+        listing_refused();
+        return;
+    }
+    values_.connected.store(true);
+    listing_.take_text(listing.text);
+    binding_.set_mode(kModeIdle);
+    if (again) {
+        // A listing read again after an unconfirmed command: the state is already reported.
+        if (!runner_.busy()) {
+            connection_.update(true, true);
+        }
+        return;
+    }
+    connection_.update(true, true);
+    runner_.show_report({ReportLevel::Finished, {MessageId::ConnectDone}});
+    front_.operation_ended({Operation::Connect, true, MessageId::ConnectDone});
+}
+
+void MainCore::listing_refused() {
+    runner_.show_report({ReportLevel::Failed, {MessageId::ConnectFailed}});
+    front_.operation_ended({Operation::Connect, false, MessageId::ConnectFailed});
+}
+
+}  // namespace zemlo::app

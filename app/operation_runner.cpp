@@ -1,0 +1,121 @@
+#include "operation_runner.h"
+
+#include "connect_operation.h"
+#include "delete_operation.h"
+#include "disconnect_operation.h"
+#include "download_operation.h"
+#include "format_operation.h"
+#include "rename_operation.h"
+
+namespace zemlo::app {
+
+OperationRunner::OperationRunner(const CoreParts &parts)
+    : parts_(parts),
+      worker_(
+          parts.dispatcher, [this](Operation op) { run(op); },
+          [this] { return release_window(); }) {}
+
+void OperationRunner::tear_down() {
+    interrupt();
+    run_disconnect(false);
+    worker_.stop_and_join();
+}
+
+void OperationRunner::link_error(const ErrorNotice &notice) {
+    if (notice.open_failure && !parts_.dispatcher.on_window_thread()) {
+        outcome_.open_failure = notice.open_failure;
+    }
+    on_window([&] { parts_.front.show_error(notice); });
+}
+
+void OperationRunner::run(Operation op) {
+    outcome_ = Outcome{op};
+    listing_follows_ = false;
+    parts_.values.cancel.store(false);
+    on_window([&] { show_not_connected(false); });
+    switch (op) {
+        case Operation::Connect:
+            listing_follows_ = connect_handset(context_);
+            break;
+        case Operation::Download: {
+            DownloadRequest request;
+            on_window([&] { request = {parts_.pc.type(), parts_.pc.file(), parts_.pc.name()}; });
+            download_to_handset(context_, request, sent_file_);
+            break;
+        }
+        case Operation::Rename: {
+            RenameRequest request;
+            on_window([&] {
+                request = {parts_.listing.shown_folder(), parts_.rename.old_name,
+                           parts_.rename.new_name, parts_.listing.selected_row()};
+            });
+            rename_on_handset(context_, request);
+            break;
+        }
+        case Operation::Delete: {
+            DeleteRequest request;
+            on_window([&] {
+                request = {parts_.listing.shown_folder(), parts_.listing.selected_name()};
+            });
+            delete_on_handset(context_, request);
+            break;
+        }
+        case Operation::Disconnect:
+            run_disconnect(true);
+            break;
+        case Operation::Format:
+            format_handset(context_, {parts_.values.connected.load(), restart_wait_});
+            break;
+        case Operation::None:
+            break;
+    }
+    if (parts_.values.cancel.load() && !worker_.token().stopped()) {
+        if (parts_.values.connected.load()) {
+            send_abort_notice(context_);
+        } else {
+            on_window([this] { stop_listing(); });
+            run_disconnect(true);
+        }
+    }
+    // A connect ends with its listing, on the window thread.
+    if (!listing_follows_ || parts_.values.cancel.load()) {
+        on_window([this] { parts_.front.operation_ended(outcome_); });
+    }
+}
+
+void OperationRunner::run_disconnect(bool notify) {
+    // At teardown the window thread disconnects: that belongs to no operation's outcome.
+    Outcome teardown_outcome;
+    OperationContext teardown{parts_.binding,  *this,         parts_.listing,
+                              worker_.token(), parts_.values, teardown_outcome};
+    disconnect_handset(parts_.dispatcher.on_window_thread() ? teardown : context_, notify);
+}
+
+bool OperationRunner::release_window() {
+    // The buttons are given back before the operation counts as finished.
+    const bool connected = parts_.values.connected.load();
+    return on_window([&] { parts_.connection.update(connected, true); });
+}
+
+void OperationRunner::show(const Report &report) {
+    if (report.level != ReportLevel::Progress) {
+        parts_.window.set_status_line(report.text());
+    }
+    // The wait window ignores reports once the user or the handset has cancelled.
+    if (!parts_.values.cancel.load()) {
+        parts_.front.operation_report(report);
+    }
+}
+
+BoxAnswer OperationRunner::ask(const QuestionAsked &question) {
+    BoxAnswer answer = BoxAnswer::Cancel;
+    on_window([&] { answer = parts_.front.ask(question); });
+    return answer;
+}
+
+bool OperationRunner::convert(FileType type, const std::string &out, const std::string &source) {
+    return type == FileType::Picture ? parts_.media.convert_picture(out, source)
+                                     : parts_.media.convert_melody(out, source);
+}
+
+}  // namespace zemlo::app
