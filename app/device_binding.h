@@ -22,6 +22,10 @@ inline constexpr const char *kDeviceLibraryFile = "libhandlink.so";
 inline constexpr uint32_t kForwardMessageId =
     3026;  // the id the window registers for handset messages
 inline constexpr uint32_t kDefaultTimeoutMs = 2000;
+// The modes the program hands SetDllMode: before a listing is asked for, and once it is in or a
+// download or the abort notice follows.
+inline constexpr uint8_t kModeListing = 1;
+inline constexpr uint8_t kModeIdle = 0;
 
 class DeviceBinding {
   public:

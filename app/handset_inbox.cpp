@@ -97,8 +97,8 @@ void HandsetInbox::take(const std::vector<uint8_t> &record) {
     }
 }
 
-void HandsetInbox::expect_listing(bool again) {
-    relisting_ = again;
+void HandsetInbox::expect_listing(ListingPurpose purpose) {
+    purpose_ = purpose;
     blocks_.expect();
     start_.arm();
 }
@@ -108,26 +108,27 @@ void HandsetInbox::take_data(const uint8_t *body, size_t size) {
     if (outcome != BlockReceiver::Outcome::Ignored) {
         start_.begun();
     }
-    const bool again = relisting_;
+    // Whoever asked for this listing; the next one is a connect's unless asked otherwise.
+    const ListingPurpose purpose = purpose_;
     switch (outcome) {
         case BlockReceiver::Outcome::Acknowledge:
             // The handset's next packet is the answer; without it the transfer has stalled, and
             // the listing will not come.
             if (!binding_.answer_data_indication() && blocks_.receiving()) {
                 blocks_.stop();
-                relisting_ = false;
-                receiver_.listing_failed(again);
+                purpose_ = ListingPurpose::Connect;
+                receiver_.listing_failed(purpose);
             }
             break;
         case BlockReceiver::Outcome::Complete: {
             blocks_.stop();
-            relisting_ = false;
-            receiver_.listing_arrived(read_listing(blocks_.data()), again);
+            purpose_ = ListingPurpose::Connect;
+            receiver_.listing_arrived(read_listing(blocks_.data()), purpose);
             break;
         }
         case BlockReceiver::Outcome::Refused:
-            relisting_ = false;
-            receiver_.listing_failed(again);
+            purpose_ = ListingPurpose::Connect;
+            receiver_.listing_failed(purpose);
             break;
         case BlockReceiver::Outcome::NoAnswer:
         case BlockReceiver::Outcome::Ignored:

@@ -14,6 +14,7 @@
 #include "block_receiver.h"
 #include "device_binding.h"
 #include "dispatcher.h"
+#include "listing_purpose.h"
 #include "listing_start.h"
 #include "messages.h"
 #include "program_values.h"
@@ -29,11 +30,11 @@ class HandsetInbox {
         // An event of a connected handset (an incoming call, a low battery, a time-out, a break),
         // as the message that tells the user.
         virtual void handset_event(MessageId event) = 0;
-        // The listing arrived whole; again: it was asked for again, not by a connect.
-        virtual void listing_arrived(const ListingResult &listing, bool again) = 0;
-        // The listing did not come: its transfer announced more than it may hold, stalled (the
-        // handset's next packet never came), or was no listing; again as for listing_arrived.
-        virtual void listing_failed(bool again) = 0;
+        // The listing arrived whole, asked for by purpose.
+        virtual void listing_arrived(const ListingResult &listing, ListingPurpose purpose) = 0;
+        // The listing did not come: its transfer announced more than it may hold, or stalled (the
+        // handset's next packet never came).
+        virtual void listing_failed(ListingPurpose purpose) = 0;
         virtual void line_lost() = 0;
     };
 
@@ -49,8 +50,8 @@ class HandsetInbox {
     // A forwarded record (a copy), on the window thread.
     void take(const std::vector<uint8_t> &record);
 
-    // A listing is about to be asked for (again: not by a connect); armed before the request.
-    void expect_listing(bool again);
+    // A listing is about to be asked for; armed before the request.
+    void expect_listing(ListingPurpose purpose);
     // Waits (worker thread) until the listing asked for has begun, or ended, at most timeout;
     // false when it did not begin.
     bool wait_listing_start(std::chrono::milliseconds timeout) { return start_.wait(timeout); }
@@ -78,7 +79,7 @@ class HandsetInbox {
     Sink sink_{};
     std::shared_ptr<std::atomic<HandsetInbox *>> alive_;
     BlockReceiver blocks_;
-    bool relisting_ = false;
+    ListingPurpose purpose_ = ListingPurpose::Connect;
     ListingStart start_;
 };
 

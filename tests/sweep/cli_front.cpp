@@ -233,8 +233,10 @@ Told told_by(const testing::ChildRun &r, const Settings &s) {
     if (r.status == 0) {
         return Told::Success;
     }
-    if (!s.unknown_text.empty() && testing::has(r.err, s.unknown_text)) {
-        return Told::Unknown;
+    for (const auto &text : s.unknown_texts) {
+        if (testing::has(r.err, text)) {
+            return Told::Unknown;
+        }
     }
     return Told::Failure;
 }
@@ -270,7 +272,9 @@ std::vector<Operation> cli_operations() {
          std::nullopt,
          false},
         {"delete", {"delete", "pic", "a.bmp"}, {{"delete"}, {"disconnect"}}, std::nullopt, false},
-        {"format", {"format", "--yes"}, {{}, {}}, std::nullopt, false},
+        // The format's own frames and the handset reached again after its restart; the listing
+        // that follows is a connect's, whose every frame the connect's row already tries.
+        {"format", {"format", "--yes"}, {{}, {"list"}}, std::nullopt, false},
         {"disconnect", {"list", "--json"}, {{"disconnect"}, {}}, std::nullopt, true},
     };
 }

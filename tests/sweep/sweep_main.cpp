@@ -328,7 +328,8 @@ int main(int argc, char **argv) {
     }
     Settings s;
     s.bin = fs::read_symlink("/proc/self/exe").parent_path();
-    s.unknown_text = zemlo::app::render(zemlo::app::MessageId::ResultUnknown);
+    s.unknown_texts = {zemlo::app::render(zemlo::app::MessageId::ResultUnknown),
+                       zemlo::app::render(zemlo::app::MessageId::FormatUnconfirmed)};
     int broken = 0;
     std::vector<RunResult> all;
     std::string tables;

@@ -24,7 +24,9 @@ struct Settings {
     uint32_t delay_ms = 500;                      // a delayed frame: past the exchange timeout
     std::chrono::milliseconds deadline{60000};    // a run that takes longer hangs
     Bounds bounds;
-    std::string unknown_text;  // what "result unknown, check the listing" reads
+    // What "result unknown, check the listing" reads: a change the handset may have made, and a
+    // format sent but whose store was never seen after the restart.
+    std::vector<std::string> unknown_texts;
 };
 
 // One operation of the table: how a front end runs it, and which frames are its own.
