@@ -11,7 +11,7 @@
 #include "melody_selection.h"
 #include "open_facts.h"
 #include "picture_conversion.h"
-#include "picture_selection.h"
+#include "picture_file_conversion.h"
 #include "port_names.h"
 #include "serial_inventory.h"
 #include "serial_port_check.h"
@@ -338,38 +338,27 @@ void HandsetSession::clear_progress_line() {
 
 // --- the side panels -----------------------------------------------------------------------------
 
-bool HandsetSession::convert_picture(const std::string &out_path, const std::string &source) {
-    std::string error;
-    const media::PictureFolders folders = media::default_picture_folders(&error);
-    if (folders.work_dir.empty()) {
-        print_error(error);
-        return false;
-    }
-    media::PictureSelection selection(folders);
-    selection.set_effect(effect_.load());
+bool HandsetSession::convert_picture(const std::string &out_path, const std::string &source,
+                                     const media::PictureChoice &choice) {
     // The converter library writes its diagnostics on standard output, which belongs to the
     // command's result here: they go to standard error instead while it runs.
-    const StdoutToStderr diverted;
-    if (!selection.show_picture(source)) {
-        print_error(source + ": " + selection.last_error());
-        return false;
+    media::FileConversion c;
+    {
+        const StdoutToStderr diverted;
+        c = media::convert_picture_file(source, out_path, choice);
     }
-    selection.draw();
-    if (!selection.last_error().empty()) {
-        print_error(selection.last_error());
-        return false;
+    if (!c.ok) {
+        print_error(c.error);
     }
-    const media::ConversionOutcome outcome = selection.convert_selection(out_path, source);
-    if (!outcome.ok) {
-        print_error(outcome.error);
-        return false;
-    }
-    return true;
+    return c.ok;
 }
 
-bool HandsetSession::convert_melody(const std::string &out_path, const std::string &source) {
+bool HandsetSession::convert_melody(const std::string &out_path, const std::string &source,
+                                    bool fit) {
     media::MelodySelection selection;
-    if (selection.ConvertSelection(out_path, source) == 0) {
+    media::MelodyOptions options;
+    options.fit_limit = fit ? records::kMaxMelodyBytes : 0;
+    if (selection.ConvertSelection(out_path, source, options) == 0) {
         const std::string why = selection.last_conversion().error;
         if (!why.empty()) {
             print_error(why);

@@ -79,8 +79,12 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     // --- MediaPort ---
     void show_picture(const std::string &) override {}
     void set_melody_source(const std::string &) override {}
-    bool convert_picture(const std::string &out_path, const std::string &source) override;
-    bool convert_melody(const std::string &out_path, const std::string &source) override;
+    app::ConversionChoice conversion_choice(app::FileType, const std::string &) override {
+        return {{effect_.load()}, false};
+    }
+    bool convert_picture(const std::string &out_path, const std::string &source,
+                         const media::PictureChoice &choice) override;
+    bool convert_melody(const std::string &out_path, const std::string &source, bool fit) override;
 
   private:
     void print_error(const std::string &text);

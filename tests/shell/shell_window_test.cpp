@@ -469,6 +469,7 @@ TEST_F(WindowTest, AFileThatCannotBeShownIsNeverDownloadedAsTheEarlierPicture) {
     for (const QString &bad : {QStringLiteral("notapic.jpg"), QStringLiteral("empty.bmp")}) {
         SCOPED_TRACE(bad.toStdString());
         click_row(w().parts().pc_list, bad);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w().parts().picture_panel->settled(); }, kWaitMs));
         EXPECT_FALSE(w().parts().picture_panel->has_picture());
         EXPECT_EQ(w().parts().picture_panel->area()->status_text(),
                   QStringLiteral("无法读取该图片"));
@@ -725,7 +726,7 @@ TEST_F(WindowTest, NoPanelKeepsWhatBelongedToTheFileChosenBefore) {
     w().parts().file_type_box->setCurrentIndex(0);
     EXPECT_FALSE(w().parts().picture_panel->has_picture());
     click_row(w().parts().pc_list, QStringLiteral("photo.bmp"));
-    ASSERT_TRUE(w().parts().picture_panel->has_picture());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w().parts().picture_panel->has_picture(); }, kWaitMs));
     ASSERT_TRUE(w().parts().pc_tree->select_folder((home_ / "songs").string()));
     EXPECT_TRUE(w().parts().pc_file_label->text().isEmpty());
     EXPECT_FALSE(w().parts().picture_panel->has_picture());
