@@ -12,6 +12,7 @@
 #include "open_facts.h"
 #include "picture_conversion.h"
 #include "picture_file_conversion.h"
+#include "picture_options.h"
 #include "port_names.h"
 #include "serial_inventory.h"
 #include "serial_port_check.h"
@@ -109,6 +110,10 @@ int HandsetSession::open(const GlobalOptions &options) {
         loop_.post([this] {
             print_error("interrupted");
             core_->wait_cancel();
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                interrupted_ = true;
+            }
             record_failure("interrupted");
         });
     });
@@ -180,6 +185,38 @@ void HandsetSession::clear_outcome() {
     successes_.clear();
     failures_.clear();
     port_error_ = false;
+    failure_result_ = app::MessageId::None;
+    finished_text_.clear();
+}
+
+void HandsetSession::set_choice(const app::ConversionChoice &choice) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    choice_ = choice;
+}
+
+app::ConversionChoice HandsetSession::conversion_choice(app::FileType, const std::string &) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return choice_;
+}
+
+app::MessageId HandsetSession::failure_result() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return failure_result_;
+}
+
+bool HandsetSession::interrupted() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return interrupted_;
+}
+
+std::string HandsetSession::finished_text() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return finished_text_;
+}
+
+std::string HandsetSession::failure_text() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return failures_.empty() ? std::string() : failures_.back();
 }
 
 bool HandsetSession::succeeded_with(app::MessageId success) const {
@@ -260,6 +297,10 @@ void HandsetSession::operation_report(const app::Report &report) {
             return;
         case app::ReportLevel::Finished:
             clear_progress_line();
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                finished_text_ = text;
+            }
             if (echo_) {
                 std::printf("%s\n", text.c_str());
                 std::fflush(stdout);
@@ -281,7 +322,10 @@ void HandsetSession::operation_report(const app::Report &report) {
 
 void HandsetSession::operation_ended(const app::Outcome &outcome) {
     if (!outcome.succeeded) {
-        return;  // its failure was reported, and recorded there
+        // Its failure was reported, and its text recorded there.
+        std::lock_guard<std::mutex> lock(mutex_);
+        failure_result_ = outcome.result;
+        return;
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -348,7 +392,8 @@ bool HandsetSession::convert_picture(const std::string &out_path, const std::str
         c = media::convert_picture_file(source, out_path, choice);
     }
     if (!c.ok) {
-        print_error(c.error);
+        print_error(c.framing != media::FramingError::None ? framing_refusal(c.framing, c.upright)
+                                                           : c.error);
     }
     return c.ok;
 }
