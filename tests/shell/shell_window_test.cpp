@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -32,6 +33,7 @@
 #include "melody_panel.h"
 #include "offscreen_app.h"
 #include "pc_folder_tree.h"
+#include "picture_file_conversion.h"
 #include "picture_panel.h"
 #include "port_dialog.h"
 #include "profile.h"
@@ -47,6 +49,11 @@ using app::BoxAnswer;
 
 constexpr int kWaitMs = 20000;
 constexpr uintmax_t kHandsetPictureBytes = 30748;
+
+std::string read_bytes(const fs::path &p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 std::string program_dir() {
     return fs::read_symlink("/proc/self/exe").parent_path().string();
@@ -494,6 +501,85 @@ TEST_F(WindowTest, AFileThatCannotBeShownIsNeverDownloadedAsTheEarlierPicture) {
     ASSERT_TRUE(idle());
     EXPECT_TRUE(saw_box("确认 转换MIDI文件失败！"));
     EXPECT_FALSE(fs::exists(store_ / "melody" / "abc.mid"));
+}
+
+// A photo framed by hand in the panel (cover, zoomed and moved with the keys) is sent exactly as
+// framed: the same bytes as the command line's conversion of the crop the panel shows. Clicking
+// through many photos faster than they decode ends with the last one shown.
+TEST_F(WindowTest, APhotoFramedByHandIsSentAsFramedAndTheNewestClickWins) {
+    QImage photo(1600, 1200, QImage::Format_RGB32);
+    {
+        QPainter p(&photo);
+        QLinearGradient g(0, 0, 1600, 1200);
+        g.setColorAt(0, QColor(20, 60, 160));
+        g.setColorAt(1, QColor(250, 200, 40));
+        p.fillRect(photo.rect(), g);
+        p.fillRect(QRect(1000, 300, 200, 500), QColor(10, 120, 30));
+    }
+    const fs::path wide = home_ / "wide.jpg";
+    ASSERT_TRUE(photo.save(QString::fromStdString(wide.string()), "JPG", 90));
+    for (int i = 0; i < 20; ++i) {
+        fs::copy_file(wide, home_ / ("click" + std::to_string(i) + ".jpg"));
+    }
+    start_handset();
+    open_window();
+    connect_handset();
+    PicturePanel *panel = w().parts().picture_panel;
+
+    // Twenty photos chosen one after another at once: the last one shows.
+    FileListView *list = w().parts().pc_list;
+    for (int i = 0; i < 20; ++i) {
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            if (list->topLevelItem(row)->text(0) == QStringLiteral("click%1.jpg").arg(i)) {
+                list->select_row(row);
+                emit list->row_chosen(row);
+            }
+        }
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->settled() && panel->has_picture(); }, kWaitMs));
+    EXPECT_EQ(panel->path(), (home_ / "click19.jpg").string());
+    EXPECT_LT(panel->decode_counts().started, 20u);
+
+    // Covered, twice closer, moved right, with the keys.
+    click_row(list, QStringLiteral("wide.jpg"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->settled() && panel->has_picture(); }, kWaitMs));
+    panel->effect_box()->setCurrentIndex(2);
+    panel->area()->setFocus();
+    for (Qt::Key k : {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Right, Qt::Key_Right}) {
+        QTest::keyClick(panel->area(), k);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->settled(); }, kWaitMs));
+    const std::optional<media::PixelRect> crop = panel->crop();
+    ASSERT_TRUE(crop);
+    EXPECT_LT(crop->width, 1200 / 1.9);
+    EXPECT_EQ(panel->zoom_label()->text(), QStringLiteral("缩放 195%"));
+    EXPECT_TRUE(panel->area()->toolTip().startsWith(QStringLiteral("取景 %1,%2,%3,%4")
+                                                        .arg(crop->left)
+                                                        .arg(crop->top)
+                                                        .arg(crop->width)
+                                                        .arg(crop->height)));
+
+    w().parts().name_box->clear();
+    QTest::keyClicks(w().parts().name_box, QStringLiteral("framed"));
+    answers_ = {BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
+    click(w().parts().download_button);
+    ASSERT_TRUE(idle());
+    ASSERT_TRUE(fs::exists(store_ / "pic" / "framed.bmp"));
+    media::PictureChoice choice;
+    choice.effect = media::DisplayEffect::Cover;
+    choice.framing.crop = crop;
+    const fs::path alone = dir_ / "alone.dwn";
+    ASSERT_TRUE(media::convert_picture_file(wide.string(), alone.string(), choice).ok);
+    EXPECT_TRUE(read_bytes(store_ / "pic" / "framed.bmp") == read_bytes(alone));
+    // The whole photo covered is another picture.
+    choice.framing.crop.reset();
+    ASSERT_TRUE(media::convert_picture_file(wide.string(), alone.string(), choice).ok);
+    EXPECT_FALSE(read_bytes(store_ / "pic" / "framed.bmp") == read_bytes(alone));
+
+    // 0 starts again from the effect; the frame of another effect is its own.
+    QTest::keyClick(panel->area(), Qt::Key_0);
+    EXPECT_FALSE(panel->crop());
+    EXPECT_EQ(panel->zoom_label()->text(), QStringLiteral("缩放 100%"));
 }
 
 TEST_F(WindowTest, SettingsAndFormatAreDisabledWhileAnOperationRuns) {
