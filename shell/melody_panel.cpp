@@ -29,9 +29,9 @@ const QColor kSelectionColour(64, 64, 255);
 const QColor kChannelColour(196, 196, 255);
 const QColor kOverLimitColour(192, 0, 0);
 // Below the buttons: the size against the limit, the cut, and the choice to cut.
-constexpr DuRect kSizeLabel{8, 121, 92, 9};
+constexpr DuRect kSizeLabel{8, 120, 92, 9};
 constexpr DuRect kCutLabel{8, 130, 92, 9};
-constexpr DuRect kFitBox{8, 139, 92, 10};
+constexpr DuRect kFitBox{8, 140, 92, 9};
 
 // Seconds with one decimal, whatever the locale.
 QString seconds_text(uint64_t micros) {

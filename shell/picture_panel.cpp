@@ -61,9 +61,9 @@ const QSize kPictureBox(128, 132);
 constexpr int kBoxRoomLeftDu = 8;
 constexpr int kBoxRoomTopDu = 32;
 constexpr int kBoxRoomRightDu = 105;
-constexpr int kBoxRoomBottomDu = 104;
-constexpr DuRect kZoomLabel{8, 106, 97, 10};
-constexpr DuRect kDitherBox{8, 120, 97, 12};
+constexpr int kBoxRoomBottomDu = 126;
+constexpr DuRect kZoomLabel{8, 127, 97, 9};
+constexpr DuRect kDitherBox{8, 137, 97, 11};
 constexpr double kBoxScales[] = {2.0, 1.5, 1.0, 0.5};
 const QColor kNoPictureText(160, 160, 160);
 constexpr int kWheelStep = 120;            // one notch of a mouse wheel, in eighths of a degree
