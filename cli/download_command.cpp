@@ -265,6 +265,9 @@ int run(const std::vector<std::string> &args) {
     bool port_error = false;
     for (size_t k = 0; k < items.size(); ++k) {
         Item &item = items[k];
+        if (stopped.empty() && session.interrupted()) {
+            stopped = "interrupted";  // between two files: the next one is not started
+        }
         if (!stopped.empty()) {
             item.result = "not sent: " + stopped;
             continue;

@@ -206,7 +206,7 @@ app::MessageId HandsetSession::failure_result() const {
 
 bool HandsetSession::interrupted() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return interrupted_;
+    return interrupted_ || deadline_passed_.load();
 }
 
 std::string HandsetSession::finished_text() const {

@@ -66,7 +66,7 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     // True once an operation ended with success as its result.
     bool succeeded_with(app::MessageId success) const;
     // The result of the last operation that failed (None when none did), and whether the user
-    // interrupted the command.
+    // interrupted the command or its deadline passed (nothing more is to be started).
     app::MessageId failure_result() const;
     bool interrupted() const;
     // The last failure's text, and the last finished operation's (empty when none).

@@ -246,6 +246,17 @@ TEST_F(CliAgainstHandset, HandsetEventsAndSilenceAreFailures) {
     EXPECT_FALSE(has(r.out, "下载成功")) << show(r);
     EXPECT_FALSE(fs::exists(store_ / "pic" / "wide.bmp"));
 
+    // Among several files, the call stops the rest: the summary says none arrived and why.
+    fs::copy_file(dir_ / "wide.bmp", dir_ / "next.bmp");
+    ASSERT_TRUE(sim_->control("event 1 after 5"));
+    r = cli({device(), "download", (dir_ / "wide.bmp").string(), (dir_ / "next.bmp").string(),
+             "--json"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.out, "\"arrived\":0,\"total\":2")) << r.out;
+    EXPECT_TRUE(has(r.out, "\"sent\":false,\"result\":\"not sent: 手机来电，中断操作！\""))
+        << r.out;
+    EXPECT_TRUE(fs::is_empty(store_ / "pic"));
+
     // A handset that does not answer the handshake.
     ASSERT_TRUE(sim_->control("silent handshake"));
     r = cli({device(), "list", "--json"});
