@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,7 @@
 #include "link_state_icon.h"
 #include "main_window.h"
 #include "main_window_layout.h"
+#include "melody_conversion.h"
 #include "melody_panel.h"
 #include "offscreen_app.h"
 #include "pc_folder_tree.h"
@@ -580,6 +582,62 @@ TEST_F(WindowTest, APhotoFramedByHandIsSentAsFramedAndTheNewestClickWins) {
     QTest::keyClick(panel->area(), Qt::Key_0);
     EXPECT_FALSE(panel->crop());
     EXPECT_EQ(panel->zoom_label()->text(), QStringLiteral("缩放 100%"));
+}
+
+// A melody over the handset's limit: the panel says so before the download, and with the cut
+// chosen shows what remains and sends exactly the cut melody.
+TEST_F(WindowTest, AMelodyOverTheLimitIsShownSoAndSentCutWhenChosen) {
+    // 9000 half-second notes, running status: 63 KB of MIDI, over 50 KB once converted.
+    std::string track = {'\x00', '\xFF', '\x51', '\x03', '\x07', '\xA1', '\x20', '\x00', '\x90'};
+    for (int i = 0; i < 9000; ++i) {
+        const char key = static_cast<char>(48 + i % 24);
+        track += std::string{key, 100, '\x83', '\x60', key, 0, 0};
+    }
+    track.pop_back();  // the last delta belongs to the end of the track
+    track += std::string{0, '\xFF', '\x2F', 0};
+    std::string file = {'M', 'T', 'h', 'd',    0,      0,   0,   6,   0,
+                        0,   0,   1,   '\x01', '\xE0', 'M', 'T', 'r', 'k'};
+    for (int shift : {24, 16, 8, 0}) {
+        file += static_cast<char>((track.size() >> shift) & 0xFF);
+    }
+    std::ofstream(home_ / "long.mid", std::ios::binary) << file + track;
+    start_handset();
+    open_window();
+    connect_handset();
+    MelodyPanel *panel = w().parts().melody_panel;
+    w().parts().file_type_box->setCurrentIndex(1);
+    click_row(w().parts().pc_list, QStringLiteral("long.mid"));
+    EXPECT_TRUE(panel->size_label()->text().endsWith(QStringLiteral(" / 51200 字节，超出上限")))
+        << panel->size_label()->text().toStdString();
+    EXPECT_EQ(panel->cut_label()->text(), QStringLiteral("可以选择截短"));
+
+    // Refused as it is: nothing sent.
+    answers_ = {BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
+    w().parts().name_box->clear();
+    QTest::keyClicks(w().parts().name_box, QStringLiteral("long"));
+    click(w().parts().download_button);
+    ASSERT_TRUE(idle());
+    EXPECT_FALSE(fs::exists(store_ / "melody" / "long.mid"));
+
+    // Cut: within the limit, and what remains said.
+    panel->fit_box()->setChecked(true);
+    const QString size = panel->size_label()->text();
+    ASSERT_TRUE(size.endsWith(QStringLiteral(" / 51200 字节"))) << size.toStdString();
+    EXPECT_LE(size.section(u' ', 0, 0).toInt(), 51200);
+    EXPECT_TRUE(panel->cut_label()->text().startsWith(QStringLiteral("已截短：保留")));
+    EXPECT_TRUE(panel->cut_label()->text().endsWith(QStringLiteral("/共4500.0秒")))
+        << panel->cut_label()->text().toStdString();
+    answers_ = {BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
+    click(w().parts().download_button);
+    ASSERT_TRUE(idle());
+    ASSERT_TRUE(fs::exists(store_ / "melody" / "long.mid"));
+    const fs::path alone = dir_ / "alone.mid";
+    media::MelodyOptions fit;
+    fit.fit_limit = 51200;
+    ASSERT_TRUE(
+        media::convert_melody_file((home_ / "long.mid").string(), alone.string(), fit).written);
+    EXPECT_EQ(fs::file_size(alone), static_cast<uintmax_t>(size.section(u' ', 0, 0).toInt()));
+    EXPECT_TRUE(read_bytes(store_ / "melody" / "long.mid") == read_bytes(alone));
 }
 
 TEST_F(WindowTest, SettingsAndFormatAreDisabledWhileAnOperationRuns) {
