@@ -24,8 +24,10 @@ class PictureDecodes : public ::testing::Test {
     void SetUp() override {
         for (int i = 0; i < 20; ++i) {
             paths_.push_back(source_.file("photo" + std::to_string(i) + ".jpg"));
-            ASSERT_TRUE(synthetic_photo(640, 480, i)
-                            .save(QString::fromStdString(paths_.back()), "JPG", 85));
+            // Drawn pixel by pixel: no drawing threads of the toolkit's besides the decoder's.
+            ASSERT_TRUE(
+                synthetic_gradient(640, 480, i % 10, QColor(20, 60, 160), QColor(250, 200, 10 * i))
+                    .save(QString::fromStdString(paths_.back()), "JPG", 85));
         }
     }
     PictureFolders folders() const { return {ZEMLO_TEST_BIN_DIR, work_.path().string()}; }
