@@ -206,9 +206,10 @@ int run(const std::vector<std::string> &args) {
                                              app::printable_local_text(item.file.string()) + ")");
         }
         if (const app::NameCheck check = app::check_file_name(item.name); !check.valid) {
-            return usage_error(kCommand, check.message + " (\"" +
-                                             app::printable_local_text(item.name) +
-                                             "\"; give one with --name or --name-from-file)");
+            return usage_error(kCommand,
+                               check.message + " (\"" + app::printable_local_text(item.name) +
+                                   (parsed->positional.size() == 1 ? "\"; give one with --name)"
+                                                                   : "\"; give --name-from-file)"));
         }
         items.push_back(std::move(item));
     }

@@ -175,9 +175,12 @@ class WindowTest : public ::testing::Test {
             {w().parts().pc_tree, "pc tree"},
             {w().parts().pc_list, "pc list"},
             {w().parts().picture_panel->effect_box(), "effect"},
+            {w().parts().picture_panel->area(), "picture"},
+            {w().parts().picture_panel->dither_box(), "dither"},
             {w().parts().melody_panel->slider(), "slider"},
             {w().parts().melody_panel->play_button(), "play"},
             {w().parts().melody_panel->stop_button(), "stop"},
+            {w().parts().melody_panel->fit_box(), "fit"},
             {w().parts().name_box, "name"},
             {w().parts().handset_tree, "handset tree"},
             {w().parts().handset_list, "handset list"},
@@ -907,13 +910,14 @@ TEST_F(WindowTest, TabFollowsTheReadingOrderAndShiftTabFromTheNameNeverReachesAD
     activate();
     // Not connected, the picture panel shown: disabled buttons and the hidden panel are passed by.
     EXPECT_EQ(tab_chain().join(" > ").toStdString(),
-              "type > pc tree > pc list > effect > name > handset tree > handset list > 连接");
+              "type > pc tree > pc list > effect > picture > dither > name > handset tree > "
+              "handset list > 连接");
     connect_handset();
     activate();  // the window manager's part: the window is active again after the wait window
     w().parts().file_type_box->setCurrentIndex(1);
-    const QStringList forward = {"type", "pc tree", "pc list",      "slider",       "play",
-                                 "stop", "name",    "handset tree", "handset list", "连接",
-                                 "下载", "重命名",  "删除",         "断开"};
+    const QStringList forward = {"type", "pc tree", "pc list", "slider",       "play",
+                                 "stop", "fit",     "name",    "handset tree", "handset list",
+                                 "连接", "下载",    "重命名",  "删除",         "断开"};
     EXPECT_EQ(tab_chain().join(" > ").toStdString(), forward.join(" > ").toStdString());
     QStringList backward = forward.mid(1);
     std::reverse(backward.begin(), backward.end());
@@ -924,11 +928,11 @@ TEST_F(WindowTest, TabFollowsTheReadingOrderAndShiftTabFromTheNameNeverReachesAD
     // One Shift+Tab from the name box lands in the panel, with either panel shown.
     w().parts().name_box->setFocus(Qt::TabFocusReason);
     key(Qt::Key_Tab, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), w().parts().melody_panel->stop_button());
+    EXPECT_EQ(QApplication::focusWidget(), w().parts().melody_panel->fit_box());
     w().parts().file_type_box->setCurrentIndex(0);
     w().parts().name_box->setFocus(Qt::TabFocusReason);
     key(Qt::Key_Tab, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), w().parts().picture_panel->effect_box());
+    EXPECT_EQ(QApplication::focusWidget(), w().parts().picture_panel->dither_box());
 }
 
 TEST_F(WindowTest, DraggingThePlayTimeSliderSeeksAndTheTimeTextFollows) {
