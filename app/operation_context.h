@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "block_receiver.h"
+#include "conversion_choice.h"
 #include "device_binding.h"
 #include "handset_entry.h"
 #include "handset_listing.h"
@@ -50,8 +51,9 @@ class OperationWindow {
         std::chrono::steady_clock::time_point deadline) = 0;
     // The listing's request could not be sent, or the handset's files are no longer wanted.
     virtual void stop_listing() = 0;
-    // Converts source into the handset's format at out; false when it could not.
-    virtual bool convert(FileType type, const std::string &out, const std::string &source) = 0;
+    // Converts source into the handset's format at out as chosen; false when it could not.
+    virtual bool convert(FileType type, const std::string &out, const std::string &source,
+                         const ConversionChoice &choice) = 0;
 };
 
 struct OperationContext {
