@@ -46,7 +46,8 @@ std::optional<int64_t> convert_and_check(OperationContext &ctx, const DownloadRe
     ctx.report({picture ? MessageId::ConvertingPicture : MessageId::ConvertingMelody},
                ReportLevel::Progress);
     bool converted = false;
-    ctx.on_window([&] { converted = ctx.window.convert(in.type, temp_path, in.source); });
+    ctx.on_window(
+        [&] { converted = ctx.window.convert(in.type, temp_path, in.source, in.choice); });
     if (!converted) {
         ctx.report({picture ? MessageId::ConvertPictureFailed : MessageId::ConvertMelodyFailed},
                    ReportLevel::Failed);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "conversion_choice.h"
 #include "handset_entry.h"
 #include "operation_context.h"
 #include "sent_file.h"
@@ -16,6 +17,7 @@ struct DownloadRequest {
     FileType type = FileType::Picture;
     std::string source;  // the PC file
     std::string name;    // the handset name, without its extension
+    ConversionChoice choice;
 };
 
 // Downloads the file; what the handset kept is entered in ctx.listing. file is the converted file

@@ -1,9 +1,12 @@
-// What the side panels do for the core: show the chosen file, and convert it into the handset's
-// format (true when the handset file was written). The command line has no panels to show in and
-// converts with the same code.
+// What the side panels do for the core: show the chosen file, say how the user chose to convert
+// it, and convert it into the handset's format with that choice (true when the handset file was
+// written). The command line has no panels to show in and converts with the same code.
 #pragma once
 
 #include <string>
+
+#include "conversion_choice.h"
+#include "handset_entry.h"
 
 namespace zemlo::app {
 
@@ -12,8 +15,12 @@ class MediaPort {
     virtual ~MediaPort() = default;
     virtual void show_picture(const std::string &path) = 0;
     virtual void set_melody_source(const std::string &path) = 0;
-    virtual bool convert_picture(const std::string &out_path, const std::string &source) = 0;
-    virtual bool convert_melody(const std::string &out_path, const std::string &source) = 0;
+    // The choice for a file of a download, read on the window thread as the download starts.
+    virtual ConversionChoice conversion_choice(FileType type, const std::string &path) = 0;
+    virtual bool convert_picture(const std::string &out_path, const std::string &source,
+                                 const media::PictureChoice &choice) = 0;
+    virtual bool convert_melody(const std::string &out_path, const std::string &source,
+                                bool fit) = 0;
 };
 
 }  // namespace zemlo::app

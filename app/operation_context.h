@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "block_receiver.h"
+#include "conversion_choice.h"
 #include "device_binding.h"
 #include "handset_entry.h"
 #include "handset_listing.h"
@@ -53,8 +54,9 @@ class OperationWindow {
     // Waits (worker thread) for the handset to begin the listing asked for, at most the
     // library's timeout; false when it did not.
     virtual bool listing_started() = 0;
-    // Converts source into the handset's format at out; false when it could not.
-    virtual bool convert(FileType type, const std::string &out, const std::string &source) = 0;
+    // Converts source into the handset's format at out as chosen; false when it could not.
+    virtual bool convert(FileType type, const std::string &out, const std::string &source,
+                         const ConversionChoice &choice) = 0;
 };
 
 struct OperationContext {

@@ -41,7 +41,10 @@ void OperationRunner::run(Operation op) {
             break;
         case Operation::Download: {
             DownloadRequest request;
-            on_window([&] { request = {parts_.pc.type(), parts_.pc.file(), parts_.pc.name()}; });
+            on_window([&] {
+                request = {parts_.pc.type(), parts_.pc.file(), parts_.pc.name(),
+                           parts_.media.conversion_choice(parts_.pc.type(), parts_.pc.file())};
+            });
             download_to_handset(context_, request, sent_file_);
             break;
         }
@@ -155,9 +158,10 @@ BoxAnswer OperationRunner::ask(const QuestionAsked &question) {
     return answer;
 }
 
-bool OperationRunner::convert(FileType type, const std::string &out, const std::string &source) {
-    return type == FileType::Picture ? parts_.media.convert_picture(out, source)
-                                     : parts_.media.convert_melody(out, source);
+bool OperationRunner::convert(FileType type, const std::string &out, const std::string &source,
+                              const ConversionChoice &choice) {
+    return type == FileType::Picture ? parts_.media.convert_picture(out, source, choice.picture)
+                                     : parts_.media.convert_melody(out, source, choice.fit_melody);
 }
 
 }  // namespace zemlo::app

@@ -100,7 +100,8 @@ class OperationRunner : private OperationWindow {
         std::chrono::steady_clock::time_point deadline) override;
     void stop_listing() override { parts_.inbox.stop_listing(); }
     bool listing_started() override;
-    bool convert(FileType type, const std::string &out, const std::string &source) override;
+    bool convert(FileType type, const std::string &out, const std::string &source,
+                 const ConversionChoice &choice) override;
 
     // The worker's side.
     void run(Operation op);

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "picture_choice.h"
+#include "picture_choice_area.h"
 #include "picture_metrics.h"
 #include "picture_runtime.h"
 #include "rgb565_dither.h"

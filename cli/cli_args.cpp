@@ -63,7 +63,9 @@ CommandRegistration::CommandRegistration(const Command &command) {
     command_list().push_back(command);
 }
 
-const std::vector<Command> &registered_commands() { return command_list(); }
+const std::vector<Command> &registered_commands() {
+    return command_list();
+}
 
 int fail(const std::string &message) {
     std::fprintf(stderr, "zemlo-cli: %s\n", message.c_str());

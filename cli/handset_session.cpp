@@ -11,7 +11,8 @@
 #include "melody_selection.h"
 #include "open_facts.h"
 #include "picture_conversion.h"
-#include "picture_selection.h"
+#include "picture_file_conversion.h"
+#include "picture_options.h"
 #include "port_names.h"
 #include "serial_inventory.h"
 #include "serial_port_check.h"
@@ -112,6 +113,7 @@ int HandsetSession::open(const GlobalOptions &options) {
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 ++interruptions_;
+                interrupted_ = true;
             }
             record_failure("interrupted");
         });
@@ -188,6 +190,38 @@ void HandsetSession::clear_outcome() {
     failures_.clear();
     interruptions_ = 0;
     port_error_ = false;
+    failure_result_ = app::MessageId::None;
+    finished_text_.clear();
+}
+
+void HandsetSession::set_choice(const app::ConversionChoice &choice) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    choice_ = choice;
+}
+
+app::ConversionChoice HandsetSession::conversion_choice(app::FileType, const std::string &) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return choice_;
+}
+
+app::MessageId HandsetSession::failure_result() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return failure_result_;
+}
+
+bool HandsetSession::interrupted() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return interrupted_ || deadline_passed_.load();
+}
+
+std::string HandsetSession::finished_text() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return finished_text_;
+}
+
+std::string HandsetSession::failure_text() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return failures_.empty() ? std::string() : failures_.back();
 }
 
 bool HandsetSession::succeeded_with(app::MessageId success) const {
@@ -278,6 +312,10 @@ void HandsetSession::operation_report(const app::Report &report) {
         case app::ReportLevel::Finished:
             clear_progress_line();
             shown_ = report.message.id;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                finished_text_ = text;
+            }
             if (echo_) {
                 std::printf("%s\n", text.c_str());
                 std::fflush(stdout);
@@ -300,12 +338,14 @@ void HandsetSession::operation_report(const app::Report &report) {
 
 void HandsetSession::operation_ended(const app::Outcome &outcome) {
     if (!outcome.succeeded) {
-        // Its failure was reported, and recorded there; but once Ctrl-C or the deadline has
-        // cancelled, reports no longer reach the terminal, and a format stopped while the handset
-        // restarted must still say that it may have happened.
+        // Its failure was reported, and its text recorded there; but once Ctrl-C or the deadline
+        // has cancelled, reports no longer reach the terminal, and a format stopped while the
+        // handset restarted must still say that it may have happened.
         if (values_.cancel.load() && outcome.result == app::MessageId::FormatUnconfirmed) {
             print_error(app::render(outcome.result));
         }
+        std::lock_guard<std::mutex> lock(mutex_);
+        failure_result_ = outcome.result;
         return;
     }
     // After a Ctrl-C the core shows no more reports; an operation it came too late to stop
@@ -373,38 +413,28 @@ void HandsetSession::clear_progress_line() {
 
 // --- the side panels -----------------------------------------------------------------------------
 
-bool HandsetSession::convert_picture(const std::string &out_path, const std::string &source) {
-    std::string error;
-    const media::PictureFolders folders = media::default_picture_folders(&error);
-    if (folders.work_dir.empty()) {
-        print_error(error);
-        return false;
-    }
-    media::PictureSelection selection(folders);
-    selection.set_effect(effect_.load());
+bool HandsetSession::convert_picture(const std::string &out_path, const std::string &source,
+                                     const media::PictureChoice &choice) {
     // The converter library writes its diagnostics on standard output, which belongs to the
     // command's result here: they go to standard error instead while it runs.
-    const StdoutToStderr diverted;
-    if (!selection.show_picture(source)) {
-        print_error(source + ": " + selection.last_error());
-        return false;
+    media::FileConversion c;
+    {
+        const StdoutToStderr diverted;
+        c = media::convert_picture_file(source, out_path, choice);
     }
-    selection.draw();
-    if (!selection.last_error().empty()) {
-        print_error(selection.last_error());
-        return false;
+    if (!c.ok) {
+        print_error(c.framing != media::FramingError::None ? framing_refusal(c.framing, c.upright)
+                                                           : c.error);
     }
-    const media::ConversionOutcome outcome = selection.convert_selection(out_path, source);
-    if (!outcome.ok) {
-        print_error(outcome.error);
-        return false;
-    }
-    return true;
+    return c.ok;
 }
 
-bool HandsetSession::convert_melody(const std::string &out_path, const std::string &source) {
+bool HandsetSession::convert_melody(const std::string &out_path, const std::string &source,
+                                    bool fit) {
     media::MelodySelection selection;
-    if (selection.ConvertSelection(out_path, source) == 0) {
+    media::MelodyOptions options;
+    options.fit_limit = fit ? records::kMaxMelodyBytes : 0;
+    if (selection.ConvertSelection(out_path, source, options) == 0) {
         const std::string why = selection.last_conversion().error;
         if (!why.empty()) {
             print_error(why);

@@ -52,7 +52,8 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
         preview_ = preview;
         keep_ = keep;
     }
-    void set_effect(media::DisplayEffect effect) { effect_ = effect; }
+    // How the files of the downloads to come are converted.
+    void set_choice(const app::ConversionChoice &choice);
     // Texts of finished operations go to standard output while on, else to standard error.
     void set_echo(bool on) { echo_ = on; }
     // The format's waits for the handset's restart and return (tests may shorten them).
@@ -64,6 +65,13 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     bool port_error() const;
     // True once an operation ended with success as its result.
     bool succeeded_with(app::MessageId success) const;
+    // The result of the last operation that failed (None when none did), and whether the user
+    // interrupted the command or its deadline passed (nothing more is to be started).
+    app::MessageId failure_result() const;
+    bool interrupted() const;
+    // The last failure's text, and the last finished operation's (empty when none).
+    std::string failure_text() const;
+    std::string finished_text() const;
     // kExitPortError, kExitFailure or, when an operation ended with success, kExitOk.
     int outcome(app::MessageId success) const;
 
@@ -79,8 +87,10 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     // --- MediaPort ---
     void show_picture(const std::string &) override {}
     void set_melody_source(const std::string &) override {}
-    bool convert_picture(const std::string &out_path, const std::string &source) override;
-    bool convert_melody(const std::string &out_path, const std::string &source) override;
+    app::ConversionChoice conversion_choice(app::FileType, const std::string &) override;
+    bool convert_picture(const std::string &out_path, const std::string &source,
+                         const media::PictureChoice &choice) override;
+    bool convert_melody(const std::string &out_path, const std::string &source, bool fit) override;
 
   private:
     void print_error(const std::string &text);
@@ -102,10 +112,13 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     std::atomic<bool> preview_{false};
     std::atomic<bool> keep_{true};
     std::atomic<bool> echo_{false};
-    std::atomic<media::DisplayEffect> effect_{media::DisplayEffect::Fit};
 
     // Window thread writes, the command's thread reads.
     mutable std::mutex mutex_;
+    app::ConversionChoice choice_;
+    app::MessageId failure_result_ = app::MessageId::None;
+    bool interrupted_ = false;
+    std::string finished_text_;
     std::condition_variable cv_;
     std::vector<app::Outcome> successes_;
     std::vector<std::string> failures_;

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "picture_choice.h"
+#include "picture_choice_area.h"
 #include "picture_decoder.h"
 #include "picture_drawing.h"
 #include "picture_runtime.h"

@@ -657,6 +657,34 @@ The system says: %1</translation>
         <source>播放错误</source>
         <translation>Playback Error</translation>
     </message>
+    <message>
+        <source>截短以适合手机</source>
+        <translation>Cut to fit the handset</translation>
+    </message>
+    <message>
+        <source>旋律转换后超过手机的%1字节上限时，在最后一个放得下的事件处截短</source>
+        <translation>When the converted melody exceeds the handset&apos;s %1-byte limit, cut it at the last event that fits</translation>
+    </message>
+    <message>
+        <source>无法转换该MIDI文件</source>
+        <translation>This MIDI file cannot be converted</translation>
+    </message>
+    <message>
+        <source>%1 / %2 字节，超出上限</source>
+        <translation>%1 / %2 bytes, over the limit</translation>
+    </message>
+    <message>
+        <source>可以选择截短</source>
+        <translation>It can be cut to fit</translation>
+    </message>
+    <message>
+        <source>%1 / %2 字节</source>
+        <translation>%1 / %2 bytes</translation>
+    </message>
+    <message>
+        <source>已截短：保留%1秒/共%2秒</source>
+        <translation>Cut: %1 s kept of %2 s</translation>
+    </message>
 </context>
 <context>
     <name>zemlo::shell::PictureArea</name>
@@ -667,6 +695,10 @@ The system says: %1</translation>
     <message>
         <source>无法读取该图片</source>
         <translation>The picture cannot be read</translation>
+    </message>
+    <message>
+        <source>正在读取图片...</source>
+        <translation>Reading the picture...</translation>
     </message>
 </context>
 <context>
@@ -686,6 +718,34 @@ The system says: %1</translation>
     <message>
         <source>图片预览</source>
         <translation>Picture preview</translation>
+    </message>
+    <message>
+        <source>填满</source>
+        <translation>Cover</translation>
+    </message>
+    <message>
+        <source>填满屏幕，不变形，裁去多出的部分</source>
+        <translation>Fill the screen without distortion, cropping what overflows</translation>
+    </message>
+    <message>
+        <source>滚轮或+/-缩放，拖动或方向键移动，0或双击复原</source>
+        <translation>Wheel or +/- zooms, drag or arrows move, 0 or double-click resets</translation>
+    </message>
+    <message>
+        <source>色彩抖动</source>
+        <translation>Dither</translation>
+    </message>
+    <message>
+        <source>以误差扩散换算成手机的16位色彩，渐变不成色带</source>
+        <translation>Reduce to the handset&apos;s 16-bit colours by error diffusion, so gradients do not band</translation>
+    </message>
+    <message>
+        <source>缩放 %1%</source>
+        <translation>Zoom %1%</translation>
+    </message>
+    <message>
+        <source>取景 %1,%2,%3,%4（原图像素）</source>
+        <translation>Frame %1,%2,%3,%4 (picture pixels)</translation>
     </message>
 </context>
 <context>

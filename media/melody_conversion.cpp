@@ -94,28 +94,79 @@ std::optional<std::string> write_work_file(const RunFolder &run, const char *nam
     return run.file(name);
 }
 
-}  // namespace
-
-MelodyConversion convert_melody_file(const std::string &source_path, const std::string &output_path,
-                                     const MelodyOptions &options) {
-    MelodyConversion c;
+// Reads and merges the source; the intermediate file's bytes with the end-of-track appended, or
+// nothing (c says why).
+std::optional<std::vector<uint8_t>> merge_source(const std::string &source_path,
+                                                 MelodyConversion &c) {
     auto source = read_bounded(source_path, kMaxMidiSourceBytes, &c.error);
     if (!source) {
-        return c;
+        return std::nullopt;
     }
-
     MidiMerger merger;
     MergeResult merged = merger.merge(*source);
     c.source_error = merged.error;
     if (!merged.ok()) {
         c.error = source_path + ": " + describe(merged.error);
-        return c;
+        return std::nullopt;
     }
     c.stop = merged.stop;
     c.stop_offset = merged.stop_offset;
     c.tracks = merged.tracks;
     c.tracks_cut = merged.tracks_cut;
     append_end_of_track(merged.intermediate);
+    return std::move(merged.intermediate);
+}
+
+// The cut and the check for notes that the options ask for; false (c says why) when the melody
+// is not to be written.
+bool finish_melody(const std::string &source_path, const MelodyOptions &options,
+                   std::vector<uint8_t> &melody, MelodyConversion &c) {
+    c.uncut_bytes = melody.size();
+    if (options.fit_limit != 0 && melody.size() > options.fit_limit) {
+        auto fit = fit_handset_melody(melody, options.fit_limit);
+        if (!fit) {
+            c.error = "cannot cut the melody of " + source_path;
+            return false;
+        }
+        c.cut = fit->cut;
+        c.kept_micros = fit->kept_micros;
+        c.total_micros = fit->total_micros;
+        melody = std::move(fit->melody);
+    }
+    if (options.refuse_without_notes && !handset_melody_has_notes(melody)) {
+        c.without_notes = true;
+        c.error = source_path + ": the melody strikes no note";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+MelodyConversion measure_melody_file(const std::string &source_path, const MelodyOptions &options) {
+    MelodyConversion c;
+    auto intermediate = merge_source(source_path, c);
+    auto format0 = intermediate ? fix_track_length(*intermediate) : std::nullopt;
+    auto melody = format0 ? handset_melody_from_format0(*format0) : std::nullopt;
+    if (!melody) {
+        if (c.error.empty()) {
+            c.error = "cannot convert " + source_path;
+        }
+        return c;
+    }
+    if (finish_melody(source_path, options, *melody, c)) {
+        c.output_bytes = melody->size();
+    }
+    return c;
+}
+
+MelodyConversion convert_melody_file(const std::string &source_path, const std::string &output_path,
+                                     const MelodyOptions &options) {
+    MelodyConversion c;
+    auto intermediate = merge_source(source_path, c);
+    if (!intermediate) {
+        return c;
+    }
 
     // Removed with everything in it however the conversion ends.
     const auto run = RunFolder::create(&c.error);
@@ -123,11 +174,11 @@ MelodyConversion convert_melody_file(const std::string &source_path, const std::
         return c;
     }
     // The intermediate file, then the format-0 file made from what was read back of it.
-    auto dat_name = write_work_file(*run, kIntermediateName, merged.intermediate, &c.error);
+    auto dat_name = write_work_file(*run, kIntermediateName, *intermediate, &c.error);
     if (!dat_name) {
         return c;
     }
-    auto dat = read_bounded(*dat_name, merged.intermediate.size(), &c.error);
+    auto dat = read_bounded(*dat_name, intermediate->size(), &c.error);
     auto format0 = dat ? fix_track_length(*dat) : std::nullopt;
     if (!format0) {
         if (c.error.empty()) {
@@ -147,21 +198,7 @@ MelodyConversion convert_melody_file(const std::string &source_path, const std::
         }
         return c;
     }
-    c.uncut_bytes = melody->size();
-    if (options.fit_limit != 0 && melody->size() > options.fit_limit) {
-        auto fit = fit_handset_melody(*melody, options.fit_limit);
-        if (!fit) {
-            c.error = "cannot cut the melody of " + source_path;
-            return c;
-        }
-        c.cut = fit->cut;
-        c.kept_micros = fit->kept_micros;
-        c.total_micros = fit->total_micros;
-        *melody = std::move(fit->melody);
-    }
-    if (options.refuse_without_notes && !handset_melody_has_notes(*melody)) {
-        c.without_notes = true;
-        c.error = source_path + ": the melody strikes no note";
+    if (!finish_melody(source_path, options, *melody, c)) {
         return c;
     }
     if (!write_output_file(output_path, melody->data(), melody->size(), &c.error)) {

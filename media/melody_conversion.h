@@ -37,6 +37,12 @@ struct MelodyConversion {
     uint64_t total_micros = 0;  // and how long it played whole
 };
 
+// The same conversion in memory, writing nothing: what the melody panel shows before a download
+// (output_bytes, and the cut). The work files only carry the bytes from one step to the next, so
+// the sizes are those the conversion gives.
+MelodyConversion measure_melody_file(const std::string &source_path,
+                                     const MelodyOptions &options = {});
+
 MelodyConversion convert_melody_file(const std::string &source_path, const std::string &output_path,
                                      const MelodyOptions &options = {});
 

@@ -8,13 +8,14 @@ int MelodySelection::SetMelodySource(const std::string &path) {
     return path.empty() ? 1 : 0;
 }
 
-int MelodySelection::ConvertSelection(const std::string &output, const std::string &source) {
+int MelodySelection::ConvertSelection(const std::string &output, const std::string &source,
+                                      const MelodyOptions &options) {
     {
         std::lock_guard lock(mutex_);
         source_ = source;
         output_ = output;
     }
-    MelodyConversion result = convert_melody_file(source, output);
+    MelodyConversion result = convert_melody_file(source, output, options);
     const bool written = result.written;
     std::lock_guard lock(mutex_);
     last_ = std::move(result);

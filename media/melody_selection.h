@@ -17,7 +17,8 @@ class MelodySelection {
 
     // Remembers source as the current melody, converts it into output and returns nonzero when
     // the handset melody file was written.
-    int ConvertSelection(const std::string &output, const std::string &source);
+    int ConvertSelection(const std::string &output, const std::string &source,
+                         const MelodyOptions &options = {});
 
     std::string source() const;
     std::string output() const;

@@ -13,19 +13,22 @@ zemlo_library_soname(ZEMLO_EMF_SONAME ${ZEMLO_EMF2SVG_LIBRARY})
 add_library(zemlo_media_picture STATIC
     ${CMAKE_CURRENT_LIST_DIR}/picture_geometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_framing.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/hand_frame.cpp
     ${CMAKE_CURRENT_LIST_DIR}/rgb565_dither.cpp
     ${CMAKE_CURRENT_LIST_DIR}/metafile_structure.cpp
     ${CMAKE_CURRENT_LIST_DIR}/metafile_libraries.cpp
     ${CMAKE_CURRENT_LIST_DIR}/metafile_svg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_decoder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_drawing.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/picture_choice.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture_choice_area.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_capture.cpp
     ${CMAKE_CURRENT_LIST_DIR}/handset_picture.cpp
     ${CMAKE_CURRENT_LIST_DIR}/handset_picture_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_preview.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_conversion.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_selection.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture_decode_worker.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture_file_conversion.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_runtime.cpp)
 target_include_directories(zemlo_media_picture PUBLIC ${CMAKE_CURRENT_LIST_DIR}
     # The converter's export, a header only.

@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -360,9 +361,12 @@ void MainWindow::set_tab_order() {
                                           pc_tree_,
                                           pc_list_,
                                           picture_->effect_box(),
+                                          picture_->area(),
+                                          picture_->dither_box(),
                                           melody_->slider(),
                                           melody_->play_button(),
                                           melody_->stop_button(),
+                                          melody_->fit_box(),
                                           name_,
                                           handset_tree_,
                                           handset_list_,
@@ -711,12 +715,23 @@ void MainWindow::set_melody_source(const std::string &path) {
     melody_->set_melody_source(path);
 }
 
-bool MainWindow::convert_picture(const std::string &out_path, const std::string &source) {
-    return picture_->convert_selection(out_path, source);
+app::ConversionChoice MainWindow::conversion_choice(app::FileType type, const std::string &path) {
+    app::ConversionChoice choice;
+    if (type == app::FileType::Picture) {
+        choice.picture = picture_->choice_for(path);
+    } else {
+        choice.fit_melody = melody_->fit_chosen();
+    }
+    return choice;
 }
 
-bool MainWindow::convert_melody(const std::string &out_path, const std::string &source) {
-    return melody_->convert_selection(out_path, source);
+bool MainWindow::convert_picture(const std::string &out_path, const std::string &source,
+                                 const media::PictureChoice &choice) {
+    return picture_->convert_picture(out_path, source, choice);
+}
+
+bool MainWindow::convert_melody(const std::string &out_path, const std::string &source, bool fit) {
+    return melody_->convert_selection(out_path, source, fit);
 }
 
 // --- window events -------------------------------------------------------------------------------

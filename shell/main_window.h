@@ -139,8 +139,10 @@ class MainWindow : public QMainWindow,
     // --- MediaPort ---
     void show_picture(const std::string &path) override;
     void set_melody_source(const std::string &path) override;
-    bool convert_picture(const std::string &out_path, const std::string &source) override;
-    bool convert_melody(const std::string &out_path, const std::string &source) override;
+    app::ConversionChoice conversion_choice(app::FileType type, const std::string &path) override;
+    bool convert_picture(const std::string &out_path, const std::string &source,
+                         const media::PictureChoice &choice) override;
+    bool convert_melody(const std::string &out_path, const std::string &source, bool fit) override;
 
     // --- for tests and screenshots ---
     app::MainCore &core() { return *core_; }

@@ -1,6 +1,7 @@
 #include "melody_panel.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include "play_time.h"
 #include "shaded_slider.h"
 #include "shown_text.h"
+#include "zemlo/handset_records.h"
 
 namespace zemlo::shell {
 
@@ -25,6 +27,16 @@ constexpr int kTimeTextLeftDu = 35;
 constexpr int kSliderMax = 100;
 const QColor kSelectionColour(64, 64, 255);
 const QColor kChannelColour(196, 196, 255);
+const QColor kOverLimitColour(192, 0, 0);
+// Below the buttons: the size against the limit, the cut, and the choice to cut.
+constexpr DuRect kSizeLabel{8, 120, 92, 9};
+constexpr DuRect kCutLabel{8, 130, 92, 9};
+constexpr DuRect kFitBox{8, 140, 92, 9};
+
+// Seconds with one decimal, whatever the locale.
+QString seconds_text(uint64_t micros) {
+    return QString::number(static_cast<double>(micros) / 1e6, 'f', 1);
+}
 
 }  // namespace
 
@@ -56,6 +68,15 @@ MelodyPanel::MelodyPanel(const BaseUnits &base, BoxAnswerer *answerer,
     stop_->setGeometry(du_rect(base, 61, 97, 25, 22));
     stop_->set_icon(Icon::Stop, kButtonIconPixels);
     stop_->setToolTip(tr("停止"));
+    size_ = new QLabel(this);
+    size_->setGeometry(du_rect(base, kSizeLabel));
+    cut_ = new QLabel(this);
+    cut_->setGeometry(du_rect(base, kCutLabel));
+    fit_ = new QCheckBox(tr("截短以适合手机"), this);
+    fit_->setGeometry(du_rect(base, kFitBox));
+    fit_->setToolTip(tr("旋律转换后超过手机的%1字节上限时，在最后一个放得下的事件处截短")
+                         .arg(records::kMaxMelodyBytes));
+    connect(fit_, &QCheckBox::toggled, this, &MelodyPanel::show_size);
     timer_.setInterval(kTickMs);
     connect(&timer_, &QTimer::timeout, this, &MelodyPanel::tick);
     connect(play_, &QPushButton::clicked, this, &MelodyPanel::play);
@@ -78,6 +99,7 @@ int MelodyPanel::set_melody_source(const std::string &path) {
         slider_->setValue(0);
         show_source_length();
     }
+    show_size();
     return result;
 }
 
@@ -137,8 +159,47 @@ void MelodyPanel::show_player_failure() {
         window());
 }
 
-bool MelodyPanel::convert_selection(const std::string &output, const std::string &source) {
-    return selection_.ConvertSelection(output, source) != 0;
+bool MelodyPanel::convert_selection(const std::string &output, const std::string &source,
+                                    bool fit) {
+    media::MelodyOptions options;
+    options.fit_limit = fit ? records::kMaxMelodyBytes : 0;
+    return selection_.ConvertSelection(output, source, options) != 0;
+}
+
+bool MelodyPanel::fit_chosen() const {
+    return fit_->isChecked();
+}
+
+void MelodyPanel::show_size() {
+    const std::string source = selection_.source();
+    QPalette colours = palette();
+    size_->setPalette(colours);
+    size_->clear();
+    cut_->clear();
+    if (source.empty()) {
+        return;
+    }
+    constexpr size_t kLimit = records::kMaxMelodyBytes;
+    media::MelodyOptions options;
+    options.fit_limit = fit_chosen() ? kLimit : 0;
+    const media::MelodyConversion c = media::measure_melody_file(source, options);
+    if (c.output_bytes == 0) {
+        size_->setText(tr("无法转换该MIDI文件"));
+        return;
+    }
+    if (c.output_bytes > kLimit) {
+        // The download would refuse it: said before, in the warning's colour.
+        size_->setText(tr("%1 / %2 字节，超出上限").arg(c.output_bytes).arg(kLimit));
+        colours.setColor(QPalette::WindowText, kOverLimitColour);
+        size_->setPalette(colours);
+        cut_->setText(tr("可以选择截短"));
+        return;
+    }
+    size_->setText(tr("%1 / %2 字节").arg(c.output_bytes).arg(kLimit));
+    if (c.cut) {
+        cut_->setText(tr("已截短：保留%1秒/共%2秒")
+                          .arg(seconds_text(c.kept_micros), seconds_text(c.total_micros)));
+    }
 }
 
 void MelodyPanel::play() {

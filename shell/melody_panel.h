@@ -1,7 +1,9 @@
 // The melody panel: plays the chosen MIDI file on the PC ("播放时间" with the whole length, a
 // slider that follows the position once a second and seeks where it is dragged, play and stop) and
-// converts it into the handset melody file on download. While a melody plays the main window's
-// command buttons are held disabled; stopping gives them back.
+// converts it into the handset melody file on download. Before the download it shows the size
+// the conversion gives against the handset's limit, and offers to cut a melody that is too long
+// (how many seconds remain of how many). While a melody plays the main window's command buttons
+// are held disabled; stopping gives them back.
 #pragma once
 
 #include <QTimer>
@@ -14,6 +16,7 @@
 #include "message_boxes.h"
 #include "midi_player.h"
 
+class QCheckBox;
 class QLabel;
 
 namespace zemlo::shell {
@@ -38,7 +41,9 @@ class MelodyPanel : public QWidget {
     int set_melody_source(const std::string &path);
     // Nothing is chosen any more: play does nothing, the time text goes back to "播放时间".
     void clear_source();
-    bool convert_selection(const std::string &output, const std::string &source);
+    bool convert_selection(const std::string &output, const std::string &source, bool fit);
+    // Whether a melody over the handset's limit is to be cut to fit.
+    bool fit_chosen() const;
 
     void play();
     void stop();
@@ -50,6 +55,9 @@ class MelodyPanel : public QWidget {
     IconButton *stop_button() const { return stop_; }
     ShadedSlider *slider() const { return slider_; }
     QLabel *time_label() const { return time_; }
+    QLabel *size_label() const { return size_; }
+    QLabel *cut_label() const { return cut_; }
+    QCheckBox *fit_box() const { return fit_; }
     // Where the player stands now (0 when no melody is open).
     uint32_t position_ms() const { return player_.position_ms(); }
 
@@ -61,6 +69,8 @@ class MelodyPanel : public QWidget {
     // when there is none or it cannot be read.
     void show_source_length();
     void show_player_failure();
+    // The converted size against the limit, and the cut, for the melody chosen now.
+    void show_size();
     void slider_moved(int percent);
     void slider_released();
 
@@ -73,6 +83,9 @@ class MelodyPanel : public QWidget {
     ShadedSlider *slider_;
     IconButton *play_;
     IconButton *stop_;
+    QLabel *size_;
+    QLabel *cut_;
+    QCheckBox *fit_;
     // Where the thumb was left while nothing played: the next play starts there.
     int start_percent_ = 0;
 };

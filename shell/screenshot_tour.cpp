@@ -1,8 +1,8 @@
 // Renders the program's windows into PNG files for people to look at: the main window with the
-// picture panel (a sample picture chosen) and with the melody panel, the wait window in the
-// middle of a download, the about box and the port dialog. Nothing talks to a handset.
-// Usage: zemlo-screens OUTPUT_DIR (in the language the program would choose: ZEMLO_LANG=en for
-// English)
+// picture panel (a sample picture chosen, then framed by hand) and with the melody panel, the wait
+// window in the middle of a download, the about box and the port dialog. Nothing talks to a
+// handset. Usage: zemlo-screens OUTPUT_DIR (in the language the program would choose: ZEMLO_LANG=en
+// for English)
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -33,6 +33,7 @@
 #include "message_boxes.h"
 #include "messages.h"
 #include "notice_boxes.h"
+#include "picture_panel.h"
 #include "port_dialog.h"
 #include "profile.h"
 #include "translation_catalogue.h"
@@ -117,6 +118,11 @@ int main(int argc, char **argv) {
             emit list->row_chosen(row);
         }
     }
+    // The picture is read on the panel's own thread: shown once it is.
+    zemlo::shell::PicturePanel &picture_panel = *window.parts().picture_panel;
+    while (!picture_panel.settled()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     window.parts().name_box->setText(QStringLiteral("sunset"));
     // How the window looks once a handset is connected (its state set directly: no handset here).
     window.values().connected.store(true);
@@ -135,6 +141,19 @@ int main(int argc, char **argv) {
                         screen->availableGeometry().height());
         }
     }
+    // The same picture covering the screen, zoomed in by hand and moved to one side.
+    picture_panel.effect_box()->setCurrentIndex(2);
+    picture_panel.zoom(zemlo::shell::PicturePanel::kZoomStep *
+                       zemlo::shell::PicturePanel::kZoomStep);
+    picture_panel.move_photo(QPointF(20, 0));
+    while (!picture_panel.settled()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    picture_panel.area()->setFocus();
+    save(window, out, QStringLiteral("main-picture-framed.png"));
+    picture_panel.reset_frame();
+    picture_panel.effect_box()->setCurrentIndex(0);
+
     window.values().connected.store(false);
     window.set_buttons(zemlo::app::button_states(false, true));
     window.set_connection_text(zemlo::app::connection_text(3, false), false);

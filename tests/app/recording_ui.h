@@ -146,10 +146,17 @@ class RecordingUi : public FrontEnd, public WindowPort, public MediaPort {
     // --- MediaPort: conversions write prepared bytes, so a test sets exact sizes ---
     void show_picture(const std::string &path) override { record("picture " + path); }
     void set_melody_source(const std::string &path) override { record("melody " + path); }
-    bool convert_picture(const std::string &out, const std::string &) override {
+    ConversionChoice conversion_choice(FileType, const std::string &) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return choice_;
+    }
+    bool convert_picture(const std::string &out, const std::string &source,
+                         const media::PictureChoice &choice) override {
+        record_conversion(source, choice, false);
         return write_converted(out);
     }
-    bool convert_melody(const std::string &out, const std::string &) override {
+    bool convert_melody(const std::string &out, const std::string &source, bool fit) override {
+        record_conversion(source, {}, fit);
         return write_converted(out);
     }
 
@@ -162,6 +169,15 @@ class RecordingUi : public FrontEnd, public WindowPort, public MediaPort {
         std::lock_guard<std::mutex> lock(mutex_);
         converted_ = std::move(bytes);
         convert_ok_ = ok;
+    }
+    void set_choice(const ConversionChoice &choice) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        choice_ = choice;
+    }
+    // What each conversion was asked for: the source and the choice it was given.
+    std::vector<std::pair<std::string, ConversionChoice>> conversions() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return conversions_;
     }
     void on_report(std::function<void(const std::string &)> fn) { on_report_ = std::move(fn); }
     void set_selected_row(int32_t row) { selected_row_ = row; }
@@ -238,6 +254,11 @@ class RecordingUi : public FrontEnd, public WindowPort, public MediaPort {
         log_.push_back(line);
         cv_.notify_all();
     }
+    void record_conversion(const std::string &source, const media::PictureChoice &picture,
+                           bool fit) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        conversions_.push_back({source, {picture, fit}});
+    }
     bool write_converted(const std::string &out) {
         std::vector<uint8_t> bytes;
         bool ok;
@@ -265,6 +286,8 @@ class RecordingUi : public FrontEnd, public WindowPort, public MediaPort {
     std::vector<Progress> progress_;
     std::deque<BoxAnswer> answers_;
     std::vector<uint8_t> converted_;
+    ConversionChoice choice_;
+    std::vector<std::pair<std::string, ConversionChoice>> conversions_;
     bool convert_ok_ = true;
     WaitWindowModel wait_;
     int32_t selected_row_ = -1;

@@ -130,6 +130,75 @@ TEST_F(CliAgainstHandset, ListDownloadBothKindsAndListAgain) {
     EXPECT_TRUE(has(r.err, "转换图形文件失败")) << show(r);
 }
 
+// Several files in one connection: each stored exactly as the conversion alone writes it, with
+// the user's picture choice and the name made from its file; clashing names refused before
+// anything is sent; a folder at its limit stops the rest, and the summary says which arrived.
+TEST_F(CliAgainstHandset, ManyFilesInOneGoAsChosenAndStoppedByAFullFolder) {
+    write_file(dir_ / "sunset.bmp", ramp_bitmap(40, 30));
+    write_file(dir_ / "my_wide_pic.bmp", ramp_bitmap(64, 48));
+    write_file(dir_ / "tune.mid", sample_midi());
+    fs::create_directories(dir_ / "other");
+    write_file(dir_ / "other" / "SUNSET.bmp", ramp_bitmap(20, 20));
+    start();
+
+    // The same handset name twice, whatever its case: nothing is sent.
+    ChildRun r = cli({device(), "download", (dir_ / "sunset.bmp").string(),
+                      (dir_ / "other" / "SUNSET.bmp").string()});
+    EXPECT_EQ(r.status, 2) << show(r);
+    EXPECT_TRUE(has(r.err, "would both be SUNSET.bmp")) << show(r);
+    EXPECT_TRUE(fs::is_empty(store_ / "pic"));
+
+    const std::vector<std::string> choice = {"--effect", "cover", "--crop", "8,4,30,20",
+                                             "--dither"};
+    std::vector<std::string> args = {device(),
+                                     "download",
+                                     (dir_ / "sunset.bmp").string(),
+                                     (dir_ / "tune.mid").string(),
+                                     (dir_ / "my_wide_pic.bmp").string(),
+                                     "--name-from-file",
+                                     "--json"};
+    args.insert(args.end(), choice.begin(), choice.end());
+    r = cli(args);
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, "\"arrived\":3,\"total\":3")) << r.out;
+    EXPECT_TRUE(has(r.out, "\"name\":\"mywide.bmp\"")) << r.out;
+    EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << "one JSON document on one line";
+    for (const auto &[source, stored] :
+         {std::pair{"sunset.bmp", "sunset.bmp"}, std::pair{"my_wide_pic.bmp", "mywide.bmp"}}) {
+        std::vector<std::string> convert = {"convert", "picture", (dir_ / source).string(),
+                                            (dir_ / "alone.dwn").string()};
+        convert.insert(convert.end(), choice.begin(), choice.end());
+        ASSERT_EQ(cli(convert).status, 0) << source;
+        EXPECT_TRUE(read_file(store_ / "pic" / stored) == read_file(dir_ / "alone.dwn")) << source;
+    }
+    ASSERT_EQ(
+        cli({"convert", "melody", (dir_ / "tune.mid").string(), (dir_ / "alone.mid").string()})
+            .status,
+        0);
+    EXPECT_TRUE(read_file(store_ / "melody" / "tune.mid") == read_file(dir_ / "alone.mid"));
+
+    // Seven pictures more make ten, the folder's limit: of three, the first arrives, the second
+    // is refused with the reason and the third is not sent.
+    for (int i = 0; i < 7; ++i) {
+        write_file(store_ / "pic" / ("p" + std::to_string(i) + ".bmp"),
+                   std::vector<uint8_t>(100, 1));
+    }
+    for (const char *name : {"a.bmp", "b.bmp", "c.bmp"}) {
+        write_file(dir_ / name, ramp_bitmap(10, 10));
+    }
+    r = cli({device(), "download", (dir_ / "a.bmp").string(), (dir_ / "b.bmp").string(),
+             (dir_ / "c.bmp").string()});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.out, "[1/3]")) << r.out;
+    EXPECT_TRUE(has(r.out, "[2/3] " + (dir_ / "b.bmp").string() + " -> b.bmp: 已超过可下载文件数"))
+        << r.out;
+    EXPECT_TRUE(has(r.out, "[3/3] " + (dir_ / "c.bmp").string() + " -> c.bmp: not sent: 已超过"))
+        << r.out;
+    EXPECT_TRUE(fs::exists(store_ / "pic" / "a.bmp"));
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "b.bmp"));
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "c.bmp"));
+}
+
 TEST_F(CliAgainstHandset, RenameDeleteAndFormatWithTheHandsetsRefusals) {
     write_file(store_ / "pic" / "abc.bmp", std::vector<uint8_t>(100, 1));
     write_file(store_ / "melody" / "m.mid", std::vector<uint8_t>(600, 2));
@@ -206,6 +275,17 @@ TEST_F(CliAgainstHandset, HandsetEventsAndSilenceAreFailures) {
     EXPECT_FALSE(has(r.out, "下载成功")) << show(r);
     EXPECT_FALSE(fs::exists(store_ / "pic" / "wide.bmp"));
 
+    // Among several files, the call stops the rest: the summary says none arrived and why.
+    fs::copy_file(dir_ / "wide.bmp", dir_ / "next.bmp");
+    ASSERT_TRUE(sim_->control("event 1 after 5"));
+    r = cli({device(), "download", (dir_ / "wide.bmp").string(), (dir_ / "next.bmp").string(),
+             "--json"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.out, "\"arrived\":0,\"total\":2")) << r.out;
+    EXPECT_TRUE(has(r.out, "\"sent\":false,\"result\":\"not sent: 手机来电，中断操作！\""))
+        << r.out;
+    EXPECT_TRUE(fs::is_empty(store_ / "pic"));
+
     // A handset that does not answer the handshake.
     ASSERT_TRUE(sim_->control("silent handshake"));
     r = cli({device(), "list", "--json"});
@@ -227,7 +307,12 @@ TEST_F(CliAgainstHandset, UsageErrorsAreRefusedBeforeTheHandsetIsTouched) {
         {{"download", (dir_ / "my_pic.bmp").string()}, "请输入字母和数字组成的文件名!"},
         {{"download", (dir_ / "verylongname.bmp").string()}, "文件名太长!"},
         {{"download", (dir_ / "my_pic.bmp").string(), "--name", "ok", "--effect", "zoom"},
-         "--effect must be fit or stretch"},
+         "--effect 只能是"},
+        {{"download", (dir_ / "my_pic.bmp").string(), (dir_ / "my_pic.bmp").string(), "--name",
+          "ok"},
+         "--name names a single file"},
+        {{"download", (dir_ / "my_pic.bmp").string(), "--name", "ok", "--fit"},
+         "--fit applies to melodies only"},
         {{"download", (dir_ / "notes.txt").string()}, "give --type"},
         {{"download", (dir_ / "absent.bmp").string()}, "no such file"},
         {{"download", (dir_ / "pipe.jpg").string()}, "pipe.jpg: not a regular file"},

@@ -34,9 +34,10 @@ std::vector<ScriptedHandset::Reply> answer_power_state(const PcRecord &r) {
     if (r.signal() != 0x7806) {
         return {};
     }
-    // The confirmation, then a remote command of the handset's own that the sink is to print.
-    return {{0xD3, signal_message(82, 82, 0x7807, {0x03})},
-            {0xD4, long_header_message(83, 0x7905, {0xAB, 0xCD})}};
+    // A message of the handset's own first, then the confirmation: the library has forwarded
+    // the message before the request returns, so the example shows it however late it runs.
+    return {{0xD4, long_header_message(83, 0x7905, {0xAB, 0xCD})},
+            {0xD3, signal_message(82, 82, 0x7807, {0x03})}};
 }
 
 TEST(Examples, CProgramOpensSetsUpAsksAndCloses) {

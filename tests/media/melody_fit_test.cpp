@@ -170,5 +170,27 @@ TEST_F(MelodyOptionsTest, FitCutsALongSongAndNoNotesWritesNothing) {
     EXPECT_EQ(fs::file_size(output), kEmptyHandsetMelodyBytes);
 }
 
+TEST_F(MelodyOptionsTest, MeasuringGivesTheConversionsSizesAndWritesNothing) {
+    // What the melody panel shows before a download is what the download's conversion gives.
+    const std::string source = write("long.mid", testing::long_song(9000));
+    const std::string output = (dir_ / "long.dwn").string();
+    for (const size_t fit : {size_t{0}, kLimit}) {
+        SCOPED_TRACE(fit);
+        const MelodyConversion measured = measure_melody_file(source, {fit, false});
+        const MelodyConversion converted = convert_melody_file(source, output, {fit, false});
+        ASSERT_TRUE(converted.written) << converted.error;
+        EXPECT_FALSE(measured.written);
+        EXPECT_EQ(measured.output_bytes, converted.output_bytes);
+        EXPECT_EQ(measured.output_bytes, fs::file_size(output));
+        EXPECT_EQ(measured.cut, converted.cut);
+        EXPECT_EQ(measured.kept_micros, converted.kept_micros);
+        EXPECT_EQ(measured.total_micros, converted.total_micros);
+    }
+    // Not a melody: no size, and the reason.
+    const MelodyConversion junk = measure_melody_file(write("junk.mid", Bytes{1, 2, 3}));
+    EXPECT_EQ(junk.output_bytes, 0u);
+    EXPECT_FALSE(junk.error.empty());
+}
+
 }  // namespace
 }  // namespace zemlo::media

@@ -6,6 +6,8 @@ zemlo_add_gtest(NAME picture_tests
             ${CMAKE_CURRENT_LIST_DIR}/picture_orientation_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/picture_framing_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/picture_choice_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/hand_frame_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/picture_decode_worker_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/picture_test_support.cpp
     LIBS zemlo_media_picture zemlo_picmill_core zemlo_test_support)
 target_include_directories(picture_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/display)

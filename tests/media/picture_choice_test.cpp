@@ -6,7 +6,7 @@
 #include <QImage>
 #include <filesystem>
 
-#include "picture_choice.h"
+#include "picture_choice_area.h"
 #include "picture_metrics.h"
 #include "picture_preview.h"
 #include "picture_selection.h"

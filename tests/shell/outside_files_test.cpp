@@ -622,8 +622,8 @@ TEST_F(OutsideWindowTest, ANameThatIsNotUtf8IsShownEscapedAndOpensItsOwnFile) {
     emit list->row_chosen(row);
     EXPECT_EQ(w().core().selected_pc_file(), latin.string());
     EXPECT_EQ(w().parts().pc_file_label->text(), QStringLiteral("caf\\xe9.jpg"));
-    EXPECT_TRUE(w().parts().picture_panel->has_picture());
     EXPECT_TRUE(QTest::qWaitFor([&] { return w().parts().picture_panel->captured(); }));
+    EXPECT_TRUE(w().parts().picture_panel->has_picture());
 
     // The same file dropped, its URL encoded byte by byte as a file manager encodes it.
     w().parts().file_type_box->setCurrentIndex(1);

@@ -8,11 +8,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -31,9 +33,11 @@
 #include "link_state_icon.h"
 #include "main_window.h"
 #include "main_window_layout.h"
+#include "melody_conversion.h"
 #include "melody_panel.h"
 #include "offscreen_app.h"
 #include "pc_folder_tree.h"
+#include "picture_file_conversion.h"
 #include "picture_panel.h"
 #include "port_dialog.h"
 #include "profile.h"
@@ -49,6 +53,11 @@ using app::BoxAnswer;
 
 constexpr int kWaitMs = 20000;
 constexpr uintmax_t kHandsetPictureBytes = 30748;
+
+std::string read_bytes(const fs::path &p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 std::string program_dir() {
     return fs::read_symlink("/proc/self/exe").parent_path().string();
@@ -168,9 +177,12 @@ class WindowTest : public ::testing::Test {
             {w().parts().pc_tree, "pc tree"},
             {w().parts().pc_list, "pc list"},
             {w().parts().picture_panel->effect_box(), "effect"},
+            {w().parts().picture_panel->area(), "picture"},
+            {w().parts().picture_panel->dither_box(), "dither"},
             {w().parts().melody_panel->slider(), "slider"},
             {w().parts().melody_panel->play_button(), "play"},
             {w().parts().melody_panel->stop_button(), "stop"},
+            {w().parts().melody_panel->fit_box(), "fit"},
             {w().parts().name_box, "name"},
             {w().parts().handset_tree, "handset tree"},
             {w().parts().handset_list, "handset list"},
@@ -471,6 +483,7 @@ TEST_F(WindowTest, AFileThatCannotBeShownIsNeverDownloadedAsTheEarlierPicture) {
     for (const QString &bad : {QStringLiteral("notapic.jpg"), QStringLiteral("empty.bmp")}) {
         SCOPED_TRACE(bad.toStdString());
         click_row(w().parts().pc_list, bad);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w().parts().picture_panel->settled(); }, kWaitMs));
         EXPECT_FALSE(w().parts().picture_panel->has_picture());
         EXPECT_EQ(w().parts().picture_panel->area()->status_text(),
                   QStringLiteral("无法读取该图片"));
@@ -495,6 +508,141 @@ TEST_F(WindowTest, AFileThatCannotBeShownIsNeverDownloadedAsTheEarlierPicture) {
     ASSERT_TRUE(idle());
     EXPECT_TRUE(saw_box("确认 转换MIDI文件失败！"));
     EXPECT_FALSE(fs::exists(store_ / "melody" / "abc.mid"));
+}
+
+// A photo framed by hand in the panel (cover, zoomed and moved with the keys) is sent exactly as
+// framed: the same bytes as the command line's conversion of the crop the panel shows. Clicking
+// through many photos faster than they decode ends with the last one shown.
+TEST_F(WindowTest, APhotoFramedByHandIsSentAsFramedAndTheNewestClickWins) {
+    QImage photo(1600, 1200, QImage::Format_RGB32);
+    {
+        QPainter p(&photo);
+        QLinearGradient g(0, 0, 1600, 1200);
+        g.setColorAt(0, QColor(20, 60, 160));
+        g.setColorAt(1, QColor(250, 200, 40));
+        p.fillRect(photo.rect(), g);
+        p.fillRect(QRect(1000, 300, 200, 500), QColor(10, 120, 30));
+    }
+    const fs::path wide = home_ / "wide.jpg";
+    ASSERT_TRUE(photo.save(QString::fromStdString(wide.string()), "JPG", 90));
+    for (int i = 0; i < 20; ++i) {
+        fs::copy_file(wide, home_ / ("click" + std::to_string(i) + ".jpg"));
+    }
+    start_handset();
+    open_window();
+    connect_handset();
+    PicturePanel *panel = w().parts().picture_panel;
+
+    // Twenty photos chosen one after another at once: the last one shows.
+    FileListView *list = w().parts().pc_list;
+    for (int i = 0; i < 20; ++i) {
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            if (list->topLevelItem(row)->text(0) == QStringLiteral("click%1.jpg").arg(i)) {
+                list->select_row(row);
+                emit list->row_chosen(row);
+            }
+        }
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->settled() && panel->has_picture(); }, kWaitMs));
+    EXPECT_EQ(panel->path(), (home_ / "click19.jpg").string());
+    EXPECT_LT(panel->decode_counts().started, 20u);
+
+    // Covered, twice closer, moved right, with the keys.
+    click_row(list, QStringLiteral("wide.jpg"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->settled() && panel->has_picture(); }, kWaitMs));
+    panel->effect_box()->setCurrentIndex(2);
+    panel->area()->setFocus();
+    for (Qt::Key k : {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Right, Qt::Key_Right}) {
+        QTest::keyClick(panel->area(), k);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->settled(); }, kWaitMs));
+    const std::optional<media::PixelRect> crop = panel->crop();
+    ASSERT_TRUE(crop);
+    EXPECT_LT(crop->width, 1200 / 1.9);
+    EXPECT_EQ(panel->zoom_label()->text(), QStringLiteral("缩放 195%"));
+    EXPECT_TRUE(panel->area()->toolTip().startsWith(QStringLiteral("取景 %1,%2,%3,%4")
+                                                        .arg(crop->left)
+                                                        .arg(crop->top)
+                                                        .arg(crop->width)
+                                                        .arg(crop->height)));
+
+    w().parts().name_box->clear();
+    QTest::keyClicks(w().parts().name_box, QStringLiteral("framed"));
+    answers_ = {BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
+    click(w().parts().download_button);
+    ASSERT_TRUE(idle());
+    ASSERT_TRUE(fs::exists(store_ / "pic" / "framed.bmp"));
+    media::PictureChoice choice;
+    choice.effect = media::DisplayEffect::Cover;
+    choice.framing.crop = crop;
+    const fs::path alone = dir_ / "alone.dwn";
+    ASSERT_TRUE(media::convert_picture_file(wide.string(), alone.string(), choice).ok);
+    EXPECT_TRUE(read_bytes(store_ / "pic" / "framed.bmp") == read_bytes(alone));
+    // The whole photo covered is another picture.
+    choice.framing.crop.reset();
+    ASSERT_TRUE(media::convert_picture_file(wide.string(), alone.string(), choice).ok);
+    EXPECT_FALSE(read_bytes(store_ / "pic" / "framed.bmp") == read_bytes(alone));
+
+    // 0 starts again from the effect; the frame of another effect is its own.
+    QTest::keyClick(panel->area(), Qt::Key_0);
+    EXPECT_FALSE(panel->crop());
+    EXPECT_EQ(panel->zoom_label()->text(), QStringLiteral("缩放 100%"));
+}
+
+// A melody over the handset's limit: the panel says so before the download, and with the cut
+// chosen shows what remains and sends exactly the cut melody.
+TEST_F(WindowTest, AMelodyOverTheLimitIsShownSoAndSentCutWhenChosen) {
+    // 9000 half-second notes, running status: 63 KB of MIDI, over 50 KB once converted.
+    std::string track = {'\x00', '\xFF', '\x51', '\x03', '\x07', '\xA1', '\x20', '\x00', '\x90'};
+    for (int i = 0; i < 9000; ++i) {
+        const char key = static_cast<char>(48 + i % 24);
+        track += std::string{key, 100, '\x83', '\x60', key, 0, 0};
+    }
+    track.pop_back();  // the last delta belongs to the end of the track
+    track += std::string{0, '\xFF', '\x2F', 0};
+    std::string file = {'M', 'T', 'h', 'd',    0,      0,   0,   6,   0,
+                        0,   0,   1,   '\x01', '\xE0', 'M', 'T', 'r', 'k'};
+    for (int shift : {24, 16, 8, 0}) {
+        file += static_cast<char>((track.size() >> shift) & 0xFF);
+    }
+    std::ofstream(home_ / "long.mid", std::ios::binary) << file + track;
+    start_handset();
+    open_window();
+    connect_handset();
+    MelodyPanel *panel = w().parts().melody_panel;
+    w().parts().file_type_box->setCurrentIndex(1);
+    click_row(w().parts().pc_list, QStringLiteral("long.mid"));
+    EXPECT_TRUE(panel->size_label()->text().endsWith(QStringLiteral(" / 51200 字节，超出上限")))
+        << panel->size_label()->text().toStdString();
+    EXPECT_EQ(panel->cut_label()->text(), QStringLiteral("可以选择截短"));
+
+    // Refused as it is: nothing sent.
+    answers_ = {BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
+    w().parts().name_box->clear();
+    QTest::keyClicks(w().parts().name_box, QStringLiteral("long"));
+    click(w().parts().download_button);
+    ASSERT_TRUE(idle());
+    EXPECT_FALSE(fs::exists(store_ / "melody" / "long.mid"));
+
+    // Cut: within the limit, and what remains said.
+    panel->fit_box()->setChecked(true);
+    const QString size = panel->size_label()->text();
+    ASSERT_TRUE(size.endsWith(QStringLiteral(" / 51200 字节"))) << size.toStdString();
+    EXPECT_LE(size.section(u' ', 0, 0).toInt(), 51200);
+    EXPECT_TRUE(panel->cut_label()->text().startsWith(QStringLiteral("已截短：保留")));
+    EXPECT_TRUE(panel->cut_label()->text().endsWith(QStringLiteral("/共4500.0秒")))
+        << panel->cut_label()->text().toStdString();
+    answers_ = {BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
+    click(w().parts().download_button);
+    ASSERT_TRUE(idle());
+    ASSERT_TRUE(fs::exists(store_ / "melody" / "long.mid"));
+    const fs::path alone = dir_ / "alone.mid";
+    media::MelodyOptions fit;
+    fit.fit_limit = 51200;
+    ASSERT_TRUE(
+        media::convert_melody_file((home_ / "long.mid").string(), alone.string(), fit).written);
+    EXPECT_EQ(fs::file_size(alone), static_cast<uintmax_t>(size.section(u' ', 0, 0).toInt()));
+    EXPECT_TRUE(read_bytes(store_ / "melody" / "long.mid") == read_bytes(alone));
 }
 
 TEST_F(WindowTest, SettingsAndFormatAreDisabledWhileAnOperationRuns) {
@@ -776,7 +924,7 @@ TEST_F(WindowTest, NoPanelKeepsWhatBelongedToTheFileChosenBefore) {
     w().parts().file_type_box->setCurrentIndex(0);
     EXPECT_FALSE(w().parts().picture_panel->has_picture());
     click_row(w().parts().pc_list, QStringLiteral("photo.bmp"));
-    ASSERT_TRUE(w().parts().picture_panel->has_picture());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w().parts().picture_panel->has_picture(); }, kWaitMs));
     ASSERT_TRUE(w().parts().pc_tree->select_folder((home_ / "songs").string()));
     EXPECT_TRUE(w().parts().pc_file_label->text().isEmpty());
     EXPECT_FALSE(w().parts().picture_panel->has_picture());
@@ -813,13 +961,14 @@ TEST_F(WindowTest, TabFollowsTheReadingOrderAndShiftTabFromTheNameNeverReachesAD
     activate();
     // Not connected, the picture panel shown: disabled buttons and the hidden panel are passed by.
     EXPECT_EQ(tab_chain().join(" > ").toStdString(),
-              "type > pc tree > pc list > effect > name > handset tree > handset list > 连接");
+              "type > pc tree > pc list > effect > picture > dither > name > handset tree > "
+              "handset list > 连接");
     connect_handset();
     activate();  // the window manager's part: the window is active again after the wait window
     w().parts().file_type_box->setCurrentIndex(1);
-    const QStringList forward = {"type", "pc tree", "pc list",      "slider",       "play",
-                                 "stop", "name",    "handset tree", "handset list", "连接",
-                                 "下载", "重命名",  "删除",         "断开"};
+    const QStringList forward = {"type", "pc tree", "pc list", "slider",       "play",
+                                 "stop", "fit",     "name",    "handset tree", "handset list",
+                                 "连接", "下载",    "重命名",  "删除",         "断开"};
     EXPECT_EQ(tab_chain().join(" > ").toStdString(), forward.join(" > ").toStdString());
     QStringList backward = forward.mid(1);
     std::reverse(backward.begin(), backward.end());
@@ -830,11 +979,11 @@ TEST_F(WindowTest, TabFollowsTheReadingOrderAndShiftTabFromTheNameNeverReachesAD
     // One Shift+Tab from the name box lands in the panel, with either panel shown.
     w().parts().name_box->setFocus(Qt::TabFocusReason);
     key(Qt::Key_Tab, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), w().parts().melody_panel->stop_button());
+    EXPECT_EQ(QApplication::focusWidget(), w().parts().melody_panel->fit_box());
     w().parts().file_type_box->setCurrentIndex(0);
     w().parts().name_box->setFocus(Qt::TabFocusReason);
     key(Qt::Key_Tab, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), w().parts().picture_panel->effect_box());
+    EXPECT_EQ(QApplication::focusWidget(), w().parts().picture_panel->dither_box());
 }
 
 TEST_F(WindowTest, DraggingThePlayTimeSliderSeeksAndTheTimeTextFollows) {

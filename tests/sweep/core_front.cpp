@@ -111,11 +111,15 @@ class SweepFront : public app::FrontEnd, public app::MediaPort {
     // --- the converters: the files they would have made ---
     void show_picture(const std::string &) override {}
     void set_melody_source(const std::string &) override {}
-    bool convert_picture(const std::string &out, const std::string &) override {
+    app::ConversionChoice conversion_choice(app::FileType, const std::string &) override {
+        return {};
+    }
+    bool convert_picture(const std::string &out, const std::string &,
+                         const media::PictureChoice &) override {
         testing::write_file(out, pattern(kPictureBytes, 9));
         return true;
     }
-    bool convert_melody(const std::string &out, const std::string &) override {
+    bool convert_melody(const std::string &out, const std::string &, bool) override {
         testing::write_file(out, converted_melody());
         return true;
     }

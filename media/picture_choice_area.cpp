@@ -1,4 +1,4 @@
-#include "picture_choice.h"
+#include "picture_choice_area.h"
 
 #include <algorithm>
 
