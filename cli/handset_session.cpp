@@ -245,6 +245,11 @@ bool HandsetSession::port_error() const {
     return port_error_;
 }
 
+bool HandsetSession::carried_out(app::MessageId success) const {
+    // A Ctrl-C that came too late to stop the operation leaves what the handset did.
+    return succeeded_with(success) && (!failed() || only_interrupted());
+}
+
 int HandsetSession::outcome(app::MessageId success) const {
     if (port_error()) {
         return kExitPortError;
@@ -350,13 +355,16 @@ void HandsetSession::operation_ended(const app::Outcome &outcome) {
     }
     // After a Ctrl-C the core shows no more reports; an operation it came too late to stop
     // still says what it did.
-    if (echo_ && outcome.result != shown_ && outcome.result != app::MessageId::None) {
-        std::printf("%s\n",
-                    app::render(outcome.result, outcome.file.empty()
-                                                    ? std::vector<std::string>{}
-                                                    : std::vector<std::string>{outcome.file})
-                        .c_str());
-        std::fflush(stdout);
+    if (outcome.result != shown_ && outcome.result != app::MessageId::None) {
+        const std::string text = app::render(
+            outcome.result, outcome.file.empty() ? std::vector<std::string>{}
+                                                 : std::vector<std::string>{outcome.file});
+        if (echo_) {
+            std::printf("%s\n", text.c_str());
+            std::fflush(stdout);
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        finished_text_ = text;
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);

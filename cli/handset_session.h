@@ -65,6 +65,8 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     bool port_error() const;
     // True once an operation ended with success as its result.
     bool succeeded_with(app::MessageId success) const;
+    // The operation ended with success, and nothing failed but a Ctrl-C that came too late.
+    bool carried_out(app::MessageId success) const;
     // The result of the last operation that failed (None when none did), and whether the user
     // interrupted the command or its deadline passed (nothing more is to be started).
     app::MessageId failure_result() const;
