@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "messages.h"
+
 namespace zemlo::app {
 
 class MediaPort {
@@ -14,6 +16,9 @@ class MediaPort {
     virtual void set_melody_source(const std::string &path) = 0;
     virtual bool convert_picture(const std::string &out_path, const std::string &source) = 0;
     virtual bool convert_melody(const std::string &out_path, const std::string &source) = 0;
+    // Why the last conversion wrote nothing, when the reason is one the user can act on (a melody
+    // that strikes no note); nothing otherwise.
+    virtual Message conversion_refusal() const { return {}; }
 };
 
 }  // namespace zemlo::app

@@ -41,8 +41,10 @@ class OperationWindow {
     virtual void expect_listing(bool again) = 0;
     // The listing's request could not be sent, or the handset's files are no longer wanted.
     virtual void stop_listing() = 0;
-    // Converts source into the handset's format at out; false when it could not.
-    virtual bool convert(FileType type, const std::string &out, const std::string &source) = 0;
+    // Converts source into the handset's format at out; false when it could not, with *why set
+    // when the converter gave a reason the user can act on.
+    virtual bool convert(FileType type, const std::string &out, const std::string &source,
+                         Message *why) = 0;
 };
 
 struct OperationContext {

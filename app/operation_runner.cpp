@@ -99,7 +99,7 @@ bool OperationRunner::release_window() {
 
 void OperationRunner::show(const Report &report) {
     if (report.level != ReportLevel::Progress) {
-        parts_.window.set_status_line(report.text());
+        parts_.window.set_status_line(render_headline(report.message));
     }
     // The wait window ignores reports once the user or the handset has cancelled.
     if (!parts_.values.cancel.load()) {
@@ -113,9 +113,14 @@ BoxAnswer OperationRunner::ask(const QuestionAsked &question) {
     return answer;
 }
 
-bool OperationRunner::convert(FileType type, const std::string &out, const std::string &source) {
-    return type == FileType::Picture ? parts_.media.convert_picture(out, source)
-                                     : parts_.media.convert_melody(out, source);
+bool OperationRunner::convert(FileType type, const std::string &out, const std::string &source,
+                              Message *why) {
+    const bool converted = type == FileType::Picture ? parts_.media.convert_picture(out, source)
+                                                     : parts_.media.convert_melody(out, source);
+    if (!converted && why != nullptr) {
+        *why = parts_.media.conversion_refusal();
+    }
+    return converted;
 }
 
 }  // namespace zemlo::app

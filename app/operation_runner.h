@@ -83,7 +83,8 @@ class OperationRunner : private OperationWindow {
     void show_not_connected(bool enable) override { parts_.connection.update(false, enable); }
     void expect_listing(bool again) override { parts_.inbox.expect_listing(again); }
     void stop_listing() override { parts_.inbox.stop_listing(); }
-    bool convert(FileType type, const std::string &out, const std::string &source) override;
+    bool convert(FileType type, const std::string &out, const std::string &source,
+                 Message *why) override;
 
     // The worker's side.
     void run(Operation op);

@@ -14,7 +14,9 @@ int MelodySelection::ConvertSelection(const std::string &output, const std::stri
         source_ = source;
         output_ = output;
     }
-    MelodyConversion result = convert_melody_file(source, output);
+    MelodyOptions options;
+    options.refuse_without_notes = true;
+    MelodyConversion result = convert_melody_file(source, output, options);
     const bool written = result.written;
     std::lock_guard lock(mutex_);
     last_ = std::move(result);

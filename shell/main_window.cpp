@@ -709,11 +709,25 @@ void MainWindow::set_melody_source(const std::string &path) {
 }
 
 bool MainWindow::convert_picture(const std::string &out_path, const std::string &source) {
+    refused_source_.clear();
     return picture_->convert_selection(out_path, source);
 }
 
 bool MainWindow::convert_melody(const std::string &out_path, const std::string &source) {
-    return melody_->convert_selection(out_path, source);
+    refused_source_.clear();
+    const bool converted = melody_->convert_selection(out_path, source);
+    if (!converted && melody_->last_without_notes()) {
+        refused_source_ = source;
+    }
+    return converted;
+}
+
+app::Message MainWindow::conversion_refusal() const {
+    // A melody without a note is no ring tone: the box says so under its first line.
+    if (refused_source_.empty()) {
+        return {};
+    }
+    return {app::MessageId::MelodyWithoutNotes, {refused_source_}};
 }
 
 // --- window events -------------------------------------------------------------------------------

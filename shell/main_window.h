@@ -137,6 +137,7 @@ class MainWindow : public QMainWindow,
     void set_melody_source(const std::string &path) override;
     bool convert_picture(const std::string &out_path, const std::string &source) override;
     bool convert_melody(const std::string &out_path, const std::string &source) override;
+    app::Message conversion_refusal() const override;
 
     // --- for tests and screenshots ---
     app::MainCore &core() { return *core_; }
@@ -176,6 +177,8 @@ class MainWindow : public QMainWindow,
     app::BoxAnswer message_box(const app::MessageBoxDetails &box);
 
     app::Profile &profile_;
+    // The melody whose last conversion was refused for striking no note (window thread).
+    std::string refused_source_;
     std::string module_dir_;
     WindowHooks hooks_;
     BaseUnits base_;

@@ -39,6 +39,8 @@ class MelodyPanel : public QWidget {
     // Nothing is chosen any more: play does nothing, the time text goes back to "播放时间".
     void clear_source();
     bool convert_selection(const std::string &output, const std::string &source);
+    // Whether the last conversion was refused for a melody that strikes no note.
+    bool last_without_notes() const { return selection_.last_conversion().without_notes; }
 
     void play();
     void stop();
