@@ -96,7 +96,10 @@ int run(const std::vector<std::string> &args) {
         return usage_error(kCommand, app::render(app::MessageId::EnterName));
     }
     if (const app::NameCheck check = app::check_file_name(name); !check.valid) {
-        return usage_error(kCommand, check.message + " (\"" + name + "\"; give one with --name)");
+        // The problem, the name given, then the rule itself so that the next try can obey it.
+        return usage_error(kCommand, app::render(check.problem) + " (\"" + name +
+                                         "\"; give one with --name)\n" +
+                                         app::render(app::MessageId::NameRule));
     }
 
     if (*type == app::FileType::Picture) {

@@ -134,6 +134,7 @@ int HandsetSession::connect() {
     loop_.invoke([] {});
     if (!ended) {
         print_error(app::render(app::MessageId::ConnectFailed));
+        print_probe_hint({app::MessageId::PhoneCommError});
         return kExitFailure;
     }
     return outcome(app::MessageId::ConnectDone);
@@ -243,6 +244,8 @@ void HandsetSession::show_error(const app::ErrorNotice &notice) {
         const Diagnosis d = diagnose_open_failure(gather_open_facts(device_, existing));
         std::fprintf(stderr, "  COM%u is %s\n%s", com_port_,
                      app::printable_local_text(device_).c_str(), format_diagnosis(d).c_str());
+    } else {
+        print_probe_hint(notice.message);
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -269,6 +272,7 @@ void HandsetSession::operation_report(const app::Report &report) {
             return;
         case app::ReportLevel::Failed:
             print_error(text);
+            print_probe_hint(report.message);
             record_failure(text);
             return;
         case app::ReportLevel::Notice:
@@ -296,6 +300,15 @@ void HandsetSession::record_failure(const std::string &text) {
         failures_.push_back(text);
     }
     cv_.notify_all();
+}
+
+void HandsetSession::print_probe_hint(const app::Message &failure) {
+    // The port opened but no handset answered on it: the cable, the handset's mode, or another
+    // port, which the probe finds.
+    if (failure.id == app::MessageId::PhoneCommError ||
+        failure.id == app::MessageId::SignallingSetupFailed) {
+        std::fprintf(stderr, "%s\n", app::render(app::MessageId::ProbeHint).c_str());
+    }
 }
 
 void HandsetSession::print_error(const std::string &text) {

@@ -84,6 +84,8 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
 
   private:
     void print_error(const std::string &text);
+    // How to find the port the handset is on, under a failure where no handset answered.
+    void print_probe_hint(const app::Message &failure);
     void print_progress(const app::Report &report);
     void record_failure(const std::string &text);
     void clear_progress_line();

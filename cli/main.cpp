@@ -65,6 +65,10 @@ int main(int argc, char **argv) {
         print_usage(stdout);
         return kExitOk;
     }
+    if (args[0] == "--version") {
+        std::fputs("zemlo-cli " ZEMLO_VERSION "\n", stdout);
+        return kExitOk;
+    }
     // A two-word command ("convert picture") wins over a one-word one.
     for (size_t words : {2u, 1u}) {
         if (args.size() < words) {

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -88,6 +89,13 @@ using zemlo::shell::OutsideFile;
 int main(int argc, char **argv) {
     // The font configuration is read while the toolkit starts.
     const zemlo::shell::FontWarmUp fonts;
+    // The version needs no window, so it is answered before the toolkit wants a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::fputs("zemlo " ZEMLO_VERSION "\n", stdout);
+            return 0;
+        }
+    }
     // Without a display the toolkit aborts with advice that does not apply; say what is wrong.
     if (!has_display()) {
         std::fputs(

@@ -181,7 +181,9 @@ TEST_F(CliAgainstHandset, HandsetEventsAndSilenceAreFailures) {
     ASSERT_TRUE(sim_->control("silent handshake"));
     r = cli({device(), "list", "--json"});
     EXPECT_EQ(r.status, 1) << show(r);
-    EXPECT_TRUE(has(r.err, "手机通信错误！")) << show(r);
+    EXPECT_TRUE(has(r.err, "手机通信错误！\n请检查：数据线已接好，手机已开机并处于数据模式"))
+        << show(r);
+    EXPECT_TRUE(has(r.err, "zemlo-cli ports --probe")) << show(r);
     EXPECT_TRUE(r.out.empty()) << show(r);
 }
 
