@@ -248,12 +248,37 @@ TEST_F(CliAgainstHandset, PortThatCannotBeOpenedSaysWhyAndExitsThree) {
     if (::geteuid() != 0 || ::access("/usr/bin/setpriv", X_OK) != 0) {
         GTEST_SKIP() << "needs root to run the program as another user";
     }
+    const std::vector<std::string> as_nobody = {"/usr/bin/setpriv", "--reuid=nobody",
+                                                "--regid=nogroup", "--clear-groups"};
+    // A checkout under a folder closed to others (root's home, any 0700 folder) keeps the
+    // program out of that user's reach: nothing to learn about the device then.
+    r = cli({"--version"}, {"HOME=/nonexistent"}, as_nobody);
+    if (r.status != 0) {
+        GTEST_SKIP() << "nobody cannot run " << (bin_ / "zemlo-cli").string()
+                     << " from here (a folder above it is closed to others)\n"
+                     << show(r);
+    }
     start();
-    r = cli({"--device", link_.string(), "list"}, {"HOME=/nonexistent"},
-            {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+    r = cli({"--device", link_.string(), "list"}, {"HOME=/nonexistent"}, as_nobody);
     EXPECT_EQ(r.status, 3) << show(r);
     EXPECT_TRUE(has(r.err, "permission denied")) << show(r);
     EXPECT_TRUE(has(r.err, "sudo usermod -aG")) << show(r);
+}
+
+TEST_F(CliAgainstHandset, EveryProgramTellsItsVersion) {
+    // GNU's convention: the name, the version, exit 0, whatever else the line holds, and no
+    // display or handset needed.
+    for (const char *program : {"zemlo-cli", "handsim", "zemlo"}) {
+        ChildPlan plan = cli_spec({});
+        plan.argv = {(bin_ / program).string(), "--version"};
+        plan.env.insert(plan.env.end(), {"DISPLAY", "WAYLAND_DISPLAY"});
+        if (!fs::exists(plan.argv[0])) {
+            continue;  // the window is not built without its toolkit
+        }
+        const ChildRun r = run_child(std::move(plan));
+        EXPECT_EQ(r.status, 0) << show(r);
+        EXPECT_EQ(r.out, std::string(program) + " " + ZEMLO_VERSION + "\n") << show(r);
+    }
 }
 
 TEST_F(CliAgainstHandset, ProbeFindsTheHandsetAmongOtherDevices) {
