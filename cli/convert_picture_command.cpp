@@ -82,6 +82,9 @@ int run(const std::vector<std::string> &args) {
     if (preview) {
         outputs.push_back({"--preview", *preview});
     }
+    if (const auto refusal = refuse_input(input)) {
+        return usage_error(kCommand, *refusal);
+    }
     if (const auto refusal = refuse_outputs(input, outputs)) {
         return usage_error(kCommand, *refusal);
     }

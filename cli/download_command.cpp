@@ -63,17 +63,8 @@ int run(const std::vector<std::string> &args) {
         return usage_error(kCommand, "expected one file to download");
     }
     const fs::path file = fs::absolute(parsed->positional[0]);
-    std::error_code ec;
-    const fs::file_status status = fs::status(file, ec);
-    if (!fs::exists(status)) {
-        return usage_error(
-            kCommand,
-            file.string() + ": " +
-                (status.type() == fs::file_type::not_found || !ec ? "no such file" : ec.message()));
-    }
-    // A pipe would block the conversion and a device never end; neither is a picture or melody.
-    if (!fs::is_regular_file(status)) {
-        return usage_error(kCommand, file.string() + ": not a regular file");
+    if (const auto refusal = refuse_input(file.string())) {
+        return usage_error(kCommand, *refusal);
     }
     const auto type = type_of(file, parsed->value("--type"), &error);
     if (!type) {

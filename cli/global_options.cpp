@@ -57,7 +57,8 @@ std::optional<GlobalOptions> extract_global_options(std::vector<std::string> &ar
             size_t from = 0;
             for (;;) {
                 const size_t comma = value->find(',', from);
-                const auto port = parse_in_range(value->substr(from, comma - from), kHighestComPort);
+                const auto port =
+                    parse_in_range(value->substr(from, comma - from), kHighestComPort);
                 if (!port) {
                     *error =
                         "--port takes a COM number from 1 to " + std::to_string(kHighestComPort);
