@@ -1,7 +1,10 @@
 // zemlo-cli download FILE [--name NAME] [--type picture|melody] [--effect fit|stretch]
-//                         [--preview] [--discard]
+//                         [--replace] [--preview] [--discard]
 // Converts a picture or a MIDI file and downloads it as the window does; the window's two
 // questions after the transfer (preview on the handset? keep the file?) are the flags.
+#include <unistd.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -9,8 +12,10 @@
 #include "cli_args.h"
 #include "file_name_rule.h"
 #include "handset_session.h"
+#include "handset_text.h"
 #include "pc_file_filter.h"
 #include "picture_runtime.h"
+#include "zemlo/listing_text.h"
 
 namespace zemlo::cli {
 
@@ -22,9 +27,13 @@ int run(const std::vector<std::string> &args);
 
 const Command kCommand{
     "download",
-    "FILE [--name NAME] [--type picture|melody] [--effect fit|stretch] [--preview] [--discard]",
+    "FILE [--name NAME] [--type picture|melody] [--effect fit|stretch] [--replace] [--preview] "
+    "[--discard]",
     "convert a picture or MIDI file and download it to the handset (the name defaults to the "
-    "file's own; --preview shows or plays it on the handset, --discard does not keep it)",
+    "file's own: at most 8 ASCII letters and digits; a handset file of that name is replaced "
+    "only with --replace, or when you say so at a terminal; --preview shows or plays it on the "
+    "handset, --discard does not keep it). A melody takes at most 51200 bytes; a folder holds at "
+    "most 10 pictures or 20 melodies",
     &run};
 const CommandRegistration kRegistration{kCommand};
 
@@ -52,10 +61,44 @@ std::optional<app::FileType> type_of(const fs::path &file, const std::optional<s
     return std::nullopt;
 }
 
+// Whether the user at a terminal says yes to the question.
+bool user_agrees(const std::string &question) {
+    std::fprintf(stderr, "%s [y/N] ", question.c_str());
+    std::fflush(stderr);
+    char line[16] = {};
+    if (std::fgets(line, sizeof line, stdin) == nullptr) {
+        return false;
+    }
+    return line[0] == 'y' || line[0] == 'Y';
+}
+
+// The window asks before a download replaces a handset file of the same name; a script cannot be
+// asked, so without --replace the command stops there (usage, 2), and a terminal is asked.
+int refuse_replacing(HandsetSession &session, app::FileType type, const std::string &name) {
+    const std::string handset_name = name + std::string(app::file_extension(type));
+    bool exists = false;
+    session.read([&](const app::MainCore &core) {
+        exists = core.listing().table().find(listing::entry_key(handset_name), type) != -1;
+    });
+    if (!exists) {
+        return kExitOk;
+    }
+    const std::string shown = app::printable_local_text(handset_name);
+    if (::isatty(STDIN_FILENO) == 1 &&
+        user_agrees("zemlo-cli: replace " + shown + " on the handset?")) {
+        return kExitOk;
+    }
+    std::fprintf(stderr,
+                 "zemlo-cli: %s is already on the handset: give --replace to replace it, or "
+                 "another name with --name\n",
+                 shown.c_str());
+    return kExitUsage;
+}
+
 int run(const std::vector<std::string> &args) {
     std::string error;
-    const auto parsed =
-        parse_args(args, {"--name", "--type", "--effect"}, {"--preview", "--discard"}, &error);
+    const auto parsed = parse_args(args, {"--name", "--type", "--effect"},
+                                   {"--preview", "--discard", "--replace"}, &error);
     if (!parsed) {
         return usage_error(kCommand, error);
     }
@@ -102,6 +145,11 @@ int run(const std::vector<std::string> &args) {
     }
     if (const int status = session.connect(); status != kExitOk) {
         return session.close(status);
+    }
+    if (!parsed->flag("--replace")) {
+        if (const int status = refuse_replacing(session, *type, name); status != kExitOk) {
+            return session.close(status);
+        }
     }
     session.set_download_answers(parsed->flag("--preview"), !parsed->flag("--discard"));
     session.set_effect(effect);

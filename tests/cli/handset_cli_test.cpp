@@ -123,6 +123,18 @@ TEST_F(CliAgainstHandset, ListDownloadBothKindsAndListAgain) {
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_TRUE(fs::exists(store_ / "pic" / "dusk.bmp"));
 
+    // A handset file of the same name is replaced only when asked to: the window asks first, and
+    // a script is refused with the reason (usage, 2) and the handset left as it was.
+    write_file(dir_ / "dusk.bmp", ramp_bitmap(8, 8));  // not the picture kept as dusk
+    const auto kept = read_file(store_ / "pic" / "dusk.bmp");
+    r = cli({device(), "download", (dir_ / "dusk.bmp").string()});
+    EXPECT_EQ(r.status, 2) << show(r);
+    EXPECT_TRUE(has(r.err, "dusk.bmp is already on the handset: give --replace")) << show(r);
+    EXPECT_EQ(read_file(store_ / "pic" / "dusk.bmp"), kept);
+    r = cli({device(), "download", (dir_ / "dusk.bmp").string(), "--replace"});
+    EXPECT_EQ(r.status, 0) << show(r);
+    EXPECT_NE(read_file(store_ / "pic" / "dusk.bmp"), kept);
+
     // A conversion failure is the operation's failure.
     write_file(dir_ / "broken.bmp", {'B', 'M', 1, 2, 3});
     r = cli({device(), "download", (dir_ / "broken.bmp").string()});
