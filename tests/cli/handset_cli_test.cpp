@@ -277,7 +277,17 @@ TEST_F(CliAgainstHandset, PortThatCannotBeOpenedSaysWhyAndExitsThree) {
     EXPECT_TRUE(has(r.err, "sudo usermod -aG")) << show(r);
 }
 
-TEST_F(CliAgainstHandset, EveryProgramTellsItsVersion) {
+TEST_F(CliAgainstHandset, HelpNamesEveryOptionAndLimitAndEveryProgramTellsItsVersion) {
+    // What a newcomer needs before the first download: every global option and the handset's
+    // limits, without the window's help page.
+    const ChildRun help = cli({"--help"});
+    EXPECT_EQ(help.status, 0) << show(help);
+    for (const char *part : {"--deadline SECONDS", "--trace FILE", "--replace", "--version",
+                             "at most 8 characters, ASCII letters and digits", "51200 bytes",
+                             "20 in the folder", "10 in the folder", "30748 bytes"}) {
+        EXPECT_TRUE(has(help.out, part)) << part << "\n" << help.out;
+    }
+
     // GNU's convention: the name, the version, exit 0, whatever else the line holds, and no
     // display or handset needed.
     for (const char *program : {"zemlo-cli", "handsim", "zemlo"}) {
