@@ -262,6 +262,7 @@ void HandsetSession::operation_report(const app::Report &report) {
             print_progress(report);
             return;
         case app::ReportLevel::Finished:
+            finish_transfer_line();
             clear_progress_line();
             if (echo_) {
                 std::printf("%s\n", text.c_str());
@@ -271,6 +272,7 @@ void HandsetSession::operation_report(const app::Report &report) {
             }
             return;
         case app::ReportLevel::Failed:
+            sending_ = false;  // a transfer that failed did not send its last packet
             print_error(text);
             print_probe_hint(report.message);
             record_failure(text);
@@ -316,8 +318,28 @@ void HandsetSession::print_error(const std::string &text) {
     std::fprintf(stderr, "zemlo-cli: %s\n", text.c_str());
 }
 
+void HandsetSession::finish_transfer_line() {
+    // Each packet's report comes before it goes, so the last the line showed was one short;
+    // once the transfer is over, it shows every packet sent, and stays.
+    if (!sending_) {
+        return;
+    }
+    sending_ = false;
+    transfer_.packets_sent = transfer_.packets_total;
+    transfer_.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - transfer_start_);
+    if (terminal_) {
+        std::fprintf(stderr, "\r\033[K%s\n", progress_line(transfer_).c_str());
+        std::fflush(stderr);
+        progress_shown_ = false;
+    }
+}
+
 void HandsetSession::print_progress(const app::Report &report) {
     const app::Progress &p = report.progress;
+    if (p.stage != app::Stage::Sending) {
+        finish_transfer_line();
+    }
     if (p.stage == app::Stage::Announcing) {
         transfer_.packets_total = p.packets;
         transfer_.packets_sent = 0;
@@ -329,6 +351,7 @@ void HandsetSession::print_progress(const app::Report &report) {
     }
     std::string line = report.text();
     if (p.stage == app::Stage::Sending && p.packet > 0) {
+        sending_ = true;
         transfer_.packets_sent = p.packet - 1;
         transfer_.bytes_total = p.total_bytes;
         transfer_.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(

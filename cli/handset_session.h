@@ -87,6 +87,7 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     // How to find the port the handset is on, under a failure where no handset answered.
     void print_probe_hint(const app::Message &failure);
     void print_progress(const app::Report &report);
+    void finish_transfer_line();
     void record_failure(const std::string &text);
     void clear_progress_line();
 
@@ -113,6 +114,7 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
 
     // The progress line (window thread only).
     bool progress_shown_ = false;
+    bool sending_ = false;  // packets are going out: the transfer's line is not yet complete
     bool terminal_ = false;
     TransferProgress transfer_;
     std::chrono::steady_clock::time_point transfer_start_;
