@@ -28,11 +28,12 @@ int run(const std::vector<std::string> &args);
 const Command kCommand{
     "download",
     "FILE [--name NAME] [--type picture|melody] [--effect fit|stretch] [--replace] [--preview] "
-    "[--discard]",
+    "[--discard] [--verbose]",
     "convert a picture or MIDI file and download it to the handset (the name defaults to the "
     "file's own: at most 8 ASCII letters and digits; a handset file of that name is replaced "
     "only with --replace, or when you say so at a terminal; --preview shows or plays it on the "
-    "handset, --discard does not keep it). A melody takes at most 51200 bytes; a folder holds at "
+    "handset, --discard does not keep it, --verbose shows the picture converter's lines). A melody "
+    "takes at most 51200 bytes; a folder holds at "
     "most 10 pictures or 20 melodies",
     &run};
 const CommandRegistration kRegistration{kCommand};
@@ -98,7 +99,7 @@ int refuse_replacing(HandsetSession &session, app::FileType type, const std::str
 int run(const std::vector<std::string> &args) {
     std::string error;
     const auto parsed = parse_args(args, {"--name", "--type", "--effect"},
-                                   {"--preview", "--discard", "--replace"}, &error);
+                                   {"--preview", "--discard", "--replace", "--verbose"}, &error);
     if (!parsed) {
         return usage_error(kCommand, error);
     }
@@ -153,6 +154,7 @@ int run(const std::vector<std::string> &args) {
     }
     session.set_download_answers(parsed->flag("--preview"), !parsed->flag("--discard"));
     session.set_effect(effect);
+    session.set_verbose(parsed->flag("--verbose"));
     session.set_echo(true);
     session.clear_outcome();
     session.run([&](app::MainCore &core) { core.download_file(*type, file.string(), name); });

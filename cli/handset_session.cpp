@@ -384,19 +384,23 @@ bool HandsetSession::convert_picture(const std::string &out_path, const std::str
     media::PictureSelection selection(folders);
     selection.set_effect(effect_.load());
     // The converter library writes its diagnostics on standard output, which belongs to the
-    // command's result here: they go to standard error instead while it runs.
-    const StdoutToStderr diverted;
+    // command's result here: held back, and shown on standard error when the conversion fails
+    // or --verbose asks.
+    StdoutToStderr diverted(verbose_);
     if (!selection.show_picture(source)) {
+        diverted.pass_on();
         print_error(source + ": " + selection.last_error());
         return false;
     }
     selection.draw();
     if (!selection.last_error().empty()) {
+        diverted.pass_on();
         print_error(selection.last_error());
         return false;
     }
     const media::ConversionOutcome outcome = selection.convert_selection(out_path, source);
     if (!outcome.ok) {
+        diverted.pass_on();
         print_error(outcome.error);
         return false;
     }

@@ -53,6 +53,8 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
         keep_ = keep;
     }
     void set_effect(media::DisplayEffect effect) { effect_ = effect; }
+    // Show the picture converter's own lines also when the conversion succeeds.
+    void set_verbose(bool verbose) { verbose_ = verbose; }
     // Texts of finished operations go to standard output while on, else to standard error.
     void set_echo(bool on) { echo_ = on; }
     // Restart wait after a format (the default is the handset's; tests may shorten it).
@@ -114,7 +116,8 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
 
     // The progress line (window thread only).
     bool progress_shown_ = false;
-    bool sending_ = false;  // packets are going out: the transfer's line is not yet complete
+    bool sending_ = false;
+    std::atomic<bool> verbose_{false};  // packets are going out: the transfer's line is not yet complete
     bool terminal_ = false;
     TransferProgress transfer_;
     std::chrono::steady_clock::time_point transfer_start_;
