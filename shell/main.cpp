@@ -2,6 +2,9 @@
 // run only, without touching the user's settings (the demo points it at the emulator's link).
 // An optional FILE (a picture or MIDI file) starts with that file chosen; when a window is
 // already running, the file is handed to it and this start ends.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTimer>
@@ -124,10 +127,24 @@ int main(int argc, char **argv) {
         QStringLiteral("Use DEVICE for the stored COM port in this run only."),
         QStringLiteral("DEVICE"));
     parser.addOption(device_option);
+    const QCommandLineOption verbose_option(
+        QStringLiteral("verbose"),
+        QStringLiteral("Show the picture converter's own lines on standard output."));
+    parser.addOption(verbose_option);
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("A picture or MIDI file to start with."),
                                  QStringLiteral("[FILE]"));
     parser.process(app);
+    if (!parser.isSet(verbose_option)) {
+        // The window shows its results itself; all that reaches standard output is the picture
+        // converter's "writing …" line on every preview, which is kept off the terminal.
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null >= 0) {
+            std::fflush(stdout);
+            ::dup2(null, STDOUT_FILENO);
+            ::close(null);
+        }
+    }
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
         std::fputs("zemlo: give at most one file\n", stderr);
