@@ -13,6 +13,7 @@
 #include "file_name_rule.h"
 #include "handset_session.h"
 #include "handset_text.h"
+#include "json_text.h"
 #include "pc_file_filter.h"
 #include "picture_runtime.h"
 #include "zemlo/listing_text.h"
@@ -28,7 +29,7 @@ int run(const std::vector<std::string> &args);
 const Command kCommand{
     "download",
     "FILE [--name NAME] [--type picture|melody] [--effect fit|stretch] [--replace] [--preview] "
-    "[--discard] [--verbose]",
+    "[--discard] [--verbose] [--json]",
     "convert a picture or MIDI file and download it to the handset (the name defaults to the "
     "file's own: at most 8 ASCII letters and digits; a handset file of that name is replaced "
     "only with --replace, or when you say so at a terminal; --preview shows or plays it on the "
@@ -74,32 +75,33 @@ bool user_agrees(const std::string &question) {
 }
 
 // The window asks before a download replaces a handset file of the same name; a script cannot be
-// asked, so without --replace the command stops there (usage, 2), and a terminal is asked.
-int refuse_replacing(HandsetSession &session, app::FileType type, const std::string &name) {
+// asked, so without --replace the command stops there (usage, 2), and a terminal is asked. The
+// reason when it stops.
+std::optional<std::string> refuse_replacing(HandsetSession &session, app::FileType type,
+                                            const std::string &name) {
     const std::string handset_name = name + std::string(app::file_extension(type));
     bool exists = false;
     session.read([&](const app::MainCore &core) {
         exists = core.listing().table().find(listing::entry_key(handset_name), type) != -1;
     });
     if (!exists) {
-        return kExitOk;
+        return std::nullopt;
     }
     const std::string shown = app::printable_local_text(handset_name);
     if (::isatty(STDIN_FILENO) == 1 &&
         user_agrees("zemlo-cli: replace " + shown + " on the handset?")) {
-        return kExitOk;
+        return std::nullopt;
     }
-    std::fprintf(stderr,
-                 "zemlo-cli: %s is already on the handset: give --replace to replace it, or "
-                 "another name with --name\n",
-                 shown.c_str());
-    return kExitUsage;
+    return shown +
+           " is already on the handset: give --replace to replace it, or another name "
+           "with --name";
 }
 
 int run(const std::vector<std::string> &args) {
     std::string error;
-    const auto parsed = parse_args(args, {"--name", "--type", "--effect"},
-                                   {"--preview", "--discard", "--replace", "--verbose"}, &error);
+    const auto parsed =
+        parse_args(args, {"--name", "--type", "--effect"},
+                   {"--preview", "--discard", "--replace", "--verbose", "--json"}, &error);
     if (!parsed) {
         return usage_error(kCommand, error);
     }
@@ -141,26 +143,47 @@ int run(const std::vector<std::string> &args) {
         media::ensure_picture_runtime();  // metafile text needs it, on the main thread
     }
     HandsetSession session;
+    const bool json = parsed->flag("--json");
+    // Under --json the result is one document on standard output, a failure's too.
+    const auto ended = [&](int status, std::string why) {
+        if (why.empty()) {
+            why = session.failure_text();
+        }
+        status = session.close(status);
+        if (json) {
+            std::fputs(
+                status == kExitOk
+                    ? ("{\"result\":\"ok\",\"file\":" + json_string(file.string()) +
+                       ",\"name\":" + json_string(name + std::string(app::file_extension(*type))) +
+                       ",\"kept\":" + (parsed->flag("--discard") ? "false" : "true") + "}\n")
+                          .c_str()
+                    : json_failure(status, why).c_str(),
+                stdout);
+            std::fflush(stdout);
+        }
+        return status;
+    };
     if (const int status = session.open(global_options()); status != kExitOk) {
-        return session.close(status);
+        return ended(status, {});
     }
     if (const int status = session.connect(); status != kExitOk) {
-        return session.close(status);
+        return ended(status, {});
     }
     if (!parsed->flag("--replace")) {
-        if (const int status = refuse_replacing(session, *type, name); status != kExitOk) {
-            return session.close(status);
+        if (const auto refusal = refuse_replacing(session, *type, name)) {
+            std::fprintf(stderr, "zemlo-cli: %s\n", refusal->c_str());
+            return ended(kExitUsage, *refusal);
         }
     }
     session.set_download_answers(parsed->flag("--preview"), !parsed->flag("--discard"));
     session.set_effect(effect);
     session.set_verbose(parsed->flag("--verbose"));
-    session.set_echo(true);
+    session.set_echo(!json);
     session.clear_outcome();
     session.run([&](app::MainCore &core) { core.download_file(*type, file.string(), name); });
-    return session.close(session.outcome(parsed->flag("--discard")
-                                             ? app::MessageId::DownloadDiscarded
-                                             : app::MessageId::DownloadSaved));
+    return ended(session.outcome(parsed->flag("--discard") ? app::MessageId::DownloadDiscarded
+                                                           : app::MessageId::DownloadSaved),
+                 {});
 }
 
 }  // namespace

@@ -134,6 +134,7 @@ int HandsetSession::connect() {
     loop_.invoke([] {});
     if (!ended) {
         print_error(app::render(app::MessageId::ConnectFailed));
+        record_failure(app::render(app::MessageId::ConnectFailed));
         print_probe_hint({app::MessageId::PhoneCommError});
         return kExitFailure;
     }
@@ -192,6 +193,11 @@ bool HandsetSession::succeeded_with(app::MessageId success) const {
 bool HandsetSession::failed() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return !failures_.empty();
+}
+
+std::string HandsetSession::failure_text() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return failures_.empty() ? std::string() : failures_.front();
 }
 
 bool HandsetSession::port_error() const {

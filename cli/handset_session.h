@@ -63,6 +63,8 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     // What happened since the last clear.
     void clear_outcome();
     bool failed() const;
+    // The first failure's text (the message printed after "zemlo-cli: "), or empty.
+    std::string failure_text() const;
     bool port_error() const;
     // True once an operation ended with success as its result.
     bool succeeded_with(app::MessageId success) const;
@@ -117,7 +119,8 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     // The progress line (window thread only).
     bool progress_shown_ = false;
     bool sending_ = false;
-    std::atomic<bool> verbose_{false};  // packets are going out: the transfer's line is not yet complete
+    std::atomic<bool> verbose_{
+        false};  // packets are going out: the transfer's line is not yet complete
     bool terminal_ = false;
     TransferProgress transfer_;
     std::chrono::steady_clock::time_point transfer_start_;

@@ -136,8 +136,18 @@ TEST_F(CliAgainstHandset, ListDownloadBothKindsAndListAgain) {
     EXPECT_EQ(r.status, 2) << show(r);
     EXPECT_TRUE(has(r.err, "dusk.bmp is already on the handset: give --replace")) << show(r);
     EXPECT_EQ(read_file(store_ / "pic" / "dusk.bmp"), kept);
-    r = cli({device(), "download", (dir_ / "dusk.bmp").string(), "--replace"});
+    // Under --json the refusal is a document on standard output, with the same status.
+    r = cli({device(), "download", (dir_ / "dusk.bmp").string(), "--json"});
+    EXPECT_EQ(r.status, 2) << show(r);
+    EXPECT_TRUE(has(r.out,
+                    "{\"error\":{\"kind\":\"usage\",\"exit_status\":2,\"message\":"
+                    "\"dusk.bmp is already on the handset"))
+        << show(r);
+    r = cli({device(), "download", (dir_ / "dusk.bmp").string(), "--replace", "--json"});
     EXPECT_EQ(r.status, 0) << show(r);
+    EXPECT_EQ(r.out, "{\"result\":\"ok\",\"file\":\"" + (dir_ / "dusk.bmp").string() +
+                         "\",\"name\":\"dusk.bmp\",\"kept\":true}\n")
+        << show(r);
     EXPECT_NE(read_file(store_ / "pic" / "dusk.bmp"), kept);
 
     // A conversion failure is the operation's failure.
@@ -201,7 +211,11 @@ TEST_F(CliAgainstHandset, HandsetEventsAndSilenceAreFailures) {
     EXPECT_TRUE(has(r.err, "手机通信错误！\n请检查：数据线已接好，手机已开机并处于数据模式"))
         << show(r);
     EXPECT_TRUE(has(r.err, "zemlo-cli ports --probe")) << show(r);
-    EXPECT_TRUE(r.out.empty()) << show(r);
+    // --json: the failure as a document, its kind and message, the status kept.
+    EXPECT_EQ(r.out,
+              "{\"error\":{\"kind\":\"failed\",\"exit_status\":1,\"message\":\"手机通信错误！\\u000a"
+              "请检查：数据线已接好，手机已开机并处于数据模式，选择的端口正确\"}}\n")
+        << show(r);
 }
 
 TEST_F(CliAgainstHandset, UsageErrorsAreRefusedBeforeTheHandsetIsTouched) {
