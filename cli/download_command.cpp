@@ -14,8 +14,11 @@
 #include "handset_session.h"
 #include "handset_text.h"
 #include "json_text.h"
+#include "melody_conversion.h"
 #include "pc_file_filter.h"
+#include "picture_conversion.h"
 #include "picture_runtime.h"
+#include "zemlo/handset_records.h"
 #include "zemlo/listing_text.h"
 
 namespace zemlo::cli {
@@ -61,6 +64,47 @@ std::optional<app::FileType> type_of(const fs::path &file, const std::optional<s
     *error = "cannot tell from its extension whether " + name +
              " is a picture (bmp gif jpg ico emf wmf) or a melody (mid midi); give --type";
     return std::nullopt;
+}
+
+// Everything that needs no handset is checked before the connection, which takes seconds: the file
+// converts, a melody strikes a note and is within the handset's limit. The reason when it fails
+// (already printed), nothing when the download may go on. The download converts the file again,
+// as the window does; a conversion takes a fraction of a connect.
+std::optional<std::string> preflight(HandsetSession &session, app::FileType type,
+                                     const std::string &file) {
+    std::string error;
+    const media::PictureFolders folders = media::default_picture_folders(&error);
+    if (folders.work_dir.empty()) {
+        std::fprintf(stderr, "zemlo-cli: %s\n", error.c_str());
+        return error;
+    }
+    const std::string out = folders.work_dir + "/preflight.dwn";
+    if (type == app::FileType::Picture) {
+        if (!session.convert_picture(out, file)) {
+            const std::string why = app::render(app::MessageId::ConvertPictureFailed);
+            std::fprintf(stderr, "zemlo-cli: %s\n", why.c_str());
+            return why;
+        }
+        return std::nullopt;
+    }
+    media::MelodyOptions options;
+    options.refuse_without_notes = true;  // a silent ring tone is no ring tone
+    const media::MelodyConversion c = media::convert_melody_file(file, out, options);
+    std::string why;
+    if (c.without_notes) {
+        why = app::render(app::MessageId::MelodyWithoutNotes, {file});
+    } else if (!c.written) {
+        why = app::render(app::MessageId::ConvertMelodyFailed) + "\n" + c.error;
+    } else if (std::error_code ec; fs::file_size(out, ec) > records::kMaxMelodyBytes && !ec) {
+        why = app::render(app::MessageId::MelodyTooLarge) + " (" +
+              std::to_string(fs::file_size(out, ec)) + " > " +
+              std::to_string(records::kMaxMelodyBytes) + " bytes)";
+    }
+    if (why.empty()) {
+        return std::nullopt;
+    }
+    std::fprintf(stderr, "zemlo-cli: %s\n", why.c_str());
+    return why;
 }
 
 // Whether the user at a terminal says yes to the question.
@@ -163,6 +207,11 @@ int run(const std::vector<std::string> &args) {
         }
         return status;
     };
+    session.set_effect(effect);
+    session.set_verbose(parsed->flag("--verbose"));
+    if (const auto refusal = preflight(session, *type, file.string())) {
+        return ended(kExitFailure, *refusal);
+    }
     if (const int status = session.open(global_options()); status != kExitOk) {
         return ended(status, {});
     }
@@ -176,8 +225,6 @@ int run(const std::vector<std::string> &args) {
         }
     }
     session.set_download_answers(parsed->flag("--preview"), !parsed->flag("--discard"));
-    session.set_effect(effect);
-    session.set_verbose(parsed->flag("--verbose"));
     session.set_echo(!json);
     session.clear_outcome();
     session.run([&](app::MainCore &core) { core.download_file(*type, file.string(), name); });

@@ -212,9 +212,10 @@ TEST_F(CliAgainstHandset, HandsetEventsAndSilenceAreFailures) {
         << show(r);
     EXPECT_TRUE(has(r.err, "zemlo-cli ports --probe")) << show(r);
     // --json: the failure as a document, its kind and message, the status kept.
-    EXPECT_EQ(r.out,
-              "{\"error\":{\"kind\":\"failed\",\"exit_status\":1,\"message\":\"手机通信错误！\\u000a"
-              "请检查：数据线已接好，手机已开机并处于数据模式，选择的端口正确\"}}\n")
+    EXPECT_EQ(
+        r.out,
+        "{\"error\":{\"kind\":\"failed\",\"exit_status\":1,\"message\":\"手机通信错误！\\u000a"
+        "请检查：数据线已接好，手机已开机并处于数据模式，选择的端口正确\"}}\n")
         << show(r);
 }
 
@@ -249,6 +250,24 @@ TEST_F(CliAgainstHandset, UsageErrorsAreRefusedBeforeTheHandsetIsTouched) {
         EXPECT_EQ(r.status, 2) << c.args[0] << " " << c.args.back() << "\n" << show(r);
         EXPECT_TRUE(has(r.err, c.says)) << c.says << "\n" << show(r);
     }
+}
+
+TEST_F(CliAgainstHandset, WhatNeedsNoHandsetIsCheckedBeforeTheConnection) {
+    // The port is missing: a check made after connecting would end with the port's 3.
+    const std::string absent = "--device=" + (dir_ / "absent").string();
+    write_file(dir_ / "fake.jpg", {'t', 'e', 'x', 't'});
+    // A first track without its end-of-track event merges into a melody without a note.
+    write_file(dir_ / "noend.mid", {'M',  'T', 'h', 'd', 0,   0, 0, 6, 0, 1, 0,    1,    1,
+                                    0xE0, 'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0x90, 0x3C, 0x40});
+    ChildRun r = cli({absent, "download", (dir_ / "fake.jpg").string()});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "转换图形文件失败")) << show(r);
+    EXPECT_FALSE(has(r.err, "不能打开COM端口")) << show(r);
+    r = cli({absent, "download", (dir_ / "noend.mid").string(), "--json"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "转换后的旋律没有任何音符")) << show(r);
+    EXPECT_TRUE(has(r.out, "{\"error\":{\"kind\":\"failed\"")) << show(r);
+    EXPECT_FALSE(has(r.err, "不能打开COM端口")) << show(r);
 }
 
 TEST_F(CliAgainstHandset, PortThatCannotBeOpenedSaysWhyAndExitsThree) {
@@ -343,6 +362,17 @@ TEST_F(CliAgainstHandset, ProbeFindsTheHandsetAmongOtherDevices) {
     EXPECT_TRUE(has(r.out, "(missing)")) << r.out;
     // Only the emulator answers.
     EXPECT_EQ(r.out.find("handset found on"), r.out.rfind("handset found on")) << r.out;
+
+    // The port the handset commands would use names nothing: said at once, with the way out.
+    const ChildRun gone = cli({"--port", "7", "ports"}, env);
+    EXPECT_EQ(gone.status, 0) << show(gone);
+    EXPECT_TRUE(has(gone.out, "the handset commands use COM7 (" + (dir_ / "gone").string() +
+                                  ", which does not exist: choose a port below"))
+        << gone.out;
+    // The emulator's own link, given as the README gives it, is probed like any device.
+    const ChildRun named = cli({"ports", "--probe", device()});
+    EXPECT_EQ(named.status, 0) << show(named);
+    EXPECT_TRUE(has(named.out, "handset found on " + link_.string())) << named.out;
 }
 
 // Four handsets at once, one of which takes a call during the transfer: that one fails, the
