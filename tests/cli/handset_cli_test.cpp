@@ -367,7 +367,7 @@ TEST_F(CliAgainstHandset, ProbeFindsTheHandsetAmongOtherDevices) {
     const ChildRun gone = cli({"--port", "7", "ports"}, env);
     EXPECT_EQ(gone.status, 0) << show(gone);
     EXPECT_TRUE(has(gone.out, "the handset commands use COM7 (" + (dir_ / "gone").string() +
-                                  ", which does not exist: choose a port below"))
+                                  "), which does not exist: choose a port below"))
         << gone.out;
     // The emulator's own link, given as the README gives it, is probed like any device.
     const ChildRun named = cli({"ports", "--probe", device()});
