@@ -6,23 +6,22 @@ namespace zemlo::app {
 
 namespace {
 
-constexpr uint8_t kModeListing = 1;
 constexpr uint16_t kConnectRange = 2;
 
-bool request_listing(OperationContext &ctx, bool again) {
+}  // namespace
+
+bool request_listing(OperationContext &ctx, ListingPurpose purpose) {
     records::RemoteCommand list{records::kGroupFile, records::kCodeList};
     list.argument = 0;
     std::vector<uint8_t> reply = preset_reply(records::kResultListPreset);
     // Armed before the command goes out, so that the handset's answer finds it armed.
-    ctx.on_window([&] { ctx.window.expect_listing(again); });
+    ctx.on_window([&] { ctx.window.expect_listing(purpose); });
     if (!ctx.send_command(command_body(list), reply)) {
         ctx.on_window([&] { ctx.window.stop_listing(); });
         return false;
     }
     return true;
 }
-
-}  // namespace
 
 bool connect_handset(OperationContext &ctx) {
     ctx.report({MessageId::Connecting}, ReportLevel::Progress, kConnectRange);
@@ -40,7 +39,7 @@ bool connect_handset(OperationContext &ctx) {
     if (ctx.cancelled()) {
         return false;
     }
-    if (!request_listing(ctx, false)) {
+    if (!request_listing(ctx, ListingPurpose::Connect)) {
         ctx.hide_wait_window();
         return false;
     }
@@ -51,7 +50,7 @@ bool connect_handset(OperationContext &ctx) {
 void relist_handset(OperationContext &ctx) {
     // The listing replaces the table when it arrives; it completes no connect.
     ctx.binding.set_mode(kModeListing);
-    request_listing(ctx, true);
+    request_listing(ctx, ListingPurpose::Again);
 }
 
 }  // namespace zemlo::app

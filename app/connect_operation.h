@@ -10,6 +10,10 @@ namespace zemlo::app {
 // connect's outcome comes with it.
 bool connect_handset(OperationContext &ctx);
 
+// Arms the receiver for the listing and asks the handset for it; false when the request could not
+// be sent.
+bool request_listing(OperationContext &ctx, ListingPurpose purpose);
+
 // Asks a connected handset for its listing again (after a command it did not confirm), so the
 // table shows what the handset has.
 void relist_handset(OperationContext &ctx);

@@ -17,8 +17,14 @@ class ConnectionView {
     // The buttons for connected; unless they are only held (enable false), also the connection
     // text, the program's connected flag and the space (none when not connected).
     void update(bool connected, bool enable);
+    // The connection changed while an operation runs (a format's restart, the check after it):
+    // the text, the flag and the space follow it; the commands stay held until the operation ends.
+    void change_while_held(bool connected);
 
   private:
+    // The connection text, the connected flag and the space.
+    void show(bool connected);
+
     WindowPort &window_;
     ProgramValues &values_;
     HandsetListing &listing_;

@@ -22,6 +22,10 @@ inline constexpr const char *kDeviceLibraryFile = "libhandlink.so";
 inline constexpr uint32_t kForwardMessageId =
     3026;  // the id the window registers for handset messages
 inline constexpr uint32_t kDefaultTimeoutMs = 2000;
+// The modes the program hands SetDllMode: before a listing is asked for, and once it is in or a
+// download or the abort notice follows.
+inline constexpr uint8_t kModeListing = 1;
+inline constexpr uint8_t kModeIdle = 0;
 
 class DeviceBinding {
   public:
@@ -90,11 +94,6 @@ class DeviceBinding {
 inline constexpr int32_t kFirstConfirmation = 0x01000000;
 inline bool confirmed(int32_t status) {
     return status >= kFirstConfirmation;
-}
-// A request's status (remote_command) says the line, not the handset, failed it.
-inline bool line_failed(int32_t status) {
-    return status == HL_STATUS_LINK_NOT_OPEN || status == HL_STATUS_LINK_NO_ACK ||
-           status == HL_STATUS_LINK_NAK || status == HL_STATUS_LINE_LOST;
 }
 
 // The message shown for an OpenComm result; reason is the library's explanation of a device that

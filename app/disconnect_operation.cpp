@@ -6,7 +6,6 @@ namespace zemlo::app {
 
 namespace {
 
-constexpr uint8_t kModeIdle = 0;
 constexpr uint16_t kDisconnectRange = 1;
 
 }  // namespace
@@ -43,11 +42,7 @@ void send_abort_notice(OperationContext &ctx) {
     const auto body = command_body({records::kGroupAbort, 0});
     ctx.binding.set_mode(kModeIdle);
     std::vector<uint8_t> reply = preset_reply();
-    ctx.values.open_error_reporting.store(false);
-    struct Restore {
-        ProgramValues &values;
-        ~Restore() { values.open_error_reporting.store(true); }
-    } restore{ctx.values};
+    const OpenErrorsSilenced quiet(ctx.values);
     ctx.send_command(body, reply);
 }
 

@@ -13,7 +13,6 @@ namespace zemlo::app {
 
 namespace {
 
-constexpr uint8_t kModeIdle = 0;
 constexpr uint16_t kExtraSteps = 5;      // progress steps besides the data packets
 constexpr int64_t kLargestFile = 65535;  // one part: a larger file is refused
 constexpr size_t kMaxAnnouncedPath = 255;

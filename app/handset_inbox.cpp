@@ -97,8 +97,8 @@ void HandsetInbox::take(const std::vector<uint8_t> &record) {
     }
 }
 
-void HandsetInbox::expect_listing(bool again) {
-    relisting_ = again;
+void HandsetInbox::expect_listing(ListingPurpose purpose) {
+    purpose_ = purpose;
     blocks_.expect();
 }
 
@@ -109,13 +109,13 @@ void HandsetInbox::take_data(const uint8_t *body, size_t size) {
             break;
         case BlockReceiver::Outcome::Complete: {
             blocks_.stop();
-            const bool again = relisting_;
-            relisting_ = false;
-            receiver_.listing_arrived(read_listing(blocks_.data()), again);
+            const ListingPurpose purpose = purpose_;
+            purpose_ = ListingPurpose::Connect;
+            receiver_.listing_arrived(read_listing(blocks_.data()), purpose);
             break;
         }
         case BlockReceiver::Outcome::Refused:
-            receiver_.listing_refused();
+            receiver_.listing_refused(purpose_);
             break;
         case BlockReceiver::Outcome::NoAnswer:
         case BlockReceiver::Outcome::Ignored:

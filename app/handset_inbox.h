@@ -13,6 +13,7 @@
 #include "block_receiver.h"
 #include "device_binding.h"
 #include "dispatcher.h"
+#include "listing_purpose.h"
 #include "messages.h"
 #include "program_values.h"
 
@@ -27,10 +28,10 @@ class HandsetInbox {
         // An event of a connected handset (an incoming call, a low battery, a time-out, a break),
         // as the message that tells the user.
         virtual void handset_event(MessageId event) = 0;
-        // The listing arrived whole; again: it was asked for again, not by a connect.
-        virtual void listing_arrived(const ListingResult &listing, bool again) = 0;
+        // The listing arrived whole, asked for by purpose.
+        virtual void listing_arrived(const ListingResult &listing, ListingPurpose purpose) = 0;
         // The listing's transfer announced more than it may hold.
-        virtual void listing_refused() = 0;
+        virtual void listing_refused(ListingPurpose purpose) = 0;
         virtual void line_lost() = 0;
     };
 
@@ -46,8 +47,8 @@ class HandsetInbox {
     // A forwarded record (a copy), on the window thread.
     void take(const std::vector<uint8_t> &record);
 
-    // A listing is about to be asked for (again: not by a connect); armed before the request.
-    void expect_listing(bool again);
+    // A listing is about to be asked for; armed before the request.
+    void expect_listing(ListingPurpose purpose);
     // No listing is wanted any more (its request failed, or the connection ends).
     void stop_listing() { blocks_.stop(); }
     // Forgets a transfer half received (the library is gone).
@@ -68,7 +69,7 @@ class HandsetInbox {
     Sink sink_{};
     std::shared_ptr<std::atomic<HandsetInbox *>> alive_;
     BlockReceiver blocks_;
-    bool relisting_ = false;
+    ListingPurpose purpose_ = ListingPurpose::Connect;
 };
 
 }  // namespace zemlo::app

@@ -4,12 +4,6 @@
 
 namespace zemlo::app {
 
-namespace {
-
-constexpr uint8_t kModeIdle = 0;
-
-}  // namespace
-
 void MainCore::handset_event(MessageId event) {
     inbox_.stop_listing();
     // Stop the operation first, so that no step of it runs while the user reads the message.
@@ -37,18 +31,23 @@ void MainCore::line_lost() {
     front_.operation_ended({Operation::None, false, MessageId::LineLost});
 }
 
-void MainCore::listing_arrived(const ListingResult &listing, bool again) {
+void MainCore::listing_arrived(const ListingResult &listing, ListingPurpose purpose) {
+    if (purpose == ListingPurpose::FormatCheck) {
+        // The format's operation judges it and shows it.
+        runner_.take_checked_listing(listing);
+        return;
+    }
     if (listing.storage_ok) {
         listing_.take_storage(listing.capacity, listing.free_space);
     }
     if (!listing.accepted) {
-        listing_refused();
+        listing_refused(purpose);
         return;
     }
     values_.connected.store(true);
     listing_.take_text(listing.text);
     binding_.set_mode(kModeIdle);
-    if (again) {
+    if (purpose == ListingPurpose::Again) {
         // A listing read again after an unconfirmed command: the state is already reported.
         if (!runner_.busy()) {
             connection_.update(true, true);
@@ -60,7 +59,11 @@ void MainCore::listing_arrived(const ListingResult &listing, bool again) {
     front_.operation_ended({Operation::Connect, true, MessageId::ConnectDone});
 }
 
-void MainCore::listing_refused() {
+void MainCore::listing_refused(ListingPurpose purpose) {
+    if (purpose == ListingPurpose::FormatCheck) {
+        runner_.take_checked_listing(std::nullopt);
+        return;
+    }
     runner_.show_report({ReportLevel::Failed, {MessageId::ConnectFailed}});
     front_.operation_ended({Operation::Connect, false, MessageId::ConnectFailed});
 }

@@ -272,6 +272,8 @@ void MainCore::help_command() {
 
 void MainCore::wait_cancel() {
     values_.cancel.store(true);
+    // An operation waiting for the handset (a format's restart and check) sees it at once.
+    runner_.wake();
     connection_.update(values_.connected.load(), true);
 }
 

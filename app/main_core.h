@@ -95,16 +95,14 @@ class MainCore : private HandsetInbox::Receiver {
     // Waits, off the window thread, until no operation runs or waits to start, and the worker's
     // thread has ended.
     void wait_until_idle() { runner_.wait_until_idle(); }
-    // The restart wait after a format (tests shorten it).
-    void set_format_restart_wait(std::chrono::milliseconds ms) {
-        runner_.set_format_restart_wait(ms);
-    }
+    // The waits of a format for the handset's restart and its return (tests shorten them).
+    void set_format_timing(const FormatTiming &timing) { runner_.set_format_timing(timing); }
 
   private:
     // --- HandsetInbox::Receiver (handset_messages.cpp) ---
     void handset_event(MessageId event) override;
-    void listing_arrived(const ListingResult &listing, bool again) override;
-    void listing_refused() override;
+    void listing_arrived(const ListingResult &listing, ListingPurpose purpose) override;
+    void listing_refused(ListingPurpose purpose) override;
     void line_lost() override;
 
     void show_error(MessageId id);

@@ -92,7 +92,11 @@ enum class MessageId : uint16_t {
     FormatInUse,
     FormatFailed,
     Restarting,
+    FormatReconnecting,  // %1 the try, %2 the seconds left
+    FormatReadingFiles,
     FormatDone,
+    FormatNotDone,
+    FormatUnconfirmed,
 
     // The link's own errors (the port and the library).
     PortInvalid,

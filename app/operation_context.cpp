@@ -65,6 +65,11 @@ void OperationContext::end_with(const Message &message, ReportLevel level, bool 
     outcome.succeeded = succeeded;
 }
 
+bool OperationContext::wait(std::chrono::milliseconds ms) {
+    stop.wait_until(std::chrono::steady_clock::now() + ms, [this] { return cancelled(); });
+    return !stop.stopped() && !cancelled();
+}
+
 bool OperationContext::send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply,
                                     int32_t *status) {
     std::vector<uint8_t> copy = body;  // the library may write into the body it is given

@@ -5,15 +5,18 @@
 // operation only what it reads, as a request.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "block_receiver.h"
 #include "device_binding.h"
 #include "handset_entry.h"
 #include "handset_listing.h"
+#include "listing_purpose.h"
 #include "operation_report.h"
 #include "program_values.h"
 #include "question.h"
@@ -36,9 +39,15 @@ class OperationWindow {
     // The window as when not connected: every command held while the handset works (enable
     // false), or connect offered again.
     virtual void show_not_connected(bool enable) = 0;
-    // A listing is asked for (again: to show what the handset has after a command it did not
-    // confirm, not a connect's); the receiver is armed before the request goes out.
-    virtual void expect_listing(bool again) = 0;
+    // The handset's connection changed under the operation (a format's restart, the check after
+    // it): the connection text, the flag and the space follow, the commands stay held.
+    virtual void show_connection(bool connected) = 0;
+    // A listing is asked for; the receiver is armed before the request goes out.
+    virtual void expect_listing(ListingPurpose purpose) = 0;
+    // Waits, until the deadline, for the listing a format's check asked for; nothing when it did
+    // not come whole in time, or the user cancelled, or the operation was stopped.
+    virtual std::optional<ListingResult> await_checked_listing(
+        std::chrono::steady_clock::time_point deadline) = 0;
     // The listing's request could not be sent, or the handset's files are no longer wanted.
     virtual void stop_listing() = 0;
     // Converts source into the handset's format at out; false when it could not, with *why set
@@ -62,6 +71,8 @@ struct OperationContext {
     void end_with(const Message &message, ReportLevel level, bool succeeded);
     void hide_wait_window() { report({}, ReportLevel::Progress); }
     bool cancelled() const { return values.cancel.load(); }
+    // Waits for ms, ending early on the user's cancel or a stop; true when neither came.
+    bool wait(std::chrono::milliseconds ms);
 
     // Sends a remote command; false when the link could not be used. *status receives the
     // library's result.

@@ -64,7 +64,7 @@ void OperationRunner::run(Operation op) {
             run_disconnect(true);
             break;
         case Operation::Format:
-            format_handset(context_, {parts_.values.connected.load(), restart_wait_});
+            format_handset(context_, {parts_.values.connected.load(), format_timing_});
             break;
         case Operation::None:
             break;
@@ -105,6 +105,38 @@ void OperationRunner::show(const Report &report) {
     if (!parts_.values.cancel.load()) {
         parts_.front.operation_report(report);
     }
+}
+
+void OperationRunner::expect_listing(ListingPurpose purpose) {
+    if (purpose == ListingPurpose::FormatCheck) {
+        std::lock_guard<std::mutex> lock(checked_mutex_);
+        checked_arrived_ = false;
+        checked_.reset();
+    }
+    parts_.inbox.expect_listing(purpose);
+}
+
+void OperationRunner::take_checked_listing(std::optional<ListingResult> listing) {
+    {
+        std::lock_guard<std::mutex> lock(checked_mutex_);
+        checked_arrived_ = true;
+        checked_ = std::move(listing);
+    }
+    wake();
+}
+
+std::optional<ListingResult> OperationRunner::await_checked_listing(
+    std::chrono::steady_clock::time_point deadline) {
+    const auto arrived = [this] {
+        std::lock_guard<std::mutex> lock(checked_mutex_);
+        return checked_arrived_;
+    };
+    worker_.token().wait_until(deadline, [&] { return parts_.values.cancel.load() || arrived(); });
+    std::lock_guard<std::mutex> lock(checked_mutex_);
+    if (!checked_arrived_ || worker_.token().stopped()) {
+        return std::nullopt;
+    }
+    return checked_;
 }
 
 BoxAnswer OperationRunner::ask(const QuestionAsked &question) {

@@ -6,10 +6,13 @@
 
 #include <chrono>
 #include <functional>
+#include <mutex>
+#include <optional>
 
 #include "connection_view.h"
 #include "device_binding.h"
 #include "dispatcher.h"
+#include "format_operation.h"
 #include "front_end.h"
 #include "handset_inbox.h"
 #include "handset_listing.h"
@@ -73,7 +76,12 @@ class OperationRunner : private OperationWindow {
     void link_error(const ErrorNotice &notice);
     // The calling thread's stop token (the device binding checks it).
     StopToken *token_of_caller() { return worker_.token_of_caller(); }
-    void set_format_restart_wait(std::chrono::milliseconds ms) { restart_wait_ = ms; }
+    void set_format_timing(const FormatTiming &timing) { format_timing_ = timing; }
+    // The listing a format's check asked for arrived (nothing: its transfer was refused); window
+    // thread. The operation waiting for it goes on.
+    void take_checked_listing(std::optional<ListingResult> listing);
+    // Wakes the running operation's waits, so that they see the user's cancel.
+    void wake() { worker_.token().wake(); }
 
   private:
     // --- OperationWindow ---
@@ -81,7 +89,12 @@ class OperationRunner : private OperationWindow {
     BoxAnswer ask(const QuestionAsked &question) override;
     bool on_window(const std::function<void()> &fn) override { return worker_.on_window(fn); }
     void show_not_connected(bool enable) override { parts_.connection.update(false, enable); }
-    void expect_listing(bool again) override { parts_.inbox.expect_listing(again); }
+    void show_connection(bool connected) override {
+        parts_.connection.change_while_held(connected);
+    }
+    void expect_listing(ListingPurpose purpose) override;
+    std::optional<ListingResult> await_checked_listing(
+        std::chrono::steady_clock::time_point deadline) override;
     void stop_listing() override { parts_.inbox.stop_listing(); }
     bool convert(FileType type, const std::string &out, const std::string &source,
                  Message *why) override;
@@ -96,7 +109,12 @@ class OperationRunner : private OperationWindow {
     // How the running operation ends (worker thread while it runs).
     Outcome outcome_;
     bool listing_follows_ = false;  // the connect's outcome comes with its listing
-    std::chrono::milliseconds restart_wait_{5000};
+    FormatTiming format_timing_;
+    // The listing of a format's check: armed on the window thread, taken there when it arrives,
+    // read by the worker.
+    std::mutex checked_mutex_;
+    bool checked_arrived_ = false;
+    std::optional<ListingResult> checked_;
     OperationContext context_{parts_.binding,  *this,         parts_.listing,
                               worker_.token(), parts_.values, outcome_};
     // The converted file while it is sent; closed by whoever stops first.

@@ -21,4 +21,19 @@ struct ProgramValues {
     std::atomic<bool> connected{false};
 };
 
+// While it lives, a link that cannot be opened shows no box: for requests whose failure the
+// caller tells its own way (the abort notice, the tries to reach a restarting handset).
+class OpenErrorsSilenced {
+  public:
+    explicit OpenErrorsSilenced(ProgramValues &values) : values_(values) {
+        values_.open_error_reporting.store(false);
+    }
+    ~OpenErrorsSilenced() { values_.open_error_reporting.store(true); }
+    OpenErrorsSilenced(const OpenErrorsSilenced &) = delete;
+    OpenErrorsSilenced &operator=(const OpenErrorsSilenced &) = delete;
+
+  private:
+    ProgramValues &values_;
+};
+
 }  // namespace zemlo::app

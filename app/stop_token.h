@@ -31,6 +31,23 @@ class StopToken {
         return !stopped_.load();
     }
 
+    // Waits until done() holds, the deadline passes or the token is stopped; true when done()
+    // held and the token was not stopped. done() is read under the token's lock, so whoever makes
+    // it true (the user's cancel, an answer the operation waits for) calls wake() afterwards.
+    template <typename Done>
+    bool wait_until(std::chrono::steady_clock::time_point deadline, Done done) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        const bool held = cv_.wait_until(lock, deadline, [&] { return stopped_.load() || done(); });
+        return held && !stopped_.load();
+    }
+    void wake() {
+        {
+            // Taken and let go, so that a waiter between its check and its sleep is not missed.
+            std::lock_guard<std::mutex> lock(mutex_);
+        }
+        cv_.notify_all();
+    }
+
   private:
     std::atomic<bool> stopped_{false};
     mutable std::mutex mutex_;

@@ -173,8 +173,8 @@ int HandsetSession::close(int status) {
     return status == kExitOk && deadline_passed_.load() ? kExitFailure : status;
 }
 
-void HandsetSession::set_format_restart_wait(std::chrono::milliseconds ms) {
-    core_->set_format_restart_wait(ms);
+void HandsetSession::set_format_timing(const app::FormatTiming &timing) {
+    core_->set_format_timing(timing);
 }
 
 void HandsetSession::clear_outcome() {
@@ -293,7 +293,13 @@ void HandsetSession::operation_report(const app::Report &report) {
 
 void HandsetSession::operation_ended(const app::Outcome &outcome) {
     if (!outcome.succeeded) {
-        return;  // its failure was reported, and recorded there
+        // Its failure was reported, and recorded there; but once Ctrl-C or the deadline has
+        // cancelled, reports no longer reach the terminal, and a format stopped while the handset
+        // restarted must still say that it may have happened.
+        if (values_.cancel.load() && outcome.result == app::MessageId::FormatUnconfirmed) {
+            print_error(app::render(outcome.result));
+        }
+        return;
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -57,8 +57,8 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     void set_verbose(bool verbose) { verbose_ = verbose; }
     // Texts of finished operations go to standard output while on, else to standard error.
     void set_echo(bool on) { echo_ = on; }
-    // Restart wait after a format (the default is the handset's; tests may shorten it).
-    void set_format_restart_wait(std::chrono::milliseconds ms);
+    // The format's waits for the handset's restart and return (tests may shorten them).
+    void set_format_timing(const app::FormatTiming &timing);
 
     // What happened since the last clear.
     void clear_outcome();

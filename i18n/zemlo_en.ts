@@ -422,6 +422,22 @@ The system says: %1</translation>
         <source>运行 zemlo-cli ports --probe 可查出哪个端口有手机应答</source>
         <translation>run zemlo-cli ports --probe to find the port a handset answers on</translation>
     </message>
+    <message>
+        <source>确认格式化：重新连接（第%1次，剩%2秒）...</source>
+        <translation>Reconnecting to check (try %1, %2 s left)...</translation>
+    </message>
+    <message>
+        <source>确认格式化：读取手机文件...</source>
+        <translation>Checking the format: reading the files...</translation>
+    </message>
+    <message>
+        <source>手机没有格式化：文件仍在手机上</source>
+        <translation>The handset did not format: its files are still there</translation>
+    </message>
+    <message>
+        <source>格式化命令已发出，但手机没有确认。请重新连接手机，查看文件是否已清除</source>
+        <translation>The format command was sent, but the handset did not confirm it. Connect again to see whether its files were erased</translation>
+    </message>
 </context>
 <context>
     <name>OutsideFile</name>

@@ -4,12 +4,18 @@
 
 namespace zemlo::shell {
 
-// The library makes its configuration once for the whole process and takes care of two threads
-// asking at the same time; the toolkit's later call only finds it made.
+// The library keeps the configuration it made for the whole process; the toolkit's later call
+// only finds it made.
 FontWarmUp::FontWarmUp() : thread_([] { FcInit(); }) {}
 
 FontWarmUp::~FontWarmUp() {
-    thread_.join();
+    wait();
+}
+
+void FontWarmUp::wait() {
+    if (thread_.joinable()) {
+        thread_.join();
+    }
 }
 
 }  // namespace zemlo::shell

@@ -1,20 +1,22 @@
 #include "instance_channel.h"
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QUrl>
 
 #include "outside_file.h"
+#include "unix_socket.h"
 
 namespace zemlo::shell {
 
@@ -24,13 +26,22 @@ namespace {
 constexpr qsizetype kMaxSocketPath = 100;
 // Peers served at once; more are turned away rather than queued without limit.
 constexpr int kMaxPeers = 8;
+// An answer is one short line.
+constexpr std::size_t kMaxAnswer = 16;
+// How long the window stops taking peers when the system has no room for one more (out of file
+// descriptors): the socket stays ready meanwhile, and taking it up again at once would spin.
+constexpr int kAcceptPauseMs = 200;
 const QByteArray kOpen = QByteArrayLiteral("OPEN ");
 const QByteArray kShow = QByteArrayLiteral("SHOW");
 const QByteArray kYes = QByteArrayLiteral("OK\n");
 const QByteArray kNo = QByteArrayLiteral("NO\n");
 
-int remaining(const QElapsedTimer &clock, int timeout_ms) {
-    return std::max(0, timeout_ms - static_cast<int>(clock.elapsed()));
+SocketClock::time_point deadline_after(int ms) {
+    return SocketClock::now() + std::chrono::milliseconds(ms);
+}
+
+QString system_text(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 }  // namespace
@@ -101,119 +112,203 @@ std::optional<ChannelRequest> decode_request(const QByteArray &line) {
 }
 
 HandOver hand_over(const QString &socket_path, const ChannelRequest &request, int timeout_ms) {
-    QElapsedTimer clock;
-    clock.start();
-    QLocalSocket socket;
-    socket.connectToServer(socket_path);
-    if (!socket.waitForConnected(timeout_ms)) {
-        const auto error = socket.error();
-        if (error == QLocalSocket::ServerNotFoundError ||
-            error == QLocalSocket::ConnectionRefusedError) {
+    const SocketClock::time_point deadline = deadline_after(timeout_ms);
+    const Connection connection = connect_local(QFile::encodeName(socket_path), deadline);
+    if (!connection.socket.valid()) {
+        // No socket, or one nobody listens on any more (a window that crashed): nobody to ask.
+        if (connection.error == ENOENT || connection.error == ECONNREFUSED) {
             return HandOver::NoInstance;
         }
         return HandOver::NoAnswer;
     }
-    socket.write(encode_request(request));
-    if (!socket.waitForBytesWritten(remaining(clock, timeout_ms))) {
+    const int fd = connection.socket.get();
+    if (!send_all(fd, encode_request(request), deadline)) {
         return HandOver::NoAnswer;
     }
-    while (!socket.canReadLine()) {
-        if (socket.bytesAvailable() > 16 || remaining(clock, timeout_ms) == 0 ||
-            !socket.waitForReadyRead(remaining(clock, timeout_ms))) {
-            return HandOver::NoAnswer;
-        }
-    }
-    const QByteArray answer = socket.readLine(16);
-    socket.disconnectFromServer();
+    const QByteArray answer = receive_line(fd, kMaxAnswer, deadline);
     if (answer == kYes) {
         return HandOver::Delivered;
     }
     return answer == kNo ? HandOver::Refused : HandOver::NoAnswer;
 }
 
+// One later start being served: its connection and what it has sent so far.
+class InstanceServer::Peer : public QObject {
+  public:
+    Peer(int fd, QObject *parent)
+        : QObject(parent),
+          socket(fd),
+          readable(new QSocketNotifier(fd, QSocketNotifier::Read, this)) {}
+    // The notifier (a child, deleted after the members) stops watching before the socket closes.
+    ~Peer() override { readable->setEnabled(false); }
+    Peer(const Peer &) = delete;
+    Peer &operator=(const Peer &) = delete;
+
+    SocketFd socket;
+    QSocketNotifier *readable;
+    QByteArray line;
+};
+
 InstanceServer::InstanceServer(QObject *parent) : QObject(parent) {}
 
 InstanceServer::~InstanceServer() {
-    if (server_ != nullptr) {
-        // Closing removes the socket, so the next start finds no stale one.
-        server_->close();
+    if (listener_ < 0) {
+        return;
+    }
+    incoming_->setEnabled(false);
+    ::close(listener_);
+    // The socket goes with the window, so the next start finds no stale one; but only the file
+    // this window made: a later window that took over a socket it judged stale keeps its own.
+    struct stat st {};
+    if (::lstat(socket_file_.constData(), &st) == 0 && st.st_dev == socket_device_ &&
+        st.st_ino == socket_inode_) {
+        ::unlink(socket_file_.constData());
     }
 }
 
 bool InstanceServer::listen(const QString &socket_path, QString *why) {
-    if (QFileInfo::exists(socket_path)) {
-        // A socket left behind by a program that crashed refuses connections; a live one answers.
-        QLocalSocket probe;
-        probe.connectToServer(socket_path);
-        if (probe.waitForConnected(peer_timeout_ms_)) {
-            probe.abort();
+    const QByteArray path = QFile::encodeName(socket_path);
+    if (path.isEmpty() || static_cast<std::size_t>(path.size()) > max_socket_path()) {
+        *why = QStringLiteral("the path %1 is too long for a socket").arg(socket_path);
+        return false;
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    SocketFd socket;
+    // Binding never replaces a file already there, so a live window's socket is never taken;
+    // one left behind by a program that ended is removed after a probe, and binding tried again.
+    for (int attempt = 0;; ++attempt) {
+        socket = SocketFd(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        if (!socket.valid()) {
+            *why = QStringLiteral("no socket: %1").arg(system_text(errno));
+            return false;
+        }
+        if (::bind(socket.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) ==
+            0) {
+            break;
+        }
+        const int error = errno;
+        if (error == EADDRINUSE && attempt > 0) {
+            // Another start made its socket between the removal and this bind.
             *why = QStringLiteral("another zemlo window is listening on %1").arg(socket_path);
             return false;
         }
-        if (probe.error() != QLocalSocket::ConnectionRefusedError &&
-            probe.error() != QLocalSocket::ServerNotFoundError) {
-            *why = QStringLiteral("%1 does not answer: %2").arg(socket_path, probe.errorString());
+        if (error != EADDRINUSE) {
+            *why = QStringLiteral("cannot make the socket %1: %2")
+                       .arg(socket_path, system_text(error));
             return false;
         }
-        QLocalServer::removeServer(socket_path);
+        // A socket left behind by a program that crashed refuses connections; a live one answers.
+        const Connection probe = connect_local(path, deadline_after(peer_timeout_ms_));
+        if (probe.socket.valid()) {
+            *why = QStringLiteral("another zemlo window is listening on %1").arg(socket_path);
+            return false;
+        }
+        if (probe.error != ECONNREFUSED && probe.error != ENOENT) {
+            *why =
+                QStringLiteral("%1 does not answer: %2").arg(socket_path, system_text(probe.error));
+            return false;
+        }
+        if (probe.error == ECONNREFUSED && ::unlink(path.constData()) != 0 && errno != ENOENT) {
+            *why = QStringLiteral("cannot remove the stale socket %1: %2")
+                       .arg(socket_path, system_text(errno));
+            return false;
+        }
     }
-    auto *server = new QLocalServer(this);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    server->setMaxPendingConnections(kMaxPeers);
-    if (!server->listen(socket_path)) {
-        *why = server->errorString();
-        delete server;
+    // The folder is already private to the user; the socket itself is too.
+    struct stat st {};
+    if (::chmod(path.constData(), 0600) != 0 || ::lstat(path.constData(), &st) != 0 ||
+        ::listen(socket.get(), SOMAXCONN) != 0) {
+        *why = QStringLiteral("cannot listen on %1: %2").arg(socket_path, system_text(errno));
+        ::unlink(path.constData());
         return false;
     }
-    server_ = server;
-    connect(server_, &QLocalServer::newConnection, this, &InstanceServer::accept_peers);
+    socket_file_ = path;
+    socket_device_ = st.st_dev;
+    socket_inode_ = st.st_ino;
+    listener_ = socket.release();
+    incoming_ = new QSocketNotifier(listener_, QSocketNotifier::Read, this);
+    connect(incoming_, &QSocketNotifier::activated, this, &InstanceServer::accept_peers);
     return true;
 }
 
 void InstanceServer::accept_peers() {
-    while (QLocalSocket *peer = server_->nextPendingConnection()) {
+    for (;;) {
+        const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) {
+                continue;
+            }
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                incoming_->setEnabled(false);
+                QTimer::singleShot(kAcceptPauseMs, this, [this] { incoming_->setEnabled(true); });
+            }
+            return;
+        }
         if (peers_ >= kMaxPeers) {
-            peer->abort();
-            peer->deleteLater();
+            ::close(fd);
             continue;
         }
         ++peers_;
-        peer->setReadBufferSize(kMaxChannelLine + 1);
-        connect(peer, &QLocalSocket::readyRead, this, [this, peer] { read_peer(peer); });
-        connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-        connect(peer, &QObject::destroyed, this, [this] { --peers_; });
+        auto *peer = new Peer(fd, this);
+        connect(peer->readable, &QSocketNotifier::activated, this,
+                [this, peer] { read_peer(peer); });
         // A peer that says nothing, or never finishes its line, is let go.
-        QTimer::singleShot(peer_timeout_ms_, peer, [peer] {
-            peer->abort();
-            peer->deleteLater();
-        });
-        if (peer->bytesAvailable() > 0) {
-            read_peer(peer);
-        }
+        QTimer::singleShot(peer_timeout_ms_, peer, [this, peer] { drop_peer(peer); });
+        read_peer(peer);
     }
 }
 
-void InstanceServer::read_peer(QLocalSocket *peer) {
-    if (peer->property("answered").toBool()) {
-        peer->readAll();
+void InstanceServer::drop_peer(Peer *peer) {
+    if (!peer->socket.valid()) {
         return;
     }
-    if (!peer->canReadLine()) {
-        if (peer->bytesAvailable() > kMaxChannelLine) {
-            peer->abort();
-            peer->deleteLater();
+    peer->readable->setEnabled(false);
+    peer->socket = SocketFd();
+    --peers_;
+    peer->deleteLater();
+}
+
+void InstanceServer::read_peer(Peer *peer) {
+    if (!peer->socket.valid()) {
+        return;
+    }
+    char buffer[4096];
+    for (;;) {
+        // Never more than one byte past the longest line: enough to know it is too long.
+        const auto room = static_cast<std::size_t>(kMaxChannelLine + 1 - peer->line.size());
+        const ssize_t n = ::recv(peer->socket.get(), buffer, std::min(sizeof buffer, room), 0);
+        if (n < 0 && errno == EINTR) {
+            continue;
         }
-        return;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            return;  // more to come
+        }
+        if (n <= 0) {
+            drop_peer(peer);  // gone, or failed, before its line ended
+            return;
+        }
+        peer->line.append(buffer, n);
+        const qsizetype end = peer->line.indexOf('\n');
+        if (end >= 0 && end < kMaxChannelLine) {
+            break;
+        }
+        if (end >= 0 || peer->line.size() > kMaxChannelLine) {
+            drop_peer(peer);  // too long: cut off without an answer
+            return;
+        }
     }
-    const QByteArray line = peer->readLine(kMaxChannelLine + 1);
-    peer->setProperty("answered", true);
+    const QByteArray line = peer->line.left(peer->line.indexOf('\n') + 1);
     const std::optional<ChannelRequest> request = decode_request(line);
     const bool open = request && request->kind == ChannelRequest::Kind::Open;
     const bool taken = request && (!open || check_outside_file(request->path).ok());
-    // The answer goes first: the later start is waiting, and opening may take a moment.
-    peer->write(taken ? kYes : kNo);
-    peer->flush();
-    peer->disconnectFromServer();
+    // The answer goes first: the later start is waiting, and opening may take a moment. A peer
+    // that has gone meanwhile costs nothing (no signal for the broken pipe).
+    const QByteArray &answer = taken ? kYes : kNo;
+    ::send(peer->socket.get(), answer.constData(), static_cast<std::size_t>(answer.size()),
+           MSG_NOSIGNAL | MSG_DONTWAIT);
+    drop_peer(peer);
     if (!request) {
         return;
     }

@@ -7,14 +7,15 @@
 // side.
 #pragma once
 
+#include <sys/types.h>
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <optional>
 #include <string>
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 namespace zemlo::shell {
 
@@ -58,6 +59,8 @@ class InstanceServer : public QObject {
     // reason) when another program answers there or the socket cannot be made.
     bool listen(const QString &socket_path, QString *why);
     void set_peer_timeout(int ms) { peer_timeout_ms_ = ms; }
+    // Later starts being served now.
+    int peer_count() const { return peers_; }
 
   signals:
     // A well-formed request to open a file, answered OK when the file can be opened and NO when
@@ -66,10 +69,17 @@ class InstanceServer : public QObject {
     void showRequested();
 
   private:
+    class Peer;
     void accept_peers();
-    void read_peer(QLocalSocket *peer);
+    void read_peer(Peer *peer);
+    void drop_peer(Peer *peer);
 
-    QLocalServer *server_ = nullptr;
+    int listener_ = -1;
+    QSocketNotifier *incoming_ = nullptr;
+    // The socket file this server made, so that going it removes that file and no other.
+    QByteArray socket_file_;
+    dev_t socket_device_ = 0;
+    ino_t socket_inode_ = 0;
     int peer_timeout_ms_ = kChannelTimeoutMs;
     int peers_ = 0;
 };

@@ -125,6 +125,9 @@ MainWindow::MainWindow(app::Profile &profile, std::string module_dir, WindowHook
     setAcceptDrops(true);
 
     build_menu();
+    if (hooks_.before_text) {
+        hooks_.before_text();
+    }
     setFont(fitting_font());
     menuBar()->setFont(font());
     base_ = base_units(font());

@@ -81,6 +81,10 @@ struct WindowHooks {
     // The room the window may take (the screen's available area, in logical pixels); none: the
     // screen's own.
     std::function<QRect()> available_area;
+    // Called once while the window is made, after what needs no fonts (the menus, the icons)
+    // and before its first text is measured: the program's start waits there for the font
+    // configuration it reads ahead.
+    std::function<void()> before_text;
 };
 
 class MainWindow : public QMainWindow,

@@ -1,8 +1,9 @@
 #include "serial_device_list.h"
 
+#include "serial_port_scan.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSerialPortInfo>
 #include <algorithm>
 
 namespace zemlo::shell {
@@ -48,11 +49,7 @@ QList<SerialDevice> serial_devices(const QString &by_id_dir, const QStringList &
 }
 
 QList<SerialDevice> detected_serial_devices() {
-    QStringList ports;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        ports << info.systemLocation();
-    }
-    return serial_devices(QStringLiteral("/dev/serial/by-id"), ports);
+    return serial_devices(QStringLiteral("/dev/serial/by-id"), system_serial_ports());
 }
 
 }  // namespace zemlo::shell

@@ -22,7 +22,7 @@ QString serial_device_label(const QString &path, const QString &target);
 // ports in system_ports that no link leads to, without repeats.
 QList<SerialDevice> serial_devices(const QString &by_id_dir, const QStringList &system_ports);
 
-// serial_devices() over /dev/serial/by-id and the ports Qt detects.
+// serial_devices() over /dev/serial/by-id and the ports the system has (serial_port_scan.h).
 QList<SerialDevice> detected_serial_devices();
 
 }  // namespace zemlo::shell

@@ -481,10 +481,6 @@ bool RunFolder::make_empty_file(const std::string &name, std::string *error) con
     return true;
 }
 
-void RunFolder::remove_file(const std::string &name) const {
-    ::unlinkat(fd_, name.c_str(), 0);
-}
-
 size_t remove_ended_run_folders(const std::string &work_dir) {
     const int work_fd = ::open(work_dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (work_fd < 0) {

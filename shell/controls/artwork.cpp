@@ -1,32 +1,62 @@
 #include "artwork.h"
 
+#include "artwork_icon_engine.h"
 #include "zemlo_resources.h"
 
 #include <QFile>
 #include <QSvgRenderer>
+#include <memory>
 
 namespace zemlo::shell {
+
+namespace {
+
+// Each icon's document, read the first time it is asked for (on the window thread, as every
+// icon is drawn there); nothing for an icon whose file is missing.
+std::shared_ptr<QSvgRenderer> document_of(Icon icon) {
+    static std::array<std::shared_ptr<QSvgRenderer>, kIconArtwork.size()> documents;
+    static std::array<bool, kIconArtwork.size()> read{};
+    const auto index = static_cast<std::size_t>(icon);
+    if (index >= documents.size()) {
+        return nullptr;
+    }
+    if (!read[index]) {
+        read[index] = true;
+        zemlo::resources::ensure_loaded();
+        const QString path = icon_resource_path(icon);
+        if (QFile::exists(path)) {
+            auto document = std::make_shared<QSvgRenderer>(path);
+            if (document->isValid()) {
+                documents[index] = std::move(document);
+            }
+        }
+    }
+    return documents[index];
+}
+
+}  // namespace
 
 QString icon_resource_path(Icon icon) {
     return QStringLiteral(":/icons/%1.svg").arg(icon_art(icon).file_number);
 }
 
 QIcon load_icon(Icon icon) {
-    zemlo::resources::ensure_loaded();
-    const QString path = icon_resource_path(icon);
-    if (!QFile::exists(path)) {
+    std::shared_ptr<QSvgRenderer> document = document_of(icon);
+    if (!document) {
         return {};
     }
-    return QIcon(path);
+    return QIcon(new ArtworkIconEngine(std::move(document)));
 }
 
 QSize icon_natural_size(Icon icon) {
-    zemlo::resources::ensure_loaded();
-    QSvgRenderer renderer(icon_resource_path(icon));
-    if (!renderer.isValid()) {
-        return {};
+    const std::shared_ptr<QSvgRenderer> document = document_of(icon);
+    return document ? document->defaultSize() : QSize();
+}
+
+void read_artwork() {
+    for (const IconArt &art : kIconArtwork) {
+        document_of(art.icon);
     }
-    return renderer.defaultSize();
 }
 
 }  // namespace zemlo::shell

@@ -70,9 +70,13 @@ constexpr const IconArt &icon_art(Icon icon) {
 }
 
 QString icon_resource_path(Icon icon);
-// The icon, or a null icon when its file is missing.
+// The icon, or a null icon when its file is missing (or is not a readable SVG). Icons are made
+// and drawn on the window thread.
 QIcon load_icon(Icon icon);
 // The size the icon was drawn for (its SVG canvas), or an empty size when its file is missing.
 QSize icon_natural_size(Icon icon);
+// Reads every icon's file now rather than when it is first drawn (the window's start does this
+// while the font configuration is still being read).
+void read_artwork();
 
 }  // namespace zemlo::shell

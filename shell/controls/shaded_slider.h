@@ -23,8 +23,6 @@ class ShadedSlider : public QSlider {
     void set_selection_colour(const QColor &c);
     void set_face_colour(const QColor &c);
 
-    QColor channel_colour() const { return channel_; }
-    QColor selection_colour() const { return selection_; }
     const SliderShades &shades() const { return shades_; }
     // Whether the focus rectangle is drawn now.
     bool shows_focus_cue() const { return hasFocus() && focus_cue_; }

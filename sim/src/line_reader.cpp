@@ -133,11 +133,12 @@ void Emulator::Impl::on_line_event(FrameReader::Event event, const FrameReader &
 }
 
 void Emulator::Impl::hang_up() {
+    // Counted before the line goes, so whoever sees the line lost also sees the hang-up.
+    count([](EmulatorStats &s) { ++s.hang_ups; });
     {
         std::lock_guard lock(write_mutex);
         change_line([this] { line.close(); });
     }
-    count([](EmulatorStats &s) { ++s.hang_ups; });
     log("hung up; the line comes back in a moment");
     {
         std::unique_lock lock(queue_mutex);

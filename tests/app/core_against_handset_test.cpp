@@ -419,17 +419,186 @@ TEST_F(CoreAgainstHandset, FormatAnsweredRefusedAndBlocked) {
     ui_.answer({BoxAnswer::Ok});
     run([](MainCore &c) { c.format_command(); });
     EXPECT_TRUE(ui_.saw("box 确认 error 有文件正在被使用，请先在手机上取消其设置"));
+    // Refused: nothing was restarted, so nothing was tried again.
+    EXPECT_FALSE(ui_.saw("report 0 0 正在重启..."));
+    EXPECT_EQ(ui_.rows().size(), 1u);
+}
 
-    // The handset formats and restarts without answering.
-    ASSERT_TRUE(sim_->control("format ok"));
+TEST_F(CoreAgainstHandset, FormatIsASuccessOnlyOnceTheHandsetListsAnEmptyStoreAgain) {
+    const std::string done = "box 确认 info 格式化成功";
+    write_file(store_ / "pic" / "abc.bmp", CoreRig::pattern(100));
+    write_file(store_ / "melody" / "m.mid", CoreRig::pattern(600));
+    start();
+    connect();
+
+    // The handset formats and restarts without answering: the success comes from the empty
+    // listing after the restart, and the window is connected to it again.
+    clear_sim_log();
+    ui_.clear_log();
     ui_.answer({BoxAnswer::Ok});
     run([](MainCore &c) { c.format_command(); });
     EXPECT_TRUE(ui_.saw("report 0 2 格式化..."));
     EXPECT_TRUE(ui_.saw("report 0 0 正在重启..."));
-    EXPECT_TRUE(ui_.saw("box 确认 info 格式化成功")) << dump();
+    EXPECT_FALSE(ui_.lines("report 0 0 确认格式化：重新连接（第1次").empty()) << dump();
+    EXPECT_TRUE(ui_.saw("report 0 0 确认格式化：读取手机文件..."));
+    EXPECT_TRUE(ui_.saw(done)) << dump();
+    EXPECT_TRUE(sim_saw("formatted; restarting"));
+    EXPECT_TRUE(sim_saw("command list"));
     EXPECT_FALSE(fs::exists(store_ / "pic" / "abc.bmp"));
-    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
+    EXPECT_TRUE(ui_.rows().empty());
+    EXPECT_TRUE(values_.connected.load());
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
+    EXPECT_EQ(ui_.lines("link").back(), "link    COM3已连接");
+    EXPECT_EQ(read_state<int64_t>([&] { return core_->listing().free_space(); }),
+              read_state<int64_t>([&] { return core_->listing().capacity(); }));
+    ASSERT_FALSE(ui_.outcomes().empty());
+    EXPECT_EQ(ui_.outcomes().back().operation, Operation::Format);
+    EXPECT_TRUE(ui_.outcomes().back().succeeded);
+
+    // A handset that ignores the command (no answer, nothing formatted) comes back with its
+    // files: not a success, and the window shows the files it still has.
+    write_file(store_ / "pic" / "abc.bmp", CoreRig::pattern(100));
+    connect();
+    ASSERT_EQ(ui_.rows().size(), 1u);
+    ASSERT_TRUE(sim_->control("silent format"));
+    ui_.clear_log();
+    ui_.answer({BoxAnswer::Ok});
+    run([](MainCore &c) { c.format_command(); });
+    EXPECT_TRUE(ui_.saw("report 0 0 正在重启..."));
+    EXPECT_TRUE(ui_.saw("box 确认 error 手机没有格式化：文件仍在手机上")) << dump();
+    EXPECT_FALSE(ui_.saw(done));
+    EXPECT_TRUE(fs::exists(store_ / "pic" / "abc.bmp"));
+    ASSERT_EQ(ui_.rows().size(), 1u);
+    EXPECT_EQ(ui_.rows()[0].name, "abc.bmp");
+    EXPECT_TRUE(values_.connected.load());
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
+    EXPECT_FALSE(ui_.outcomes().back().succeeded);
+    EXPECT_EQ(ui_.outcomes().back().result, MessageId::FormatNotDone);
+
+    // Not connected before: the format's own handshake, then the same check.
+    ASSERT_TRUE(sim_->control("answer format"));
+    run([](MainCore &c) { c.disconnect_command(); });
+    ASSERT_FALSE(values_.connected.load());
+    ui_.clear_log();
+    ui_.answer({BoxAnswer::Ok});
+    run([](MainCore &c) { c.format_command(); });
+    EXPECT_TRUE(ui_.saw(done)) << dump();
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "abc.bmp"));
+    EXPECT_TRUE(values_.connected.load());
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
+}
+
+TEST_F(CoreAgainstHandset, FormatOfAHandsetThatDoesNotComeBackEndsInTimeSayingWhatIsKnown) {
+    const std::string unconfirmed =
+        "格式化命令已发出，但手机没有确认。请重新连接手机，查看文件是否已清除";
+    write_file(store_ / "pic" / "abc.bmp", CoreRig::pattern(100));
+    start();
+    connect();
+    constexpr auto kReachLimit = 2500ms;
+    // Past the limit: the try under way (the link's set-up and the reply wait, about 4 s) and the
+    // tidy-up.
+    constexpr auto kOvershoot = 6s;
+    on_window([&] { core_->set_format_timing({100ms, kReachLimit}); });
+
+    // The handset's line goes away while it restarts: every try fails at once, and the tries go
+    // on, counted down, until the limit.
+    ui_.on_report([&](const std::string &text) {
+        if (text == "正在重启...") {
+            rig_.stop_handset();
+        }
+    });
+    ui_.clear_log();
+    ui_.answer({BoxAnswer::Ok});
+    auto began = std::chrono::steady_clock::now();
+    run([](MainCore &c) { c.format_command(); });
+    auto took = std::chrono::steady_clock::now() - began;
+    ui_.on_report({});
+    EXPECT_GE(took, kReachLimit);
+    EXPECT_LT(took, kReachLimit + kOvershoot);
+    EXPECT_GE(ui_.lines("report 0 0 确认格式化：重新连接（第").size(), 2u) << dump();
+    EXPECT_TRUE(ui_.saw("box 确认 error " + unconfirmed)) << dump();
+    // The failed opens of the tries are no boxes of their own.
+    EXPECT_EQ(ui_.lines("box").size(), 2u) << dump();  // the question and the report
+    EXPECT_FALSE(ui_.saw("box 确认 info 格式化成功"));
     EXPECT_FALSE(values_.connected.load());
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
+    EXPECT_EQ(ui_.lines("link").back(), "link    COM3未连接");
+    EXPECT_TRUE(ui_.rows().empty());
+    EXPECT_EQ(ui_.outcomes().back().result, MessageId::FormatUnconfirmed);
+    EXPECT_FALSE(ui_.outcomes().back().succeeded);
+
+    // A handset that is there but never answers the handshake again: a try takes the link's
+    // set-up and the reply wait, and the one under way when the limit passes is the last.
+    std::string error;
+    ASSERT_TRUE(rig_.start_handset(&error)) << error;
+    sim_ = &rig_.sim();
+    connect();
+    ASSERT_TRUE(sim_->control("silent handshake"));
+    ui_.clear_log();
+    ui_.answer({BoxAnswer::Ok});
+    began = std::chrono::steady_clock::now();
+    run([](MainCore &c) { c.format_command(); });
+    took = std::chrono::steady_clock::now() - began;
+    EXPECT_LT(took, kReachLimit + kOvershoot);
+    EXPECT_TRUE(ui_.saw("box 确认 error " + unconfirmed)) << dump();
+    EXPECT_FALSE(values_.connected.load());
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
+}
+
+TEST_F(CoreAgainstHandset, CancelWhileTheFormatWaitsForTheHandsetEndsAtOnceUnconfirmed) {
+    const std::string unconfirmed =
+        "格式化命令已发出，但手机没有确认。请重新连接手机，查看文件是否已清除";
+    write_file(store_ / "pic" / "abc.bmp", CoreRig::pattern(100));
+    start();
+    connect();
+    // Waits far longer than the test: only the cancel can end them in time.
+    on_window([&] { core_->set_format_timing({60s, 60s}); });
+    const auto cancel_at = [&](const std::string &prefix) {
+        ui_.on_report([this, prefix](const std::string &text) {
+            if (text.rfind(prefix, 0) == 0) {
+                core_->wait_cancel();  // the wait window's button, on the window thread
+            }
+        });
+    };
+
+    // During the restart wait.
+    cancel_at("正在重启...");
+    clear_sim_log();
+    ui_.clear_log();
+    ui_.answer({BoxAnswer::Ok});
+    auto began = std::chrono::steady_clock::now();
+    run([](MainCore &c) { c.format_command(); });
+    EXPECT_LT(std::chrono::steady_clock::now() - began, 5s);
+    // The user who cancelled gets no box; the status line keeps what is known.
+    EXPECT_EQ(ui_.lines("status").back(), "status " + unconfirmed) << dump();
+    EXPECT_FALSE(ui_.saw("box 确认 error " + unconfirmed));
+    EXPECT_FALSE(ui_.saw("box 确认 info 格式化成功"));
+    EXPECT_FALSE(sim_saw("command disconnect"));  // the handset restarts: nothing to tell it
+    EXPECT_FALSE(values_.connected.load());
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
+    EXPECT_TRUE(ui_.rows().empty());
+    EXPECT_EQ(ui_.outcomes().back().result, MessageId::FormatUnconfirmed);
+
+    // While it is being reached again.
+    on_window([&] { core_->set_format_timing({100ms, 60s}); });
+    connect();
+    ASSERT_TRUE(sim_->control("silent handshake"));
+    cancel_at("确认格式化：重新连接");
+    ui_.clear_log();
+    ui_.answer({BoxAnswer::Ok});
+    began = std::chrono::steady_clock::now();
+    run([](MainCore &c) { c.format_command(); });
+    EXPECT_LT(std::chrono::steady_clock::now() - began, 5s);
+    EXPECT_EQ(ui_.lines("status").back(), "status " + unconfirmed) << dump();
+    EXPECT_FALSE(values_.connected.load());
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
+    ui_.on_report({});
+
+    // "Connect again to check" works: the next connect finds the handset as it is.
+    ASSERT_TRUE(sim_->control("answer handshake"));
+    connect();
+    EXPECT_TRUE(ui_.rows().empty());
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
 }
 
 TEST_F(CoreAgainstHandset, FormatWhoseFrameFailsOnTheLineIsALinkErrorAndClearsNothing) {

@@ -74,7 +74,7 @@ class CoreRig {
         profile_.set_port_device(3, port_device.empty() ? link_path() : port_device);
         core_ = std::make_unique<MainCore>(values_, ui_, ui_, loop_, profile_, &ui_);
         ui_.attach(core_.get());
-        core_->set_format_restart_wait(std::chrono::milliseconds(100));
+        core_->set_format_timing({std::chrono::milliseconds(100), std::chrono::seconds(5)});
         bool loaded = false;
         loop_.invoke([&] { loaded = core_->initialise(module_dir()); });
         return loaded;

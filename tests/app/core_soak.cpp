@@ -453,17 +453,25 @@ class Soak {
     }
 
     bool format(Expectation &expect) {
-        const uint32_t how = plan_.pick(0, 2);
+        const uint32_t how = plan_.pick(0, 3);
+        rig_.sim().control("answer format");
         if (how == 0) {
             rig_.sim().control("format refuse");
             expect.lines = {kBoxError + std::string("格式化失败！")};
         } else if (how == 1) {
             rig_.sim().control("format block");
             expect.lines = {kBoxError + std::string("有文件正在被使用，请先在手机上取消其设置")};
+        } else if (how == 2) {
+            // Ignored: no answer and nothing erased, found out by the listing after the wait.
+            rig_.sim().control("silent format");
+            expect.lines = {kBoxError + std::string("手机没有格式化：文件仍在手机上")};
+            expect.connected = true;
         } else {
             rig_.sim().control("format ok");
+            // Only the empty listing after the restart makes it a success, and the handset is
+            // connected again by then.
             expect.lines = {"box 确认 info 格式化成功"};
-            expect.connected = false;
+            expect.connected = true;
             expect.store_emptied = true;
         }
         rig_.ui().answer({BoxAnswer::Ok});

@@ -193,6 +193,35 @@ TEST_F(CliAgainstHandset, RenameDeleteAndFormatWithTheHandsetsRefusals) {
     EXPECT_FALSE(fs::exists(store_ / "pic" / "new.bmp"));
 }
 
+// Only the empty listing after the restart is a format: a handset that ignores the command, or a
+// run stopped while the handset restarts, is a failure that says what is known.
+TEST_F(CliAgainstHandset, FormatExitsZeroOnlyWhenTheEmptyStoreWasSeen) {
+    write_file(store_ / "pic" / "abc.bmp", std::vector<uint8_t>(100, 1));
+    start();
+
+    ASSERT_TRUE(sim_->control("silent format"));
+    ChildRun r = cli({device(), "format", "--yes"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "手机没有格式化：文件仍在手机上")) << show(r);
+    EXPECT_FALSE(has(r.out, "格式化成功")) << show(r);
+    EXPECT_TRUE(fs::exists(store_ / "pic" / "abc.bmp"));
+    ASSERT_TRUE(sim_->control("answer format"));
+
+    // Ctrl-C once the handset has taken the command and restarts.
+    const uint64_t restarts = sim_->stats().restarts;
+    ChildPlan plan = cli_spec({device(), "format", "--yes"});
+    plan.dir = dir_;
+    Child child(std::move(plan));
+    ASSERT_GT(child.pid(), 0);
+    ASSERT_TRUE(wait_until([&] { return sim_->stats().restarts > restarts; }, 30s));
+    child.kill(SIGINT);
+    r = child.finish();
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "格式化命令已发出，但手机没有确认。请重新连接手机，查看文件是否已清除"))
+        << show(r);
+    EXPECT_FALSE(has(r.out, "格式化成功")) << show(r);
+}
+
 TEST_F(CliAgainstHandset, HandsetEventsAndSilenceAreFailures) {
     write_file(dir_ / "wide.bmp", ramp_bitmap(64, 48));
     start();

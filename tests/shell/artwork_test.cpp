@@ -3,7 +3,9 @@
 
 #include "offscreen_app.h"
 
+#include <QIcon>
 #include <QImage>
+#include <QPixmap>
 
 #include <set>
 
@@ -33,6 +35,37 @@ TEST(Artwork, EveryNamedIconAndFrameIsThereAtItsSize) {
     }
     // Consecutive frames differ: the file moves.
     EXPECT_NE(QImage(frame_resource_path(0)), QImage(frame_resource_path(1)));
+}
+
+TEST(Artwork, IconsDrawAtTheAskedSizeSharpOnDenseScreensAndGreyWhenDisabled) {
+    test::ensure_app();
+    const QIcon icon = load_icon(Icon::Connect);
+    const QImage normal = icon.pixmap(QSize(24, 24)).toImage();
+    EXPECT_EQ(normal.size(), QSize(24, 24));
+    // Drawn for the screen's pixels, not enlarged from the small one.
+    const QPixmap dense = icon.pixmap(QSize(24, 24), 2.0);
+    EXPECT_EQ(dense.size(), QSize(48, 48));
+    EXPECT_DOUBLE_EQ(dense.devicePixelRatio(), 2.0);
+    EXPECT_EQ(icon.actualSize(QSize(40, 20)), QSize(20, 20));  // square art stays square
+
+    const QImage disabled = icon.pixmap(QSize(24, 24), QIcon::Disabled).toImage();
+    ASSERT_EQ(disabled.size(), normal.size());
+    int coloured = 0;
+    int grey_when_disabled = 0;
+    for (int y = 0; y < normal.height(); ++y) {
+        for (int x = 0; x < normal.width(); ++x) {
+            const QColor n = normal.pixelColor(x, y);
+            const QColor d = disabled.pixelColor(x, y);
+            if (n.alpha() == 255 && n.hsvSaturation() > 100) {
+                ++coloured;
+                grey_when_disabled += d.hsvSaturation() < 40 ? 1 : 0;
+            }
+        }
+    }
+    EXPECT_GT(coloured, 20);
+    EXPECT_EQ(grey_when_disabled, coloured);
+    // The same pixmap again, not drawn a second time differently.
+    EXPECT_EQ(icon.pixmap(QSize(24, 24)).toImage(), normal);
 }
 
 }  // namespace

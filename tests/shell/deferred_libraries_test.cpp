@@ -1,5 +1,6 @@
 // What the window's start leaves for later: the synthesizer and the metafile readers are not in
-// the process when the window has painted, and come the first time their work is done. A program
+// the process when the window has painted, and come the first time their work is done; the
+// network and serial port libraries never come. A program
 // of its own, so that nothing before it has played a melody or read a metafile.
 #include <gtest/gtest.h>
 
@@ -48,6 +49,11 @@ TEST(DeferredLibraries, TheWindowPaintsWithoutTheSynthesizerOrTheMetafileReaders
     EXPECT_FALSE(loaded("libfluidsynth"));
     EXPECT_FALSE(loaded("libwmf"));
     EXPECT_FALSE(loaded("libemf2svg"));
+    // Nor, ever, a network or serial port library: the single-window socket and the port
+    // dialog's device list are the system's own.
+    EXPECT_FALSE(loaded("libQt6Network"));
+    EXPECT_FALSE(loaded("libQt6SerialPort"));
+    EXPECT_FALSE(loaded("libudev"));
 
     // A melody played: its synthesizer comes then.
     const unsigned char midi[] = {'M',  'T',  'h',  'd',  0,    0,   0, 6,    0,    0,  0, 1,

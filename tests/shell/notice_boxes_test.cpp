@@ -27,7 +27,7 @@ TEST(NoticeBoxes, QuestionsAndErrorsBecomeTheirBoxes) {
     const MessageBoxDetails link = error_box({{app::MessageId::PortCannotOpenBecause, {"busy"}},
                                               app::ErrorSource::Link,
                                               app::OpenFailure{14, "busy"}});
-    EXPECT_EQ(link, (MessageBoxDetails{"不能打开COM端口\nbusy", "错误", BoxIcon::Error,
+    EXPECT_EQ(link, (MessageBoxDetails{"不能打开COM端口\n系统的说明：busy", "错误", BoxIcon::Error,
                                        BoxButtons::Ok, BoxOwner::None, true}));
     const MessageBoxDetails own =
         error_box({{app::MessageId::Busy}, app::ErrorSource::Window, std::nullopt});

@@ -304,6 +304,131 @@ TEST_F(ChannelTest, AProgramThatHangsNeverHoldsALaterStart) {
     ::close(fd);
 }
 
+// A later start's end of the line, as bare as it gets: connected, and nothing more unless asked.
+int raw_peer(const QString &path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(addr.sun_path, name.constData(), static_cast<size_t>(name.size()));
+    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+    return fd;
+}
+
+// Whether the other side has closed fd (everything it sent read and dropped).
+bool closed_by_peer(int fd) {
+    char buffer[64];
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n <= 0) {
+            return n == 0;
+        }
+    }
+}
+
+TEST_F(ChannelTest, LinesUpToTheBoundAreAnsweredOneByteMoreIsCutOff) {
+    listen();
+    const QByteArray head = QByteArrayLiteral("OPEN file:///");
+    const QByteArray longest = head + QByteArray(kMaxChannelLine - head.size() - 1, 'a') + '\n';
+    ASSERT_EQ(longest.size(), kMaxChannelLine);
+    EXPECT_EQ(raw_exchange(longest), QByteArray("NO\n"));  // heard, and no such file
+    EXPECT_EQ(raw_exchange(head + 'a' + longest.mid(head.size())), QByteArray());
+}
+
+TEST_F(ChannelTest, EightPeersAreServedAtOnceTheNinthIsTurnedAwayAndAPeerThatLeftCostsNothing) {
+    server_.set_peer_timeout(60000);
+    listen();
+    std::vector<int> silent;
+    for (int i = 0; i < 8; ++i) {
+        silent.push_back(raw_peer(socket_));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server_.peer_count() == 8; }, 10000));
+    const int ninth = raw_peer(socket_);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closed_by_peer(ninth); }, 10000));
+    ::close(ninth);
+    for (const int fd : silent) {
+        EXPECT_FALSE(closed_by_peer(fd));  // still held, waiting for their line
+    }
+    // Those that go free their places.
+    for (const int fd : silent) {
+        ::close(fd);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server_.peer_count() == 0; }, 10000));
+    // A request from a start that is gone before the answer: still taken, and writing the answer
+    // to nobody does not end the window.
+    const int hasty = raw_peer(socket_);
+    ASSERT_EQ(::send(hasty, "SHOW\n", 5, 0), 5);
+    ::close(hasty);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown_ == 1; }, 10000));
+    EXPECT_EQ(hand_over_pumping(socket_, {}), HandOver::Delivered);
+    EXPECT_EQ(shown_, 2);
+}
+
+TEST_F(ChannelTest, TheSocketIsTheUsersAloneAndGoesWithItsWindowButNeverAnothersSocket) {
+    {
+        InstanceServer window;
+        QString why;
+        ASSERT_TRUE(window.listen(socket_, &why)) << why.toStdString();
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(socket_).constData(), &st), 0);
+        EXPECT_TRUE(S_ISSOCK(st.st_mode));
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+    }
+    EXPECT_FALSE(fs::exists(dir_.path() / "zemlo.sock"));
+    int other = -1;
+    {
+        InstanceServer window;
+        QString why;
+        ASSERT_TRUE(window.listen(socket_, &why)) << why.toStdString();
+        // Someone else's socket in its place by the time this window goes: left alone.
+        ::unlink(QFile::encodeName(socket_).constData());
+        other = bind_raw_socket(socket_, true);
+    }
+    EXPECT_TRUE(fs::exists(dir_.path() / "zemlo.sock"));
+    ::close(other);
+}
+
+TEST_F(ChannelTest, AWindowWhoseQueueIsFullHoldsALaterStartOnlyForTheTimeoutAndKeepsItsSocket) {
+    const int hung = bind_raw_socket(socket_, true);  // listens with room for 4 (+1), never accepts
+    std::vector<int> queued;
+    for (int i = 0; i < 5; ++i) {
+        queued.push_back(raw_peer(socket_));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(hand_over(socket_, {}, 300), HandOver::NoAnswer);
+    EXPECT_LT(clock.elapsed(), 3000);
+    server_.set_peer_timeout(300);
+    QString why;
+    EXPECT_FALSE(server_.listen(socket_, &why));
+    EXPECT_TRUE(why.contains(QStringLiteral("does not answer"))) << why.toStdString();
+    EXPECT_TRUE(fs::exists(dir_.path() / "zemlo.sock"));
+    for (const int fd : queued) {
+        ::close(fd);
+    }
+    ::close(hung);
+}
+
+TEST_F(ChannelTest, AnAnswerThatIsNotExactlyYesOrNoIsNoAnswer) {
+    for (const QByteArray &reply :
+         {QByteArray("MAYBE\n"), QByteArray("OK"), QByteArray("ok\n"), QByteArray(64, 'O')}) {
+        const int listener = bind_raw_socket(socket_, true);
+        std::thread window([listener, reply] {
+            const int peer = ::accept(listener, nullptr, nullptr);
+            char buffer[256];
+            while (::recv(peer, buffer, sizeof buffer, 0) > 0 &&
+                   std::memchr(buffer, '\n', sizeof buffer) == nullptr) {
+            }
+            ::send(peer, reply.constData(), static_cast<size_t>(reply.size()), MSG_NOSIGNAL);
+            ::close(peer);
+        });
+        EXPECT_EQ(hand_over(socket_, {}, 5000), HandOver::NoAnswer) << reply.toStdString();
+        window.join();
+        ::close(listener);
+        ::unlink(QFile::encodeName(socket_).constData());
+    }
+}
+
 // --- the window ---------------------------------------------------------------------------------
 
 class OutsideWindowTest : public ::testing::Test {

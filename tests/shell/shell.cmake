@@ -1,10 +1,12 @@
 # The desktop program: its pure helpers directly, and the windows offscreen against the handset
 # emulator, driven with mouse clicks and keys.
+# The serial port library only to check the device folder's ports against it.
+find_package(Qt6 REQUIRED COMPONENTS SerialPort)
 zemlo_add_gtest(NAME shell_logic_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/shell_logic_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/notice_boxes_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
-    LIBS zemlo_shell)
+    LIBS zemlo_shell Qt6::SerialPort)
 
 if(TARGET handsim_core AND TARGET handlink)
     # Against the emulator, so e2e; but Qt's own libraries are not built with ThreadSanitizer,
@@ -28,11 +30,12 @@ if(TARGET shell_window_tests)
 endif()
 
 # Files from outside: the command line, a later start of the program, drops.
-find_package(Qt6 REQUIRED COMPONENTS Test)
+# The toolkit's own local socket stands in for a peer written by someone else.
+find_package(Qt6 REQUIRED COMPONENTS Test Network)
 zemlo_add_gtest(NAME shell_outside_files_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/outside_files_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
-    LIBS zemlo_shell Qt6::Test
+    LIBS zemlo_shell Qt6::Test Qt6::Network
     LABELS widget)
 target_compile_definitions(shell_outside_files_tests PRIVATE
     ZEMLO_DESKTOP_ENTRY="${CMAKE_SOURCE_DIR}/packaging/io.github.zemlo.Zemlo.desktop")

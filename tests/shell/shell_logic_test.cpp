@@ -6,8 +6,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QSerialPortInfo>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "dialog_units.h"
 #include "file_icon_cache.h"
@@ -19,6 +21,7 @@
 #include "play_time.h"
 #include "port_dialog.h"
 #include "serial_device_list.h"
+#include "serial_port_scan.h"
 #include "window_fit.h"
 
 namespace zemlo::shell {
@@ -206,6 +209,78 @@ TEST(SerialDeviceList, AnAdapterIsListedOnceUnderItsByIdNameWithItsTtyBeside) {
     EXPECT_EQ(dialog.chosen_device(), link.toStdString());
     EXPECT_EQ(dialog.device_box()->count(), 5);  // the default and the four, nothing added
     std::filesystem::remove_all(dir);
+}
+
+// A stand-in for the system's tty folder: each tty a folder with its uevent, and, where hardware
+// is behind it, a device folder with a link to its driver.
+void add_tty(const std::filesystem::path &root, const std::string &entry, const std::string &uevent,
+             const std::string &driver) {
+    const auto dir = root / "class" / entry;
+    std::filesystem::create_directories(dir);
+    if (!uevent.empty()) {
+        std::ofstream(dir / "uevent") << uevent;
+    }
+    if (driver.empty()) {
+        return;
+    }
+    std::filesystem::create_directories(dir / "device");
+    std::filesystem::create_directories(root / "drivers" / driver);
+    std::filesystem::create_directory_symlink(root / "drivers" / driver, dir / "device" / "driver");
+}
+
+TEST(SerialPortScan, TtysWithHardwareOrOfTheDevicelessKindsAndOnlyStandardPortsThatAnswer) {
+    char tmpl[] = "/tmp/zemlo-ttys-XXXXXX";
+    const std::filesystem::path root = ::mkdtemp(tmpl);
+    add_tty(root, "ttyUSB0", "MAJOR=188\nMINOR=0\nDEVNAME=ttyUSB0\n", "ftdi_sio");
+    add_tty(root, "ttyACM0", "DEVNAME=ttyACM0", "cdc_acm");  // no newline at the end
+    add_tty(root, "ttyS0", "DEVNAME=ttyS0\n", "serial8250");
+    add_tty(root, "ttyS1", "DEVNAME=ttyS1\n", "serial8250");  // a placeholder: no chip answers
+    add_tty(root, "ttyS4", "DEVNAME=ttyS4\n", "port");        // a port of another driver
+    add_tty(root, "tty1", "DEVNAME=tty1\n", "");              // a virtual terminal
+    add_tty(root, "ptmx", "DEVNAME=ptmx\n", "");
+    add_tty(root, "rfcomm3", "DEVNAME=rfcomm3\n", "");
+    add_tty(root, "rfcomm256", "DEVNAME=rfcomm256\n", "");
+    add_tty(root, "rfcommX", "DEVNAME=rfcommX\n", "");
+    add_tty(root, "tnt0", "DEVNAME=tnt0\n", "");
+    add_tty(root, "ttyGS0", "DEVNAME=ttyGS0\n", "");
+    add_tty(root, "ttyUSB7", "", "ftdi_sio");  // no device node named
+    add_tty(root, "renamed", "DEVNAME=bus/ttyX\n", "ftdi_sio");
+    const auto q = [](const std::filesystem::path &p) {
+        return QString::fromStdString(p.string());
+    };
+    QStringList asked;
+    const QStringList found =
+        serial_ports_in(q(root / "class"), QStringLiteral("/dev"), [&](const QString &device) {
+            asked << device;
+            return device == QStringLiteral("/dev/ttyS0");
+        });
+    EXPECT_EQ(found, (QStringList{"/dev/bus/ttyX", "/dev/rfcomm3", "/dev/tnt0", "/dev/ttyACM0",
+                                  "/dev/ttyGS0", "/dev/ttyS0", "/dev/ttyS4", "/dev/ttyUSB0"}));
+    // Only the standard ports are opened to ask: opening any other could disturb its device.
+    EXPECT_EQ(asked, (QStringList{"/dev/ttyS0", "/dev/ttyS1"}));
+
+    // Without the tty folder, the device nodes with serial names.
+    std::filesystem::create_directories(root / "dev");
+    for (const char *node : {"ttyS0", "ttyUSB1", "tty5", "rfcomm0", "console"}) {
+        std::ofstream(root / "dev" / node) << "";
+    }
+    std::filesystem::create_symlink(root / "dev" / "ttyS0", root / "dev" / "ttyS9");
+    EXPECT_EQ(
+        serial_ports_in(q(root / "none"), q(root / "dev"), [](const QString &) { return true; }),
+        (QStringList{q(root / "dev" / "rfcomm0"), q(root / "dev" / "ttyS0"),
+                     q(root / "dev" / "ttyUSB1")}));
+    std::filesystem::remove_all(root);
+}
+
+TEST(SerialPortScan, FindsWhatTheSerialPortLibraryFindsOnThisMachine) {
+    QStringList expected;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        expected << info.systemLocation();
+    }
+    QStringList found = system_serial_ports();
+    expected.sort();
+    found.sort();
+    EXPECT_EQ(found, expected);
 }
 
 }  // namespace

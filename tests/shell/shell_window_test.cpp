@@ -131,7 +131,7 @@ class WindowTest : public ::testing::Test {
         window_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
         ASSERT_TRUE(QTest::qWaitFor([&] { return window_->browser_ready(); }, kWaitMs));
-        window_->core().set_format_restart_wait(100ms);
+        window_->core().set_format_timing({100ms, 5s});
     }
 
     MainWindow &w() { return *window_; }
@@ -514,6 +514,55 @@ TEST_F(WindowTest, SettingsAndFormatAreDisabledWhileAnOperationRuns) {
     ASSERT_TRUE(idle());
     ASSERT_TRUE(QTest::qWaitFor([&] { return w().parts().settings_action->isEnabled(); }, kWaitMs));
     EXPECT_TRUE(w().parts().format_action->isEnabled());
+}
+
+// "格式化成功" only once the handset lists an empty store after its restart; the wait window's
+// Cancel while the handset restarts ends the format at once, not confirmed and not connected.
+TEST_F(WindowTest, FormatIsReportedOnlyOnceTheEmptyStoreIsSeenAndItsWaitCanBeCancelled) {
+    const std::string done = "确认 格式化成功";
+    std::ofstream(store_ / "pic" / "abc.bmp") << std::string(100, 'x');
+    start_handset();
+    open_window();
+    connect_handset();
+    ASSERT_EQ(rows(w().parts().handset_list), QStringList{"abc.bmp"});
+    ASSERT_TRUE(sim_->control("silent format"));
+
+    // A restart wait far longer than the test: only Cancel ends it in time.
+    w().core().set_format_timing({60s, 60s});
+    answers_ = {BoxAnswer::Ok};
+    w().parts().format_action->trigger();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return w().parts().wait_window->text_label()->text() == "正在重启..."; }, kWaitMs));
+    click(w().parts().wait_window->cancel_button());
+    ASSERT_TRUE(idle());
+    delivered();
+    EXPECT_EQ(w().parts().status_line->text().toStdString(),
+              "格式化命令已发出，但手机没有确认。请重新连接手机，查看文件是否已清除");
+    EXPECT_FALSE(saw_box(done));
+    EXPECT_EQ(buttons(), "10000");
+    EXPECT_TRUE(rows(w().parts().handset_list).isEmpty());
+
+    // Ignored: the handset comes back with its file, and the window shows it.
+    w().core().set_format_timing({100ms, 5s});
+    connect_handset();
+    answers_ = {BoxAnswer::Ok};
+    w().parts().format_action->trigger();
+    ASSERT_TRUE(idle());
+    delivered();
+    EXPECT_TRUE(saw_box("确认 手机没有格式化：文件仍在手机上"));
+    EXPECT_FALSE(saw_box(done));
+    EXPECT_EQ(rows(w().parts().handset_list), QStringList{"abc.bmp"});
+    EXPECT_EQ(buttons(), "11111");
+
+    ASSERT_TRUE(sim_->control("answer format"));
+    answers_ = {BoxAnswer::Ok};
+    w().parts().format_action->trigger();
+    ASSERT_TRUE(idle());
+    delivered();
+    EXPECT_TRUE(saw_box(done));
+    EXPECT_TRUE(rows(w().parts().handset_list).isEmpty());
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "abc.bmp"));
+    EXPECT_EQ(buttons(), "11111");
 }
 
 TEST_F(WindowTest, WaitWindowLeftByAListingThatNeverCameGoesWhenTheWindowIsActivated) {

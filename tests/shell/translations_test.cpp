@@ -407,6 +407,29 @@ TEST_F(WindowLanguage, CoreTextsThatFitInChineseFitInEnglish) {
     }
 }
 
+// The wait window's line while a format is checked changes every try: it must be read whole, in
+// both languages, with two-digit figures.
+TEST_F(WindowLanguage, FormatCheckProgressFitsTheWaitWindow) {
+    const BaseUnits base = base_units(dialog_font());
+    BoxAnswerer answerer = [](const app::MessageBoxDetails &, QWidget *) {
+        return app::BoxAnswer::Ok;
+    };
+    WaitWindow wait(base, &answerer);
+    wait.setFont(dialog_font());
+    QLabel *line = wait.findChild<QLabel *>();
+    ASSERT_NE(line, nullptr);
+    for (const UiLanguage language : {UiLanguage::Chinese, UiLanguage::English}) {
+        speak(language);
+        for (const app::MessageId id :
+             {app::MessageId::Restarting, app::MessageId::FormatReconnecting,
+              app::MessageId::FormatReadingFiles}) {
+            const QString text = QString::fromStdString(app::render(id, {"12", "20"}));
+            EXPECT_LE(line->fontMetrics().horizontalAdvance(text), line->contentsRect().width())
+                << text.toStdString();
+        }
+    }
+}
+
 TEST_F(WindowLanguage, HelpOpensTheGuideOfTheLanguage) {
     QTemporaryDir dir;
     const QString chinese = dir.filePath(QStringLiteral("dwnHelp.html"));

@@ -36,8 +36,6 @@ class RunFolder {
     // The same, closing the descriptor at once: the file exists, empty, for a writer that opens
     // it by path.
     bool make_empty_file(const std::string &name, std::string *error) const;
-    // Removes the name from the folder (a link itself, never what it points to).
-    void remove_file(const std::string &name) const;
 
   private:
     RunFolder(int runs_fd, int fd, std::string name, std::string path);
