@@ -31,9 +31,9 @@ void print_usage(FILE *out) {
                  "  --trace FILE         write the link's protocol trace into FILE\n"
                  "  --deadline SECONDS   stop a handset command that takes longer (default %u)\n"
                  "\nthe handset's limits:\n"
-                 "  file names   at most 8 characters, ASCII letters and digits only\n"
-                 "  melodies     at most 51200 bytes each once converted, 20 in the folder\n"
-                 "  pictures     30748 bytes each once converted, 10 in the folder\n"
+                 "  names:     at most 8 characters, ASCII letters and digits only\n"
+                 "  melodies:  at most 51200 bytes each once converted, 20 in the folder\n"
+                 "  pictures:  30748 bytes each once converted, 10 in the folder\n"
                  "\nexit status: 0 done, 1 failed, 2 bad usage or input, 3 the port cannot be "
                  "opened\n",
                  zemlo::cli::kDefaultDeadlineSeconds);

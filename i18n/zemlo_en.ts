@@ -400,11 +400,11 @@ The system says: %1</translation>
     </message>
     <message>
         <source>手机没有保存这个文件，请重新下载</source>
-        <translation>the handset kept nothing of this file; download it again</translation>
+        <translation>nothing was kept; download it again</translation>
     </message>
     <message>
         <source>连接已断开（数据线或串口设备被拔出），手机没有保存这个文件</source>
-        <translation>the line was lost (the cable or serial adapter was pulled out); the handset kept nothing of this file</translation>
+        <translation>the line was lost (cable or adapter pulled out); nothing was kept</translation>
     </message>
     <message>
         <source>这个文件占用%1字节，手机只有%2字节可用</source>
@@ -412,7 +412,7 @@ The system says: %1</translation>
     </message>
     <message>
         <source>手机上已有名为&quot;%1&quot;的文件</source>
-        <translation>the handset already has a file named &quot;%1&quot;</translation>
+        <translation>&quot;%1&quot; is already on the handset</translation>
     </message>
     <message>
         <source>手机的文件名最多8个字符，只能用英文字母和数字</source>
