@@ -168,6 +168,13 @@ TEST_F(CliAgainstHandset, RenameDeleteAndFormatWithTheHandsetsRefusals) {
     EXPECT_TRUE(has(r.err, "该文件正在被使用！")) << show(r);
     ASSERT_TRUE(sim_->control("release abc.bmp"));
 
+    // Onto a name the handset already has: refused, and the reason under the refusal.
+    write_file(store_ / "pic" / "taken.bmp", std::vector<uint8_t>(100, 3));
+    r = cli({device(), "rename", "pic", "abc", "taken"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "重命名文件失败！\n手机上已有名为\"taken.bmp\"的文件")) << show(r);
+    EXPECT_TRUE(fs::exists(store_ / "pic" / "abc.bmp"));
+
     r = cli({device(), "rename", "pic", "abc.bmp", "new"});
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_TRUE(has(r.out, "重命名文件成功")) << show(r);
