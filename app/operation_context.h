@@ -51,9 +51,10 @@ class OperationWindow {
         std::chrono::steady_clock::time_point deadline) = 0;
     // The listing's request could not be sent, or the handset's files are no longer wanted.
     virtual void stop_listing() = 0;
-    // Converts source into the handset's format at out as chosen; false when it could not.
+    // Converts source into the handset's format at out as chosen; false when it could not, with
+    // *why set when the converter gave a reason the user can act on.
     virtual bool convert(FileType type, const std::string &out, const std::string &source,
-                         const ConversionChoice &choice) = 0;
+                         const ConversionChoice &choice, Message *why) = 0;
 };
 
 struct OperationContext {

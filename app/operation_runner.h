@@ -97,7 +97,7 @@ class OperationRunner : private OperationWindow {
         std::chrono::steady_clock::time_point deadline) override;
     void stop_listing() override { parts_.inbox.stop_listing(); }
     bool convert(FileType type, const std::string &out, const std::string &source,
-                 const ConversionChoice &choice) override;
+                 const ConversionChoice &choice, Message *why) override;
 
     // The worker's side.
     void run(Operation op);
