@@ -54,9 +54,10 @@ class OperationWindow {
     // Waits (worker thread) for the handset to begin the listing asked for, at most the
     // library's timeout; false when it did not.
     virtual bool listing_started() = 0;
-    // Converts source into the handset's format at out as chosen; false when it could not.
+    // Converts source into the handset's format at out as chosen; false when it could not, with
+    // *why set when the converter gave a reason the user can act on.
     virtual bool convert(FileType type, const std::string &out, const std::string &source,
-                         const ConversionChoice &choice) = 0;
+                         const ConversionChoice &choice, Message *why) = 0;
 };
 
 struct OperationContext {

@@ -101,7 +101,7 @@ class OperationRunner : private OperationWindow {
     void stop_listing() override { parts_.inbox.stop_listing(); }
     bool listing_started() override;
     bool convert(FileType type, const std::string &out, const std::string &source,
-                 const ConversionChoice &choice) override;
+                 const ConversionChoice &choice, Message *why) override;
 
     // The worker's side.
     void run(Operation op);
