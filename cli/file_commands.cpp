@@ -89,7 +89,8 @@ std::optional<std::string> find_file(HandsetSession &session, app::FileType type
         }
     });
     if (!found) {
-        *why = wanted + ": no such file in " + std::string(app::folder_path(type));
+        *why = app::render(app::MessageId::NoSuchHandsetFile,
+                           {wanted, std::string(app::folder_path(type))});
         *status = fail(*why);
         return std::nullopt;
     }

@@ -253,7 +253,7 @@ TEST_F(CliAgainstHandset, RenameDeleteAndFormatWithTheHandsetsRefusals) {
 
     r = cli({device(), "delete", "pic", "abc"});
     EXPECT_EQ(r.status, 1) << show(r);
-    EXPECT_TRUE(has(r.err, "abc.bmp: no such file")) << show(r);
+    EXPECT_TRUE(has(r.err, "abc.bmp：a:\\pcdlw\\pic里没有这个文件")) << show(r);
 
     r = cli({device(), "delete", "melody", "m.mid"});
     ASSERT_EQ(r.status, 0) << show(r);
@@ -297,8 +297,17 @@ TEST_F(CliAgainstHandset, FileCommandsAndPortsUnderJsonGiveOneDocumentEitherWay)
 
     r = cli({device(), "delete", "pic", "abc", "--json"});
     EXPECT_EQ(r.status, 1) << show(r);
-    EXPECT_TRUE(has(r.out, failure("failed", 1, "abc.bmp: no such file in"))) << show(r);
+    EXPECT_TRUE(has(r.out, failure("failed", 1, "abc.bmp：a:\\\\pcdlw\\\\pic里没有这个文件")))
+        << show(r);
     EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << "one JSON document on one line";
+    // The command line's own texts follow the language as the core's do; English as it was.
+    r = cli({device(), "delete", "pic", "abc"}, {"ZEMLO_LANG=en"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "zemlo-cli: abc.bmp: no such file in a:\\pcdlw\\pic\n")) << show(r);
+    r = cli({device(), "list"});
+    EXPECT_TRUE(has(r.out, "\n容量432128字节，已用1536字节，可用430592字节\n")) << show(r);
+    r = cli({device(), "list"}, {"ZEMLO_LANG=en"});
+    EXPECT_TRUE(has(r.out, "\ncapacity 432128 bytes, used 1536, free 430592\n")) << show(r);
     r = cli({device(), "delete", "melody", "m", "--json"});
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_EQ(r.out,
