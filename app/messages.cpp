@@ -158,6 +158,9 @@ constexpr Entry kTable[] = {
      QT_TRANSLATE_NOOP("Messages", "手机的文件名最多8个字符，只能用英文字母和数字")},
     {MessageId::ProbeHint,
      QT_TRANSLATE_NOOP("Messages", "运行 zemlo-cli ports --probe 可查出哪个端口有手机应答")},
+
+    {MessageId::ListingSpace, QT_TRANSLATE_NOOP("Messages", "容量%1字节，已用%2字节，可用%3字节")},
+    {MessageId::NoSuchHandsetFile, QT_TRANSLATE_NOOP("Messages", "%1：%2里没有这个文件")},
 };
 
 constexpr size_t kCount = static_cast<size_t>(MessageId::Count);

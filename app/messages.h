@@ -134,6 +134,10 @@ enum class MessageId : uint16_t {
     NameRule,
     ProbeHint,  // the command line's way to find the handset's port
 
+    // The command line's own texts.
+    ListingSpace,       // %1 the capacity, %2 the bytes used, %3 the bytes free
+    NoSuchHandsetFile,  // %1 the file's name, %2 the handset folder
+
     Count,
 };
 

@@ -1,6 +1,6 @@
 // zemlo-cli download FILE... [--name NAME] [--name-from-file] [--type picture|melody]
 //                            [picture options] [--fit] [--replace] [--preview] [--discard]
-//                            [--verbose] [--json]
+//                            [--dry-run] [--verbose] [--json]
 // Converts pictures and MIDI files and downloads them as the window does, all in one connection;
 // the window's two questions after the transfer (preview on the handset? keep the file?) are the
 // flags. Every name is checked, names that would clash on the handset are refused, and every file
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cli_args.h"
+#include "download_plan.h"
 #include "file_name_rule.h"
 #include "handset_session.h"
 #include "handset_text.h"
@@ -40,14 +41,16 @@ const Command kCommand{
     "download",
     "FILE... [--name NAME] [--name-from-file] [--type picture|melody] [--effect "
     "fit|stretch|cover] [--crop X,Y,W,H | --zoom Z [--center X,Y]] [--dither] [--no-autorotate] "
-    "[--fit] [--replace] [--preview] [--discard] [--verbose] [--json]",
+    "[--fit] [--replace] [--preview] [--discard] [--dry-run] [--verbose] [--json]",
     "convert pictures and MIDI files and download them to the handset in one connection (a name "
     "defaults to the file's own: at most 8 ASCII letters and digits; --name-from-file makes one "
     "the handset takes from it; --name names a single file); the picture options are those of "
     "convert picture, --fit cuts a melody over the handset's limit; a handset file of the same "
     "name is replaced only with --replace, or when you say so at a terminal; --preview shows or "
-    "plays each on the handset, --discard does not keep them, --verbose shows the picture "
-    "converter's lines; a line per file, or --json; exit 0 only when every file arrived. A melody "
+    "plays each on the handset, --discard does not keep them, --dry-run connects and says what "
+    "would happen (size, name, what it replaces, the free space left) but sends nothing, "
+    "--verbose shows the picture converter's lines; a line per file, or --json; exit 0 only when "
+    "every file arrived. A melody "
     "takes at most 51200 bytes; a folder holds at most 10 pictures or 20 melodies",
     &run};
 const CommandRegistration kRegistration{kCommand};
@@ -55,7 +58,8 @@ const CommandRegistration kRegistration{kCommand};
 struct Item {
     fs::path file;
     app::FileType type = app::FileType::Picture;
-    std::string name;  // on the handset, without its extension
+    std::string name;    // on the handset, without its extension
+    int64_t length = 0;  // converted
     bool arrived = false;
     bool sent = false;   // its download was started
     std::string result;  // what became of it
@@ -160,8 +164,9 @@ void print_json(const std::vector<Item> &items) {
 // converts as chosen, a melody strikes a note and is within the handset's limit (unless it is to be
 // cut to fit). The reason when it fails (already printed), nothing when the download may go on. The
 // download converts the file again, as the window does; a conversion takes a fraction of a connect.
+// The converted file's length goes to *length.
 std::optional<std::string> preflight(HandsetSession &session, const Item &item,
-                                     const app::ConversionChoice &choice) {
+                                     const app::ConversionChoice &choice, int64_t *length) {
     std::string error;
     const media::PictureFolders folders = media::default_picture_folders(&error);
     if (folders.work_dir.empty()) {
@@ -176,6 +181,8 @@ std::optional<std::string> preflight(HandsetSession &session, const Item &item,
             std::fprintf(stderr, "zemlo-cli: %s\n", why.c_str());
             return why;
         }
+        std::error_code ec;
+        *length = static_cast<int64_t>(fs::file_size(out, ec));
         return std::nullopt;
     }
     media::MelodyOptions options;
@@ -193,6 +200,8 @@ std::optional<std::string> preflight(HandsetSession &session, const Item &item,
               std::to_string(records::kMaxMelodyBytes) + " bytes; --fit cuts it to fit)";
     }
     if (why.empty()) {
+        std::error_code ec;
+        *length = static_cast<int64_t>(fs::file_size(out, ec));
         return std::nullopt;
     }
     std::fprintf(stderr, "zemlo-cli: %s\n", why.c_str());
@@ -213,7 +222,9 @@ bool user_agrees(const std::string &question) {
 // The window asks before a download replaces a handset file of the same name; a script cannot be
 // asked, so without --replace the command stops there (usage, 2), and a terminal is asked. The
 // reason when it stops.
-std::optional<std::string> refuse_replacing(HandsetSession &session, const Item &item) {
+// A dry run asks nothing: it says that the download would ask.
+std::optional<std::string> refuse_replacing(HandsetSession &session, const Item &item,
+                                            bool dry_run) {
     const std::string name = handset_file(item);
     bool exists = false;
     session.read([&](const app::MainCore &core) {
@@ -224,12 +235,91 @@ std::optional<std::string> refuse_replacing(HandsetSession &session, const Item 
     }
     const std::string shown = app::printable_local_text(name);
     if (::isatty(STDIN_FILENO) == 1 &&
-        user_agrees("zemlo-cli: replace " + shown + " on the handset?")) {
+        (dry_run || user_agrees("zemlo-cli: replace " + shown + " on the handset?"))) {
         return std::nullopt;
     }
     return shown +
            " is already on the handset: give --replace to replace it, or another name "
            "with --name";
+}
+
+// What the download would do with the handset as it is, each file after the ones before it, and
+// the status it would end with; nothing is sent.
+int report_dry_run(HandsetSession &session, std::vector<Item> &items, bool json) {
+    app::HandsetFileTable table;
+    int64_t free_before = 0;
+    session.read([&](const app::MainCore &core) {
+        table = core.listing().table();
+        free_before = core.listing().free_space();
+    });
+    std::vector<PlannedFile> files;
+    for (const Item &item : items) {
+        files.push_back({item.type, handset_file(item), item.length});
+    }
+    const std::vector<PlanStep> steps = plan_downloads(table, free_before, files);
+    std::string stopped;
+    std::string json_files;
+    size_t would = 0;
+    int status = kExitOk;
+    int64_t free_after = free_before;
+    for (size_t k = 0; k < items.size(); ++k) {
+        const Item &item = items[k];
+        const PlanStep &step = steps[k];
+        const std::string name = app::printable_local_text(handset_file(item));
+        std::string result;
+        const bool arrives = stopped.empty() && !step.refusal;
+        if (!stopped.empty()) {
+            result = "would not be sent: " + stopped;
+        } else if (step.refusal) {
+            result = app::render(*step.refusal);
+            if (*step.refusal == app::MessageId::NoSpace) {
+                result += " " + app::render(app::MessageId::SpaceNeeded,
+                                            {std::to_string(step.takes),
+                                             std::to_string(std::max<int64_t>(step.available, 0))});
+            }
+            status = kExitFailure;
+            if (!only_this_file(*step.refusal)) {
+                stopped = result;
+            }
+            result = "would be refused: " + result;
+        } else {
+            ++would;
+            free_after = step.free_after;
+            result = "would send " + std::to_string(item.length) + " bytes (" +
+                     std::to_string(step.takes) + " on the handset)" +
+                     (step.replaces ? ", would replace " + name : std::string()) + ", " +
+                     std::to_string(step.free_after) + " bytes free after";
+        }
+        if (json) {
+            json_files += std::string(k == 0 ? "" : ",") +
+                          "{\"file\":" + json_string(item.file.string()) +
+                          ",\"name\":" + json_string(handset_file(item)) + ",\"type\":\"" +
+                          (item.type == app::FileType::Picture ? "picture" : "melody") +
+                          "\",\"size\":" + std::to_string(item.length) +
+                          ",\"takes\":" + std::to_string(step.takes) +
+                          ",\"replaces\":" + (step.replaces && arrives ? "true" : "false") +
+                          ",\"would_arrive\":" + (arrives ? "true" : "false") +
+                          ",\"free_after\":" + std::to_string(step.free_after) +
+                          ",\"result\":" + json_string(result) + "}";
+        } else {
+            std::printf("[%zu/%zu] %s -> %s: %s\n", k + 1, items.size(),
+                        app::printable_local_text(item.file.string()).c_str(), name.c_str(),
+                        result.c_str());
+        }
+    }
+    status = session.close(status);
+    if (json) {
+        std::printf(
+            "{\"dry_run\":true,\"files\":[%s],\"would_arrive\":%zu,\"total\":%zu,"
+            "\"free\":%lld,\"free_after\":%lld,\"exit_status\":%d}\n",
+            json_files.c_str(), would, items.size(), static_cast<long long>(free_before),
+            static_cast<long long>(free_after), status);
+    } else {
+        std::printf("dry run: nothing was sent; %lld bytes free now, %lld after\n",
+                    static_cast<long long>(free_before), static_cast<long long>(free_after));
+    }
+    std::fflush(stdout);
+    return status;
 }
 
 int run(const std::vector<std::string> &args) {
@@ -238,7 +328,7 @@ int run(const std::vector<std::string> &args) {
     valued.insert({"--name", "--type"});
     std::set<std::string> flags = picture_flag_options();
     flags.insert({"--preview", "--discard", "--fit", "--json", "--name-from-file", "--replace",
-                  "--verbose"});
+                  "--verbose", "--dry-run"});
     const auto parsed = parse_args(args, valued, flags, &error);
     if (!parsed) {
         return usage_error(kCommand, error);
@@ -340,8 +430,8 @@ int run(const std::vector<std::string> &args) {
     const app::ConversionChoice choice{*picture_choice, parsed->flag("--fit")};
     session.set_choice(choice);
     session.set_verbose(parsed->flag("--verbose"));
-    for (const Item &item : items) {
-        if (const auto refusal = preflight(session, item, choice)) {
+    for (Item &item : items) {
+        if (const auto refusal = preflight(session, item, choice, &item.length)) {
             return ended_early(kExitFailure, *refusal);
         }
     }
@@ -351,13 +441,17 @@ int run(const std::vector<std::string> &args) {
     if (const int status = session.connect(); status != kExitOk) {
         return ended_early(status, {});
     }
+    const bool dry_run = parsed->flag("--dry-run");
     if (!parsed->flag("--replace")) {
         for (const Item &item : items) {
-            if (const auto refusal = refuse_replacing(session, item)) {
+            if (const auto refusal = refuse_replacing(session, item, dry_run)) {
                 std::fprintf(stderr, "zemlo-cli: %s\n", refusal->c_str());
                 return ended_early(kExitUsage, *refusal);
             }
         }
+    }
+    if (dry_run) {
+        return report_dry_run(session, items, json);
     }
     const app::MessageId success =
         discard ? app::MessageId::DownloadDiscarded : app::MessageId::DownloadSaved;

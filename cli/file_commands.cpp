@@ -1,11 +1,14 @@
 // zemlo-cli rename pic|melody OLD NEW, delete pic|melody NAME, format --yes: the window's
-// commands on the handset's files, with the confirmations given on the command line.
+// commands on the handset's files, with the confirmations given on the command line; --json makes
+// the result, or the failure, one document on standard output.
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli_args.h"
 #include "file_name_rule.h"
 #include "handset_session.h"
+#include "json_text.h"
 
 namespace zemlo::cli {
 
@@ -15,14 +18,30 @@ int run_rename(const std::vector<std::string> &args);
 int run_delete(const std::vector<std::string> &args);
 int run_format(const std::vector<std::string> &args);
 
-const Command kRename{"rename", "pic|melody OLD NEW",
+const Command kRename{"rename", "pic|melody OLD NEW [--json]",
                       "rename a handset file (OLD with or without its extension; NEW without)",
                       &run_rename};
-const Command kDelete{"delete", "pic|melody NAME", "delete a handset file", &run_delete};
-const Command kFormat{"format", "--yes",
+const Command kDelete{"delete", "pic|melody NAME [--json]", "delete a handset file", &run_delete};
+const Command kFormat{"format", "--yes [--json]",
                       "format the handset's media store: every file is lost and the handset "
                       "restarts",
                       &run_format};
+
+// The command's end under --json: the success document, or the failure's with its status (the
+// failure's text was printed on standard error as without --json).
+int finish(HandsetSession &session, int status, bool json, const std::string &success,
+           std::string why = {}) {
+    if (why.empty()) {
+        why = session.failure_text();
+    }
+    status = session.close(status);
+    if (json) {
+        std::fputs(status == kExitOk ? (success + "\n").c_str() : json_failure(status, why).c_str(),
+                   stdout);
+        std::fflush(stdout);
+    }
+    return status;
+}
 const CommandRegistration kRenameRegistration{kRename};
 const CommandRegistration kDeleteRegistration{kDelete};
 const CommandRegistration kFormatRegistration{kFormat};
@@ -53,9 +72,10 @@ std::string without_extension(const std::string &name, app::FileType type) {
 }
 
 // Connects and looks for name in the folder; the file's name with its extension, or nothing with
-// *status set.
+// *status set (and *why when the file is not there).
 std::optional<std::string> find_file(HandsetSession &session, app::FileType type,
-                                     const std::string &name, int *status) {
+                                     const std::string &name, bool json, int *status,
+                                     std::string *why) {
     if ((*status = session.open(global_options())) != kExitOk ||
         (*status = session.connect()) != kExitOk) {
         return std::nullopt;
@@ -69,17 +89,19 @@ std::optional<std::string> find_file(HandsetSession &session, app::FileType type
         }
     });
     if (!found) {
-        *status = fail(wanted + ": no such file in " + std::string(app::folder_path(type)));
+        *why = app::render(app::MessageId::NoSuchHandsetFile,
+                           {wanted, std::string(app::folder_path(type))});
+        *status = fail(*why);
         return std::nullopt;
     }
     session.clear_outcome();
-    session.set_echo(true);
+    session.set_echo(!json);
     return wanted;
 }
 
 int run_rename(const std::vector<std::string> &args) {
     std::string error;
-    const auto parsed = parse_args(args, {}, {}, &error);
+    const auto parsed = parse_args(args, {}, {"--json"}, &error);
     if (!parsed) {
         return usage_error(kRename, error);
     }
@@ -98,18 +120,23 @@ int run_rename(const std::vector<std::string> &args) {
         return usage_error(kRename, check.message + " (\"" + new_name + "\")");
     }
     HandsetSession session;
+    const bool json = parsed->flag("--json");
     int status = kExitOk;
-    const auto file = find_file(session, *type, parsed->positional[1], &status);
+    std::string why;
+    const auto file = find_file(session, *type, parsed->positional[1], json, &status, &why);
     if (!file) {
-        return session.close(status);
+        return finish(session, status, json, {}, why);
     }
     session.run([&](app::MainCore &core) { core.rename_file(*type, *file, new_name); });
-    return session.close(session.outcome(app::MessageId::RenameDone));
+    return finish(session, session.outcome(app::MessageId::RenameDone), json,
+                  "{\"result\":\"ok\",\"folder\":" + json_string(app::folder_path(*type)) +
+                      ",\"old\":" + json_string(*file) + ",\"new\":" +
+                      json_string(new_name + std::string(app::file_extension(*type))) + "}");
 }
 
 int run_delete(const std::vector<std::string> &args) {
     std::string error;
-    const auto parsed = parse_args(args, {}, {}, &error);
+    const auto parsed = parse_args(args, {}, {"--json"}, &error);
     if (!parsed) {
         return usage_error(kDelete, error);
     }
@@ -121,18 +148,22 @@ int run_delete(const std::vector<std::string> &args) {
         return usage_error(kDelete, "the folder is pic or melody");
     }
     HandsetSession session;
+    const bool json = parsed->flag("--json");
     int status = kExitOk;
-    const auto file = find_file(session, *type, parsed->positional[1], &status);
+    std::string why;
+    const auto file = find_file(session, *type, parsed->positional[1], json, &status, &why);
     if (!file) {
-        return session.close(status);
+        return finish(session, status, json, {}, why);
     }
     session.run([&](app::MainCore &core) { core.delete_file(*type, *file); });
-    return session.close(session.outcome(app::MessageId::DeleteDone));
+    return finish(session, session.outcome(app::MessageId::DeleteDone), json,
+                  "{\"result\":\"ok\",\"folder\":" + json_string(app::folder_path(*type)) +
+                      ",\"deleted\":" + json_string(*file) + "}");
 }
 
 int run_format(const std::vector<std::string> &args) {
     std::string error;
-    const auto parsed = parse_args(args, {}, {"--yes"}, &error);
+    const auto parsed = parse_args(args, {}, {"--yes", "--json"}, &error);
     if (!parsed) {
         return usage_error(kFormat, error);
     }
@@ -143,14 +174,16 @@ int run_format(const std::vector<std::string> &args) {
         return usage_error(kFormat, app::render(app::MessageId::FormatNeedsYes));
     }
     HandsetSession session;
+    const bool json = parsed->flag("--json");
     if (const int status = session.open(global_options()); status != kExitOk) {
-        return session.close(status);
+        return finish(session, status, json, {});
     }
     // As from the window's menu: the format brings its own handshake when not connected.
-    session.set_echo(true);
+    session.set_echo(!json);
     session.clear_outcome();
     session.run([](app::MainCore &core) { core.format_store(); });
-    return session.close(session.outcome(app::MessageId::FormatDone));
+    return finish(session, session.outcome(app::MessageId::FormatDone), json,
+                  "{\"result\":\"ok\",\"formatted\":true}");
 }
 
 }  // namespace

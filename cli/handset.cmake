@@ -17,6 +17,7 @@ list(APPEND ZEMLO_CLI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/fleet_report.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fleet_runner.cpp
     ${CMAKE_CURRENT_LIST_DIR}/list_command.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/download_plan.cpp
     ${CMAKE_CURRENT_LIST_DIR}/download_command.cpp
     ${CMAKE_CURRENT_LIST_DIR}/file_commands.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ports_command.cpp

@@ -340,10 +340,11 @@ void HandsetSession::operation_report(const app::Report &report) {
             record_failure(text);
             return;
         case app::ReportLevel::Notice:
+            // Standard output is the command's result; under --json it holds the document alone.
             clear_progress_line();
             shown_ = report.message.id;
-            std::printf("%s\n", text.c_str());
-            std::fflush(stdout);
+            std::fprintf(echo_ ? stdout : stderr, "%s\n", text.c_str());
+            std::fflush(echo_ ? stdout : stderr);
             return;
     }
 }

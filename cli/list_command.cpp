@@ -7,6 +7,7 @@
 #include "handset_session.h"
 #include "handset_text.h"
 #include "json_text.h"
+#include "messages.h"
 #include "zemlo/handset_records.h"
 #include "zemlo/listing_text.h"
 
@@ -78,9 +79,11 @@ void print_json(const Listing &l, const HandsetSession &s) {
 
 void print_text(const Listing &l, const HandsetSession &s) {
     std::printf("COM%u (%s)\n", s.com_port(), app::printable_local_text(s.device()).c_str());
-    std::printf("capacity %lld bytes, used %lld, free %lld\n", static_cast<long long>(l.capacity),
-                static_cast<long long>(l.capacity - l.free_space),
-                static_cast<long long>(l.free_space));
+    std::printf("%s\n",
+                app::render(app::MessageId::ListingSpace,
+                            {std::to_string(l.capacity), std::to_string(l.capacity - l.free_space),
+                             std::to_string(l.free_space)})
+                    .c_str());
     for (int type = 0; type < 2; ++type) {
         std::printf("%s (%zu)\n", folder_path(type).c_str(), l.folders[type].size());
         for (const auto &f : l.folders[type]) {

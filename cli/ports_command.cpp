@@ -1,7 +1,9 @@
 // zemlo-cli ports [--probe]: the serial devices, what they are and the COM number each maps to;
-// with --probe, which one a handset answers on.
+// with --probe, which one a handset answers on; --json gives the same as one document.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,11 +11,13 @@
 #include "cli_args.h"
 #include "global_options.h"
 #include "handset_text.h"
+#include "json_text.h"
 #include "messages.h"
 #include "port_names.h"
 #include "port_probe.h"
 #include "profile.h"
 #include "serial_inventory.h"
+#include "zemlo/link_announcement.h"
 
 namespace zemlo::cli {
 
@@ -21,7 +25,7 @@ namespace {
 
 int run(const std::vector<std::string> &args);
 
-const Command kCommand{"ports", "[--probe]",
+const Command kCommand{"ports", "[--probe] [--json]",
                        "list the serial devices with their descriptions and COM numbers; "
                        "--probe tries a handshake on each and says which one answers",
                        &run};
@@ -30,6 +34,20 @@ const CommandRegistration kRegistration{kCommand};
 // Paths come from the user, the environment and the profile: shown with their controls escaped.
 std::string shown(const std::string &path) {
     return app::printable_local_text(path);
+}
+
+// What is known of the device, in order: the label shown, the key under --json, the value (empty
+// when unknown).
+void each_field(const SerialDevice &d,
+                const std::function<void(const char *, const char *, const std::string &)> &f) {
+    f("description", "description", d.description);
+    f("manufacturer", "manufacturer", d.manufacturer);
+    f("driver", "driver", d.driver);
+    if (d.usb_vendor && d.usb_product) {
+        f("usb", "usb", *d.usb_vendor + ":" + *d.usb_product);
+    }
+    f("serial number", "serial_number", d.serial_number);
+    f("by-id", "by_id", d.by_id);
 }
 
 std::string describe(const SerialDevice &d) {
@@ -48,14 +66,8 @@ std::string describe(const SerialDevice &d) {
             s += std::string("    ") + label + ": " + value + "\n";
         }
     };
-    field("description", d.description);
-    field("manufacturer", d.manufacturer);
-    field("driver", d.driver);
-    if (d.usb_vendor && d.usb_product) {
-        field("usb", *d.usb_vendor + ":" + *d.usb_product);
-    }
-    field("serial number", d.serial_number);
-    field("by-id", d.by_id);
+    each_field(
+        d, [&](const char *label, const char *, const std::string &value) { field(label, value); });
     // A USB adapter's timer holds every answer of the handset; show it and, where the driver
     // refuses the low-latency mode the link asks for, the rule that fixes it for good.
     if (const auto timer = d.exists ? read_latency_timer(d.path) : std::nullopt) {
@@ -73,9 +85,50 @@ std::string describe(const SerialDevice &d) {
     return s;
 }
 
+// The links the user's running emulators announced, after the devices the scan found (the scan
+// already has those that a COM number maps to).
+void add_announced_links(std::vector<SerialDevice> &devices,
+                         const std::map<uint32_t, std::string> &mapping) {
+    for (const std::string &link :
+         announced_links(link_announcement_folder(process_environment()))) {
+        const auto same = [&link](const SerialDevice &d) { return d.path == link; };
+        if (std::any_of(devices.begin(), devices.end(), same)) {
+            continue;
+        }
+        SerialDevice d;
+        d.path = link;
+        d.description = "handset emulator (handsim --link)";
+        for (const auto &[com, path] : mapping) {
+            if (path == link) {
+                d.com_ports.push_back(com);
+            }
+        }
+        devices.push_back(std::move(d));
+    }
+}
+
+// A device as --json gives it; probe is the probe's word on it, or empty when it was not probed.
+std::string device_json(const SerialDevice &d, const std::string &probe) {
+    std::string coms;
+    for (uint32_t n : d.com_ports) {
+        coms += (coms.empty() ? "" : ",") + std::to_string(n);
+    }
+    std::string out = "{\"path\":" + json_string(d.path) + ",\"com_ports\":[" + coms +
+                      "],\"exists\":" + (d.exists ? "true" : "false");
+    const auto field = [&out](const char *key, const std::string &value) {
+        if (!value.empty()) {
+            out += ",\"" + std::string(key) + "\":" + json_string(value);
+        }
+    };
+    each_field(d,
+               [&](const char *, const char *key, const std::string &value) { field(key, value); });
+    field("probe", probe);
+    return out + "}";
+}
+
 int run(const std::vector<std::string> &args) {
     std::string error;
-    const auto parsed = parse_args(args, {}, {"--probe"}, &error);
+    const auto parsed = parse_args(args, {}, {"--probe", "--json"}, &error);
     if (!parsed) {
         return usage_error(kCommand, error);
     }
@@ -93,30 +146,46 @@ int run(const std::vector<std::string> &args) {
         }
         mapping[com] = *options.device;
     }
-    const std::vector<SerialDevice> devices = list_serial_devices(mapping, process_environment());
+    std::vector<SerialDevice> devices = list_serial_devices(mapping, process_environment());
+    add_announced_links(devices, mapping);
+    const bool json = parsed->flag("--json");
+    // Under --json nothing but the one document goes to standard output.
+    const auto say = [json](const std::string &text) {
+        if (!json) {
+            std::fputs(text.c_str(), stdout);
+            std::fflush(stdout);
+        }
+    };
     if (devices.empty()) {
-        std::printf("no serial devices found\n");
+        say("no serial devices found\n");
     }
     const std::string used = com_device_path(com, mapping, process_environment());
     std::error_code ec;
     // A port that names nothing fails every handset command: say so here, not after a connect.
     const bool used_exists = std::filesystem::exists(used, ec);
-    std::printf("the handset commands use COM%u (%s)%s\n", com, shown(used).c_str(),
-                used_exists ? ""
-                            : ", which does not exist: choose a port below with --port or "
-                              "--device");
+    say("the handset commands use COM" + std::to_string(com) + " (" + shown(used) + ")" +
+        (used_exists ? "" : ", which does not exist: choose a port below with --port or --device") +
+        "\n");
+    std::string json_text =
+        "{\"port\":" + std::to_string(com) + ",\"device\":" + json_string(used) +
+        ",\"device_exists\":" + (used_exists ? "true" : "false") + ",\"devices\":[";
     PortProbe probe;
     const bool probing = parsed->flag("--probe");
     if (probing && !probe.load(&error)) {
-        return fail(app::render(app::MessageId::LibraryLoadFailed) + " " + error);
+        const std::string why = app::render(app::MessageId::LibraryLoadFailed) + " " + error;
+        if (json) {
+            std::fputs(json_failure(kExitFailure, why).c_str(), stdout);
+        }
+        return fail(why);
     }
     std::vector<const SerialDevice *> answering;
     for (const auto &d : devices) {
         std::string text = describe(d);
+        std::string word;
         if (probing && d.exists) {
-            std::fputs(text.c_str(), stdout);
-            std::fflush(stdout);
+            say(text);
             const ProbeResult r = probe.probe(d.path);
+            word = r.answered ? "answers" : r.opened ? "no answer" : "cannot open: " + r.problem;
             text = r.answered ? "    probe: a handset answers\n"
                    : r.opened ? "    probe: no answer\n"
                               : "    probe: cannot open: " + r.problem + "\n";
@@ -129,17 +198,37 @@ int run(const std::vector<std::string> &args) {
                 answering.push_back(&d);
             }
         }
-        std::fputs(text.c_str(), stdout);
+        say(text);
+        json_text += (&d == &devices.front() ? "" : ",") + device_json(d, word);
+    }
+    json_text += "]";
+    if (probing) {
+        json_text += ",\"answering\":[";
+        for (const SerialDevice *d : answering) {
+            json_text += (d == answering.front() ? "" : ",") + json_string(d->path);
+        }
+        json_text += "]";
+    }
+    json_text += "}\n";
+    if (probing && answering.empty()) {
+        // An emulator's link is a path no scan guesses unless handsim announced it.
+        const std::string why =
+            "no handset answered: check the cable, that the handset is on and in its data mode; "
+            "for an emulator's link that is not listed (handsim --link PATH) give --device PATH";
+        say(why + "\n");
+        if (json) {
+            std::fputs(json_failure(kExitFailure, why).c_str(), stdout);
+            std::fflush(stdout);
+        }
+        return kExitFailure;
+    }
+    if (json) {
+        std::fputs(json_text.c_str(), stdout);
+        std::fflush(stdout);
+        return kExitOk;
     }
     if (!probing) {
         return kExitOk;
-    }
-    if (answering.empty()) {
-        // An emulator's link is a path no scan guesses; handsim prints the --device to use.
-        std::printf(
-            "no handset answered: check the cable, that the handset is on and in its data mode; "
-            "for a link of its own (handsim --link PATH) give --device PATH\n");
-        return kExitFailure;
     }
     for (const SerialDevice *d : answering) {
         std::printf("handset found on %s: use --device %s%s\n", shown(d->path).c_str(),

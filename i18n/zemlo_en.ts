@@ -419,6 +419,14 @@ The system says: %1</translation>
         <translation>&quot;%1&quot; is already on the handset</translation>
     </message>
     <message>
+        <source>容量%1字节，已用%2字节，可用%3字节</source>
+        <translation>capacity %1 bytes, used %2, free %3</translation>
+    </message>
+    <message>
+        <source>%1：%2里没有这个文件</source>
+        <translation>%1: no such file in %2</translation>
+    </message>
+    <message>
         <source>手机的文件名最多8个字符，只能用英文字母和数字</source>
         <translation>a handset file name has at most 8 characters, ASCII letters and digits only</translation>
     </message>

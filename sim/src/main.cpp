@@ -3,19 +3,23 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 
 #include "control_command.h"
 #include "handsim/emulator.h"
+#include "zemlo/link_announcement.h"
 
 namespace {
 
 constexpr char kHelp[] = R"(Usage: handsim --link PATH --store DIR [options]
 
 Plays the handset at the other end of the cable. handsim opens a pseudo-terminal, links its
-slave side at PATH (a symlink) and serves until SIGINT or SIGTERM, then removes the link. Point
+slave side at PATH (a symlink) and serves until SIGINT or SIGTERM, then removes the link. While
+it runs it announces PATH to the same user's programs (a file in $XDG_RUNTIME_DIR/zemlo-links,
+else /tmp/zemlo-links-UID), so that `zemlo-cli ports --probe` finds it. Point
 Zemlo's COM port at PATH: HANDLINK_COM1=PATH for COM1, or map the port in the port dialog. The handset's media folders are kept in DIR: DIR/pic and DIR/melody hold
 the files exactly as the handset received them; DIR/view/pic holds a PNG of each picture and
 DIR/view/melody a standard MIDI file of each melody; a preview the PC asks for after a download
@@ -244,8 +248,20 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "handsim: reach it with: zemlo-cli --device %s list\n",
                      link_path.c_str());
     }
+    // And tell the user's own programs where it is, for as long as it runs; a failure costs only
+    // the finding, so it is said and the emulator serves on.
+    zemlo::LinkAnnouncement announcement;
+    const zemlo::EnvLookup env = [](const std::string &name) -> std::optional<std::string> {
+        const char *value = std::getenv(name.c_str());
+        return value == nullptr ? std::nullopt : std::optional<std::string>(value);
+    };
+    if (!announcement.announce(zemlo::link_announcement_folder(env), link_path, &error)) {
+        std::fprintf(stderr, "handsim: %s (give zemlo-cli --device %s)\n", error.c_str(),
+                     link_path.c_str());
+    }
     int signal_number = 0;
     sigwait(&stop_signals, &signal_number);
+    announcement.withdraw();
     emulator.stop();
     if (exchange != nullptr) {
         std::fclose(exchange);

@@ -58,8 +58,11 @@ class CliHandsetFixture : public ::testing::Test {
         ChildPlan plan;
         plan.argv = {(bin_ / "zemlo-cli").string()};
         plan.argv.insert(plan.argv.end(), args.begin(), args.end());
+        // Its own runtime folder too: the emulators the user runs meanwhile announce their links
+        // in the real one, and `ports` would list them.
         plan.env = {"XDG_CONFIG_HOME=" + (dir_ / "config").string(),
-                    "ZEMLO_WORK_DIR=" + (dir_ / "work").string(), "QT_QPA_PLATFORM=offscreen"};
+                    "ZEMLO_WORK_DIR=" + (dir_ / "work").string(), "QT_QPA_PLATFORM=offscreen",
+                    "XDG_RUNTIME_DIR=" + (dir_ / "run").string()};
         plan.out = dir_ / "stdout.txt";
         plan.err = dir_ / "stderr.txt";
         return plan;

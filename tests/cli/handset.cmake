@@ -5,7 +5,10 @@ zemlo_add_gtest(NAME cli_handset_logic_tests
     SOURCES handset_logic_test.cpp
         fleet_report_test.cpp
         adapter_latency_test.cpp
+        download_plan_test.cpp
         ${ZEMLO_CLI_DIR}/adapter_latency.cpp
+        ${ZEMLO_CLI_DIR}/download_plan.cpp
+        ${CMAKE_SOURCE_DIR}/app/handset_file_table.cpp
         ${ZEMLO_CLI_DIR}/fleet_report.cpp
         ${ZEMLO_CLI_DIR}/global_options.cpp
         ${ZEMLO_CLI_DIR}/port_names.cpp

@@ -13,6 +13,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -21,6 +22,7 @@
 #include "handsim/emulator.h"
 #include "sample_bitmap.h"
 #include "wait_until.h"
+#include "zemlo/handset_records.h"
 
 namespace {
 
@@ -251,7 +253,7 @@ TEST_F(CliAgainstHandset, RenameDeleteAndFormatWithTheHandsetsRefusals) {
 
     r = cli({device(), "delete", "pic", "abc"});
     EXPECT_EQ(r.status, 1) << show(r);
-    EXPECT_TRUE(has(r.err, "abc.bmp: no such file")) << show(r);
+    EXPECT_TRUE(has(r.err, "abc.bmp：a:\\pcdlw\\pic里没有这个文件")) << show(r);
 
     r = cli({device(), "delete", "melody", "m.mid"});
     ASSERT_EQ(r.status, 0) << show(r);
@@ -267,6 +269,86 @@ TEST_F(CliAgainstHandset, RenameDeleteAndFormatWithTheHandsetsRefusals) {
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_TRUE(has(r.out, "格式化成功")) << show(r);
     EXPECT_FALSE(fs::exists(store_ / "pic" / "new.bmp"));
+}
+
+// Under --json every command that reports gives one document on standard output, success or
+// failure, and the status it gives without --json; the operations' texts stay on standard error.
+TEST_F(CliAgainstHandset, FileCommandsAndPortsUnderJsonGiveOneDocumentEitherWay) {
+    write_file(store_ / "pic" / "abc.bmp", std::vector<uint8_t>(100, 1));
+    write_file(store_ / "melody" / "m.mid", std::vector<uint8_t>(600, 2));
+    start();
+    const auto failure = [](const char *kind, int status, const std::string &message) {
+        return std::string("{\"error\":{\"kind\":\"") + kind +
+               "\",\"exit_status\":" + std::to_string(status) + ",\"message\":\"" + message;
+    };
+
+    ASSERT_TRUE(sim_->control("in-use abc.bmp"));
+    ChildRun r = cli({device(), "rename", "pic", "abc", "new", "--json"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.out, failure("failed", 1, "该文件正在被使用！"))) << show(r);
+    ASSERT_TRUE(sim_->control("release abc.bmp"));
+    r = cli({device(), "rename", "pic", "abc.bmp", "new", "--json"});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_EQ(r.out,
+              "{\"result\":\"ok\",\"folder\":\"a:\\\\pcdlw\\\\pic\",\"old\":\"abc.bmp\","
+              "\"new\":\"new.bmp\"}\n")
+        << show(r);
+    EXPECT_TRUE(fs::exists(store_ / "pic" / "new.bmp"));
+
+    r = cli({device(), "delete", "pic", "abc", "--json"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.out, failure("failed", 1, "abc.bmp：a:\\\\pcdlw\\\\pic里没有这个文件")))
+        << show(r);
+    EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << "one JSON document on one line";
+    // The command line's own texts follow the language as the core's do; English as it was.
+    r = cli({device(), "delete", "pic", "abc"}, {"ZEMLO_LANG=en"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "zemlo-cli: abc.bmp: no such file in a:\\pcdlw\\pic\n")) << show(r);
+    r = cli({device(), "list"});
+    EXPECT_TRUE(has(r.out, "\n容量432128字节，已用1536字节，可用430592字节\n")) << show(r);
+    r = cli({device(), "list"}, {"ZEMLO_LANG=en"});
+    EXPECT_TRUE(has(r.out, "\ncapacity 432128 bytes, used 1536, free 430592\n")) << show(r);
+    r = cli({device(), "delete", "melody", "m", "--json"});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_EQ(r.out,
+              "{\"result\":\"ok\",\"folder\":\"a:\\\\pcdlw\\\\melody\",\"deleted\":\"m.mid\"}\n")
+        << show(r);
+    EXPECT_FALSE(fs::exists(store_ / "melody" / "m.mid"));
+
+    ASSERT_TRUE(sim_->control("format refuse"));
+    r = cli({device(), "format", "--yes", "--json"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.out, failure("failed", 1, "格式化失败！"))) << show(r);
+    ASSERT_TRUE(sim_->control("format ok"));
+    r = cli({device(), "format", "--yes", "--json"});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_EQ(r.out, "{\"result\":\"ok\",\"formatted\":true}\n") << show(r);
+    EXPECT_TRUE(has(r.err, "格式化成功")) << show(r);
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "new.bmp"));
+
+    // A port that cannot be opened: the port's kind and status, for every one of them.
+    const std::string absent = "--device=" + (dir_ / "absent").string();
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{absent, "rename", "pic", "a", "b", "--json"},
+          {absent, "delete", "pic", "a", "--json"},
+          {absent, "format", "--yes", "--json"}}) {
+        r = cli(args);
+        EXPECT_EQ(r.status, 3) << args[1] << "\n" << show(r);
+        EXPECT_TRUE(has(r.out, failure("port", 3, ""))) << args[1] << "\n" << show(r);
+    }
+
+    // ports: the devices as data, a missing mapped one included.
+    r = cli({"ports", "--json"},
+            {"HANDLINK_COM5=" + link_.string(), "HANDLINK_COM7=" + (dir_ / "gone").string()});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(
+        has(r.out, "{\"path\":\"" + link_.string() + "\",\"com_ports\":[5],\"exists\":true"))
+        << r.out;
+    EXPECT_TRUE(has(
+        r.out, "{\"path\":\"" + (dir_ / "gone").string() + "\",\"com_ports\":[7],\"exists\":false"))
+        << r.out;
+    EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << "one JSON document on one line";
+    EXPECT_EQ(r.out.front(), '{') << r.out;
 }
 
 // Only the empty listing after the restart is a format: a handset that ignores the command, or a
@@ -391,6 +473,93 @@ TEST_F(CliAgainstHandset, WhatNeedsNoHandsetIsCheckedBeforeTheConnection) {
     EXPECT_FALSE(has(r.err, "不能打开COM端口")) << show(r);
 }
 
+// Every file in the store with its bytes: what a dry run must leave exactly as it was.
+std::map<std::string, std::string> store_bytes(const fs::path &store) {
+    std::map<std::string, std::string> out;
+    for (const auto &e : fs::recursive_directory_iterator(store)) {
+        if (e.is_regular_file()) {
+            out[e.path().string()] = read_file(e.path());
+        }
+    }
+    return out;
+}
+
+// A dry run connects and lists, sends nothing, and says per file what the download would do with
+// the handset as it is, each file counting for the next; its status is the download's own.
+TEST_F(CliAgainstHandset, DryRunSaysWhatWouldHappenAndChangesNothing) {
+    write_file(store_ / "pic" / "dusk.bmp", std::vector<uint8_t>(100, 1));  // 512 allocated
+    for (int i = 0; i < 8; ++i) {
+        write_file(store_ / "pic" / ("p" + std::to_string(i) + ".bmp"),
+                   std::vector<uint8_t>(100, 1));
+    }
+    for (const char *name : {"dusk.bmp", "one.bmp", "two.bmp"}) {
+        write_file(dir_ / name, ramp_bitmap(40, 30));
+    }
+    write_file(dir_ / "tune.mid", sample_midi());
+    ASSERT_EQ(
+        cli({"convert", "melody", (dir_ / "tune.mid").string(), (dir_ / "alone.mid").string()})
+            .status,
+        0);
+    const auto melody = static_cast<int64_t>(fs::file_size(dir_ / "alone.mid"));
+    start();
+    const auto before = store_bytes(store_);
+    const auto alloc = [](int64_t n) {
+        return static_cast<int64_t>(zemlo::records::allocation_size(static_cast<uint64_t>(n)));
+    };
+    const int64_t free0 = 432128 - 9 * 512;
+    const std::string dusk = (dir_ / "dusk.bmp").string();
+    const std::string one = (dir_ / "one.bmp").string();
+    const std::string two = (dir_ / "two.bmp").string();
+    const std::string tune = (dir_ / "tune.mid").string();
+
+    // It goes through: the same name replaced, then the folder's tenth picture, then a melody.
+    ChildRun r = cli({device(), "download", dusk, one, tune, "--replace", "--dry-run"});
+    ASSERT_EQ(r.status, 0) << show(r);
+    const int64_t free1 = free0 + 512 - alloc(30748);
+    const int64_t free2 = free1 - alloc(30748);
+    const int64_t free3 = free2 - alloc(melody);
+    EXPECT_TRUE(has(r.out, "[1/3] " + dusk + " -> dusk.bmp: would send 30748 bytes (" +
+                               std::to_string(alloc(30748)) +
+                               " on the handset), would replace dusk.bmp, " +
+                               std::to_string(free1) + " bytes free after\n"))
+        << show(r);
+    EXPECT_TRUE(has(r.out, "[2/3] " + one + " -> one.bmp: would send 30748 bytes (" +
+                               std::to_string(alloc(30748)) + " on the handset), " +
+                               std::to_string(free2) + " bytes free after\n"))
+        << show(r);
+    EXPECT_TRUE(has(
+        r.out, "[3/3] " + tune + " -> tune.mid: would send " + std::to_string(melody) + " bytes"))
+        << show(r);
+    EXPECT_TRUE(has(r.out, "dry run: nothing was sent; " + std::to_string(free0) +
+                               " bytes free now, " + std::to_string(free3) + " after\n"))
+        << show(r);
+    EXPECT_EQ(store_bytes(store_), before);
+
+    // An eleventh picture: refused as the download would refuse it, and the rest not sent.
+    r = cli({device(), "download", one, two, tune, "--dry-run", "--json"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.out, "{\"dry_run\":true,\"files\":[{\"file\":\"" + one +
+                               "\",\"name\":\"one.bmp\",\"type\":\"picture\",\"size\":30748"))
+        << show(r);
+    EXPECT_TRUE(has(r.out, "\"name\":\"two.bmp\",\"type\":\"picture\",\"size\":30748,\"takes\":" +
+                               std::to_string(alloc(30748)) +
+                               ",\"replaces\":false,\"would_arrive\":false"))
+        << show(r);
+    EXPECT_TRUE(has(r.out, "已超过可下载文件数")) << show(r);
+    EXPECT_TRUE(has(r.out, "would not be sent")) << show(r);
+    EXPECT_TRUE(has(r.out, "\"would_arrive\":1,\"total\":3,\"free\":" + std::to_string(free0) +
+                               ",\"free_after\":" + std::to_string(free0 - alloc(30748)) +
+                               ",\"exit_status\":1}\n"))
+        << show(r);
+    EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << "one JSON document on one line";
+
+    // Replacing without --replace is the download's refusal, with its status.
+    r = cli({device(), "download", dusk, "--dry-run"});
+    EXPECT_EQ(r.status, 2) << show(r);
+    EXPECT_TRUE(has(r.err, "dusk.bmp is already on the handset: give --replace")) << show(r);
+    EXPECT_EQ(store_bytes(store_), before);
+}
+
 TEST_F(CliAgainstHandset, PortThatCannotBeOpenedSaysWhyAndExitsThree) {
     ChildRun r = cli({"--device", (dir_ / "absent").string(), "list"});
     EXPECT_EQ(r.status, 3) << show(r);
@@ -498,6 +667,71 @@ TEST_F(CliAgainstHandset, ProbeFindsTheHandsetAmongOtherDevices) {
 
 // Four handsets at once, one of which takes a call during the transfer: that one fails, the
 // others succeed, and the exit status and the summary say so.
+// The emulator started as the README starts it announces its link in the user's runtime folder,
+// and the probe finds it there without being told; an announcement is believed only from a
+// running emulator, of this user, in a folder closed to others, and goes when the emulator ends.
+TEST_F(CliAgainstHandset, ProbeFindsTheLinkARunningEmulatorAnnounced) {
+    const fs::path run = dir_ / "run";
+    fs::create_directories(run);
+    fs::permissions(run, fs::perms::owner_all, fs::perm_options::replace);
+    const fs::path links = run / "zemlo-links";
+    const fs::path link = dir_ / "handset";
+    ChildPlan plan;
+    plan.argv = {(bin_ / "handsim").string(), "--link", link.string(), "--store",
+                 (dir_ / "store").string()};
+    plan.env = {"XDG_RUNTIME_DIR=" + run.string()};
+    plan.out = dir_ / "handsim.txt";
+    Child handsim(std::move(plan));
+    ASSERT_GT(handsim.pid(), 0);
+    const fs::path mine = links / (std::to_string(handsim.pid()) + ".link");
+    ASSERT_TRUE(wait_until([&] { return fs::exists(mine); }, 20s));
+    EXPECT_EQ(fs::status(links).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_EQ(fs::status(mine).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    // A dead process's announcement (nobody holds it) of a terminal that exists, and a link in
+    // place of an announcement: neither is probed.
+    const int silent = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(silent, 0);
+    ASSERT_EQ(::grantpt(silent), 0);
+    ASSERT_EQ(::unlockpt(silent), 0);
+    const std::string silent_path = ::ptsname(silent);
+    { std::ofstream(links / "1.link") << silent_path << "\n"; }
+    fs::create_symlink(mine, links / "2.link");
+
+    ChildRun r = cli({"ports", "--probe"});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, link.string() + "  (no COM number)\n    description: handset emulator"))
+        << r.out;
+    EXPECT_TRUE(has(r.out, "handset found on " + link.string())) << r.out;
+    EXPECT_FALSE(has(r.out, silent_path)) << r.out;
+    EXPECT_EQ(r.out.find(link.string() + "  "), r.out.rfind(link.string() + "  ")) << r.out;
+    r = cli({"ports", "--probe", "--json"});
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, "\"probe\":\"answers\"}],\"answering\":[\"" + link.string() + "\"]}\n"))
+        << r.out;
+
+    // A folder others may enter is not believed.
+    fs::permissions(links, fs::perms::owner_all | fs::perms::others_exec,
+                    fs::perm_options::replace);
+    r = cli({"ports", "--probe"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_FALSE(has(r.out, link.string())) << r.out;
+    fs::permissions(links, fs::perms::owner_all, fs::perm_options::replace);
+
+    // Ended, the emulator takes its announcement with it, and the probe finds nothing again.
+    handsim.kill(SIGTERM);
+    EXPECT_EQ(handsim.finish().status, 0);
+    EXPECT_FALSE(fs::exists(mine));
+    r = cli({"ports", "--probe", "--json"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.out,
+                    "{\"error\":{\"kind\":\"failed\",\"exit_status\":1,"
+                    "\"message\":\"no handset answered"))
+        << r.out;
+    ::close(silent);
+}
+
 TEST_F(CliAgainstHandset, FourHandsetsAtOnceWithOneFaulty) {
     write_file(dir_ / "sunset.bmp", ramp_bitmap(40, 30));
     std::vector<std::unique_ptr<handsim::Emulator>> handsets;
