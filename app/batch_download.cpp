@@ -27,9 +27,9 @@ class BatchFileWindow : public OperationWindow {
             return;  // the wait window stays up for the next file
         }
         Report shown = report;
-        shown.message = {MessageId::BatchStep,
-                         {std::to_string(index_ + 1), std::to_string(request_.files.size()),
-                          request_.files[index_].source, report.text()}};
+        shown.message = {
+            MessageId::BatchStep,
+            {std::to_string(index_ + 1), std::to_string(request_.files.size()), report.text()}};
         window_.show(shown);
     }
     BoxAnswer ask(const QuestionAsked &question) override {

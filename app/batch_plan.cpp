@@ -19,7 +19,10 @@ std::string folded(const std::string &name) {
 }  // namespace
 
 std::string name_from_file(std::string name) {
-    for (size_t round = 0; round <= name.size(); ++round) {
+    // Each round removes at least one character: the bound is the name as given, not as it shrinks
+    // (a name of several-byte characters would otherwise run out of rounds before it passes).
+    const size_t rounds = name.size();
+    for (size_t round = 0; round <= rounds; ++round) {
         const NameCheck check = check_file_name(name);
         if (check.valid) {
             return name;

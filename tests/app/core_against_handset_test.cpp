@@ -348,8 +348,8 @@ TEST_F(BatchAgainstHandset, EachFileArrivesExactlyWithOneQuestionForAllOrOneForE
     // Each file converted with its own source, and its steps shown with its place in the batch.
     ASSERT_EQ(ui_.conversions().size(), 3u);
     EXPECT_EQ(ui_.conversions()[1].first, source("b.gif"));
-    EXPECT_TRUE(reported("第2个文件(共3个)：" + source("b.gif") + "\n正在发送第1个数据包..."));
-    EXPECT_TRUE(reported("第3个文件(共3个)：" + source("c.bmp") + "\n正在发送第6个数据包..."));
+    EXPECT_TRUE(reported("文件2/3：正在发送第1个数据包..."));
+    EXPECT_TRUE(reported("文件3/3：正在发送第6个数据包..."));
     EXPECT_EQ(summary(), "3个文件中有3个下载成功：\n" + source("a.jpg") + " → a.bmp：文件\"" +
                              source("a.jpg") + "\"下载成功\n" + source("b.gif") +
                              " → b.bmp：文件\"" + source("b.gif") + "\"下载成功\n" +
@@ -370,7 +370,7 @@ TEST_F(BatchAgainstHandset, EachFileArrivesExactlyWithOneQuestionForAllOrOneForE
     run([](MainCore &c) { c.download_command(); });
     EXPECT_EQ(read_file(store_ / "pic" / "a.bmp"), CoreRig::pattern(700, 9)) << dump();
     EXPECT_FALSE(fs::exists(store_ / "pic" / "d.bmp"));
-    EXPECT_TRUE(reported("第1个文件(共2个)：" + source("a.jpg") + "\n已设置为预览"));
+    EXPECT_TRUE(reported("文件1/2：已设置为预览"));
     EXPECT_EQ(summary(), "2个文件中有1个下载成功：\n" + source("a.jpg") + " → a.bmp：文件\"" +
                              source("a.jpg") + "\"下载成功\n" + source("d.jpg") +
                              " → d.bmp：文件\"" + source("d.jpg") + "\"未保存")
@@ -428,7 +428,7 @@ TEST_F(BatchAgainstHandset, CancelInsideAFileStopsTheRestAndSaysWhatArrived) {
     ASSERT_TRUE(sim_->control("delay 150"));
     ui_.answer({BoxAnswer::Ok, BoxAnswer::Ok});
     ui_.on_report([&](const std::string &text) {
-        if (text == "第2个文件(共3个)：" + source("second.jpg") + "\n正在发送第2个数据包...") {
+        if (text == "文件2/3：正在发送第2个数据包...") {
             values_.cancel.store(true);  // as the wait window's Cancel does
         }
     });
@@ -437,8 +437,8 @@ TEST_F(BatchAgainstHandset, CancelInsideAFileStopsTheRestAndSaysWhatArrived) {
     on_window([] {});
     EXPECT_EQ(read_file(store_ / "pic" / "first.bmp"), CoreRig::pattern(100, 2));
     EXPECT_FALSE(fs::exists(store_ / "pic" / "second.bmp"));
-    EXPECT_FALSE(reported("第2个文件(共3个)：" + source("second.jpg") + "\n正在发送第5个数据包"));
-    EXPECT_FALSE(reported("第3个文件"));
+    EXPECT_FALSE(reported("文件2/3：正在发送第5个数据包"));
+    EXPECT_FALSE(reported("文件3/3："));
     EXPECT_EQ(summary(), "3个文件中有1个下载成功：\n" + source("first.jpg") +
                              " → first.bmp：文件\"" + source("first.jpg") + "\"下载成功\n" +
                              source("second.jpg") + " → second.bmp：未下载完\n" +
