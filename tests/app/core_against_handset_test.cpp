@@ -447,6 +447,31 @@ TEST_F(BatchAgainstHandset, CancelInsideAFileStopsTheRestAndSaysWhatArrived) {
     EXPECT_TRUE(sim_saw("command abort")) << dump();
 }
 
+TEST_F(BatchAgainstHandset, HandsetEventInsideTheSecondFileStopsTheRestAtOnce) {
+    start();
+    connect();
+    ui_.set_converted_for("first.jpg", CoreRig::pattern(100, 2));
+    ui_.set_converted(CoreRig::pattern(4000));
+    choose_pc_files({"first.jpg", "second.jpg", "third.jpg"});
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Ok});
+    ui_.on_report([&](const std::string &text) {
+        if (text == "文件2/3：转换图形文件...") {
+            EXPECT_TRUE(sim_->control("event 1 after 2"));
+        }
+    });
+    on_window([&] { core_->download_command(); });
+    ASSERT_TRUE(ui_.wait_for("box 确认 error 手机来电，中断操作！")) << dump();
+    ASSERT_TRUE(rig_.wait_idle(kOperationBound));
+    on_window([] {});
+    EXPECT_EQ(read_file(store_ / "pic" / "first.bmp"), CoreRig::pattern(100, 2));
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "second.bmp"));
+    EXPECT_FALSE(reported("文件2/3：正在发送第6个数据包")) << dump();
+    EXPECT_FALSE(reported("文件3/3："));
+    EXPECT_EQ(ui_.conversions().size(), 2u);
+    EXPECT_FALSE(values_.connected.load());
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
+}
+
 TEST_F(CoreAgainstHandset, LostPacketIsRetriedAndRefusedPacketDropsTheConnection) {
     start();
     connect();
