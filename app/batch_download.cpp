@@ -49,8 +49,8 @@ class BatchFileWindow : public OperationWindow {
     void stop_listing() override { window_.stop_listing(); }
     void show_summary(const Message &summary) override { window_.show_summary(summary); }
     bool convert(FileType type, const std::string &out, const std::string &source,
-                 const ConversionChoice &choice) override {
-        return window_.convert(type, out, source, choice);
+                 const ConversionChoice &choice, Message *why) override {
+        return window_.convert(type, out, source, choice, why);
     }
 
   private:

@@ -25,6 +25,7 @@ using SetPortDeviceFn = void (*)(uint32_t, const char *);
 using SetTraceFn = int32_t (*)(const char *);
 using LastOpenErrorFn = uint32_t (*)(char *, uint32_t);
 using RequestFn = int32_t (*)(uint8_t *, uint8_t *);
+using LastRequestErrorFn = int32_t (*)();
 
 constexpr auto kSettleAfterOpen = std::chrono::milliseconds(500);
 constexpr int kPacketTries = 3;
@@ -237,7 +238,16 @@ bool DeviceBinding::set_trace_file(const std::string &path) {
     return fn != nullptr && fn(path.empty() ? nullptr : path.c_str()) == 0;
 }
 
-bool DeviceBinding::send_download_packet(const records::DownloadPacket &p) {
+int32_t DeviceBinding::line_error() const {
+    // Per thread in the library: asked on the thread that made the request, right after it.
+    auto why = reinterpret_cast<LastRequestErrorFn>(symbol("GetLastRequestError"));
+    return why != nullptr ? why() : 0;
+}
+
+bool DeviceBinding::send_download_packet(const records::DownloadPacket &p, int32_t *line_error) {
+    if (line_error != nullptr) {
+        *line_error = 0;
+    }
     if (stopped() || (!port_open_.load() && !connect())) {
         return false;
     }
@@ -248,12 +258,15 @@ bool DeviceBinding::send_download_packet(const records::DownloadPacket &p) {
         if (request == nullptr) {
             return false;
         }
-        request(packet.data(), reply.data());
+        const int32_t result = request(packet.data(), reply.data());
         if (stopped()) {
             return false;
         }
         if (records::ack_status_ok(read_le16(&reply[records::kAckStatusOffset]))) {
             return true;
+        }
+        if (line_error != nullptr && !confirmed(result)) {
+            *line_error = this->line_error();
         }
     }
     return false;
@@ -284,7 +297,14 @@ bool DeviceBinding::remote_command(uint8_t *body, uint8_t *reply, int32_t *statu
     if (request == nullptr) {
         return false;
     }
-    const int32_t result = request(body, reply);
+    int32_t result = request(body, reply);
+    if (result == HL_TIMEOUT) {
+        // The library answers 9 for every request left unanswered; whether the line was at fault
+        // is its per-thread reason, asked here on the same thread.
+        if (const int32_t why = line_error(); why != 0) {
+            result = why;
+        }
+    }
     if (status != nullptr) {
         *status = result;
     }

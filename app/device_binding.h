@@ -53,15 +53,23 @@ class DeviceBinding {
     void set_port_device(uint32_t port, const std::string &device);
     bool set_trace_file(const std::string &path);
 
-    // Sends one download packet, up to three tries; true once the handset accepted it.
-    bool send_download_packet(const zemlo::records::DownloadPacket &packet);
+    // Sends one download packet, up to three tries; true once the handset accepted it. When it
+    // was not, *line_error (when given) says whether the line was at fault (as line_error()).
+    bool send_download_packet(const zemlo::records::DownloadPacket &packet,
+                              int32_t *line_error = nullptr);
     // Acknowledges a received block-transfer packet.
     bool answer_data_indication();
     // Sends a remote command body (376 bytes); the reply buffer must be HL_MAX_REPLY_BYTES long.
     // False only when the link cannot be opened or the export is missing. *status (when given)
-    // receives the library's result of the request: a confirmation, HL_TIMEOUT, or why the frame
-    // never reached the handset; it is 0 when nothing was sent.
+    // receives the library's result of the request: a confirmation, HL_TIMEOUT for a handset that
+    // stayed silent, or why the line failed the request (line_error()) in its place; it is 0 when
+    // nothing was sent.
     bool remote_command(uint8_t *body, uint8_t *reply, int32_t *status = nullptr);
+
+    // Why the calling thread's last request went unanswered when the line was at fault: the
+    // library's HL_STATUS_LINK_NOT_OPEN, _NO_ACK, _NAK or HL_STATUS_LINE_LOST; 0 for a silent
+    // handset, or a library that does not tell.
+    int32_t line_error() const;
 
     bool port_open() const { return port_open_.load(); }
     // Forget the open link (the port setting changed): the next request reconnects.

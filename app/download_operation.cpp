@@ -46,10 +46,16 @@ std::optional<int64_t> convert_and_check(OperationContext &ctx, const DownloadRe
     ctx.report({picture ? MessageId::ConvertingPicture : MessageId::ConvertingMelody},
                ReportLevel::Progress);
     bool converted = false;
+    Message why;
     ctx.on_window(
-        [&] { converted = ctx.window.convert(in.type, temp_path, in.source, in.choice); });
+        [&] { converted = ctx.window.convert(in.type, temp_path, in.source, in.choice, &why); });
     if (!converted) {
-        ctx.report({picture ? MessageId::ConvertPictureFailed : MessageId::ConvertMelodyFailed},
+        // The first line as ever; the reason under it when the converter gave one the user can
+        // act on (a melody without a note).
+        ctx.report({picture ? MessageId::ConvertPictureFailed : MessageId::ConvertMelodyFailed,
+                    {},
+                    why.id,
+                    why.args},
                    ReportLevel::Failed);
         return std::nullopt;
     }
@@ -72,9 +78,18 @@ std::optional<int64_t> convert_and_check(OperationContext &ctx, const DownloadRe
         return std::nullopt;
     }
     bool room = false;
-    ctx.on_window([&] { room = ctx.listing.room(in.type, entry_key, length); });
+    int64_t available = 0;
+    ctx.on_window([&] {
+        room = ctx.listing.room(in.type, entry_key, length);
+        available = ctx.listing.available(in.type, entry_key);
+    });
     if (!room) {
-        ctx.report({MessageId::NoSpace}, ReportLevel::Failed);
+        const uint64_t takes = records::allocation_size(static_cast<uint64_t>(length));
+        ctx.report({MessageId::NoSpace,
+                    {},
+                    MessageId::SpaceNeeded,
+                    {std::to_string(takes), std::to_string(std::max<int64_t>(available, 0))}},
+                   ReportLevel::Failed);
         return std::nullopt;
     }
     return length;
@@ -110,8 +125,13 @@ bool announce(OperationContext &ctx, const DownloadRequest &in, int64_t length) 
     return true;
 }
 
-// A transfer that fails half-way leaves the handset in an unknown state: start afresh.
-void drop_connection(OperationContext &ctx, const Message &message, bool report_first) {
+// A transfer that fails half-way leaves the handset in an unknown state: start afresh. The
+// handset was never told to keep the file, so it kept nothing, and the message says so, and
+// whether the line was lost (a cable or adapter pulled out) rather than refused.
+void drop_connection(OperationContext &ctx, Message message, int32_t line_error,
+                     bool report_first) {
+    message.detail =
+        line_error == HL_STATUS_LINE_LOST ? MessageId::LineLostNothingKept : MessageId::NothingKept;
     if (report_first) {
         ctx.report(message, ReportLevel::Failed);
     }
@@ -137,9 +157,10 @@ bool send_packets(OperationContext &ctx, const DownloadRequest &in, SentFile &fi
     if (ctx.cancelled()) {
         return false;
     }
-    if (!ctx.binding.send_download_packet(
-            records::make_pc_start_packet(blocks, melody_prefix_last))) {
-        drop_connection(ctx, {MessageId::StartPacketFailed}, true);
+    int32_t line_error = 0;
+    if (!ctx.binding.send_download_packet(records::make_pc_start_packet(blocks, melody_prefix_last),
+                                          &line_error)) {
+        drop_connection(ctx, {MessageId::StartPacketFailed}, line_error, true);
         return false;
     }
     uint32_t total = 0;
@@ -152,9 +173,9 @@ bool send_packets(OperationContext &ctx, const DownloadRequest &in, SentFile &fi
             std::min<uint64_t>(uint64_t{n - 1u} * records::kPacketDataBytes, total_bytes);
         ctx.report({MessageId::SendingPacket, {std::to_string(n)}}, ReportLevel::Progress, 0,
                    {Stage::Sending, n, blocks, sent_before, total_bytes});
-        if (!ctx.binding.send_download_packet(packet)) {
+        if (!ctx.binding.send_download_packet(packet, &line_error)) {
             ctx.outcome.packet = n;
-            drop_connection(ctx, {MessageId::PacketFailed, {std::to_string(n)}}, false);
+            drop_connection(ctx, {MessageId::PacketFailed, {std::to_string(n)}}, line_error, false);
             return false;
         }
         if (ctx.cancelled()) {
@@ -164,8 +185,8 @@ bool send_packets(OperationContext &ctx, const DownloadRequest &in, SentFile &fi
     if (ctx.cancelled()) {
         return false;
     }
-    if (!ctx.binding.send_download_packet(records::make_end_packet(total))) {
-        drop_connection(ctx, {MessageId::EndPacketFailed}, true);
+    if (!ctx.binding.send_download_packet(records::make_end_packet(total), &line_error)) {
+        drop_connection(ctx, {MessageId::EndPacketFailed}, line_error, true);
         return false;
     }
     return true;

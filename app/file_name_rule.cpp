@@ -52,7 +52,7 @@ NameCheck check_file_name(const std::string &name) {
     const std::vector<std::string> chars = characters(name);
     if (chars.size() > kMaxFileNameChars) {
         return {false, join(chars, kMaxFileNameChars), MessageId::NameTooLong,
-                render(MessageId::NameTooLong)};
+                render(Message{MessageId::NameTooLong})};
     }
     for (const std::string &ch : chars) {
         if (!is_letter_or_digit(ch)) {
@@ -62,7 +62,8 @@ NameCheck check_file_name(const std::string &name) {
                     corrected += other;
                 }
             }
-            return {false, corrected, MessageId::NameBadChars, render(MessageId::NameBadChars)};
+            return {false, corrected, MessageId::NameBadChars,
+                    render(Message{MessageId::NameBadChars})};
         }
     }
     return {true, name, MessageId::None, {}};

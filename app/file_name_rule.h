@@ -14,7 +14,7 @@ struct NameCheck {
     bool valid = true;
     std::string corrected;                // the name to put back into the edit box when invalid
     MessageId problem = MessageId::None;  // why it is invalid
-    std::string message;                  // the problem's text, to show when invalid
+    std::string message;  // the problem's text and the rule on a second line, when invalid
 };
 
 // Names are UTF-8 and counted in characters, not bytes, so that a cut or a removal never leaves

@@ -72,8 +72,8 @@ void HandsetFileTable::store(HandsetEntry entry, int64_t *free_space) {
     e.text = std::move(entry.text);
 }
 
-bool HandsetFileTable::room(const std::string &text, FileType type, int64_t n,
-                            int64_t free_space) const {
+int64_t HandsetFileTable::available(const std::string &text, FileType type,
+                                    int64_t free_space) const {
     int64_t available = free_space;
     const std::string_view name = listing::entry_name(text);
     for (const auto &e : entries_) {
@@ -82,7 +82,12 @@ bool HandsetFileTable::room(const std::string &text, FileType type, int64_t n,
             break;
         }
     }
-    return alloc(n) <= available;
+    return available;
+}
+
+bool HandsetFileTable::room(const std::string &text, FileType type, int64_t n,
+                            int64_t free_space) const {
+    return alloc(n) <= available(text, type, free_space);
 }
 
 std::vector<HandsetRow> HandsetFileTable::rows(FileType type) const {

@@ -42,6 +42,9 @@ class HandsetFileTable {
     // Whether a file of n bytes fits: the free space plus the allocation of the entry of the same
     // name and type that it would replace.
     bool room(const std::string &text, FileType type, int64_t n, int64_t free_space) const;
+    // The bytes a file of this name and type may take: the free space plus the allocation of the
+    // entry it would replace.
+    int64_t available(const std::string &text, FileType type, int64_t free_space) const;
 
     // The rows of the handset list for a folder type, in table order.
     std::vector<HandsetRow> rows(FileType type) const;

@@ -54,6 +54,11 @@ class HandsetListing {
     bool folder_full(FileType type, const std::string &entry_key) const;
     // The handset has room for length bytes under this name.
     bool room(FileType type, const std::string &entry_key, int64_t length) const;
+    // The bytes a file of this name may take: the free space and the space of the file it
+    // replaces.
+    int64_t available(FileType type, const std::string &entry_key) const {
+        return table_.available(entry_key, type, free_space_);
+    }
     // The handset kept the file of this entry ("name.ext^length").
     void saved(FileType type, const std::string &entry_text, int64_t length);
     // The file of row (the selected one) was renamed (name with its extension).

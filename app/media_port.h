@@ -7,6 +7,7 @@
 
 #include "conversion_choice.h"
 #include "handset_entry.h"
+#include "messages.h"
 
 namespace zemlo::app {
 
@@ -21,6 +22,9 @@ class MediaPort {
                                  const media::PictureChoice &choice) = 0;
     virtual bool convert_melody(const std::string &out_path, const std::string &source,
                                 bool fit) = 0;
+    // Why the last conversion wrote nothing, when the reason is one the user can act on (a melody
+    // that strikes no note); nothing otherwise.
+    virtual Message conversion_refusal() const { return {}; }
 };
 
 }  // namespace zemlo::app

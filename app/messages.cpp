@@ -158,6 +158,20 @@ constexpr Entry kTable[] = {
      QT_TRANSLATE_NOOP("Messages", "--crop 不能和 --zoom 或 --center 一起用")},
     {MessageId::PictureFrameOutside,
      QT_TRANSLATE_NOOP("Messages", "取景超出了图片（摆正后为%1 x %2像素）")},
+
+    {MessageId::CheckConnection,
+     QT_TRANSLATE_NOOP("Messages",
+                       "请检查：数据线已接好，手机已开机并处于数据模式，选择的端口正确")},
+    {MessageId::NothingKept, QT_TRANSLATE_NOOP("Messages", "手机没有保存这个文件，请重新下载")},
+    {MessageId::LineLostNothingKept,
+     QT_TRANSLATE_NOOP("Messages", "连接已断开（数据线或串口设备被拔出），手机没有保存这个文件")},
+    {MessageId::SpaceNeeded,
+     QT_TRANSLATE_NOOP("Messages", "这个文件占用%1字节，手机只有%2字节可用")},
+    {MessageId::NameTaken, QT_TRANSLATE_NOOP("Messages", "手机上已有名为\"%1\"的文件")},
+    {MessageId::NameRule,
+     QT_TRANSLATE_NOOP("Messages", "手机的文件名最多8个字符，只能用英文字母和数字")},
+    {MessageId::ProbeHint,
+     QT_TRANSLATE_NOOP("Messages", "运行 zemlo-cli ports --probe 可查出哪个端口有手机应答")},
 };
 
 constexpr size_t kCount = static_cast<size_t>(MessageId::Count);
@@ -173,9 +187,9 @@ constexpr bool in_order() {
 }
 static_assert(in_order(), "the table follows the order of MessageId");
 
-// Puts the parameters in at their %n in one pass, so that what a parameter brings is never read
-// as a placeholder; a %n without a parameter stays as written.
-std::string substitute(const std::string &text, const std::vector<std::string> &args) {
+}  // namespace
+
+std::string fill_in(const std::string &text, const std::vector<std::string> &args) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -192,8 +206,6 @@ std::string substitute(const std::string &text, const std::vector<std::string> &
     return out;
 }
 
-}  // namespace
-
 const char *source_text(MessageId id) {
     const auto i = static_cast<size_t>(id);
     return i < kCount ? kTable[i].text : "";
@@ -204,10 +216,39 @@ std::string render(MessageId id, const std::vector<std::string> &args) {
         return {};
     }
     const std::string text = QCoreApplication::translate(kContext, source_text(id)).toStdString();
-    return substitute(text, args);
+    return fill_in(text, args);
 }
 
+namespace {
+
+// The second line a message always has where its first says what failed but not what to do: the
+// window's boxes and the command line show both.
+MessageId standing_detail(MessageId id) {
+    switch (id) {
+        case MessageId::PhoneCommError:
+        case MessageId::SignallingSetupFailed:
+            return MessageId::CheckConnection;
+        case MessageId::NameTooLong:
+        case MessageId::NameBadChars:
+            return MessageId::NameRule;
+        default:
+            return MessageId::None;
+    }
+}
+
+}  // namespace
+
 std::string render(const Message &message) {
+    std::string text = render(message.id, message.args);
+    const MessageId detail =
+        message.detail != MessageId::None ? message.detail : standing_detail(message.id);
+    if (detail != MessageId::None) {
+        text += "\n" + render(detail, message.detail_args);
+    }
+    return text;
+}
+
+std::string render_headline(const Message &message) {
     return render(message.id, message.args);
 }
 

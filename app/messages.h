@@ -135,13 +135,27 @@ enum class MessageId : uint16_t {
     PictureCropWithZoom,
     PictureFrameOutside,  // %1 the width, %2 the height of the upright picture in pixels
 
+    // Second lines under a message whose first line says what failed: the figures, the reason
+    // or the fix.
+    CheckConnection,
+    NothingKept,
+    LineLostNothingKept,
+    SpaceNeeded,  // %1 the bytes the file takes, %2 the bytes available
+    NameTaken,    // %1 the handset file of that name
+    NameRule,
+    ProbeHint,  // the command line's way to find the handset's port
+
     Count,
 };
 
-// A message with its parameters, as the core hands it on.
+// A message with its parameters, as the core hands it on. The first line is what failed, as the
+// window has always said it; a detail, when there is one, is a second line under it with the
+// figures, the reason or the fix.
 struct Message {
     MessageId id = MessageId::None;
     std::vector<std::string> args;
+    MessageId detail = MessageId::None;
+    std::vector<std::string> detail_args;
 
     bool empty() const { return id == MessageId::None; }
     bool operator==(const Message &) const = default;
@@ -152,6 +166,13 @@ const char *source_text(MessageId id);
 // A message in the user's language, its parameters put in byte for byte (a file name that is not
 // UTF-8 stays as it is; a "%2" inside a parameter is not replaced again).
 std::string render(MessageId id, const std::vector<std::string> &args = {});
+// The message and, on a line of its own, its detail.
 std::string render(const Message &message);
+// The first line alone, for a place that shows one line (the status line).
+std::string render_headline(const Message &message);
+
+// Puts the parameters in at their %1..%9 in one pass, so that what a parameter brings is never
+// read as a placeholder; a %n without a parameter stays as written.
+std::string fill_in(const std::string &text, const std::vector<std::string> &args);
 
 }  // namespace zemlo::app

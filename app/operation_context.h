@@ -53,9 +53,10 @@ class OperationWindow {
     virtual void stop_listing() = 0;
     // What became of several files downloaded in one go, shown once they are done; window thread.
     virtual void show_summary(const Message &summary) = 0;
-    // Converts source into the handset's format at out as chosen; false when it could not.
+    // Converts source into the handset's format at out as chosen; false when it could not, with
+    // *why set when the converter gave a reason the user can act on.
     virtual bool convert(FileType type, const std::string &out, const std::string &source,
-                         const ConversionChoice &choice) = 0;
+                         const ConversionChoice &choice, Message *why) = 0;
 };
 
 struct OperationContext {

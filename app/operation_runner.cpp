@@ -108,7 +108,7 @@ bool OperationRunner::release_window() {
 
 void OperationRunner::show(const Report &report) {
     if (report.level != ReportLevel::Progress) {
-        parts_.window.set_status_line(report.text());
+        parts_.window.set_status_line(render_headline(report.message));
     }
     // The wait window ignores reports once the user or the handset has cancelled.
     if (!parts_.values.cancel.load()) {
@@ -155,9 +155,14 @@ BoxAnswer OperationRunner::ask(const QuestionAsked &question) {
 }
 
 bool OperationRunner::convert(FileType type, const std::string &out, const std::string &source,
-                              const ConversionChoice &choice) {
-    return type == FileType::Picture ? parts_.media.convert_picture(out, source, choice.picture)
-                                     : parts_.media.convert_melody(out, source, choice.fit_melody);
+                              const ConversionChoice &choice, Message *why) {
+    const bool converted = type == FileType::Picture
+                               ? parts_.media.convert_picture(out, source, choice.picture)
+                               : parts_.media.convert_melody(out, source, choice.fit_melody);
+    if (!converted && why != nullptr) {
+        *why = parts_.media.conversion_refusal();
+    }
+    return converted;
 }
 
 }  // namespace zemlo::app

@@ -104,7 +104,7 @@ class OperationRunner : private OperationWindow {
         parts_.front.show_summary(text);
     }
     bool convert(FileType type, const std::string &out, const std::string &source,
-                 const ConversionChoice &choice) override;
+                 const ConversionChoice &choice, Message *why) override;
 
     // The worker's side.
     void run(Operation op);

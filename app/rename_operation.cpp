@@ -1,5 +1,7 @@
 #include "rename_operation.h"
 
+#include "zemlo/listing_text.h"
+
 namespace zemlo::app {
 
 void rename_on_handset(OperationContext &ctx, const RenameRequest &request) {
@@ -12,9 +14,19 @@ void rename_on_handset(OperationContext &ctx, const RenameRequest &request) {
         return;
     }
     if (*result != records::kResultDone) {
-        ctx.report(
-            {*result == records::kResultInUse ? MessageId::FileInUse : MessageId::RenameFailed},
-            ReportLevel::Failed);
+        Message refused{*result == records::kResultInUse ? MessageId::FileInUse
+                                                         : MessageId::RenameFailed};
+        // The handset says only no; a file of the new name in its listing is the likely reason.
+        bool taken = false;
+        ctx.on_window([&] {
+            taken = ctx.listing.table().find(listing::entry_key(request.new_name),
+                                             ctx.listing.shown_type()) != -1;
+        });
+        if (refused.id == MessageId::RenameFailed && taken) {
+            refused.detail = MessageId::NameTaken;
+            refused.detail_args = {request.new_name};
+        }
+        ctx.report(refused, ReportLevel::Failed);
         ctx.on_window([&] { ctx.listing.set_row_text(request.row, request.old_name); });
         return;
     }

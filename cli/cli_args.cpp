@@ -1,6 +1,7 @@
 #include "cli_args.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace zemlo::cli {
 
@@ -65,6 +66,20 @@ CommandRegistration::CommandRegistration(const Command &command) {
 
 const std::vector<Command> &registered_commands() {
     return command_list();
+}
+
+std::optional<std::string> refuse_input(const std::string &path) {
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) {
+        return path + ": " +
+               (status.type() == std::filesystem::file_type::not_found || !ec ? "no such file"
+                                                                              : ec.message());
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        return path + ": not a regular file";
+    }
+    return std::nullopt;
 }
 
 int fail(const std::string &message) {

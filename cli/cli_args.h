@@ -45,6 +45,10 @@ struct CommandRegistration {
 
 const std::vector<Command> &registered_commands();
 
+// Why the input file a command was given cannot be one, for its usage error: it does not exist,
+// or it is not a regular file (a pipe would block the conversion, a device never end).
+std::optional<std::string> refuse_input(const std::string &path);
+
 // Prints "zemlo-cli: <message>" on stderr; returns kExitFailure.
 int fail(const std::string &message);
 // Prints the message and the command's usage on stderr; returns kExitUsage.

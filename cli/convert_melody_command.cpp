@@ -39,6 +39,9 @@ int run(const std::vector<std::string> &args) {
     }
     const std::string &in = parsed->positional[0];
     const std::string &out = parsed->positional[1];
+    if (const auto refusal = refuse_input(in)) {
+        return usage_error(kCommand, *refusal);
+    }
     if (const auto refusal = refuse_outputs(in, {{"OUT", out}})) {
         return usage_error(kCommand, *refusal);
     }

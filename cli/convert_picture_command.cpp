@@ -28,15 +28,17 @@ using namespace zemlo::media;
 
 int run(const std::vector<std::string> &args);
 
-const Command kCommand{"convert picture",
-                       "IN OUT [--effect fit|stretch|cover] [--crop X,Y,W,H | --zoom Z "
-                       "[--center X,Y]] [--dither] [--no-autorotate] [--preview PNG]",
-                       "write the handset picture file for a bmp, gif, jpg, ico, emf or wmf "
-                       "picture; --preview also writes a PNG of what the handset will show. "
-                       "--crop (pixels of the upright picture) or --zoom and --center choose "
-                       "the part shown; --dither spreads the 16-bit colours' error so gradients "
-                       "do not band; --no-autorotate ignores a photo's orientation tag",
-                       &run};
+const Command kCommand{
+    "convert picture",
+    "IN OUT [--effect fit|stretch|cover] [--crop X,Y,W,H | --zoom Z "
+    "[--center X,Y]] [--dither] [--no-autorotate] [--preview PNG] [--verbose]",
+    "write the handset picture file for a bmp, gif, jpg, ico, emf or wmf "
+    "picture; --preview also writes a PNG of what the handset will show. "
+    "--crop (pixels of the upright picture) or --zoom and --center choose "
+    "the part shown; --dither spreads the 16-bit colours' error so gradients "
+    "do not band; --no-autorotate ignores a photo's orientation tag; --verbose shows the "
+    "converter's own lines. The handset's picture file is 30748 bytes",
+    &run};
 const CommandRegistration kRegistration{kCommand};
 
 bool write_preview(const std::string &picture_path, const std::string &png_path,
@@ -64,7 +66,9 @@ int run(const std::vector<std::string> &args) {
     std::string error;
     std::set<std::string> valued = picture_valued_options();
     valued.insert("--preview");
-    const auto parsed = parse_args(args, valued, picture_flag_options(), &error);
+    std::set<std::string> flags = picture_flag_options();
+    flags.insert("--verbose");
+    const auto parsed = parse_args(args, valued, flags, &error);
     if (!parsed) {
         return usage_error(kCommand, error);
     }
@@ -82,6 +86,9 @@ int run(const std::vector<std::string> &args) {
     if (preview) {
         outputs.push_back({"--preview", *preview});
     }
+    if (const auto refusal = refuse_input(input)) {
+        return usage_error(kCommand, *refusal);
+    }
     if (const auto refusal = refuse_outputs(input, outputs)) {
         return usage_error(kCommand, *refusal);
     }
@@ -95,9 +102,11 @@ int run(const std::vector<std::string> &args) {
     selection.set_choice(*choice);
     ConversionOutcome outcome;
     {
-        // The converter library's diagnostic lines are not the command's result.
-        const StdoutToStderr diverted;
+        // The converter library's diagnostic lines are not the command's result; they are
+        // shown when the conversion fails or --verbose asks.
+        StdoutToStderr diverted(parsed->flag("--verbose"));
         if (!selection.show_picture(input)) {
+            diverted.pass_on();
             return fail(input + ": " + selection.last_error());
         }
         selection.draw();
@@ -106,9 +115,13 @@ int run(const std::vector<std::string> &args) {
                                                          selection.picture()->upright_size()));
         }
         if (!selection.last_error().empty()) {
+            diverted.pass_on();
             return fail(selection.last_error());
         }
         outcome = selection.convert_selection(output, input);
+        if (!outcome.ok) {
+            diverted.pass_on();
+        }
     }
     if (!outcome.ok) {
         return fail(outcome.error);

@@ -1,9 +1,13 @@
 // zemlo-cli download FILE... [--name NAME] [--name-from-file] [--type picture|melody]
-//                            [picture options] [--fit] [--preview] [--discard] [--json]
+//                            [picture options] [--fit] [--replace] [--preview] [--discard]
+//                            [--verbose] [--json]
 // Converts pictures and MIDI files and downloads them as the window does, all in one connection;
 // the window's two questions after the transfer (preview on the handset? keep the file?) are the
-// flags. Every name is checked, and names that would clash on the handset are refused, before
-// anything is sent.
+// flags. Every name is checked, names that would clash on the handset are refused, and every file
+// is converted once, before the connection; a handset file of the same name is replaced only when
+// the user says so, before anything is sent.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -16,9 +20,13 @@
 #include "handset_session.h"
 #include "handset_text.h"
 #include "json_text.h"
+#include "melody_conversion.h"
 #include "pc_file_filter.h"
+#include "picture_conversion.h"
 #include "picture_options.h"
 #include "picture_runtime.h"
+#include "zemlo/handset_records.h"
+#include "zemlo/listing_text.h"
 
 namespace zemlo::cli {
 
@@ -32,12 +40,15 @@ const Command kCommand{
     "download",
     "FILE... [--name NAME] [--name-from-file] [--type picture|melody] [--effect "
     "fit|stretch|cover] [--crop X,Y,W,H | --zoom Z [--center X,Y]] [--dither] [--no-autorotate] "
-    "[--fit] [--preview] [--discard] [--json]",
+    "[--fit] [--replace] [--preview] [--discard] [--verbose] [--json]",
     "convert pictures and MIDI files and download them to the handset in one connection (a name "
-    "defaults to the file's own; --name-from-file makes one the handset takes from it; --name "
-    "names a single file); the picture options are those of convert picture, --fit cuts a "
-    "melody over the handset's limit; --preview shows or plays each on the handset, --discard "
-    "does not keep them; a line per file, or --json; exit 0 only when every file arrived",
+    "defaults to the file's own: at most 8 ASCII letters and digits; --name-from-file makes one "
+    "the handset takes from it; --name names a single file); the picture options are those of "
+    "convert picture, --fit cuts a melody over the handset's limit; a handset file of the same "
+    "name is replaced only with --replace, or when you say so at a terminal; --preview shows or "
+    "plays each on the handset, --discard does not keep them, --verbose shows the picture "
+    "converter's lines; a line per file, or --json; exit 0 only when every file arrived. A melody "
+    "takes at most 51200 bytes; a folder holds at most 10 pictures or 20 melodies",
     &run};
 const CommandRegistration kRegistration{kCommand};
 
@@ -71,21 +82,6 @@ std::optional<app::FileType> type_of(const fs::path &file, const std::optional<s
     }
     *error = "cannot tell from its extension whether " + name +
              " is a picture (bmp gif jpg ico emf wmf) or a melody (mid midi); give --type";
-    return std::nullopt;
-}
-
-// The file, if it is one that can be read to its end; else why not.
-std::optional<std::string> refuse_file(const fs::path &file) {
-    std::error_code ec;
-    const fs::file_status status = fs::status(file, ec);
-    if (!fs::exists(status)) {
-        return file.string() + ": " +
-               (status.type() == fs::file_type::not_found || !ec ? "no such file" : ec.message());
-    }
-    // A pipe would block the conversion and a device never end; neither is a picture or melody.
-    if (!fs::is_regular_file(status)) {
-        return file.string() + ": not a regular file";
-    }
     return std::nullopt;
 }
 
@@ -123,12 +119,89 @@ void print_json(const std::vector<Item> &items) {
     std::fflush(stdout);
 }
 
+// Everything that needs no handset is checked before the connection, which takes seconds: the file
+// converts as chosen, a melody strikes a note and is within the handset's limit (unless it is to be
+// cut to fit). The reason when it fails (already printed), nothing when the download may go on. The
+// download converts the file again, as the window does; a conversion takes a fraction of a connect.
+std::optional<std::string> preflight(HandsetSession &session, const Item &item,
+                                     const app::ConversionChoice &choice) {
+    std::string error;
+    const media::PictureFolders folders = media::default_picture_folders(&error);
+    if (folders.work_dir.empty()) {
+        std::fprintf(stderr, "zemlo-cli: %s\n", error.c_str());
+        return error;
+    }
+    const std::string out = folders.work_dir + "/preflight.dwn";
+    const std::string file = item.file.string();
+    if (item.type == app::FileType::Picture) {
+        if (!session.convert_picture(out, file, choice.picture)) {
+            const std::string why = app::render(app::MessageId::ConvertPictureFailed);
+            std::fprintf(stderr, "zemlo-cli: %s\n", why.c_str());
+            return why;
+        }
+        return std::nullopt;
+    }
+    media::MelodyOptions options;
+    options.refuse_without_notes = true;  // a silent ring tone is no ring tone
+    options.fit_limit = choice.fit_melody ? records::kMaxMelodyBytes : 0;
+    const media::MelodyConversion c = media::convert_melody_file(file, out, options);
+    std::string why;
+    if (c.without_notes) {
+        why = app::render(app::MessageId::MelodyWithoutNotes, {file});
+    } else if (!c.written) {
+        why = app::render(app::MessageId::ConvertMelodyFailed) + "\n" + c.error;
+    } else if (std::error_code ec; fs::file_size(out, ec) > records::kMaxMelodyBytes && !ec) {
+        why = app::render(app::MessageId::MelodyTooLarge) + " (" +
+              std::to_string(fs::file_size(out, ec)) + " > " +
+              std::to_string(records::kMaxMelodyBytes) + " bytes; --fit cuts it to fit)";
+    }
+    if (why.empty()) {
+        return std::nullopt;
+    }
+    std::fprintf(stderr, "zemlo-cli: %s\n", why.c_str());
+    return why;
+}
+
+// Whether the user at a terminal says yes to the question.
+bool user_agrees(const std::string &question) {
+    std::fprintf(stderr, "%s [y/N] ", question.c_str());
+    std::fflush(stderr);
+    char line[16] = {};
+    if (std::fgets(line, sizeof line, stdin) == nullptr) {
+        return false;
+    }
+    return line[0] == 'y' || line[0] == 'Y';
+}
+
+// The window asks before a download replaces a handset file of the same name; a script cannot be
+// asked, so without --replace the command stops there (usage, 2), and a terminal is asked. The
+// reason when it stops.
+std::optional<std::string> refuse_replacing(HandsetSession &session, const Item &item) {
+    const std::string name = handset_file(item);
+    bool exists = false;
+    session.read([&](const app::MainCore &core) {
+        exists = core.listing().table().find(listing::entry_key(name), item.type) != -1;
+    });
+    if (!exists) {
+        return std::nullopt;
+    }
+    const std::string shown = app::printable_local_text(name);
+    if (::isatty(STDIN_FILENO) == 1 &&
+        user_agrees("zemlo-cli: replace " + shown + " on the handset?")) {
+        return std::nullopt;
+    }
+    return shown +
+           " is already on the handset: give --replace to replace it, or another name "
+           "with --name";
+}
+
 int run(const std::vector<std::string> &args) {
     std::string error;
     std::set<std::string> valued = picture_valued_options();
     valued.insert({"--name", "--type"});
     std::set<std::string> flags = picture_flag_options();
-    flags.insert({"--preview", "--discard", "--fit", "--json", "--name-from-file"});
+    flags.insert({"--preview", "--discard", "--fit", "--json", "--name-from-file", "--replace",
+                  "--verbose"});
     const auto parsed = parse_args(args, valued, flags, &error);
     if (!parsed) {
         return usage_error(kCommand, error);
@@ -152,7 +225,7 @@ int run(const std::vector<std::string> &args) {
     for (const std::string &given : parsed->positional) {
         Item item;
         item.file = fs::absolute(given);
-        if (const auto refusal = refuse_file(item.file)) {
+        if (const auto refusal = refuse_input(item.file.string())) {
             return usage_error(kCommand, *refusal);
         }
         const auto type = type_of(item.file, parsed->value("--type"), &error);
@@ -170,10 +243,13 @@ int run(const std::vector<std::string> &args) {
                                              app::printable_local_text(item.file.string()) + ")");
         }
         if (const app::NameCheck check = app::check_file_name(item.name); !check.valid) {
-            return usage_error(kCommand,
-                               check.message + " (\"" + app::printable_local_text(item.name) +
-                                   (parsed->positional.size() == 1 ? "\"; give one with --name)"
-                                                                   : "\"; give --name-from-file)"));
+            // The problem, the name given, then the rule itself so that the next try can obey it.
+            return usage_error(
+                kCommand, app::render(check.problem) + " (\"" +
+                              app::printable_local_text(item.name) +
+                              (parsed->positional.size() == 1 ? "\"; give one with --name)\n"
+                                                              : "\"; give --name-from-file)\n") +
+                              app::render(app::MessageId::NameRule));
         }
         items.push_back(std::move(item));
     }
@@ -211,18 +287,45 @@ int run(const std::vector<std::string> &args) {
     }
     const bool batch = items.size() > 1;
     const bool json = parsed->flag("--json");
+    const bool discard = parsed->flag("--discard");
     HandsetSession session;
+    // Under --json a failure before any file was sent is one document on standard output too.
+    const auto ended_early = [&](int status, std::string why) {
+        if (why.empty()) {
+            why = session.failure_text();
+        }
+        status = session.close(status);
+        if (json) {
+            std::fputs(json_failure(status, why).c_str(), stdout);
+            std::fflush(stdout);
+        }
+        return status;
+    };
+    const app::ConversionChoice choice{*picture_choice, parsed->flag("--fit")};
+    session.set_choice(choice);
+    session.set_verbose(parsed->flag("--verbose"));
+    for (const Item &item : items) {
+        if (const auto refusal = preflight(session, item, choice)) {
+            return ended_early(kExitFailure, *refusal);
+        }
+    }
     if (const int status = session.open(global_options()); status != kExitOk) {
-        return session.close(status);
+        return ended_early(status, {});
     }
     if (const int status = session.connect(); status != kExitOk) {
-        return session.close(status);
+        return ended_early(status, {});
     }
-    const bool discard = parsed->flag("--discard");
+    if (!parsed->flag("--replace")) {
+        for (const Item &item : items) {
+            if (const auto refusal = refuse_replacing(session, item)) {
+                std::fprintf(stderr, "zemlo-cli: %s\n", refusal->c_str());
+                return ended_early(kExitUsage, *refusal);
+            }
+        }
+    }
     const app::MessageId success =
         discard ? app::MessageId::DownloadDiscarded : app::MessageId::DownloadSaved;
     session.set_download_answers(parsed->flag("--preview"), !discard);
-    session.set_choice({*picture_choice, parsed->flag("--fit")});
     // One file says what became of it as the window's status line would; several get a line each
     // at the end, as does --json.
     session.set_echo(!batch && !json);
@@ -262,14 +365,29 @@ int run(const std::vector<std::string> &args) {
             stopped = item.result;
         }
     }
-    if (json) {
+    const bool all =
+        std::all_of(items.begin(), items.end(), [](const Item &i) { return i.arrived; });
+    const int status = session.close(all ? kExitOk : (port_error ? kExitPortError : kExitFailure));
+    if (json && !batch) {
+        // One file: the command's result as the other commands give theirs.
+        const Item &item = items.front();
+        std::fputs(
+            status == kExitOk
+                ? ("{\"result\":\"ok\",\"file\":" + json_string(item.file.string()) +
+                   ",\"name\":" + json_string(handset_file(item)) +
+                   ",\"kept\":" + (discard ? "false" : "true") + "}\n")
+                      .c_str()
+                : json_failure(
+                      status, session.failure_text().empty() ? item.result : session.failure_text())
+                      .c_str(),
+            stdout);
+        std::fflush(stdout);
+    } else if (json) {
         print_json(items);
     } else if (batch) {
         print_lines(items);
     }
-    const bool all =
-        std::all_of(items.begin(), items.end(), [](const Item &i) { return i.arrived; });
-    return session.close(all ? kExitOk : (port_error ? kExitPortError : kExitFailure));
+    return status;
 }
 
 }  // namespace

@@ -121,6 +121,8 @@ std::string summary_table(const std::vector<HandsetResult> &results) {
         }
         out += "\n";
     }
+    // Not the rate the live line showed: that one is the transfer's alone.
+    out += "(time and bytes/s over each handset's whole command, connection included)\n";
     return out;
 }
 

@@ -139,6 +139,8 @@ int HandsetSession::connect() {
     loop_.invoke([] {});
     if (!ended) {
         print_error(app::render(app::MessageId::ConnectFailed));
+        record_failure(app::render(app::MessageId::ConnectFailed));
+        print_probe_hint({app::MessageId::PhoneCommError});
         return kExitFailure;
     }
     return outcome(app::MessageId::ConnectDone);
@@ -214,11 +216,6 @@ std::string HandsetSession::finished_text() const {
     return finished_text_;
 }
 
-std::string HandsetSession::failure_text() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return failures_.empty() ? std::string() : failures_.back();
-}
-
 bool HandsetSession::succeeded_with(app::MessageId success) const {
     std::lock_guard<std::mutex> lock(mutex_);
     return std::any_of(successes_.begin(), successes_.end(),
@@ -228,6 +225,11 @@ bool HandsetSession::succeeded_with(app::MessageId success) const {
 bool HandsetSession::failed() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return !failures_.empty();
+}
+
+std::string HandsetSession::failure_text() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return failures_.empty() ? std::string() : failures_.front();
 }
 
 bool HandsetSession::port_error() const {
@@ -282,6 +284,8 @@ void HandsetSession::show_error(const app::ErrorNotice &notice) {
         const Diagnosis d = diagnose_open_failure(gather_open_facts(device_, existing));
         std::fprintf(stderr, "  COM%u is %s\n%s", com_port_,
                      app::printable_local_text(device_).c_str(), format_diagnosis(d).c_str());
+    } else {
+        print_probe_hint(notice.message);
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -298,6 +302,7 @@ void HandsetSession::operation_report(const app::Report &report) {
             print_progress(report);
             return;
         case app::ReportLevel::Finished:
+            finish_transfer_line();
             clear_progress_line();
             {
                 std::lock_guard<std::mutex> lock(mutex_);
@@ -311,7 +316,9 @@ void HandsetSession::operation_report(const app::Report &report) {
             }
             return;
         case app::ReportLevel::Failed:
+            sending_ = false;  // a transfer that failed did not send its last packet
             print_error(text);
+            print_probe_hint(report.message);
             record_failure(text);
             return;
         case app::ReportLevel::Notice:
@@ -349,13 +356,42 @@ void HandsetSession::record_failure(const std::string &text) {
     cv_.notify_all();
 }
 
+void HandsetSession::print_probe_hint(const app::Message &failure) {
+    // The port opened but no handset answered on it: the cable, the handset's mode, or another
+    // port, which the probe finds.
+    if (failure.id == app::MessageId::PhoneCommError ||
+        failure.id == app::MessageId::SignallingSetupFailed) {
+        std::fprintf(stderr, "%s\n", app::render(app::MessageId::ProbeHint).c_str());
+    }
+}
+
 void HandsetSession::print_error(const std::string &text) {
     clear_progress_line();
     std::fprintf(stderr, "zemlo-cli: %s\n", text.c_str());
 }
 
+void HandsetSession::finish_transfer_line() {
+    // Each packet's report comes before it goes, so the last the line showed was one short;
+    // once the transfer is over, it shows every packet sent, and stays.
+    if (!sending_) {
+        return;
+    }
+    sending_ = false;
+    transfer_.packets_sent = transfer_.packets_total;
+    transfer_.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - transfer_start_);
+    if (terminal_) {
+        std::fprintf(stderr, "\r\033[K%s\n", progress_line(transfer_).c_str());
+        std::fflush(stderr);
+        progress_shown_ = false;
+    }
+}
+
 void HandsetSession::print_progress(const app::Report &report) {
     const app::Progress &p = report.progress;
+    if (p.stage != app::Stage::Sending) {
+        finish_transfer_line();
+    }
     if (p.stage == app::Stage::Announcing) {
         transfer_.packets_total = p.packets;
         transfer_.packets_sent = 0;
@@ -367,6 +403,7 @@ void HandsetSession::print_progress(const app::Report &report) {
     }
     std::string line = report.text();
     if (p.stage == app::Stage::Sending && p.packet > 0) {
+        sending_ = true;
         transfer_.packets_sent = p.packet - 1;
         transfer_.bytes_total = p.total_bytes;
         transfer_.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -392,11 +429,15 @@ void HandsetSession::clear_progress_line() {
 bool HandsetSession::convert_picture(const std::string &out_path, const std::string &source,
                                      const media::PictureChoice &choice) {
     // The converter library writes its diagnostics on standard output, which belongs to the
-    // command's result here: they go to standard error instead while it runs.
+    // command's result here: held back, and shown on standard error when the conversion fails
+    // or --verbose asks.
     media::FileConversion c;
     {
-        const StdoutToStderr diverted;
+        StdoutToStderr diverted(verbose_);
         c = media::convert_picture_file(source, out_path, choice);
+        if (!c.ok) {
+            diverted.pass_on();
+        }
     }
     if (!c.ok) {
         print_error(c.framing != media::FramingError::None ? framing_refusal(c.framing, c.upright)

@@ -54,6 +54,8 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     }
     // How the files of the downloads to come are converted.
     void set_choice(const app::ConversionChoice &choice);
+    // Show the picture converter's own lines also when the conversion succeeds.
+    void set_verbose(bool verbose) { verbose_ = verbose; }
     // Texts of finished operations go to standard output while on, else to standard error.
     void set_echo(bool on) { echo_ = on; }
     // The format's waits for the handset's restart and return (tests may shorten them).
@@ -62,6 +64,8 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     // What happened since the last clear.
     void clear_outcome();
     bool failed() const;
+    // The first failure's text (the message printed after "zemlo-cli: "), or empty.
+    std::string failure_text() const;
     bool port_error() const;
     // True once an operation ended with success as its result.
     bool succeeded_with(app::MessageId success) const;
@@ -69,8 +73,7 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     // interrupted the command or its deadline passed (nothing more is to be started).
     app::MessageId failure_result() const;
     bool interrupted() const;
-    // The last failure's text, and the last finished operation's (empty when none).
-    std::string failure_text() const;
+    // The last finished operation's text (empty when none).
     std::string finished_text() const;
     // kExitPortError, kExitFailure or, when an operation ended with success, kExitOk.
     int outcome(app::MessageId success) const;
@@ -96,7 +99,10 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
 
   private:
     void print_error(const std::string &text);
+    // How to find the port the handset is on, under a failure where no handset answered.
+    void print_probe_hint(const app::Message &failure);
     void print_progress(const app::Report &report);
+    void finish_transfer_line();
     void record_failure(const std::string &text);
     void clear_progress_line();
 
@@ -126,6 +132,9 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
 
     // The progress line (window thread only).
     bool progress_shown_ = false;
+    bool sending_ = false;
+    std::atomic<bool> verbose_{
+        false};  // packets are going out: the transfer's line is not yet complete
     bool terminal_ = false;
     TransferProgress transfer_;
     std::chrono::steady_clock::time_point transfer_start_;

@@ -47,7 +47,7 @@ size_t utf8_length(std::string_view s, size_t i, uint32_t *code) {
 }
 
 void append_escape(std::string &out, uint32_t c) {
-    char buf[8];
+    char buf[16];  // room for any 32-bit value, though every caller passes one of 16 bits
     std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
     out += buf;
 }
@@ -83,6 +83,13 @@ std::string json_string(std::string_view text) {
         }
     }
     return out + "\"";
+}
+
+std::string json_failure(int exit_status, std::string_view message) {
+    const char *kind = exit_status == 2 ? "usage" : exit_status == 3 ? "port" : "failed";
+    return std::string("{\"error\":{\"kind\":\"") + kind +
+           "\",\"exit_status\":" + std::to_string(exit_status) +
+           ",\"message\":" + json_string(message) + "}}\n";
 }
 
 }  // namespace zemlo::cli

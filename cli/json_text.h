@@ -11,4 +11,9 @@ namespace zemlo::cli {
 
 std::string json_string(std::string_view text);
 
+// What a command run with --json prints on standard output when it fails, one line:
+// {"error":{"kind":"failed"|"usage"|"port","exit_status":N,"message":"..."}}. The kind follows
+// the exit status (1, 2, 3), which the command keeps.
+std::string json_failure(int exit_status, std::string_view message);
+
 }  // namespace zemlo::cli

@@ -101,15 +101,26 @@ int run(const std::vector<std::string> &args) {
         return usage_error(kCommand, "list takes no file names");
     }
     HandsetSession session;
+    const bool json = parsed->flag("--json");
+    // Under --json a failure is a document too, so a script reads one shape either way.
+    const auto failed = [&](int status) {
+        const std::string why = session.failure_text();
+        status = session.close(status);
+        if (json) {
+            std::fputs(json_failure(status, why).c_str(), stdout);
+            std::fflush(stdout);
+        }
+        return status;
+    };
     if (const int status = session.open(global_options()); status != kExitOk) {
-        return session.close(status);
+        return failed(status);
     }
     if (const int status = session.connect(); status != kExitOk) {
-        return session.close(status);
+        return failed(status);
     }
     Listing listing;
     session.read([&](const app::MainCore &core) { listing = read_listing(core); });
-    if (parsed->flag("--json")) {
+    if (json) {
         print_json(listing, session);
     } else {
         print_text(listing, session);

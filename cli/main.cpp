@@ -16,11 +16,27 @@ namespace {
 
 void print_usage(FILE *out) {
     std::fprintf(out,
-                 "usage: zemlo-cli [--port N[,N...] | --device PATH...] [--trace FILE] COMMAND "
-                 "[ARGS...]\n\ncommands:\n");
+                 "usage: zemlo-cli [--port N[,N...] | --device PATH...] [--trace FILE] "
+                 "[--deadline SECONDS] COMMAND [ARGS...]\n"
+                 "       zemlo-cli --help | --version\n\ncommands:\n");
     for (const auto &c : zemlo::cli::registered_commands()) {
         std::fprintf(out, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
     }
+    std::fprintf(out,
+                 "\noptions of the handset commands (before or after the command's name):\n"
+                 "  --port N[,N...]      the handset's COM number(s); download and list serve "
+                 "several\n"
+                 "  --device PATH        the serial device itself (repeat it for several "
+                 "handsets)\n"
+                 "  --trace FILE         write the link's protocol trace into FILE\n"
+                 "  --deadline SECONDS   stop a handset command that takes longer (default %u)\n"
+                 "\nthe handset's limits:\n"
+                 "  names:     at most 8 characters, ASCII letters and digits only\n"
+                 "  melodies:  at most 51200 bytes each once converted, 20 in the folder\n"
+                 "  pictures:  30748 bytes each once converted, 10 in the folder\n"
+                 "\nexit status: 0 done, 1 failed, 2 bad usage or input, 3 the port cannot be "
+                 "opened\n",
+                 zemlo::cli::kDefaultDeadlineSeconds);
 }
 
 // The core's texts follow the user's language. Chinese, the language they are written in, needs
@@ -63,6 +79,10 @@ int main(int argc, char **argv) {
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         print_usage(stdout);
+        return kExitOk;
+    }
+    if (args[0] == "--version") {
+        std::fputs("zemlo-cli " ZEMLO_VERSION "\n", stdout);
         return kExitOk;
     }
     // A two-word command ("convert picture") wins over a one-word one.

@@ -10,6 +10,7 @@
 #include "interrupt_watch.h"
 #include "midi_player.h"
 #include "output_paths.h"
+#include "stderr_silenced.h"
 #include "wav_writer.h"
 
 namespace zemlo::cli {
@@ -36,6 +37,9 @@ int run(const std::vector<std::string> &args) {
         return usage_error(kCommand, "expected one MIDI file");
     }
     const std::string &song = parsed->positional[0];
+    if (const auto refusal = refuse_input(song)) {
+        return usage_error(kCommand, *refusal);
+    }
     media::MidiPlayerOptions options = media::MidiPlayerOptions::from_environment();
     const auto wav = parsed->value("--wav");
     if (wav) {
@@ -52,7 +56,21 @@ int run(const std::vector<std::string> &args) {
         interrupt.emplace([] { media::abandon_wav_output(); });
     }
     media::MidiPlayer player(options);
-    if (!player.open(song)) {
+    bool opened = false;
+    if (wav) {
+        opened = player.open(song);
+    } else {
+        const StderrSilenced quiet;
+        opened = player.open(song);
+    }
+    if (!opened) {
+        if (player.last_failure().failure == media::PlayerFailure::NoAudioOutput) {
+            // No sound device here (a server, a container, a remote login): a file still works.
+            return fail(player.last_error() +
+                        "\nno sound device? render the melody into a file instead: zemlo-cli "
+                        "play " +
+                        song + " --wav OUT.wav");
+        }
         return fail(player.last_error());
     }
     // Rounded to the nearest second, as the melody panel shows it.

@@ -1,6 +1,7 @@
 // zemlo-cli ports [--probe]: the serial devices, what they are and the COM number each maps to;
 // with --probe, which one a handset answers on.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -96,8 +97,14 @@ int run(const std::vector<std::string> &args) {
     if (devices.empty()) {
         std::printf("no serial devices found\n");
     }
-    std::printf("the handset commands use COM%u (%s)\n", com,
-                shown(com_device_path(com, mapping, process_environment())).c_str());
+    const std::string used = com_device_path(com, mapping, process_environment());
+    std::error_code ec;
+    // A port that names nothing fails every handset command: say so here, not after a connect.
+    const bool used_exists = std::filesystem::exists(used, ec);
+    std::printf("the handset commands use COM%u (%s)%s\n", com, shown(used).c_str(),
+                used_exists ? ""
+                            : ", which does not exist: choose a port below with --port or "
+                              "--device");
     PortProbe probe;
     const bool probing = parsed->flag("--probe");
     if (probing && !probe.load(&error)) {
@@ -128,7 +135,10 @@ int run(const std::vector<std::string> &args) {
         return kExitOk;
     }
     if (answering.empty()) {
-        std::printf("no handset answered\n");
+        // An emulator's link is a path no scan guesses; handsim prints the --device to use.
+        std::printf(
+            "no handset answered: check the cable, that the handset is on and in its data mode; "
+            "for a link of its own (handsim --link PATH) give --device PATH\n");
         return kExitFailure;
     }
     for (const SerialDevice *d : answering) {

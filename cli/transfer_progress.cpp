@@ -20,8 +20,10 @@ std::string progress_line(const TransferProgress &p) {
     if (sent > 0 && seconds > 0) {
         const double rate = static_cast<double>(sent) / seconds;
         const auto left = static_cast<uint64_t>(static_cast<double>(p.bytes_total - sent) / rate);
-        line += "  " + std::to_string(static_cast<uint64_t>(rate)) + " B/s  " +
-                std::to_string(left) + " s left";
+        line += "  " + std::to_string(static_cast<uint64_t>(rate)) + " B/s";
+        if (p.packets_sent < p.packets_total) {
+            line += "  " + std::to_string(left) + " s left";
+        }
     }
     return line;
 }

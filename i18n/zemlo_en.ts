@@ -395,6 +395,34 @@
 The system says: %1</translation>
     </message>
     <message>
+        <source>请检查：数据线已接好，手机已开机并处于数据模式，选择的端口正确</source>
+        <translation>check that the cable is plugged in, the handset is on and in its data mode, and the right port is chosen</translation>
+    </message>
+    <message>
+        <source>手机没有保存这个文件，请重新下载</source>
+        <translation>nothing was kept; download it again</translation>
+    </message>
+    <message>
+        <source>连接已断开（数据线或串口设备被拔出），手机没有保存这个文件</source>
+        <translation>the line was lost (cable or adapter pulled out); nothing was kept</translation>
+    </message>
+    <message>
+        <source>这个文件占用%1字节，手机只有%2字节可用</source>
+        <translation>the file needs %1 bytes; the handset has %2 bytes free</translation>
+    </message>
+    <message>
+        <source>手机上已有名为&quot;%1&quot;的文件</source>
+        <translation>&quot;%1&quot; is already on the handset</translation>
+    </message>
+    <message>
+        <source>手机的文件名最多8个字符，只能用英文字母和数字</source>
+        <translation>a handset file name has at most 8 characters, ASCII letters and digits only</translation>
+    </message>
+    <message>
+        <source>运行 zemlo-cli ports --probe 可查出哪个端口有手机应答</source>
+        <translation>run zemlo-cli ports --probe to find the port a handset answers on</translation>
+    </message>
+    <message>
         <source>确认格式化：重新连接（第%1次，剩%2秒）...</source>
         <translation>Reconnecting to check (try %1, %2 s left)...</translation>
     </message>

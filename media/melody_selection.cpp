@@ -15,7 +15,9 @@ int MelodySelection::ConvertSelection(const std::string &output, const std::stri
         source_ = source;
         output_ = output;
     }
-    MelodyConversion result = convert_melody_file(source, output, options);
+    MelodyOptions refusing = options;
+    refusing.refuse_without_notes = true;
+    MelodyConversion result = convert_melody_file(source, output, refusing);
     const bool written = result.written;
     std::lock_guard lock(mutex_);
     last_ = std::move(result);

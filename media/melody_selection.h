@@ -16,7 +16,8 @@ class MelodySelection {
     int SetMelodySource(const std::string &path);
 
     // Remembers source as the current melody, converts it into output and returns nonzero when
-    // the handset melody file was written.
+    // the handset melody file was written. A melody that strikes no note is refused (nothing
+    // written, last_conversion().without_notes): as a ring tone it would be silent.
     int ConvertSelection(const std::string &output, const std::string &source,
                          const MelodyOptions &options = {});
 

@@ -744,11 +744,25 @@ app::ConversionChoice MainWindow::conversion_choice(app::FileType type, const st
 
 bool MainWindow::convert_picture(const std::string &out_path, const std::string &source,
                                  const media::PictureChoice &choice) {
+    refused_source_.clear();
     return picture_->convert_picture(out_path, source, choice);
 }
 
 bool MainWindow::convert_melody(const std::string &out_path, const std::string &source, bool fit) {
-    return melody_->convert_selection(out_path, source, fit);
+    refused_source_.clear();
+    const bool converted = melody_->convert_selection(out_path, source, fit);
+    if (!converted && melody_->last_without_notes()) {
+        refused_source_ = source;
+    }
+    return converted;
+}
+
+app::Message MainWindow::conversion_refusal() const {
+    // A melody without a note is no ring tone: the box says so under its first line.
+    if (refused_source_.empty()) {
+        return {};
+    }
+    return {app::MessageId::MelodyWithoutNotes, {refused_source_}};
 }
 
 // --- window events -------------------------------------------------------------------------------

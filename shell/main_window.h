@@ -144,6 +144,7 @@ class MainWindow : public QMainWindow,
     bool convert_picture(const std::string &out_path, const std::string &source,
                          const media::PictureChoice &choice) override;
     bool convert_melody(const std::string &out_path, const std::string &source, bool fit) override;
+    app::Message conversion_refusal() const override;
 
     // --- for tests and screenshots ---
     app::MainCore &core() { return *core_; }
@@ -183,6 +184,8 @@ class MainWindow : public QMainWindow,
     app::BoxAnswer message_box(const app::MessageBoxDetails &box);
 
     app::Profile &profile_;
+    // The melody whose last conversion was refused for striking no note (window thread).
+    std::string refused_source_;
     std::string module_dir_;
     WindowHooks hooks_;
     BaseUnits base_;

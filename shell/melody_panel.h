@@ -44,6 +44,8 @@ class MelodyPanel : public QWidget {
     bool convert_selection(const std::string &output, const std::string &source, bool fit);
     // Whether a melody over the handset's limit is to be cut to fit.
     bool fit_chosen() const;
+    // Whether the last conversion was refused for a melody that strikes no note.
+    bool last_without_notes() const { return selection_.last_conversion().without_notes; }
 
     void play();
     void stop();

@@ -113,6 +113,15 @@ int run_window_program(int argc, char **argv, const StartWatch &watch) {
         QStringLiteral("Use DEVICE for the stored COM port in this run only."),
         QStringLiteral("DEVICE"));
     parser.addOption(device_option);
+    // Read by main() before the start: the picture converter's lines reach the terminal only
+    // when asked for.
+    const QCommandLineOption verbose_option(
+        QStringLiteral("verbose"),
+        QStringLiteral("Show the picture converter's own lines on standard output."));
+    parser.addOption(verbose_option);
+    const QCommandLineOption version_option(QStringLiteral("version"),
+                                            QStringLiteral("Print the version and exit."));
+    parser.addOption(version_option);
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("A picture or MIDI file to start with."),
                                  QStringLiteral("[FILE]"));

@@ -51,10 +51,11 @@
  *                            confirmation; nothing sent
  *               otherwise    confirmation signal id * 65536 + number of body bytes copied to
  *                            reply (always >= 0x01000000, so never equal to the codes above).
- *               13, 17, 19   no confirmation arrived, and the request's frame itself failed on
- *                            the link (13 link not open, 17 no ACK, 19 NAK): the line is at fault
- *                            rather than a silent handset. A confirmation that arrives although
- *                            the frame's ACK was lost is still returned as a confirmation.
+ *               A request whose frame failed on the line returns 9 like any other that got no
+ *               confirmation; GetLastRequestError then says why, for the calling thread: 13 link
+ *               not open, 17 no ACK, 19 NAK, 23 the line was lost (0 when the handset stayed
+ *               silent). A confirmation that arrives although the frame's ACK was lost is still
+ *               returned as a confirmation.
  */
 /* clang-format on */
 #ifndef HANDLINK_H
@@ -143,16 +144,19 @@ enum hl_status {
     HL_STATUS_OPEN_BAD_BAUD = HL_OPEN_BAD_BAUD,
     /* OpenComm: the open step failed unexpectedly. */
     HL_STATUS_OPEN_FAILED = HL_OPEN_FAILED,
-    /* Requests: no confirmation, and the frame found the link not open. Same number as
+    /* GetLastRequestError: the request's frame found the link not open. Same number as
      * HL_OPEN_FAILED; which one is meant follows from the function. */
     HL_STATUS_LINK_NOT_OPEN = 13,
     /* OpenComm: the device could not be opened or configured, or another device is open
      * (GetLastOpenError tells why). */
     HL_STATUS_OPEN_DEVICE_ERROR = HL_OPEN_DEVICE_ERROR,
-    /* Requests: no confirmation, and the handset never acknowledged the frame. */
+    /* GetLastRequestError: the handset never acknowledged the request's frame. */
     HL_STATUS_LINK_NO_ACK = 17,
-    /* Requests: no confirmation, and the handset refused the frame (NAK). */
+    /* GetLastRequestError: the handset refused the request's frame (NAK). */
     HL_STATUS_LINK_NAK = 19,
+    /* GetLastRequestError: the line was lost (the device hung up or vanished: a cable or
+     * adapter pulled out) before the request was answered. */
+    HL_STATUS_LINE_LOST = 23,
     /* Requests: no device worker runs, or the call came from inside the message sink. */
     HL_STATUS_NO_WORKER = HL_NO_WORKER,
     /* Requests: the body length exceeds HL_MAX_REQUEST_BODY; nothing sent. */
@@ -261,6 +265,14 @@ HL_EXPORT void HL_CALL SetPortDevice(uint32_t port, const char *device);
  * first". Written like the revision texts (NUL-terminated, cut to size);
  * returns the full length, 0 (empty text) when the last open did not fail. */
 HL_EXPORT uint32_t HL_CALL GetLastOpenError(char *buf, uint32_t size);
+
+/* Why the last request made on the calling thread got no confirmation, when the line rather than
+ * the handset was at fault: HL_STATUS_LINK_NOT_OPEN (13), HL_STATUS_LINK_NO_ACK (17),
+ * HL_STATUS_LINK_NAK (19) or HL_STATUS_LINE_LOST (23); 0 when it was confirmed, when its frame
+ * went through and the handset stayed silent, and before any request. Every request (phi...)
+ * sets it, also one that awaits no confirmation (whose result stays 0). Per thread: another
+ * thread's requests never change what this one reads. */
+HL_EXPORT int32_t HL_CALL GetLastRequestError(void);
 
 /* Protocol trace: every frame, ACK and NAK in both directions and every complete record, one line
  * each, with a millisecond timestamp, the direction (PC>HS, HS>PC), the bytes in hex and, for

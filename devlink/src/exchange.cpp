@@ -20,6 +20,18 @@ static_assert(kLinkNak == HL_STATUS_LINK_NAK);
 
 namespace {
 
+// Per thread, so that one caller's request never tells another why its own failed. A plain int:
+// nothing to destroy when a thread ends or the library is unloaded.
+thread_local int32_t t_request_error = 0;
+
+// Why a request's frame failed on the line, from the link's status of its send; 0 when it went.
+int32_t line_fault(Library &lib, int32_t sent) {
+    if (lib.link().line_lost()) {
+        return HL_STATUS_LINE_LOST;
+    }
+    return sent == kLinkNotOpen || sent == kLinkNoAck || sent == kLinkNak ? sent : 0;
+}
+
 struct Awaited {
     uint16_t confirmation;
     uint8_t *reply;
@@ -50,7 +62,14 @@ int32_t exchange(Library &lib, const ExchangeRequest &request, const uint8_t *bo
                                             request.body_length, record.data());
 
     if (request.confirmation == 0) {
-        return worker.send(record.data(), size).has_value() ? 0 : HL_NO_WORKER;
+        // A request without confirmation reports 0 whatever became of its frame; the reason is
+        // still there for a caller that asks.
+        const std::optional<int32_t> sent = worker.send(record.data(), size);
+        if (!sent.has_value()) {
+            return HL_NO_WORKER;
+        }
+        t_request_error = line_fault(lib, *sent);
+        return 0;
     }
 
     uint64_t seen = worker.begin_wait();
@@ -89,13 +108,21 @@ int32_t exchange(Library &lib, const ExchangeRequest &request, const uint8_t *bo
     }
     worker.end_wait(seen);
     // A confirmation counts whatever the link said about our frame (its ACK may be what was
-    // lost); without one, a frame that never reached the handset is told apart from a handset
-    // that stayed silent, so the caller can say the line is at fault.
-    if (result == HL_TIMEOUT &&
-        (*sent == kLinkNotOpen || *sent == kLinkNoAck || *sent == kLinkNak)) {
-        result = *sent;
+    // lost). Without one the result stays the timeout every caller knows, and the reason tells a
+    // frame that never reached the handset, or a line that went, from a handset that stayed
+    // silent.
+    if (result == HL_TIMEOUT) {
+        t_request_error = line_fault(lib, *sent);
     }
     return result;
+}
+
+int32_t last_request_error() {
+    return t_request_error;
+}
+
+void clear_request_error() {
+    t_request_error = 0;
 }
 
 }  // namespace handlink

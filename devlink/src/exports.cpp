@@ -7,6 +7,7 @@
 #include <string_view>
 #include <thread>
 
+#include "exchange.h"
 #include "handlink.h"
 #include "library.h"
 #include "port_directory.h"
@@ -176,6 +177,10 @@ HL_EXPORT uint32_t GetLastOpenError(char *buf, uint32_t size) {
                              : failure.error_number != 0 ? failure.describe()
                                                          : std::string();
     return handlink::copy_text(text, buf, size);
+}
+
+HL_EXPORT int32_t GetLastRequestError(void) {
+    return handlink::last_request_error();
 }
 
 HL_EXPORT int32_t SetTraceFile(const char *path) {

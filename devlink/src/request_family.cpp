@@ -33,6 +33,7 @@ size_t request_body_length(const RequestSpec &member, const uint8_t *body) {
 
 int32_t run_request(RequestId id, uint8_t *body, uint8_t *reply) {
     const RequestSpec &member = request_spec(id);
+    clear_request_error();
     if (body == nullptr || (member.confirmation != nullptr && reply == nullptr)) {
         return HL_NULL_BUFFER;
     }

@@ -64,6 +64,7 @@ Faults and events (each is also a control command, in brackets):
 Options taking N, MS, BYTES or CODE accept decimal or 0x-prefixed hexadecimal numbers; N = 0
 turns a fault off.
   --help                 this text
+  --version              the version
 )";
 
 bool take_value(int argc, char **argv, int &i, std::string &out) {
@@ -106,6 +107,9 @@ int main(int argc, char **argv) {
         uint64_t n = 0;
         if (a == "--help" || a == "-h") {
             std::fputs(kHelp, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::fputs("handsim " ZEMLO_VERSION "\n", stdout);
             return 0;
         } else if (a == "--link") {
             if (!take_value(argc, argv, i, opt.link_path))
@@ -197,11 +201,17 @@ int main(int argc, char **argv) {
     sigaddset(&stop_signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
+    const std::string link_path = opt.link_path;
     handsim::Emulator emulator(std::move(opt));
     std::string error;
     if (!emulator.start(&error)) {
         std::fprintf(stderr, "handsim: %s\n", error.c_str());
         return 1;
+    }
+    if (!quiet) {
+        // The link is a path of its own, which no port scan would guess: say how to reach it.
+        std::fprintf(stderr, "handsim: reach it with: zemlo-cli --device %s list\n",
+                     link_path.c_str());
     }
     int signal_number = 0;
     sigwait(&stop_signals, &signal_number);

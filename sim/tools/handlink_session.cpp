@@ -116,6 +116,9 @@ HandlinkSession::Reply HandlinkSession::remote(const rec::RemoteCommand &command
         zemlo::write_le16(&reply[rec::kReplyResultOffset], rec::kResultListPreset);
     }
     r.code = f(body.data(), reply.data());
+    if (auto why = symbol<int32_t()>("GetLastRequestError")) {
+        r.line_error = why();
+    }
     r.reply = *rec::decode_remote_reply(reply.data(), reply.size());
     return r;
 }

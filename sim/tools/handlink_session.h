@@ -40,7 +40,8 @@ class HandlinkSession {
     void set_timeout_ms(uint32_t ms);
 
     struct Reply {
-        int32_t code = 0;  // what the library returned
+        int32_t code = 0;        // what the library returned
+        int32_t line_error = 0;  // GetLastRequestError: why the line failed the request, or 0
         zemlo::records::RemoteReply reply;
         // A confirmation carries its signal id in the high half, so it is at least 0x01000000.
         bool answered() const { return code >= kFirstConfirmation; }

@@ -266,7 +266,10 @@ TEST_F(CoreAgainstHandset, FolderLimitAndSpaceAreCheckedBeforeSending) {
     ui_.set_converted(CoreRig::pattern(60000));
     ui_.answer({BoxAnswer::Ok});
     run([](MainCore &c) { c.download_command(); });
-    EXPECT_TRUE(ui_.saw("box 确认 error 手机剩余空间不够！")) << dump();
+    // The box says by how much: 60000 bytes take 118 blocks of 512, against 50688 available.
+    EXPECT_TRUE(
+        ui_.saw("box 确认 error 手机剩余空间不够！\n这个文件占用60416字节，手机只有50688字节可用"))
+        << dump();
 }
 
 TEST_F(CoreAgainstHandset, HandsetEventStopsTheDownloadAtOnce) {
@@ -497,7 +500,9 @@ TEST_F(CoreAgainstHandset, LostPacketIsRetriedAndRefusedPacketDropsTheConnection
     });
     ui_.answer({BoxAnswer::Ok});
     run([](MainCore &c) { c.download_command(); });
-    EXPECT_TRUE(ui_.saw("box 确认 error 发送第2个数据包错误")) << dump();
+    // The handset was never told to keep the file: the box says it kept nothing.
+    EXPECT_TRUE(ui_.saw("box 确认 error 发送第2个数据包错误\n手机没有保存这个文件，请重新下载"))
+        << dump();
     EXPECT_FALSE(ui_.saw("report 0 0 正在发送第3个数据包..."));
     EXPECT_FALSE(values_.connected.load());
     EXPECT_EQ(ui_.lines("link").back(), "link    COM3未连接");
@@ -548,7 +553,9 @@ TEST_F(CoreAgainstHandset, RenameAndDeleteWithRefusals) {
         core_->rename_edit_end(0, std::string("a_b-c"));
     });
     EXPECT_EQ(ui_.lines("box"),
-              std::vector<std::string>{"box 确认 error 请输入字母和数字组成的文件名!"});
+              std::vector<std::string>{
+                  "box 确认 error "
+                  "请输入字母和数字组成的文件名!\n手机的文件名最多8个字符，只能用英文字母和数字"});
     EXPECT_TRUE(ui_.lines("name").empty()) << dump();
     EXPECT_EQ(read_state<std::string>([&] { return core_->download_name(); }), "typed");
     EXPECT_EQ(ui_.lines("row").back(), "row 0 abc.bmp");

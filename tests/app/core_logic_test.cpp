@@ -159,10 +159,12 @@ TEST(FileNameRule, CutsLongNamesAndRemovesOffendingCharacters) {
     NameCheck too_long = check_file_name("abcdefghi");
     EXPECT_FALSE(too_long.valid);
     EXPECT_EQ(too_long.corrected, "abcdefgh");
-    EXPECT_EQ(too_long.message, "文件名太长!");
+    // The rule itself under the problem, so that the user need not guess it.
+    EXPECT_EQ(too_long.message, "文件名太长!\n手机的文件名最多8个字符，只能用英文字母和数字");
     NameCheck bad = check_file_name("a_b_c1");
     EXPECT_EQ(bad.corrected, "abc1");
-    EXPECT_EQ(bad.message, "请输入字母和数字组成的文件名!");
+    EXPECT_EQ(bad.message,
+              "请输入字母和数字组成的文件名!\n手机的文件名最多8个字符，只能用英文字母和数字");
     // Characters, not bytes: a cut or a removal never leaves half a character.
     EXPECT_EQ(check_file_name("铃声铃声铃声铃声铃").corrected, "铃声铃声铃声铃声");
     EXPECT_EQ(check_file_name("a铃b铃").corrected, "ab");

@@ -48,6 +48,12 @@ constexpr uint32_t kPercentPictures = 65;
 constexpr size_t kFailuresShown = 5;
 
 const char *const kBoxError = "box 确认 error ";
+// The second lines under a failed transfer and a handset that does not answer.
+const char *const kNothingKept = "\n手机没有保存这个文件，请重新下载";
+const char *const kLineLostNothingKept =
+    "\n连接已断开（数据线或串口设备被拔出），手机没有保存这个文件";
+const char *const kCheckConnection =
+    "\n请检查：数据线已接好，手机已开机并处于数据模式，选择的端口正确";
 
 std::string event_text(uint32_t code) {
     switch (code) {
@@ -288,8 +294,8 @@ class Soak {
                     }
                 });
                 if (step.fault == Fault::Nak) {
-                    expect.lines = {kBoxError +
-                                    ("发送第" + std::to_string(packet) + "个数据包错误")};
+                    expect.lines = {kBoxError + ("发送第" + std::to_string(packet) +
+                                                 "个数据包错误" + kNothingKept)};
                     expect.connected = false;
                 } else {
                     expect.lines = {succeeded};
@@ -312,10 +318,11 @@ class Soak {
                 // The line is gone once the handset has the packet: whichever packet the PC
                 // sends next finds no one there.
                 for (uint32_t n = packet; n <= blocks; ++n) {
-                    expect.lines.push_back(kBoxError +
-                                           ("发送第" + std::to_string(n) + "个数据包错误"));
+                    expect.lines.push_back(kBoxError + ("发送第" + std::to_string(n) +
+                                                        "个数据包错误" + kLineLostNothingKept));
                 }
-                expect.lines.push_back(kBoxError + std::string("发送数据结束包错误！"));
+                expect.lines.push_back(kBoxError + std::string("发送数据结束包错误！") +
+                                       kLineLostNothingKept);
                 expect.connected = false;
                 step.value = packet;
                 break;
@@ -398,7 +405,8 @@ class Soak {
             default:
                 inject_line_fault(step);
                 // The handset keeps one file per name: renaming onto another is refused.
-                expect.lines = {taken    ? kBoxError + refused
+                expect.lines = {taken ? kBoxError + refused + "\n手机上已有名为\"" + new_stem +
+                                            ext + "\"的文件"
                                 : rename ? std::string("status 重命名文件成功")
                                          : std::string("status 删除文件成功")};
                 break;
@@ -435,7 +443,7 @@ class Soak {
             return false;
         }
         if (silent_handshake) {
-            expect.lines = {kBoxError + std::string("手机通信错误！")};
+            expect.lines = {kBoxError + std::string("手机通信错误！") + kCheckConnection};
             expect.connected = false;
         } else if (!rig_.ui().wait_for("status 连接手机成功", kConnectBound)) {
             expect.lines = {"status 连接手机成功"};  // reported as missing below

@@ -22,7 +22,8 @@ TEST(Messages, RenderTheTextsUsersKnow) {
     EXPECT_EQ(render(MessageId::PortCannotOpenBecause, {"/dev/ttyUSB0: busy"}),
               "不能打开COM端口\n系统的说明：/dev/ttyUSB0: busy");
     EXPECT_EQ(connection_text(11, true), "   COM11已连接");
-    EXPECT_EQ(check_file_name("abcdefghi").message, "文件名太长!");
+    EXPECT_EQ(check_file_name("abcdefghi").message,
+              "文件名太长!\n手机的文件名最多8个字符，只能用英文字母和数字");
     EXPECT_EQ(render(MessageId::None), "");
 }
 

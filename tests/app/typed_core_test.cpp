@@ -80,7 +80,9 @@ TEST_F(TypedCore, RenameAndDeleteRequestsNameTheFileByTypeAndName) {
     rig_.on_window([&] { started = rig_.core().rename_file(FileType::Picture, "abc.bmp", "a_b"); });
     EXPECT_FALSE(started);
     EXPECT_EQ(rig_.ui().lines("box"),
-              std::vector<std::string>{"box 确认 error 请输入字母和数字组成的文件名!"});
+              std::vector<std::string>{
+                  "box 确认 error "
+                  "请输入字母和数字组成的文件名!\n手机的文件名最多8个字符，只能用英文字母和数字"});
     rig_.on_window([&] { started = rig_.core().rename_file(FileType::Picture, "x.bmp", "new"); });
     EXPECT_FALSE(started);  // no such file
     // A name is looked up in its own type's folder only.

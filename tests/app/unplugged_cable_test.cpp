@@ -40,7 +40,11 @@ TEST_F(UnpluggedCable, LineGoneMidTransferEndsTheDownloadAndTheNextConnectWorks)
     ASSERT_TRUE(download("gone", 3000)) << "the download hung\n" << rig_.dump();
     // Three tries of the next packet, each bounded by the library's timeout.
     EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);
-    EXPECT_TRUE(rig_.ui().saw("box 确认 error 发送第3个数据包错误")) << rig_.dump();
+    // The box tells a lost line from a refusal, and that the handset kept nothing.
+    EXPECT_TRUE(
+        rig_.ui().saw("box 确认 error 发送第3个数据包错误\n连接已断开（数据线或串口设备被拔出），"
+                      "手机没有保存这个文件"))
+        << rig_.dump();
     EXPECT_FALSE(rig_.ui().saw("report 0 0 正在发送第4个数据包..."));
     EXPECT_FALSE(rig_.values().connected.load());
     EXPECT_EQ(rig_.ui().lines("link").back(), "link    COM3未连接");

@@ -58,7 +58,8 @@ TEST_F(CliLanguage, TheCoresMessagesFollowTheLocale) {
         const CliRun run = cli(env, bad_name);
         EXPECT_EQ(run.status, 2) << env;
         EXPECT_NE(run.err.find("zemlo-cli: 请输入字母和数字组成的文件名! (\"a-b\"; give one with "
-                               "--name)\nusage: zemlo-cli download FILE"),
+                               "--name)\n手机的文件名最多8个字符，只能用英文字母和数字\nusage: "
+                               "zemlo-cli download FILE"),
                   std::string::npos)
             << env << ": " << run.err;
     }
@@ -67,7 +68,8 @@ TEST_F(CliLanguage, TheCoresMessagesFollowTheLocale) {
         const CliRun run = cli(env, bad_name);
         EXPECT_EQ(run.status, 2) << env;
         EXPECT_NE(run.err.find("zemlo-cli: The name must be letters and digits! (\"a-b\"; give "
-                               "one with --name)\nusage: zemlo-cli download FILE"),
+                               "one with --name)\na handset file name has at most 8 characters, "
+                               "ASCII letters and digits only\nusage: zemlo-cli download FILE"),
                   std::string::npos)
             << env << ": " << run.err;
         EXPECT_EQ(run.err.find("could not be loaded"), std::string::npos) << run.err;

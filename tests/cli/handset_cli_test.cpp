@@ -93,8 +93,13 @@ TEST_F(CliAgainstHandset, ListDownloadBothKindsAndListAgain) {
     EXPECT_GT(fs::file_size(dir_ / "trace.txt"), 0u);
 
     // The picture, previewed and kept, named after the file; global options after the name.
-    r = cli({"download", (dir_ / "sunset.bmp").string(), "--preview", device()});
+    // Its progress as on a terminal (as the many-handsets runner has its workers show it): the
+    // line ends with every packet sent, not one short.
+    r = cli({"download", (dir_ / "sunset.bmp").string(), "--preview", device()},
+            {"ZEMLO_CLI_WORKER=1"});
     ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.err, "\033[Kpacket 61/61  30748/30748 bytes  ")) << show(r);
+    EXPECT_FALSE(has(r.err, "s left\n")) << show(r);
     EXPECT_TRUE(has(r.out, "下载成功")) << show(r);
     EXPECT_FALSE(has(r.out, "writing")) << "the converter's diagnostics are not results\n"
                                         << show(r);
@@ -122,6 +127,28 @@ TEST_F(CliAgainstHandset, ListDownloadBothKindsAndListAgain) {
     r = cli({device(), "download", (dir_ / "dusk\xff\xfe.bmp").string(), "--name", "dusk"});
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_TRUE(fs::exists(store_ / "pic" / "dusk.bmp"));
+
+    // A handset file of the same name is replaced only when asked to: the window asks first, and
+    // a script is refused with the reason (usage, 2) and the handset left as it was.
+    write_file(dir_ / "dusk.bmp", ramp_bitmap(8, 8));  // not the picture kept as dusk
+    const auto kept = read_file(store_ / "pic" / "dusk.bmp");
+    r = cli({device(), "download", (dir_ / "dusk.bmp").string()});
+    EXPECT_EQ(r.status, 2) << show(r);
+    EXPECT_TRUE(has(r.err, "dusk.bmp is already on the handset: give --replace")) << show(r);
+    EXPECT_EQ(read_file(store_ / "pic" / "dusk.bmp"), kept);
+    // Under --json the refusal is a document on standard output, with the same status.
+    r = cli({device(), "download", (dir_ / "dusk.bmp").string(), "--json"});
+    EXPECT_EQ(r.status, 2) << show(r);
+    EXPECT_TRUE(has(r.out,
+                    "{\"error\":{\"kind\":\"usage\",\"exit_status\":2,\"message\":"
+                    "\"dusk.bmp is already on the handset"))
+        << show(r);
+    r = cli({device(), "download", (dir_ / "dusk.bmp").string(), "--replace", "--json"});
+    EXPECT_EQ(r.status, 0) << show(r);
+    EXPECT_EQ(r.out, "{\"result\":\"ok\",\"file\":\"" + (dir_ / "dusk.bmp").string() +
+                         "\",\"name\":\"dusk.bmp\",\"kept\":true}\n")
+        << show(r);
+    EXPECT_NE(read_file(store_ / "pic" / "dusk.bmp"), kept);
 
     // A conversion failure is the operation's failure.
     write_file(dir_ / "broken.bmp", {'B', 'M', 1, 2, 3});
@@ -210,6 +237,13 @@ TEST_F(CliAgainstHandset, RenameDeleteAndFormatWithTheHandsetsRefusals) {
     EXPECT_TRUE(has(r.err, "该文件正在被使用！")) << show(r);
     ASSERT_TRUE(sim_->control("release abc.bmp"));
 
+    // Onto a name the handset already has: refused, and the reason under the refusal.
+    write_file(store_ / "pic" / "taken.bmp", std::vector<uint8_t>(100, 3));
+    r = cli({device(), "rename", "pic", "abc", "taken"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "重命名文件失败！\n手机上已有名为\"taken.bmp\"的文件")) << show(r);
+    EXPECT_TRUE(fs::exists(store_ / "pic" / "abc.bmp"));
+
     r = cli({device(), "rename", "pic", "abc.bmp", "new"});
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_TRUE(has(r.out, "重命名文件成功")) << show(r);
@@ -290,8 +324,15 @@ TEST_F(CliAgainstHandset, HandsetEventsAndSilenceAreFailures) {
     ASSERT_TRUE(sim_->control("silent handshake"));
     r = cli({device(), "list", "--json"});
     EXPECT_EQ(r.status, 1) << show(r);
-    EXPECT_TRUE(has(r.err, "手机通信错误！")) << show(r);
-    EXPECT_TRUE(r.out.empty()) << show(r);
+    EXPECT_TRUE(has(r.err, "手机通信错误！\n请检查：数据线已接好，手机已开机并处于数据模式"))
+        << show(r);
+    EXPECT_TRUE(has(r.err, "zemlo-cli ports --probe")) << show(r);
+    // --json: the failure as a document, its kind and message, the status kept.
+    EXPECT_EQ(
+        r.out,
+        "{\"error\":{\"kind\":\"failed\",\"exit_status\":1,\"message\":\"手机通信错误！\\u000a"
+        "请检查：数据线已接好，手机已开机并处于数据模式，选择的端口正确\"}}\n")
+        << show(r);
 }
 
 TEST_F(CliAgainstHandset, UsageErrorsAreRefusedBeforeTheHandsetIsTouched) {
@@ -332,6 +373,24 @@ TEST_F(CliAgainstHandset, UsageErrorsAreRefusedBeforeTheHandsetIsTouched) {
     }
 }
 
+TEST_F(CliAgainstHandset, WhatNeedsNoHandsetIsCheckedBeforeTheConnection) {
+    // The port is missing: a check made after connecting would end with the port's 3.
+    const std::string absent = "--device=" + (dir_ / "absent").string();
+    write_file(dir_ / "fake.jpg", {'t', 'e', 'x', 't'});
+    // A first track without its end-of-track event merges into a melody without a note.
+    write_file(dir_ / "noend.mid", {'M',  'T', 'h', 'd', 0,   0, 0, 6, 0, 1, 0,    1,    1,
+                                    0xE0, 'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0x90, 0x3C, 0x40});
+    ChildRun r = cli({absent, "download", (dir_ / "fake.jpg").string()});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "转换图形文件失败")) << show(r);
+    EXPECT_FALSE(has(r.err, "不能打开COM端口")) << show(r);
+    r = cli({absent, "download", (dir_ / "noend.mid").string(), "--json"});
+    EXPECT_EQ(r.status, 1) << show(r);
+    EXPECT_TRUE(has(r.err, "转换后的旋律没有任何音符")) << show(r);
+    EXPECT_TRUE(has(r.out, "{\"error\":{\"kind\":\"failed\"")) << show(r);
+    EXPECT_FALSE(has(r.err, "不能打开COM端口")) << show(r);
+}
+
 TEST_F(CliAgainstHandset, PortThatCannotBeOpenedSaysWhyAndExitsThree) {
     ChildRun r = cli({"--device", (dir_ / "absent").string(), "list"});
     EXPECT_EQ(r.status, 3) << show(r);
@@ -360,12 +419,47 @@ TEST_F(CliAgainstHandset, PortThatCannotBeOpenedSaysWhyAndExitsThree) {
     if (::geteuid() != 0 || ::access("/usr/bin/setpriv", X_OK) != 0) {
         GTEST_SKIP() << "needs root to run the program as another user";
     }
+    const std::vector<std::string> as_nobody = {"/usr/bin/setpriv", "--reuid=nobody",
+                                                "--regid=nogroup", "--clear-groups"};
+    // A checkout under a folder closed to others (root's home, any 0700 folder) keeps the
+    // program out of that user's reach: nothing to learn about the device then.
+    r = cli({"--version"}, {"HOME=/nonexistent"}, as_nobody);
+    if (r.status != 0) {
+        GTEST_SKIP() << "nobody cannot run " << (bin_ / "zemlo-cli").string()
+                     << " from here (a folder above it is closed to others)\n"
+                     << show(r);
+    }
     start();
-    r = cli({"--device", link_.string(), "list"}, {"HOME=/nonexistent"},
-            {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+    r = cli({"--device", link_.string(), "list"}, {"HOME=/nonexistent"}, as_nobody);
     EXPECT_EQ(r.status, 3) << show(r);
     EXPECT_TRUE(has(r.err, "permission denied")) << show(r);
     EXPECT_TRUE(has(r.err, "sudo usermod -aG")) << show(r);
+}
+
+TEST_F(CliAgainstHandset, HelpNamesEveryOptionAndLimitAndEveryProgramTellsItsVersion) {
+    // What a newcomer needs before the first download: every global option and the handset's
+    // limits, without the window's help page.
+    const ChildRun help = cli({"--help"});
+    EXPECT_EQ(help.status, 0) << show(help);
+    for (const char *part : {"--deadline SECONDS", "--trace FILE", "--replace", "--version",
+                             "at most 8 characters, ASCII letters and digits", "51200 bytes",
+                             "20 in the folder", "10 in the folder", "30748 bytes"}) {
+        EXPECT_TRUE(has(help.out, part)) << part << "\n" << help.out;
+    }
+
+    // GNU's convention: the name, the version, exit 0, whatever else the line holds, and no
+    // display or handset needed.
+    for (const char *program : {"zemlo-cli", "handsim", "zemlo"}) {
+        ChildPlan plan = cli_spec({});
+        plan.argv = {(bin_ / program).string(), "--version"};
+        plan.env.insert(plan.env.end(), {"DISPLAY", "WAYLAND_DISPLAY"});
+        if (!fs::exists(plan.argv[0])) {
+            continue;  // the window is not built without its toolkit
+        }
+        const ChildRun r = run_child(std::move(plan));
+        EXPECT_EQ(r.status, 0) << show(r);
+        EXPECT_EQ(r.out, std::string(program) + " " + ZEMLO_VERSION + "\n") << show(r);
+    }
 }
 
 TEST_F(CliAgainstHandset, ProbeFindsTheHandsetAmongOtherDevices) {
@@ -389,6 +483,17 @@ TEST_F(CliAgainstHandset, ProbeFindsTheHandsetAmongOtherDevices) {
     EXPECT_TRUE(has(r.out, "(missing)")) << r.out;
     // Only the emulator answers.
     EXPECT_EQ(r.out.find("handset found on"), r.out.rfind("handset found on")) << r.out;
+
+    // The port the handset commands would use names nothing: said at once, with the way out.
+    const ChildRun gone = cli({"--port", "7", "ports"}, env);
+    EXPECT_EQ(gone.status, 0) << show(gone);
+    EXPECT_TRUE(has(gone.out, "the handset commands use COM7 (" + (dir_ / "gone").string() +
+                                  "), which does not exist: choose a port below"))
+        << gone.out;
+    // The emulator's own link, given as the README gives it, is probed like any device.
+    const ChildRun named = cli({"ports", "--probe", device()});
+    EXPECT_EQ(named.status, 0) << show(named);
+    EXPECT_TRUE(has(named.out, "handset found on " + link_.string())) << named.out;
 }
 
 // Four handsets at once, one of which takes a call during the transfer: that one fails, the

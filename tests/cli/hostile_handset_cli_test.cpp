@@ -185,7 +185,12 @@ TEST_F(HostileHandset, StorageThatDoesNotAddUpFailsTheConnection) {
         const ChildRun r = cli({device(), "list", "--json"});
         EXPECT_EQ(r.status, 1) << storage << "\n" << show(r);
         EXPECT_TRUE(has(r.err, "连接手机失败")) << storage << "\n" << show(r);
-        EXPECT_TRUE(r.out.empty()) << storage << "\n" << show(r);
+        // No listing: only the failure's document.
+        EXPECT_EQ(
+            r.out,
+            "{\"error\":{\"kind\":\"failed\",\"exit_status\":1,\"message\":\"连接手机失败\"}}\n")
+            << storage << "\n"
+            << show(r);
     }
     ASSERT_TRUE(sim_->control("storage 1024 800"));
     const ChildRun r = cli({device(), "list", "--json"});

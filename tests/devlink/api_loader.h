@@ -42,6 +42,7 @@ class HandlinkApi {
         HL_RESOLVE(GetL1CommDllRev)
         HL_RESOLVE(SetPortDevice)
         HL_RESOLVE(GetLastOpenError)
+        HL_RESOLVE(GetLastRequestError)
         HL_RESOLVE(SetTraceFile)
 #undef HL_RESOLVE
     }
@@ -77,6 +78,7 @@ class HandlinkApi {
     decltype(&::GetL1CommDllRev) GetL1CommDllRev = nullptr;
     decltype(&::SetPortDevice) SetPortDevice = nullptr;
     decltype(&::GetLastOpenError) GetLastOpenError = nullptr;
+    decltype(&::GetLastRequestError) GetLastRequestError = nullptr;
     decltype(&::SetTraceFile) SetTraceFile = nullptr;
 
   private:

@@ -82,20 +82,28 @@ TEST(ApiWithoutHandset, StatusesOfOpenRequestsAndTextsWithoutALink) {
 
     // The worker runs without a port: a request without confirmation still returns 0 at once,
     // setup reports the unsendable filter, and a request awaiting a confirmation ends after the
-    // timeout with the link's status: its frame never left.
+    // timeout with 9, as any unanswered request; why is the calling thread's to ask: its frame
+    // never left.
+    EXPECT_EQ(api.GetLastRequestError(), 0) << "no request yet";
     api.SetTimeoutMs(3000);  // "at once" then stands well apart from a timeout
     start = Clock::now();
     EXPECT_EQ(power_up(body.data(), reply.data()), 0);
     EXPECT_LT(elapsed_ms(start), 1000);
+    EXPECT_EQ(api.GetLastRequestError(), HL_STATUS_LINK_NOT_OPEN);
     EXPECT_EQ(api.SendSetup(), HL_SETUP_FILTER_FAILED);
     EXPECT_EQ(api.VchargeControl(3), 1);
     api.SetTimeoutMs(150);
     reply[0] = 0xEE;
     start = Clock::now();
-    EXPECT_EQ(download(body.data(), reply.data()), 13);  // link not open
+    EXPECT_EQ(download(body.data(), reply.data()), HL_TIMEOUT);
     EXPECT_GE(elapsed_ms(start), 140);
     EXPECT_EQ(reply[0], 0xEE);
+    EXPECT_EQ(api.GetLastRequestError(), HL_STATUS_LINK_NOT_OPEN);
+    int32_t elsewhere = -1;
+    std::thread([&] { elsewhere = api.GetLastRequestError(); }).join();
+    EXPECT_EQ(elsewhere, 0) << "another thread's requests are not its own";
     EXPECT_EQ(download(nullptr, reply.data()), HL_NULL_BUFFER);
+    EXPECT_EQ(api.GetLastRequestError(), 0) << "every request starts afresh";
     api.CloseComm();
     api.SetPortDevice(kTestPort, nullptr);
 }
@@ -363,9 +371,12 @@ TEST(ApiLineLost, SinkIsToldOnceAndRequestsStopWaiting) {
     std::array<uint8_t, 520> body{};
     std::vector<uint8_t> reply(HL_MAX_REPLY_BYTES);
     int32_t waited = 0;
+    int32_t waited_why = 0;
     const auto start = Clock::now();
-    std::thread requester(
-        [&] { waited = api.request("phiDownloadDataReq")(body.data(), reply.data()); });
+    std::thread requester([&] {
+        waited = api.request("phiDownloadDataReq")(body.data(), reply.data());
+        waited_why = api.GetLastRequestError();
+    });
     // The request's frame is on the line (signal 0x7901 after the setup's frames): it waits.
     const Bytes signal{0x01, 0x79};
     bool requested = false;
@@ -376,9 +387,10 @@ TEST(ApiLineLost, SinkIsToldOnceAndRequestsStopWaiting) {
     peer.reset();
     ASSERT_EQ(sink.wait(1), 1u);
     requester.join();
-    // Nobody acknowledged the request's frame before the line went: the line's status, not a
-    // silent handset's timeout.
-    EXPECT_EQ(waited, 17);
+    // The line went before anything answered: 9, as for any request left unanswered, and the
+    // requesting thread is told that the line was lost rather than a handset silent.
+    EXPECT_EQ(waited, HL_TIMEOUT);
+    EXPECT_EQ(waited_why, HL_STATUS_LINE_LOST);
     EXPECT_LT(elapsed_ms(start), 2500) << "not the 5 s timeout";
     api.CloseComm();  // its worker has ended: nothing more can reach the sink
     {

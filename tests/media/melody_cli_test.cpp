@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -24,11 +25,13 @@ class MelodyCliTest : public testing::MelodyFilesTest {
         std::string err;
     };
     // language: what ZEMLO_LANG says for this run (the tests' own is Chinese).
-    Run cli(const std::string &args, const std::string &language = "zh") const {
+    // env: more NAME=value settings before the program, each followed by a space.
+    Run cli(const std::string &args, const std::string &language = "zh",
+            const std::string &env = "") const {
         const std::string out = (dir_ / "stdout").string();
         const std::string err = (dir_ / "stderr").string();
-        const int raw = std::system(("ZEMLO_LANG=" + language + " " + std::string(ZEMLO_CLI) + " " +
-                                     args + " >" + out + " 2>" + err)
+        const int raw = std::system((env + "ZEMLO_LANG=" + language + " " + std::string(ZEMLO_CLI) +
+                                     " " + args + " >" + out + " 2>" + err)
                                         .c_str());
         const Bytes o = read(out), e = read(err);
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(o.begin(), o.end()),
@@ -124,6 +127,36 @@ TEST_F(MelodyCliTest, PlayRendersToWavAndPrintsTheLength) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("not a MIDI file"), std::string::npos) << r.err;
     EXPECT_EQ(cli("play").status, 2);
+
+    // An input that is not there is a usage error, as for download, in every command.
+    for (const std::string &command :
+         {"play " + (dir_ / "nothere.mid").string() + " --wav " + wav,
+          "convert melody " + (dir_ / "nothere.mid").string() + " " + (dir_ / "x.dwn").string(),
+          "convert picture " + (dir_ / "nothere.jpg").string() + " " + (dir_ / "x.dwn").string()}) {
+        r = cli(command);
+        EXPECT_EQ(r.status, 2) << command << "\n" << r.err;
+        EXPECT_NE(r.err.find("nothere"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("usage: zemlo-cli"), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(MelodyCliTest, PlayWithoutASoundDeviceSuggestsAFileAndKeepsTheNoiseOff) {
+    testing::TrackBuilder t;
+    t.tempo(0, 500000).event(0, {0x90, 60, 100}).event(480, {0x80, 60, 0}).end();
+    const std::string song = write("short.mid", testing::midi_file(0, 480, {t}));
+    // No sound server to reach and no card to fall back on, as in a container.
+    const Run r = cli(
+        "play " + song, "zh",
+        "XDG_RUNTIME_DIR=/nonexistent PULSE_SERVER=/nonexistent ALSA_CONFIG_PATH=/nonexistent ");
+    if (r.status == 0) {
+        GTEST_SKIP() << "this machine plays sound";
+    }
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("no audio output could be opened"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--wav OUT.wav"), std::string::npos) << r.err;
+    // Our lines only: each starts with the program's name or is the hint under it.
+    EXPECT_EQ(r.err.rfind("zemlo-cli: ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
 }
 
 }  // namespace

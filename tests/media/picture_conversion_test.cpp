@@ -123,8 +123,9 @@ TEST_F(PictureConversion, CommandLineWritesFileAndPreviewWithExitStatuses) {
 
     const CliRun missing =
         run_convert_picture(work_, "'" + source_.file("none.bmp") + "' '" + out + "'");
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
+    // A missing input is bad usage: the reason, then the usage line.
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 2) << missing.err;
     EXPECT_EQ(run_convert_picture(work_, "a.bmp").status, 2);
     EXPECT_EQ(run_convert_picture(work_, "a.bmp b.dwn --effect tile").status, 2);
 }

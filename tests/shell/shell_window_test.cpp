@@ -397,11 +397,12 @@ TEST_F(WindowTest, ChoosingFilesAndTheDownloadNameRule) {
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(w().core().download_name(), "ab");
     QTest::keyClicks(w().parts().name_box, QStringLiteral("-"));
-    EXPECT_TRUE(saw_box("确认 请输入字母和数字组成的文件名!"));
+    EXPECT_TRUE(saw_box(
+        "确认 请输入字母和数字组成的文件名!\n手机的文件名最多8个字符，只能用英文字母和数字"));
     EXPECT_EQ(w().parts().name_box->text(), QStringLiteral("ab"));
     boxes_.clear();
     QTest::keyClicks(w().parts().name_box, QStringLiteral("1234567"));
-    EXPECT_TRUE(saw_box("确认 文件名太长!"));
+    EXPECT_TRUE(saw_box("确认 文件名太长!\n手机的文件名最多8个字符，只能用英文字母和数字"));
     EXPECT_EQ(w().parts().name_box->text().size(), 8);
     EXPECT_EQ(w().core().download_name(), w().parts().name_box->text().toStdString());
 }
@@ -746,7 +747,10 @@ TEST_F(WindowTest, InPlaceRenameToARefusedNameShowsOneBoxAndKeepsTheTypedName) {
     QTest::keyClicks(editor, QStringLiteral("a_b-c"));
     boxes_.clear();
     QTest::keyClick(editor, Qt::Key_Return);
-    EXPECT_EQ(boxes_, std::vector<std::string>{"确认 请输入字母和数字组成的文件名!"});
+    EXPECT_EQ(
+        boxes_,
+        std::vector<std::string>{
+            "确认 请输入字母和数字组成的文件名!\n手机的文件名最多8个字符，只能用英文字母和数字"});
     EXPECT_EQ(w().parts().name_box->text(), QStringLiteral("mine"));
     EXPECT_EQ(rows(w().parts().handset_list), QStringList() << "abc.bmp");
 }

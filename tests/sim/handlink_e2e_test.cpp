@@ -171,14 +171,21 @@ TEST_F(HandlinkE2e, RenameDeleteAndFormatWithItsSilentRestart) {
 
 TEST_F(HandlinkE2e, LinkFaultsShowAsTheLibraryReportsThem) {
     session.set_timeout_ms(kShortTimeoutMs);
-    // A NAKed request frame gets no confirmation; the request says the link refused it (19).
+    // A NAKed request frame gets no confirmation: the request returns the timeout every caller
+    // knows, and the thread's last request error says the link refused it (19).
     control("nak-every 1");
-    EXPECT_EQ(handshake().code, 19);
+    auto refused = handshake();
+    EXPECT_EQ(refused.code, 9);
+    EXPECT_EQ(refused.line_error, 19);
     control("nak-every 0");
-    EXPECT_TRUE(handshake().answered());
+    auto answered = handshake();
+    EXPECT_TRUE(answered.answered());
+    EXPECT_EQ(answered.line_error, 0);
     // No ACK for the next frame: no confirmation either, and the link's 17.
     control("drop-ack 1");
-    EXPECT_EQ(handshake().code, 17);
+    refused = handshake();
+    EXPECT_EQ(refused.code, 9);
+    EXPECT_EQ(refused.line_error, 17);
     EXPECT_TRUE(handshake().answered());
     // A bad checksum in the handset's frame is NAKed by the library and sent again.
     const auto resends = emulator->stats().resends;
@@ -192,7 +199,9 @@ TEST_F(HandlinkE2e, LinkFaultsShowAsTheLibraryReportsThem) {
     // A reply later than the timeout is lost; one within it is not.
     control("delay 900");
     const uint64_t sent = emulator->stats().messages_sent;
-    EXPECT_EQ(handshake().code, 9);
+    const auto late = handshake();
+    EXPECT_EQ(late.code, 9);
+    EXPECT_EQ(late.line_error, 0) << "its frame went through: the handset was silent";
     control("delay 100");
     // The late reply goes by: the library still acknowledges its frame.
     ASSERT_TRUE(emulator->wait_messages_sent(sent + 1, 30s));

@@ -79,6 +79,7 @@ TEST(WindowsLineLost, AHangUpIsPostedOnceAndRequestsStopWaiting) {
     const std::vector<uint8_t> data(rec::kPacketDataBytes, 0x5A);
     uint16_t taken = 0;
     int32_t failed = 0;
+    int32_t failed_why = 0;
     ULONGLONG failed_after_ms = 0;
     for (uint16_t n = 1; n <= kPackets && failed == 0; ++n) {
         auto packet = rec::encode_packet(rec::make_data_packet(n, data.data(), data.size()));
@@ -88,12 +89,15 @@ TEST(WindowsLineLost, AHangUpIsPostedOnceAndRequestsStopWaiting) {
             ++taken;
         } else {
             failed = result;
+            failed_why = api.GetLastRequestError();
             failed_after_ms = GetTickCount64() - sent;
         }
     }
     EXPECT_EQ(taken, kPacketsBeforeHangUp);
-    // Nobody acknowledged the frame before the line went: the line's status, as on Linux.
-    EXPECT_EQ(failed, HL_STATUS_LINK_NO_ACK);
+    // The line went before anything answered: the timeout's 9, and the lost line as the reason,
+    // as on Linux.
+    EXPECT_EQ(failed, HL_TIMEOUT);
+    EXPECT_EQ(failed_why, HL_STATUS_LINE_LOST);
     EXPECT_LT(failed_after_ms, kTimeoutMs) << "the lost line ends the wait";
 
     // The notice waits in the window's queue.

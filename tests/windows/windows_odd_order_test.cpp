@@ -69,7 +69,8 @@ TEST(WindowsWithoutAWorker, RequestsFailAtOnceAndBadOpensSayWhy) {
     // the line not open.
     EXPECT_EQ(api.SendSetup(), HL_SETUP_FILTER_FAILED);
     api.SetTimeoutMs(100);
-    EXPECT_EQ(remote(body.data(), reply.data()), HL_STATUS_LINK_NOT_OPEN);
+    EXPECT_EQ(remote(body.data(), reply.data()), HL_TIMEOUT);
+    EXPECT_EQ(api.GetLastRequestError(), HL_STATUS_LINK_NOT_OPEN);
     api.CloseComm();
     EXPECT_EQ(power_up(body.data(), reply.data()), HL_NO_WORKER);
 }

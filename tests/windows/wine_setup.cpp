@@ -53,6 +53,7 @@ HandlinkDll::HandlinkDll() {
     HL_RESOLVE(GetInterfaceDllRev)
     HL_RESOLVE(GetEmmiCommDllRev)
     HL_RESOLVE(GetLastOpenError)
+    HL_RESOLVE(GetLastRequestError)
 #undef HL_RESOLVE
 }
 

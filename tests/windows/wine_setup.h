@@ -53,6 +53,7 @@ class HandlinkDll {
     decltype(&::GetInterfaceDllRev) GetInterfaceDllRev = nullptr;
     decltype(&::GetEmmiCommDllRev) GetEmmiCommDllRev = nullptr;
     decltype(&::GetLastOpenError) GetLastOpenError = nullptr;
+    decltype(&::GetLastRequestError) GetLastRequestError = nullptr;
 
     // The handshake through phiQntDlwRemoteCmd: its result (a confirmation is >= 0x01000000).
     int32_t handshake() const;
