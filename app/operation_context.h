@@ -51,6 +51,8 @@ class OperationWindow {
         std::chrono::steady_clock::time_point deadline) = 0;
     // The listing's request could not be sent, or the handset's files are no longer wanted.
     virtual void stop_listing() = 0;
+    // What became of several files downloaded in one go, shown once they are done; window thread.
+    virtual void show_summary(const Message &summary) = 0;
     // Converts source into the handset's format at out as chosen; false when it could not, with
     // *why set when the converter gave a reason the user can act on.
     virtual bool convert(FileType type, const std::string &out, const std::string &source,
