@@ -23,6 +23,9 @@ class FrontEnd {
     // A status report of the running operation. It is shown before the call returns, so a report
     // that opens a box returns once it is closed.
     virtual void operation_report(const Report &report) = 0;
+    // What became of each of several files downloaded in one go; returns once the user has seen
+    // it.
+    virtual void show_summary(const std::string &text) = 0;
     // How an operation ended, once it has (a connect once its listing has arrived).
     virtual void operation_ended(const Outcome &outcome) = 0;
 };

@@ -1,5 +1,8 @@
 #include "main_core.h"
 
+#include <filesystem>
+
+#include "batch_plan.h"
 #include "file_name_rule.h"
 #include "help_page.h"
 
@@ -20,7 +23,7 @@ MainCore::MainCore(ProgramValues &values, FrontEnd &front_end, MediaPort &media,
       pc_(window_),
       connection_(window_, values, listing_),
       runner_({values, binding_, dispatcher, front_, window_, media, listing_, inbox_, pc_, rename_,
-               connection_}),
+               connection_, batch_}),
       inbox_(dispatcher, binding_, values, *this) {}
 
 MainCore::~MainCore() {
@@ -76,6 +79,10 @@ bool MainCore::check_name(const std::string &name) {
 }
 
 void MainCore::download_command() {
+    if (pc_.files().size() > 1) {
+        download_batch_command();
+        return;
+    }
     if (const MessageId missing = missing_for_download(pc_.file(), pc_.name());
         missing != MessageId::None) {
         show_error(missing);
@@ -84,6 +91,37 @@ void MainCore::download_command() {
     if (front_.ask({Question::ConfirmDownload, pc_.file(), pc_.target()}) == BoxAnswer::Ok) {
         runner_.start(Operation::Download);
     }
+}
+
+void MainCore::download_batch_command() {
+    BatchRequest batch;
+    std::vector<NamedFile> named;
+    for (const std::string &file : pc_.files()) {
+        const std::string name = name_from_file(std::filesystem::path(file).stem().string());
+        if (name.empty()) {
+            front_.show_error(
+                {{MessageId::BatchNoName, {file}}, ErrorSource::Window, std::nullopt});
+            return;
+        }
+        batch.files.push_back({pc_.type(), file, name, media_.conversion_choice(pc_.type(), file)});
+        named.push_back({pc_.type(), name});
+    }
+    if (const auto clash = first_clash(named)) {
+        const DownloadRequest &second = batch.files[clash->second];
+        front_.show_error({{MessageId::BatchNameClash,
+                            {batch.files[clash->first].source, second.source,
+                             second.name + std::string(file_extension(second.type))}},
+                           ErrorSource::Window,
+                           std::nullopt});
+        return;
+    }
+    const std::string count = std::to_string(batch.files.size());
+    if (front_.ask({Question::ConfirmBatch, count, download_folder()}) != BoxAnswer::Ok) {
+        return;
+    }
+    batch.keep_all = front_.ask({Question::KeepAll, count, {}}) == BoxAnswer::Ok;
+    batch_ = std::move(batch);
+    runner_.start(Operation::DownloadBatch);
 }
 
 bool MainCore::take_selected_handset_row() {
@@ -216,6 +254,15 @@ bool MainCore::format_store() {
 void MainCore::download_name_changed(const std::string &text) {
     pc_.set_name(text);
     check_name(text);
+}
+
+void MainCore::pc_files_chosen(const std::vector<std::string> &names) {
+    if (names.empty()) {
+        return;
+    }
+    // The panels show the first; the download takes them all.
+    pc_file_chosen(names.front());
+    pc_.choose_files(names);
 }
 
 void MainCore::pc_file_chosen(const std::string &name) {

@@ -63,6 +63,8 @@ class MainCore : private HandsetInbox::Receiver {
     // The folder tree's selection moved: the chosen file and its label are cleared first.
     void clear_pc_file_choice() { pc_.clear_file(); }
     void pc_file_chosen(const std::string &name);
+    // Several files chosen in the PC list (names in the folder on show), downloaded in one go.
+    void pc_files_chosen(const std::vector<std::string> &names);
     void handset_row_chosen(int32_t row);
     void handset_folder_selected(FileType type) { listing_.show_folder(type); }
     void settings_command();
@@ -111,6 +113,9 @@ class MainCore : private HandsetInbox::Receiver {
     // The first selected row of the handset list becomes the one rename and delete act on.
     bool take_selected_handset_row();
     bool check_name(const std::string &name);
+    // The download of the files chosen together: each named from its own, checked, and
+    // confirmed before anything is sent.
+    void download_batch_command();
     // True (and the user told) while an operation runs.
     bool refuse_while_busy();
 
@@ -124,6 +129,7 @@ class MainCore : private HandsetInbox::Receiver {
     PcChoice pc_;
     RenameEdit rename_;
     ConnectionView connection_;
+    BatchRequest batch_;
     // Its worker is stopped (in the destructor) before anything it works on is gone.
     OperationRunner runner_;
     // Last, so the first to go: records still queued for the window thread find no core.

@@ -13,6 +13,7 @@ enum class Operation : int32_t {
     Delete = 4,
     Disconnect = 5,
     Format = 6,
+    DownloadBatch = 7,
 };
 
 }  // namespace zemlo::app

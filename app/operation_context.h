@@ -54,6 +54,8 @@ class OperationWindow {
     // Waits (worker thread) for the handset to begin the listing asked for, at most the
     // library's timeout; false when it did not.
     virtual bool listing_started() = 0;
+    // What became of several files downloaded in one go, shown once they are done; window thread.
+    virtual void show_summary(const Message &summary) = 0;
     // Converts source into the handset's format at out as chosen; false when it could not, with
     // *why set when the converter gave a reason the user can act on.
     virtual bool convert(FileType type, const std::string &out, const std::string &source,

@@ -48,6 +48,12 @@ void OperationRunner::run(Operation op) {
             download_to_handset(context_, request, sent_file_);
             break;
         }
+        case Operation::DownloadBatch: {
+            BatchRequest request;
+            on_window([&] { request = parts_.batch; });
+            download_batch(context_, request, sent_file_);
+            break;
+        }
         case Operation::Rename: {
             RenameRequest request;
             on_window([&] {

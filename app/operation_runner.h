@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 
+#include "batch_download.h"
 #include "connection_view.h"
 #include "device_binding.h"
 #include "dispatcher.h"
@@ -41,6 +42,7 @@ struct CoreParts {
     PcChoice &pc;
     RenameEdit &rename;
     ConnectionView &connection;
+    BatchRequest &batch;  // the files of a download of several, set before it starts
 };
 
 class OperationRunner : private OperationWindow {
@@ -100,6 +102,11 @@ class OperationRunner : private OperationWindow {
         std::chrono::steady_clock::time_point deadline) override;
     void stop_listing() override { parts_.inbox.stop_listing(); }
     bool listing_started() override;
+    void show_summary(const Message &summary) override {
+        const std::string text = render(summary);
+        parts_.window.set_status_line(text.substr(0, text.find('\n')));
+        parts_.front.show_summary(text);
+    }
     bool convert(FileType type, const std::string &out, const std::string &source,
                  const ConversionChoice &choice, Message *why) override;
 

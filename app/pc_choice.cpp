@@ -44,17 +44,36 @@ void PcChoice::show_folder(const std::string &folder) {
 
 void PcChoice::clear_file() {
     file_.clear();
+    files_.clear();
     window_.set_pc_file_label("");
 }
 
 void PcChoice::choose_file(const std::string &name_in_folder) {
     window_.set_pc_file_label(name_in_folder);
     file_ = folder_ + name_in_folder;
+    files_.clear();
+}
+
+void PcChoice::choose_files(const std::vector<std::string> &names_in_folder) {
+    if (names_in_folder.size() < 2) {
+        names_in_folder.empty() ? clear_file() : choose_file(names_in_folder.front());
+        return;
+    }
+    std::string label;
+    files_.clear();
+    for (const std::string &name : names_in_folder) {
+        label += (label.empty() ? "" : "  ") + name;
+        files_.push_back(folder_ + name);
+    }
+    // The first stays the file the panels show and a single download would take.
+    file_ = files_.front();
+    window_.set_pc_file_label(label);
 }
 
 void PcChoice::take(FileType type, const std::string &file, const std::string &name) {
     type_ = type;
     file_ = file;
+    files_.clear();
     name_ = name;
 }
 

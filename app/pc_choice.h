@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "handset_entry.h"
 #include "messages.h"
@@ -17,6 +18,8 @@ class PcChoice {
 
     FileType type() const { return type_; }
     const std::string &file() const { return file_; }  // the chosen PC file, with its folder
+    // The chosen PC files, with their folder, when several are chosen; else empty.
+    const std::vector<std::string> &files() const { return files_; }
     const std::string &name() const { return name_; }  // the handset name, without extension
     // The handset name with its folder's extension.
     std::string target() const { return name_ + std::string(file_extension(type_)); }
@@ -28,6 +31,8 @@ class PcChoice {
     void show_folder(const std::string &folder);
     void clear_file();
     void choose_file(const std::string &name_in_folder);
+    // Several files of the folder on show, to download in one go.
+    void choose_files(const std::vector<std::string> &names_in_folder);
     // A download asked for directly (the command line).
     void take(FileType type, const std::string &file, const std::string &name);
 
@@ -36,6 +41,7 @@ class PcChoice {
     FileType type_ = FileType::Picture;
     std::string folder_;
     std::string file_;
+    std::vector<std::string> files_;
     std::string name_;
 };
 

@@ -23,6 +23,10 @@ std::string question_text(const QuestionAsked &asked) {
             return render(MessageId::PreviewMelody);
         case Question::KeepFile:
             return render(MessageId::KeepFile);
+        case Question::ConfirmBatch:
+            return render(MessageId::ConfirmBatch, {asked.file, asked.target});
+        case Question::KeepAll:
+            return render(MessageId::KeepAll, {asked.file});
     }
     return {};
 }

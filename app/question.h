@@ -16,6 +16,8 @@ enum class Question {
     PreviewPicture,  // after a picture's transfer: show it on the handset?
     PreviewMelody,   // after a melody's transfer: play it on the handset?
     KeepFile,        // after the transfer: keep the file on the handset?
+    ConfirmBatch,    // file: how many PC files; target: the handset folder
+    KeepAll,         // file: how many; before several files: keep them all without a preview?
 };
 
 struct QuestionAsked {

@@ -9,12 +9,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "batch_plan.h"
 #include "cli_args.h"
 #include "download_plan.h"
 #include "file_name_rule.h"
@@ -87,43 +87,6 @@ std::optional<app::FileType> type_of(const fs::path &file, const std::optional<s
     *error = "cannot tell from its extension whether " + name +
              " is a picture (bmp gif jpg ico emf wmf) or a melody (mid midi); give --type";
     return std::nullopt;
-}
-
-// The name the handset takes, made from the file's own by the corrections the name box makes
-// (cut to length, characters it refuses dropped); empty when nothing of it is left.
-std::string name_from_file(std::string name) {
-    for (size_t round = 0; round <= name.size(); ++round) {
-        const app::NameCheck check = app::check_file_name(name);
-        if (check.valid) {
-            return name;
-        }
-        name = check.corrected;
-    }
-    return std::string();
-}
-
-// Handset names do not tell case apart.
-std::string folded(const std::string &name) {
-    std::string out = name;
-    for (char &c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return out;
-}
-
-// A failure of one file that leaves the handset as ready for the next as before.
-bool only_this_file(app::MessageId result) {
-    switch (result) {
-        case app::MessageId::ConvertPictureFailed:
-        case app::MessageId::ConvertMelodyFailed:
-        case app::MessageId::MelodyTooLarge:
-        case app::MessageId::FileTooLarge:
-        case app::MessageId::OpenFileFailed:
-        case app::MessageId::FileInUse:
-            return true;
-        default:
-            return false;
-    }
 }
 
 std::string handset_file(const Item &item) {
@@ -362,8 +325,9 @@ int run(const std::vector<std::string> &args) {
         item.type = *type;
         // The handset's name rule, checked for every file before anything is converted or sent.
         const std::string stem = item.file.stem().string();
-        item.name = given_name ? *given_name
-                               : (parsed->flag("--name-from-file") ? name_from_file(stem) : stem);
+        item.name = given_name
+                        ? *given_name
+                        : (parsed->flag("--name-from-file") ? app::name_from_file(stem) : stem);
         if (item.name.empty()) {
             return usage_error(kCommand, app::render(app::MessageId::EnterName) + " (" +
                                              app::printable_local_text(item.file.string()) + ")");
@@ -395,17 +359,17 @@ int run(const std::vector<std::string> &args) {
         return usage_error(kCommand, "--fit applies to melodies only");
     }
     // Two files of one folder under one name: the second would replace the first.
-    for (size_t i = 0; i < items.size(); ++i) {
-        for (size_t j = 0; j < i; ++j) {
-            if (items[i].type == items[j].type && folded(items[i].name) == folded(items[j].name)) {
-                return usage_error(kCommand, app::printable_local_text(items[j].file.string()) +
-                                                 " and " +
-                                                 app::printable_local_text(items[i].file.string()) +
-                                                 " would both be " + handset_file(items[i]) +
-                                                 " on the handset; give --name-from-file or "
-                                                 "rename one");
-            }
-        }
+    std::vector<app::NamedFile> named;
+    for (const Item &item : items) {
+        named.push_back({item.type, item.name});
+    }
+    if (const auto clash = app::first_clash(named)) {
+        const Item &first = items[clash->first];
+        const Item &second = items[clash->second];
+        return usage_error(kCommand, app::printable_local_text(first.file.string()) + " and " +
+                                         app::printable_local_text(second.file.string()) +
+                                         " would both be " + handset_file(second) +
+                                         " on the handset; give --name-from-file or rename one");
     }
 
     if (has_type(app::FileType::Picture)) {
@@ -491,7 +455,7 @@ int run(const std::vector<std::string> &args) {
         port_error = port_error || session.port_error();
         // A full folder, a handset with no room, an event, a lost line or an interrupt: the rest
         // would meet the same, or the user asked to stop.
-        if (session.interrupted() || !only_this_file(session.failure_result())) {
+        if (session.interrupted() || !app::only_this_file(session.failure_result())) {
             stopped = item.result;
         }
     }

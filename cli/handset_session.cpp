@@ -278,6 +278,8 @@ app::BoxAnswer HandsetSession::ask(const app::QuestionAsked &asked) {
         case app::Question::KeepFile:
             return keep_ ? app::BoxAnswer::Ok : app::BoxAnswer::Cancel;
         case app::Question::ConfirmDownload:
+        case app::Question::ConfirmBatch:
+        case app::Question::KeepAll:
         case app::Question::ConfirmRename:
         case app::Question::ConfirmDelete:
         case app::Question::ConfirmFormat:

@@ -88,6 +88,8 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     void show_error(const app::ErrorNotice &notice) override;
     void operation_report(const app::Report &report) override;
     void operation_ended(const app::Outcome &outcome) override;
+    // The command line downloads several files one by one and prints its own line for each.
+    void show_summary(const std::string &) override {}
 
     // --- MediaPort ---
     void show_picture(const std::string &) override {}

@@ -450,6 +450,48 @@ The system says: %1</translation>
         <source>格式化命令已发出，但手机没有确认。请重新连接手机，查看文件是否已清除</source>
         <translation>The format command was sent, but the handset did not confirm it. Connect again to see whether its files were erased</translation>
     </message>
+    <message>
+        <source>你确定要下载这%1个文件到手机的&quot;%2&quot;吗?(若有同名文件则覆盖)</source>
+        <translation>Download these %1 files to the handset&apos;s &quot;%2&quot;? (A file of the same name is replaced.)</translation>
+    </message>
+    <message>
+        <source>这%1个文件传送后全部保存、不预览吗?(取消则每个文件传送后逐个询问)</source>
+        <translation>Keep all %1 files on the handset after their transfer, without a preview? (Cancel: ask after each file.)</translation>
+    </message>
+    <message>
+        <source>文件%1/%2：%3</source>
+        <translation>File %1/%2: %3</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;和&quot;%2&quot;在手机上都将是&quot;%3&quot;，请改名其中一个后再下载</source>
+        <translation>&quot;%1&quot; and &quot;%2&quot; would both be &quot;%3&quot; on the handset; rename one of them first</translation>
+    </message>
+    <message>
+        <source>文件&quot;%1&quot;的名字中没有手机能用的字母或数字，请改名后再下载</source>
+        <translation>Nothing in the name of &quot;%1&quot; is a letter or digit the handset takes; rename the file first</translation>
+    </message>
+    <message>
+        <source>%2个文件中有%1个下载成功：
+%3</source>
+        <translation>%1 of %2 files were downloaded:
+%3</translation>
+    </message>
+    <message>
+        <source>%1 → %2：%3</source>
+        <translation>%1 → %2: %3</translation>
+    </message>
+    <message>
+        <source>未发送：%1</source>
+        <translation>not sent: %1</translation>
+    </message>
+    <message>
+        <source>已取消</source>
+        <translation>cancelled</translation>
+    </message>
+    <message>
+        <source>未下载完</source>
+        <translation>not finished</translation>
+    </message>
 </context>
 <context>
     <name>OutsideFile</name>

@@ -252,6 +252,8 @@ void MainWindow::build_controls(QWidget *client) {
     pc_tree_->setGeometry(du_rect(base_, layout::kPcTree));
     pc_list_ = new FileListView(Qt::AlignLeft, client);
     pc_list_->setGeometry(du_rect(base_, layout::kPcList));
+    // Ctrl- and Shift-click choose several files, downloaded in one go.
+    pc_list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // What a screen reader says for each list: what it holds, not its first row.
     handset_tree_->setAccessibleName(tr("手机文件夹"));
     handset_list_->setAccessibleName(tr("手机文件"));
@@ -447,6 +449,16 @@ bool MainWindow::browser_ready() const {
 }
 
 void MainWindow::pc_row_chosen(int row) {
+    std::vector<std::string> names;
+    for (int i = 0; i < pc_list_->topLevelItemCount(); ++i) {
+        if (const QTreeWidgetItem *item = pc_list_->topLevelItem(i); item->isSelected()) {
+            names.push_back(item->data(0, kNameBytesRole).toByteArray().toStdString());
+        }
+    }
+    if (names.size() > 1) {
+        core_->pc_files_chosen(names);
+        return;
+    }
     if (QTreeWidgetItem *item = pc_list_->topLevelItem(row)) {
         core_->pc_file_chosen(item->data(0, kNameBytesRole).toByteArray().toStdString());
     }
@@ -545,6 +557,11 @@ app::BoxAnswer MainWindow::ask(const app::QuestionAsked &asked) {
 
 void MainWindow::show_error(const app::ErrorNotice &notice) {
     message_box(error_box(notice));
+}
+
+void MainWindow::show_summary(const std::string &text) {
+    message_box(
+        window_box(text, app::render(app::MessageId::CaptionConfirm), app::BoxIcon::Information));
 }
 
 void MainWindow::operation_report(const app::Report &report) {

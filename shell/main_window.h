@@ -115,6 +115,7 @@ class MainWindow : public QMainWindow,
     void show_error(const app::ErrorNotice &notice) override;
     void operation_report(const app::Report &report) override;
     void operation_ended(const app::Outcome &) override {}
+    void show_summary(const std::string &text) override;
 
     // --- WindowPort ---
     void set_status_line(const std::string &text) override;

@@ -11,6 +11,8 @@ namespace {
 app::BoxOwner question_owner(app::Question question) {
     switch (question) {
         case app::Question::ConfirmDownload:
+        case app::Question::ConfirmBatch:
+        case app::Question::KeepAll:
         case app::Question::ConfirmFormat:
             return app::BoxOwner::MainWindow;
         case app::Question::ConfirmRename:

@@ -295,6 +295,186 @@ TEST_F(CoreAgainstHandset, HandsetEventStopsTheDownloadAtOnce) {
     connect();
 }
 
+// Several files chosen together in the PC list, in one connection.
+class BatchAgainstHandset : public CoreAgainstHandset {
+  protected:
+    void choose_pc_files(const std::vector<std::string> &names) {
+        for (const std::string &name : names) {
+            if (!fs::exists(pc_ / name)) {
+                write_file(pc_ / name, CoreRig::pattern(10));
+            }
+        }
+        on_window([&] {
+            core_->file_type_changed(FileType::Picture);
+            core_->pc_folder_selected(pc_.string());
+            core_->pc_files_chosen(names);
+        });
+    }
+    std::string source(const std::string &name) const { return (pc_ / name).string(); }
+    // The summary box's lines, or nothing when none was shown.
+    std::string summary() const {
+        for (const std::string &line : ui_.lines("box 确认 info ")) {
+            if (line.find("个下载成功") != std::string::npos) {
+                return line.substr(std::string("box 确认 info ").size());
+            }
+        }
+        return {};
+    }
+    bool reported(const std::string &text) const {
+        const auto lines = ui_.lines("report ");
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string &l) { return l.find(text) != std::string::npos; });
+    }
+};
+
+TEST_F(BatchAgainstHandset, EachFileArrivesExactlyWithOneQuestionForAllOrOneForEach) {
+    start();
+    connect();
+    const auto a = CoreRig::pattern(1536, 3);
+    const auto b = CoreRig::pattern(100, 5);
+    const auto c = CoreRig::pattern(3000, 7);
+    ui_.set_converted_for("a.jpg", a);
+    ui_.set_converted_for("b.gif", b);
+    ui_.set_converted_for("c.bmp", c);
+    choose_pc_files({"a.jpg", "b.gif", "c.bmp"});
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Ok});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_EQ(read_file(store_ / "pic" / "a.bmp"), a) << dump();
+    EXPECT_EQ(read_file(store_ / "pic" / "b.bmp"), b);
+    EXPECT_EQ(read_file(store_ / "pic" / "c.bmp"), c);
+    // Asked once: the batch, then keep all; no preview or keep question for any file.
+    const auto questions = ui_.questions();
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_EQ(questions[0].question, Question::ConfirmBatch);
+    EXPECT_EQ(questions[0].file, "3");
+    EXPECT_EQ(questions[1].question, Question::KeepAll);
+    // Each file converted with its own source, and its steps shown with its place in the batch.
+    ASSERT_EQ(ui_.conversions().size(), 3u);
+    EXPECT_EQ(ui_.conversions()[1].first, source("b.gif"));
+    EXPECT_TRUE(reported("文件2/3：正在发送第1个数据包..."));
+    EXPECT_TRUE(reported("文件3/3：正在发送第6个数据包..."));
+    EXPECT_EQ(summary(), "3个文件中有3个下载成功：\n" + source("a.jpg") + " → a.bmp：文件\"" +
+                             source("a.jpg") + "\"下载成功\n" + source("b.gif") +
+                             " → b.bmp：文件\"" + source("b.gif") + "\"下载成功\n" +
+                             source("c.bmp") + " → c.bmp：文件\"" + source("c.bmp") + "\"下载成功")
+        << dump();
+    ASSERT_FALSE(ui_.outcomes().empty());
+    EXPECT_TRUE(ui_.outcomes().back().succeeded);
+    EXPECT_EQ(ui_.outcomes().back().operation, Operation::DownloadBatch);
+    EXPECT_EQ(read_state<size_t>([&] { return core_->listing().table().entries().size(); }), 3u);
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 11111");
+
+    // Asked for each: the first kept after its preview, the second discarded.
+    ui_.clear_log();
+    ui_.set_converted_for("a.jpg", CoreRig::pattern(700, 9));
+    choose_pc_files({"a.jpg", "d.jpg"});
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Cancel,
+                BoxAnswer::Cancel});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_EQ(read_file(store_ / "pic" / "a.bmp"), CoreRig::pattern(700, 9)) << dump();
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "d.bmp"));
+    EXPECT_TRUE(reported("文件1/2：已设置为预览"));
+    EXPECT_EQ(summary(), "2个文件中有1个下载成功：\n" + source("a.jpg") + " → a.bmp：文件\"" +
+                             source("a.jpg") + "\"下载成功\n" + source("d.jpg") +
+                             " → d.bmp：文件\"" + source("d.jpg") + "\"未保存")
+        << dump();
+    EXPECT_FALSE(ui_.outcomes().back().succeeded);
+}
+
+TEST_F(BatchAgainstHandset, ClashesAreRefusedFirstAndAFullFolderStopsTheRest) {
+    for (int i = 0; i < 9; ++i) {
+        write_file(store_ / "pic" / ("p" + std::to_string(i) + ".bmp"), CoreRig::pattern(100));
+    }
+    start();
+    connect();
+    // Two files the handset would keep under one name: refused before any question or packet.
+    ui_.clear_log();
+    clear_sim_log();
+    choose_pc_files({"x.jpg", "X.gif"});
+    on_window([&] { core_->download_command(); });
+    on_window([] {});
+    EXPECT_TRUE(ui_.saw("box 确认 error \"" + source("x.jpg") + "\"和\"" + source("X.gif") +
+                        "\"在手机上都将是\"X.bmp\"，请改名其中一个后再下载"))
+        << dump();
+    EXPECT_TRUE(ui_.questions().empty());
+    EXPECT_FALSE(reported("转换图形文件"));
+    // A name with nothing the handset takes is refused the same way.
+    choose_pc_files({"x.jpg", "__.jpg"});
+    on_window([&] { core_->download_command(); });
+    on_window([] {});
+    EXPECT_TRUE(ui_.saw("box 确认 error 文件\"" + source("__.jpg") +
+                        "\"的名字中没有手机能用的字母或数字，请改名后再下载"));
+    EXPECT_TRUE(ui_.questions().empty());
+
+    // Room for one more picture: the second file is refused and the third not sent.
+    ui_.set_converted(CoreRig::pattern(300));
+    choose_pc_files({"one.jpg", "two.jpg", "three.jpg"});
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Ok});
+    run([](MainCore &c) { c.download_command(); });
+    EXPECT_TRUE(fs::exists(store_ / "pic" / "one.bmp"));
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "two.bmp"));
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "three.bmp"));
+    EXPECT_EQ(summary(), "3个文件中有1个下载成功：\n" + source("one.jpg") + " → one.bmp：文件\"" +
+                             source("one.jpg") + "\"下载成功\n" + source("two.jpg") +
+                             " → two.bmp：已超过可下载文件数,请先删除文件\n" + source("three.jpg") +
+                             " → three.bmp：未发送：已超过可下载文件数,请先删除文件")
+        << dump();
+    EXPECT_EQ(ui_.conversions().size(), 1u);
+}
+
+TEST_F(BatchAgainstHandset, CancelInsideAFileStopsTheRestAndSaysWhatArrived) {
+    start();
+    connect();
+    ui_.set_converted_for("first.jpg", CoreRig::pattern(100, 2));
+    ui_.set_converted(CoreRig::pattern(5000));
+    choose_pc_files({"first.jpg", "second.jpg", "third.jpg"});
+    ASSERT_TRUE(sim_->control("delay 150"));
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Ok});
+    ui_.on_report([&](const std::string &text) {
+        if (text == "文件2/3：正在发送第2个数据包...") {
+            values_.cancel.store(true);  // as the wait window's Cancel does
+        }
+    });
+    on_window([&] { core_->download_command(); });
+    ASSERT_TRUE(rig_.wait_idle(kOperationBound)) << dump();
+    on_window([] {});
+    EXPECT_EQ(read_file(store_ / "pic" / "first.bmp"), CoreRig::pattern(100, 2));
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "second.bmp"));
+    EXPECT_FALSE(reported("文件2/3：正在发送第5个数据包"));
+    EXPECT_FALSE(reported("文件3/3："));
+    EXPECT_EQ(summary(), "3个文件中有1个下载成功：\n" + source("first.jpg") +
+                             " → first.bmp：文件\"" + source("first.jpg") + "\"下载成功\n" +
+                             source("second.jpg") + " → second.bmp：未下载完\n" +
+                             source("third.jpg") + " → third.bmp：未发送：已取消")
+        << dump();
+    EXPECT_TRUE(sim_saw("command abort")) << dump();
+}
+
+TEST_F(BatchAgainstHandset, HandsetEventInsideTheSecondFileStopsTheRestAtOnce) {
+    start();
+    connect();
+    ui_.set_converted_for("first.jpg", CoreRig::pattern(100, 2));
+    ui_.set_converted(CoreRig::pattern(4000));
+    choose_pc_files({"first.jpg", "second.jpg", "third.jpg"});
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Ok});
+    ui_.on_report([&](const std::string &text) {
+        if (text == "文件2/3：转换图形文件...") {
+            EXPECT_TRUE(sim_->control("event 1 after 2"));
+        }
+    });
+    on_window([&] { core_->download_command(); });
+    ASSERT_TRUE(ui_.wait_for("box 确认 error 手机来电，中断操作！")) << dump();
+    ASSERT_TRUE(rig_.wait_idle(kOperationBound));
+    on_window([] {});
+    EXPECT_EQ(read_file(store_ / "pic" / "first.bmp"), CoreRig::pattern(100, 2));
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "second.bmp"));
+    EXPECT_FALSE(reported("文件2/3：正在发送第6个数据包")) << dump();
+    EXPECT_FALSE(reported("文件3/3："));
+    EXPECT_EQ(ui_.conversions().size(), 2u);
+    EXPECT_FALSE(values_.connected.load());
+    EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
+}
+
 TEST_F(CoreAgainstHandset, LostPacketIsRetriedAndRefusedPacketDropsTheConnection) {
     start();
     connect();

@@ -2,6 +2,7 @@
 // file filter, the button rules and the wait window's progress protocol.
 #include <gtest/gtest.h>
 
+#include "batch_plan.h"
 #include "block_receiver.h"
 #include "connection_state.h"
 #include "file_name_rule.h"
@@ -167,6 +168,32 @@ TEST(FileNameRule, CutsLongNamesAndRemovesOffendingCharacters) {
     // Characters, not bytes: a cut or a removal never leaves half a character.
     EXPECT_EQ(check_file_name("铃声铃声铃声铃声铃").corrected, "铃声铃声铃声铃声");
     EXPECT_EQ(check_file_name("a铃b铃").corrected, "ab");
+}
+
+TEST(BatchPlan, NamesFromTheFilesOwnAndClashesOfOneFolder) {
+    // Every correction the name box would make, applied until the name passes.
+    EXPECT_EQ(name_from_file("holiday-photo_2024"), "holiday");
+    EXPECT_EQ(name_from_file("a b.c"), "abc");
+    EXPECT_EQ(name_from_file("__--"), "");
+    EXPECT_EQ(name_from_file("\xe7\x85\xa7\xe7\x89\x87x"), "x");
+
+    // Case does not tell names apart on the handset; another folder does.
+    EXPECT_EQ(first_clash({{FileType::Picture, "a"},
+                           {FileType::Melody, "b"},
+                           {FileType::Melody, "C"},
+                           {FileType::Picture, "B"},
+                           {FileType::Melody, "c"}}),
+              (std::pair<size_t, size_t>{2, 4}));
+    EXPECT_FALSE(first_clash({{FileType::Picture, "same"}, {FileType::Melody, "same"}}));
+    EXPECT_FALSE(first_clash({}));
+
+    // What stops the files left: whatever would meet them too.
+    EXPECT_TRUE(only_this_file(MessageId::ConvertPictureFailed));
+    EXPECT_TRUE(only_this_file(MessageId::FileInUse));
+    EXPECT_FALSE(only_this_file(MessageId::TooManyFiles));
+    EXPECT_FALSE(only_this_file(MessageId::NoSpace));
+    EXPECT_FALSE(only_this_file(MessageId::PacketFailed));
+    EXPECT_FALSE(only_this_file(MessageId::None));
 }
 
 TEST(PcFileFilter, OffersFilesByTheirExtension) {

@@ -5,8 +5,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -42,6 +44,9 @@ class RecordingUi : public FrontEnd, public WindowPort, public MediaPort {
             progress_.push_back(r.progress);
         }
         wait_report(r.text(), static_cast<int32_t>(r.level), r.range);
+    }
+    void show_summary(const std::string &text) override {
+        message_box({text, render(MessageId::CaptionConfirm), BoxIcon::Information});
     }
     void operation_ended(const Outcome &outcome) override {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -153,11 +158,11 @@ class RecordingUi : public FrontEnd, public WindowPort, public MediaPort {
     bool convert_picture(const std::string &out, const std::string &source,
                          const media::PictureChoice &choice) override {
         record_conversion(source, choice, false);
-        return write_converted(out);
+        return write_converted(out, source);
     }
     bool convert_melody(const std::string &out, const std::string &source, bool fit) override {
         record_conversion(source, {}, fit);
-        return write_converted(out);
+        return write_converted(out, source);
     }
 
     // --- the test's side ---
@@ -169,6 +174,11 @@ class RecordingUi : public FrontEnd, public WindowPort, public MediaPort {
         std::lock_guard<std::mutex> lock(mutex_);
         converted_ = std::move(bytes);
         convert_ok_ = ok;
+    }
+    // What the file of this name (without its folder) converts to, whatever set_converted says.
+    void set_converted_for(const std::string &file_name, std::vector<uint8_t> bytes) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        converted_for_[file_name] = std::move(bytes);
     }
     void set_choice(const ConversionChoice &choice) {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -259,12 +269,13 @@ class RecordingUi : public FrontEnd, public WindowPort, public MediaPort {
         std::lock_guard<std::mutex> lock(mutex_);
         conversions_.push_back({source, {picture, fit}});
     }
-    bool write_converted(const std::string &out) {
+    bool write_converted(const std::string &out, const std::string &source) {
         std::vector<uint8_t> bytes;
         bool ok;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            bytes = converted_;
+            const auto own = converted_for_.find(std::filesystem::path(source).filename().string());
+            bytes = own != converted_for_.end() ? own->second : converted_;
             ok = convert_ok_;
         }
         if (!ok) {
@@ -286,6 +297,7 @@ class RecordingUi : public FrontEnd, public WindowPort, public MediaPort {
     std::vector<Progress> progress_;
     std::deque<BoxAnswer> answers_;
     std::vector<uint8_t> converted_;
+    std::map<std::string, std::vector<uint8_t>> converted_for_;
     ConversionChoice choice_;
     std::vector<std::pair<std::string, ConversionChoice>> conversions_;
     bool convert_ok_ = true;

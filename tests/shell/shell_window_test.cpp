@@ -459,6 +459,40 @@ TEST_F(WindowTest, PictureDownloadClickedThroughThenRenamedInPlace) {
     EXPECT_EQ(rows(w().parts().handset_list), QStringList() << "xyz.bmp");
 }
 
+TEST_F(WindowTest, SeveralFilesChosenWithCtrlClickDownloadInOneGo) {
+    fs::copy_file(home_ / "photo.bmp", home_ / "second.bmp");
+    start_handset();
+    open_window();
+    connect_handset();
+    click_row(w().parts().pc_list, QStringLiteral("photo.bmp"));
+    FileListView *list = w().parts().pc_list;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        if (list->topLevelItem(row)->text(0) == QStringLiteral("second.bmp")) {
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                              list->row_name_rect(row).center());
+        }
+    }
+    EXPECT_EQ(w().parts().pc_file_label->text(), QStringLiteral("photo.bmp  second.bmp"));
+    answers_ = {BoxAnswer::Ok, BoxAnswer::Ok};
+    click(w().parts().download_button);
+    ASSERT_TRUE(idle());
+    EXPECT_TRUE(
+        saw_box("确认 你确定要下载这2个文件到手机的\"a:\\pcdlw\\pic\"吗?(若有同名文件则覆盖)"));
+    EXPECT_TRUE(saw_box("确认 这2个文件传送后全部保存、不预览吗?(取消则每个文件传送后逐个询问)"));
+    EXPECT_EQ(w().parts().status_line->text(), QStringLiteral("2个文件中有2个下载成功："));
+    ASSERT_TRUE(fs::exists(store_ / "pic" / "photo.bmp"));
+    ASSERT_TRUE(fs::exists(store_ / "pic" / "second.bmp"));
+    EXPECT_EQ(fs::file_size(store_ / "pic" / "second.bmp"), kHandsetPictureBytes);
+    EXPECT_EQ(rows(w().parts().handset_list), QStringList() << "photo.bmp"
+                                                            << "second.bmp");
+    EXPECT_FALSE(w().parts().wait_window->isVisible());
+    EXPECT_EQ(buttons(), "11111");
+
+    // A plain click chooses one file again: the next download is the single one.
+    click_row(list, QStringLiteral("second.bmp"));
+    EXPECT_EQ(w().parts().pc_file_label->text(), QStringLiteral("second.bmp"));
+}
+
 TEST_F(WindowTest, AFileThatCannotBeShownIsNeverDownloadedAsTheEarlierPicture) {
     std::ofstream(home_ / "notapic.jpg") << "this is text, not a picture";
     std::ofstream(home_ / "empty.bmp");

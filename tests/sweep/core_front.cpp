@@ -74,6 +74,7 @@ class SweepFront : public app::FrontEnd, public app::MediaPort {
         errors_.push_back(notice.message.id);
     }
     void operation_report(const app::Report &) override {}
+    void show_summary(const std::string &) override {}
     void operation_ended(const app::Outcome &outcome) override {
         {
             std::lock_guard lock(mutex_);
