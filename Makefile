@@ -12,7 +12,7 @@ ctest_rounds = first=0; $(1) ctest --test-dir $(2) --output-on-failure -j $(JOBS
 	|| first=$$?; $(1) ctest --test-dir $(2) --output-on-failure -j $(WAIT_JOBS) -L waits $(3) \
 	&& exit $$first
 
-.PHONY: all deps configure build test demo bench soak tsan asan fuzz format clean package windows
+.PHONY: all deps configure build test demo bench soak sweep tsan asan fuzz format clean package windows
 
 all: build
 
@@ -58,6 +58,12 @@ bench: build
 # The fault soak: make soak [OPERATIONS=1000] [SEED=1]
 soak: build
 	$(BUILD)/bin/core_soak --operations $(or $(OPERATIONS),1000) --seed $(or $(SEED),1)
+
+# The fault sweep: every fault kind at every frame of every handset operation, through zemlo-cli
+# and through the window's core, each run judged by the store; prints the table of
+# docs/robustness.md. make sweep [SWEEP_JOBS=12]
+sweep: build
+	$(BUILD)/bin/fault_sweep --front all --jobs $(or $(SWEEP_JOBS),12) --table
 
 # Sanitizer builds. Optimised lightly with line tables only: they compile faster and still name
 # the line of every report. The AddressSanitizer build holds every test (not the benchmarks); the

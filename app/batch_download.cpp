@@ -47,6 +47,7 @@ class BatchFileWindow : public OperationWindow {
         return window_.await_checked_listing(deadline);
     }
     void stop_listing() override { window_.stop_listing(); }
+    bool listing_started() override { return window_.listing_started(); }
     void show_summary(const Message &summary) override { window_.show_summary(summary); }
     bool convert(FileType type, const std::string &out, const std::string &source,
                  const ConversionChoice &choice, Message *why) override {

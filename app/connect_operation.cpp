@@ -43,6 +43,12 @@ bool connect_handset(OperationContext &ctx) {
         ctx.hide_wait_window();
         return false;
     }
+    if (!ctx.window.listing_started()) {
+        // The handset never began its listing: the connect fails instead of waiting for ever.
+        ctx.on_window([&] { ctx.window.stop_listing(); });
+        ctx.report({MessageId::ConnectFailed}, ReportLevel::Failed);
+        return false;
+    }
     // The handset now answers with the listing, taken in on the window thread.
     return true;
 }
@@ -50,7 +56,16 @@ bool connect_handset(OperationContext &ctx) {
 void relist_handset(OperationContext &ctx) {
     // The listing replaces the table when it arrives; it completes no connect.
     ctx.binding.set_mode(kModeListing);
-    request_listing(ctx, ListingPurpose::Again);
+    if (request_listing(ctx, ListingPurpose::Again) && ctx.window.listing_started()) {
+        return;
+    }
+    // No listing: what the table shows can no longer be trusted, and the connection ends.
+    ctx.on_window([&] {
+        ctx.window.stop_listing();
+        ctx.listing.forget_files();
+        ctx.window.show_not_connected(true);
+    });
+    ctx.binding.close_link();
 }
 
 }  // namespace zemlo::app

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "core_time.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/handset_records.h"
 
@@ -166,7 +167,7 @@ bool DeviceBinding::connect() {
         close_link();
         return false;
     }
-    if (!pause(kSettleAfterOpen)) {
+    if (!pause(core_time(kSettleAfterOpen))) {
         return false;
     }
     if (values_.cancel.load()) {
@@ -282,8 +283,7 @@ bool DeviceBinding::answer_data_indication() {
     }
     std::array<uint8_t, records::kAckBytes> ack = records::encode_ack();
     std::vector<uint8_t> reply(HL_MAX_REPLY_BYTES, 0);
-    request(ack.data(), reply.data());
-    return true;
+    return confirmed(request(ack.data(), reply.data()));
 }
 
 bool DeviceBinding::remote_command(uint8_t *body, uint8_t *reply, int32_t *status) {

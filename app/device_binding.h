@@ -57,7 +57,8 @@ class DeviceBinding {
     // was not, *line_error (when given) says whether the line was at fault (as line_error()).
     bool send_download_packet(const zemlo::records::DownloadPacket &packet,
                               int32_t *line_error = nullptr);
-    // Acknowledges a received block-transfer packet.
+    // Acknowledges a received block-transfer packet; true once the handset's next packet (the
+    // library's confirmation of the acknowledgement) has come, false when the transfer stalled.
     bool answer_data_indication();
     // Sends a remote command body (376 bytes); the reply buffer must be HL_MAX_REPLY_BYTES long.
     // False only when the link cannot be opened or the export is missing. *status (when given)
@@ -94,6 +95,15 @@ class DeviceBinding {
 inline constexpr int32_t kFirstConfirmation = 0x01000000;
 inline bool confirmed(int32_t status) {
     return status >= kFirstConfirmation;
+}
+
+// A request the handset did not confirm, but which may still have reached it: no confirmation in
+// time after every frame was acknowledged (HL_TIMEOUT), a frame whose acknowledgement never came
+// (the frame may have arrived, its ACK lost), or a line lost while the request was under way (it
+// may have gone before or after the handset took the command). A frame refused with NAK, or a link
+// that was not open, kept the command from the handset.
+inline bool may_have_reached(int32_t status) {
+    return status == HL_TIMEOUT || status == HL_STATUS_LINK_NO_ACK || status == HL_STATUS_LINE_LOST;
 }
 
 // The message shown for an OpenComm result; reason is the library's explanation of a device that

@@ -203,7 +203,9 @@ struct ActionStep {
 };
 
 // Tells the handset what to do with the file it received; true once it confirmed. When it did not,
-// whether it kept the file is unknown, so the table is not guessed at but read again.
+// whether it kept the file is unknown, so the table is not guessed at but read again; a keep that
+// may have reached it is "unknown" to the user too. A keep the handset refused (no room, no
+// complete transfer) is a failure: the file is not on the handset.
 bool send_action(OperationContext &ctx, const DownloadRequest &in, const ActionStep &step) {
     records::RemoteCommand command{records::kGroupFile, records::kCodeAfterDownload};
     command.argument = is_picture(in) ? records::kArgumentPicture : records::kArgumentMelody;
@@ -215,12 +217,21 @@ bool send_action(OperationContext &ctx, const DownloadRequest &in, const ActionS
     ctx.report(step.progress, ReportLevel::Progress, 0, step.stage);
     std::vector<uint8_t> reply = preset_reply();
     int32_t status = 0;
-    if (!ctx.send_command(command_body(command), reply, &status)) {
+    const bool keep = step.action == records::kActionSave;
+    if (!ctx.send_command(command_body(command), reply, &status, keep)) {
         ctx.report(step.not_sent, step.not_sent_level);
         return false;
     }
     if (!confirmed(status)) {
+        if (keep && ctx.ended_unknown(status)) {
+            return false;
+        }
         ctx.report({MessageId::NoAnswer}, ReportLevel::Failed);
+        relist_handset(ctx);
+        return false;
+    }
+    if (keep && reply_result(reply) != records::kResultDone) {
+        ctx.report({MessageId::SaveFailed, {in.source}}, ReportLevel::Failed);
         relist_handset(ctx);
         return false;
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "connect_operation.h"
+#include "core_time.h"
 #include "remote_command_body.h"
 
 namespace zemlo::app {
@@ -117,22 +118,28 @@ void format_handset(OperationContext &ctx, const FormatRequest &request) {
             return;
         }
     }
+    // Cancelled during the handshake: the store stays as it is.
+    if (ctx.cancelled()) {
+        return;
+    }
     ctx.on_window([&] { ctx.window.show_not_connected(false); });
     ctx.report({MessageId::Formatting}, ReportLevel::Progress,
                request.connected ? kFormatRange : 0);
     std::vector<uint8_t> reply = preset_reply();
     ctx.binding.set_timeout(kFormatTimeoutMs);
     int32_t status = 0;
-    const bool sent =
-        ctx.send_command(command_body({records::kGroupFile, records::kCodeFormat}), reply, &status);
+    const bool sent = ctx.send_command(command_body({records::kGroupFile, records::kCodeFormat}),
+                                       reply, &status, true);
     ctx.binding.set_timeout(kDefaultTimeoutMs);
     if (!sent) {
+        ctx.values.change_in_flight.store(false);
         ctx.hide_wait_window();
         return;
     }
     // Only a handset that took the command and went quiet may be restarting; a command that never
-    // reached it (the line gone) formatted nothing, so nothing is cleared.
-    if (!confirmed(status) && status != HL_TIMEOUT) {
+    // reached it (the line gone, or refused with NAK) formatted nothing, so nothing is cleared. A
+    // frame whose acknowledgement was lost may have reached it: the check after the restart tells.
+    if (!confirmed(status) && status != HL_TIMEOUT && !may_have_reached(status)) {
         ctx.report({MessageId::NoAnswer}, ReportLevel::Failed);
         return;
     }
@@ -152,7 +159,7 @@ void format_handset(OperationContext &ctx, const FormatRequest &request) {
         ctx.window.show_connection(false);
     });
     ctx.report({MessageId::Restarting}, ReportLevel::Progress);
-    if (!ctx.wait(request.timing.restart_wait)) {
+    if (!ctx.wait(core_time(request.timing.restart_wait))) {
         unconfirmed(ctx);
         return;
     }

@@ -100,22 +100,35 @@ void HandsetInbox::take(const std::vector<uint8_t> &record) {
 void HandsetInbox::expect_listing(ListingPurpose purpose) {
     purpose_ = purpose;
     blocks_.expect();
+    start_.arm();
 }
 
 void HandsetInbox::take_data(const uint8_t *body, size_t size) {
-    switch (blocks_.accept(body, size)) {
+    const BlockReceiver::Outcome outcome = blocks_.accept(body, size);
+    if (outcome != BlockReceiver::Outcome::Ignored) {
+        start_.begun();
+    }
+    // Whoever asked for this listing; the next one is a connect's unless asked otherwise.
+    const ListingPurpose purpose = purpose_;
+    switch (outcome) {
         case BlockReceiver::Outcome::Acknowledge:
-            binding_.answer_data_indication();
+            // The handset's next packet is the answer; without it the transfer has stalled, and
+            // the listing will not come.
+            if (!binding_.answer_data_indication() && blocks_.receiving()) {
+                blocks_.stop();
+                purpose_ = ListingPurpose::Connect;
+                receiver_.listing_failed(purpose);
+            }
             break;
         case BlockReceiver::Outcome::Complete: {
             blocks_.stop();
-            const ListingPurpose purpose = purpose_;
             purpose_ = ListingPurpose::Connect;
             receiver_.listing_arrived(read_listing(blocks_.data()), purpose);
             break;
         }
         case BlockReceiver::Outcome::Refused:
-            receiver_.listing_refused(purpose_);
+            purpose_ = ListingPurpose::Connect;
+            receiver_.listing_failed(purpose);
             break;
         case BlockReceiver::Outcome::NoAnswer:
         case BlockReceiver::Outcome::Ignored:

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "device_binding.h"
 #include "dispatcher.h"
 #include "listing_purpose.h"
+#include "listing_start.h"
 #include "messages.h"
 #include "program_values.h"
 
@@ -30,8 +32,9 @@ class HandsetInbox {
         virtual void handset_event(MessageId event) = 0;
         // The listing arrived whole, asked for by purpose.
         virtual void listing_arrived(const ListingResult &listing, ListingPurpose purpose) = 0;
-        // The listing's transfer announced more than it may hold.
-        virtual void listing_refused(ListingPurpose purpose) = 0;
+        // The listing did not come: its transfer announced more than it may hold, or stalled (the
+        // handset's next packet never came).
+        virtual void listing_failed(ListingPurpose purpose) = 0;
         virtual void line_lost() = 0;
     };
 
@@ -49,6 +52,13 @@ class HandsetInbox {
 
     // A listing is about to be asked for; armed before the request.
     void expect_listing(ListingPurpose purpose);
+    // Waits (worker thread) until the listing asked for has begun, or ended, at most timeout;
+    // false when it did not begin.
+    bool wait_listing_start(std::chrono::milliseconds timeout) { return start_.wait(timeout); }
+    // A worker waiting for the listing's start stops waiting (it is being stopped).
+    void release_listing_wait() { start_.begun(); }
+    // A listing's block transfer is under way.
+    bool listing_pending() const { return blocks_.receiving(); }
     // No listing is wanted any more (its request failed, or the connection ends).
     void stop_listing() { blocks_.stop(); }
     // Forgets a transfer half received (the library is gone).
@@ -70,6 +80,7 @@ class HandsetInbox {
     std::shared_ptr<std::atomic<HandsetInbox *>> alive_;
     BlockReceiver blocks_;
     ListingPurpose purpose_ = ListingPurpose::Connect;
+    ListingStart start_;
 };
 
 }  // namespace zemlo::app

@@ -6,10 +6,16 @@ namespace zemlo::app {
 
 void MainCore::handset_event(MessageId event) {
     inbox_.stop_listing();
+    // A command that changes the store may already have reached the handset: what it did is
+    // unknown, and the user is told so after the event.
+    const bool unknown = runner_.busy() && values_.change_in_flight.exchange(false);
     // Stop the operation first, so that no step of it runs while the user reads the message.
     runner_.interrupt();
     runner_.show_report({ReportLevel::Failed, {event}});
-    front_.operation_ended({runner_.pending(), false, event});
+    if (unknown) {
+        runner_.show_report({ReportLevel::Failed, {MessageId::ResultUnknown}});
+    }
+    front_.operation_ended({runner_.pending(), false, unknown ? MessageId::ResultUnknown : event});
     listing_.forget_files();
     values_.cancel.store(true);
     runner_.end_busy();
@@ -41,7 +47,7 @@ void MainCore::listing_arrived(const ListingResult &listing, ListingPurpose purp
         listing_.take_storage(listing.capacity, listing.free_space);
     }
     if (!listing.accepted) {
-        listing_refused(purpose);
+        listing_failed(purpose);
         return;
     }
     values_.connected.store(true);
@@ -59,9 +65,17 @@ void MainCore::listing_arrived(const ListingResult &listing, ListingPurpose purp
     front_.operation_ended({Operation::Connect, true, MessageId::ConnectDone});
 }
 
-void MainCore::listing_refused(ListingPurpose purpose) {
+void MainCore::listing_failed(ListingPurpose purpose) {
     if (purpose == ListingPurpose::FormatCheck) {
         runner_.take_checked_listing(std::nullopt);
+        return;
+    }
+    if (purpose == ListingPurpose::Again) {
+        // The listing read again after an unconfirmed command did not come: the table can no
+        // longer be trusted, and the connection ends.
+        listing_.forget_files();
+        connection_.update(false, true);
+        binding_.close_link();
         return;
     }
     runner_.show_report({ReportLevel::Failed, {MessageId::ConnectFailed}});

@@ -88,6 +88,8 @@ class MainCore : private HandsetInbox::Receiver {
     // --- state, read on the window thread -----------------------------------------------------
     bool busy() const { return runner_.busy(); }
     const HandsetListing &listing() const { return listing_; }
+    // A listing's block transfer is under way.
+    bool listing_pending() const { return inbox_.listing_pending(); }
     const std::string &download_name() const { return pc_.name(); }
     const std::string &selected_pc_file() const { return pc_.file(); }
     std::string current_handset_folder() const { return listing_.shown_folder(); }
@@ -104,7 +106,7 @@ class MainCore : private HandsetInbox::Receiver {
     // --- HandsetInbox::Receiver (handset_messages.cpp) ---
     void handset_event(MessageId event) override;
     void listing_arrived(const ListingResult &listing, ListingPurpose purpose) override;
-    void listing_refused(ListingPurpose purpose) override;
+    void listing_failed(ListingPurpose purpose) override;
     void line_lost() override;
 
     void show_error(MessageId id);

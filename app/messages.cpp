@@ -31,6 +31,8 @@ constexpr Entry kTable[] = {
     {MessageId::Disconnecting, QT_TRANSLATE_NOOP("Messages", "正在断开...")},
     {MessageId::Disconnected, QT_TRANSLATE_NOOP("Messages", "已断开连接")},
     {MessageId::NoAnswer, QT_TRANSLATE_NOOP("Messages", "未收到响应，检查连线")},
+    {MessageId::ResultUnknown,
+     QT_TRANSLATE_NOOP("Messages", "未收到手机的确认，操作可能已完成，请查看文件列表")},
     {MessageId::LineLost,
      QT_TRANSLATE_NOOP("Messages", "手机连接已断开（数据线或串口设备已拔出）")},
     {MessageId::EventIncomingCall, QT_TRANSLATE_NOOP("Messages", "手机来电，中断操作！")},

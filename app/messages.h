@@ -28,6 +28,7 @@ enum class MessageId : uint16_t {
     Disconnecting,
     Disconnected,
     NoAnswer,
+    ResultUnknown,  // the handset's confirmation was lost: it may have done it
     LineLost,
     EventIncomingCall,
     EventBatteryLow,

@@ -1,5 +1,6 @@
 #include "operation_context.h"
 
+#include "connect_operation.h"
 #include "remote_command_body.h"
 
 namespace zemlo::app {
@@ -57,7 +58,13 @@ void OperationContext::report(const Message &message, ReportLevel level, uint16_
         outcome.result = message.id;
         outcome.succeeded = false;
     }
-    window.on_window([&] { window.show(r); });
+    window.on_window([&] {
+        window.show(r);
+        // Told how it ended, on the thread a handset event is handled on.
+        if (level != ReportLevel::Progress) {
+            values.change_in_flight.store(false);
+        }
+    });
 }
 
 void OperationContext::end_with(const Message &message, ReportLevel level, bool succeeded) {
@@ -71,9 +78,12 @@ bool OperationContext::wait(std::chrono::milliseconds ms) {
 }
 
 bool OperationContext::send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply,
-                                    int32_t *status) {
+                                    int32_t *status, bool changes_store) {
     std::vector<uint8_t> copy = body;  // the library may write into the body it is given
     int32_t result = 0;
+    if (changes_store) {
+        values.change_in_flight.store(true);
+    }
     const bool sent = binding.remote_command(copy.data(), reply.data(), &result);
     if (status != nullptr) {
         *status = result;
@@ -89,11 +99,25 @@ std::optional<uint16_t> OperationContext::send_file_command(MessageId progress,
         return std::nullopt;
     }
     std::vector<uint8_t> reply = preset_reply();
-    if (!send_command(command_body(command), reply)) {
+    int32_t status = 0;
+    if (!send_command(command_body(command), reply, &status, true)) {
+        values.change_in_flight.store(false);
         hide_wait_window();
         return std::nullopt;
     }
+    if (ended_unknown(status)) {
+        return std::nullopt;
+    }
     return reply_result(reply);
+}
+
+bool OperationContext::ended_unknown(int32_t status) {
+    if (confirmed(status) || !may_have_reached(status)) {
+        return false;
+    }
+    report({MessageId::ResultUnknown}, ReportLevel::Failed);
+    relist_handset(*this);
+    return true;
 }
 
 bool OperationContext::handshake_with_attempts(uint16_t purpose, std::vector<uint8_t> &reply) {

@@ -51,6 +51,9 @@ class OperationWindow {
         std::chrono::steady_clock::time_point deadline) = 0;
     // The listing's request could not be sent, or the handset's files are no longer wanted.
     virtual void stop_listing() = 0;
+    // Waits (worker thread) for the handset to begin the listing asked for, at most the
+    // library's timeout; false when it did not.
+    virtual bool listing_started() = 0;
     // What became of several files downloaded in one go, shown once they are done; window thread.
     virtual void show_summary(const Message &summary) = 0;
     // Converts source into the handset's format at out as chosen; false when it could not, with
@@ -78,13 +81,19 @@ struct OperationContext {
     bool wait(std::chrono::milliseconds ms);
 
     // Sends a remote command; false when the link could not be used. *status receives the
-    // library's result.
+    // library's result. changes_store: the command changes the handset's files (rename, delete,
+    // format, keep), so its fate matters until the operation has told how it ended.
     bool send_command(const std::vector<uint8_t> &body, std::vector<uint8_t> &reply,
-                      int32_t *status = nullptr);
-    // Reports the step, then sends a command that names a file; the handset's result, or nothing
-    // when the operation ends here (cancelled, or the link could not be opened).
+                      int32_t *status = nullptr, bool changes_store = false);
+    // Reports the step, then sends a command that names a file and changes the store; the
+    // handset's result, or nothing when the operation ends here (cancelled, the link could not
+    // be opened, or the result is unknown: see below).
     std::optional<uint16_t> send_file_command(MessageId progress,
                                               const records::RemoteCommand &command);
+    // After a command that changes the store went unconfirmed: when it may still have reached
+    // the handset, tells the user the result is unknown (check the listing), reads the listing
+    // again, and returns true.
+    bool ended_unknown(int32_t status);
     // Sends the handshake up to three times; only the last failed open shows its error.
     bool handshake_with_attempts(uint16_t purpose, std::vector<uint8_t> &reply);
 };

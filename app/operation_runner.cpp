@@ -1,6 +1,7 @@
 #include "operation_runner.h"
 
 #include "connect_operation.h"
+#include "core_time.h"
 #include "delete_operation.h"
 #include "disconnect_operation.h"
 #include "download_operation.h"
@@ -32,6 +33,7 @@ void OperationRunner::run(Operation op) {
     outcome_ = Outcome{op};
     listing_follows_ = false;
     parts_.values.cancel.store(false);
+    parts_.values.change_in_flight.store(false);
     on_window([&] { show_not_connected(false); });
     switch (op) {
         case Operation::Connect:
@@ -79,12 +81,16 @@ void OperationRunner::run(Operation op) {
             break;
     }
     if (parts_.values.cancel.load() && !worker_.token().stopped()) {
+        // The tidy-up after a Cancel is not the operation: how the operation ended (done, when
+        // the Cancel came too late to stop it) stays its outcome.
+        const Outcome ended = outcome_;
         if (parts_.values.connected.load()) {
             send_abort_notice(context_);
         } else {
             on_window([this] { stop_listing(); });
             run_disconnect(true);
         }
+        outcome_ = ended;
     }
     // A connect ends with its listing, on the window thread.
     if (!listing_follows_ || parts_.values.cancel.load()) {
@@ -98,6 +104,10 @@ void OperationRunner::run_disconnect(bool notify) {
     OperationContext teardown{parts_.binding,  *this,         parts_.listing,
                               worker_.token(), parts_.values, teardown_outcome};
     disconnect_handset(parts_.dispatcher.on_window_thread() ? teardown : context_, notify);
+}
+
+bool OperationRunner::listing_started() {
+    return parts_.inbox.wait_listing_start(core_time(std::chrono::milliseconds(kDefaultTimeoutMs)));
 }
 
 bool OperationRunner::release_window() {

@@ -62,7 +62,10 @@ class OperationRunner : private OperationWindow {
     // A handset event: the running operation is stopped at once, the file it sends closed first,
     // and it no longer counts as running.
     void interrupt() {
-        worker_.interrupt([this] { sent_file_.close(); });
+        worker_.interrupt([this] {
+            sent_file_.close();
+            parts_.inbox.release_listing_wait();  // a worker waiting for a listing stops waiting
+        });
     }
     void end_busy() { worker_.end_busy(); }
     // Teardown, on the window thread: what runs is stopped, the handset told goodbye without
@@ -98,6 +101,7 @@ class OperationRunner : private OperationWindow {
     std::optional<ListingResult> await_checked_listing(
         std::chrono::steady_clock::time_point deadline) override;
     void stop_listing() override { parts_.inbox.stop_listing(); }
+    bool listing_started() override;
     void show_summary(const Message &summary) override {
         const std::string text = render(summary);
         parts_.window.set_status_line(text.substr(0, text.find('\n')));

@@ -19,6 +19,9 @@ struct ProgramValues {
     std::atomic<int32_t> connect_attempts_left{kConnectAttempts};
     std::atomic<bool> cancel{false};
     std::atomic<bool> connected{false};
+    // A command that changes the handset's store has gone out, and its operation has not yet told
+    // the user how it ended: a handset event now leaves the result unknown.
+    std::atomic<bool> change_in_flight{false};
 };
 
 // While it lives, a link that cannot be opened shows no box: for requests whose failure the

@@ -443,7 +443,7 @@ int run(const std::vector<std::string> &args) {
         session.run([&](app::MainCore &core) {
             core.download_file(item.type, item.file.string(), item.name);
         });
-        item.arrived = !session.failed() && session.succeeded_with(success);
+        item.arrived = session.carried_out(success);
         if (item.arrived) {
             item.result = session.finished_text();
             continue;

@@ -112,6 +112,7 @@ int HandsetSession::open(const GlobalOptions &options) {
             core_->wait_cancel();
             {
                 std::lock_guard<std::mutex> lock(mutex_);
+                ++interruptions_;
                 interrupted_ = true;
             }
             record_failure("interrupted");
@@ -157,15 +158,18 @@ void HandsetSession::read(const std::function<void(const app::MainCore &)> &read
 }
 
 int HandsetSession::close(int status) {
-    interrupt_.reset();
     if (!core_) {
+        interrupt_.reset();
         return status;
     }
     if (initialised_) {
         set_echo(false);
+        // Ctrl-C during the disconnect is taken as during any operation (the disconnect is short
+        // and ends the link cleanly), not left to end the program without a word.
         if (values_.connected.load()) {
             run([](app::MainCore &c) { c.disconnect_command(); });
         }
+        interrupt_.reset();
         loop_.invoke([&] { core_->teardown(); });
         loop_.drain();
     }
@@ -186,6 +190,7 @@ void HandsetSession::clear_outcome() {
     std::lock_guard<std::mutex> lock(mutex_);
     successes_.clear();
     failures_.clear();
+    interruptions_ = 0;
     port_error_ = false;
     failure_result_ = app::MessageId::None;
     finished_text_.clear();
@@ -227,6 +232,11 @@ bool HandsetSession::failed() const {
     return !failures_.empty();
 }
 
+bool HandsetSession::only_interrupted() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return failures_.size() == interruptions_;
+}
+
 std::string HandsetSession::failure_text() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return failures_.empty() ? std::string() : failures_.front();
@@ -237,9 +247,18 @@ bool HandsetSession::port_error() const {
     return port_error_;
 }
 
+bool HandsetSession::carried_out(app::MessageId success) const {
+    // A Ctrl-C that came too late to stop the operation leaves what the handset did.
+    return succeeded_with(success) && (!failed() || only_interrupted());
+}
+
 int HandsetSession::outcome(app::MessageId success) const {
     if (port_error()) {
         return kExitPortError;
+    }
+    // Ctrl-C that came too late to stop the operation: the handset did what was asked.
+    if (succeeded_with(success) && only_interrupted()) {
+        return kExitOk;
     }
     if (failed() || !succeeded_with(success)) {
         return kExitFailure;
@@ -304,6 +323,7 @@ void HandsetSession::operation_report(const app::Report &report) {
         case app::ReportLevel::Finished:
             finish_transfer_line();
             clear_progress_line();
+            shown_ = report.message.id;
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 finished_text_ = text;
@@ -324,6 +344,7 @@ void HandsetSession::operation_report(const app::Report &report) {
         case app::ReportLevel::Notice:
             // Standard output is the command's result; under --json it holds the document alone.
             clear_progress_line();
+            shown_ = report.message.id;
             std::fprintf(echo_ ? stdout : stderr, "%s\n", text.c_str());
             std::fflush(echo_ ? stdout : stderr);
             return;
@@ -341,6 +362,19 @@ void HandsetSession::operation_ended(const app::Outcome &outcome) {
         std::lock_guard<std::mutex> lock(mutex_);
         failure_result_ = outcome.result;
         return;
+    }
+    // After a Ctrl-C the core shows no more reports; an operation it came too late to stop
+    // still says what it did.
+    if (outcome.result != shown_ && outcome.result != app::MessageId::None) {
+        const std::string text = app::render(
+            outcome.result, outcome.file.empty() ? std::vector<std::string>{}
+                                                 : std::vector<std::string>{outcome.file});
+        if (echo_) {
+            std::printf("%s\n", text.c_str());
+            std::fflush(stdout);
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        finished_text_ = text;
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);

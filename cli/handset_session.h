@@ -69,6 +69,8 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     bool port_error() const;
     // True once an operation ended with success as its result.
     bool succeeded_with(app::MessageId success) const;
+    // The operation ended with success, and nothing failed but a Ctrl-C that came too late.
+    bool carried_out(app::MessageId success) const;
     // The result of the last operation that failed (None when none did), and whether the user
     // interrupted the command or its deadline passed (nothing more is to be started).
     app::MessageId failure_result() const;
@@ -104,6 +106,8 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     void print_progress(const app::Report &report);
     void finish_transfer_line();
     void record_failure(const std::string &text);
+    // Every failure recorded is a Ctrl-C (none at all counts too).
+    bool only_interrupted() const;
     void clear_progress_line();
 
     app::ProgramValues values_;
@@ -128,7 +132,10 @@ class HandsetSession : public app::FrontEnd, public app::MediaPort {
     std::condition_variable cv_;
     std::vector<app::Outcome> successes_;
     std::vector<std::string> failures_;
+    size_t interruptions_ = 0;  // of the failures, the user's Ctrl-C
     bool port_error_ = false;
+
+    app::MessageId shown_ = app::MessageId::None;  // the last finished report shown (window thread)
 
     // The progress line (window thread only).
     bool progress_shown_ = false;

@@ -81,6 +81,10 @@
         <translation>No answer, check the cable</translation>
     </message>
     <message>
+        <source>未收到手机的确认，操作可能已完成，请查看文件列表</source>
+        <translation>The handset did not confirm: it may have done it; check the file list</translation>
+    </message>
+    <message>
         <source>手机连接已断开（数据线或串口设备已拔出）</source>
         <translation>Link lost: cable or device unplugged</translation>
     </message>

@@ -54,8 +54,9 @@
  *               A request whose frame failed on the line returns 9 like any other that got no
  *               confirmation; GetLastRequestError then says why, for the calling thread: 13 link
  *               not open, 17 no ACK, 19 NAK, 23 the line was lost (0 when the handset stayed
- *               silent). A confirmation that arrives although the frame's ACK was lost is still
- *               returned as a confirmation.
+ *               silent). A confirmation that arrives although the last frame's ACK was lost is
+ *               still returned as a confirmation; a request whose earlier frame failed (the rest
+ *               never sent) is never confirmed, whatever arrives while it waits.
  */
 /* clang-format on */
 #ifndef HANDLINK_H

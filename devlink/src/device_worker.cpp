@@ -7,6 +7,7 @@
 #include "frame_link.h"
 #include "library_lifetime.h"
 #include "request_record.h"
+#include "time_scale.h"
 #include "window_post.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/signal_record.h"
@@ -105,7 +106,8 @@ std::optional<int32_t> DeviceWorker::open(uint32_t port, uint32_t baud) {
     return result_;
 }
 
-std::optional<int32_t> DeviceWorker::send(const uint8_t *record, size_t size) {
+std::optional<int32_t> DeviceWorker::send(const uint8_t *record, size_t size,
+                                          bool *last_frame_written) {
     std::lock_guard<std::mutex> serial(post_mutex_);
     std::unique_lock<std::mutex> lock(mutex_);
     record_ = record;
@@ -114,6 +116,9 @@ std::optional<int32_t> DeviceWorker::send(const uint8_t *record, size_t size) {
     record_ = nullptr;
     if (!handled) {
         return std::nullopt;
+    }
+    if (last_frame_written != nullptr) {
+        *last_frame_written = last_frame_written_;
     }
     return result_;
 }
@@ -222,7 +227,7 @@ void DeviceWorker::run() {
                 status = kOpenException;
             }
             lock.lock();
-            worker_wake_.wait_for(lock, kOpenSettle, [this] { return stop_; });
+            worker_wake_.wait_for(lock, scaled(kOpenSettle), [this] { return stop_; });
             result_ = status;
             request_ = Request::None;
             polling_ = true;  // also after a failed open
@@ -243,9 +248,11 @@ void DeviceWorker::run() {
                 const uint8_t *record = record_;
                 const size_t size = record_size_;
                 lock.unlock();
-                const int32_t status = link_.send_record(record, size);
+                bool whole = false;
+                const int32_t status = link_.send_record(record, size, &whole);
                 lock.lock();
                 result_ = status;
+                last_frame_written_ = whole;
                 break;
             }
             case Request::Charge:

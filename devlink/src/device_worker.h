@@ -38,7 +38,9 @@ class DeviceWorker {
     // Requests handed to the worker; each waits until the worker has handled it. nullopt when no
     // worker runs or the caller is the worker itself (a message sink calling back in).
     std::optional<int32_t> open(uint32_t port, uint32_t baud);
-    std::optional<int32_t> send(const uint8_t *record, size_t size);
+    // *last_frame_written (when given): the record's last frame went out (FrameLink::send_record).
+    std::optional<int32_t> send(const uint8_t *record, size_t size,
+                                bool *last_frame_written = nullptr);
     std::optional<uint8_t> charge(uint32_t value);
     // Closes the link through the worker and ends the thread. Nothing when it does not run.
     void close_and_stop();
@@ -96,6 +98,7 @@ class DeviceWorker {
     size_t record_size_ = 0;
     uint32_t charge_value_ = 0;
     int32_t result_ = 0;
+    bool last_frame_written_ = false;
     uint8_t charge_result_ = 0;
 
     bool arrival_pending_ = false;  // the link may hold a record not yet fetched

@@ -45,6 +45,10 @@ bool examine(void *context, const uint8_t *record, size_t size) {
     return awaited->result.has_value();
 }
 
+bool answers_nothing(void *, const uint8_t *, size_t) {
+    return false;
+}
+
 }  // namespace
 
 int32_t exchange(Library &lib, const ExchangeRequest &request, const uint8_t *body,
@@ -73,11 +77,18 @@ int32_t exchange(Library &lib, const ExchangeRequest &request, const uint8_t *bo
     }
 
     uint64_t seen = worker.begin_wait();
-    const std::optional<int32_t> sent = worker.send(record.data(), size);
+    bool whole = false;
+    const std::optional<int32_t> sent = worker.send(record.data(), size, &whole);
     if (!sent.has_value()) {
         worker.end_wait(seen);
         return HL_NO_WORKER;
     }
+    // A request cut short before its last frame never reached the handset whole: nothing that
+    // arrives now answers it, however like its confirmation it looks (a reply the handset sent
+    // again because our ACK of it was lost would otherwise be taken for this one's). It waits as
+    // any other, so that a line lost meanwhile is still its reason, but takes nothing as its
+    // confirmation.
+    const bool cut_short = *sent != kLinkOk && !whole;
     Awaited awaited{request.confirmation, reply, std::nullopt};
     int32_t result = HL_TIMEOUT;
     // Every unrelated arrival starts a fresh full timeout, but never past kMaxWaitTimeouts of them
@@ -92,7 +103,8 @@ int32_t exchange(Library &lib, const ExchangeRequest &request, const uint8_t *bo
             break;
         }
         const auto timeout = std::min(std::chrono::milliseconds(lib.timeout_ms()), left);
-        const auto outcome = worker.wait_next(seen, timeout, examine, &awaited);
+        const auto outcome =
+            worker.wait_next(seen, timeout, cut_short ? answers_nothing : examine, &awaited);
         if (outcome == DeviceWorker::WaitResult::Timeout ||
             outcome == DeviceWorker::WaitResult::LineLost) {
             break;  // a lost line sends no confirmation: no use waiting it out

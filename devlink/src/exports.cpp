@@ -89,7 +89,7 @@ HL_EXPORT int32_t OpenComm(uint32_t port, uint32_t baud) {
     }
     const int32_t result = handlink::map_open_status(*status);
     if (result == HL_OPEN_OK) {
-        lib.set_timeout_ms(handlink::kDefaultTimeoutMs);
+        lib.set_timeout_ms(handlink::scaled_ms(handlink::kDefaultTimeoutMs));
     }
     return result;
 }
@@ -100,7 +100,7 @@ HL_EXPORT void CloseComm(void) {
         return;
     }
     lib.worker().close_and_stop();
-    std::this_thread::sleep_for(handlink::kCloseSettle);
+    std::this_thread::sleep_for(handlink::scaled(handlink::kCloseSettle));
 }
 
 HL_EXPORT void SetMobileDataHandler(HlWindowHandle window, uint32_t message) {
@@ -114,7 +114,7 @@ HL_EXPORT int32_t SendSetup(void) {
         return HL_SETUP_FILTER_FAILED;
     }
     const handlink::SetupNames setup = lib.rebuild_tables();
-    std::this_thread::sleep_for(handlink::kSetupSettle);
+    std::this_thread::sleep_for(handlink::scaled(handlink::kSetupSettle));
 
     std::array<uint8_t, handlink::kRequestRecordBytes> record;
     size_t size =
@@ -142,7 +142,7 @@ HL_EXPORT uint8_t SetDllMode(uint8_t mode) {
 }
 
 HL_EXPORT uint32_t SetTimeoutMs(uint32_t ms) {
-    library().set_timeout_ms(ms);
+    library().set_timeout_ms(handlink::scaled_ms(ms));
     return ms;
 }
 

@@ -7,6 +7,8 @@
 #include <zemlo/byte_order.h>
 #include <zemlo/signal_record.h>
 
+#include "time_scale.h"
+
 namespace handlink {
 namespace {
 
@@ -93,7 +95,10 @@ size_t FrameLink::fetch_record(uint8_t *dest, size_t capacity) {
     return ring_.fetch(dest, capacity);
 }
 
-int32_t FrameLink::send_record(const uint8_t *record, size_t size) {
+int32_t FrameLink::send_record(const uint8_t *record, size_t size, bool *last_frame_written) {
+    if (last_frame_written != nullptr) {
+        *last_frame_written = false;
+    }
     if (!is_open()) {
         return kLinkNotOpen;
     }
@@ -138,6 +143,10 @@ int32_t FrameLink::send_record(const uint8_t *record, size_t size) {
         }
         at += take;
         const int32_t status = send_frame(segment, at);
+        if (last && last_frame_written != nullptr) {
+            // Written, whatever came back: its ACK may be what was lost.
+            *last_frame_written = status != kLinkNotOpen;
+        }
         if (status != kLinkOk || last) {
             return status;
         }
@@ -173,8 +182,9 @@ int32_t FrameLink::send_frame(const uint8_t *payload, size_t count) {
     int32_t result = kLinkNoAck;
     if (written) {
         std::unique_lock lock(answer_mutex_);
-        answer_arrived_.wait_for(
-            lock, kAckWait, [this] { return ack_received_ || nak_received_ || port_.line_lost(); });
+        answer_arrived_.wait_for(lock, scaled(kAckWait), [this] {
+            return ack_received_ || nak_received_ || port_.line_lost();
+        });
         if (ack_received_) {
             ack_received_ = false;
             result = kLinkOk;

@@ -57,8 +57,9 @@ class FrameLink {
     void link_close();
     bool is_open() const { return open_.load(std::memory_order_acquire); }
     // record = 10-byte head + message; returns 0, 13, 17, 19 or kLinkBadRecord. Call from one
-    // thread at a time.
-    int32_t send_record(const uint8_t *record, size_t size);
+    // thread at a time. *last_frame_written (when given) says whether the record's last frame
+    // went out: a record cut short before it never reached the handset whole.
+    int32_t send_record(const uint8_t *record, size_t size, bool *last_frame_written = nullptr);
     // Copies the oldest waiting record (head + message, never more than it holds nor than capacity)
     // into dest; returns the number of bytes copied, 0 when none waits or the link is closed.
     size_t fetch_record(uint8_t *dest, size_t capacity);

@@ -13,6 +13,7 @@
 #include "frame_link.h"
 #include "handlink/name_tables.h"
 #include "protocol_trace.h"
+#include "time_scale.h"
 
 namespace handlink {
 
@@ -63,7 +64,7 @@ class Library {
     ProtocolTrace trace_;
     std::mutex names_mutex_;
     NameTables names_;
-    std::atomic<uint32_t> timeout_ms_{kDefaultTimeoutMs};
+    std::atomic<uint32_t> timeout_ms_{scaled_ms(kDefaultTimeoutMs)};
     mutable std::mutex refusal_mutex_;
     std::string open_refusal_;
 };

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "port_directory.h"
+#include "time_scale.h"
 
 namespace handlink {
 namespace {
@@ -142,7 +143,7 @@ void SerialPort::close() {
     }
     handler_ = nullptr;
     context_ = nullptr;
-    sleep_ms(kCloseSettleMs);
+    sleep_ms(static_cast<int>(scaled_ms(kCloseSettleMs)));
 }
 
 bool SerialPort::write(const uint8_t *bytes, size_t count) {

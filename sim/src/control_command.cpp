@@ -1,6 +1,8 @@
 #include "control_command.h"
 
+#include <array>
 #include <charconv>
+#include <utility>
 #include <vector>
 
 namespace handsim {
@@ -12,6 +14,18 @@ constexpr uint32_t kMaxCode = 0xFFFF;
 constexpr size_t kMaxNameBytes = 200;
 constexpr int kHexBase = 16;
 constexpr int kDecimalBase = 10;
+
+constexpr std::array<std::pair<PointFault, std::string_view>, 9> kPointFaultNames = {{
+    {PointFault::Drop, "drop"},
+    {PointFault::Damage, "damage"},
+    {PointFault::Twice, "twice"},
+    {PointFault::Delay, "delay"},
+    {PointFault::Nak, "nak"},
+    {PointFault::LoseAck, "lose-ack"},
+    {PointFault::Withhold, "withhold"},
+    {PointFault::Event, "event"},
+    {PointFault::HangUp, "hangup"},
+}};
 
 std::vector<std::string_view> words(std::string_view line) {
     std::vector<std::string_view> out;
@@ -38,6 +52,24 @@ bool fail(std::string *error, std::string text) {
     return false;
 }
 }  // namespace
+
+std::optional<PointFault> point_fault_from_name(std::string_view name) {
+    for (const auto &[f, n] : kPointFaultNames) {
+        if (n == name) {
+            return f;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string_view point_fault_name(PointFault fault) {
+    for (const auto &[f, n] : kPointFaultNames) {
+        if (f == fault) {
+            return n;
+        }
+    }
+    return "?";
+}
 
 std::optional<uint32_t> parse_number(std::string_view text, uint32_t max) {
     int base = kDecimalBase;
@@ -172,6 +204,29 @@ std::optional<ControlCommand> parse_control(std::string_view line, std::string *
         } else {
             return fail(error, "usage: listing-name HEX|off"), std::nullopt;
         }
+    } else if (verb == "at") {
+        c.kind = ControlCommand::Kind::At;
+        const auto frame = w.size() >= 3 ? parse_number(w[1], kMaxCount) : std::nullopt;
+        const auto fault = w.size() >= 3 ? point_fault_from_name(w[2]) : std::nullopt;
+        if (!frame || *frame == 0 || !fault) {
+            return fail(error, "usage: at N FAULT [ARG] (N from 1)"), std::nullopt;
+        }
+        const bool takes_argument = *fault == PointFault::Delay || *fault == PointFault::Event;
+        if (w.size() != (takes_argument ? 4u : 3u)) {
+            return fail(error, std::string("at N ") + std::string(w[2]) +
+                                   (takes_argument ? " takes one number" : " takes no argument")),
+                   std::nullopt;
+        }
+        const auto argument =
+            takes_argument
+                ? parse_number(w[3], *fault == PointFault::Delay ? kMaxDelayMs : kMaxCode)
+                : std::optional<uint32_t>(0);
+        if (!argument) {
+            return fail(error, "bad number in at command"), std::nullopt;
+        }
+        c.number = *frame;
+        c.point = *fault;
+        c.second = *argument;
     } else if (verb == "clear" && w.size() == 1) {
         c.kind = ControlCommand::Kind::Clear;
     } else {

@@ -17,6 +17,9 @@
 //                             the listing of every list command (0: off)
 //   storage TOTAL FREE|off    the listing's storage description reports these 512-byte units
 //   listing-name HEX|off      one more picture in the listing, named by these raw bytes
+//   at N FAULT [ARG]          one fault at the Nth frame of the exchange from now, whichever
+//                             side sends it: drop, damage, twice, delay MS, nak, lose-ack,
+//                             withhold, event CODE (just before that frame), hangup
 //   clear                     every fault off
 //
 // COMMAND is one of handshake, disconnect, list, announce, action, delete, rename, format, abort.
@@ -31,6 +34,11 @@
 #include "download_service.h"
 
 namespace handsim {
+
+// A fault placed at one frame of the exchange (see FaultPlan for what each does on either side).
+enum class PointFault { Drop, Damage, Twice, Delay, Nak, LoseAck, Withhold, Event, HangUp };
+std::optional<PointFault> point_fault_from_name(std::string_view name);
+std::string_view point_fault_name(PointFault fault);
 
 struct ControlCommand {
     enum class Kind {
@@ -49,16 +57,18 @@ struct ControlCommand {
         StartPackets,
         Storage,
         ListingName,
+        At,
         Clear
     };
     Kind kind = Kind::Clear;
-    uint32_t number = 0;  // code, N, milliseconds
+    uint32_t number = 0;  // code, N, milliseconds; at: the frame
     uint16_t after = 0;   // event: data packet (0: now)
     bool on = false;      // noise; start-packets at-list; storage and listing-name set
-    uint32_t second = 0;  // storage: free units
+    uint32_t second = 0;  // storage: free units; at: the delay or the event code
     std::string name;     // in-use, release
     CommandName command = CommandName::Unknown;
     FormatFault format = FormatFault::None;
+    PointFault point = PointFault::Drop;  // at
 };
 
 // Parses one line; on failure, *error says why.

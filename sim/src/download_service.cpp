@@ -27,36 +27,6 @@ constexpr std::array<std::pair<CommandName, std::string_view>, 9> kCommandNames 
 // One part of a download is less than 64 KiB.
 constexpr uint16_t kMaxDownloadBlocks = 128;
 
-CommandName classify(const rec::RemoteCommand &c) {
-    switch (c.group) {
-        case rec::kGroupHandshake:
-            return CommandName::Handshake;
-        case rec::kGroupDisconnect:
-            return CommandName::Disconnect;
-        case rec::kGroupAbort:
-            return CommandName::Abort;
-        case rec::kGroupFile:
-            switch (c.code) {
-                case rec::kCodeList:
-                    return CommandName::List;
-                case rec::kCodeAnnounce:
-                    return CommandName::Announce;
-                case rec::kCodeAfterDownload:
-                    return CommandName::Action;
-                case rec::kCodeDelete:
-                    return CommandName::Delete;
-                case rec::kCodeRename:
-                    return CommandName::Rename;
-                case rec::kCodeFormat:
-                    return CommandName::Format;
-                default:
-                    return CommandName::Unknown;
-            }
-        default:
-            return CommandName::Unknown;
-    }
-}
-
 uint16_t store_result(MediaStore::Status s) {
     switch (s) {
         case MediaStore::Status::Ok:
@@ -93,6 +63,36 @@ std::string_view command_name(CommandName c) {
         }
     }
     return "unknown";
+}
+
+CommandName classify_command(const rec::RemoteCommand &c) {
+    switch (c.group) {
+        case rec::kGroupHandshake:
+            return CommandName::Handshake;
+        case rec::kGroupDisconnect:
+            return CommandName::Disconnect;
+        case rec::kGroupAbort:
+            return CommandName::Abort;
+        case rec::kGroupFile:
+            switch (c.code) {
+                case rec::kCodeList:
+                    return CommandName::List;
+                case rec::kCodeAnnounce:
+                    return CommandName::Announce;
+                case rec::kCodeAfterDownload:
+                    return CommandName::Action;
+                case rec::kCodeDelete:
+                    return CommandName::Delete;
+                case rec::kCodeRename:
+                    return CommandName::Rename;
+                case rec::kCodeFormat:
+                    return CommandName::Format;
+                default:
+                    return CommandName::Unknown;
+            }
+        default:
+            return CommandName::Unknown;
+    }
 }
 
 bool DownloadService::may_report(uint16_t signal_id) const {
@@ -238,7 +238,7 @@ void DownloadService::on_remote_command(const Bytes &body, ServiceOutput &out) {
         out.notes.push_back("short remote command ignored");
         return;
     }
-    const CommandName name = classify(*c);
+    const CommandName name = classify_command(*c);
     out.notes.push_back("command " + std::string(command_name(name)));
     if (silent_.count(name) != 0) {
         out.notes.push_back("no reply on request");

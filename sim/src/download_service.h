@@ -50,6 +50,8 @@ enum class CommandName {
 };
 std::optional<CommandName> command_from_name(std::string_view name);
 std::string_view command_name(CommandName c);
+// Which command a remote command record is, by its group and code.
+CommandName classify_command(const zemlo::records::RemoteCommand &c);
 
 enum class FormatFault { None, Refuse, Block };
 

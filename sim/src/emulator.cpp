@@ -1,65 +1,52 @@
-// The emulator's start and stop, and the line writes its threads share. The threads themselves:
-// line_reader.cpp, service_loop.cpp, control_channel.cpp.
+// The emulator's start and stop, and the wiring of its three loops: the line reader
+// (line_reader.cpp), the service loop (service_loop.cpp) and the control FIFO
+// (control_channel.cpp). Each loop keeps its own state; they meet only through the line, the
+// answer mailbox, the fault plan, the restart clock, the journal and the stop signal.
 #include "handsim/emulator.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-
-#include "emulator_impl.h"
+#include "answer_mailbox.h"
+#include "control_channel.h"
+#include "fault_plan.h"
+#include "handset_line.h"
+#include "journal.h"
+#include "line_reader.h"
+#include "media_store.h"
+#include "restart_clock.h"
 #include "sample_media.h"
+#include "service_loop.h"
+#include "stop_signal.h"
 
 namespace handsim {
 
-namespace {
-constexpr size_t kPacedChunk = 16;  // bytes written at once on a paced line
-}  // namespace
+struct Emulator::Impl {
+    explicit Impl(EmulatorOptions o)
+        : opt(std::move(o)),
+          store(opt.store_dir, opt.capacity),
+          journal(opt.log),
+          line(opt.baud, opt.adapter_latency),
+          faults(opt.on_point),
+          service(store, line, answers, faults, journal, restart, stop,
+                  {opt.ack_timeout, opt.send_attempts, opt.restart_quiet},
+                  [this] { reader.request_hang_up(); }),
+          reader(
+              line, answers, faults, journal, restart, stop, opt.link_path, opt.baud,
+              {[this](PcMessage m, bool withhold) { service.post_message(std::move(m), withhold); },
+               [this](uint16_t code) { service.post_event(code); }}),
+          control(opt.control_path, stop, journal) {}
 
-void Emulator::Impl::log(const std::string &text) {
-    trace.note(text);
-    if (opt.log) {
-        std::lock_guard lock(log_mutex);
-        opt.log(text);
-    }
-}
-
-// Caller holds write_mutex.
-bool Emulator::Impl::write_line(const uint8_t *bytes, size_t n) {
-    if (adapter) {
-        adapter->hold(bytes, n);
-        return true;
-    }
-    return line.write_all(bytes, n);
-}
-
-// Caller holds write_mutex.
-bool Emulator::Impl::write_paced(const uint8_t *bytes, size_t n) {
-    if (!tx_pacer.paced()) {
-        return write_line(bytes, n);
-    }
-    const Clock::time_point start = tx_pacer.reserve(n);
-    for (size_t i = 0; i < n; i += kPacedChunk) {
-        const size_t chunk = std::min(kPacedChunk, n - i);
-        // An adapter counts a byte from when it has come in whole.
-        const size_t at = adapter ? i + chunk : i;
-        std::this_thread::sleep_until(start + tx_pacer.byte_time() * static_cast<int64_t>(at));
-        if (!write_line(bytes + i, chunk)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-void Emulator::Impl::post(Work w) {
-    {
-        std::lock_guard lock(queue_mutex);
-        queue.push_back(std::move(w));
-    }
-    queue_cv.notify_one();
-}
+    EmulatorOptions opt;
+    MediaStore store;
+    Journal journal;
+    StopSignal stop;
+    HandsetLine line;
+    AnswerMailbox answers;
+    FaultPlan faults;
+    RestartClock restart;
+    ServiceLoop service;
+    LineReader reader;
+    ControlChannel control;
+    bool started = false;
+};
 
 Emulator::Emulator(EmulatorOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 
@@ -72,18 +59,23 @@ const std::string &Emulator::link_path() const {
 }
 
 bool Emulator::reporting() const {
-    return impl_->reporting;
+    return impl_->service.reporting();
+}
+
+std::vector<ExchangePoint> Emulator::exchange() const {
+    return impl_->faults.exchange();
 }
 
 EmulatorStats Emulator::stats() const {
-    std::lock_guard lock(impl_->stats_mutex);
-    return impl_->stats;
+    return impl_->journal.stats();
+}
+
+bool Emulator::wait_idle(std::chrono::milliseconds timeout) const {
+    return impl_->service.wait_idle(timeout);
 }
 
 bool Emulator::wait_messages_sent(uint64_t count, std::chrono::milliseconds timeout) const {
-    std::unique_lock lock(impl_->stats_mutex);
-    return impl_->stats_cv.wait_for(lock, timeout,
-                                    [&] { return impl_->stats.messages_sent >= count; });
+    return impl_->journal.wait_messages_sent(count, timeout);
 }
 
 bool Emulator::start(std::string *error) {
@@ -114,36 +106,23 @@ bool Emulator::start(std::string *error) {
             d.store.keep(f.folder, f.name, f.bytes);
         }
     }
-    if (!d.opt.trace_path.empty() && !d.trace.open(d.opt.trace_path, &why)) {
+    if (!d.opt.trace_path.empty() && !d.journal.trace().open(d.opt.trace_path, &why)) {
         return false;
     }
-    if (!d.opt.control_path.empty() && !d.open_fifo(&why)) {
+    if (!d.opt.control_path.empty() && !d.control.open(&why)) {
         return false;
     }
-    if (::pipe2(d.stop_pipe, O_CLOEXEC) != 0) {
-        why = std::string("cannot make a pipe: ") + std::strerror(errno);
+    if (!d.stop.open(&why) || !d.line.open(d.opt.link_path, &why)) {
         return false;
-    }
-    {
-        std::lock_guard lock(d.write_mutex);
-        if (!d.line.open(d.opt.link_path, &why)) {
-            return false;
-        }
-    }
-    if (d.opt.adapter_latency.count() > 0) {
-        d.adapter = std::make_unique<AdapterRelay>(
-            d.opt.adapter_latency,
-            [&d](const uint8_t *bytes, size_t n) { return d.line.write_all(bytes, n); });
-        d.adapter->start();
     }
     d.started = true;
-    d.reader = std::thread([&d] { d.read_loop(); });
-    d.worker = std::thread([&d] { d.work_loop(); });
+    d.reader.start();
+    d.service.start();
     if (!d.opt.control_path.empty()) {
-        d.controller = std::thread([&d, this] { d.control_loop(this); });
+        d.control.start([this](std::string_view line, std::string *e) { return control(line, e); });
     }
-    d.log("serving on " + d.opt.link_path + " (" + d.line.slave_name() + "), store " +
-          d.opt.store_dir);
+    d.journal.log("serving on " + d.opt.link_path + " (" + d.line.slave_name() + "), store " +
+                  d.opt.store_dir);
     return true;
 }
 
@@ -153,38 +132,27 @@ void Emulator::stop() {
         return;
     }
     d.started = false;
-    d.stop_flag = true;
-    {
-        std::lock_guard lock(d.queue_mutex);
-        d.stopping = true;
+    d.stop.raise();
+    d.answers.stop();
+    d.service.stop();
+    d.reader.join();
+    d.control.close();
+    d.line.close();
+    d.stop.close();
+}
+
+bool Emulator::control(std::string_view line, std::string *error) {
+    Impl &d = *impl_;
+    const auto c = parse_control(line, error);
+    if (!c) {
+        return false;
     }
-    d.queue_cv.notify_all();
-    { std::lock_guard lock(d.answer_mutex); }
-    d.answer_cv.notify_all();
-    const uint8_t wake = 1;
-    [[maybe_unused]] const ssize_t n = ::write(d.stop_pipe[1], &wake, 1);
-    for (std::thread *t : {&d.reader, &d.worker, &d.controller}) {
-        if (t->joinable()) {
-            t->join();
-        }
+    // A line fault is the line's alone; everything else (Clear too) goes to the service loop.
+    if (!d.faults.apply(*c)) {
+        d.service.post_control(*c);
     }
-    if (d.adapter) {
-        d.adapter->stop();
-    }
-    {
-        std::lock_guard lock(d.write_mutex);
-        d.line.close();
-    }
-    if (d.fifo_made) {
-        ::unlink(d.opt.control_path.c_str());
-        d.fifo_made = false;
-    }
-    for (int &fd : d.stop_pipe) {
-        if (fd >= 0) {
-            ::close(fd);
-            fd = -1;
-        }
-    }
+    d.journal.log("control: " + std::string(line));
+    return true;
 }
 
 }  // namespace handsim

@@ -1,12 +1,11 @@
-// The reader thread: bytes from the PC through the emulator's own frame receiver, the line faults
-// applied to each good frame, ACK or NAK written back, and every complete message handed to the
-// service loop. It also carries out a hang-up.
+#include "line_reader.h"
+
 #include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "emulator_impl.h"
+#include "exchange_point.h"
 #include "zemlo/wire/frame_format.h"
 
 namespace handsim {
@@ -20,33 +19,57 @@ constexpr size_t kReadChunk = 4096;
 constexpr auto kHangUpPause = 200ms;
 }  // namespace
 
-void Emulator::Impl::write_answer(uint8_t byte) {
-    {
-        std::lock_guard lock(write_mutex);
-        write_paced(&byte, 1);
-    }
-    if (byte == wire::kAck) {
-        trace.ack(false);
-    } else {
-        trace.nak(false);
-        count([](EmulatorStats &s) { ++s.naks_sent; });
+LineReader::LineReader(HandsetLine &line, AnswerMailbox &answers, FaultPlan &faults,
+                       Journal &journal, const RestartClock &restart, const StopSignal &stop,
+                       std::string link_path, uint32_t baud, ReaderOutput output)
+    : line_(line),
+      answers_(answers),
+      faults_(faults),
+      journal_(journal),
+      restart_(restart),
+      stop_(stop),
+      link_path_(std::move(link_path)),
+      output_(std::move(output)),
+      pacer_(baud) {}
+
+LineReader::~LineReader() {
+    join();
+}
+
+void LineReader::start() {
+    thread_ = std::thread([this] { run(); });
+}
+
+void LineReader::join() {
+    if (thread_.joinable()) {
+        thread_.join();
     }
 }
 
-void Emulator::Impl::read_loop() {
+void LineReader::write_answer(uint8_t byte) {
+    line_.write(&byte, 1);
+    if (byte == wire::kAck) {
+        journal_.trace().ack(false);
+    } else {
+        journal_.trace().nak(false);
+        journal_.count([](EmulatorStats &s) { ++s.naks_sent; });
+    }
+}
+
+void LineReader::run() {
     FrameReader receiver;
     SegmentAssembler assembler;
     bool reset_needed = false;
     uint8_t buffer[kReadChunk];
-    while (!stop_flag) {
-        if (hang_up_requested.exchange(false)) {
+    while (!stop_.raised()) {
+        if (hang_up_requested_.exchange(false)) {
             hang_up();
             receiver.reset();
             assembler.reset();
             continue;
         }
-        const int fd = line.fd();  // changed only by this thread
-        pollfd fds[2] = {{fd, POLLIN, 0}, {stop_pipe[0], POLLIN, 0}};
+        const int fd = line_.fd();  // changed only by this thread
+        pollfd fds[2] = {{fd, POLLIN, 0}, {stop_.fd(), POLLIN, 0}};
         if (::poll(fds, 2, kPollMs) <= 0 || (fds[1].revents & POLLIN) != 0) {
             continue;
         }
@@ -61,7 +84,7 @@ void Emulator::Impl::read_loop() {
             continue;
         }
         const Clock::time_point seen = Clock::now();
-        if (quiet()) {
+        if (restart_.quiet()) {
             reset_needed = true;
             continue;
         }
@@ -70,39 +93,38 @@ void Emulator::Impl::read_loop() {
             assembler.reset();
             reset_needed = false;
         }
-        for (ssize_t i = 0; i < n && !stop_flag; ++i) {
-            const Clock::time_point arrived = rx_pacer.arrival(seen);
+        for (ssize_t i = 0; i < n && !stop_.raised(); ++i) {
+            const Clock::time_point arrived = pacer_.arrival(seen);
             const auto event = receiver.take(buffer[i]);
             if (event == FrameReader::Event::None) {
                 continue;
             }
-            if (rx_pacer.paced()) {
+            if (pacer_.paced()) {
                 std::this_thread::sleep_until(arrived);
             }
             on_line_event(event, receiver, assembler);
+            if (hang_up_requested_) {
+                break;  // what else was read went with the line
+            }
         }
     }
 }
 
-void Emulator::Impl::on_line_event(FrameReader::Event event, const FrameReader &rx,
-                                   SegmentAssembler &assembler) {
+void LineReader::on_line_event(FrameReader::Event event, const FrameReader &rx,
+                               SegmentAssembler &assembler) {
     using Event = FrameReader::Event;
     switch (event) {
         case Event::Ack:
         case Event::Nak: {
             const bool ack = event == Event::Ack;
-            ack ? trace.ack(true) : trace.nak(true);
-            {
-                std::lock_guard lock(answer_mutex);
-                answer = ack ? Answer::Ack : Answer::Nak;
-            }
-            answer_cv.notify_all();
+            ack ? journal_.trace().ack(true) : journal_.trace().nak(true);
+            answers_.post(ack ? AnswerMailbox::Answer::Ack : AnswerMailbox::Answer::Nak);
             return;
         }
         case Event::BadChecksum:
         case Event::MissingEtx:
-            count([](EmulatorStats &s) { ++s.frames_received; });
-            trace.frame(true, rx.frame(), rx.frame_size(), false);
+            journal_.count([](EmulatorStats &s) { ++s.frames_received; });
+            journal_.trace().frame(true, rx.frame(), rx.frame_size(), false);
             write_answer(wire::kNak);
             return;
         case Event::Frame:
@@ -110,50 +132,103 @@ void Emulator::Impl::on_line_event(FrameReader::Event event, const FrameReader &
         case Event::None:
             return;
     }
-    count([](EmulatorStats &s) { ++s.frames_received; });
-    trace.frame(true, rx.frame(), rx.frame_size(), true);
-    const FaultPlan::PcFrame fault = faults.on_pc_frame();
-    if (fault == FaultPlan::PcFrame::Drop) {
-        log("fault: frame dropped without ACK");
+    journal_.count([](EmulatorStats &s) { ++s.frames_received; });
+    journal_.trace().frame(true, rx.frame(), rx.frame_size(), true);
+    name_frame(rx);
+    const FaultPlan::PcFrameFaults fault = faults_.on_pc_frame(pc_message_, pc_segment_);
+    if (fault.placed) {
+        const uint32_t argument = fault.placed->argument;
+        switch (fault.placed->fault) {
+            case PointFault::Drop:
+                journal_.log("fault: frame lost on the line");
+                return;
+            case PointFault::Damage:
+                // What the PC sent arrives with a byte changed: the checksum no longer matches.
+                journal_.log("fault: frame damaged on the line");
+                write_answer(wire::kNak);
+                return;
+            case PointFault::Nak:
+                journal_.log("fault: frame refused with NAK");
+                write_answer(wire::kNak);
+                return;
+            case PointFault::HangUp:
+                journal_.log("fault: line lost with this frame");
+                hang_up_requested_ = true;
+                return;
+            case PointFault::Event:
+                journal_.log("fault: event " + std::to_string(argument) + " before this frame");
+                output_.event(static_cast<uint16_t>(argument));
+                break;
+            case PointFault::Withhold:
+                journal_.log("fault: the answer to this message is withheld");
+                withhold_next_ = true;
+                break;
+            case PointFault::Delay:
+                journal_.log("fault: frame delayed " + std::to_string(argument) + " ms");
+                if (!stop_.wait_for(std::chrono::milliseconds(argument))) {
+                    return;
+                }
+                break;
+            case PointFault::Twice:
+                journal_.log("fault: frame arrives twice");
+                take(rx, assembler, true);
+                break;
+            case PointFault::LoseAck:
+                journal_.log("fault: the ACK of this frame is lost");
+                take(rx, assembler, false);
+                return;
+        }
+    } else if (fault.frame == FaultPlan::PcFrame::Drop) {
+        journal_.log("fault: frame dropped without ACK");
         return;
-    }
-    if (fault == FaultPlan::PcFrame::Nak) {
-        log("fault: frame refused with NAK");
+    } else if (fault.frame == FaultPlan::PcFrame::Nak) {
+        journal_.log("fault: frame refused with NAK");
         write_answer(wire::kNak);
         return;
     }
+    take(rx, assembler, true);
+}
+
+void LineReader::take(const FrameReader &rx, SegmentAssembler &assembler, bool ack) {
     std::optional<PcMessage> complete;
     const auto verdict = assembler.push(rx.payload(), rx.payload_size(), &complete);
-    write_answer(verdict == SegmentAssembler::Verdict::Refused ? wire::kNak : wire::kAck);
+    if (ack) {
+        write_answer(verdict == SegmentAssembler::Verdict::Refused ? wire::kNak : wire::kAck);
+    }
     if (complete) {
-        trace.received(*complete);
-        count([](EmulatorStats &s) { ++s.messages_received; });
-        post(Work{false, std::move(*complete), {}});
+        journal_.trace().received(*complete);
+        journal_.count([](EmulatorStats &s) { ++s.messages_received; });
+        output_.message(std::move(*complete), withhold_next_);
+        withhold_next_ = false;
     }
 }
 
-void Emulator::Impl::hang_up() {
+void LineReader::name_frame(const FrameReader &rx) {
+    const uint8_t *payload = rx.payload();
+    const size_t size = rx.payload_size();
+    const bool last = size >= 2 && payload[1] == wire::kLastSequence;
+    const bool first = size >= 2 && (payload[1] == 0 || !pc_in_message_);
+    if (first) {
+        pc_message_ = describe_pc_segment(payload, size).value_or("segment");
+        pc_segment_ = 0;
+    } else {
+        ++pc_segment_;
+    }
+    pc_in_message_ = !last;
+}
+
+void LineReader::hang_up() {
     // Counted before the line goes, so whoever sees the line lost also sees the hang-up.
-    count([](EmulatorStats &s) { ++s.hang_ups; });
-    {
-        std::lock_guard lock(write_mutex);
-        change_line([this] { line.close(); });
-    }
-    log("hung up; the line comes back in a moment");
-    {
-        std::unique_lock lock(queue_mutex);
-        queue_cv.wait_for(lock, kHangUpPause, [this] { return stopping; });
-    }
-    if (stop_flag) {
+    journal_.count([](EmulatorStats &s) { ++s.hang_ups; });
+    line_.hang_up();
+    journal_.log("hung up; the line comes back in a moment");
+    if (!stop_.wait_for(kHangUpPause)) {
         return;
     }
     std::string error;
-    std::lock_guard lock(write_mutex);
-    change_line([this, &error] {
-        if (!line.open(opt.link_path, &error)) {
-            log("cannot reopen the line: " + error);
-        }
-    });
+    if (!line_.reopen(link_path_, &error)) {
+        journal_.log("cannot reopen the line: " + error);
+    }
 }
 
 }  // namespace handsim

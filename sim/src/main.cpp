@@ -1,6 +1,7 @@
 // handsim: the handset on a pseudo-terminal, for trying and testing Zemlo without a handset.
 #include <signal.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +45,8 @@ Line and store:
   --control FIFO         take control commands (below) from a FIFO, made when missing and
                          removed at exit, e.g.  echo "event 1" > FIFO
   --quiet                do not print what happens on standard error
+  --exchange FILE        append a line for every frame of the exchange, either way, with its
+                         number (what "at N" counts), e.g. "25 PC>HS rename/0"
 
 Faults and events (each is also a control command, in brackets):
   --nak-every N          NAK every Nth frame from the PC            [nak-every N]
@@ -63,6 +66,12 @@ Faults and events (each is also a control command, in brackets):
                          the user broke off). With @N after data packet N of the next download;
                          without, as soon as the PC has set the line up [event CODE [after N]]
                          Control command "event CODE" sends it at once.
+  --at "N FAULT [ARG]"   one fault at the Nth frame of the exchange from now, whichever side
+                         sends it                                     [at N FAULT [ARG]]
+                         FAULT: drop (lost on the line), damage (its checksum wrong), twice,
+                         delay MS, nak (NAK instead of ACK; of the handset's: the PC's ACK read
+                         as NAK), lose-ack, withhold (the handset's reply is never sent),
+                         event CODE (just before the frame), hangup (the line lost there)
   clear                  (control command only) every fault off
 
 Options taking N, MS, BYTES or CODE accept decimal or 0x-prefixed hexadecimal numbers; N = 0
@@ -105,6 +114,7 @@ int main(int argc, char **argv) {
 
     handsim::EmulatorOptions opt;
     bool quiet = false;
+    std::string exchange_path;
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
         std::string v;
@@ -162,6 +172,13 @@ int main(int argc, char **argv) {
             if (!take_value(argc, argv, i, v))
                 return 2;
             opt.controls.push_back(std::string(a.substr(2)) + " " + v);
+        } else if (a == "--at") {
+            if (!take_value(argc, argv, i, v))
+                return 2;
+            opt.controls.push_back("at " + v);
+        } else if (a == "--exchange") {
+            if (!take_value(argc, argv, i, exchange_path))
+                return 2;
         } else if (a == "--format-fault") {
             if (!take_value(argc, argv, i, v))
                 return 2;
@@ -191,6 +208,20 @@ int main(int argc, char **argv) {
                          control.c_str(), why.c_str());
             return 2;
         }
+    }
+    std::FILE *exchange = nullptr;
+    if (!exchange_path.empty()) {
+        exchange = std::fopen(exchange_path.c_str(), "ae");
+        if (exchange == nullptr) {
+            std::fprintf(stderr, "handsim: cannot write %s: %s\n", exchange_path.c_str(),
+                         std::strerror(errno));
+            return 1;
+        }
+        opt.on_point = [exchange](const handsim::ExchangePoint &p) {
+            std::fprintf(exchange, "%u %s %s/%u\n", p.index, p.from_pc ? "PC>HS" : "HS>PC",
+                         p.message.c_str(), p.segment);
+            std::fflush(exchange);
+        };
     }
     if (!quiet) {
         opt.log = [](const std::string &line) {
@@ -232,5 +263,8 @@ int main(int argc, char **argv) {
     sigwait(&stop_signals, &signal_number);
     announcement.withdraw();
     emulator.stop();
+    if (exchange != nullptr) {
+        std::fclose(exchange);
+    }
     return 0;
 }

@@ -935,4 +935,61 @@ TEST_F(CliAgainstHandset, UnpluggedAndPluggedInAgainShowsInPortsAndConnects) {
     EXPECT_EQ(r.status, 0) << show(r);
 }
 
+// Ctrl-C at a chosen frame of the exchange (the first frame of that message), sent to the
+// command's process.
+class CliInterruptedAtAFrame : public CliHandsetFixture {
+  protected:
+    // Starts the handset; Ctrl-C goes to the command at the first frame of `message` that
+    // comes after one of `after` (from the PC, when from_pc).
+    void start(const std::string &after, const std::string &message, bool from_pc) {
+        start_handset([this, after, message, from_pc](handsim::EmulatorOptions &o) {
+            o.on_point = [this, after, message, from_pc](const handsim::ExchangePoint &p) {
+                if (p.message == after && p.from_pc) {
+                    armed_ = true;
+                }
+                if (armed_ && p.message == message && p.from_pc == from_pc && p.segment == 0 &&
+                    !sent_.exchange(true)) {
+                    ::kill(pid_.load(), SIGINT);
+                }
+            };
+        });
+    }
+
+    ChildRun run(const std::vector<std::string> &args) {
+        ChildPlan plan = cli_spec(args);
+        plan.dir = dir_;
+        Child child(std::move(plan));
+        pid_ = child.pid();
+        ChildRun r = child.finish();
+        EXPECT_TRUE(sent_.load()) << "the frame never came";
+        return r;
+    }
+
+    std::atomic<pid_t> pid_{-1};
+    std::atomic<bool> armed_{false};
+    std::atomic<bool> sent_{false};
+};
+
+TEST_F(CliInterruptedAtAFrame, CtrlCTooLateToStopTheRenameLeavesItsSuccess) {
+    write_file(store_ / "pic" / "a.bmp", std::vector<uint8_t>(100, 1));
+    // The handset's reply is on its way: the rename is done whatever the user presses now.
+    start("rename", "reply", false);
+    const ChildRun r = run({device(), "rename", "pic", "a.bmp", "c"});
+    EXPECT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, "重命名文件成功")) << show(r);
+    EXPECT_TRUE(has(r.err, "interrupted")) << show(r);
+    EXPECT_TRUE(fs::exists(store_ / "pic" / "c.bmp"));
+}
+
+TEST_F(CliInterruptedAtAFrame, CtrlCDuringTheLastDisconnectIsTakenNotFatal) {
+    write_file(store_ / "pic" / "a.bmp", std::vector<uint8_t>(100, 1));
+    start("disconnect", "disconnect", true);
+    const ChildRun r = run({device(), "list"});
+    // Before, the watch was gone by then and the signal ended the program without a word.
+    EXPECT_EQ(r.signal, 0) << show(r);
+    EXPECT_EQ(r.status, 0) << show(r);
+    EXPECT_TRUE(has(r.out, "a.bmp")) << show(r);
+    EXPECT_TRUE(has(r.err, "interrupted")) << show(r);
+}
+
 }  // namespace

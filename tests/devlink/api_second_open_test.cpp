@@ -2,7 +2,9 @@
 // OpenComm while a port is open, and a flood of unrelated messages during a request.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -61,13 +63,18 @@ using FloodedRequest = ApiSession;
 TEST_F(FloodedRequest, UnrelatedMessagesCannotHoldARequestForEver) {
     setup();
     api.SetTimeoutMs(100);
-    // Something else every 50 ms, for as long as the request waits: each restarts the wait, but
+    // Something else every 20 ms, for as long as the request waits: each restarts the wait, but
     // the request still ends, with a time-out, after 8 timeouts in all.
     std::atomic<bool> flooding{true};
+    std::chrono::steady_clock::duration longest_gap{};  // the flood's, read after the join
     std::thread flood([&] {
+        auto last = std::chrono::steady_clock::now();
         while (flooding) {
             handset.send(0xD3, signal_message(5, 5, 0x1008, {1, 2, 3}));
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the flood's pace
+            const auto now = std::chrono::steady_clock::now();
+            longest_gap = std::max(longest_gap, now - last);
+            last = now;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the flood's pace
         }
     });
     uint8_t rssi[8] = {};
@@ -77,8 +84,12 @@ TEST_F(FloodedRequest, UnrelatedMessagesCannotHoldARequestForEver) {
     const double ms = elapsed_ms(start);
     flooding = false;
     flood.join();
-    EXPECT_GE(ms, 750);
     EXPECT_LT(ms, 3000);
+    // The flood held the request up to its limit only if it kept well inside one timeout; a
+    // machine too busy to let it says nothing about the limit, only that the request ended.
+    if (longest_gap < std::chrono::milliseconds(50)) {
+        EXPECT_GE(ms, 750);
+    }
 }
 
 }  // namespace

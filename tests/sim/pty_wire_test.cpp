@@ -65,6 +65,16 @@ class RawPc {
 
     // Sends a signal-form message in the PC's segments, each frame answered before the next.
     void send_signal(uint8_t sender, uint8_t receiver, uint16_t id, const handsim::Bytes &body) {
+        for (const auto &f : signal_frames(sender, receiver, id, body)) {
+            write(f);
+            ASSERT_EQ(next(1s), handlink::FrameReceiver::Event::Ack);
+        }
+    }
+
+    // The frames of a signal-form message in the PC's segments.
+    static std::vector<handsim::Bytes> signal_frames(uint8_t sender, uint8_t receiver, uint16_t id,
+                                                     const handsim::Bytes &body) {
+        std::vector<handsim::Bytes> frames;
         handsim::Bytes m(8 + body.size(), 0);
         m[0] = sender;
         m[1] = receiver;
@@ -84,10 +94,10 @@ class RawPc {
                 seg.push_back(static_cast<uint8_t>(m.size()));
             }
             seg.insert(seg.end(), m.begin() + pos, m.begin() + pos + n);
-            write(frame(seg));
-            ASSERT_EQ(next(1s), handlink::FrameReceiver::Event::Ack);
+            frames.push_back(frame(seg));
             pos += n;
         }
+        return frames;
     }
 
     void setup() {
@@ -179,6 +189,66 @@ TEST(PtyWire, AnswersEveryFrameAndRepliesInLongHeaderFrames) {
     pc.write({handlink::kAck});
     EXPECT_EQ(pc.next(500ms), Event::None) << "three tries at most, the third was taken";
     EXPECT_EQ(sim.emulator->stats().resends, 2u);
+}
+
+TEST(PtyWire, AFaultPlacedAtAFrameStrikesThatFrameOnly) {
+    Sim sim;
+    ASSERT_TRUE(sim.started);
+    RawPc pc(sim.emulator->link_path());
+    ASSERT_TRUE(pc.ok());
+    using Event = handlink::FrameReceiver::Event;
+    pc.setup();
+    const auto handshake = RawPc::signal_frames(2, 83, rec::kSigDlwRemoteCmdInd, handshake_body());
+    ASSERT_EQ(handshake.size(), 2u);
+    const uint32_t before = static_cast<uint32_t>(sim.emulator->exchange().size());
+
+    // The second frame is acted on but its ACK is lost: the reply is what comes next.
+    ASSERT_TRUE(sim.emulator->control("at 2 lose-ack"));
+    pc.write(handshake[0]);
+    ASSERT_EQ(pc.next(1s), Event::Ack);
+    pc.write(handshake[1]);
+    ASSERT_EQ(pc.next(1s), Event::Frame);
+    pc.write({handlink::kAck});
+    const auto e = sim.emulator->exchange();
+    ASSERT_EQ(e.size(), before + 3);
+    EXPECT_EQ(e[before], (handsim::ExchangePoint{before + 1, true, "handshake", 0}));
+    EXPECT_EQ(e[before + 1], (handsim::ExchangePoint{before + 2, true, "handshake", 1}));
+    EXPECT_EQ(e[before + 2], (handsim::ExchangePoint{before + 3, false, "reply", 0}));
+
+    // A damaged frame is refused; the reply to a message whose answer is withheld never comes.
+    ASSERT_TRUE(sim.emulator->control("at 1 damage"));
+    ASSERT_TRUE(sim.emulator->control("at 3 withhold"));
+    pc.write(handshake[0]);
+    EXPECT_EQ(pc.next(1s), Event::Nak);
+    pc.send_signal(2, 83, rec::kSigDlwRemoteCmdInd, handshake_body());
+    EXPECT_EQ(pc.next(400ms), Event::None);
+
+    // An event before a frame of the PC's arrives before the reply to it.
+    ASSERT_TRUE(sim.emulator->control("at 1 event 2"));
+    pc.write(handshake[0]);
+    pc.write(handshake[1]);
+    int acks = 0;
+    bool in_message = false;
+    std::vector<uint16_t> arrived;
+    for (Event ev = pc.next(1s); ev != Event::None; ev = pc.next(500ms)) {
+        if (ev == Event::Ack) {
+            ++acks;
+        } else if (ev == Event::Frame) {
+            if (!in_message) {  // a message's first frame says which it is
+                arrived.push_back(zemlo::read_le16(pc.rx.payload() + 2 + 14));
+            }
+            in_message = pc.rx.payload()[1] != handlink::kLastSequence;
+            pc.write({handlink::kAck});
+        }
+    }
+    EXPECT_EQ(acks, 2);
+    EXPECT_EQ(arrived, (std::vector<uint16_t>{rec::kSigDlwRemoteCmdInd, rec::kSigDlwRemoteCmdRsp}));
+
+    // The line lost at a frame: the PC sees the hang-up, the emulator links a new line.
+    ASSERT_TRUE(sim.emulator->control("at 1 hangup"));
+    pc.write(handshake[0]);
+    EXPECT_EQ(pc.next(500ms), Event::None);
+    EXPECT_EQ(sim.emulator->stats().hang_ups, 1u);
 }
 
 TEST(PtyWire, SlowLineTakesTheTimeItsBytesNeed) {

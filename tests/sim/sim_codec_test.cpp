@@ -1,7 +1,10 @@
 // Records, filter matrix, segments and control commands: the byte-level rules of the emulator.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "control_command.h"
+#include "exchange_point.h"
 #include "filter_matrix.h"
 #include "handlink/name_tables.h"
 #include "segment_codec.h"
@@ -220,13 +223,81 @@ TEST(ControlCommand, ParsesTheLanguageAndRejectsTheRest) {
     c = handsim::parse_control("in-use abc.bmp", &error);
     EXPECT_EQ(c->name, "abc.bmp");
     EXPECT_TRUE(handsim::parse_control("noise on", &error)->on);
+    c = handsim::parse_control("at 12 delay 700", &error);
+    ASSERT_TRUE(c) << error;
+    EXPECT_EQ(c->kind, handsim::ControlCommand::Kind::At);
+    EXPECT_EQ(c->number, 12u);
+    EXPECT_EQ(c->point, handsim::PointFault::Delay);
+    EXPECT_EQ(c->second, 700u);
+    c = handsim::parse_control("at 3 event 2", &error);
+    ASSERT_TRUE(c) << error;
+    EXPECT_EQ(c->point, handsim::PointFault::Event);
+    EXPECT_EQ(c->second, 2u);
+    EXPECT_EQ(handsim::parse_control("at 1 lose-ack", &error)->point, handsim::PointFault::LoseAck);
 
     for (const char *bad :
          {"", "event", "event x", "nak-every -1", "delay 999999999", "silent everything",
-          "format maybe", "noise", "bogus 1", "nak-every 1 2", "clear now"}) {
+          "format maybe", "noise", "bogus 1", "nak-every 1 2", "clear now", "at 0 drop", "at 2",
+          "at 2 melt", "at 2 drop 5", "at 2 delay", "at 2 event", "at x twice"}) {
         EXPECT_FALSE(handsim::parse_control(bad, &error)) << bad;
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(ExchangePoint, FramesAreNamedByTheMessageTheyStart) {
+    // The PC's first segment: type, sequence, total length, then the signal-form message.
+    auto first_segment = [](uint16_t signal, const Bytes &body) {
+        Bytes m(8, 0);
+        m[0] = 2;
+        m[1] = 83;
+        zemlo::write_le16(&m[4], static_cast<uint16_t>(body.size()));
+        zemlo::write_le16(&m[6], signal);
+        m.insert(m.end(), body.begin(), body.begin() + std::min<size_t>(body.size(), 243));
+        Bytes seg(4 + m.size());
+        seg[0] = 0xD3;
+        seg[2] = static_cast<uint8_t>((body.size() + 8) >> 8);
+        seg[3] = static_cast<uint8_t>(body.size() + 8);
+        std::copy(m.begin(), m.end(), seg.begin() + 4);
+        return seg;
+    };
+    auto command = [](uint16_t code, uint16_t action = 0) {
+        rec::RemoteCommand c;
+        c.group = rec::kGroupFile;
+        c.code = code;
+        c.action = action;
+        const auto b = rec::encode_remote_command(c);
+        return Bytes(b.begin(), b.end());
+    };
+    auto packet = [](const rec::DownloadPacket &p) {
+        const auto b = rec::encode_packet(p);
+        return Bytes(b.begin(), b.end());
+    };
+    auto name = [](const Bytes &seg) {
+        return handsim::describe_pc_segment(seg.data(), seg.size());
+    };
+    const uint8_t data[3] = {1, 2, 3};
+    EXPECT_EQ(name(first_segment(rec::kSigDlwRemoteCmdInd, command(rec::kCodeRename))), "rename");
+    EXPECT_EQ(name(first_segment(rec::kSigDlwRemoteCmdInd,
+                                 command(rec::kCodeAfterDownload, rec::kActionDiscard))),
+              "action discard");
+    EXPECT_EQ(name(first_segment(rec::kSigDownloadDataInd, packet(rec::make_pc_start_packet(3)))),
+              "start packet");
+    EXPECT_EQ(
+        name(first_segment(rec::kSigDownloadDataInd, packet(rec::make_data_packet(2, data, 3)))),
+        "data packet 2");
+    EXPECT_EQ(name(first_segment(rec::kSigDownloadAckRsp, Bytes(8, 0))), "listing ack");
+    EXPECT_EQ(name({0xD5, 0xFF, 0x00, 0x05, 0x02, 0x03, 0x00, 0x00, 0x00}), "setup");
+    EXPECT_FALSE(name({0xD3, 0x01, 0x55, 0x55, 0x55})) << "a later segment starts nothing";
+
+    EXPECT_EQ(handsim::describe_handset_message(rec::kSigDlwRemoteCmdRsp, Bytes(12, 0)), "reply");
+    EXPECT_EQ(handsim::describe_handset_message(rec::kSigDownloadDataInd,
+                                                packet(rec::make_handset_start_packet(2))),
+              "listing start");
+    EXPECT_EQ(handsim::describe_handset_message(rec::kSigDownloadDataInd,
+                                                packet(rec::make_data_packet(1, data, 3, 1))),
+              "listing packet 1");
+    EXPECT_EQ(handsim::describe_handset_message(rec::kSigDownloadAckRsp, Bytes(8, 0)),
+              "packet ack");
 }
 
 }  // namespace

@@ -148,17 +148,20 @@ ChildRun Child::finish(std::chrono::milliseconds deadline) {
     const auto until = std::chrono::steady_clock::now() + deadline;
     int raw = 0;
     bool hung = false;
-    while (::waitpid(pid_, &raw, WNOHANG) == 0) {
+    struct rusage usage {};
+    while (::wait4(pid_, &raw, WNOHANG, &usage) == 0) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= until) {
             hung = true;
             ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, &raw, 0);
+            ::wait4(pid_, &raw, 0, &usage);
             break;
         }
         wait_for_change(pid_, std::chrono::duration_cast<std::chrono::milliseconds>(until - now));
     }
     r = collect(raw, hung);
+    r.cpu_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                    static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     if (!spec_.out.empty()) {
         r.out = read_file(spec_.out);
     }

@@ -27,10 +27,11 @@ struct ChildPlan {
 };
 
 struct ChildRun {
-    int status = -1;     // the exit status; -1 when a signal or the deadline ended it
-    int signal = 0;      // the signal that ended it
-    bool hung = false;   // still running at the deadline, and killed
-    double seconds = 0;  // from the start to its end
+    int status = -1;         // the exit status; -1 when a signal or the deadline ended it
+    int signal = 0;          // the signal that ended it
+    bool hung = false;       // still running at the deadline, and killed
+    double seconds = 0;      // from the start to its end
+    double cpu_seconds = 0;  // processor time it used (user and system), once waited for
     std::string out;
     std::string err;
 };

@@ -14,6 +14,17 @@
 
 namespace handsim {
 
+// One frame of the exchange, either way, numbered from 1 at the emulator's start. ACK and NAK
+// bytes are answers to frames, not points of their own.
+struct ExchangePoint {
+    uint32_t index = 0;
+    bool from_pc = false;
+    std::string message;   // what its message is: "rename", "reply", "data packet 2", ...
+    uint32_t segment = 0;  // its place in that message, from 0
+
+    bool operator==(const ExchangePoint &) const = default;
+};
+
 struct EmulatorOptions {
     std::string link_path;  // where the slave side is linked (required)
     std::string store_dir;  // the media store (required)
@@ -30,6 +41,9 @@ struct EmulatorOptions {
     unsigned send_attempts = 3;                     // tries per handset frame
     std::vector<std::string> controls;              // control commands applied before serving
     std::function<void(const std::string &)> log;   // what happens, one line at a time
+    // Each frame of the exchange as it comes or goes, before any fault placed at it (called on
+    // the reader's or the service's thread).
+    std::function<void(const ExchangePoint &)> on_point;
 };
 
 struct EmulatorStats {
@@ -61,6 +75,11 @@ class Emulator {
     const std::string &link_path() const;
     EmulatorStats stats() const;
     bool reporting() const;  // setup received, not restarted since
+    // The frames of the exchange so far, in order (the first 100000).
+    std::vector<ExchangePoint> exchange() const;
+    // Waits until the handset has answered everything it received so far (a message still
+    // arriving frame by frame is not counted); false at the timeout.
+    bool wait_idle(std::chrono::milliseconds timeout) const;
     // Waits until a handset message has been sent or received count reaches the given values.
     bool wait_messages_sent(uint64_t count, std::chrono::milliseconds timeout) const;
 
