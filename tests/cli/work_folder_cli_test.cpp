@@ -636,9 +636,13 @@ TEST_F(WorkFolderDownload, ADownloadEndedByOneOrTwoSignalsLeavesNoFolder) {
             child.kill(SIGTERM);
         }
         const ChildRun f = child.finish(kDeadline);
-        if (signals == 2) {
-            EXPECT_EQ(f.signal, SIGTERM) << "the second signal ends the program: " << f.err;
-        } else {
+        if (signals == 2 && f.signal != SIGTERM) {
+            // The first signal's cancel may end the program before the second one comes (on a
+            // loaded machine, or where a sanitizer's runtime holds signals back and merges two
+            // of a kind); then it must have ended as cancelled.
+            EXPECT_NE(f.status, 0) << f.err;
+            EXPECT_NE(f.err.find("interrupted"), std::string::npos) << f.err;
+        } else if (signals == 1) {
             EXPECT_NE(f.status, 0) << f.err;
         }
         EXPECT_FALSE(fs::exists(folder)) << signals << " signal(s)";
