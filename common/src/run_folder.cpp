@@ -153,14 +153,27 @@ void release_slot(int slot) {
     }
 }
 
+// Set by the first fatal signal's handler: the cleaning is done once, and no later signal cuts it
+// short.
+std::atomic<bool> g_ending{false};
+
 void on_fatal_signal(int sig) {
     const int saved = errno;
+    if (g_ending.exchange(true)) {
+        // Another thread is cleaning up already and ends the process when done; a second Ctrl-C
+        // or kill must not end it before that (the fatal signals are held on this thread now).
+        for (;;) {
+            ::pause();
+        }
+    }
     // A thread inside a held section (making or removing its run's folder, making a staged
     // output) finishes it first.
     detail::wait_for_held_sections();
     remove_live_run_folders();
     remove_staged_files();
-    // SA_RESETHAND has restored the default action; it takes effect once the handler returns.
+    // The default action ends the process once the handler returns (the signal is held until
+    // then).
+    ::signal(sig, SIG_DFL);
     ::raise(sig);
     errno = saved;
 }
@@ -508,8 +521,12 @@ void remove_live_run_folders() noexcept {
 void remove_run_folders_when_signalled() {
     struct sigaction sa {};
     sa.sa_handler = &on_fatal_signal;
-    sa.sa_flags = SA_RESETHAND;
+    // Not reset to the default on delivery: a second signal during the cleaning would end the
+    // program half way through it. Each of the three is held while the handler runs.
     ::sigemptyset(&sa.sa_mask);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        ::sigaddset(&sa.sa_mask, sig);
+    }
     for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
         // A signal the program was started to ignore (nohup, a background job) stays ignored.
         struct sigaction before {};

@@ -20,8 +20,9 @@ class SignalsHeld {
     sigset_t before_{};
 };
 
-// For the signal handler: waits (briefly, as a section takes microseconds; at most 2 s) until no
-// thread is inside a held section. Async-signal-safe.
+// For the signal handler that ends the program: from now on no thread begins a held section (one
+// that tries waits for the end of the process instead), and this waits (briefly, as a section
+// takes microseconds; at most 2 s) until no thread is inside one. Async-signal-safe.
 void wait_for_held_sections() noexcept;
 
 }  // namespace zemlo::detail
