@@ -149,6 +149,113 @@ enum class MessageId : uint16_t {
     // The command line's own texts.
     ListingSpace,       // %1 the capacity, %2 the bytes used, %3 the bytes free
     NoSuchHandsetFile,  // %1 the file's name, %2 the handset folder
+    HelpSynopsis,       // the two synopsis lines of --help
+    HelpCommands,
+    HelpOptions,  // %1 the default deadline in seconds
+    HelpLimits,
+    HelpExitStatus,
+    UsageLine,       // %1 the command's name, %2 its arguments
+    UnknownCommand,  // %1 the word given
+    SummaryConvertMelody,
+    SummaryConvertPicture,
+    SummaryDownload,
+    SummaryRename,
+    SummaryDelete,
+    SummaryFormat,
+    SummaryList,
+    SummaryPlay,
+    SummaryPorts,
+    ExpectedFilesToDownload,
+    NameForOneFile,
+    NameOrNameFromFile,
+    PictureOptionsOnly,
+    FitMelodiesOnly,
+    BothWouldBe,         // %1 and %2 the PC files, %3 the handset name both would have
+    TypeNotKnown,        // %1 the PC file
+    NameGivenGiveName,   // %1 the name the file would have had
+    NameGivenFromFile,   // %1 the name the file would have had
+    MelodyOverFitHint,   // %1 the converted size, %2 the limit, both in bytes
+    ReplaceQuestion,     // %1 the handset file
+    ReplaceNeedsOption,  // %1 the handset file
+    DownloadFileOf,      // %1 the file's number, %2 how many, %3 the PC file
+    NotDownloaded,
+    Interrupted,
+    DryRunNotSent,  // %1 why
+    DryRunRefused,  // %1 why
+    DryRunSend,     // %1 the converted bytes, %2 what it takes on the handset, %3 free after
+    DryRunReplace,  // as DryRunSend, %3 the handset file it replaces, %4 free after
+    DryRunSummary,  // %1 the bytes free now, %2 after
+    NoSoundDevice,  // %1 the MIDI file
+    PortsNoArguments,
+    NoSerialDevices,
+    PortInUse,         // %1 the COM number, %2 its device
+    PortInUseMissing,  // as PortInUse
+    NoComNumber,
+    DeviceMissing,
+    FieldDescription,
+    FieldManufacturer,
+    FieldDriver,
+    FieldSerialNumber,
+    FieldLatencyTimer,
+    FieldLowLatency,
+    LowLatencyOn,
+    LowLatencyAlreadyOn,
+    LowLatencyRefused,
+    LowLatencyUnsupported,
+    LowLatencyUnknown,
+    LatencyRuleHint,  // %1 the timer in milliseconds
+    ProbeAnswers,
+    ProbeNoAnswer,
+    ProbeCannotOpen,  // %1 why
+    NoHandsetAnswered,
+    HandsetFound,         // %1 the device
+    HandsetFoundWithCom,  // %1 the device, %2 its COM number
+    UnknownOption,        // %1 the option as given
+    OptionNeedsValue,     // %1 the option
+    NoSuchInputFile,      // %1 the PC file
+    NotRegularFile,       // %1 the PC file
+    TypeWord,
+    ExpectedMidiAndOutput,
+    ExpectedPictureAndOutput,
+    ExpectedRenameArgs,
+    FolderWord,
+    NewNameEmpty,
+    ExpectedDeleteArgs,
+    NoFileNames,  // %1 the command
+    ExpectedOneMidi,
+
+    // Why a port cannot be opened, and what to do.
+    PortIsDevice,          // %1 the COM number, %2 its device
+    DiagnosisWhy,          // %1 why the port cannot be opened
+    DiagnosisFix,          // %1 the first thing to do
+    DiagnosisFixMore,      // %1 a further step, lined up under the first
+    PermissionNewSession,  // %1 the device, %2 the user, %3 the group
+    LogInAgainOrNewgrp,    // %1 the group
+    PermissionInGroup,     // %1 the device, %2 the user, %3 the group
+    CheckDeviceMode,       // %1 the device
+    PermissionNotInGroup,  // %1 the device, %2 the user, %3 the group
+    LogInAgainForGroup,
+    PortBusyHeld,    // %1 the device
+    PortBusyHeldBy,  // %1 the device, %2 the programs that hold it
+    ModemManagerHolds,
+    ModemManagerMaybe,
+    ReplugCable,
+    CloseHolder,
+    NoSuchDevice,  // %1 the device
+    NoSerialDeviceFound,
+    SerialDevicesThatExist,  // %1 the devices
+    PickWithDevice,
+    OtherKindOfFile,  // %1 the device, %2 what it is
+    KindSocket,
+    KindNamedPipe,
+    KindFolder,
+    KindRegularFile,
+    KindBlockDevice,
+    NotSerialDevice,  // %1 the device
+    GiveSerialDevice,
+    OpensNow,  // %1 the device
+    TryAgain,
+    CannotOpenDevice,  // %1 the device, %2 the system's reason
 
     Count,
 };

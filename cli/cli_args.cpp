@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "messages.h"
+
 namespace zemlo::cli {
 
 namespace {
@@ -47,13 +49,13 @@ std::optional<ParsedArgs> parse_args(const std::vector<std::string> &args,
             } else if (i + 1 < args.size()) {
                 out.values[name] = args[++i];
             } else {
-                *error = name + " needs a value";
+                *error = app::render(app::MessageId::OptionNeedsValue, {name});
                 return std::nullopt;
             }
         } else if (flags.count(name) != 0 && !inline_value) {
             out.flags.insert(name);
         } else {
-            *error = "unknown option " + a;
+            *error = app::render(app::MessageId::UnknownOption, {a});
             return std::nullopt;
         }
     }
@@ -72,12 +74,13 @@ std::optional<std::string> refuse_input(const std::string &path) {
     std::error_code ec;
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
     if (!std::filesystem::exists(status)) {
-        return path + ": " +
-               (status.type() == std::filesystem::file_type::not_found || !ec ? "no such file"
-                                                                              : ec.message());
+        if (status.type() == std::filesystem::file_type::not_found || !ec) {
+            return app::render(app::MessageId::NoSuchInputFile, {path});
+        }
+        return path + ": " + ec.message();
     }
     if (!std::filesystem::is_regular_file(status)) {
-        return path + ": not a regular file";
+        return app::render(app::MessageId::NotRegularFile, {path});
     }
     return std::nullopt;
 }
@@ -88,8 +91,8 @@ int fail(const std::string &message) {
 }
 
 int usage_error(const Command &command, const std::string &message) {
-    std::fprintf(stderr, "zemlo-cli: %s\nusage: zemlo-cli %s %s\n", message.c_str(), command.name,
-                 command.usage);
+    std::fprintf(stderr, "zemlo-cli: %s\n%s\n", message.c_str(),
+                 app::render(app::MessageId::UsageLine, {command.name, command.usage}).c_str());
     return kExitUsage;
 }
 

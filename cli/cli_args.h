@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "messages.h"
+
 namespace zemlo::cli {
 
 inline constexpr int kExitOk = 0;
@@ -33,8 +35,8 @@ std::optional<ParsedArgs> parse_args(const std::vector<std::string> &args,
 // A command of zemlo-cli. name is one or two words ("play", "convert picture").
 struct Command {
     const char *name;
-    const char *usage;    // the arguments after the name, for the usage text
-    const char *summary;  // one line
+    const char *usage;       // the arguments after the name, for the usage text
+    app::MessageId summary;  // one line, in the user's language
     int (*run)(const std::vector<std::string> &args);  // args after the name
 };
 

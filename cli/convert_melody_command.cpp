@@ -15,9 +15,7 @@ namespace {
 
 int run(const std::vector<std::string> &args);
 
-const Command kCommand{"convert melody", "IN.mid OUT [--fit]",
-                       "convert a MIDI file into the handset melody file (the handset takes at "
-                       "most 51200 bytes); --fit cuts a longer melody to that limit",
+const Command kCommand{"convert melody", "IN.mid OUT [--fit]", app::MessageId::SummaryConvertMelody,
                        run};
 
 // Seconds with one decimal, whatever the locale.
@@ -35,7 +33,7 @@ int run(const std::vector<std::string> &args) {
         return usage_error(kCommand, error);
     }
     if (parsed->positional.size() != 2) {
-        return usage_error(kCommand, "expected a MIDI file and an output file");
+        return usage_error(kCommand, app::render(app::MessageId::ExpectedMidiAndOutput));
     }
     const std::string &in = parsed->positional[0];
     const std::string &out = parsed->positional[1];

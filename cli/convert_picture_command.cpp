@@ -13,6 +13,7 @@
 
 #include "cli_args.h"
 #include "handset_picture.h"
+#include "messages.h"
 #include "output_file.h"
 #include "output_paths.h"
 #include "picture_options.h"
@@ -28,17 +29,10 @@ using namespace zemlo::media;
 
 int run(const std::vector<std::string> &args);
 
-const Command kCommand{
-    "convert picture",
-    "IN OUT [--effect fit|stretch|cover] [--crop X,Y,W,H | --zoom Z "
-    "[--center X,Y]] [--dither] [--no-autorotate] [--preview PNG] [--verbose]",
-    "write the handset picture file for a bmp, gif, jpg, ico, emf or wmf "
-    "picture; --preview also writes a PNG of what the handset will show. "
-    "--crop (pixels of the upright picture) or --zoom and --center choose "
-    "the part shown; --dither spreads the 16-bit colours' error so gradients "
-    "do not band; --no-autorotate ignores a photo's orientation tag; --verbose shows the "
-    "converter's own lines. The handset's picture file is 30748 bytes",
-    &run};
+const Command kCommand{"convert picture",
+                       "IN OUT [--effect fit|stretch|cover] [--crop X,Y,W,H | --zoom Z "
+                       "[--center X,Y]] [--dither] [--no-autorotate] [--preview PNG] [--verbose]",
+                       zemlo::app::MessageId::SummaryConvertPicture, &run};
 const CommandRegistration kRegistration{kCommand};
 
 bool write_preview(const std::string &picture_path, const std::string &png_path,
@@ -73,7 +67,8 @@ int run(const std::vector<std::string> &args) {
         return usage_error(kCommand, error);
     }
     if (parsed->positional.size() != 2) {
-        return usage_error(kCommand, "expected an input picture and an output file");
+        return usage_error(kCommand,
+                           zemlo::app::render(zemlo::app::MessageId::ExpectedPictureAndOutput));
     }
     const auto choice = picture_choice_from(*parsed, &error);
     if (!choice) {

@@ -22,6 +22,7 @@
 #include "handset_text.h"
 #include "json_text.h"
 #include "melody_conversion.h"
+#include "messages.h"
 #include "pc_file_filter.h"
 #include "picture_conversion.h"
 #include "picture_options.h"
@@ -42,17 +43,7 @@ const Command kCommand{
     "FILE... [--name NAME] [--name-from-file] [--type picture|melody] [--effect "
     "fit|stretch|cover] [--crop X,Y,W,H | --zoom Z [--center X,Y]] [--dither] [--no-autorotate] "
     "[--fit] [--replace] [--preview] [--discard] [--dry-run] [--verbose] [--json]",
-    "convert pictures and MIDI files and download them to the handset in one connection (a name "
-    "defaults to the file's own: at most 8 ASCII letters and digits; --name-from-file makes one "
-    "the handset takes from it; --name names a single file); the picture options are those of "
-    "convert picture, --fit cuts a melody over the handset's limit; a handset file of the same "
-    "name is replaced only with --replace, or when you say so at a terminal; --preview shows or "
-    "plays each on the handset, --discard does not keep them, --dry-run connects and says what "
-    "would happen (size, name, what it replaces, the free space left) but sends nothing, "
-    "--verbose shows the picture converter's lines; a line per file, or --json; exit 0 only when "
-    "every file arrived. A melody "
-    "takes at most 51200 bytes; a folder holds at most 10 pictures or 20 melodies",
-    &run};
+    app::MessageId::SummaryDownload, &run};
 const CommandRegistration kRegistration{kCommand};
 
 struct Item {
@@ -74,7 +65,7 @@ std::optional<app::FileType> type_of(const fs::path &file, const std::optional<s
         if (*given == "melody") {
             return app::FileType::Melody;
         }
-        *error = "--type must be picture or melody";
+        *error = app::render(app::MessageId::TypeWord);
         return std::nullopt;
     }
     const std::string name = file.filename().string();
@@ -84,8 +75,7 @@ std::optional<app::FileType> type_of(const fs::path &file, const std::optional<s
     if (app::is_listed_for_type(name, app::FileType::Melody)) {
         return app::FileType::Melody;
     }
-    *error = "cannot tell from its extension whether " + name +
-             " is a picture (bmp gif jpg ico emf wmf) or a melody (mid midi); give --type";
+    *error = app::render(app::MessageId::TypeNotKnown, {name});
     return std::nullopt;
 }
 
@@ -158,9 +148,10 @@ std::optional<std::string> preflight(HandsetSession &session, const Item &item,
     } else if (!c.written) {
         why = app::render(app::MessageId::ConvertMelodyFailed) + "\n" + c.error;
     } else if (std::error_code ec; fs::file_size(out, ec) > records::kMaxMelodyBytes && !ec) {
-        why = app::render(app::MessageId::MelodyTooLarge) + " (" +
-              std::to_string(fs::file_size(out, ec)) + " > " +
-              std::to_string(records::kMaxMelodyBytes) + " bytes; --fit cuts it to fit)";
+        why = app::render(app::MessageId::MelodyTooLarge) + " " +
+              app::render(app::MessageId::MelodyOverFitHint,
+                          {std::to_string(fs::file_size(out, ec)),
+                           std::to_string(records::kMaxMelodyBytes)});
     }
     if (why.empty()) {
         std::error_code ec;
@@ -198,12 +189,11 @@ std::optional<std::string> refuse_replacing(HandsetSession &session, const Item 
     }
     const std::string shown = app::printable_local_text(name);
     if (::isatty(STDIN_FILENO) == 1 &&
-        (dry_run || user_agrees("zemlo-cli: replace " + shown + " on the handset?"))) {
+        (dry_run ||
+         user_agrees("zemlo-cli: " + app::render(app::MessageId::ReplaceQuestion, {shown})))) {
         return std::nullopt;
     }
-    return shown +
-           " is already on the handset: give --replace to replace it, or another name "
-           "with --name";
+    return app::render(app::MessageId::ReplaceNeedsOption, {shown});
 }
 
 // What the download would do with the handset as it is, each file after the ones before it, and
@@ -232,7 +222,7 @@ int report_dry_run(HandsetSession &session, std::vector<Item> &items, bool json)
         std::string result;
         const bool arrives = stopped.empty() && !step.refusal;
         if (!stopped.empty()) {
-            result = "would not be sent: " + stopped;
+            result = app::render(app::MessageId::DryRunNotSent, {stopped});
         } else if (step.refusal) {
             result = app::render(*step.refusal);
             if (*step.refusal == app::MessageId::NoSpace) {
@@ -244,14 +234,16 @@ int report_dry_run(HandsetSession &session, std::vector<Item> &items, bool json)
             if (!only_this_file(*step.refusal)) {
                 stopped = result;
             }
-            result = "would be refused: " + result;
+            result = app::render(app::MessageId::DryRunRefused, {result});
         } else {
             ++would;
             free_after = step.free_after;
-            result = "would send " + std::to_string(item.length) + " bytes (" +
-                     std::to_string(step.takes) + " on the handset)" +
-                     (step.replaces ? ", would replace " + name : std::string()) + ", " +
-                     std::to_string(step.free_after) + " bytes free after";
+            const std::string length = std::to_string(item.length);
+            const std::string takes = std::to_string(step.takes);
+            const std::string after = std::to_string(step.free_after);
+            result = step.replaces
+                         ? app::render(app::MessageId::DryRunReplace, {length, takes, name, after})
+                         : app::render(app::MessageId::DryRunSend, {length, takes, after});
         }
         if (json) {
             json_files += std::string(k == 0 ? "" : ",") +
@@ -278,8 +270,9 @@ int report_dry_run(HandsetSession &session, std::vector<Item> &items, bool json)
             json_files.c_str(), would, items.size(), static_cast<long long>(free_before),
             static_cast<long long>(free_after), status);
     } else {
-        std::printf("dry run: nothing was sent; %lld bytes free now, %lld after\n",
-                    static_cast<long long>(free_before), static_cast<long long>(free_after));
+        std::printf("%s\n", app::render(app::MessageId::DryRunSummary,
+                                        {std::to_string(free_before), std::to_string(free_after)})
+                                .c_str());
     }
     std::fflush(stdout);
     return status;
@@ -297,14 +290,14 @@ int run(const std::vector<std::string> &args) {
         return usage_error(kCommand, error);
     }
     if (parsed->positional.empty()) {
-        return usage_error(kCommand, "expected the files to download");
+        return usage_error(kCommand, app::render(app::MessageId::ExpectedFilesToDownload));
     }
     const auto given_name = parsed->value("--name");
     if (given_name && parsed->positional.size() != 1) {
-        return usage_error(kCommand, "--name names a single file; give --name-from-file instead");
+        return usage_error(kCommand, app::render(app::MessageId::NameForOneFile));
     }
     if (given_name && parsed->flag("--name-from-file")) {
-        return usage_error(kCommand, "--name and --name-from-file do not go together");
+        return usage_error(kCommand, app::render(app::MessageId::NameOrNameFromFile));
     }
     const auto picture_choice = picture_choice_from(*parsed, &error);
     if (!picture_choice) {
@@ -334,11 +327,12 @@ int run(const std::vector<std::string> &args) {
         }
         if (const app::NameCheck check = app::check_file_name(item.name); !check.valid) {
             // The problem, the name given, then the rule itself so that the next try can obey it.
+            const app::MessageId hint = parsed->positional.size() == 1
+                                            ? app::MessageId::NameGivenGiveName
+                                            : app::MessageId::NameGivenFromFile;
             return usage_error(
-                kCommand, app::render(check.problem) + " (\"" +
-                              app::printable_local_text(item.name) +
-                              (parsed->positional.size() == 1 ? "\"; give one with --name)\n"
-                                                              : "\"; give --name-from-file)\n") +
+                kCommand, app::render(check.problem) + " " +
+                              app::render(hint, {app::printable_local_text(item.name)}) + "\n" +
                               app::render(app::MessageId::NameRule));
         }
         items.push_back(std::move(item));
@@ -353,10 +347,10 @@ int run(const std::vector<std::string> &args) {
         std::any_of(picture_flag_options().begin(), picture_flag_options().end(),
                     [&](const std::string &o) { return parsed->flag(o); });
     if (picture_options_given && !has_type(app::FileType::Picture)) {
-        return usage_error(kCommand, "the picture options apply to pictures only");
+        return usage_error(kCommand, app::render(app::MessageId::PictureOptionsOnly));
     }
     if (parsed->flag("--fit") && !has_type(app::FileType::Melody)) {
-        return usage_error(kCommand, "--fit applies to melodies only");
+        return usage_error(kCommand, app::render(app::MessageId::FitMelodiesOnly));
     }
     // Two files of one folder under one name: the second would replace the first.
     std::vector<app::NamedFile> named;
@@ -366,10 +360,10 @@ int run(const std::vector<std::string> &args) {
     if (const auto clash = app::first_clash(named)) {
         const Item &first = items[clash->first];
         const Item &second = items[clash->second];
-        return usage_error(kCommand, app::printable_local_text(first.file.string()) + " and " +
-                                         app::printable_local_text(second.file.string()) +
-                                         " would both be " + handset_file(second) +
-                                         " on the handset; give --name-from-file or rename one");
+        return usage_error(kCommand, app::render(app::MessageId::BothWouldBe,
+                                                 {app::printable_local_text(first.file.string()),
+                                                  app::printable_local_text(second.file.string()),
+                                                  handset_file(second)}));
     }
 
     if (has_type(app::FileType::Picture)) {
@@ -428,15 +422,19 @@ int run(const std::vector<std::string> &args) {
     for (size_t k = 0; k < items.size(); ++k) {
         Item &item = items[k];
         if (stopped.empty() && session.interrupted()) {
-            stopped = "interrupted";  // between two files: the next one is not started
+            stopped = app::render(
+                app::MessageId::Interrupted);  // between two files: the next one is not started
         }
         if (!stopped.empty()) {
-            item.result = "not sent: " + stopped;
+            item.result = app::render(app::MessageId::BatchNotSent, {stopped});
             continue;
         }
         if (batch) {
-            std::fprintf(stderr, "file %zu of %zu: %s\n", k + 1, items.size(),
-                         app::printable_local_text(item.file.string()).c_str());
+            std::fprintf(stderr, "%s\n",
+                         app::render(app::MessageId::DownloadFileOf,
+                                     {std::to_string(k + 1), std::to_string(items.size()),
+                                      app::printable_local_text(item.file.string())})
+                             .c_str());
         }
         session.clear_outcome();
         item.sent = true;
@@ -450,7 +448,7 @@ int run(const std::vector<std::string> &args) {
         }
         item.result = session.failure_text();
         if (item.result.empty()) {
-            item.result = "not downloaded";
+            item.result = app::render(app::MessageId::NotDownloaded);
         }
         port_error = port_error || session.port_error();
         // A full folder, a handset with no room, an event, a lost line or an interrupt: the rest

@@ -18,14 +18,11 @@ int run_rename(const std::vector<std::string> &args);
 int run_delete(const std::vector<std::string> &args);
 int run_format(const std::vector<std::string> &args);
 
-const Command kRename{"rename", "pic|melody OLD NEW [--json]",
-                      "rename a handset file (OLD with or without its extension; NEW without)",
+const Command kRename{"rename", "pic|melody OLD NEW [--json]", app::MessageId::SummaryRename,
                       &run_rename};
-const Command kDelete{"delete", "pic|melody NAME [--json]", "delete a handset file", &run_delete};
-const Command kFormat{"format", "--yes [--json]",
-                      "format the handset's media store: every file is lost and the handset "
-                      "restarts",
-                      &run_format};
+const Command kDelete{"delete", "pic|melody NAME [--json]", app::MessageId::SummaryDelete,
+                      &run_delete};
+const Command kFormat{"format", "--yes [--json]", app::MessageId::SummaryFormat, &run_format};
 
 // The command's end under --json: the success document, or the failure's with its status (the
 // failure's text was printed on standard error as without --json).
@@ -106,15 +103,15 @@ int run_rename(const std::vector<std::string> &args) {
         return usage_error(kRename, error);
     }
     if (parsed->positional.size() != 3) {
-        return usage_error(kRename, "expected the folder, the old name and the new name");
+        return usage_error(kRename, app::render(app::MessageId::ExpectedRenameArgs));
     }
     const auto type = folder_of(parsed->positional[0]);
     if (!type) {
-        return usage_error(kRename, "the folder is pic or melody");
+        return usage_error(kRename, app::render(app::MessageId::FolderWord));
     }
     const std::string new_name = without_extension(parsed->positional[2], *type);
     if (new_name.empty()) {
-        return usage_error(kRename, "the new name is empty");
+        return usage_error(kRename, app::render(app::MessageId::NewNameEmpty));
     }
     if (const app::NameCheck check = app::check_file_name(new_name); !check.valid) {
         return usage_error(kRename, check.message + " (\"" + new_name + "\")");
@@ -141,11 +138,11 @@ int run_delete(const std::vector<std::string> &args) {
         return usage_error(kDelete, error);
     }
     if (parsed->positional.size() != 2) {
-        return usage_error(kDelete, "expected the folder and the file name");
+        return usage_error(kDelete, app::render(app::MessageId::ExpectedDeleteArgs));
     }
     const auto type = folder_of(parsed->positional[0]);
     if (!type) {
-        return usage_error(kDelete, "the folder is pic or melody");
+        return usage_error(kDelete, app::render(app::MessageId::FolderWord));
     }
     HandsetSession session;
     const bool json = parsed->flag("--json");
@@ -168,7 +165,7 @@ int run_format(const std::vector<std::string> &args) {
         return usage_error(kFormat, error);
     }
     if (!parsed->positional.empty()) {
-        return usage_error(kFormat, "format takes no file names");
+        return usage_error(kFormat, app::render(app::MessageId::NoFileNames, {"format"}));
     }
     if (!parsed->flag("--yes")) {
         return usage_error(kFormat, app::render(app::MessageId::FormatNeedsYes));

@@ -21,6 +21,7 @@
 #include "cli_args.h"
 #include "fleet_report.h"
 #include "handset_text.h"
+#include "messages.h"
 #include "port_names.h"
 #include "profile.h"
 #include "zemlo/work_dir.h"
@@ -413,7 +414,7 @@ int run_on_handsets(const std::string &command, const std::vector<std::string> &
     }
     // Whatever the workers made of it, a run cut short by a signal did not do what was asked.
     if (interrupts > 0) {
-        std::fputs("zemlo-cli: interrupted\n", stderr);
+        std::fprintf(stderr, "zemlo-cli: %s\n", app::render(app::MessageId::Interrupted).c_str());
         return kExitFailure;
     }
     return fleet_exit_status(results);

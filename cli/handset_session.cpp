@@ -9,6 +9,7 @@
 #include "cli_args.h"
 #include "handset_text.h"
 #include "melody_selection.h"
+#include "messages.h"
 #include "open_facts.h"
 #include "picture_conversion.h"
 #include "picture_file_conversion.h"
@@ -108,14 +109,14 @@ int HandsetSession::open(const GlobalOptions &options) {
     }
     interrupt_ = std::make_unique<InterruptWatch>([this] {
         loop_.post([this] {
-            print_error("interrupted");
+            print_error(app::render(app::MessageId::Interrupted));
             core_->wait_cancel();
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 ++interruptions_;
                 interrupted_ = true;
             }
-            record_failure("interrupted");
+            record_failure(app::render(app::MessageId::Interrupted));
         });
     });
     if (!traced) {
@@ -301,8 +302,11 @@ void HandsetSession::show_error(const app::ErrorNotice &notice) {
             }
         }
         const Diagnosis d = diagnose_open_failure(gather_open_facts(device_, existing));
-        std::fprintf(stderr, "  COM%u is %s\n%s", com_port_,
-                     app::printable_local_text(device_).c_str(), format_diagnosis(d).c_str());
+        std::fprintf(stderr, "  %s\n%s",
+                     app::render(app::MessageId::PortIsDevice,
+                                 {std::to_string(com_port_), app::printable_local_text(device_)})
+                         .c_str(),
+                     format_diagnosis(d).c_str());
     } else {
         print_probe_hint(notice.message);
     }

@@ -17,10 +17,7 @@ namespace {
 
 int run(const std::vector<std::string> &args);
 
-const Command kCommand{"list", "[--json]",
-                       "connect, show capacity, used and free space and the files of both "
-                       "handset folders with their allocation sizes",
-                       &run};
+const Command kCommand{"list", "[--json]", app::MessageId::SummaryList, &run};
 const CommandRegistration kRegistration{kCommand};
 
 struct ListedFile {
@@ -101,7 +98,7 @@ int run(const std::vector<std::string> &args) {
         return usage_error(kCommand, error);
     }
     if (!parsed->positional.empty()) {
-        return usage_error(kCommand, "list takes no file names");
+        return usage_error(kCommand, app::render(app::MessageId::NoFileNames, {"list"}));
     }
     HandsetSession session;
     const bool json = parsed->flag("--json");

@@ -8,6 +8,7 @@
 #include "cli_args.h"
 #include "fleet_runner.h"
 #include "global_options.h"
+#include "messages.h"
 #include "picture_runtime.h"
 #include "translation_catalogue.h"
 #include "zemlo/run_folder.h"
@@ -15,28 +16,18 @@
 namespace {
 
 void print_usage(FILE *out) {
-    std::fprintf(out,
-                 "usage: zemlo-cli [--port N[,N...] | --device PATH...] [--trace FILE] "
-                 "[--deadline SECONDS] COMMAND [ARGS...]\n"
-                 "       zemlo-cli --help | --version\n\ncommands:\n");
+    using zemlo::app::MessageId;
+    using zemlo::app::render;
+    std::fprintf(out, "%s\n\n%s\n", render(MessageId::HelpSynopsis).c_str(),
+                 render(MessageId::HelpCommands).c_str());
     for (const auto &c : zemlo::cli::registered_commands()) {
-        std::fprintf(out, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
+        std::fprintf(out, "  %s %s\n      %s\n", c.name, c.usage, render(c.summary).c_str());
     }
-    std::fprintf(out,
-                 "\noptions of the handset commands (before or after the command's name):\n"
-                 "  --port N[,N...]      the handset's COM number(s); download and list serve "
-                 "several\n"
-                 "  --device PATH        the serial device itself (repeat it for several "
-                 "handsets)\n"
-                 "  --trace FILE         write the link's protocol trace into FILE\n"
-                 "  --deadline SECONDS   stop a handset command that takes longer (default %u)\n"
-                 "\nthe handset's limits:\n"
-                 "  names:     at most 8 characters, ASCII letters and digits only\n"
-                 "  melodies:  at most 51200 bytes each once converted, 20 in the folder\n"
-                 "  pictures:  30748 bytes each once converted, 10 in the folder\n"
-                 "\nexit status: 0 done, 1 failed, 2 bad usage or input, 3 the port cannot be "
-                 "opened\n",
-                 zemlo::cli::kDefaultDeadlineSeconds);
+    std::fprintf(
+        out, "\n%s\n\n%s\n\n%s\n",
+        render(MessageId::HelpOptions, {std::to_string(zemlo::cli::kDefaultDeadlineSeconds)})
+            .c_str(),
+        render(MessageId::HelpLimits).c_str(), render(MessageId::HelpExitStatus).c_str());
 }
 
 // The core's texts follow the user's language. Chinese, the language they are written in, needs
@@ -99,7 +90,11 @@ int main(int argc, char **argv) {
                 std::vector<std::string> rest(args.begin() + static_cast<long>(words), args.end());
                 for (const auto &a : rest) {
                     if (a == "--help" || a == "-h") {
-                        std::printf("usage: zemlo-cli %s %s\n%s\n", c.name, c.usage, c.summary);
+                        std::printf(
+                            "%s\n%s\n",
+                            zemlo::app::render(zemlo::app::MessageId::UsageLine, {c.name, c.usage})
+                                .c_str(),
+                            zemlo::app::render(c.summary).c_str());
                         return kExitOk;
                     }
                 }
@@ -116,7 +111,8 @@ int main(int argc, char **argv) {
             }
         }
     }
-    std::fprintf(stderr, "zemlo-cli: unknown command '%s'\n", args[0].c_str());
+    std::fprintf(stderr, "zemlo-cli: %s\n",
+                 zemlo::app::render(zemlo::app::MessageId::UnknownCommand, {args[0]}).c_str());
     print_usage(stderr);
     return kExitUsage;
 }

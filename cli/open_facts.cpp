@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "messages.h"
 #include "serial_inventory.h"
 
 namespace zemlo::cli {
@@ -81,15 +82,15 @@ OpenFacts gather_open_facts(const std::string &device, const std::vector<std::st
     struct stat st {};
     if (::stat(device.c_str(), &st) == 0) {
         if (S_ISSOCK(st.st_mode)) {
-            f.other_kind = "a socket";
+            f.other_kind = app::render(app::MessageId::KindSocket);
         } else if (S_ISFIFO(st.st_mode)) {
-            f.other_kind = "a named pipe";
+            f.other_kind = app::render(app::MessageId::KindNamedPipe);
         } else if (S_ISDIR(st.st_mode)) {
-            f.other_kind = "a folder";
+            f.other_kind = app::render(app::MessageId::KindFolder);
         } else if (S_ISREG(st.st_mode)) {
-            f.other_kind = "a regular file";
+            f.other_kind = app::render(app::MessageId::KindRegularFile);
         } else if (S_ISBLK(st.st_mode)) {
-            f.other_kind = "a block device";
+            f.other_kind = app::render(app::MessageId::KindBlockDevice);
         }
         f.device_group = group_name(st.st_gid);
         const gid_t gid = st.st_gid;

@@ -8,6 +8,7 @@
 
 #include "cli_args.h"
 #include "interrupt_watch.h"
+#include "messages.h"
 #include "midi_player.h"
 #include "output_paths.h"
 #include "stderr_silenced.h"
@@ -23,8 +24,7 @@ constexpr std::chrono::milliseconds kEndGrace{5000};
 
 int run(const std::vector<std::string> &args);
 
-const Command kCommand{"play", "FILE.mid [--wav OUT.wav]",
-                       "play a MIDI file (or render it into a WAV file) and print its length", run};
+const Command kCommand{"play", "FILE.mid [--wav OUT.wav]", app::MessageId::SummaryPlay, run};
 const CommandRegistration kRegistration{kCommand};
 
 int run(const std::vector<std::string> &args) {
@@ -34,7 +34,7 @@ int run(const std::vector<std::string> &args) {
         return usage_error(kCommand, error);
     }
     if (parsed->positional.size() != 1) {
-        return usage_error(kCommand, "expected one MIDI file");
+        return usage_error(kCommand, app::render(app::MessageId::ExpectedOneMidi));
     }
     const std::string &song = parsed->positional[0];
     if (const auto refusal = refuse_input(song)) {
@@ -66,10 +66,8 @@ int run(const std::vector<std::string> &args) {
     if (!opened) {
         if (player.last_failure().failure == media::PlayerFailure::NoAudioOutput) {
             // No sound device here (a server, a container, a remote login): a file still works.
-            return fail(player.last_error() +
-                        "\nno sound device? render the melody into a file instead: zemlo-cli "
-                        "play " +
-                        song + " --wav OUT.wav");
+            return fail(player.last_error() + "\n" +
+                        app::render(app::MessageId::NoSoundDevice, {song}));
         }
         return fail(player.last_error());
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "handset_text.h"
+#include "messages.h"
 
 namespace zemlo::cli {
 
@@ -47,51 +48,45 @@ void permission(const OpenFacts &f, Diagnosis &d) {
         f.device_group.empty() || f.device_group == "root" ? kSerialGroup : f.device_group;
     const std::string user = f.user.empty() ? "$USER" : f.user;
     if (f.group_listed && !f.group_active) {
-        d.why = "permission denied on " + f.device + ": " + user + " is in the " + group +
-                " group, but this login session started before that";
-        d.fixes = {"log out and log in again (or start a shell with the group: newgrp " + group +
-                   ")"};
+        d.why = app::render(app::MessageId::PermissionNewSession, {f.device, user, group});
+        d.fixes = {app::render(app::MessageId::LogInAgainOrNewgrp, {group})};
         return;
     }
     if (f.group_listed) {
-        d.why = "permission denied on " + f.device + " although " + user + " is in the " + group +
-                " group";
-        d.fixes = {"check the device's mode: ls -l " + f.device};
+        d.why = app::render(app::MessageId::PermissionInGroup, {f.device, user, group});
+        d.fixes = {app::render(app::MessageId::CheckDeviceMode, {f.device})};
         return;
     }
-    d.why = "permission denied on " + f.device + ": " + user + " is not in the " + group + " group";
+    d.why = app::render(app::MessageId::PermissionNotInGroup, {f.device, user, group});
     d.fixes = {"sudo usermod -aG " + group + " " + user,
-               "then log out and log in again so that the new group takes effect"};
+               app::render(app::MessageId::LogInAgainForGroup)};
 }
 
 void busy(const OpenFacts &f, Diagnosis &d) {
-    d.why = f.device + " is busy: another program holds it";
-    if (!f.holders.empty()) {
-        d.why += " (" + join(f.holders) + ")";
-    }
+    d.why = f.holders.empty()
+                ? app::render(app::MessageId::PortBusyHeld, {f.device})
+                : app::render(app::MessageId::PortBusyHeldBy, {f.device, join(f.holders)});
     if (held_by_modem_manager(f) || f.holders.empty()) {
-        d.fixes.push_back(std::string(held_by_modem_manager(f) ? "" : "if it is ") +
-                          "ModemManager, which probes new USB serial devices: tell it to leave "
-                          "this one alone with a udev rule:");
+        d.fixes.push_back(app::render(held_by_modem_manager(f)
+                                          ? app::MessageId::ModemManagerHolds
+                                          : app::MessageId::ModemManagerMaybe));
         d.fixes.push_back("  echo '" + udev_match(f) +
                           ", ENV{ID_MM_DEVICE_IGNORE}=\"1\"' | sudo tee " + kUdevRuleFile);
         d.fixes.push_back("  sudo udevadm control --reload-rules && sudo udevadm trigger");
-        d.fixes.push_back("  then unplug the cable and plug it in again");
+        d.fixes.push_back("  " + app::render(app::MessageId::ReplugCable));
     }
     if (!f.holders.empty() && !held_by_modem_manager(f)) {
-        d.fixes.push_back("close the program that holds it, then try again");
+        d.fixes.push_back(app::render(app::MessageId::CloseHolder));
     }
 }
 
 void missing(const OpenFacts &f, Diagnosis &d) {
-    d.why = "no such device " + f.device;
+    d.why = app::render(app::MessageId::NoSuchDevice, {f.device});
     if (f.existing.empty()) {
-        d.fixes = {
-            "no serial device was found: check that the cable is plugged in "
-            "(zemlo-cli ports lists them)"};
+        d.fixes = {app::render(app::MessageId::NoSerialDeviceFound)};
     } else {
-        d.fixes = {"serial devices that exist: " + join(f.existing),
-                   "pick one with --device PATH (zemlo-cli ports --probe finds the handset)"};
+        d.fixes = {app::render(app::MessageId::SerialDevicesThatExist, {join(f.existing)}),
+                   app::render(app::MessageId::PickWithDevice)};
     }
 }
 
@@ -106,13 +101,13 @@ Diagnosis diagnose_open_failure(const OpenFacts &facts) {
     }
     Diagnosis d;
     if (!f.other_kind.empty()) {
-        d.why = f.device + " is " + f.other_kind + ", not a serial device";
-        d.fixes = {"give the handset's serial device with --device (zemlo-cli ports lists them)"};
+        d.why = app::render(app::MessageId::OtherKindOfFile, {f.device, f.other_kind});
+        d.fixes = {app::render(app::MessageId::GiveSerialDevice)};
         return d;
     }
     if (f.not_a_terminal) {
-        d.why = f.device + " is not a serial device";
-        d.fixes = {"give the handset's serial device with --device (zemlo-cli ports lists them)"};
+        d.why = app::render(app::MessageId::NotSerialDevice, {f.device});
+        d.fixes = {app::render(app::MessageId::GiveSerialDevice)};
         return d;
     }
     switch (f.error_number) {
@@ -131,25 +126,28 @@ Diagnosis diagnose_open_failure(const OpenFacts &facts) {
             break;
         case ENOTDIR:
         case ENOTTY:
-            d.why = f.device + " is not a serial device";
-            d.fixes = {
-                "give the handset's serial device with --device (zemlo-cli ports lists them)"};
+            d.why = app::render(app::MessageId::NotSerialDevice, {f.device});
+            d.fixes = {app::render(app::MessageId::GiveSerialDevice)};
             break;
         case 0:
-            d.why = f.device + " opens now; it may have been busy for a moment";
-            d.fixes = {"try again"};
+            d.why = app::render(app::MessageId::OpensNow, {f.device});
+            d.fixes = {app::render(app::MessageId::TryAgain)};
             break;
         default:
-            d.why = "cannot open " + f.device + ": " + std::strerror(f.error_number);
+            d.why = app::render(app::MessageId::CannotOpenDevice,
+                                {f.device, std::strerror(f.error_number)});
             break;
     }
     return d;
 }
 
 std::string format_diagnosis(const Diagnosis &d) {
-    std::string s = "  why: " + d.why + "\n";
+    std::string s = "  " + app::render(app::MessageId::DiagnosisWhy, {d.why}) + "\n";
     for (size_t i = 0; i < d.fixes.size(); ++i) {
-        s += (i == 0 ? "  fix: " : "       ") + d.fixes[i] + "\n";
+        s += "  " +
+             app::render(i == 0 ? app::MessageId::DiagnosisFix : app::MessageId::DiagnosisFixMore,
+                         {d.fixes[i]}) +
+             "\n";
     }
     return s;
 }

@@ -25,10 +25,7 @@ namespace {
 
 int run(const std::vector<std::string> &args);
 
-const Command kCommand{"ports", "[--probe] [--json]",
-                       "list the serial devices with their descriptions and COM numbers; "
-                       "--probe tries a handshake on each and says which one answers",
-                       &run};
+const Command kCommand{"ports", "[--probe] [--json]", app::MessageId::SummaryPorts, &run};
 const CommandRegistration kRegistration{kCommand};
 
 // Paths come from the user, the environment and the profile: shown with their controls escaped.
@@ -38,16 +35,33 @@ std::string shown(const std::string &path) {
 
 // What is known of the device, in order: the label shown, the key under --json, the value (empty
 // when unknown).
-void each_field(const SerialDevice &d,
-                const std::function<void(const char *, const char *, const std::string &)> &f) {
-    f("description", "description", d.description);
-    f("manufacturer", "manufacturer", d.manufacturer);
-    f("driver", "driver", d.driver);
+void each_field(
+    const SerialDevice &d,
+    const std::function<void(const std::string &, const char *, const std::string &)> &f) {
+    f(app::render(app::MessageId::FieldDescription), "description", d.description);
+    f(app::render(app::MessageId::FieldManufacturer), "manufacturer", d.manufacturer);
+    f(app::render(app::MessageId::FieldDriver), "driver", d.driver);
     if (d.usb_vendor && d.usb_product) {
         f("usb", "usb", *d.usb_vendor + ":" + *d.usb_product);
     }
-    f("serial number", "serial_number", d.serial_number);
+    f(app::render(app::MessageId::FieldSerialNumber), "serial_number", d.serial_number);
     f("by-id", "by_id", d.by_id);
+}
+
+app::MessageId low_latency_text(LowLatency state) {
+    switch (state) {
+        case LowLatency::TurnedOn:
+            return app::MessageId::LowLatencyOn;
+        case LowLatency::AlreadyOn:
+            return app::MessageId::LowLatencyAlreadyOn;
+        case LowLatency::Refused:
+            return app::MessageId::LowLatencyRefused;
+        case LowLatency::Unsupported:
+            return app::MessageId::LowLatencyUnsupported;
+        case LowLatency::Unknown:
+            break;
+    }
+    return app::MessageId::LowLatencyUnknown;
 }
 
 std::string describe(const SerialDevice &d) {
@@ -56,30 +70,28 @@ std::string describe(const SerialDevice &d) {
     for (uint32_t n : d.com_ports) {
         coms += (coms.empty() ? "" : ",") + std::string("COM") + std::to_string(n);
     }
-    s += "  " + (coms.empty() ? std::string("(no COM number)") : coms);
+    s += "  " + (coms.empty() ? app::render(app::MessageId::NoComNumber) : coms);
     if (!d.exists) {
-        s += "  (missing)";
+        s += "  " + app::render(app::MessageId::DeviceMissing);
     }
     s += "\n";
-    auto field = [&s](const char *label, const std::string &value) {
+    auto field = [&s](const std::string &label, const std::string &value) {
         if (!value.empty()) {
-            s += std::string("    ") + label + ": " + value + "\n";
+            s += "    " + label + ": " + value + "\n";
         }
     };
-    each_field(
-        d, [&](const char *label, const char *, const std::string &value) { field(label, value); });
+    each_field(d, [&](const std::string &label, const char *, const std::string &value) {
+        field(label, value);
+    });
     // A USB adapter's timer holds every answer of the handset; show it and, where the driver
     // refuses the low-latency mode the link asks for, the rule that fixes it for good.
     if (const auto timer = d.exists ? read_latency_timer(d.path) : std::nullopt) {
         const LowLatency state = try_low_latency(d.path);
-        field("latency timer", std::to_string(*timer) + " ms");
-        field("low-latency mode", zemlo::describe(state));
+        field(app::render(app::MessageId::FieldLatencyTimer), std::to_string(*timer) + " ms");
+        field(app::render(app::MessageId::FieldLowLatency), app::render(low_latency_text(state)));
         if (latency_rule_needed(timer, state)) {
-            s += "    every answer waits up to " + std::to_string(*timer) +
-                 " ms; this udev rule sets the timer to 1 ms at plug-in\n"
-                 "    (in /etc/udev/rules.d/99-zemlo-latency.rules, then sudo udevadm control "
-                 "--reload and plug the adapter in again):\n      " +
-                 latency_udev_rule(d.driver) + "\n";
+            s += "    " + app::render(app::MessageId::LatencyRuleHint, {std::to_string(*timer)}) +
+                 "\n      " + latency_udev_rule(d.driver) + "\n";
         }
     }
     return s;
@@ -120,8 +132,9 @@ std::string device_json(const SerialDevice &d, const std::string &probe) {
             out += ",\"" + std::string(key) + "\":" + json_string(value);
         }
     };
-    each_field(d,
-               [&](const char *, const char *key, const std::string &value) { field(key, value); });
+    each_field(d, [&](const std::string &, const char *key, const std::string &value) {
+        field(key, value);
+    });
     field("probe", probe);
     return out + "}";
 }
@@ -133,7 +146,7 @@ int run(const std::vector<std::string> &args) {
         return usage_error(kCommand, error);
     }
     if (!parsed->positional.empty()) {
-        return usage_error(kCommand, "ports takes no arguments");
+        return usage_error(kCommand, app::render(app::MessageId::PortsNoArguments));
     }
     const GlobalOptions &options = global_options();
     app::SettingsProfile user;
@@ -157,14 +170,14 @@ int run(const std::vector<std::string> &args) {
         }
     };
     if (devices.empty()) {
-        say("no serial devices found\n");
+        say(app::render(app::MessageId::NoSerialDevices) + "\n");
     }
     const std::string used = com_device_path(com, mapping, process_environment());
     std::error_code ec;
     // A port that names nothing fails every handset command: say so here, not after a connect.
     const bool used_exists = std::filesystem::exists(used, ec);
-    say("the handset commands use COM" + std::to_string(com) + " (" + shown(used) + ")" +
-        (used_exists ? "" : ", which does not exist: choose a port below with --port or --device") +
+    say(app::render(used_exists ? app::MessageId::PortInUse : app::MessageId::PortInUseMissing,
+                    {std::to_string(com), shown(used)}) +
         "\n");
     std::string json_text =
         "{\"port\":" + std::to_string(com) + ",\"device\":" + json_string(used) +
@@ -186,9 +199,11 @@ int run(const std::vector<std::string> &args) {
             say(text);
             const ProbeResult r = probe.probe(d.path);
             word = r.answered ? "answers" : r.opened ? "no answer" : "cannot open: " + r.problem;
-            text = r.answered ? "    probe: a handset answers\n"
-                   : r.opened ? "    probe: no answer\n"
-                              : "    probe: cannot open: " + r.problem + "\n";
+            text = "    " +
+                   (r.answered ? app::render(app::MessageId::ProbeAnswers)
+                    : r.opened ? app::render(app::MessageId::ProbeNoAnswer)
+                               : app::render(app::MessageId::ProbeCannotOpen, {r.problem})) +
+                   "\n";
             for (auto &c : text) {
                 if (c == '\n' && &c != &text.back()) {
                     c = ' ';  // the open error's explanation on the same line
@@ -212,9 +227,7 @@ int run(const std::vector<std::string> &args) {
     json_text += "}\n";
     if (probing && answering.empty()) {
         // An emulator's link is a path no scan guesses unless handsim announced it.
-        const std::string why =
-            "no handset answered: check the cable, that the handset is on and in its data mode; "
-            "for an emulator's link that is not listed (handsim --link PATH) give --device PATH";
+        const std::string why = app::render(app::MessageId::NoHandsetAnswered);
         say(why + "\n");
         if (json) {
             std::fputs(json_failure(kExitFailure, why).c_str(), stdout);
@@ -231,11 +244,12 @@ int run(const std::vector<std::string> &args) {
         return kExitOk;
     }
     for (const SerialDevice *d : answering) {
-        std::printf("handset found on %s: use --device %s%s\n", shown(d->path).c_str(),
-                    shown(d->path).c_str(),
-                    d->com_ports.empty()
-                        ? ""
-                        : (" or --port " + std::to_string(d->com_ports.front())).c_str());
+        const std::string found =
+            d->com_ports.empty()
+                ? app::render(app::MessageId::HandsetFound, {shown(d->path)})
+                : app::render(app::MessageId::HandsetFoundWithCom,
+                              {shown(d->path), std::to_string(d->com_ports.front())});
+        std::printf("%s\n", found.c_str());
     }
     return kExitOk;
 }

@@ -427,6 +427,448 @@ The system says: %1</translation>
         <translation>%1: no such file in %2</translation>
     </message>
     <message>
+        <source>用法：zemlo-cli [--port N[,N...] | --device PATH...] [--trace FILE] [--deadline SECONDS] COMMAND [ARGS...]
+      zemlo-cli --help | --version</source>
+        <translation>usage: zemlo-cli [--port N[,N...] | --device PATH...] [--trace FILE] [--deadline SECONDS] COMMAND [ARGS...]
+       zemlo-cli --help | --version</translation>
+    </message>
+    <message>
+        <source>命令：</source>
+        <translation>commands:</translation>
+    </message>
+    <message>
+        <source>手机命令的选项（写在命令名之前或之后均可）：
+  --port N[,N...]      手机的COM编号；download 和 list 可同时用于多部手机
+  --device PATH        串口设备本身（多部手机时重复此选项）
+  --trace FILE         把连接的协议记录写入FILE
+  --deadline SECONDS   手机命令超过这个秒数就停止（默认%1）</source>
+        <translation>options of the handset commands (before or after the command&apos;s name):
+  --port N[,N...]      the handset&apos;s COM number(s); download and list serve several
+  --device PATH        the serial device itself (repeat it for several handsets)
+  --trace FILE         write the link&apos;s protocol trace into FILE
+  --deadline SECONDS   stop a handset command that takes longer (default %1)</translation>
+    </message>
+    <message>
+        <source>手机的限制：
+  文件名：最多8个字符，只能用英文字母和数字
+  铃声：  转换后每首最多51200字节，文件夹里最多20首
+  图片：  转换后每张30748字节，文件夹里最多10张</source>
+        <translation>the handset&apos;s limits:
+  names:     at most 8 characters, ASCII letters and digits only
+  melodies:  at most 51200 bytes each once converted, 20 in the folder
+  pictures:  30748 bytes each once converted, 10 in the folder</translation>
+    </message>
+    <message>
+        <source>退出状态：0 完成，1 失败，2 用法或输入有误，3 无法打开端口</source>
+        <translation>exit status: 0 done, 1 failed, 2 bad usage or input, 3 the port cannot be opened</translation>
+    </message>
+    <message>
+        <source>用法：zemlo-cli %1 %2</source>
+        <translation>usage: zemlo-cli %1 %2</translation>
+    </message>
+    <message>
+        <source>没有“%1”这个命令</source>
+        <translation>unknown command &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>把MIDI文件转换成手机的铃声文件（手机最多接受51200字节）；--fit 把更长的铃声截到这个限度</source>
+        <translation>convert a MIDI file into the handset melody file (the handset takes at most 51200 bytes); --fit cuts a longer melody to that limit</translation>
+    </message>
+    <message>
+        <source>为bmp、gif、jpg、ico、emf或wmf图片写出手机的图片文件；--preview 另写一个PNG，显示手机上的样子。--crop（摆正后图片的像素）或 --zoom 和 --center 选择显示的部分；--dither 分散16位色的误差，使渐变不出现色带；--no-autorotate 不理会照片的方向标记；--verbose 显示转换器自己的输出。手机的图片文件为30748字节</source>
+        <translation>write the handset picture file for a bmp, gif, jpg, ico, emf or wmf picture; --preview also writes a PNG of what the handset will show. --crop (pixels of the upright picture) or --zoom and --center choose the part shown; --dither spreads the 16-bit colours&apos; error so gradients do not band; --no-autorotate ignores a photo&apos;s orientation tag; --verbose shows the converter&apos;s own lines. The handset&apos;s picture file is 30748 bytes</translation>
+    </message>
+    <message>
+        <source>转换图片和MIDI文件，并在一次连接中下载到手机（名字默认取文件自己的：最多8个英文字母和数字；--name-from-file 由它取一个手机接受的名字；--name 只给单个文件命名）；图片选项与 convert picture 相同，--fit 截短超出手机限度的铃声；手机上的同名文件只有给了 --replace 或在终端上答应时才被替换；--preview 在手机上逐个预览或试听，--discard 不保存，--dry-run 只连接并说明会发生什么（大小、名字、替换什么、剩余空间），不发送任何数据；--verbose 显示图片转换器的输出；每个文件一行，或用 --json；只有全部文件都到达时退出状态才是0。铃声最多51200字节；一个文件夹最多放10张图片或20首铃声</source>
+        <translation>convert pictures and MIDI files and download them to the handset in one connection (a name defaults to the file&apos;s own: at most 8 ASCII letters and digits; --name-from-file makes one the handset takes from it; --name names a single file); the picture options are those of convert picture, --fit cuts a melody over the handset&apos;s limit; a handset file of the same name is replaced only with --replace, or when you say so at a terminal; --preview shows or plays each on the handset, --discard does not keep them, --dry-run connects and says what would happen (size, name, what it replaces, the free space left) but sends nothing, --verbose shows the picture converter&apos;s lines; a line per file, or --json; exit 0 only when every file arrived. A melody takes at most 51200 bytes; a folder holds at most 10 pictures or 20 melodies</translation>
+    </message>
+    <message>
+        <source>重命名手机上的文件（OLD 可带可不带扩展名；NEW 不带）</source>
+        <translation>rename a handset file (OLD with or without its extension; NEW without)</translation>
+    </message>
+    <message>
+        <source>删除手机上的文件</source>
+        <translation>delete a handset file</translation>
+    </message>
+    <message>
+        <source>格式化手机的媒体存储：所有文件都会丢失，手机会重启</source>
+        <translation>format the handset&apos;s media store: every file is lost and the handset restarts</translation>
+    </message>
+    <message>
+        <source>连接手机，显示容量、已用和可用空间，以及两个文件夹里的文件和各自的占用大小</source>
+        <translation>connect, show capacity, used and free space and the files of both handset folders with their allocation sizes</translation>
+    </message>
+    <message>
+        <source>播放MIDI文件（或渲染成WAV文件）并显示它的长度</source>
+        <translation>play a MIDI file (or render it into a WAV file) and print its length</translation>
+    </message>
+    <message>
+        <source>列出串口设备及其说明和COM编号；--probe 逐个试着握手，说出哪个有应答</source>
+        <translation>list the serial devices with their descriptions and COM numbers; --probe tries a handshake on each and says which one answers</translation>
+    </message>
+    <message>
+        <source>请给出要下载的文件</source>
+        <translation>expected the files to download</translation>
+    </message>
+    <message>
+        <source>--name 只能给单个文件命名；请改用 --name-from-file</source>
+        <translation>--name names a single file; give --name-from-file instead</translation>
+    </message>
+    <message>
+        <source>--name 和 --name-from-file 不能一起用</source>
+        <translation>--name and --name-from-file do not go together</translation>
+    </message>
+    <message>
+        <source>图片选项只适用于图片</source>
+        <translation>the picture options apply to pictures only</translation>
+    </message>
+    <message>
+        <source>--fit 只适用于铃声</source>
+        <translation>--fit applies to melodies only</translation>
+    </message>
+    <message>
+        <source>%1 和 %2 在手机上都会成为 %3；请用 --name-from-file 或重命名其中一个</source>
+        <translation>%1 and %2 would both be %3 on the handset; give --name-from-file or rename one</translation>
+    </message>
+    <message>
+        <source>无法从扩展名判断 %1 是图片（bmp gif jpg ico emf wmf）还是铃声（mid midi）；请用 --type 指定</source>
+        <translation>cannot tell from its extension whether %1 is a picture (bmp gif jpg ico emf wmf) or a melody (mid midi); give --type</translation>
+    </message>
+    <message>
+        <source>（&quot;%1&quot;；请用 --name 另给一个）</source>
+        <translation>(&quot;%1&quot;; give one with --name)</translation>
+    </message>
+    <message>
+        <source>（&quot;%1&quot;；请用 --name-from-file）</source>
+        <translation>(&quot;%1&quot;; give --name-from-file)</translation>
+    </message>
+    <message>
+        <source>（%1 &gt; %2字节；--fit 可截短到限度以内）</source>
+        <translation>(%1 &gt; %2 bytes; --fit cuts it to fit)</translation>
+    </message>
+    <message>
+        <source>要替换手机上的 %1 吗？</source>
+        <translation>replace %1 on the handset?</translation>
+    </message>
+    <message>
+        <source>手机上已有 %1：要替换它请用 --replace，或用 --name 另取一个名字</source>
+        <translation>%1 is already on the handset: give --replace to replace it, or another name with --name</translation>
+    </message>
+    <message>
+        <source>第%1个文件（共%2个）：%3</source>
+        <translation>file %1 of %2: %3</translation>
+    </message>
+    <message>
+        <source>未发送：%1</source>
+        <translation>not sent: %1</translation>
+    </message>
+    <message>
+        <source>未下载</source>
+        <translation>not downloaded</translation>
+    </message>
+    <message>
+        <source>已中断</source>
+        <translation>interrupted</translation>
+    </message>
+    <message>
+        <source>不会发送：%1</source>
+        <translation>would not be sent: %1</translation>
+    </message>
+    <message>
+        <source>会被拒绝：%1</source>
+        <translation>would be refused: %1</translation>
+    </message>
+    <message>
+        <source>会发送%1字节（在手机上占%2字节），之后可用%3字节</source>
+        <translation>would send %1 bytes (%2 on the handset), %3 bytes free after</translation>
+    </message>
+    <message>
+        <source>会发送%1字节（在手机上占%2字节），会替换%3，之后可用%4字节</source>
+        <translation>would send %1 bytes (%2 on the handset), would replace %3, %4 bytes free after</translation>
+    </message>
+    <message>
+        <source>试运行：没有发送任何数据；现在可用%1字节，之后可用%2字节</source>
+        <translation>dry run: nothing was sent; %1 bytes free now, %2 after</translation>
+    </message>
+    <message>
+        <source>没有声音设备？可以把铃声渲染成文件：zemlo-cli play %1 --wav OUT.wav</source>
+        <translation>no sound device? render the melody into a file instead: zemlo-cli play %1 --wav OUT.wav</translation>
+    </message>
+    <message>
+        <source>ports 不接受参数</source>
+        <translation>ports takes no arguments</translation>
+    </message>
+    <message>
+        <source>没有找到串口设备</source>
+        <translation>no serial devices found</translation>
+    </message>
+    <message>
+        <source>手机命令使用COM%1（%2）</source>
+        <translation>the handset commands use COM%1 (%2)</translation>
+    </message>
+    <message>
+        <source>手机命令使用COM%1（%2），但它不存在：请用 --port 或 --device 选择下面的端口</source>
+        <translation>the handset commands use COM%1 (%2), which does not exist: choose a port below with --port or --device</translation>
+    </message>
+    <message>
+        <source>（无COM编号）</source>
+        <translation>(no COM number)</translation>
+    </message>
+    <message>
+        <source>（不存在）</source>
+        <translation>(missing)</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>description</translation>
+    </message>
+    <message>
+        <source>制造商</source>
+        <translation>manufacturer</translation>
+    </message>
+    <message>
+        <source>驱动</source>
+        <translation>driver</translation>
+    </message>
+    <message>
+        <source>序列号</source>
+        <translation>serial number</translation>
+    </message>
+    <message>
+        <source>延迟计时器</source>
+        <translation>latency timer</translation>
+    </message>
+    <message>
+        <source>低延迟模式</source>
+        <translation>low-latency mode</translation>
+    </message>
+    <message>
+        <source>已开启</source>
+        <translation>on</translation>
+    </message>
+    <message>
+        <source>原已开启</source>
+        <translation>already on</translation>
+    </message>
+    <message>
+        <source>被拒绝</source>
+        <translation>refused</translation>
+    </message>
+    <message>
+        <source>不支持</source>
+        <translation>not supported</translation>
+    </message>
+    <message>
+        <source>未知</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>每次应答最多要等%1 ms；下面这条udev规则在插入时把计时器设为1 ms
+    （写进 /etc/udev/rules.d/99-zemlo-latency.rules，再运行 sudo udevadm control --reload，然后重新插入适配器）：</source>
+        <translation>every answer waits up to %1 ms; this udev rule sets the timer to 1 ms at plug-in
+    (in /etc/udev/rules.d/99-zemlo-latency.rules, then sudo udevadm control --reload and plug the adapter in again):</translation>
+    </message>
+    <message>
+        <source>探测：有手机应答</source>
+        <translation>probe: a handset answers</translation>
+    </message>
+    <message>
+        <source>探测：没有应答</source>
+        <translation>probe: no answer</translation>
+    </message>
+    <message>
+        <source>探测：无法打开：%1</source>
+        <translation>probe: cannot open: %1</translation>
+    </message>
+    <message>
+        <source>没有手机应答：请检查数据线，手机已开机并处于数据模式；模拟器的链接（handsim --link PATH）如果没有列出，请用 --device PATH 指定</source>
+        <translation>no handset answered: check the cable, that the handset is on and in its data mode; for an emulator&apos;s link that is not listed (handsim --link PATH) give --device PATH</translation>
+    </message>
+    <message>
+        <source>在 %1 上找到手机：请用 --device %1</source>
+        <translation>handset found on %1: use --device %1</translation>
+    </message>
+    <message>
+        <source>在 %1 上找到手机：请用 --device %1 或 --port %2</source>
+        <translation>handset found on %1: use --device %1 or --port %2</translation>
+    </message>
+    <message>
+        <source>没有 %1 这个选项</source>
+        <translation>unknown option %1</translation>
+    </message>
+    <message>
+        <source>%1 需要一个值</source>
+        <translation>%1 needs a value</translation>
+    </message>
+    <message>
+        <source>%1：没有这个文件</source>
+        <translation>%1: no such file</translation>
+    </message>
+    <message>
+        <source>%1：不是普通文件</source>
+        <translation>%1: not a regular file</translation>
+    </message>
+    <message>
+        <source>--type 只能是 picture 或 melody</source>
+        <translation>--type must be picture or melody</translation>
+    </message>
+    <message>
+        <source>请给出一个MIDI文件和一个输出文件</source>
+        <translation>expected a MIDI file and an output file</translation>
+    </message>
+    <message>
+        <source>请给出一个输入图片和一个输出文件</source>
+        <translation>expected an input picture and an output file</translation>
+    </message>
+    <message>
+        <source>请给出文件夹、原名和新名</source>
+        <translation>expected the folder, the old name and the new name</translation>
+    </message>
+    <message>
+        <source>文件夹只能是 pic 或 melody</source>
+        <translation>the folder is pic or melody</translation>
+    </message>
+    <message>
+        <source>新名字是空的</source>
+        <translation>the new name is empty</translation>
+    </message>
+    <message>
+        <source>请给出文件夹和文件名</source>
+        <translation>expected the folder and the file name</translation>
+    </message>
+    <message>
+        <source>%1 不接受文件名</source>
+        <translation>%1 takes no file names</translation>
+    </message>
+    <message>
+        <source>请给出一个MIDI文件</source>
+        <translation>expected one MIDI file</translation>
+    </message>
+    <message>
+        <source>COM%1 是 %2</source>
+        <translation>COM%1 is %2</translation>
+    </message>
+    <message>
+        <source>原因：%1</source>
+        <translation>why: %1</translation>
+    </message>
+    <message>
+        <source>解决：%1</source>
+        <translation>fix: %1</translation>
+    </message>
+    <message>
+        <source>      %1</source>
+        <translation>     %1</translation>
+    </message>
+    <message>
+        <source>没有权限打开 %1：%2 已在 %3 组中，但这次登录早于加入该组</source>
+        <translation>permission denied on %1: %2 is in the %3 group, but this login session started before that</translation>
+    </message>
+    <message>
+        <source>注销后重新登录（或用这个组启动一个shell：newgrp %1）</source>
+        <translation>log out and log in again (or start a shell with the group: newgrp %1)</translation>
+    </message>
+    <message>
+        <source>%2 已在 %3 组中，但仍没有权限打开 %1</source>
+        <translation>permission denied on %1 although %2 is in the %3 group</translation>
+    </message>
+    <message>
+        <source>检查设备的权限：ls -l %1</source>
+        <translation>check the device&apos;s mode: ls -l %1</translation>
+    </message>
+    <message>
+        <source>没有权限打开 %1：%2 不在 %3 组中</source>
+        <translation>permission denied on %1: %2 is not in the %3 group</translation>
+    </message>
+    <message>
+        <source>然后注销并重新登录，新的组才会生效</source>
+        <translation>then log out and log in again so that the new group takes effect</translation>
+    </message>
+    <message>
+        <source>%1 正忙：另一个程序占用着它</source>
+        <translation>%1 is busy: another program holds it</translation>
+    </message>
+    <message>
+        <source>%1 正忙：另一个程序占用着它（%2）</source>
+        <translation>%1 is busy: another program holds it (%2)</translation>
+    </message>
+    <message>
+        <source>ModemManager 会探测新接入的USB串口设备：用一条udev规则让它不碰这个设备：</source>
+        <translation>ModemManager, which probes new USB serial devices: tell it to leave this one alone with a udev rule:</translation>
+    </message>
+    <message>
+        <source>如果是 ModemManager（它会探测新接入的USB串口设备）：用一条udev规则让它不碰这个设备：</source>
+        <translation>if it is ModemManager, which probes new USB serial devices: tell it to leave this one alone with a udev rule:</translation>
+    </message>
+    <message>
+        <source>然后拔下数据线再插上</source>
+        <translation>then unplug the cable and plug it in again</translation>
+    </message>
+    <message>
+        <source>关闭占用它的程序，然后再试</source>
+        <translation>close the program that holds it, then try again</translation>
+    </message>
+    <message>
+        <source>没有这个设备：%1</source>
+        <translation>no such device %1</translation>
+    </message>
+    <message>
+        <source>没有找到串口设备：请检查数据线是否插好（zemlo-cli ports 可列出串口设备）</source>
+        <translation>no serial device was found: check that the cable is plugged in (zemlo-cli ports lists them)</translation>
+    </message>
+    <message>
+        <source>现有的串口设备：%1</source>
+        <translation>serial devices that exist: %1</translation>
+    </message>
+    <message>
+        <source>用 --device PATH 选择一个（zemlo-cli ports --probe 可找出手机）</source>
+        <translation>pick one with --device PATH (zemlo-cli ports --probe finds the handset)</translation>
+    </message>
+    <message>
+        <source>%1 是%2，不是串口设备</source>
+        <translation>%1 is %2, not a serial device</translation>
+    </message>
+    <message>
+        <source>套接字</source>
+        <translation>a socket</translation>
+    </message>
+    <message>
+        <source>命名管道</source>
+        <translation>a named pipe</translation>
+    </message>
+    <message>
+        <source>文件夹</source>
+        <translation>a folder</translation>
+    </message>
+    <message>
+        <source>普通文件</source>
+        <translation>a regular file</translation>
+    </message>
+    <message>
+        <source>块设备</source>
+        <translation>a block device</translation>
+    </message>
+    <message>
+        <source>%1 不是串口设备</source>
+        <translation>%1 is not a serial device</translation>
+    </message>
+    <message>
+        <source>用 --device 给出手机的串口设备（zemlo-cli ports 可列出串口设备）</source>
+        <translation>give the handset&apos;s serial device with --device (zemlo-cli ports lists them)</translation>
+    </message>
+    <message>
+        <source>%1 现在能打开了；刚才可能暂时被占用</source>
+        <translation>%1 opens now; it may have been busy for a moment</translation>
+    </message>
+    <message>
+        <source>再试一次</source>
+        <translation>try again</translation>
+    </message>
+    <message>
+        <source>无法打开 %1：%2</source>
+        <translation>cannot open %1: %2</translation>
+    </message>
+    <message>
         <source>手机的文件名最多8个字符，只能用英文字母和数字</source>
         <translation>a handset file name has at most 8 characters, ASCII letters and digits only</translation>
     </message>
@@ -479,10 +921,6 @@ The system says: %1</translation>
     <message>
         <source>%1 → %2：%3</source>
         <translation>%1 → %2: %3</translation>
-    </message>
-    <message>
-        <source>未发送：%1</source>
-        <translation>not sent: %1</translation>
     </message>
     <message>
         <source>已取消</source>

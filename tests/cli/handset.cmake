@@ -8,17 +8,16 @@ zemlo_add_gtest(NAME cli_handset_logic_tests
         download_plan_test.cpp
         ${ZEMLO_CLI_DIR}/adapter_latency.cpp
         ${ZEMLO_CLI_DIR}/download_plan.cpp
-        ${CMAKE_SOURCE_DIR}/app/handset_file_table.cpp
         ${ZEMLO_CLI_DIR}/fleet_report.cpp
         ${ZEMLO_CLI_DIR}/global_options.cpp
         ${ZEMLO_CLI_DIR}/port_names.cpp
         ${ZEMLO_CLI_DIR}/port_diagnosis.cpp
         ${ZEMLO_CLI_DIR}/json_text.cpp
         ${ZEMLO_CLI_DIR}/transfer_progress.cpp
-        ${CMAKE_SOURCE_DIR}/app/handset_text.cpp
-    LIBS zemlo_common zemlo_low_latency)
+    LIBS zemlo_core zemlo_low_latency)
 target_include_directories(cli_handset_logic_tests PRIVATE ${ZEMLO_CLI_DIR})
-# The one escaper of text shown on a terminal, for the JSON text and the port diagnosis.
+# The core for the one escaper of text shown on a terminal (the JSON text, the port diagnosis) and
+# the message table the diagnosis speaks through (in Chinese here: no catalogue is installed).
 target_include_directories(cli_handset_logic_tests PRIVATE ${CMAKE_SOURCE_DIR}/app)
 
 if(TARGET handsim_core AND TARGET handlink AND TARGET zemlo-cli)

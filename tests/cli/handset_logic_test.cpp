@@ -79,7 +79,7 @@ TEST(PortDiagnosis, EachErrorSaysWhyAndWhatToDo) {
     f.device_group = "dialout";
     f.error_number = EACCES;
     std::string text = all(diagnose_open_failure(f));
-    EXPECT_NE(text.find("not in the dialout group"), std::string::npos) << text;
+    EXPECT_NE(text.find("ann 不在 dialout 组中"), std::string::npos) << text;
     EXPECT_NE(text.find("sudo usermod -aG dialout ann"), std::string::npos) << text;
 
     // Added to the group, but the session is older than that.
@@ -105,7 +105,7 @@ TEST(PortDiagnosis, EachErrorSaysWhyAndWhatToDo) {
     busy.holders = {"minicom (pid 99)"};
     busy.error_number = EWOULDBLOCK;
     text = all(diagnose_open_failure(busy));
-    EXPECT_NE(text.find("close the program"), std::string::npos) << text;
+    EXPECT_NE(text.find("关闭占用它的程序"), std::string::npos) << text;
     EXPECT_EQ(text.find("ID_MM_DEVICE_IGNORE"), std::string::npos) << text;
 
     OpenFacts gone;
@@ -113,29 +113,28 @@ TEST(PortDiagnosis, EachErrorSaysWhyAndWhatToDo) {
     gone.error_number = ENOENT;
     gone.existing = {"/dev/ttyS0", "/dev/ttyUSB0"};
     text = all(diagnose_open_failure(gone));
-    EXPECT_NE(text.find("no such device /dev/ttyUSB3"), std::string::npos) << text;
+    EXPECT_NE(text.find("没有这个设备：/dev/ttyUSB3"), std::string::npos) << text;
     EXPECT_NE(text.find("/dev/ttyS0, /dev/ttyUSB0"), std::string::npos) << text;
     gone.existing.clear();
-    EXPECT_NE(all(diagnose_open_failure(gone)).find("cable"), std::string::npos);
+    EXPECT_NE(all(diagnose_open_failure(gone)).find("数据线"), std::string::npos);
 
     OpenFacts file;
     file.device = "/tmp/notes.txt";
     file.not_a_terminal = true;
-    EXPECT_NE(diagnose_open_failure(file).why.find("not a serial device"), std::string::npos);
+    EXPECT_NE(diagnose_open_failure(file).why.find("不是串口设备"), std::string::npos);
 
     // A socket fails the open as a missing device would (ENXIO): it is said to be a socket.
     OpenFacts socket;
     socket.device = "/run/handset.sock";
     socket.error_number = ENXIO;
-    socket.other_kind = "a socket";
-    EXPECT_EQ(diagnose_open_failure(socket).why,
-              "/run/handset.sock is a socket, not a serial device");
+    socket.other_kind = "套接字";
+    EXPECT_EQ(diagnose_open_failure(socket).why, "/run/handset.sock 是套接字，不是串口设备");
 
     // The user's path is shown with its controls escaped, in every line that names it.
     gone.device = "/dev/tty\x1b[2J\nUSB0";
     gone.existing = {"/dev/ttyS\x1b]0;x\x07"};
     text = all(diagnose_open_failure(gone));
-    EXPECT_NE(text.find("no such device /dev/tty\\x1b[2J\\x0aUSB0"), std::string::npos) << text;
+    EXPECT_NE(text.find("没有这个设备：/dev/tty\\x1b[2J\\x0aUSB0"), std::string::npos) << text;
     EXPECT_NE(text.find("/dev/ttyS\\x1b]0;x\\x07"), std::string::npos) << text;
     EXPECT_EQ(text.find('\x1b'), std::string::npos) << text;
 }

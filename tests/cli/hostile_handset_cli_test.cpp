@@ -244,7 +244,7 @@ TEST_F(HostileHandset, TerminalClosingDuringADownloadAbortsUnlessStartedUnderNoh
             break;
         }
         EXPECT_EQ(r.status, 1) << show(r);  // ended by the program, not by the signal
-        EXPECT_TRUE(has(r.err, "interrupted")) << show(r);
+        EXPECT_TRUE(has(r.err, "已中断")) << show(r);
         EXPECT_TRUE(wait_log("command abort", 10s));
         EXPECT_TRUE(wait_log("command disconnect", 10s));
         EXPECT_FALSE(fs::exists(store_ / "pic" / "p.bmp"));
@@ -271,7 +271,7 @@ TEST_F(HostileHandset, CtrlCDuringAConnectToASilentHandsetStopsAtTheNextStep) {
     const double after = std::chrono::duration<double>(Clock::now() - signalled).count();
     ::close(master);
     EXPECT_EQ(r.status, 1) << show(r);
-    EXPECT_TRUE(has(r.err, "interrupted")) << show(r);
+    EXPECT_TRUE(has(r.err, "已中断")) << show(r);
     // The step under way (the line set-up, about 2 s) ends, then nothing more: the remaining
     // attempts and a disconnect over a link that never came up took 5 s and more.
     EXPECT_LT(after, 4.5) << show(r);
@@ -284,7 +284,7 @@ TEST_F(HostileHandset, PortHintNamesOnlySerialPorts) {
             {"HANDLINK_COM5=/dev/null", "HANDLINK_COM6=" + dir_.string(),
              "HANDLINK_COM7=" + (dir_ / "gone").string(), "HANDLINK_COM8=" + link_.string()});
     EXPECT_EQ(r.status, 3) << show(r);
-    EXPECT_TRUE(has(r.err, "serial devices that exist")) << show(r);
+    EXPECT_TRUE(has(r.err, "现有的串口设备：")) << show(r);
     EXPECT_TRUE(has(r.err, link_.string())) << show(r);
     EXPECT_FALSE(has(r.err, "/dev/null")) << show(r);
     EXPECT_FALSE(has(r.err, dir_.string() + ",")) << show(r);

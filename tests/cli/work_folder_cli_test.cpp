@@ -641,7 +641,7 @@ TEST_F(WorkFolderDownload, ADownloadEndedByOneOrTwoSignalsLeavesNoFolder) {
             // loaded machine, or where a sanitizer's runtime holds signals back and merges two
             // of a kind); then it must have ended as cancelled.
             EXPECT_NE(f.status, 0) << f.err;
-            EXPECT_NE(f.err.find("interrupted"), std::string::npos) << f.err;
+            EXPECT_NE(f.err.find("已中断"), std::string::npos) << f.err;
         } else if (signals == 1) {
             EXPECT_NE(f.status, 0) << f.err;
         }

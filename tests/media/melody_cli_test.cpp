@@ -136,7 +136,7 @@ TEST_F(MelodyCliTest, PlayRendersToWavAndPrintsTheLength) {
         r = cli(command);
         EXPECT_EQ(r.status, 2) << command << "\n" << r.err;
         EXPECT_NE(r.err.find("nothere"), std::string::npos) << r.err;
-        EXPECT_NE(r.err.find("usage: zemlo-cli"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("用法：zemlo-cli"), std::string::npos) << r.err;
     }
 }
 
