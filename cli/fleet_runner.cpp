@@ -396,14 +396,16 @@ int run_on_handsets(const std::string &command, const std::vector<std::string> &
         results.push_back(w.result);
     }
     const bool list = command == "list";
+    // What a dry run is for is what it says would happen on each handset, refused or not: the
+    // summary's one line per handset cannot hold it.
+    const bool dry_run =
+        command == "download" && std::find(args.begin(), args.end(), "--dry-run") != args.end();
     if (json) {
         std::fputs(summary_json(results, list).c_str(), stdout);
     } else {
-        if (list) {
-            for (const auto &r : results) {
-                if (r.ok()) {
-                    std::printf("== %s\n%s", r.handset.c_str(), r.output.c_str());
-                }
+        for (const auto &r : results) {
+            if ((list && r.ok()) || (dry_run && !r.output.empty())) {
+                std::printf("== %s\n%s", r.handset.c_str(), r.output.c_str());
             }
         }
         std::fputs(summary_table(results).c_str(), stdout);

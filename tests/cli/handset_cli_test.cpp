@@ -812,6 +812,52 @@ TEST_F(CliAgainstHandset, FourHandsetsAtOnceWithOneFaulty) {
     }
 }
 
+// A dry run on two handsets at once: each says what would happen on it, the one with a full
+// folder refused and the other replacing its file, and neither store changes.
+TEST_F(CliAgainstHandset, DryRunOnTwoHandsetsSaysWhatEachWouldDoAndChangesNeither) {
+    write_file(dir_ / "dusk.bmp", ramp_bitmap(40, 30));
+    std::vector<std::unique_ptr<handsim::Emulator>> handsets;
+    std::vector<std::string> args;
+    for (int i = 1; i <= 2; ++i) {
+        const fs::path store = dir_ / ("store" + std::to_string(i));
+        fs::create_directories(store / "pic");
+        fs::create_directories(store / "melody");
+        // The first one has the file to replace; the second one's folder is full without it.
+        for (int k = 0; k < (i == 1 ? 1 : 10); ++k) {
+            write_file(store / "pic" /
+                           (i == 1 ? std::string("dusk.bmp") : "p" + std::to_string(k) + ".bmp"),
+                       std::vector<uint8_t>(100, 1));
+        }
+        handsim::EmulatorOptions o;
+        o.link_path = (dir_ / ("tty" + std::to_string(i))).string();
+        o.store_dir = store.string();
+        handsets.push_back(std::make_unique<handsim::Emulator>(o));
+        std::string error;
+        ASSERT_TRUE(handsets.back()->start(&error)) << error;
+        args.insert(args.end(), {"--device", o.link_path});
+    }
+    const auto before1 = store_bytes(dir_ / "store1");
+    const auto before2 = store_bytes(dir_ / "store2");
+    args.insert(args.end(), {"download", (dir_ / "dusk.bmp").string(), "--replace", "--dry-run"});
+    const ChildRun r = cli(args);
+    EXPECT_EQ(r.status, 1) << show(r);
+    const std::string line = "[1/1] " + (dir_ / "dusk.bmp").string() + " -> dusk.bmp: ";
+    const size_t first =
+        r.out.find("== " + (dir_ / "tty1").string() + "\n" + line + "会发送30748字节（在手机上占");
+    const size_t second =
+        r.out.find("== " + (dir_ / "tty2").string() + "\n" + line + "会被拒绝：已超过可下载文件数");
+    EXPECT_NE(first, std::string::npos) << show(r);
+    EXPECT_NE(second, std::string::npos) << show(r);
+    EXPECT_TRUE(has(r.out, "），会替换dusk.bmp，之后可用")) << show(r);
+    const std::string nothing_sent = "试运行：没有发送任何数据";
+    EXPECT_NE(r.out.find(nothing_sent), r.out.rfind(nothing_sent)) << "one for each\n" << show(r);
+    EXPECT_EQ(store_bytes(dir_ / "store1"), before1);
+    EXPECT_EQ(store_bytes(dir_ / "store2"), before2);
+    for (auto &h : handsets) {
+        h->stop();
+    }
+}
+
 TEST_F(CliAgainstHandset, TheSameHandsetNamedTwiceIsRefusedHoweverItIsSpelled) {
     start();
     fs::create_symlink(link_, dir_ / "again");
