@@ -260,6 +260,9 @@ enum class MessageId : uint16_t {
     Count,
 };
 
+// The texts from this one on are the command line's own; the window never shows them.
+inline constexpr MessageId kFirstCommandLineText = MessageId::ListingSpace;
+
 // A message with its parameters, as the core hands it on. The first line is what failed, as the
 // window has always said it; a detail, when there is one, is a second line under it with the
 // figures, the reason or the fix.
