@@ -459,8 +459,10 @@ The system says: %1</translation>
         <translation>Keep all %1 files on the handset after their transfer, without a preview? (Cancel: ask after each file.)</translation>
     </message>
     <message>
-        <source>文件%1/%2：%3</source>
-        <translation>File %1/%2: %3</translation>
+        <source>文件%1/%2：%3
+%4</source>
+        <translation>File %1/%2: %3
+%4</translation>
     </message>
     <message>
         <source>&quot;%1&quot;和&quot;%2&quot;在手机上都将是&quot;%3&quot;，请改名其中一个后再下载</source>
