@@ -678,6 +678,10 @@ The system says: %1</translation>
         <source>手机空间</source>
         <translation>Handset space</translation>
     </message>
+    <message>
+        <source>一起拖入的文件须在同一个文件夹中，且都是图片或都是乐曲</source>
+        <translation>Files dropped together must be in one folder, and all pictures or all melodies</translation>
+    </message>
 </context>
 <context>
     <name>zemlo::shell::MelodyPanel</name>
