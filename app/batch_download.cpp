@@ -1,8 +1,10 @@
 #include "batch_download.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "batch_plan.h"
+#include "handset_text.h"
 
 namespace zemlo::app {
 
@@ -13,23 +15,27 @@ namespace {
 // operation, and with "keep all" its questions are answered without asking.
 class BatchFileWindow : public OperationWindow {
   public:
-    BatchFileWindow(OperationWindow &window, const BatchRequest &request, size_t index)
-        : window_(window), request_(request), index_(index) {}
-
-    const std::string &result() const { return result_; }
+    BatchFileWindow(OperationWindow &window, BatchLedger &ledger, const BatchRequest &request,
+                    size_t index)
+        : window_(window), ledger_(ledger), request_(request), index_(index) {}
 
     void show(const Report &report) override {
         if (report.level != ReportLevel::Progress) {
-            result_ = report.text();
+            // Entered as it is shown: a handset event handled on this thread right after it
+            // still finds the file's end.
+            ledger_.ended(index_, report.text(), report.message.id == MessageId::DownloadSaved);
             return;
         }
         if (report.message.empty()) {
             return;  // the wait window stays up for the next file
         }
+        // The file's own name, escaped as the PC list shows it.
+        const std::string name = printable_local_text(
+            std::filesystem::path(request_.files[index_].source).filename().string());
         Report shown = report;
-        shown.message = {
-            MessageId::BatchStep,
-            {std::to_string(index_ + 1), std::to_string(request_.files.size()), report.text()}};
+        shown.message = {MessageId::BatchStep,
+                         {std::to_string(index_ + 1), std::to_string(request_.files.size()), name,
+                          report.text()}};
         window_.show(shown);
     }
     BoxAnswer ask(const QuestionAsked &question) override {
@@ -56,26 +62,15 @@ class BatchFileWindow : public OperationWindow {
 
   private:
     OperationWindow &window_;
+    BatchLedger &ledger_;  // window thread
     const BatchRequest &request_;
     size_t index_;
-    std::string result_;  // window thread, read by the worker after the file's download
 };
-
-std::string summary_lines(const BatchRequest &request, const std::vector<BatchFileResult> &out) {
-    std::string lines;
-    for (size_t k = 0; k < out.size(); ++k) {
-        const DownloadRequest &in = request.files[k];
-        lines += (k == 0 ? "" : "\n") +
-                 render(MessageId::BatchLine,
-                        {in.source, in.name + std::string(file_extension(in.type)), out[k].result});
-    }
-    return lines;
-}
 
 }  // namespace
 
 std::vector<BatchFileResult> download_batch(OperationContext &ctx, const BatchRequest &request,
-                                            SentFile &file) {
+                                            BatchLedger &ledger, SentFile &file) {
     std::vector<BatchFileResult> out(request.files.size());
     std::string stopped;  // why the files left are not sent
     for (size_t k = 0; k < request.files.size(); ++k) {
@@ -84,9 +79,11 @@ std::vector<BatchFileResult> download_batch(OperationContext &ctx, const BatchRe
         }
         if (!stopped.empty()) {
             out[k].result = render(MessageId::BatchNotSent, {stopped});
+            ctx.on_window([&] { ledger.ended(k, out[k].result, false); });
             continue;
         }
-        BatchFileWindow window(ctx.window, request, k);
+        ctx.on_window([&] { ledger.started(k); });
+        BatchFileWindow window(ctx.window, ledger, request, k);
         Outcome outcome{Operation::Download};
         OperationContext one{ctx.binding, window, ctx.listing, ctx.stop, ctx.values, outcome};
         out[k].sent = true;
@@ -96,23 +93,24 @@ std::vector<BatchFileResult> download_batch(OperationContext &ctx, const BatchRe
         if (outcome.open_failure) {
             ctx.outcome.open_failure = outcome.open_failure;
         }
-        // The window thread wrote the result inside the report's on_window, which this thread
+        // The window thread entered the result inside the report's on_window, which this thread
         // waited for.
-        ctx.on_window([&] { out[k].result = window.result(); });
+        ctx.on_window([&] { out[k].result = ledger.result(k); });
         out[k].arrived = outcome.succeeded && outcome.result == MessageId::DownloadSaved;
         if (ctx.cancelled() || ctx.stop.stopped()) {
             if (!outcome.succeeded) {
                 out[k].result = render(MessageId::BatchUnfinished);
             }
             stopped = render(MessageId::BatchCancelled);
-            continue;
+        } else {
+            if (out[k].result.empty()) {
+                out[k].result = render(MessageId::BatchUnfinished);
+            }
+            if (!outcome.succeeded && !only_this_file(outcome.result)) {
+                stopped = out[k].result;
+            }
         }
-        if (out[k].result.empty()) {
-            out[k].result = render(MessageId::BatchUnfinished);
-        }
-        if (!outcome.succeeded && !only_this_file(outcome.result)) {
-            stopped = out[k].result;
-        }
+        ctx.on_window([&] { ledger.ended(k, out[k].result, out[k].arrived); });
     }
     const auto arrived = static_cast<size_t>(
         std::count_if(out.begin(), out.end(), [](const BatchFileResult &r) { return r.arrived; }));
@@ -120,10 +118,12 @@ std::vector<BatchFileResult> download_batch(OperationContext &ctx, const BatchRe
     ctx.outcome.result = MessageId::BatchSummary;
     ctx.outcome.succeeded = arrived == out.size();
     ctx.hide_wait_window();
-    const Message summary{
-        MessageId::BatchSummary,
-        {std::to_string(arrived), std::to_string(out.size()), summary_lines(request, out)}};
-    ctx.on_window([&] { ctx.window.show_summary(summary); });
+    ctx.on_window([&] {
+        // Closed already when a handset event stopped the batch and showed its summary.
+        if (ledger.open()) {
+            ctx.window.show_summary(ledger.close());
+        }
+    });
     return out;
 }
 

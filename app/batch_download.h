@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "batch_ledger.h"
 #include "download_operation.h"
 #include "operation_context.h"
 #include "sent_file.h"
@@ -26,9 +27,10 @@ struct BatchFileResult {
     std::string result;    // its result as the user reads it
 };
 
-// Downloads the files in turn; the summary is shown at the end (unless a handset event stopped
-// the operation: the window tells of the event then). Returns each file's result.
+// Downloads the files in turn, entering what becomes of each in ledger (window thread; begun
+// before), and shows the summary at the end, unless a handset event stopped the batch and the
+// window showed it then. Returns each file's result.
 std::vector<BatchFileResult> download_batch(OperationContext &ctx, const BatchRequest &request,
-                                            SentFile &file);
+                                            BatchLedger &ledger, SentFile &file);
 
 }  // namespace zemlo::app

@@ -9,11 +9,16 @@ void MainCore::handset_event(MessageId event) {
     // A command that changes the store may already have reached the handset: what it did is
     // unknown, and the user is told so after the event.
     const bool unknown = runner_.busy() && values_.change_in_flight.exchange(false);
+    const bool batch = runner_.busy() && runner_.pending() == Operation::DownloadBatch;
     // Stop the operation first, so that no step of it runs while the user reads the message.
     runner_.interrupt();
     runner_.show_report({ReportLevel::Failed, {event}});
     if (unknown) {
         runner_.show_report({ReportLevel::Failed, {MessageId::ResultUnknown}});
+    }
+    if (batch) {
+        // After the event's own box: which files arrived before it, and why the rest did not.
+        runner_.show_stopped_batch(render(event), unknown);
     }
     front_.operation_ended({runner_.pending(), false, unknown ? MessageId::ResultUnknown : event});
     listing_.forget_files();

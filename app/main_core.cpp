@@ -23,7 +23,7 @@ MainCore::MainCore(ProgramValues &values, FrontEnd &front_end, MediaPort &media,
       pc_(window_),
       connection_(window_, values, listing_),
       runner_({values, binding_, dispatcher, front_, window_, media, listing_, inbox_, pc_, rename_,
-               connection_, batch_}),
+               connection_, batch_, batch_ledger_}),
       inbox_(dispatcher, binding_, values, *this) {}
 
 MainCore::~MainCore() {
@@ -121,7 +121,11 @@ void MainCore::download_batch_command() {
     }
     batch.keep_all = front_.ask({Question::KeepAll, count, {}}) == BoxAnswer::Ok;
     batch_ = std::move(batch);
-    runner_.start(Operation::DownloadBatch);
+    if (runner_.start(Operation::DownloadBatch)) {
+        // Begun here, before the worker can enter anything: a handset event at any time after
+        // finds the batch's files.
+        batch_ledger_.begin(batch_);
+    }
 }
 
 bool MainCore::take_selected_handset_row() {

@@ -130,6 +130,7 @@ class MainCore : private HandsetInbox::Receiver {
     RenameEdit rename_;
     ConnectionView connection_;
     BatchRequest batch_;
+    BatchLedger batch_ledger_;  // what became of each file of the batch under way
     // Its worker is stopped (in the destructor) before anything it works on is gone.
     OperationRunner runner_;
     // Last, so the first to go: records still queued for the window thread find no core.

@@ -93,7 +93,7 @@ constexpr Entry kTable[] = {
     {MessageId::KeepAll,
      QT_TRANSLATE_NOOP("Messages",
                        "这%1个文件传送后全部保存、不预览吗?(取消则每个文件传送后逐个询问)")},
-    {MessageId::BatchStep, QT_TRANSLATE_NOOP("Messages", "文件%1/%2：%3")},
+    {MessageId::BatchStep, QT_TRANSLATE_NOOP("Messages", "文件%1/%2：%3\n%4")},
     {MessageId::BatchNameClash,
      QT_TRANSLATE_NOOP("Messages", "\"%1\"和\"%2\"在手机上都将是\"%3\"，请改名其中一个后再下载")},
     {MessageId::BatchNoName,

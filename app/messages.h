@@ -85,7 +85,7 @@ enum class MessageId : uint16_t {
     // Several files in one download.
     ConfirmBatch,    // %1 how many files, %2 the handset folder
     KeepAll,         // %1 how many files
-    BatchStep,       // %1 the file's number, %2 how many, %3 the step's text
+    BatchStep,       // %1 the file's number, %2 how many, %3 its name, %4 the step's text
     BatchNameClash,  // %1 and %2 the PC files, %3 the handset name both would have
     BatchNoName,     // %1 the PC file
     BatchSummary,    // %1 how many arrived, %2 how many files, %3 a line for each

@@ -51,7 +51,7 @@ void OperationRunner::run(Operation op) {
         case Operation::DownloadBatch: {
             BatchRequest request;
             on_window([&] { request = parts_.batch; });
-            download_batch(context_, request, sent_file_);
+            download_batch(context_, request, parts_.batch_ledger, sent_file_);
             break;
         }
         case Operation::Rename: {

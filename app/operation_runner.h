@@ -42,7 +42,8 @@ struct CoreParts {
     PcChoice &pc;
     RenameEdit &rename;
     ConnectionView &connection;
-    BatchRequest &batch;  // the files of a download of several, set before it starts
+    BatchRequest &batch;        // the files of a download of several, set before it starts
+    BatchLedger &batch_ledger;  // what became of each of them; window thread
 };
 
 class OperationRunner : private OperationWindow {
@@ -68,6 +69,15 @@ class OperationRunner : private OperationWindow {
         });
     }
     void end_busy() { worker_.end_busy(); }
+    // After a handset event stopped a download of several (why, as the user reads it; unknown:
+    // the handset may have kept the file under way): the summary of what arrived, which the
+    // stopped worker no longer shows. Window thread.
+    void show_stopped_batch(const std::string &why, bool unknown) {
+        if (parts_.batch_ledger.open()) {
+            parts_.batch_ledger.stop(why, unknown);
+            show_summary(parts_.batch_ledger.close());
+        }
+    }
     // Teardown, on the window thread: what runs is stopped, the handset told goodbye without
     // notices, and the thread waited for.
     void tear_down();

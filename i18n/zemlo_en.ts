@@ -901,8 +901,10 @@ The system says: %1</translation>
         <translation>Keep all %1 files on the handset after their transfer, without a preview? (Cancel: ask after each file.)</translation>
     </message>
     <message>
-        <source>文件%1/%2：%3</source>
-        <translation>File %1/%2: %3</translation>
+        <source>文件%1/%2：%3
+%4</source>
+        <translation>File %1/%2: %3
+%4</translation>
     </message>
     <message>
         <source>&quot;%1&quot;和&quot;%2&quot;在手机上都将是&quot;%3&quot;，请改名其中一个后再下载</source>
@@ -1113,6 +1115,10 @@ The system says: %1</translation>
     <message>
         <source>手机空间</source>
         <translation>Handset space</translation>
+    </message>
+    <message>
+        <source>一起拖入的文件须在同一个文件夹中，且都是图片或都是乐曲</source>
+        <translation>Files dropped together must be in one folder, and all pictures or all melodies</translation>
     </message>
 </context>
 <context>

@@ -21,6 +21,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 
 #include "about_dialog.h"
@@ -434,10 +435,10 @@ void MainWindow::pc_places_shown() {
 }
 
 void MainWindow::choose_after_places() {
-    if (pending_outside_file_) {
-        const std::string path = *pending_outside_file_;
-        pending_outside_file_.reset();
-        if (open_outside_file(path)) {
+    if (!pending_outside_files_.empty()) {
+        const std::vector<std::string> paths = std::move(pending_outside_files_);
+        pending_outside_files_.clear();
+        if (open_outside_files(paths)) {
             return;
         }
     }
@@ -464,39 +465,70 @@ void MainWindow::pc_row_chosen(int row) {
     }
 }
 
-bool MainWindow::open_outside_file(const std::string &path) {
-    const OutsideFile file = check_outside_file(path);
-    QString error = file.error;
-    if (file.ok() && (!pc_tree_->places_shown() || choice_after_places_)) {
+bool MainWindow::open_outside_files(const std::vector<std::string> &paths) {
+    std::vector<OutsideFile> files;
+    QString error;
+    for (const std::string &path : paths) {
+        files.push_back(check_outside_file(path));
+        if (!files.back().ok()) {
+            error = files.back().error;
+            break;
+        }
+    }
+    if (error.isEmpty() && files.empty()) {
+        return false;
+    }
+    const std::filesystem::path folder = std::filesystem::path(files.front().path).parent_path();
+    if (error.isEmpty()) {
+        // The list shows one folder's files of one type, and a download sends one type.
+        for (const OutsideFile &file : files) {
+            if (std::filesystem::path(file.path).parent_path() != folder ||
+                file.file_type != files.front().file_type) {
+                error = tr("一起拖入的文件须在同一个文件夹中，且都是图片或都是乐曲");
+            }
+        }
+    }
+    if (error.isEmpty() && (!pc_tree_->places_shown() || choice_after_places_)) {
         // Chosen as soon as the browser has its places (instead of the first of them).
-        pending_outside_file_ = file.path;
+        pending_outside_files_.clear();
+        for (const OutsideFile &file : files) {
+            pending_outside_files_.push_back(file.path);
+        }
         return true;
     }
-    if (file.ok()) {
-        const std::filesystem::path at(file.path);
-        const QByteArray name = QByteArray::fromStdString(at.filename().string());
-        if (file_type_->currentIndex() != file.file_type) {
-            file_type_->setCurrentIndex(file.file_type);  // lists the folder for the new type
+    if (error.isEmpty()) {
+        if (file_type_->currentIndex() != files.front().file_type) {
+            file_type_->setCurrentIndex(files.front().file_type);  // lists the folder for the type
         }
         QTreeWidgetItem *before = pc_tree_->currentItem();
-        int row = -1;
-        if (pc_tree_->select_folder(at.parent_path().string())) {
-            if (pc_tree_->currentItem() == before) {
-                // The same folder: read it again, the file may be newer than the list.
-                pc_tree_selection_changed();
-            }
-            for (int i = 0; i < pc_list_->topLevelItemCount() && row < 0; ++i) {
+        const bool shown = pc_tree_->select_folder(folder.string());
+        if (shown && pc_tree_->currentItem() == before) {
+            // The same folder: read it again, the files may be newer than the list.
+            pc_tree_selection_changed();
+        }
+        std::vector<int> rows;
+        for (const OutsideFile &file : files) {
+            const QByteArray name =
+                QByteArray::fromStdString(std::filesystem::path(file.path).filename().string());
+            int row = -1;
+            for (int i = 0; shown && i < pc_list_->topLevelItemCount() && row < 0; ++i) {
                 if (pc_list_->topLevelItem(i)->data(0, kNameBytesRole).toByteArray() == name) {
                     row = i;
                 }
             }
+            if (row < 0) {
+                error = tr("无法在文件夹中找到该文件：%1").arg(shown_name(file.path));
+                break;
+            }
+            rows.push_back(row);
         }
-        if (row < 0) {
-            error = tr("无法在文件夹中找到该文件：%1").arg(shown_name(file.path));
-        } else {
-            pc_list_->select_row(row);
-            pc_list_->scrollToItem(pc_list_->topLevelItem(row));
-            pc_row_chosen(row);
+        if (error.isEmpty()) {
+            pc_list_->select_row(rows.front());
+            for (const int row : rows) {
+                pc_list_->topLevelItem(row)->setSelected(true);
+            }
+            pc_list_->scrollToItem(pc_list_->topLevelItem(rows.front()));
+            pc_row_chosen(rows.front());
         }
     }
     if (error.isEmpty()) {
@@ -794,9 +826,13 @@ void MainWindow::changeEvent(QEvent *event) {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event) {
-    // Only one picture or MIDI file is taken; anything else shows the refusing cursor.
-    const std::optional<std::string> path = single_dropped_file(event->mimeData()->urls());
-    if (path && check_outside_file(*path).ok()) {
+    // Picture and MIDI files are taken; anything else shows the refusing cursor. Files of several
+    // folders or of both types are taken too, and the drop says why they cannot be chosen.
+    const std::vector<std::string> paths = dropped_files(event->mimeData()->urls());
+    const bool each_opens = std::all_of(paths.begin(), paths.end(), [](const std::string &path) {
+        return check_outside_file(path).ok();
+    });
+    if (!paths.empty() && each_opens) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -808,13 +844,12 @@ void MainWindow::dragMoveEvent(QDragMoveEvent *event) {
 }
 
 void MainWindow::dropEvent(QDropEvent *event) {
-    const std::optional<std::string> path = single_dropped_file(event->mimeData()->urls());
-    if (!path) {
+    const std::vector<std::string> paths = dropped_files(event->mimeData()->urls());
+    if (!paths.empty() && open_outside_files(paths)) {
+        event->acceptProposedAction();
+    } else {
         event->ignore();
-        return;
     }
-    event->acceptProposedAction();
-    open_outside_file(*path);
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event) {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "artwork.h"
 #include "dialog_units.h"
@@ -105,7 +106,13 @@ class MainWindow : public QMainWindow,
     // exactly as clicking it would: the file type, the folder in the tree, the row in the list,
     // and the panel. A file that cannot be opened gets a box and changes nothing.
     // The path is bytes, as the file system has it.
-    bool open_outside_file(const std::string &path);
+    bool open_outside_file(const std::string &path) {
+        return open_outside_files(std::vector<std::string>{path});
+    }
+    // Several files at once (a drop), chosen together in the list as Ctrl-clicks would choose
+    // them, so that one download sends them all. They are of one folder and one file type;
+    // otherwise, or when one cannot be opened, a box says why and nothing changes.
+    bool open_outside_files(const std::vector<std::string> &paths);
     // Whether the PC browser has read its places and the folders it opened (they are read in
     // the background).
     bool browser_ready() const;
@@ -216,8 +223,8 @@ class MainWindow : public QMainWindow,
     PicturePanel *picture_ = nullptr;
     MelodyPanel *melody_ = nullptr;
     bool torn_down_ = false;
-    // A file handed in before the browser had its places.
-    std::optional<std::string> pending_outside_file_;
+    // Files handed in before the browser had its places.
+    std::vector<std::string> pending_outside_files_;
     bool choice_after_places_ = false;
     // A refusal of a handed file is on the screen: the next one is not piled on top of it.
     bool refusal_shown_ = false;

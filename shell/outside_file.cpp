@@ -87,11 +87,16 @@ QByteArray file_url_of(const std::string &path) {
            QByteArray::fromStdString(path).toPercentEncoding(QByteArrayLiteral("/"));
 }
 
-std::optional<std::string> single_dropped_file(const QList<QUrl> &urls) {
-    if (urls.size() != 1) {
-        return std::nullopt;
+std::vector<std::string> dropped_files(const QList<QUrl> &urls) {
+    std::vector<std::string> paths;
+    for (const QUrl &url : urls) {
+        std::optional<std::string> path = local_path_of(url);
+        if (!path) {
+            return {};
+        }
+        paths.push_back(std::move(*path));
     }
-    return local_path_of(urls.front());
+    return paths;
 }
 
 }  // namespace zemlo::shell

@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zemlo::shell {
 
@@ -35,7 +36,7 @@ std::optional<std::string> local_path_of(const QUrl &url);
 // The file:// URL of a local path, every byte outside the plain ones percent-encoded.
 QByteArray file_url_of(const std::string &path);
 
-// The one local file of a drop; a drop of several files, or of anything else, gives nothing.
-std::optional<std::string> single_dropped_file(const QList<QUrl> &urls);
+// The local files of a drop, in its order; nothing when any of it is not a local file.
+std::vector<std::string> dropped_files(const QList<QUrl> &urls);
 
 }  // namespace zemlo::shell

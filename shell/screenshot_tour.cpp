@@ -182,6 +182,27 @@ int main(int argc, char **argv) {
     save(wait, out, QStringLiteral("wait-window.png"));
     wait.report({}, false);
 
+    // And as a download of several shows it: the file of how many, by a name too long to fit.
+    const std::string long_name = "2024-07-14 harbour at dusk, from the lighthouse (edited).jpg";
+    wait.report({ReportLevel::Progress,
+                 {MessageId::BatchStep,
+                  {"2", "3", long_name, zemlo::app::render(MessageId::StartingDownload)}},
+                 65,
+                 {}},
+                false);
+    for (int i = 1; i <= 20; ++i) {
+        wait.report({ReportLevel::Progress,
+                     {MessageId::BatchStep,
+                      {"2", "3", long_name,
+                       zemlo::app::render(MessageId::SendingPacket, {std::to_string(i)})}},
+                     0,
+                     {}},
+                    false);
+    }
+    wait.animation()->tick();
+    save(wait, out, QStringLiteral("wait-window-batch.png"));
+    wait.report({}, false);
+
     zemlo::shell::AboutDialog about(window.base(), &window);
     about.show();
     save(about, out, QStringLiteral("about-box.png"));
@@ -218,6 +239,25 @@ int main(int argc, char **argv) {
                                   zemlo::shell::notice_box_caption(MessageId::FormatDone),
                                   zemlo::app::BoxIcon::Information),
          QStringLiteral("box-formatted")});
+    // The summary of a download of several that a handset event stopped.
+    const std::string folder = home.path().toStdString() + "/";
+    const std::string event = zemlo::app::render(MessageId::EventIncomingCall);
+    const std::string lines =
+        zemlo::app::render(MessageId::BatchLine, {folder + "sunset.bmp", "sunset.bmp",
+                                                  zemlo::app::render(MessageId::DownloadSaved,
+                                                                     {folder + "sunset.bmp"})}) +
+        "\n" +
+        zemlo::app::render(MessageId::BatchLine, {folder + "harbour.jpg", "harbour.bmp",
+                                                  zemlo::app::render(MessageId::BatchUnfinished)}) +
+        "\n" +
+        zemlo::app::render(MessageId::BatchLine,
+                           {folder + "beach.jpg", "beach.bmp",
+                            zemlo::app::render(MessageId::BatchNotSent, {event})});
+    boxes.push_back(
+        {zemlo::shell::window_box(zemlo::app::render(MessageId::BatchSummary, {"1", "3", lines}),
+                                  zemlo::app::render(MessageId::CaptionConfirm),
+                                  zemlo::app::BoxIcon::Information),
+         QStringLiteral("box-batch-summary")});
     asked.clear();
     window.parts().melody_panel->set_melody_source(
         (home.path() + QStringLiteral("/sunset.bmp")).toStdString());

@@ -1,6 +1,7 @@
 #include "wait_window.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -19,6 +20,16 @@ const QColor kBackground(192, 192, 192);
 constexpr int kWidthDu = 248;
 constexpr int kHeightDu = 97;
 
+// Each line cut to the label's width in its middle, so that a long file name keeps its beginning
+// and its extension, and the step under it stays whole.
+QString elided_lines(const QString &text, const QFontMetrics &metrics, int width) {
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString &line : lines) {
+        line = metrics.elidedText(line, Qt::ElideMiddle, width);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 }  // namespace
 
 WaitWindow::WaitWindow(const BaseUnits &base, BoxAnswerer *answerer)
@@ -35,7 +46,9 @@ WaitWindow::WaitWindow(const BaseUnits &base, BoxAnswerer *answerer)
     animation_ = new FrameAnimationStatic(this);
     animation_->setGeometry(du_rect(base, 0, 7, 240, 29));
     text_ = new QLabel(this);
-    text_->setGeometry(du_rect(base, 13, 46, 154, 14));
+    // One line sits where it always did (centred at 53); room above and below it for a second,
+    // the file of a download of several above its step.
+    text_->setGeometry(du_rect(base, 13, 39, 154, 28));
     text_->setAttribute(Qt::WA_TranslucentBackground);
     progress_ = new QProgressBar(this);
     progress_->setGeometry(du_rect(base, 10, 68, 166, 9));
@@ -82,7 +95,7 @@ void WaitWindow::cancel_clicked() {
 
 void WaitWindow::sync() {
     const app::WaitWindowView &v = model_.view();
-    text_->setText(shown_text(v.text));
+    text_->setText(elided_lines(shown_text(v.text), text_->fontMetrics(), text_->width()));
     // A range of 0..0 would make the bar busy-animate; an empty bar is 0..1 at 0.
     progress_->setRange(0, v.progress_max > 0 ? v.progress_max : 1);
     progress_->setValue(v.progress_max > 0 ? v.progress : 0);

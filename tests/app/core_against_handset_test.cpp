@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "core_rig.h"
+#include "wait_until.h"
 #include "zemlo/byte_order.h"
 #include "zemlo/signal_record.h"
 
@@ -351,8 +352,8 @@ TEST_F(BatchAgainstHandset, EachFileArrivesExactlyWithOneQuestionForAllOrOneForE
     // Each file converted with its own source, and its steps shown with its place in the batch.
     ASSERT_EQ(ui_.conversions().size(), 3u);
     EXPECT_EQ(ui_.conversions()[1].first, source("b.gif"));
-    EXPECT_TRUE(reported("文件2/3：正在发送第1个数据包..."));
-    EXPECT_TRUE(reported("文件3/3：正在发送第6个数据包..."));
+    EXPECT_TRUE(reported("文件2/3：b.gif\n正在发送第1个数据包..."));
+    EXPECT_TRUE(reported("文件3/3：c.bmp\n正在发送第6个数据包..."));
     EXPECT_EQ(summary(), "3个文件中有3个下载成功：\n" + source("a.jpg") + " → a.bmp：文件\"" +
                              source("a.jpg") + "\"下载成功\n" + source("b.gif") +
                              " → b.bmp：文件\"" + source("b.gif") + "\"下载成功\n" +
@@ -373,7 +374,7 @@ TEST_F(BatchAgainstHandset, EachFileArrivesExactlyWithOneQuestionForAllOrOneForE
     run([](MainCore &c) { c.download_command(); });
     EXPECT_EQ(read_file(store_ / "pic" / "a.bmp"), CoreRig::pattern(700, 9)) << dump();
     EXPECT_FALSE(fs::exists(store_ / "pic" / "d.bmp"));
-    EXPECT_TRUE(reported("文件1/2：已设置为预览"));
+    EXPECT_TRUE(reported("文件1/2：a.jpg\n已设置为预览"));
     EXPECT_EQ(summary(), "2个文件中有1个下载成功：\n" + source("a.jpg") + " → a.bmp：文件\"" +
                              source("a.jpg") + "\"下载成功\n" + source("d.jpg") +
                              " → d.bmp：文件\"" + source("d.jpg") + "\"未保存")
@@ -431,7 +432,7 @@ TEST_F(BatchAgainstHandset, CancelInsideAFileStopsTheRestAndSaysWhatArrived) {
     ASSERT_TRUE(sim_->control("delay 150"));
     ui_.answer({BoxAnswer::Ok, BoxAnswer::Ok});
     ui_.on_report([&](const std::string &text) {
-        if (text == "文件2/3：正在发送第2个数据包...") {
+        if (text == "文件2/3：second.jpg\n正在发送第2个数据包...") {
             values_.cancel.store(true);  // as the wait window's Cancel does
         }
     });
@@ -440,7 +441,7 @@ TEST_F(BatchAgainstHandset, CancelInsideAFileStopsTheRestAndSaysWhatArrived) {
     on_window([] {});
     EXPECT_EQ(read_file(store_ / "pic" / "first.bmp"), CoreRig::pattern(100, 2));
     EXPECT_FALSE(fs::exists(store_ / "pic" / "second.bmp"));
-    EXPECT_FALSE(reported("文件2/3：正在发送第5个数据包"));
+    EXPECT_FALSE(reported("文件2/3：second.jpg\n正在发送第5个数据包"));
     EXPECT_FALSE(reported("文件3/3："));
     EXPECT_EQ(summary(), "3个文件中有1个下载成功：\n" + source("first.jpg") +
                              " → first.bmp：文件\"" + source("first.jpg") + "\"下载成功\n" +
@@ -458,7 +459,7 @@ TEST_F(BatchAgainstHandset, HandsetEventInsideTheSecondFileStopsTheRestAtOnce) {
     choose_pc_files({"first.jpg", "second.jpg", "third.jpg"});
     ui_.answer({BoxAnswer::Ok, BoxAnswer::Ok});
     ui_.on_report([&](const std::string &text) {
-        if (text == "文件2/3：转换图形文件...") {
+        if (text == "文件2/3：second.jpg\n转换图形文件...") {
             EXPECT_TRUE(sim_->control("event 1 after 2"));
         }
     });
@@ -468,11 +469,60 @@ TEST_F(BatchAgainstHandset, HandsetEventInsideTheSecondFileStopsTheRestAtOnce) {
     on_window([] {});
     EXPECT_EQ(read_file(store_ / "pic" / "first.bmp"), CoreRig::pattern(100, 2));
     EXPECT_FALSE(fs::exists(store_ / "pic" / "second.bmp"));
-    EXPECT_FALSE(reported("文件2/3：正在发送第6个数据包")) << dump();
+    EXPECT_FALSE(reported("文件2/3：second.jpg\n正在发送第6个数据包")) << dump();
     EXPECT_FALSE(reported("文件3/3："));
     EXPECT_EQ(ui_.conversions().size(), 2u);
     EXPECT_FALSE(values_.connected.load());
     EXPECT_EQ(ui_.lines("buttons").back(), "buttons 10000");
+    // The event's own box, then the summary: what arrived before it, and why the rest did not.
+    const auto boxes = ui_.lines("box ");
+    ASSERT_GE(boxes.size(), 2u) << dump();
+    EXPECT_EQ(boxes[boxes.size() - 2], "box 确认 error 手机来电，中断操作！");
+    EXPECT_EQ(boxes.back(), "box 确认 info " + summary());
+    EXPECT_EQ(summary(), "3个文件中有1个下载成功：\n" + source("first.jpg") +
+                             " → first.bmp：文件\"" + source("first.jpg") + "\"下载成功\n" +
+                             source("second.jpg") + " → second.bmp：未下载完\n" +
+                             source("third.jpg") + " → third.bmp：未发送：手机来电，中断操作！")
+        << dump();
+    EXPECT_EQ(ui_.lines("status").back(), "status 3个文件中有1个下载成功：");
+    // Byte for byte: what the summary says arrived is there, nothing else in the folder.
+    std::vector<std::string> kept;
+    for (const auto &entry : fs::directory_iterator(store_ / "pic")) {
+        kept.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(kept, std::vector<std::string>{"first.bmp"});
+}
+
+// An event while the handset is asked to keep a file: that file's result is unknown (it may have
+// kept it), the one after it was not sent.
+TEST_F(BatchAgainstHandset, HandsetEventWhileAFileIsKeptSaysItsResultIsUnknown) {
+    start();
+    connect();
+    ui_.set_converted(CoreRig::pattern(700, 4));
+    choose_pc_files({"first.jpg", "second.jpg"});
+    ASSERT_TRUE(sim_->control("silent action"));
+    clear_sim_log();
+    ui_.answer({BoxAnswer::Ok, BoxAnswer::Ok});
+    on_window([&] { core_->download_command(); });
+    ASSERT_TRUE(
+        ::zemlo::testing::wait_until([&] { return sim_saw("command action"); }, kOperationBound))
+        << dump();
+    ASSERT_TRUE(sim_->control("event 2"));
+    ASSERT_TRUE(ui_.wait_for("box 确认 error 手机电压不足，中断操作！")) << dump();
+    ASSERT_TRUE(rig_.wait_idle(kOperationBound));
+    on_window([] {});
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "first.bmp"));
+    EXPECT_FALSE(fs::exists(store_ / "pic" / "second.bmp"));
+    const auto boxes = ui_.lines("box ");
+    ASSERT_GE(boxes.size(), 3u) << dump();
+    EXPECT_EQ(boxes[boxes.size() - 3], "box 确认 error 手机电压不足，中断操作！");
+    EXPECT_EQ(boxes[boxes.size() - 2],
+              "box 确认 error 未收到手机的确认，操作可能已完成，请查看文件列表");
+    EXPECT_EQ(boxes.back(), "box 确认 info 2个文件中有0个下载成功：\n" + source("first.jpg") +
+                                " → first.bmp：未收到手机的确认，操作可能已完成，请查看文件列表\n" +
+                                source("second.jpg") +
+                                " → second.bmp：未发送：手机电压不足，中断操作！")
+        << dump();
 }
 
 TEST_F(CoreAgainstHandset, LostPacketIsRetriedAndRefusedPacketDropsTheConnection) {

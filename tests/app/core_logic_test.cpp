@@ -2,6 +2,8 @@
 // file filter, the button rules and the wait window's progress protocol.
 #include <gtest/gtest.h>
 
+#include "batch_download.h"
+#include "batch_ledger.h"
 #include "batch_plan.h"
 #include "block_receiver.h"
 #include "connection_state.h"
@@ -194,6 +196,40 @@ TEST(BatchPlan, NamesFromTheFilesOwnAndClashesOfOneFolder) {
     EXPECT_FALSE(only_this_file(MessageId::NoSpace));
     EXPECT_FALSE(only_this_file(MessageId::PacketFailed));
     EXPECT_FALSE(only_this_file(MessageId::None));
+}
+
+// A batch stopped from outside: each file's line says what is known of it, the summary is made
+// once, and what the stopped worker still had queued for the window changes nothing after it.
+TEST(BatchLedger, StoppedFromOutsideSaysWhatIsKnownOnce) {
+    BatchRequest request;
+    for (const char *name : {"a", "b", "c", "d"}) {
+        request.files.push_back({FileType::Picture, std::string("/p/") + name + ".jpg", name, {}});
+    }
+    BatchLedger ledger;
+    EXPECT_FALSE(ledger.open());
+    ledger.begin(request);
+    ledger.started(0);
+    ledger.ended(0, "kept", true);
+    ledger.started(1);
+    ledger.ended(1, "refused", false);
+    ledger.started(2);
+    ledger.stop("call", false);
+    const std::string head = "4个文件中有1个下载成功：\n";
+    const std::string first_two = "/p/a.jpg → a.bmp：kept\n/p/b.jpg → b.bmp：refused\n";
+    EXPECT_EQ(render(ledger.close()),
+              head + first_two + "/p/c.jpg → c.bmp：未下载完\n/p/d.jpg → d.bmp：未发送：call");
+    EXPECT_FALSE(ledger.open());
+    ledger.ended(3, "late", true);
+    EXPECT_FALSE(ledger.open());
+
+    // The handset may have kept the file under way: unknown, not unfinished.
+    ledger.begin(request);
+    ledger.started(0);
+    ledger.stop("call", true);
+    EXPECT_EQ(render(ledger.close()),
+              "4个文件中有0个下载成功：\n/p/a.jpg → a.bmp：" + render(MessageId::ResultUnknown) +
+                  "\n/p/b.jpg → b.bmp：未发送：call\n/p/c.jpg → c.bmp：未发送：call\n"
+                  "/p/d.jpg → d.bmp：未发送：call");
 }
 
 TEST(PcFileFilter, OffersFilesByTheirExtension) {

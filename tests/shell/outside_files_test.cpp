@@ -149,21 +149,23 @@ TEST(OutsideFile, CommandLineArgumentsBecomeAbsoluteByteForByte) {
     EXPECT_EQ(absolute_argument(""), "");
 }
 
-TEST(OutsideFile, DropsGiveOneLocalFileOrNothing) {
+TEST(OutsideFile, DropsGiveTheirLocalFilesOrNothing) {
     const QUrl local = QUrl::fromLocalFile(QStringLiteral("/home/u/a b.bmp"));
-    EXPECT_EQ(single_dropped_file({local}), std::string("/home/u/a b.bmp"));
-    EXPECT_EQ(single_dropped_file({QUrl(QStringLiteral("file://localhost/tmp/a.bmp"))}),
-              std::string("/tmp/a.bmp"));
+    using Paths = std::vector<std::string>;
+    EXPECT_EQ(dropped_files({local}), Paths{"/home/u/a b.bmp"});
+    EXPECT_EQ(dropped_files({QUrl(QStringLiteral("file://localhost/tmp/a.bmp"))}),
+              Paths{"/tmp/a.bmp"});
     // A file manager encodes a name that is not UTF-8 byte by byte; the bytes come back.
-    EXPECT_EQ(single_dropped_file({QUrl::fromEncoded("file:///tmp/caf%E9.jpg")}),
-              std::string("/tmp/caf\xe9.jpg"));
-    EXPECT_EQ(single_dropped_file({QUrl::fromEncoded("file:///tmp/%E4%B8%A4.bmp")}),
-              std::string("/tmp/\xe4\xb8\xa4.bmp"));
-    EXPECT_FALSE(single_dropped_file({}));
-    EXPECT_FALSE(single_dropped_file({local, local}));
-    EXPECT_FALSE(single_dropped_file({QUrl(QStringLiteral("https://example.org/a.bmp"))}));
-    EXPECT_FALSE(single_dropped_file({QUrl(QStringLiteral("file://elsewhere.example/a.bmp"))}));
-    EXPECT_FALSE(single_dropped_file({QUrl(QStringLiteral("a.bmp"))}));
+    EXPECT_EQ(dropped_files({QUrl::fromEncoded("file:///tmp/caf%E9.jpg"),
+                             QUrl::fromEncoded("file:///tmp/%E4%B8%A4.bmp")}),
+              (Paths{"/tmp/caf\xe9.jpg", "/tmp/\xe4\xb8\xa4.bmp"}));
+    EXPECT_TRUE(dropped_files({}).empty());
+    // One URL that is not a local file spoils the drop.
+    for (const QUrl &other :
+         {QUrl(QStringLiteral("https://example.org/a.bmp")),
+          QUrl(QStringLiteral("file://elsewhere.example/a.bmp")), QUrl(QStringLiteral("a.bmp"))}) {
+        EXPECT_TRUE(dropped_files({local, other}).empty()) << other.toString().toStdString();
+    }
 }
 
 TEST(InstanceChannel, RequestsSurviveTheLineAndMalformedOnesAreRefused) {
@@ -544,10 +546,21 @@ TEST_F(OutsideWindowTest, DroppingOnePictureOrMelodyChoosesItOtherDropsAreRefuse
     EXPECT_TRUE(send_drop({QUrl::fromLocalFile(q(home_ / "top.gif"))}));
     EXPECT_EQ(w().core().selected_pc_file(), (home_ / "top.gif").string());
     EXPECT_FALSE(send_drop({QUrl::fromLocalFile(q(home_ / "pics" / "readme.txt"))}));
-    EXPECT_FALSE(send_drop({QUrl::fromLocalFile(q(home_ / "top.gif")),
-                            QUrl::fromLocalFile(q(home_ / "pics" / "song.mid"))}));
     EXPECT_FALSE(send_drop({QUrl(QStringLiteral("https://example.org/a.bmp"))}));
+    EXPECT_FALSE(send_drop({QUrl::fromLocalFile(q(home_ / "top.gif")),
+                            QUrl::fromLocalFile(q(home_ / "pics" / "readme.txt"))}));
+    EXPECT_TRUE(boxes_.empty());
+    // Files that cannot be chosen together: a box says why, and nothing changes.
+    for (const fs::path &other : {home_ / "pics" / "song.mid", home_ / "pics" / "photo.jpeg"}) {
+        boxes_.clear();
+        EXPECT_FALSE(
+            send_drop({QUrl::fromLocalFile(q(home_ / "top.gif")), QUrl::fromLocalFile(q(other))}));
+        EXPECT_EQ(boxes_, std::vector<std::string>{"打开文件 一起拖入的文件须在同一个文件夹中，"
+                                                   "且都是图片或都是乐曲"});
+    }
+    boxes_.clear();
     EXPECT_EQ(w().core().selected_pc_file(), (home_ / "top.gif").string());
+    EXPECT_EQ(w().parts().pc_list->selectedItems().size(), 1);
     // Dropped on the name box, the file is opened and its URL is not typed into the box.
     w().parts().name_box->setText(QStringLiteral("keep"));
     EXPECT_TRUE(

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -491,6 +492,87 @@ TEST_F(WindowTest, SeveralFilesChosenWithCtrlClickDownloadInOneGo) {
     // A plain click chooses one file again: the next download is the single one.
     click_row(list, QStringLiteral("second.bmp"));
     EXPECT_EQ(w().parts().pc_file_label->text(), QStringLiteral("second.bmp"));
+}
+
+// A file manager's drop of several files chooses them all, as Ctrl-clicks would; one download
+// sends them, the wait window naming each (a long name cut in its middle). An incoming call
+// stops them: its box, then the summary of what arrived.
+TEST_F(WindowTest, SeveralFilesDroppedGoInOneDownloadAndAnEventEndsWithTheSummary) {
+    const std::string long_name =
+        "a photo with a name far too long for the wait window to show it whole.bmp";
+    fs::copy_file(home_ / "photo.bmp", home_ / long_name);
+    fs::copy_file(home_ / "photo.bmp", home_ / "third.bmp");
+    start_handset();
+    open_window();
+    connect_handset();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString((home_ / "photo.bmp").string())),
+                  QUrl::fromLocalFile(QString::fromStdString((home_ / long_name).string())),
+                  QUrl::fromLocalFile(QString::fromStdString((home_ / "third.bmp").string()))});
+    const QPoint at = w().rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w(), &drop);
+    ASSERT_TRUE(drop.isAccepted());
+    QStringList chosen;
+    for (const QTreeWidgetItem *item : w().parts().pc_list->selectedItems()) {
+        chosen << item->text(0);
+    }
+    chosen.sort();
+    EXPECT_EQ(chosen, (QStringList{QString::fromStdString(long_name), "photo.bmp", "third.bmp"}));
+
+    ASSERT_TRUE(sim_->control("delay 20"));
+    answers_ = {BoxAnswer::Ok, BoxAnswer::Ok};
+    click(w().parts().download_button);
+    EXPECT_TRUE(
+        saw_box("确认 你确定要下载这3个文件到手机的\"a:\\pcdlw\\pic\"吗?(若有同名文件则覆盖)"));
+    // The list's order: the long name first.
+    WaitWindow *wait = w().parts().wait_window;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QString text = wait->text_label()->text();
+            return text.startsWith(QStringLiteral("文件1/3：")) && text.contains("正在发送第");
+        },
+        kWaitMs));
+    const QStringList lines = wait->text_label()->text().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("文件1/3：a photo"))) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].contains(QChar(0x2026))) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral(".bmp"))) << lines[0].toStdString();
+    EXPECT_LE(wait->text_label()->fontMetrics().horizontalAdvance(lines[0]),
+              wait->text_label()->width());
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("正在发送第"))) << lines[1].toStdString();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return wait->text_label()->text().startsWith(
+                QStringLiteral("文件2/3：photo.bmp\n正在发送第"));
+        },
+        kWaitMs));
+
+    ASSERT_TRUE(sim_->control("event 1"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return saw_box("确认 手机来电，中断操作！"); }, kWaitMs));
+    ASSERT_TRUE(idle());
+    delivered();
+    const auto event_box = std::find(boxes_.begin(), boxes_.end(), "确认 手机来电，中断操作！");
+    const auto summary = std::find_if(boxes_.begin(), boxes_.end(), [](const std::string &b) {
+        return b.rfind("确认 3个文件中有1个下载成功：\n", 0) == 0;
+    });
+    ASSERT_NE(summary, boxes_.end());
+    EXPECT_LT(event_box, summary);
+    for (const std::string line : {"photo.bmp → photo.bmp：未下载完",
+                                   "third.bmp → third.bmp：未发送：手机来电，中断操作！"}) {
+        EXPECT_NE(summary->find(line), std::string::npos) << *summary;
+    }
+    EXPECT_EQ(w().parts().status_line->text(), QStringLiteral("3个文件中有1个下载成功："));
+    std::vector<std::string> kept;
+    for (const auto &entry : fs::directory_iterator(store_ / "pic")) {
+        kept.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(kept, std::vector<std::string>{"aphoto.bmp"});
+    EXPECT_EQ(fs::file_size(store_ / "pic" / "aphoto.bmp"), kHandsetPictureBytes);
+    EXPECT_EQ(buttons(), "10000");
 }
 
 TEST_F(WindowTest, AFileThatCannotBeShownIsNeverDownloadedAsTheEarlierPicture) {

@@ -266,7 +266,8 @@ TEST_F(WindowLanguage, ChineseTextsStayAsWrittenAndEnglishReplacesThem) {
     EXPECT_EQ(space_tip_text(1000, 250), QStringLiteral("已用空间:750字节,剩余空间:250字节"));
     EXPECT_EQ(space_tip_text(0, 0), QStringLiteral("(未连接)"));
     EXPECT_EQ(app::render(app::MessageId::SendingPacket, {"7"}), "正在发送第7个数据包...");
-    EXPECT_EQ(app::render(app::MessageId::BatchStep, {"2", "3", "x"}), "文件2/3：x");
+    EXPECT_EQ(app::render(app::MessageId::BatchStep, {"2", "3", "a.jpg", "x"}),
+              "文件2/3：a.jpg\nx");
     EXPECT_EQ(app::render(app::MessageId::BatchSummary, {"1", "2", "a\nb"}),
               "2个文件中有1个下载成功：\na\nb");
 
@@ -280,7 +281,8 @@ TEST_F(WindowLanguage, ChineseTextsStayAsWrittenAndEnglishReplacesThem) {
     EXPECT_EQ(play_time_text(65'400), "Play time 01:05");
     EXPECT_EQ(space_tip_text(1000, 250), QStringLiteral("Used: 750 bytes, free: 250 bytes"));
     EXPECT_EQ(app::render(app::MessageId::SendingPacket, {"7"}), "Sending packet 7...");
-    EXPECT_EQ(app::render(app::MessageId::BatchStep, {"2", "3", "x"}), "File 2/3: x");
+    EXPECT_EQ(app::render(app::MessageId::BatchStep, {"2", "3", "a.jpg", "x"}),
+              "File 2/3: a.jpg\nx");
     EXPECT_EQ(app::render(app::MessageId::BatchSummary, {"1", "2", "a\nb"}),
               "1 of 2 files were downloaded:\na\nb");
 
