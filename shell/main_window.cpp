@@ -126,6 +126,13 @@ MainWindow::MainWindow(app::Profile &profile, std::string module_dir, WindowHook
     setAcceptDrops(true);
 
     build_menu();
+    // The command buttons' icons at the size the first paint draws them, drawn while the font
+    // configuration is still being read: they need no fonts, and would otherwise be drawn after
+    // it, on the way to the first paint.
+    for (const Icon icon :
+         {Icon::Connect, Icon::Download, Icon::Rename, Icon::Delete, Icon::Disconnect}) {
+        draw_icon_ahead(icon, QSize(kButtonIconPixels, kButtonIconPixels), devicePixelRatioF());
+    }
     if (hooks_.before_text) {
         hooks_.before_text();
     }
