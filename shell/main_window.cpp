@@ -19,6 +19,7 @@
 #include <QProxyStyle>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
@@ -139,6 +140,13 @@ MainWindow::MainWindow(app::Profile &profile, std::string module_dir, WindowHook
     auto *client = new QWidget(this);
     setCentralWidget(client);
     make_views(client);
+    // The handset folders' icons at the size their tree draws them (the open one for the folder
+    // selected), ahead too.
+    const int folder_pixels =
+        handset_tree_->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, handset_tree_);
+    for (const Icon icon : {Icon::Folder, Icon::OpenFolder}) {
+        draw_icon_ahead(icon, QSize(folder_pixels, folder_pixels), devicePixelRatioF());
+    }
     if (hooks_.before_text) {
         hooks_.before_text();
     }
