@@ -23,22 +23,25 @@ int arrow_target(int selected, int step, int rows) {
 
 FileListView::FileListView(Qt::Alignment name_alignment, QWidget *parent)
     : QTreeWidget(parent), name_alignment_(name_alignment) {
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+void FileListView::make_columns() {
     setColumnCount(2);
     setHeaderLabels({tr("文件"), tr("大小(字节)")});
     header()->setSectionsClickable(false);
     header()->setSectionsMovable(false);
     header()->setDefaultAlignment(Qt::AlignCenter);
-    headerItem()->setTextAlignment(0, name_alignment | Qt::AlignVCenter);
+    headerItem()->setTextAlignment(0, name_alignment_ | Qt::AlignVCenter);
     setColumnWidth(0, kNameColumnWidth);
     setColumnWidth(1, kSizeColumnWidth);
     header()->setStretchLastSection(true);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
     setSortingEnabled(false);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setContextMenuPolicy(Qt::PreventContextMenu);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
 bool FileListView::viewportEvent(QEvent *event) {

@@ -14,7 +14,11 @@ int arrow_target(int selected, int step, int rows);
 class FileListView : public QTreeWidget {
     Q_OBJECT
   public:
+    // The list without its columns: a header's sections are sized by the font, and the window
+    // makes its lists before the font configuration has been read.
     FileListView(Qt::Alignment name_alignment, QWidget *parent = nullptr);
+    // The two columns and their header; once, before the list is shown or filled.
+    void make_columns();
 
     int selected_row() const;
     void select_row(int row);

@@ -19,6 +19,7 @@
 #include <QProxyStyle>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
@@ -127,15 +128,33 @@ MainWindow::MainWindow(app::Profile &profile, std::string module_dir, WindowHook
     setAcceptDrops(true);
 
     build_menu();
+    // The command buttons' icons at the size the first paint draws them, drawn while the font
+    // configuration is still being read: they need no fonts, and would otherwise be drawn after
+    // it, on the way to the first paint.
+    for (const Icon icon :
+         {Icon::Connect, Icon::Download, Icon::Rename, Icon::Delete, Icon::Disconnect}) {
+        draw_icon_ahead(icon, QSize(kButtonIconPixels, kButtonIconPixels), devicePixelRatioF());
+    }
+    // The four views need no fonts until they are laid out or drawn: made now too, placed once
+    // the fonts are read. They are the first children of the client area, as they always were,
+    // which keeps the order a screen reader walks them in.
+    auto *client = new QWidget(this);
+    setCentralWidget(client);
+    make_views(client);
+    // The handset folders' icons at the size their tree draws them (the open one for the folder
+    // selected), ahead too.
+    const int folder_pixels =
+        handset_tree_->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, handset_tree_);
+    for (const Icon icon : {Icon::Folder, Icon::OpenFolder}) {
+        draw_icon_ahead(icon, QSize(folder_pixels, folder_pixels), devicePixelRatioF());
+    }
     if (hooks_.before_text) {
         hooks_.before_text();
     }
     setFont(fitting_font());
     menuBar()->setFont(font());
     base_ = base_units(font());
-    auto *client = new QWidget(this);
     client->setFixedSize(du_x(base_, layout::kWidth), du_y(base_, layout::kHeight));
-    setCentralWidget(client);
     build_controls(client);
     build_panels(client);
     set_tab_order();
@@ -238,28 +257,33 @@ QLabel *MainWindow::make_sunken_label(QWidget *parent, const QString &text, cons
     return label;
 }
 
-void MainWindow::build_controls(QWidget *client) {
+void MainWindow::make_views(QWidget *client) {
     // The handset's folders and files (lower left).
     handset_tree_ = new QTreeWidget(client);
-    handset_tree_->setGeometry(du_rect(base_, layout::kHandsetTree));
     handset_tree_->setHeaderHidden(true);
     handset_tree_->setRootIsDecorated(true);
     handset_tree_->setContextMenuPolicy(Qt::PreventContextMenu);
     handset_list_ = new FileListView(Qt::AlignCenter, client);
-    handset_list_->setGeometry(du_rect(base_, layout::kHandsetList));
 
     // The PC browser (upper left).
     pc_tree_ = new PcFolderTree(client);
-    pc_tree_->setGeometry(du_rect(base_, layout::kPcTree));
     pc_list_ = new FileListView(Qt::AlignLeft, client);
-    pc_list_->setGeometry(du_rect(base_, layout::kPcList));
-    // Ctrl- and Shift-click choose several files, downloaded in one go.
-    pc_list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // What a screen reader says for each list: what it holds, not its first row.
     handset_tree_->setAccessibleName(tr("手机文件夹"));
     handset_list_->setAccessibleName(tr("手机文件"));
     pc_tree_->setAccessibleName(tr("电脑文件夹"));
     pc_list_->setAccessibleName(tr("电脑文件"));
+}
+
+void MainWindow::build_controls(QWidget *client) {
+    handset_list_->make_columns();
+    pc_list_->make_columns();
+    // Ctrl- and Shift-click choose several files, downloaded in one go.
+    pc_list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    handset_tree_->setGeometry(du_rect(base_, layout::kHandsetTree));
+    handset_list_->setGeometry(du_rect(base_, layout::kHandsetList));
+    pc_tree_->setGeometry(du_rect(base_, layout::kPcTree));
+    pc_list_->setGeometry(du_rect(base_, layout::kPcList));
 
     auto *type_label = new QLabel(tr("下载文件类型:"), client);
     type_label->setGeometry(du_rect(base_, layout::kTypeLabel));

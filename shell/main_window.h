@@ -173,6 +173,8 @@ class MainWindow : public QMainWindow,
     void build_menu();
     QRect available_area() const;
     QFont fitting_font();
+    // The handset's and the PC's trees and lists, not yet placed.
+    void make_views(QWidget *client);
     void build_controls(QWidget *client);
     void build_panels(QWidget *client);
     void set_tab_order();

@@ -11,6 +11,19 @@ namespace zemlo::shell {
 
 namespace {
 
+// The pixmaps drawn of each icon's document, shared by every icon made from it.
+std::shared_ptr<ArtworkIconEngine::Drawn> drawn_of(Icon icon) {
+    static std::array<std::shared_ptr<ArtworkIconEngine::Drawn>, kIconArtwork.size()> drawn;
+    const auto index = static_cast<std::size_t>(icon);
+    if (index >= drawn.size()) {
+        return nullptr;
+    }
+    if (!drawn[index]) {
+        drawn[index] = std::make_shared<ArtworkIconEngine::Drawn>();
+    }
+    return drawn[index];
+}
+
 // Each icon's document, read the first time it is asked for (on the window thread, as every
 // icon is drawn there); nothing for an icon whose file is missing.
 std::shared_ptr<QSvgRenderer> document_of(Icon icon) {
@@ -45,12 +58,16 @@ QIcon load_icon(Icon icon) {
     if (!document) {
         return {};
     }
-    return QIcon(new ArtworkIconEngine(std::move(document)));
+    return QIcon(new ArtworkIconEngine(std::move(document), drawn_of(icon)));
 }
 
 QSize icon_natural_size(Icon icon) {
     const std::shared_ptr<QSvgRenderer> document = document_of(icon);
     return document ? document->defaultSize() : QSize();
+}
+
+void draw_icon_ahead(Icon icon, QSize size, qreal ratio) {
+    load_icon(icon).pixmap(size, ratio, QIcon::Normal);
 }
 
 void read_artwork() {

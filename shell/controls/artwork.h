@@ -79,4 +79,9 @@ QSize icon_natural_size(Icon icon);
 // while the font configuration is still being read).
 void read_artwork();
 
+// Draws the icon now, at size (in pixels of ratio device pixels each), for every icon made from
+// its file to find drawn, in any mode (the other modes are made from this one): the window's start
+// draws its command buttons' icons this way while the font configuration is still being read.
+void draw_icon_ahead(Icon icon, QSize size, qreal ratio);
+
 }  // namespace zemlo::shell

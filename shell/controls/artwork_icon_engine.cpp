@@ -9,8 +9,10 @@
 
 namespace zemlo::shell {
 
-ArtworkIconEngine::ArtworkIconEngine(std::shared_ptr<QSvgRenderer> document)
-    : document_(std::move(document)) {}
+ArtworkIconEngine::ArtworkIconEngine(std::shared_ptr<QSvgRenderer> document,
+                                     std::shared_ptr<Drawn> drawn)
+    : document_(std::move(document)),
+      drawn_(drawn ? std::move(drawn) : std::make_shared<Drawn>()) {}
 
 void ArtworkIconEngine::paint(QPainter *painter, const QRect &rect, QIcon::Mode mode,
                               QIcon::State state) {
@@ -35,26 +37,33 @@ QPixmap ArtworkIconEngine::pixmap(const QSize &size, QIcon::Mode mode, QIcon::St
     }
     const QString key =
         QStringLiteral("%1x%2/%3").arg(fitted.width()).arg(fitted.height()).arg(mode);
-    if (const auto found = drawn_.constFind(key); found != drawn_.cend()) {
+    if (const auto found = drawn_->constFind(key); found != drawn_->cend()) {
         return *found;
     }
-    QImage image(fitted, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    document_->render(&painter);
-    painter.end();
-    QPixmap drawn = QPixmap::fromImage(image);
-    if (mode != QIcon::Normal && qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        QStyleOption option;
-        option.palette = QGuiApplication::palette();
-        drawn = QApplication::style()->generatedIconPixmap(mode, drawn, &option);
+    QPixmap drawn;
+    if (mode == QIcon::Normal) {
+        QImage image(fitted, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        document_->render(&painter);
+        painter.end();
+        drawn = QPixmap::fromImage(image);
+    } else {
+        // Another mode is the style's change of the normal pixmap, which is drawn (or found
+        // drawn) first: the document is drawn once per size.
+        drawn = pixmap(fitted, QIcon::Normal, state);
+        if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
+            QStyleOption option;
+            option.palette = QGuiApplication::palette();
+            drawn = QApplication::style()->generatedIconPixmap(mode, drawn, &option);
+        }
     }
-    drawn_.insert(key, drawn);
+    drawn_->insert(key, drawn);
     return drawn;
 }
 
 QIconEngine *ArtworkIconEngine::clone() const {
-    return new ArtworkIconEngine(document_);
+    return new ArtworkIconEngine(document_, drawn_);
 }
 
 QString ArtworkIconEngine::key() const {

@@ -3,9 +3,12 @@
 
 #include "offscreen_app.h"
 
+#include <QApplication>
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
 
 #include <set>
 
@@ -66,6 +69,22 @@ TEST(Artwork, IconsDrawAtTheAskedSizeSharpOnDenseScreensAndGreyWhenDisabled) {
     EXPECT_EQ(grey_when_disabled, coloured);
     // The same pixmap again, not drawn a second time differently.
     EXPECT_EQ(icon.pixmap(QSize(24, 24)).toImage(), normal);
+}
+
+TEST(Artwork, AnIconDrawnAheadIsFoundDrawnByEveryIconOfItsFileInEveryMode) {
+    test::ensure_app();
+    draw_icon_ahead(Icon::Rename, QSize(20, 20), 1.0);
+    const QPixmap ahead = load_icon(Icon::Rename).pixmap(QSize(20, 20));
+    // Another icon of the same file finds the very pixmap, not one drawn again.
+    EXPECT_EQ(load_icon(Icon::Rename).pixmap(QSize(20, 20)).cacheKey(), ahead.cacheKey());
+    // Another file's icon at that size is its own.
+    EXPECT_NE(load_icon(Icon::Delete).pixmap(QSize(20, 20)).toImage(), ahead.toImage());
+    // The disabled form is the normal one greyed, as the style greys any icon.
+    QStyleOption option;
+    option.palette = QGuiApplication::palette();
+    const QImage greyed =
+        QApplication::style()->generatedIconPixmap(QIcon::Disabled, ahead, &option).toImage();
+    EXPECT_EQ(load_icon(Icon::Rename).pixmap(QSize(20, 20), QIcon::Disabled).toImage(), greyed);
 }
 
 }  // namespace

@@ -5,3 +5,12 @@ zemlo_add_gtest(NAME deferred_libraries_tests
             ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
     LIBS zemlo_shell Qt6::Test
     LABELS widget)
+# Nothing asks for a font before the window's first text, in a program of its own (nothing
+# before it has asked for one).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(ZEMLO_TEST_FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+zemlo_add_gtest(NAME start_before_fonts_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/start_before_fonts_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
+    LIBS zemlo_shell PkgConfig::ZEMLO_TEST_FONTCONFIG
+    LABELS widget)
