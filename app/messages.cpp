@@ -370,6 +370,17 @@ constexpr Entry kTable[] = {
     {MessageId::OpensNow, QT_TRANSLATE_NOOP("Messages", "%1 现在能打开了；刚才可能暂时被占用")},
     {MessageId::TryAgain, QT_TRANSLATE_NOOP("Messages", "再试一次")},
     {MessageId::CannotOpenDevice, QT_TRANSLATE_NOOP("Messages", "无法打开 %1：%2")},
+
+    {MessageId::ProgressLine, QT_TRANSLATE_NOOP("Messages", "数据包%1/%2  %3/%4字节")},
+    {MessageId::ProgressTimeLeft, QT_TRANSLATE_NOOP("Messages", "还剩%1秒")},
+    {MessageId::MelodyConverted, QT_TRANSLATE_NOOP("Messages", "%1：%2字节，合并了%3个音轨")},
+    {MessageId::MelodyEndsEarly,
+     QT_TRANSLATE_NOOP("Messages", "警告：%1：旋律在第%2字节提前结束（%3）；之前的事件都保留")},
+    {MessageId::MelodyTracksCut,
+     QT_TRANSLATE_NOOP("Messages", "警告：%1：%2个音轨有事件越过了音轨的结尾，音轨在那里结束")},
+    {MessageId::StopBadTempoLength, QT_TRANSLATE_NOOP("Messages", "长度不是3的速度事件")},
+    {MessageId::StopBadEndOfTrackLength, QT_TRANSLATE_NOOP("Messages", "长度不是0的音轨结束事件")},
+    {MessageId::StopBadStatus, QT_TRANSLATE_NOOP("Messages", "MIDI文件里不该有的系统状态字节")},
 };
 
 constexpr size_t kCount = static_cast<size_t>(MessageId::Count);

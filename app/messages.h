@@ -257,6 +257,16 @@ enum class MessageId : uint16_t {
     TryAgain,
     CannotOpenDevice,  // %1 the device, %2 the system's reason
 
+    // A download's progress line and convert melody's report.
+    ProgressLine,      // %1 the packets sent, %2 of how many, %3 the bytes sent, %4 of how many
+    ProgressTimeLeft,  // %1 the seconds left
+    MelodyConverted,   // %1 the melody file, %2 its bytes, %3 the tracks merged
+    MelodyEndsEarly,   // %1 the MIDI file, %2 the byte where it stops, %3 what stopped it
+    MelodyTracksCut,   // %1 the MIDI file, %2 how many tracks
+    StopBadTempoLength,
+    StopBadEndOfTrackLength,
+    StopBadStatus,
+
     Count,
 };
 

@@ -24,6 +24,21 @@ std::string seconds(uint64_t micros) {
     const uint64_t tenths = (micros + kMicrosPerTenth / 2) / kMicrosPerTenth;
     return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
 }
+
+// What stopped the merge early, in the user's language.
+app::MessageId stop_reason(media::MergeStop stop) {
+    switch (stop) {
+        case media::MergeStop::kBadTempoLength:
+            return app::MessageId::StopBadTempoLength;
+        case media::MergeStop::kBadEndOfTrackLength:
+            return app::MessageId::StopBadEndOfTrackLength;
+        case media::MergeStop::kBadStatus:
+            return app::MessageId::StopBadStatus;
+        case media::MergeStop::kComplete:
+            break;
+    }
+    return app::MessageId::None;
+}
 const CommandRegistration kRegistration{kCommand};
 
 int run(const std::vector<std::string> &args) {
@@ -56,18 +71,21 @@ int run(const std::vector<std::string> &args) {
         return fail(c.error);
     }
     if (c.stop != media::MergeStop::kComplete) {
-        std::fprintf(stderr,
-                     "zemlo-cli: warning: %s: the melody ends early at byte %zu (%s); the events "
-                     "before it are kept\n",
-                     in.c_str(), c.stop_offset, media::describe(c.stop));
+        std::fprintf(
+            stderr, "zemlo-cli: %s\n",
+            app::render(app::MessageId::MelodyEndsEarly,
+                        {in, std::to_string(c.stop_offset), app::render(stop_reason(c.stop))})
+                .c_str());
     }
     if (c.tracks_cut != 0) {
-        std::fprintf(stderr,
-                     "zemlo-cli: warning: %s: %zu track(s) had an event running past "
-                     "the track's end and stop there\n",
-                     in.c_str(), c.tracks_cut);
+        std::fprintf(
+            stderr, "zemlo-cli: %s\n",
+            app::render(app::MessageId::MelodyTracksCut, {in, std::to_string(c.tracks_cut)})
+                .c_str());
     }
-    std::printf("%s: %zu bytes, %zu track(s) merged\n", out.c_str(), c.output_bytes, c.tracks);
+    std::printf("%s\n", app::render(app::MessageId::MelodyConverted,
+                                    {out, std::to_string(c.output_bytes), std::to_string(c.tracks)})
+                            .c_str());
     if (c.cut) {
         std::printf("%s\n", app::render(app::MessageId::MelodyCutToFit,
                                         {std::to_string(kLimit), seconds(c.kept_micros),

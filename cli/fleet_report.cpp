@@ -10,7 +10,6 @@ namespace zemlo::cli {
 namespace {
 
 constexpr std::string_view kClearToEnd = "\033[K";
-constexpr std::string_view kBytesWord = " bytes";
 
 std::string without_escapes(const std::string &s) {
     std::string out;
@@ -88,22 +87,31 @@ std::string WorkerStream::progress() const {
 }
 
 std::optional<uint64_t> progress_total_bytes(std::string_view line) {
-    const size_t word = line.find(kBytesWord);
-    if (word == std::string_view::npos) {
-        return std::nullopt;
+    // The line reads in the user's language, so its numbers are found by their shape: the
+    // packets' "sent/total", then the bytes' "sent/total", ended by the word that follows it
+    // (a total still being written is not taken).
+    const auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
+    size_t pairs = 0;
+    for (size_t slash = line.find('/'); slash != std::string_view::npos;
+         slash = line.find('/', slash + 1)) {
+        if (slash == 0 || !is_digit(line[slash - 1])) {
+            continue;
+        }
+        size_t end = slash + 1;
+        while (end < line.size() && is_digit(line[end])) {
+            ++end;
+        }
+        if (end == slash + 1 || ++pairs < 2) {
+            continue;
+        }
+        uint64_t n = 0;
+        const auto [p, ec] = std::from_chars(line.data() + slash + 1, line.data() + end, n);
+        if (ec != std::errc() || p != line.data() + end || end == line.size()) {
+            return std::nullopt;
+        }
+        return n;
     }
-    const size_t slash = line.rfind('/', word);
-    if (slash == std::string_view::npos || slash + 1 >= word) {
-        return std::nullopt;
-    }
-    uint64_t n = 0;
-    const char *first = line.data() + slash + 1;
-    const char *last = line.data() + word;
-    const auto [p, ec] = std::from_chars(first, last, n);
-    if (ec != std::errc() || p != last) {
-        return std::nullopt;
-    }
-    return n;
+    return std::nullopt;
 }
 
 std::string summary_table(const std::vector<HandsetResult> &results) {

@@ -32,7 +32,7 @@ class WorkerStream {
     std::optional<uint64_t> transfer_bytes_;
 };
 
-// "packet 3/61  1024/30748 bytes ..." -> 30748.
+// "packet 3/61  1024/30748 bytes ..." -> 30748, in either language.
 std::optional<uint64_t> progress_total_bytes(std::string_view line);
 
 struct HandsetResult {

@@ -15,8 +15,8 @@ struct TransferProgress {
     std::chrono::milliseconds elapsed{0};
 };
 
-// "packet 3/61  1024/30748 bytes  2048 B/s  14 s left"; the rate and time left appear once a
-// packet has gone and time has passed.
+// "packet 3/61  1024/30748 bytes  2048 B/s  14 s left" in the user's language; the rate and time
+// left appear once a packet has gone and time has passed.
 std::string progress_line(const TransferProgress &p);
 
 }  // namespace zemlo::cli

@@ -869,6 +869,38 @@ The system says: %1</translation>
         <translation>cannot open %1: %2</translation>
     </message>
     <message>
+        <source>数据包%1/%2  %3/%4字节</source>
+        <translation>packet %1/%2  %3/%4 bytes</translation>
+    </message>
+    <message>
+        <source>还剩%1秒</source>
+        <translation>%1 s left</translation>
+    </message>
+    <message>
+        <source>%1：%2字节，合并了%3个音轨</source>
+        <translation>%1: %2 bytes, %3 track(s) merged</translation>
+    </message>
+    <message>
+        <source>警告：%1：旋律在第%2字节提前结束（%3）；之前的事件都保留</source>
+        <translation>warning: %1: the melody ends early at byte %2 (%3); the events before it are kept</translation>
+    </message>
+    <message>
+        <source>警告：%1：%2个音轨有事件越过了音轨的结尾，音轨在那里结束</source>
+        <translation>warning: %1: %2 track(s) had an event running past the track&apos;s end and stop there</translation>
+    </message>
+    <message>
+        <source>长度不是3的速度事件</source>
+        <translation>a tempo event whose length is not 3</translation>
+    </message>
+    <message>
+        <source>长度不是0的音轨结束事件</source>
+        <translation>an end-of-track event whose length is not 0</translation>
+    </message>
+    <message>
+        <source>MIDI文件里不该有的系统状态字节</source>
+        <translation>a system status byte that has no place in a MIDI file</translation>
+    </message>
+    <message>
         <source>手机的文件名最多8个字符，只能用英文字母和数字</source>
         <translation>a handset file name has at most 8 characters, ASCII letters and digits only</translation>
     </message>

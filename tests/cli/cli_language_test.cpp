@@ -211,4 +211,29 @@ TEST_F(CliLanguage, PortListingInBothLanguages) {
     EXPECT_NE(english.out.find("  COM3  (missing)\n"), std::string::npos) << english.out;
 }
 
+// convert melody's report and its warning: a melody whose tempo event has the wrong length is
+// written up to it, with a warning that says where and why.
+TEST_F(CliLanguage, ConvertMelodyInBothLanguages) {
+    const unsigned char midi[] = {
+        'M',  'T',  'h',  'd',  0,    0,    0,    6,  0, 0,    0,    1, 0, 96,  // format 0, 1 track
+        'M',  'T',  'r',  'k',  0,    0,    0,    20,                           // the track
+        0,    0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0,                            // a note
+        0x0A, 0xFF, 0x51, 4,    1,    2,    3,    4,  0, 0xFF, 0x2F, 0};  // a 4-byte tempo, the end
+    std::ofstream(dir_ / "bad.mid", std::ios::binary)
+        .write(reinterpret_cast<const char *>(midi), sizeof midi);
+    const CliRun chinese = cli("LANG=zh_CN.UTF-8", "convert melody bad.mid bad.dwn");
+    ASSERT_EQ(chinese.status, 0) << chinese.err;
+    const std::string size = std::to_string(fs::file_size(dir_ / "bad.dwn"));
+    EXPECT_EQ(chinese.out, "bad.dwn：" + size + "字节，合并了1个音轨\n");
+    EXPECT_EQ(chinese.err,
+              "zemlo-cli: "
+              "警告：bad.mid：旋律在第31字节提前结束（长度不是3的速度事件）；之前的事件都保留\n");
+    const CliRun english = cli("LANG=en_US.UTF-8", "convert melody bad.mid bad.dwn");
+    EXPECT_EQ(english.status, 0) << english.err;
+    EXPECT_EQ(english.out, "bad.dwn: " + size + " bytes, 1 track(s) merged\n");
+    EXPECT_EQ(english.err,
+              "zemlo-cli: warning: bad.mid: the melody ends early at byte 31 (a tempo event whose "
+              "length is not 3); the events before it are kept\n");
+}
+
 }  // namespace

@@ -67,6 +67,9 @@ TEST(SeveralHandsets, WorkerStreamTellsProgressFromMessages) {
     EXPECT_EQ(progress_total_bytes("packet 3/61  1536/9 bytes"), 9u);
     EXPECT_FALSE(progress_total_bytes("packet 3/61"));
     EXPECT_FALSE(progress_total_bytes("a/b bytes"));
+    // The line in Chinese; a total still being written is not yet a total.
+    EXPECT_EQ(progress_total_bytes("数据包3/61  1536/30748字节  2048 B/s"), 30748u);
+    EXPECT_FALSE(progress_total_bytes("数据包1/61  512/30"));
 }
 
 TEST(SeveralHandsets, SummaryNamesEveryFailureAndExitsZeroOnlyWhenAllSucceeded) {

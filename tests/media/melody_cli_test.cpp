@@ -48,7 +48,10 @@ TEST_F(MelodyCliTest, ConvertMelody) {
     EXPECT_EQ(r.status, 0) << r.err;
     MidiMerger merger;
     EXPECT_EQ(read(out), *handset_melody_from_intermediate(merger.merge(song).intermediate));
-    EXPECT_NE(r.out.find("4 track(s) merged"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out, out + "：" + std::to_string(fs::file_size(out)) + "字节，合并了4个音轨\n");
+    r = cli("convert melody " + in + " " + out, "en");
+    EXPECT_EQ(r.out,
+              out + ": " + std::to_string(fs::file_size(out)) + " bytes, 4 track(s) merged\n");
 
     r = cli("convert melody " + write("text.mid", {'h', 'e', 'l', 'l', 'o'}) + " " +
             (dir_ / "text.dwn").string());
@@ -63,7 +66,17 @@ TEST_F(MelodyCliTest, ConvertMelody) {
     t.event(0, {0x90, 0x3C, 0x40}).meta(10, 0x51, {1, 2, 3, 4}).end();
     r = cli("convert melody " + write("bad-tempo.mid", testing::midi_file(0, 96, {t})) + " " + out);
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.err.find("byte 27 (a tempo event whose length is not 3)"), std::string::npos)
+    EXPECT_NE(
+        r.err.find(
+            "zemlo-cli: 警告：" + dir_.string() +
+            "/bad-tempo.mid：旋律在第27字节提前结束（长度不是3的速度事件）；之前的事件都保留\n"),
+        std::string::npos)
+        << r.err;
+    r = cli("convert melody " + (dir_ / "bad-tempo.mid").string() + " " + out, "en");
+    EXPECT_NE(r.err.find("zemlo-cli: warning: " + dir_.string() +
+                         "/bad-tempo.mid: the melody ends early at byte 27 (a tempo event whose "
+                         "length is not 3); the events before it are kept\n"),
+              std::string::npos)
         << r.err;
 }
 
