@@ -381,6 +381,17 @@ constexpr Entry kTable[] = {
     {MessageId::StopBadTempoLength, QT_TRANSLATE_NOOP("Messages", "长度不是3的速度事件")},
     {MessageId::StopBadEndOfTrackLength, QT_TRANSLATE_NOOP("Messages", "长度不是0的音轨结束事件")},
     {MessageId::StopBadStatus, QT_TRANSLATE_NOOP("Messages", "MIDI文件里不该有的系统状态字节")},
+    {MessageId::FleetHandset, QT_TRANSLATE_NOOP("Messages", "手机")},
+    {MessageId::FleetResult, QT_TRANSLATE_NOOP("Messages", "结果")},
+    {MessageId::FleetTime, QT_TRANSLATE_NOOP("Messages", "时间")},
+    {MessageId::FleetRate, QT_TRANSLATE_NOOP("Messages", "字节/秒")},
+    {MessageId::FleetOk, QT_TRANSLATE_NOOP("Messages", "成功")},
+    {MessageId::FleetFailed, QT_TRANSLATE_NOOP("Messages", "失败")},
+    {MessageId::FleetWholeCommand,
+     QT_TRANSLATE_NOOP("Messages", "（时间和字节/秒按每台手机的整个命令计算，连接也算在内）")},
+    {MessageId::FleetFailures, QT_TRANSLATE_NOOP("Messages", "%2台手机中有%1台失败：%3")},
+    {MessageId::FleetStarting, QT_TRANSLATE_NOOP("Messages", "正在启动")},
+    {MessageId::FleetDone, QT_TRANSLATE_NOOP("Messages", "完成")},
 };
 
 constexpr size_t kCount = static_cast<size_t>(MessageId::Count);

@@ -267,6 +267,18 @@ enum class MessageId : uint16_t {
     StopBadEndOfTrackLength,
     StopBadStatus,
 
+    // The many-handsets runner: its live lines, the summary table and the failures line.
+    FleetHandset,  // the table's column words, as wide as the widest of them
+    FleetResult,
+    FleetTime,
+    FleetRate,
+    FleetOk,
+    FleetFailed,
+    FleetWholeCommand,
+    FleetFailures,  // %1 how many failed, %2 of how many, %3 the handsets and why
+    FleetStarting,
+    FleetDone,
+
     Count,
 };
 

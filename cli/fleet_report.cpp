@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "json_text.h"
+#include "messages.h"
 
 namespace zemlo::cli {
 
@@ -36,8 +37,33 @@ uint64_t rate_of(const HandsetResult &r) {
                : 0;
 }
 
+// The columns a UTF-8 text takes on a terminal: a Chinese character takes two.
+size_t columns(const std::string &s) {
+    size_t n = 0;
+    for (size_t i = 0; i < s.size();) {
+        const auto lead = static_cast<unsigned char>(s[i]);
+        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        uint32_t cp = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (size_t k = 1; k < length && i + k < s.size(); ++k) {
+            cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+        }
+        const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
+                          (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
+                          (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
+                          (cp >= 0xFFE0 && cp <= 0xFFE6);
+        n += wide ? 2 : 1;
+        i += length;
+    }
+    return n;
+}
+
 std::string pad(const std::string &s, size_t width) {
-    return s.size() >= width ? s : s + std::string(width - s.size(), ' ');
+    const size_t used = columns(s);
+    return used >= width ? s : s + std::string(width - used, ' ');
+}
+
+std::string text(app::MessageId id) {
+    return app::render(id);
 }
 
 }  // namespace
@@ -115,14 +141,20 @@ std::optional<uint64_t> progress_total_bytes(std::string_view line) {
 }
 
 std::string summary_table(const std::vector<HandsetResult> &results) {
-    size_t width = 7;  // "handset"
+    const std::string ok = text(app::MessageId::FleetOk);
+    const std::string failed = text(app::MessageId::FleetFailed);
+    const size_t result_width = std::max(columns(ok), columns(failed));
+    size_t width = columns(text(app::MessageId::FleetHandset));
     for (const auto &r : results) {
-        width = std::max(width, r.handset.size());
+        width = std::max(width, columns(r.handset));
     }
-    std::string out = pad("handset", width) + "  result  " + pad("time", 9) + "bytes/s\n";
+    std::string out = pad(text(app::MessageId::FleetHandset), width) + "  " +
+                      pad(text(app::MessageId::FleetResult), result_width) + "  " +
+                      pad(text(app::MessageId::FleetTime), 9) + text(app::MessageId::FleetRate) +
+                      "\n";
     for (const auto &r : results) {
         const uint64_t rate = rate_of(r);
-        out += pad(r.handset, width) + "  " + pad(r.ok() ? "ok" : "FAILED", 6) + "  " +
+        out += pad(r.handset, width) + "  " + pad(r.ok() ? ok : failed, result_width) + "  " +
                pad(fixed(r.seconds, 1) + " s", 9) + (rate != 0 ? std::to_string(rate) : "-");
         if (!r.ok() && !r.message.empty()) {
             out += "  " + r.message;
@@ -130,7 +162,7 @@ std::string summary_table(const std::vector<HandsetResult> &results) {
         out += "\n";
     }
     // Not the rate the live line showed: that one is the transfer's alone.
-    out += "(time and bytes/s over each handset's whole command, connection included)\n";
+    out += text(app::MessageId::FleetWholeCommand) + "\n";
     return out;
 }
 
@@ -190,8 +222,8 @@ std::string failures_line(const std::vector<HandsetResult> &results) {
     if (failed == 0) {
         return {};
     }
-    return std::to_string(failed) + " of " + std::to_string(results.size()) +
-           " handsets failed: " + names;
+    return app::render(app::MessageId::FleetFailures,
+                       {std::to_string(failed), std::to_string(results.size()), names});
 }
 
 }  // namespace zemlo::cli

@@ -128,11 +128,12 @@ bool start_worker(Worker &w, const std::string &exe, const std::vector<std::stri
 std::string shown_line(const Worker &w, size_t width) {
     std::string state;
     if (w.done) {
-        state = w.result.ok() ? "done" : "FAILED " + w.result.message;
+        state = w.result.ok() ? app::render(app::MessageId::FleetDone)
+                              : app::render(app::MessageId::FleetFailed) + " " + w.result.message;
     } else if (!w.stream.progress().empty()) {
         state = w.stream.progress();
     } else {
-        state = w.last_line.empty() ? "starting" : w.last_line;
+        state = w.last_line.empty() ? app::render(app::MessageId::FleetStarting) : w.last_line;
     }
     std::string label = w.label;
     label.resize(std::max(width, label.size()), ' ');

@@ -901,6 +901,46 @@ The system says: %1</translation>
         <translation>a system status byte that has no place in a MIDI file</translation>
     </message>
     <message>
+        <source>手机</source>
+        <translation>handset</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>result</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>time</translation>
+    </message>
+    <message>
+        <source>字节/秒</source>
+        <translation>bytes/s</translation>
+    </message>
+    <message>
+        <source>成功</source>
+        <translation>ok</translation>
+    </message>
+    <message>
+        <source>失败</source>
+        <translation>FAILED</translation>
+    </message>
+    <message>
+        <source>（时间和字节/秒按每台手机的整个命令计算，连接也算在内）</source>
+        <translation>(time and bytes/s over each handset&apos;s whole command, connection included)</translation>
+    </message>
+    <message>
+        <source>%2台手机中有%1台失败：%3</source>
+        <translation>%1 of %2 handsets failed: %3</translation>
+    </message>
+    <message>
+        <source>正在启动</source>
+        <translation>starting</translation>
+    </message>
+    <message>
+        <source>完成</source>
+        <translation>done</translation>
+    </message>
+    <message>
         <source>手机的文件名最多8个字符，只能用英文字母和数字</source>
         <translation>a handset file name has at most 8 characters, ASCII letters and digits only</translation>
     </message>

@@ -236,4 +236,35 @@ TEST_F(CliLanguage, ConvertMelodyInBothLanguages) {
               "length is not 3); the events before it are kept\n");
 }
 
+// A run on several handsets, none of them there: the summary table and the failures line.
+TEST_F(CliLanguage, SeveralHandsetsSummaryInBothLanguages) {
+    const std::string a = (dir_ / "ttyA").string();
+    const std::string b = (dir_ / "ttyB").string();
+    const std::string list = "--device " + a + " --device " + b + " list";
+    const CliRun chinese = cli("LANG=zh_CN.UTF-8", list);
+    const CliRun english = cli("LANG=en_US.UTF-8", list);
+    EXPECT_EQ(chinese.status, 3) << chinese.err;
+    EXPECT_EQ(english.status, 3) << english.err;
+    const std::string gap(a.size() - 2 * 2, ' ');  // "手机" takes four columns
+    EXPECT_EQ(chinese.out.rfind("手机" + gap + "  结果  时间     字节/秒\n" + a + "  失败  ", 0),
+              0u)
+        << chinese.out;
+    EXPECT_EQ(english_sentence_in(chinese.out), "") << chinese.out;
+    EXPECT_NE(chinese.err.find("zemlo-cli: 2台手机中有2台失败：" + a + " ("), std::string::npos)
+        << chinese.err;
+    EXPECT_EQ(english_sentence_in(chinese.err), "") << chinese.err;
+
+    EXPECT_EQ(english.out.rfind("handset" + std::string(a.size() - 7, ' ') +
+                                    "  result  time     bytes/s\n" + a + "  FAILED  ",
+                                0),
+              0u)
+        << english.out;
+    EXPECT_NE(english.out.find("\n(time and bytes/s over each handset's whole command, "
+                               "connection included)\n"),
+              std::string::npos)
+        << english.out;
+    EXPECT_NE(english.err.find("zemlo-cli: 2 of 2 handsets failed: " + a + " ("), std::string::npos)
+        << english.err;
+}
+
 }  // namespace

@@ -802,12 +802,11 @@ TEST_F(CliAgainstHandset, FourHandsetsAtOnceWithOneFaulty) {
                   30748u)
             << i;
         const std::string handset = (dir_ / ("tty" + std::to_string(i))).string();
-        EXPECT_TRUE(has(r.out, handset + "  ok")) << show(r);
+        EXPECT_TRUE(has(r.out, handset + "  成功")) << show(r);
     }
     EXPECT_FALSE(fs::exists(dir_ / "store3" / "pic" / "sunset.bmp"));
-    EXPECT_TRUE(has(r.out, faulty + "  FAILED")) << show(r);
-    EXPECT_TRUE(has(r.err, "1 of 4 handsets failed: " + faulty + " (手机来电，中断操作！)"))
-        << show(r);
+    EXPECT_TRUE(has(r.out, faulty + "  失败")) << show(r);
+    EXPECT_TRUE(has(r.err, "4台手机中有1台失败：" + faulty + " (手机来电，中断操作！)")) << show(r);
     // Each handset's messages carry its name.
     EXPECT_TRUE(has(r.err, faulty + ": zemlo-cli: 手机来电，中断操作！")) << show(r);
 
@@ -988,7 +987,7 @@ TEST_F(CliAgainstHandset, InterruptStopsEveryHandsetCleanly) {
             EXPECT_FALSE(fs::exists(dir_ / ("store" + std::to_string(i)) / "pic" / "sunset.bmp"));
             handsets[i].sim->stop();
         }
-        EXPECT_TRUE(has(output, "2 of 2 handsets failed")) << output;
+        EXPECT_TRUE(has(output, "2台手机中有2台失败")) << output;
         EXPECT_TRUE(has(output, "(已中断)")) << output;
         EXPECT_TRUE(has(output, "\nzemlo-cli: 已中断\n")) << output;
     }
