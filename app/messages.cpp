@@ -392,6 +392,18 @@ constexpr Entry kTable[] = {
     {MessageId::FleetFailures, QT_TRANSLATE_NOOP("Messages", "%2台手机中有%1台失败：%3")},
     {MessageId::FleetStarting, QT_TRANSLATE_NOOP("Messages", "正在启动")},
     {MessageId::FleetDone, QT_TRANSLATE_NOOP("Messages", "完成")},
+    {MessageId::OptionGivenTwice, QT_TRANSLATE_NOOP("Messages", "%1 只能给一次")},
+    {MessageId::PortTakesNumber, QT_TRANSLATE_NOOP("Messages", "--port 要用1到%1的COM编号")},
+    {MessageId::SeveralPortsOnly,
+     QT_TRANSLATE_NOOP("Messages", "多个端口只能用于 download 和 list")},
+    {MessageId::DeadlineTakesSeconds, QT_TRANSLATE_NOOP("Messages", "--deadline 要用1到%1的秒数")},
+    {MessageId::PortOrDevice, QT_TRANSLATE_NOOP("Messages", "--port 和 --device 只能给一个")},
+    {MessageId::DeadlinePassed,
+     QT_TRANSLATE_NOOP("Messages", "手机命令在%1秒内没有结束（--deadline）：已停止")},
+    {MessageId::StoppedCommandStuck,
+     QT_TRANSLATE_NOOP("Messages", "停止的命令仍然没有结束；不断开连接就退出")},
+    {MessageId::TraceNotWritable, QT_TRANSLATE_NOOP("Messages", "无法写入跟踪文件 %1")},
+    {MessageId::WorkerNotStarted, QT_TRANSLATE_NOOP("Messages", "无法启动子进程：%1")},
 };
 
 constexpr size_t kCount = static_cast<size_t>(MessageId::Count);

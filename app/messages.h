@@ -279,6 +279,17 @@ enum class MessageId : uint16_t {
     FleetStarting,
     FleetDone,
 
+    // The global options' errors, the deadline, the trace file and the many-handsets workers.
+    OptionGivenTwice,  // %1 the option
+    PortTakesNumber,   // %1 the highest COM number
+    SeveralPortsOnly,
+    DeadlineTakesSeconds,  // %1 the longest deadline
+    PortOrDevice,
+    DeadlinePassed,  // %1 the deadline in seconds
+    StoppedCommandStuck,
+    TraceNotWritable,  // %1 the trace file
+    WorkerNotStarted,  // %1 why
+
     Count,
 };
 

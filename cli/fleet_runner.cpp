@@ -327,7 +327,7 @@ int run_on_handsets(const std::string &command, const std::vector<std::string> &
         argv.insert(argv.end(), worker_args.begin(), worker_args.end());
         std::string error;
         if (!start_worker(w, exe, argv, *base, old_mask, &error)) {
-            w.result.message = "cannot start a worker: " + error;
+            w.result.message = app::render(app::MessageId::WorkerNotStarted, {error});
             w.done = true;
         }
     }

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "messages.h"
+
 namespace zemlo::cli {
 
 namespace {
@@ -41,18 +43,18 @@ std::optional<GlobalOptions> extract_global_options(std::vector<std::string> &ar
         }
         if (!value) {
             if (i + 1 >= args.size()) {
-                *error = name + " needs a value";
+                *error = app::render(app::MessageId::OptionNeedsValue, {name});
                 return std::nullopt;
             }
             value = args[++i];
         }
         if (value->empty()) {
-            *error = name + " needs a value";
+            *error = app::render(app::MessageId::OptionNeedsValue, {name});
             return std::nullopt;
         }
         if (name == "--port") {
             if (!out.ports.empty() && out.several_error.empty()) {
-                out.several_error = "--port given twice";
+                out.several_error = app::render(app::MessageId::OptionGivenTwice, {"--port"});
             }
             size_t from = 0;
             for (;;) {
@@ -60,8 +62,8 @@ std::optional<GlobalOptions> extract_global_options(std::vector<std::string> &ar
                 const auto port =
                     parse_in_range(value->substr(from, comma - from), kHighestComPort);
                 if (!port) {
-                    *error =
-                        "--port takes a COM number from 1 to " + std::to_string(kHighestComPort);
+                    *error = app::render(app::MessageId::PortTakesNumber,
+                                         {std::to_string(kHighestComPort)});
                     return std::nullopt;
                 }
                 out.ports.push_back(*port);
@@ -71,35 +73,36 @@ std::optional<GlobalOptions> extract_global_options(std::vector<std::string> &ar
                 from = comma + 1;
             }
             if (out.ports.size() > 1 && out.several_error.empty()) {
-                out.several_error = "several ports are for download and list only";
+                out.several_error = app::render(app::MessageId::SeveralPortsOnly);
             }
             out.port = out.ports.front();
         } else if (name == "--device") {
             if (!out.devices.empty() && out.several_error.empty()) {
-                out.several_error = "--device given twice";
+                out.several_error = app::render(app::MessageId::OptionGivenTwice, {"--device"});
             }
             out.devices.push_back(*value);
             out.device = out.devices.front();
         } else if (name == "--deadline") {
             const auto seconds = parse_in_range(*value, kLongestDeadlineSeconds);
             if (deadline_given || !seconds) {
-                *error = deadline_given ? "--deadline given twice"
-                                        : "--deadline takes seconds from 1 to " +
-                                              std::to_string(kLongestDeadlineSeconds);
+                *error = deadline_given
+                             ? app::render(app::MessageId::OptionGivenTwice, {"--deadline"})
+                             : app::render(app::MessageId::DeadlineTakesSeconds,
+                                           {std::to_string(kLongestDeadlineSeconds)});
                 return std::nullopt;
             }
             deadline_given = true;
             out.deadline_seconds = *seconds;
         } else {
             if (out.trace) {
-                *error = "--trace given twice";
+                *error = app::render(app::MessageId::OptionGivenTwice, {"--trace"});
                 return std::nullopt;
             }
             out.trace = *value;
         }
     }
     if (out.port && out.device) {
-        *error = "give either --port or --device, not both";
+        *error = app::render(app::MessageId::PortOrDevice);
         return std::nullopt;
     }
     args = std::move(rest);

@@ -78,21 +78,19 @@ int HandsetSession::open(const GlobalOptions &options) {
         std::chrono::seconds(seconds), kStuckGrace,
         [this, seconds] {
             loop_.post([this, seconds] {
-                const std::string why = "the handset command did not end within " +
-                                        std::to_string(seconds) + " s (--deadline): stopped";
+                const std::string why =
+                    app::render(app::MessageId::DeadlinePassed, {std::to_string(seconds)});
                 deadline_passed_ = true;
                 print_error(why);
                 core_->wait_cancel();
                 record_failure(why);
             });
         },
-        [] {
+        [stuck = "zemlo-cli: " + app::render(app::MessageId::StoppedCommandStuck) + "\n"] {
             // Not even the cancelled operation ends: the line is held by something that does not
-            // let go, and waiting longer helps no one.
-            std::fputs(
-                "zemlo-cli: the stopped command still did not end; giving up without a "
-                "disconnect\n",
-                stderr);
+            // let go, and waiting longer helps no one. (The text is made beforehand: this runs on
+            // the watchdog's thread.)
+            std::fputs(stuck.c_str(), stderr);
             std::_Exit(kExitFailure);
         });
     bool loaded = false;
@@ -120,7 +118,7 @@ int HandsetSession::open(const GlobalOptions &options) {
         });
     });
     if (!traced) {
-        print_error("cannot write the trace file " + *options.trace);
+        print_error(app::render(app::MessageId::TraceNotWritable, {*options.trace}));
         return kExitFailure;
     }
     return kExitOk;

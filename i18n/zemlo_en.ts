@@ -937,6 +937,42 @@ The system says: %1</translation>
         <translation>starting</translation>
     </message>
     <message>
+        <source>%1 只能给一次</source>
+        <translation>%1 given twice</translation>
+    </message>
+    <message>
+        <source>--port 要用1到%1的COM编号</source>
+        <translation>--port takes a COM number from 1 to %1</translation>
+    </message>
+    <message>
+        <source>多个端口只能用于 download 和 list</source>
+        <translation>several ports are for download and list only</translation>
+    </message>
+    <message>
+        <source>--deadline 要用1到%1的秒数</source>
+        <translation>--deadline takes seconds from 1 to %1</translation>
+    </message>
+    <message>
+        <source>--port 和 --device 只能给一个</source>
+        <translation>give either --port or --device, not both</translation>
+    </message>
+    <message>
+        <source>手机命令在%1秒内没有结束（--deadline）：已停止</source>
+        <translation>the handset command did not end within %1 s (--deadline): stopped</translation>
+    </message>
+    <message>
+        <source>停止的命令仍然没有结束；不断开连接就退出</source>
+        <translation>the stopped command still did not end; giving up without a disconnect</translation>
+    </message>
+    <message>
+        <source>无法写入跟踪文件 %1</source>
+        <translation>cannot write the trace file %1</translation>
+    </message>
+    <message>
+        <source>无法启动子进程：%1</source>
+        <translation>cannot start a worker: %1</translation>
+    </message>
+    <message>
         <source>完成</source>
         <translation>done</translation>
     </message>

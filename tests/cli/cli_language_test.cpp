@@ -267,4 +267,25 @@ TEST_F(CliLanguage, SeveralHandsetsSummaryInBothLanguages) {
         << english.err;
 }
 
+// The global options' errors, refused before any handset is looked for.
+TEST_F(CliLanguage, GlobalOptionErrorsInBothLanguages) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"--port 0 list", "--port takes a COM number from 1 to 255"},
+        {"--deadline 0 list", "--deadline takes seconds from 1 to 86400"},
+        {"--deadline 2 --deadline 3 list", "--deadline given twice"},
+        {"--trace a --trace b list", "--trace given twice"},
+        {"--port 3 --device /dev/null list", "give either --port or --device, not both"},
+        {"list --device", "--device needs a value"},
+    };
+    for (const auto &[args, english_error] : cases) {
+        const CliRun chinese = cli("LANG=zh_CN.UTF-8", args);
+        const CliRun english = cli("LANG=en_US.UTF-8", args);
+        EXPECT_EQ(chinese.status, 2) << args;
+        EXPECT_EQ(english.status, 2) << args;
+        EXPECT_EQ(english_sentence_in(chinese.err), "") << args << ": " << chinese.err;
+        EXPECT_EQ(english.err.rfind("zemlo-cli: " + english_error + "\n", 0), 0u)
+            << args << ": " << english.err;
+    }
+}
+
 }  // namespace

@@ -19,7 +19,7 @@ TEST(SeveralHandsets, NamedByRepeatedDevicesOrAPortList) {
     EXPECT_EQ(o->devices, (Args{"/dev/a", "/dev/b"}));
     EXPECT_EQ(o->device, "/dev/a");
     EXPECT_EQ(o->handsets(), 2u);
-    EXPECT_EQ(o->several_error, "--device given twice");  // what the other commands answer
+    EXPECT_EQ(o->several_error, "--device 只能给一次");  // what the other commands answer
 
     args = {"--port", "3,4,5", "list"};
     o = extract_global_options(args, &error);

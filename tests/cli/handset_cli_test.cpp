@@ -452,7 +452,7 @@ TEST_F(CliAgainstHandset, UsageErrorsAreRefusedBeforeTheHandsetIsTouched) {
         {{"format"}, "--yes"},
         {{"--device", "COM3", "list"}, "--device /dev/ttyS2"},
         {{"--device", "COM4:", "list"}, "is a Windows port name"},
-        {{"--port", "0", "list"}, "--port takes a COM number"},
+        {{"--port", "0", "list"}, "--port 要用1到255的COM编号"},
         {{"list", "--bogus"}, "没有 --bogus 这个选项"},
     };
     for (const auto &c : cases) {
@@ -813,7 +813,7 @@ TEST_F(CliAgainstHandset, FourHandsetsAtOnceWithOneFaulty) {
     // Commands for one handset refuse several, as they did.
     r = cli({"--device", faulty, "--device", (dir_ / "tty1").string(), "delete", "pic", "a"});
     EXPECT_EQ(r.status, 2) << show(r);
-    EXPECT_TRUE(has(r.err, "--device given twice")) << show(r);
+    EXPECT_TRUE(has(r.err, "--device 只能给一次")) << show(r);
     for (auto &h : handsets) {
         h->stop();
     }
@@ -891,7 +891,7 @@ TEST_F(CliAgainstHandset, TheTraceIsARegularFileOpenedWithoutWaiting) {
     ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
     ChildRun r = cli({device(), "--deadline", "20", "--trace", (dir_ / "fifo").string(), "list"});
     EXPECT_EQ(r.status, 1) << show(r);
-    EXPECT_TRUE(has(r.err, "cannot write the trace file")) << show(r);
+    EXPECT_TRUE(has(r.err, "无法写入跟踪文件")) << show(r);
     EXPECT_LT(r.seconds, 15) << show(r);
     r = cli({device(), "--trace", "/dev/null", "list"});
     EXPECT_EQ(r.status, 1) << show(r);

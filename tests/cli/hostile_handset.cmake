@@ -6,8 +6,9 @@ zemlo_add_gtest(NAME cli_guard_tests
         ${ZEMLO_CLI_DIR}/global_options.cpp
         ${ZEMLO_CLI_DIR}/command_deadline.cpp
         ${ZEMLO_CLI_DIR}/serial_port_check.cpp
-    LIBS zemlo_common Threads::Threads)
-target_include_directories(cli_guard_tests PRIVATE ${ZEMLO_CLI_DIR})
+    LIBS zemlo_core Threads::Threads)
+# The core for the message table the options' errors speak through (Chinese here).
+target_include_directories(cli_guard_tests PRIVATE ${ZEMLO_CLI_DIR} ${CMAKE_SOURCE_DIR}/app)
 
 if(TARGET handsim_core AND TARGET handlink AND TARGET zemlo-cli)
     zemlo_add_gtest(NAME cli_hostile_handset_tests

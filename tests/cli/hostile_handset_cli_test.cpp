@@ -204,7 +204,7 @@ TEST_F(HostileHandset, EveryCommandEndsByItsDeadline) {
     ASSERT_TRUE(sim_->control("delay 1500"));
     const ChildRun r = cli({device(), "--deadline", "2", "list"});
     EXPECT_EQ(r.status, 1) << show(r);
-    EXPECT_TRUE(has(r.err, "did not end within 2 s (--deadline)")) << show(r);
+    EXPECT_TRUE(has(r.err, "手机命令在2秒内没有结束（--deadline）")) << show(r);
     EXPECT_TRUE(r.out.empty()) << show(r);
     // Stopped at the next step, then the disconnect: well within the grace period.
     EXPECT_LT(r.seconds, 15) << show(r);
@@ -216,7 +216,7 @@ TEST_F(HostileHandset, TheDeadlinePassingInTheDisconnectStillFailsTheCommand) {
     ASSERT_TRUE(sim_->control("silent disconnect"));
     const ChildRun r = cli({device(), "--deadline", "4", "list"});
     EXPECT_TRUE(has(r.out, "a.bmp")) << show(r);
-    EXPECT_TRUE(has(r.err, "did not end within 4 s (--deadline): stopped")) << show(r);
+    EXPECT_TRUE(has(r.err, "手机命令在4秒内没有结束（--deadline）：已停止")) << show(r);
     EXPECT_EQ(r.status, 1) << show(r);
 }
 
