@@ -1,10 +1,12 @@
 // Start of the desktop program: from the process being started to the end of the main window's
-// first paint pass, offscreen (or, with --xcb, on the display it runs under), set against a bare
-// Qt window (zemlo-bench-bare-window, linked with Qt Widgets alone) started the same way in the
-// same run. Each start is a fresh process (this program run again as a child, which then starts
-// exactly as the program does: languages, the command line, the single-window socket, the
-// window), so library loading and font set-up count. The children report where their time went
-// and the resident memory at the first paint. Home holds 60 folders and 300 pictures.
+// first paint pass, offscreen (or, with --xcb, on the display it runs under), set against two
+// plain Qt windows (zemlo-bench-bare-window, linked with Qt Widgets alone) started the same way in
+// the same run: one that draws nothing and one that draws a line of text in the window's font,
+// which shows what of the difference any window with text pays the system's fonts. Each start is
+// a fresh process (this program run again as a child, which then starts exactly as the program
+// does: languages, the command line, the single-window socket, the window), so library loading
+// and font set-up count. The children report where their time went and the resident memory at
+// the first paint. Home holds 60 folders and 300 pictures.
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -168,25 +170,35 @@ int main(int argc, char **argv) {
     // The first starts fill the file cache.
     start_child(self.string(), "window");
     start_child(bare_program, "bare");
-    std::vector<Start> bare, window;
-    std::vector<double> ratios;
+    start_child(bare_program, "text");
+    std::vector<Start> bare, text, window;
+    std::vector<double> ratios, text_ratios;
     for (int i = 0; i < rounds; ++i) {
         bare.push_back(start_child(bare_program, "bare"));
+        text.push_back(start_child(bare_program, "text"));
         window.push_back(start_child(self.string(), "window"));
         ratios.push_back(window.back().ms / bare.back().ms);
+        text_ratios.push_back(window.back().ms / text.back().ms);
     }
     const Start b = median(bare);
+    const Start t = median(text);
     const Start w = median(window);
     std::sort(ratios.begin(), ratios.end());
+    std::sort(text_ratios.begin(), text_ratios.end());
     std::printf("on %s\n", on_display ? "the display (xcb)" : "the offscreen platform");
     std::printf("bare Qt window   : %6.1f ms to first paint (median of %d)\n  %s\n", b.ms, rounds,
                 b.report.c_str());
+    std::printf("same with a text : %6.1f ms to first paint (median of %d)\n  %s\n", t.ms, rounds,
+                t.report.c_str());
     std::printf("main window      : %6.1f ms to first paint (median of %d)\n  %s\n", w.ms, rounds,
                 w.report.c_str());
-    // The ratio of the medians, and the median of each round's ratio (the two starts of a round
-    // see nearly the same load, so this one moves less with it).
+    // The ratio of the medians, and the median of each round's ratio (the starts of a round see
+    // nearly the same load, so this one moves less with it).
     std::printf("ratio main/bare  : %.2f (median of the rounds' ratios %.2f)\n", w.ms / b.ms,
                 ratios[ratios.size() / 2]);
+    std::printf("ratio main/text  : %.2f (median of the rounds' ratios %.2f)\n", w.ms / t.ms,
+                text_ratios[text_ratios.size() / 2]);
+    std::printf("ratio text/bare  : %.2f\n", t.ms / b.ms);
     std::error_code ec;
     fs::remove_all(dir, ec);
     return 0;
