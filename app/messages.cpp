@@ -404,6 +404,15 @@ constexpr Entry kTable[] = {
      QT_TRANSLATE_NOOP("Messages", "停止的命令仍然没有结束；不断开连接就退出")},
     {MessageId::TraceNotWritable, QT_TRANSLATE_NOOP("Messages", "无法写入跟踪文件 %1")},
     {MessageId::WorkerNotStarted, QT_TRANSLATE_NOOP("Messages", "无法启动子进程：%1")},
+    {MessageId::WorkerEndedBySignal, QT_TRANSLATE_NOOP("Messages", "被信号%1结束")},
+    {MessageId::WorkersNeedTheProgram,
+     QT_TRANSLATE_NOOP("Messages", "找不到本程序，无法启动子进程")},
+    {MessageId::WindowsPortName,
+     QT_TRANSLATE_NOOP("Messages",
+                       "\"%1\" 是 Windows 的端口名；在 Linux 上请用 --device %2（或 --port %3，"
+                       "它对应 %2）")},
+    {MessageId::DeviceTrailingColon,
+     QT_TRANSLATE_NOOP("Messages", "\"%1\"：Linux 的设备名末尾没有\":\"；请用 --device %2")},
 };
 
 constexpr size_t kCount = static_cast<size_t>(MessageId::Count);

@@ -287,8 +287,13 @@ enum class MessageId : uint16_t {
     PortOrDevice,
     DeadlinePassed,  // %1 the deadline in seconds
     StoppedCommandStuck,
-    TraceNotWritable,  // %1 the trace file
-    WorkerNotStarted,  // %1 why
+    TraceNotWritable,     // %1 the trace file
+    WorkerNotStarted,     // %1 why
+    WorkerEndedBySignal,  // %1 the signal's number
+    WorkersNeedTheProgram,
+    // A Windows port name given as a device.
+    WindowsPortName,      // %1 the name, %2 the Linux device, %3 the COM number
+    DeviceTrailingColon,  // %1 the name, %2 the name without its colon
 
     Count,
 };

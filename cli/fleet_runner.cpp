@@ -230,8 +230,8 @@ void finish(Worker &w) {
     w.result.exit_status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     // A success is told by what it printed as its result; a failure by its last error.
     w.result.message = !w.last_error.empty() && !w.result.ok() ? w.last_error
-                       : WIFSIGNALED(raw)
-                           ? std::string("ended by signal ") + std::to_string(WTERMSIG(raw))
+                       : WIFSIGNALED(raw)       ? app::render(app::MessageId::WorkerEndedBySignal,
+                                                              {std::to_string(WTERMSIG(raw))})
                        : !w.last_result.empty() ? w.last_result
                                                 : w.last_line;
     if (w.result.ok()) {
@@ -302,7 +302,7 @@ int run_on_handsets(const std::string &command, const std::vector<std::string> &
     std::string why;
     const auto base = ensure_work_dir(&why);
     if (exe.empty() || !base) {
-        return fail(exe.empty() ? "cannot find this program to start its workers" : why);
+        return fail(exe.empty() ? app::render(app::MessageId::WorkersNeedTheProgram) : why);
     }
 
     // Ctrl-C, SIGTERM and SIGHUP come through a descriptor, so the loop below passes them on.

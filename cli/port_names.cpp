@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "handset_text.h"
+#include "messages.h"
 
 namespace zemlo::cli {
 
@@ -59,14 +60,13 @@ std::optional<std::string> refuse_windows_device(std::string_view name,
     const auto shown = [](std::string_view text) { return app::printable_local_text(text); };
     if (auto n = windows_com_number(name)) {
         const std::string device = shown(com_device_path(*n, mapping, env));
-        return "\"" + shown(name) + "\" is a Windows port name; on Linux use --device " + device +
-               " (or --port " + std::to_string(*n) + ", which maps to " + device + ")";
+        return app::render(app::MessageId::WindowsPortName,
+                           {shown(name), device, std::to_string(*n)});
     }
     if (!name.empty() && name.back() == ':') {
         std::string_view bare = name;
         bare.remove_suffix(1);
-        return "\"" + shown(name) + "\": Linux device names have no trailing \":\"; use --device " +
-               shown(bare);
+        return app::render(app::MessageId::DeviceTrailingColon, {shown(name), shown(bare)});
     }
     return std::nullopt;
 }

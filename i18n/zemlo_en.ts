@@ -973,6 +973,22 @@ The system says: %1</translation>
         <translation>cannot start a worker: %1</translation>
     </message>
     <message>
+        <source>被信号%1结束</source>
+        <translation>ended by signal %1</translation>
+    </message>
+    <message>
+        <source>找不到本程序，无法启动子进程</source>
+        <translation>cannot find this program to start its workers</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; 是 Windows 的端口名；在 Linux 上请用 --device %2（或 --port %3，它对应 %2）</source>
+        <translation>&quot;%1&quot; is a Windows port name; on Linux use --device %2 (or --port %3, which maps to %2)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;：Linux 的设备名末尾没有&quot;:&quot;；请用 --device %2</source>
+        <translation>&quot;%1&quot;: Linux device names have no trailing &quot;:&quot;; use --device %2</translation>
+    </message>
+    <message>
         <source>完成</source>
         <translation>done</translation>
     </message>

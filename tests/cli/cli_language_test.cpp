@@ -276,6 +276,11 @@ TEST_F(CliLanguage, GlobalOptionErrorsInBothLanguages) {
         {"--trace a --trace b list", "--trace given twice"},
         {"--port 3 --device /dev/null list", "give either --port or --device, not both"},
         {"list --device", "--device needs a value"},
+        {"--device COM4 list",
+         "\"COM4\" is a Windows port name; on Linux use --device /dev/ttyS3 (or --port 4, which "
+         "maps to /dev/ttyS3)"},
+        {"--device /dev/ttyUSB0: list",
+         "\"/dev/ttyUSB0:\": Linux device names have no trailing \":\"; use --device /dev/ttyUSB0"},
     };
     for (const auto &[args, english_error] : cases) {
         const CliRun chinese = cli("LANG=zh_CN.UTF-8", args);

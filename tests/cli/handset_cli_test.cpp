@@ -451,7 +451,7 @@ TEST_F(CliAgainstHandset, UsageErrorsAreRefusedBeforeTheHandsetIsTouched) {
         {{"delete", "video", "a"}, "pic 或 melody"},
         {{"format"}, "--yes"},
         {{"--device", "COM3", "list"}, "--device /dev/ttyS2"},
-        {{"--device", "COM4:", "list"}, "is a Windows port name"},
+        {{"--device", "COM4:", "list"}, "是 Windows 的端口名"},
         {{"--port", "0", "list"}, "--port 要用1到255的COM编号"},
         {{"list", "--bogus"}, "没有 --bogus 这个选项"},
     };
