@@ -199,6 +199,7 @@ constexpr Entry kTable[] = {
      QT_TRANSLATE_NOOP("Messages", "退出状态：0 完成，1 失败，2 用法或输入有误，3 无法打开端口")},
     {MessageId::UsageLine, QT_TRANSLATE_NOOP("Messages", "用法：zemlo-cli %1 %2")},
     {MessageId::UnknownCommand, QT_TRANSLATE_NOOP("Messages", "没有“%1”这个命令")},
+    {MessageId::DidYouMean, QT_TRANSLATE_NOOP("Messages", "你是不是想用 %1？")},
     {MessageId::SummaryConvertMelody,
      QT_TRANSLATE_NOOP("Messages",
                        "把MIDI文件转换成手机的铃声文件（手机最多接受51200字节）；--fit "

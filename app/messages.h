@@ -156,6 +156,7 @@ enum class MessageId : uint16_t {
     HelpExitStatus,
     UsageLine,       // %1 the command's name, %2 its arguments
     UnknownCommand,  // %1 the word given
+    DidYouMean,      // %1 the commands meant, "list" or "convert picture / convert melody"
     SummaryConvertMelody,
     SummaryConvertPicture,
     SummaryDownload,

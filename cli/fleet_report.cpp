@@ -5,6 +5,7 @@
 
 #include "json_text.h"
 #include "messages.h"
+#include "terminal_text.h"
 
 namespace zemlo::cli {
 
@@ -37,28 +38,8 @@ uint64_t rate_of(const HandsetResult &r) {
                : 0;
 }
 
-// The columns a UTF-8 text takes on a terminal: a Chinese character takes two.
-size_t columns(const std::string &s) {
-    size_t n = 0;
-    for (size_t i = 0; i < s.size();) {
-        const auto lead = static_cast<unsigned char>(s[i]);
-        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        uint32_t cp = length == 1 ? lead : lead & (0x3F >> (length - 1));
-        for (size_t k = 1; k < length && i + k < s.size(); ++k) {
-            cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        }
-        const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
-                          (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
-                          (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
-                          (cp >= 0xFFE0 && cp <= 0xFFE6);
-        n += wide ? 2 : 1;
-        i += length;
-    }
-    return n;
-}
-
 std::string pad(const std::string &s, size_t width) {
-    const size_t used = columns(s);
+    const size_t used = terminal_columns(s);
     return used >= width ? s : s + std::string(width - used, ' ');
 }
 
@@ -143,10 +124,10 @@ std::optional<uint64_t> progress_total_bytes(std::string_view line) {
 std::string summary_table(const std::vector<HandsetResult> &results) {
     const std::string ok = text(app::MessageId::FleetOk);
     const std::string failed = text(app::MessageId::FleetFailed);
-    const size_t result_width = std::max(columns(ok), columns(failed));
-    size_t width = columns(text(app::MessageId::FleetHandset));
+    const size_t result_width = std::max(terminal_columns(ok), terminal_columns(failed));
+    size_t width = terminal_columns(text(app::MessageId::FleetHandset));
     for (const auto &r : results) {
-        width = std::max(width, columns(r.handset));
+        width = std::max(width, terminal_columns(r.handset));
     }
     std::string out = pad(text(app::MessageId::FleetHandset), width) + "  " +
                       pad(text(app::MessageId::FleetResult), result_width) + "  " +

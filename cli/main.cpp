@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "cli_args.h"
+#include "command_suggestion.h"
 #include "fleet_runner.h"
 #include "global_options.h"
 #include "messages.h"
 #include "picture_runtime.h"
+#include "terminal_text.h"
 #include "translation_catalogue.h"
 #include "zemlo/run_folder.h"
 
@@ -18,16 +20,20 @@ namespace {
 void print_usage(FILE *out) {
     using zemlo::app::MessageId;
     using zemlo::app::render;
-    std::fprintf(out, "%s\n\n%s\n", render(MessageId::HelpSynopsis).c_str(),
-                 render(MessageId::HelpCommands).c_str());
+    std::string text =
+        render(MessageId::HelpSynopsis) + "\n\n" + render(MessageId::HelpCommands) + "\n";
     for (const auto &c : zemlo::cli::registered_commands()) {
-        std::fprintf(out, "  %s %s\n      %s\n", c.name, c.usage, render(c.summary).c_str());
+        text += std::string("  ") + c.name + " " + c.usage + "\n      " + render(c.summary) + "\n";
     }
-    std::fprintf(
-        out, "\n%s\n\n%s\n\n%s\n",
-        render(MessageId::HelpOptions, {std::to_string(zemlo::cli::kDefaultDeadlineSeconds)})
-            .c_str(),
-        render(MessageId::HelpLimits).c_str(), render(MessageId::HelpExitStatus).c_str());
+    text += "\n" +
+            render(MessageId::HelpOptions, {std::to_string(zemlo::cli::kDefaultDeadlineSeconds)}) +
+            "\n\n" + render(MessageId::HelpLimits) + "\n\n" + render(MessageId::HelpExitStatus) +
+            "\n";
+    // On a terminal the long lines are folded to its width; a pipe gets them whole.
+    if (const auto width = zemlo::cli::terminal_width(out)) {
+        text = zemlo::cli::fold_block(text, *width);
+    }
+    std::fputs(text.c_str(), out);
 }
 
 // The core's texts follow the user's language. Chinese, the language they are written in, needs
@@ -90,11 +96,14 @@ int main(int argc, char **argv) {
                 std::vector<std::string> rest(args.begin() + static_cast<long>(words), args.end());
                 for (const auto &a : rest) {
                     if (a == "--help" || a == "-h") {
-                        std::printf(
-                            "%s\n%s\n",
-                            zemlo::app::render(zemlo::app::MessageId::UsageLine, {c.name, c.usage})
-                                .c_str(),
-                            zemlo::app::render(c.summary).c_str());
+                        std::string usage =
+                            zemlo::app::render(zemlo::app::MessageId::UsageLine, {c.name, c.usage});
+                        std::string summary = zemlo::app::render(c.summary);
+                        if (const auto width = terminal_width(stdout)) {
+                            usage = fold_block(usage, *width);
+                            summary = fold_line(summary, *width, 0);
+                        }
+                        std::printf("%s\n%s\n", usage.c_str(), summary.c_str());
                         return kExitOk;
                     }
                 }
@@ -113,6 +122,18 @@ int main(int argc, char **argv) {
     }
     std::fprintf(stderr, "zemlo-cli: %s\n",
                  zemlo::app::render(zemlo::app::MessageId::UnknownCommand, {args[0]}).c_str());
+    std::vector<std::string> names;
+    for (const auto &c : registered_commands()) {
+        names.emplace_back(c.name);
+    }
+    if (const auto meant = suggested_commands(args, names); !meant.empty()) {
+        std::string list;
+        for (const auto &name : meant) {
+            list += (list.empty() ? "" : " / ") + name;
+        }
+        std::fprintf(stderr, "zemlo-cli: %s\n",
+                     zemlo::app::render(zemlo::app::MessageId::DidYouMean, {list}).c_str());
+    }
     print_usage(stderr);
     return kExitUsage;
 }

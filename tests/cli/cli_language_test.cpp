@@ -182,11 +182,15 @@ TEST_F(CliLanguage, HelpAndUsageInBothLanguages) {
     zh_error = cli("LANG=zh_CN.UTF-8", "dwonload x");
     en_error = cli("ZEMLO_LANG=en", "dwonload x");
     EXPECT_EQ(zh_error.status, 2);
-    EXPECT_EQ(zh_error.err.rfind("zemlo-cli: 没有“dwonload”这个命令\n用法：", 0), 0u)
+    EXPECT_EQ(
+        zh_error.err.rfind(
+            "zemlo-cli: 没有“dwonload”这个命令\nzemlo-cli: 你是不是想用 download？\n用法：", 0),
+        0u)
         << zh_error.err;
     EXPECT_EQ(english_sentence_in(zh_error.err), "") << zh_error.err;
-    EXPECT_EQ(en_error.err, "zemlo-cli: unknown command 'dwonload'\n" +
-                                read_text(fs::path(ZEMLO_CLI_TEST_DATA) / "help_en.txt"));
+    EXPECT_EQ(en_error.err,
+              "zemlo-cli: unknown command 'dwonload'\nzemlo-cli: did you mean download?\n" +
+                  read_text(fs::path(ZEMLO_CLI_TEST_DATA) / "help_en.txt"));
 }
 
 // The port listing: the port the handset commands use, and that it does not exist.

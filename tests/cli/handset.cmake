@@ -9,6 +9,9 @@ zemlo_add_gtest(NAME cli_handset_logic_tests
         ${ZEMLO_CLI_DIR}/adapter_latency.cpp
         ${ZEMLO_CLI_DIR}/download_plan.cpp
         ${ZEMLO_CLI_DIR}/fleet_report.cpp
+        ${ZEMLO_CLI_DIR}/terminal_text.cpp
+        ${ZEMLO_CLI_DIR}/command_suggestion.cpp
+        terminal_text_test.cpp
         ${ZEMLO_CLI_DIR}/global_options.cpp
         ${ZEMLO_CLI_DIR}/port_names.cpp
         ${ZEMLO_CLI_DIR}/port_diagnosis.cpp
