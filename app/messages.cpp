@@ -309,6 +309,7 @@ constexpr Entry kTable[] = {
     {MessageId::HandsetFoundWithCom,
      QT_TRANSLATE_NOOP("Messages", "在 %1 上找到手机：请用 --device %1 或 --port %2")},
     {MessageId::UnknownOption, QT_TRANSLATE_NOOP("Messages", "没有 %1 这个选项")},
+    {MessageId::OptionMeant, QT_TRANSLATE_NOOP("Messages", "%1（你是不是想用 %2？）")},
     {MessageId::OptionNeedsValue, QT_TRANSLATE_NOOP("Messages", "%1 需要一个值")},
     {MessageId::NoSuchInputFile, QT_TRANSLATE_NOOP("Messages", "%1：没有这个文件")},
     {MessageId::NotRegularFile, QT_TRANSLATE_NOOP("Messages", "%1：不是普通文件")},

@@ -212,6 +212,7 @@ enum class MessageId : uint16_t {
     HandsetFound,         // %1 the device
     HandsetFoundWithCom,  // %1 the device, %2 its COM number
     UnknownOption,        // %1 the option as given
+    OptionMeant,          // %1 the unknown option's message, %2 the options meant
     OptionNeedsValue,     // %1 the option
     NoSuchInputFile,      // %1 the PC file
     NotRegularFile,       // %1 the PC file

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "command_suggestion.h"
 #include "messages.h"
+#include "terminal_text.h"
 
 namespace zemlo::cli {
 
@@ -56,6 +58,15 @@ std::optional<ParsedArgs> parse_args(const std::vector<std::string> &args,
             out.flags.insert(name);
         } else {
             *error = app::render(app::MessageId::UnknownOption, {a});
+            std::vector<std::string> known(valued.begin(), valued.end());
+            known.insert(known.end(), flags.begin(), flags.end());
+            if (const auto meant = suggested_commands({name}, known); !meant.empty()) {
+                std::string list;
+                for (const auto &option : meant) {
+                    list += (list.empty() ? "" : " / ") + option;
+                }
+                *error = app::render(app::MessageId::OptionMeant, {*error, list});
+            }
             return std::nullopt;
         }
     }
@@ -91,8 +102,11 @@ int fail(const std::string &message) {
 }
 
 int usage_error(const Command &command, const std::string &message) {
-    std::fprintf(stderr, "zemlo-cli: %s\n%s\n", message.c_str(),
-                 app::render(app::MessageId::UsageLine, {command.name, command.usage}).c_str());
+    std::string usage = app::render(app::MessageId::UsageLine, {command.name, command.usage});
+    if (const auto width = terminal_width(stderr)) {
+        usage = fold_block(usage, *width);
+    }
+    std::fprintf(stderr, "zemlo-cli: %s\n%s\n", message.c_str(), usage.c_str());
     return kExitUsage;
 }
 

@@ -47,8 +47,10 @@ std::vector<std::string> suggested_commands(const std::vector<std::string> &type
             name.compare(0, typed[0].size() + 1, typed[0] + " ") == 0) {
             text += " " + typed[1];
         }
+        // Two letters typed at least: "--n" could be anything that starts with it.
+        const size_t dashes = std::min(text.find_first_not_of('-'), text.size());
         if (name.size() > text.size() && name.compare(0, text.size(), text) == 0 &&
-            text.size() >= 2) {
+            text.size() - dashes >= 2) {
             started.push_back(name);
             continue;
         }
@@ -57,7 +59,7 @@ std::vector<std::string> suggested_commands(const std::vector<std::string> &type
                                                      ? name.substr(0, name.find(' '))
                                                      : name);
         // A slip of one letter in a short word, two in a longer one.
-        if (edits == 0 || edits > (text.size() <= 4 ? 1u : 2u)) {
+        if (edits == 0 || edits > (text.size() - dashes <= 4 ? 1u : 2u)) {
             continue;
         }
         if (edits < best) {

@@ -475,6 +475,10 @@ The system says: %1</translation>
         <translation>did you mean %1?</translation>
     </message>
     <message>
+        <source>%1（你是不是想用 %2？）</source>
+        <translation>%1 (did you mean %2?)</translation>
+    </message>
+    <message>
         <source>把MIDI文件转换成手机的铃声文件（手机最多接受51200字节）；--fit 把更长的铃声截到这个限度</source>
         <translation>convert a MIDI file into the handset melody file (the handset takes at most 51200 bytes); --fit cuts a longer melody to that limit</translation>
     </message>

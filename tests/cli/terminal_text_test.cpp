@@ -118,5 +118,16 @@ TEST(CommandSuggestion, ASlipOfTheKeyboardFindsTheCommand) {
     EXPECT_TRUE(suggested_commands({}, commands).empty());
 }
 
+TEST(CommandSuggestion, AnOptionsDashesDoNotCountAsTyped) {
+    const std::vector<std::string> options{"--json", "--name", "--name-from-file", "--dry-run",
+                                           "--discard"};
+    using V = std::vector<std::string>;
+    EXPECT_EQ(suggested_commands({"--jsno"}, options), V{"--json"});
+    EXPECT_EQ(suggested_commands({"--dry"}, options), V{"--dry-run"});
+    EXPECT_EQ(suggested_commands({"--na"}, options), (V{"--name", "--name-from-file"}));
+    EXPECT_TRUE(suggested_commands({"--n"}, options).empty());
+    EXPECT_TRUE(suggested_commands({"--force"}, options).empty());
+}
+
 }  // namespace
 }  // namespace zemlo::cli
