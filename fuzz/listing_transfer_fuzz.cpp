@@ -1,6 +1,9 @@
 // The handset's listing as the PC receives it: packets into the block receiver, and a completed
 // transfer through the storage check, the listing parser and the handset file table. Input: a
 // sequence of [length byte][packet body] chunks; a length of 255 stands for a full 520-byte body.
+// The PC asks for a transfer whenever none is running, as the worker does before each listing:
+// the receiver ignores a start packet nobody asked for, so without the request nothing past the
+// packet decoder would be reached.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -27,7 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             n = zemlo::records::kPacketBytes;
         }
         n = std::min(n, size - at);
+        if (!receiver.receiving()) {
+            receiver.expect();
+        }
         if (receiver.accept(data + at, n) == BlockReceiver::Outcome::Complete) {
+            receiver.stop();  // as the inbox does: the next listing is asked for afresh
             const auto listing = zemlo::app::read_listing(receiver.data());
             if (listing.accepted) {
                 zemlo::app::HandsetFileTable table;
