@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -21,6 +22,13 @@ class BackgroundScan : public QObject {
     void run(Work work);
     // Reads started whose results have not been handed back yet.
     int pending() const { return pending_; }
+
+    // Waits up to `limit` for every read of the process to end; true when none runs any more.
+    // Called before the process ends: a read uses the toolkit, whose globals (some of them made
+    // by the read itself) go with the end, so one still running then would use them gone. A read
+    // that ends within a short while is let end; a program that finds one still stuck ends
+    // without the globals' destruction instead (std::_Exit).
+    static bool wait_for_reads(std::chrono::milliseconds limit);
 
   private:
     struct Mailbox;

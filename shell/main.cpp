@@ -5,9 +5,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "background_scan.h"
 #include "window_program.h"
 
 int main(int argc, char **argv) {
@@ -31,5 +34,12 @@ int main(int argc, char **argv) {
             ::close(null);
         }
     }
-    return zemlo::shell::run_window_program(argc, argv);
+    const int status = zemlo::shell::run_window_program(argc, argv);
+    // A folder read stuck on a dead mount neither holds the end nor meets the toolkit's globals
+    // gone: the window, its settings and its files are already closed, so the process ends here.
+    if (!zemlo::shell::BackgroundScan::wait_for_reads(std::chrono::milliseconds(500))) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

@@ -18,12 +18,14 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "about_dialog.h"
+#include "background_scan.h"
 #include "box_captions.h"
 #include "dialog_units.h"
 #include "file_list_view.h"
@@ -285,5 +287,7 @@ int main(int argc, char **argv) {
         box->hide();
     }
     window.close();
+    // The folder reads still running use the toolkit's globals, which go with the process.
+    zemlo::shell::BackgroundScan::wait_for_reads(std::chrono::seconds(30));
     return 0;
 }

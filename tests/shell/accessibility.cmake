@@ -3,6 +3,7 @@ find_package(Qt6 REQUIRED COMPONENTS Test)
 zemlo_add_gtest(NAME accessibility_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/accessibility_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/folder_reads_end.cpp
     LIBS zemlo_shell Qt6::Test
     LABELS widget)
 

@@ -6,6 +6,7 @@ zemlo_add_gtest(NAME shell_logic_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/shell_logic_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/notice_boxes_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/folder_reads_end.cpp
     LIBS zemlo_shell Qt6::SerialPort)
 
 if(TARGET handsim_core AND TARGET handlink)
@@ -20,6 +21,7 @@ if(TARGET handsim_core AND TARGET handlink)
     zemlo_add_gtest(NAME shell_window_tests
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/shell_window_test.cpp
                 ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
+                ${CMAKE_CURRENT_LIST_DIR}/folder_reads_end.cpp
         LIBS zemlo_shell handsim_core Qt6::Test
         TIMEOUT 300
         LABELS ${shell_window_labels})
@@ -35,6 +37,7 @@ find_package(Qt6 REQUIRED COMPONENTS Test Network)
 zemlo_add_gtest(NAME shell_outside_files_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/outside_files_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/folder_reads_end.cpp
     LIBS zemlo_shell Qt6::Test Qt6::Network
     LABELS widget)
 target_compile_definitions(shell_outside_files_tests PRIVATE

@@ -4,13 +4,17 @@
 #include <unistd.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSerialPortInfo>
 #include <algorithm>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 
+#include "background_scan.h"
 #include "dialog_units.h"
 #include "file_icon_cache.h"
 #include "file_list_view.h"
@@ -281,6 +285,33 @@ TEST(SerialPortScan, FindsWhatTheSerialPortLibraryFindsOnThisMachine) {
     expected.sort();
     found.sort();
     EXPECT_EQ(found, expected);
+}
+
+// The process's end waits for the folder reads still running (they use the toolkit, whose
+// globals go with the process), but only for a while: a read stuck on a dead mount must not hold
+// the end. A read whose owner is gone ends and is counted out, its result dropped.
+TEST(BackgroundScan, TheEndWaitsForReadsStillRunningButNotForEver) {
+    test::ensure_app();
+    std::mutex lock;
+    std::condition_variable changed;
+    bool release = false;
+    bool result_used = false;
+    auto scan = std::make_unique<BackgroundScan>();
+    scan->run([&]() -> std::function<void()> {
+        std::unique_lock held(lock);
+        changed.wait(held, [&] { return release; });
+        return [&result_used] { result_used = true; };
+    });
+    EXPECT_FALSE(BackgroundScan::wait_for_reads(std::chrono::milliseconds(20)));
+    scan.reset();
+    {
+        const std::lock_guard held(lock);
+        release = true;
+    }
+    changed.notify_all();
+    EXPECT_TRUE(BackgroundScan::wait_for_reads(std::chrono::seconds(30)));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(result_used);
 }
 
 }  // namespace

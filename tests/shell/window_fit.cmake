@@ -4,6 +4,7 @@ find_package(Qt6 REQUIRED COMPONENTS Test)
 zemlo_add_gtest(NAME window_fit_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/window_fit_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/offscreen_app.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/folder_reads_end.cpp
     LIBS zemlo_shell Qt6::Test
     LABELS widget)
 foreach(scale 1.25 1.5 2)
