@@ -61,11 +61,7 @@ std::optional<ParsedArgs> parse_args(const std::vector<std::string> &args,
             std::vector<std::string> known(valued.begin(), valued.end());
             known.insert(known.end(), flags.begin(), flags.end());
             if (const auto meant = suggested_commands({name}, known); !meant.empty()) {
-                std::string list;
-                for (const auto &option : meant) {
-                    list += (list.empty() ? "" : " / ") + option;
-                }
-                *error = app::render(app::MessageId::OptionMeant, {*error, list});
+                *error = app::render(app::MessageId::OptionMeant, {*error, choices_text(meant)});
             }
             return std::nullopt;
         }
@@ -102,10 +98,8 @@ int fail(const std::string &message) {
 }
 
 int usage_error(const Command &command, const std::string &message) {
-    std::string usage = app::render(app::MessageId::UsageLine, {command.name, command.usage});
-    if (const auto width = terminal_width(stderr)) {
-        usage = fold_block(usage, *width);
-    }
+    const std::string usage = fit_to_terminal(
+        app::render(app::MessageId::UsageLine, {command.name, command.usage}), stderr);
     std::fprintf(stderr, "zemlo-cli: %s\n%s\n", message.c_str(), usage.c_str());
     return kExitUsage;
 }

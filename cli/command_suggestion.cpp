@@ -73,4 +73,12 @@ std::vector<std::string> suggested_commands(const std::vector<std::string> &type
     return started.empty() ? nearest : started;
 }
 
+std::string choices_text(const std::vector<std::string> &names) {
+    std::string text;
+    for (const auto &name : names) {
+        text += (text.empty() ? "" : " / ") + name;
+    }
+    return text;
+}
+
 }  // namespace zemlo::cli

@@ -15,4 +15,7 @@ namespace zemlo::cli {
 std::vector<std::string> suggested_commands(const std::vector<std::string> &typed,
                                             const std::vector<std::string> &commands);
 
+// The names as one text for "did you mean ...": "list", or "convert picture / convert melody".
+std::string choices_text(const std::vector<std::string> &names);
+
 }  // namespace zemlo::cli

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli_args.h"
@@ -30,10 +31,7 @@ void print_usage(FILE *out) {
             "\n\n" + render(MessageId::HelpLimits) + "\n\n" + render(MessageId::HelpExitStatus) +
             "\n";
     // On a terminal the long lines are folded to its width; a pipe gets them whole.
-    if (const auto width = zemlo::cli::terminal_width(out)) {
-        text = zemlo::cli::fold_block(text, *width);
-    }
-    std::fputs(text.c_str(), out);
+    std::fputs(zemlo::cli::fit_to_terminal(std::move(text), out).c_str(), out);
 }
 
 // The core's texts follow the user's language. Chinese, the language they are written in, needs
@@ -96,11 +94,12 @@ int main(int argc, char **argv) {
                 std::vector<std::string> rest(args.begin() + static_cast<long>(words), args.end());
                 for (const auto &a : rest) {
                     if (a == "--help" || a == "-h") {
-                        std::string usage =
-                            zemlo::app::render(zemlo::app::MessageId::UsageLine, {c.name, c.usage});
+                        const std::string usage = fit_to_terminal(
+                            zemlo::app::render(zemlo::app::MessageId::UsageLine, {c.name, c.usage}),
+                            stdout);
+                        // A paragraph of its own: its continuations start at the margin.
                         std::string summary = zemlo::app::render(c.summary);
                         if (const auto width = terminal_width(stdout)) {
-                            usage = fold_block(usage, *width);
                             summary = fold_line(summary, *width, 0);
                         }
                         std::printf("%s\n%s\n", usage.c_str(), summary.c_str());
@@ -127,12 +126,9 @@ int main(int argc, char **argv) {
         names.emplace_back(c.name);
     }
     if (const auto meant = suggested_commands(args, names); !meant.empty()) {
-        std::string list;
-        for (const auto &name : meant) {
-            list += (list.empty() ? "" : " / ") + name;
-        }
-        std::fprintf(stderr, "zemlo-cli: %s\n",
-                     zemlo::app::render(zemlo::app::MessageId::DidYouMean, {list}).c_str());
+        std::fprintf(
+            stderr, "zemlo-cli: %s\n",
+            zemlo::app::render(zemlo::app::MessageId::DidYouMean, {choices_text(meant)}).c_str());
     }
     print_usage(stderr);
     return kExitUsage;

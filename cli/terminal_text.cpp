@@ -89,8 +89,12 @@ std::optional<size_t> terminal_width(FILE *stream) {
 
 std::string fold_line(std::string_view line, size_t width, size_t indent) {
     const std::vector<Glyph> g = glyphs_of(line);
-    // Too narrow to fold sensibly: as it is.
-    if (width < indent + 20 || terminal_columns(line) <= width) {
+    size_t columns = 0;
+    for (const Glyph &glyph : g) {
+        columns += glyph.columns;
+    }
+    // Too narrow to fold sensibly, or nothing to fold: as it is.
+    if (width < indent + 20 || columns <= width) {
         return std::string(line);
     }
     std::string out;
@@ -106,11 +110,11 @@ std::string fold_line(std::string_view line, size_t width, size_t indent) {
             if (end < g.size()) {
                 const Glyph &before = g[end - 1];
                 const Glyph &after = g[end];
-                const bool at_space = after.code == ' ' || before.code == ' ';
+                // Before a space (the spaces go at the fold), or between Chinese characters.
                 const bool between_wide = (before.columns == 2 || after.columns == 2) &&
                                           !closes(after.code) && !opens(before.code) &&
-                                          before.code != ' ' && after.code != ' ';
-                if ((at_space && after.code == ' ') || between_wide) {
+                                          before.code != ' ';
+                if (after.code == ' ' || between_wide) {
                     last_break = end;
                 }
             }
@@ -176,6 +180,11 @@ std::string fold_block(std::string_view block, size_t width) {
         from = newline + 1;
     }
     return out;
+}
+
+std::string fit_to_terminal(std::string block, FILE *stream) {
+    const std::optional<size_t> width = terminal_width(stream);
+    return width ? fold_block(block, *width) : block;
 }
 
 }  // namespace zemlo::cli

@@ -26,4 +26,7 @@ std::string fold_line(std::string_view line, size_t width, size_t indent);
 // (a heading, a command), or at its own indent when that is already six or more (a description).
 std::string fold_block(std::string_view block, size_t width);
 
+// The block folded to the width of the terminal `stream` writes to; as it is for a pipe or file.
+std::string fit_to_terminal(std::string block, FILE *stream);
+
 }  // namespace zemlo::cli
